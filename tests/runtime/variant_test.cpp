@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "runtime/error.hpp"
+#include "runtime/variant.hpp"
+
+namespace runtime {
+namespace {
+
+int error_number(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const Error& e) {
+    return e.number();
+  }
+  return 0;
+}
+
+TEST(WholeNumberConversion, RoundsHalfToEvenAndOverflows) {
+  struct Case {
+    double in;
+    std::int32_t out;
+  } cases[] = {{12.5, 12}, {13.5, 14}, {12.6, 13}, {-2.5, -2}, {-3.5, -4}, {0.5, 0}, {1.5, 2}, {2147483647.0, 2147483647}};
+  for (const auto& c : cases) EXPECT_EQ(round_to_long(c.in), c.out) << c.in;
+  EXPECT_EQ(error_number([] { round_to_long(2147483647.5); }), err::kOverflow);
+  EXPECT_EQ(error_number([] { round_to_long(-2147483649.0); }), err::kOverflow);
+  EXPECT_EQ(round_to_int(32767.4), 32767);
+  EXPECT_EQ(round_to_int(-32768.0), -32768);
+  EXPECT_EQ(error_number([] { round_to_int(32767.5); }), err::kOverflow);
+  EXPECT_EQ(error_number([] { round_to_int(40000); }), err::kOverflow);
+}
+
+TEST(VariantConversion, TextsNumbersAndNull) {
+  EXPECT_EQ(Variant("12.6").to_long(), 13);
+  EXPECT_EQ(Variant(" 12,5 ").to_long(), 12);  // comma as decimal separator, half to even
+  EXPECT_EQ(Variant(std::int16_t{7}).to_string(), "7");
+  EXPECT_EQ(Variant(1001.0).to_string(), "1001");
+  EXPECT_EQ(Variant(0.5).to_string(), ".5");
+  EXPECT_EQ(Variant(-2.25).to_string(), "-2.25");
+  EXPECT_EQ(Variant(true).to_string(), "True");
+  EXPECT_EQ(Variant().to_string(), "");
+  EXPECT_EQ(Variant().to_long(), 0);
+  EXPECT_EQ(error_number([] { (void)Variant("abc").to_long(); }), err::kTypeMismatch);
+  EXPECT_EQ(error_number([] { (void)Variant::null().to_string(); }), err::kInvalidUse);
+  EXPECT_EQ(error_number([] { (void)Variant("").to_double(); }), err::kTypeMismatch);
+  EXPECT_TRUE(Variant("True").to_bool());
+  EXPECT_FALSE(Variant("0").to_bool());
+  EXPECT_EQ(Variant(true).to_long(), -1);
+}
+
+TEST(VariantConversion, ObjectsAndArrays) {
+  auto array = std::make_shared<Array2D>(1, 1, 1, 6);
+  array->at(1, 5) = Variant(101.0);
+  Variant v(array);
+  EXPECT_TRUE(v.is_array());
+  EXPECT_EQ(v.array()->at(1, 5).to_double(), 101.0);
+  EXPECT_TRUE(v.array()->at(1, 1).is_empty());
+  EXPECT_EQ(error_number([&] { (void)v.array()->at(2, 1); }), err::kSubscript);
+  EXPECT_EQ(error_number([&] { (void)v.to_string(); }), err::kTypeMismatch);
+
+  struct Thing : Object {
+    int value = 3;
+  };
+  auto thing = std::make_shared<Thing>();
+  Variant o(thing);
+  EXPECT_TRUE(o.is_object());
+  EXPECT_EQ(o.as<Thing>()->value, 3);
+  EXPECT_EQ(o.as<Thing>(), thing);
+  EXPECT_EQ(Variant().object(), nullptr);
+  EXPECT_EQ(error_number([] { (void)Variant(3).object(); }), err::kObjectRequired);
+}
+
+TEST(BlankRule, EmptyNullAndSpaces) {
+  EXPECT_TRUE(is_blank(Variant()));
+  EXPECT_TRUE(is_blank(Variant::null()));
+  EXPECT_TRUE(is_blank(Variant("")));
+  EXPECT_TRUE(is_blank(Variant("   ")));
+  EXPECT_FALSE(is_blank(Variant(" A ")));
+  EXPECT_FALSE(is_blank(Variant(0)));
+  EXPECT_FALSE(is_blank(Variant(std::make_shared<Array2D>(1, 1, 1, 1))));
+}
+
+TEST(LeadingNumber, ReadsTheNumberAtTheStart) {
+  struct Case {
+    const char* text;
+    double value;
+  } cases[] = {{"7", 7},      {" 2 4", 24},   {"-1", -1}, {"ab", 0},    {"", 0},     {"12abc", 12},
+               {"1.5x", 1.5}, {".5", 0.5},    {"+3", 3},  {"3-2", 3},   {"- 4", -4}, {"1.2.3", 1.2},
+               {"  ", 0},     {"0059", 59}};
+  for (const auto& c : cases) EXPECT_DOUBLE_EQ(leading_number(c.text), c.value) << c.text;
+}
+
+TEST(Dates, SerialsCountFromTheZeroDate) {
+  EXPECT_EQ(Date::from_ymd(1899, 12, 30).serial, 0);
+  EXPECT_EQ(Date::from_ymd(1900, 1, 1).serial, 2);
+  EXPECT_EQ(Date::from_ymd(2026, 3, 1).serial, 46082);
+  Date d = Date::from_ymd(2026, 2, 28).add_days(1);
+  EXPECT_EQ(d.month(), 3u);
+  EXPECT_EQ(d.day(), 1u);
+  EXPECT_EQ(d.iso(), "2026-03-01");
+  EXPECT_EQ(Date{0}.iso(), "1899-12-30");
+}
+
+TEST(Dates, ShortDateFormAndIsoBothRead) {
+  set_short_date_form("dd/mm/yyyy");
+  EXPECT_EQ(date_text(Date::from_ymd(2026, 3, 7)), "07/03/2026");
+  EXPECT_EQ(date_text(Date{Date::from_ymd(2026, 3, 7).serial + 0.5}), "07/03/2026 12:00:00");
+  EXPECT_EQ(parse_date("7/3/2026")->iso(), "2026-03-07");
+  EXPECT_EQ(parse_date("2026-03-07")->iso(), "2026-03-07");
+  EXPECT_EQ(parse_date("07/03/2026 12:00:00")->serial, Date::from_ymd(2026, 3, 7).serial + 0.5);
+  EXPECT_FALSE(parse_date("31/02/2026"));
+  EXPECT_FALSE(parse_date("2026-02-30"));
+  EXPECT_FALSE(parse_date("13/13/2026"));
+  EXPECT_FALSE(parse_date("abc"));
+  EXPECT_FALSE(parse_date(""));
+  EXPECT_EQ(Variant("01/03/2026").to_date(), Date::from_ymd(2026, 3, 1));
+  EXPECT_EQ(error_number([] { (void)Variant("32/01/2026").to_date(); }), err::kTypeMismatch);
+
+  set_short_date_form("mm/dd/yyyy");
+  EXPECT_EQ(date_text(Date::from_ymd(2026, 3, 7)), "03/07/2026");
+  EXPECT_EQ(parse_date("03/07/2026")->iso(), "2026-03-07");
+  set_short_date_form("dd/mm/yyyy");
+}
+
+}  // namespace
+}  // namespace runtime
