@@ -1,0 +1,177 @@
+#include "database/schema.hpp"
+
+#include <string>
+#include <string_view>
+
+#include "database/demo.hpp"
+#include "runtime/error.hpp"
+
+namespace database {
+namespace {
+
+constexpr std::int32_t kNoRecords = host::kAdCmdText | host::kAdExecuteNoRecords;
+
+constexpr const char* kStatements[] = {
+    // The calendar days of the module.
+    "CREATE TABLE IF NOT EXISTS PD4G_CALENDATT ("
+    " PD4G_IDCALENDARIO INTEGER PRIMARY KEY AUTOINCREMENT,"
+    " PD4G_DITTA_CG18 INTEGER NOT NULL,"
+    " PD4G_IDDISBAPROG_PD0G INTEGER,"
+    " PD4G_IDLEGAME_PD0H INTEGER,"
+    " PD4G_DATAATTIVITA DATE,"
+    " PD4G_ANNOATTIVITA INTEGER,"
+    " PD4G_MESEATTIVITA INTEGER,"
+    " PD4G_GGATTIVITA INTEGER,"
+    " PD4G_ORAINIZIO INTEGER,"
+    " PD4G_MININIZIO INTEGER,"
+    " PD4G_ORAFINE INTEGER,"
+    " PD4G_MINFINE INTEGER,"
+    " PD4G_DURATAORE INTEGER,"
+    " PD4G_DURATAMINUTI INTEGER,"
+    " PD06_IDMEDIA_CG99 INTEGER)",
+    // Resources allocated to calendar days.
+    "CREATE TABLE IF NOT EXISTS PD4H_ALLRISPROG ("
+    " PD4H_IDALLRIS INTEGER PRIMARY KEY AUTOINCREMENT,"
+    " PD4H_IDCALENDARIO_PD4G INTEGER NOT NULL,"
+    " PD4H_CODRISORSA TEXT,"
+    " PD4H_ORE INTEGER)",
+    // WBS nodes of the projects and the activities linked to them.
+    "CREATE TABLE IF NOT EXISTS PD0G_DISBAPROG ("
+    " PD0G_IDDISBAPROG INTEGER PRIMARY KEY,"
+    " PD0G_DITTA_CG18 INTEGER NOT NULL,"
+    " PD0G_CODPROG_PD68 TEXT NOT NULL,"
+    " PD0G_CODNODO_PD0C TEXT NOT NULL)",
+    "CREATE TABLE IF NOT EXISTS PD0H_LEGDISBAPROG ("
+    " PD0H_IDLEGAME INTEGER PRIMARY KEY,"
+    " PD0H_IDDISBAPROG_PD0G INTEGER NOT NULL,"
+    " PD0H_CODATTIVITA_PD0D TEXT NOT NULL,"
+    " PD0H_DATAINIZPIAN DATE,"
+    " PD0H_DATAFINPIAN DATE,"
+    " PD0H_DATAINIZPREV DATE,"
+    " PD0H_DATAFINPREV DATE)",
+    // The host's master tables of codes, read by the lookup and decode services.
+    "CREATE TABLE IF NOT EXISTS PD68_PROGETTI ("
+    " PD68_DITTA_CG18 INTEGER NOT NULL,"
+    " PD68_CODPROG TEXT NOT NULL,"
+    " PD68_DESCRIZIONE TEXT,"
+    " PRIMARY KEY (PD68_DITTA_CG18, PD68_CODPROG))",
+    "CREATE TABLE IF NOT EXISTS PD0C_NODI ("
+    " PD0C_DITTA_CG18 INTEGER NOT NULL,"
+    " PD0C_CODNODO TEXT NOT NULL,"
+    " PD0C_DESCRIZIONE TEXT,"
+    " PRIMARY KEY (PD0C_DITTA_CG18, PD0C_CODNODO))",
+    "CREATE TABLE IF NOT EXISTS PD0D_ATTIVITA ("
+    " PD0D_DITTA_CG18 INTEGER NOT NULL,"
+    " PD0D_CODATTIVITA TEXT NOT NULL,"
+    " PD0D_DESCRIZIONE TEXT,"
+    " PRIMARY KEY (PD0D_DITTA_CG18, PD0D_CODATTIVITA))",
+    // Media records linked to calendar days (PD06_IDMEDIA_CG99).
+    "CREATE TABLE IF NOT EXISTS CG99_MEDIA ("
+    " CG99_IDMEDIA INTEGER PRIMARY KEY AUTOINCREMENT,"
+    " CG99_DITTA_CG18 INTEGER,"
+    " CG99_PERCORSO TEXT,"
+    " CG99_NOTE TEXT)",
+    "CREATE TABLE IF NOT EXISTS CALENDATT_INFO (\"key\" TEXT PRIMARY KEY, \"value\" TEXT)",
+    // One day per company, node, link and date: the day check, the bulk existence queries and updates.
+    "CREATE UNIQUE INDEX IF NOT EXISTS IX_PD4G_CALENDATT_GIORNO ON PD4G_CALENDATT"
+    " (PD4G_DITTA_CG18, PD4G_IDDISBAPROG_PD0G, PD4G_IDLEGAME_PD0H, PD4G_DATAATTIVITA)",
+    // The calendar query of one day without a WBS selection.
+    "CREATE INDEX IF NOT EXISTS IX_PD4G_CALENDATT_DATA ON PD4G_CALENDATT (PD4G_DITTA_CG18, "
+    "PD4G_DATAATTIVITA)",
+    // The allocation checks before deleting days.
+    "CREATE INDEX IF NOT EXISTS IX_PD4H_ALLRISPROG_GIORNO ON PD4H_ALLRISPROG (PD4H_IDCALENDARIO_PD4G)",
+    // Activity resolution: node by company, project and node code; link by node and activity code.
+    "CREATE INDEX IF NOT EXISTS IX_PD0G_DISBAPROG_CODICI ON PD0G_DISBAPROG"
+    " (PD0G_DITTA_CG18, PD0G_CODPROG_PD68, PD0G_CODNODO_PD0C)",
+    "CREATE INDEX IF NOT EXISTS IX_PD0H_LEGDISBAPROG_NODO ON PD0H_LEGDISBAPROG"
+    " (PD0H_IDDISBAPROG_PD0G, PD0H_CODATTIVITA_PD0D)",
+};
+
+std::string text(std::string_view s) {
+  return "'" + runtime::replace_all(std::string(s), "'", "''") + "'";
+}
+std::string date_or_null(std::string_view iso) {
+  return iso.empty() ? "NULL" : text(iso);
+}
+std::string number(std::int32_t n) {
+  return std::to_string(n);
+}
+
+void run(host::Connection& connection, const std::string& sql) {
+  connection.Execute(sql, kNoRecords);
+}
+
+void insert_demo_rows(host::Connection& c) {
+  using namespace demo;
+  for (const Project& p : kProjects) {
+    run(c, "INSERT INTO PD68_PROGETTI (PD68_DITTA_CG18, PD68_CODPROG, PD68_DESCRIZIONE) VALUES (" +
+               number(p.company) + ", " + text(p.code) + ", " + text(p.description) + ")");
+  }
+  for (const NodeCode& n : kNodeCodes) {
+    run(c, "INSERT INTO PD0C_NODI (PD0C_DITTA_CG18, PD0C_CODNODO, PD0C_DESCRIZIONE) VALUES (" +
+               number(n.company) + ", " + text(n.code) + ", " + text(n.description) + ")");
+  }
+  for (const ActivityCode& a : kActivityCodes) {
+    run(c, "INSERT INTO PD0D_ATTIVITA (PD0D_DITTA_CG18, PD0D_CODATTIVITA, PD0D_DESCRIZIONE) VALUES (" +
+               number(a.company) + ", " + text(a.code) + ", " + text(a.description) + ")");
+  }
+  for (const Node& n : kNodes) {
+    run(c,
+        "INSERT INTO PD0G_DISBAPROG (PD0G_IDDISBAPROG, PD0G_DITTA_CG18, PD0G_CODPROG_PD68, "
+        "PD0G_CODNODO_PD0C) VALUES (" +
+            number(n.id) + ", " + number(n.company) + ", " + text(n.project) + ", " + text(n.code) + ")");
+  }
+  for (const Link& l : kLinks) {
+    run(c,
+        "INSERT INTO PD0H_LEGDISBAPROG (PD0H_IDLEGAME, PD0H_IDDISBAPROG_PD0G, PD0H_CODATTIVITA_PD0D, "
+        "PD0H_DATAINIZPIAN, PD0H_DATAFINPIAN, PD0H_DATAINIZPREV, PD0H_DATAFINPREV) VALUES (" +
+            number(l.id) + ", " + number(l.node) + ", " + text(l.activity) + ", " +
+            date_or_null(l.planned_start) + ", " + date_or_null(l.planned_end) + ", " +
+            date_or_null(l.forecast_start) + ", " + date_or_null(l.forecast_end) + ")");
+  }
+  for (const Day& d : kDays) {
+    // The date parts come from the ISO text: YYYY-MM-DD.
+    int year = std::stoi(std::string(d.date.substr(0, 4)));
+    int month = std::stoi(std::string(d.date.substr(5, 2)));
+    int day = std::stoi(std::string(d.date.substr(8, 2)));
+    run(c,
+        "INSERT INTO PD4G_CALENDATT (PD4G_IDCALENDARIO, PD4G_DITTA_CG18, PD4G_IDDISBAPROG_PD0G, "
+        "PD4G_IDLEGAME_PD0H, "
+        "PD4G_DATAATTIVITA, PD4G_ANNOATTIVITA, PD4G_MESEATTIVITA, PD4G_GGATTIVITA, PD4G_ORAINIZIO, "
+        "PD4G_MININIZIO, "
+        "PD4G_ORAFINE, PD4G_MINFINE, PD4G_DURATAORE, PD4G_DURATAMINUTI) VALUES (" +
+            number(d.id) + ", " + number(d.company) + ", " + number(d.node) + ", " + number(d.link) + ", " +
+            text(d.date) + ", " + number(year) + ", " + number(month) + ", " + number(day) + ", 0, 0, " +
+            number(d.hours) + ", " + number(d.minutes) + ", " + number(d.hours) + ", " + number(d.minutes) +
+            ")");
+  }
+  for (const Allocation& a : kAllocations) {
+    run(c, "INSERT INTO PD4H_ALLRISPROG (PD4H_IDCALENDARIO_PD4G, PD4H_CODRISORSA, PD4H_ORE) VALUES (" +
+               number(a.day) + ", " + text(a.resource) + ", " + number(a.hours) + ")");
+  }
+}
+
+}  // namespace
+
+void ensure_schema(host::Connection& connection) {
+  for (const char* statement : kStatements) run(connection, statement);
+  run(connection, "INSERT OR IGNORE INTO CALENDATT_INFO (\"key\", \"value\") VALUES ('schema_version', '" +
+                      std::to_string(kSchemaVersion) + "')");
+}
+
+bool insert_demo_data(host::Connection& connection) {
+  run(connection, "BEGIN IMMEDIATE");
+  try {
+    auto count = connection.Execute("SELECT COUNT(*) AS N FROM PD0G_DISBAPROG", host::kAdCmdText);
+    bool empty = count->Field("N").to_long() == 0;
+    count->Close();
+    if (empty) insert_demo_rows(connection);
+    run(connection, "COMMIT");
+    return empty;
+  } catch (...) {
+    runtime::suppressed([&] { run(connection, "ROLLBACK"); });
+    throw;
+  }
+}
+
+}  // namespace database

@@ -1,0 +1,321 @@
+#include "database/sqlite_connection.hpp"
+
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <utility>
+
+#include "database/dialect.hpp"
+#include "database/sqlite_recordset.hpp"
+#include "runtime/error.hpp"
+
+namespace database {
+namespace {
+
+constexpr const char* kSource = "SQLite provider";
+
+std::string lower(std::string s) {
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return s;
+}
+
+std::string unquote(std::string s) {
+  s = runtime::trim(s);
+  if (s.size() >= 2 && (s.front() == '"' || s.front() == '\'') && s.back() == s.front())
+    s = s.substr(1, s.size() - 2);
+  return s;
+}
+
+struct Target {
+  std::string provider;
+  std::string path;
+};
+
+// "Key=Value;Key=Value" with keys in any case and values optionally quoted; a text without '=' is a path.
+Target parse_connection_string(const std::string& text) {
+  Target target;
+  if (text.find('=') == std::string::npos) {
+    target.path = unquote(text);
+    return target;
+  }
+  std::vector<std::string> parts(1);
+  char quote = '\0';
+  for (char c : text) {
+    if (quote != '\0') {
+      if (c == quote) quote = '\0';
+    } else if (c == '"' || c == '\'') {
+      quote = c;
+    } else if (c == ';') {
+      parts.emplace_back();
+      continue;
+    }
+    parts.back() += c;
+  }
+  for (const std::string& part : parts) {
+    std::size_t eq = part.find('=');
+    if (eq == std::string::npos) continue;
+    std::string key = lower(runtime::trim(part.substr(0, eq)));
+    std::string value = unquote(part.substr(eq + 1));
+    if (key == "provider") {
+      target.provider = value;
+    } else if (key == "data source" || key == "datasource" || key == "database") {
+      target.path = value;
+    }
+  }
+  return target;
+}
+
+// True when only blanks, comments and at most one ';' follow the first statement.
+bool only_end_of_statement(const char* p, const char* end) {
+  bool semicolon = false;
+  while (p < end) {
+    char c = *p;
+    if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v') {
+      ++p;
+    } else if (c == ';' && !semicolon) {
+      semicolon = true;
+      ++p;
+    } else if (c == '-' && p + 1 < end && p[1] == '-') {
+      while (p < end && *p != '\n') ++p;
+    } else if (c == '/' && p + 1 < end && p[1] == '*') {
+      p += 2;
+      while (p < end && !(p[0] == '*' && p + 1 < end && p[1] == '/')) ++p;
+      p = p < end ? p + 2 : end;
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+struct StatementGuard {
+  sqlite3_stmt* stmt = nullptr;
+  ~StatementGuard() { sqlite3_finalize(stmt); }
+};
+
+std::string text_or_empty(const char* s) {
+  return s ? s : "";
+}
+
+}  // namespace
+
+SqliteConnection::~SqliteConnection() {
+  if (db_) sqlite3_close_v2(db_);
+}
+
+void SqliteConnection::SetConnectionString(const std::string& text) {
+  if (db_) fail(kObjectOpen, SQLITE_MISUSE, "Operazione non consentita se la connessione è aperta.");
+  connection_string_ = text;
+}
+
+void SqliteConnection::Open(const std::string& text, const std::string&, const std::string&, std::int32_t) {
+  if (!text.empty()) SetConnectionString(text);
+  open_file(false);
+}
+
+void SqliteConnection::open_file(bool create) {
+  errors_.clear();
+  if (db_) fail(kObjectOpen, SQLITE_MISUSE, "Operazione non consentita se la connessione è aperta.");
+  Target target = parse_connection_string(connection_string_);
+  if (!target.provider.empty() && lower(target.provider) != "sqlite") {
+    fail(kOpenError, SQLITE_MISUSE,
+         "Provider '" + target.provider + "' non supportato: è disponibile solo SQLite.");
+  }
+  if (target.path.empty()) {
+    fail(kOpenError, SQLITE_CANTOPEN,
+         "La stringa di connessione non indica il file del database (Data Source): '" + connection_string_ +
+             "'.");
+  }
+  std::error_code ec;
+  if (!create && !std::filesystem::is_regular_file(target.path, ec)) {
+    fail(kOpenError, SQLITE_CANTOPEN, "Il database '" + target.path + "' non esiste.");
+  }
+  int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+  sqlite3* db = nullptr;
+  int rc = sqlite3_open_v2(target.path.c_str(), &db, flags, nullptr);
+  if (rc != SQLITE_OK) {
+    std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+    int code = db ? sqlite3_extended_errcode(db) : rc;
+    sqlite3_close_v2(db);
+    fail(kOpenError, code, "Impossibile aprire il database '" + target.path + "': " + message);
+  }
+  sqlite3_extended_result_codes(db, 1);
+  sqlite3_busy_timeout(db, 5000);
+  for (const char* pragma : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=FULL"}) {
+    char* message = nullptr;
+    if (sqlite3_exec(db, pragma, nullptr, nullptr, &message) != SQLITE_OK) {
+      std::string text = message ? message : sqlite3_errmsg(db);
+      int code = sqlite3_extended_errcode(db);
+      sqlite3_free(message);
+      sqlite3_close_v2(db);
+      fail(kOpenError, code, "Impossibile aprire il database '" + target.path + "': " + text);
+    }
+  }
+  db_ = db;
+  path_ = target.path;
+}
+
+void SqliteConnection::Close() {
+  errors_.clear();
+  if (!db_) fail(kObjectClosed, SQLITE_MISUSE, "Operazione non consentita se la connessione è chiusa.");
+  sqlite3_close_v2(db_);
+  db_ = nullptr;
+  path_.clear();
+}
+
+std::int32_t SqliteConnection::State() const {
+  return db_ ? host::kAdStateOpen : host::kAdStateClosed;
+}
+
+std::shared_ptr<host::Recordset> SqliteConnection::Execute(const std::string& sql, std::int32_t options) {
+  bool no_records = (options & host::kAdExecuteNoRecords) != 0;
+  QueryResult result = run(adapt_statement(sql), {}, !no_records);
+  if (no_records) return nullptr;
+  auto recordset = std::make_shared<SqliteRecordset>();
+  recordset->attach(weak_from_this().lock(), std::move(result));
+  return recordset;
+}
+
+QueryResult SqliteConnection::query(const std::string& sql) {
+  return run(adapt_statement(sql), {}, true);
+}
+
+QueryResult SqliteConnection::run_bound(const std::string& sql, const std::vector<SqlValue>& parameters) {
+  return run(sql, parameters, true);
+}
+
+std::int64_t SqliteConnection::last_insert_id() const {
+  return db_ ? sqlite3_last_insert_rowid(db_) : 0;
+}
+
+std::string SqliteConnection::integer_key(const std::string& database, const std::string& table) {
+  QueryResult info = run("SELECT name, type, pk FROM pragma_table_info(?1, ?2)", {table, database}, true);
+  std::string key;
+  int key_columns = 0;
+  for (const auto& row : info.rows) {
+    if (row[2].is_null() || row[2].to_long() == 0) continue;
+    ++key_columns;
+    if (!row[1].is_null() && runtime::upper(row[1].to_string()) == "INTEGER") key = row[0].to_string();
+  }
+  // Only a single-column INTEGER PRIMARY KEY is the row id.
+  return key_columns == 1 ? key : "";
+}
+
+void SqliteConnection::require_open() {
+  if (!db_) fail(kObjectClosed, SQLITE_MISUSE, "Operazione non consentita se la connessione è chiusa.");
+}
+
+void SqliteConnection::fail(std::int32_t number, std::int32_t provider_number,
+                            const std::string& description) {
+  errors_ = {host::ProviderError{provider_number, description, "SQLite", ""}};
+  throw runtime::Error(number, description, kSource);
+}
+
+void SqliteConnection::fail_engine(const std::string& sql) {
+  std::int32_t code = sqlite3_extended_errcode(db_);
+  std::string message = sqlite3_errmsg(db_);
+  errors_ = {host::ProviderError{code, message, "SQLite", ""}};
+  throw runtime::Error(kCommandError, "Errore SQLite: " + message + " [SQL: " + sql + "]", kSource);
+}
+
+QueryResult SqliteConnection::run(const std::string& sql, const std::vector<SqlValue>& parameters,
+                                  bool want_rows) {
+  errors_.clear();
+  require_open();
+  StatementGuard guard;
+  const char* tail = nullptr;
+  if (sqlite3_prepare_v2(db_, sql.data(), static_cast<int>(sql.size()), &guard.stmt, &tail) != SQLITE_OK) {
+    fail_engine(sql);
+  }
+  if (!guard.stmt)
+    fail(kCommandError, SQLITE_ERROR, "Il testo non contiene alcuna istruzione SQL: '" + sql + "'.");
+  if (!only_end_of_statement(tail, sql.data() + sql.size())) {
+    fail(kCommandError, SQLITE_ERROR,
+         "Il testo contiene più di un'istruzione SQL e non è stato eseguito: " + sql);
+  }
+  sqlite3_stmt* stmt = guard.stmt;
+  for (std::size_t i = 0; i < parameters.size(); ++i) {
+    int index = static_cast<int>(i) + 1;
+    const SqlValue& p = parameters[i];
+    int rc = SQLITE_OK;
+    if (std::holds_alternative<std::int64_t>(p)) {
+      rc = sqlite3_bind_int64(stmt, index, std::get<std::int64_t>(p));
+    } else if (std::holds_alternative<double>(p)) {
+      rc = sqlite3_bind_double(stmt, index, std::get<double>(p));
+    } else if (std::holds_alternative<std::string>(p)) {
+      const std::string& s = std::get<std::string>(p);
+      rc = sqlite3_bind_text64(stmt, index, s.data(), s.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+    } else {
+      rc = sqlite3_bind_null(stmt, index);
+    }
+    if (rc != SQLITE_OK) fail_engine(sql);
+  }
+
+  QueryResult result;
+  int count = sqlite3_column_count(stmt);
+  for (int i = 0; i < count; ++i) {
+    ResultColumn c;
+    c.name = text_or_empty(sqlite3_column_name(stmt, i));
+    c.declared_type = text_or_empty(sqlite3_column_decltype(stmt, i));
+    c.database = text_or_empty(sqlite3_column_database_name(stmt, i));
+    c.table = text_or_empty(sqlite3_column_table_name(stmt, i));
+    c.origin = text_or_empty(sqlite3_column_origin_name(stmt, i));
+    c.kind = column_kind(c.declared_type);
+    result.columns.push_back(std::move(c));
+  }
+
+  int rc = SQLITE_OK;
+  while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    if (!want_rows) continue;
+    std::vector<runtime::Variant> row;
+    row.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+      const ResultColumn& column = result.columns[static_cast<std::size_t>(i)];
+      switch (sqlite3_column_type(stmt, i)) {
+        case SQLITE_INTEGER:
+          try {
+            row.emplace_back(integer_value(sqlite3_column_int64(stmt, i), column.name));
+          } catch (const runtime::Error& e) {
+            errors_ = {host::ProviderError{e.number(), e.description(), "SQLite", ""}};
+            throw;
+          }
+          break;
+        case SQLITE_FLOAT:
+          row.emplace_back(sqlite3_column_double(stmt, i));
+          break;
+        case SQLITE_TEXT: {
+          const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
+          std::string value(text, static_cast<std::size_t>(sqlite3_column_bytes(stmt, i)));
+          row.emplace_back(text_value(std::move(value), column.kind));
+          break;
+        }
+        case SQLITE_BLOB: {
+          const auto* bytes = static_cast<const char*>(sqlite3_column_blob(stmt, i));
+          std::size_t size = static_cast<std::size_t>(sqlite3_column_bytes(stmt, i));
+          row.emplace_back(bytes ? std::string(bytes, size) : std::string());
+          break;
+        }
+        default:
+          row.emplace_back(runtime::Variant::null());
+      }
+    }
+    result.rows.push_back(std::move(row));
+  }
+  if (rc != SQLITE_DONE) fail_engine(sql);
+  if (!sqlite3_stmt_readonly(stmt)) rows_affected_ = sqlite3_changes64(db_);
+  return result;
+}
+
+std::shared_ptr<host::Connection> new_connection() {
+  return std::make_shared<SqliteConnection>();
+}
+
+std::shared_ptr<host::Connection> open_or_create(const std::string& path) {
+  auto connection = std::make_shared<SqliteConnection>();
+  connection->SetConnectionString("Provider=SQLite;Data Source=\"" + path + "\"");
+  connection->open_file(true);
+  return connection;
+}
+
+}  // namespace database

@@ -1,0 +1,102 @@
+#pragma once
+// The connection on a SQLite file.
+//
+// Connection string: "Provider=SQLite;Data Source=/path/file.db" (keys in any case, Provider optional,
+// values may be quoted), or a bare path without '='. Open never creates a file; open_or_create() does.
+// An open database runs in WAL mode with full sync (a statement that returned is durable) and waits up to
+// five seconds for another user's lock instead of failing.
+//
+// Execute takes the module's text, adapts it (dialect.hpp) and runs exactly one statement: a text
+// holding a second statement is refused and nothing runs. The layer opens no transaction: each statement
+// commits on its own. Every failure fills Errors() with the provider's error (number = SQLite extended
+// result code, source "SQLite") and throws runtime::Error(-2147217900, ..., "SQLite provider") for a
+// statement the engine rejected, or the number of the original provider for misuse (3704 closed, 3705
+// already open, -2147467259 database not found).
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "database/column_values.hpp"
+#include "host/database.hpp"
+
+struct sqlite3;
+
+namespace database {
+
+// Number of the error thrown for a statement that the engine refused or that failed while running.
+inline constexpr std::int32_t kCommandError = -2147217900;
+// Number of the error thrown when the database cannot be opened.
+inline constexpr std::int32_t kOpenError = -2147467259;
+inline constexpr std::int32_t kObjectClosed = 3704;
+inline constexpr std::int32_t kObjectOpen = 3705;
+
+// One column of a query's result as SQLite describes it. database, table and origin are empty for an
+// expression; origin differs from name for an alias.
+struct ResultColumn {
+  std::string name;
+  std::string declared_type;
+  std::string database;
+  std::string table;
+  std::string origin;
+  ColumnKind kind = ColumnKind::None;
+};
+
+struct QueryResult {
+  std::vector<ResultColumn> columns;
+  std::vector<std::vector<runtime::Variant>> rows;
+};
+
+class SqliteConnection : public host::Connection, public std::enable_shared_from_this<SqliteConnection> {
+ public:
+  SqliteConnection() = default;
+  ~SqliteConnection() override;
+  SqliteConnection(const SqliteConnection&) = delete;
+  SqliteConnection& operator=(const SqliteConnection&) = delete;
+
+  std::string ConnectionString() const override { return connection_string_; }
+  void SetConnectionString(const std::string& text) override;
+  void Open(const std::string& text, const std::string& user, const std::string& password,
+            std::int32_t options) override;
+  void Close() override;
+  std::int32_t State() const override;
+  // Options with 128 (no records) run the statement and return nullptr; otherwise the result is an open
+  // recordset on the statement's rows (closed when the statement returns no columns, e.g. an UPDATE).
+  std::shared_ptr<host::Recordset> Execute(const std::string& sql, std::int32_t options) override;
+  std::vector<host::ProviderError> Errors() const override { return errors_; }
+  std::int64_t RowsAffected() const override { return rows_affected_; }
+
+  // Runs one statement of the module's text (adapted) and returns every row.
+  QueryResult query(const std::string& sql);
+  // Runs one statement of the layer's own text, not adapted, with its parameters bound (?1, ?2, ...).
+  QueryResult run_bound(const std::string& sql, const std::vector<SqlValue>& parameters);
+  std::int64_t last_insert_id() const;
+  // The name of the table's INTEGER PRIMARY KEY column (its row id), or "" when it has none.
+  std::string integer_key(const std::string& database, const std::string& table);
+  // The file of the open database ("" when closed).
+  const std::string& path() const { return path_; }
+
+ private:
+  friend std::shared_ptr<host::Connection> open_or_create(const std::string& path);
+
+  void open_file(bool create);
+  void require_open();
+  QueryResult run(const std::string& sql, const std::vector<SqlValue>& parameters, bool want_rows);
+  [[noreturn]] void fail(std::int32_t number, std::int32_t provider_number, const std::string& description);
+  [[noreturn]] void fail_engine(const std::string& sql);
+
+  std::string connection_string_;
+  std::string path_;
+  sqlite3* db_ = nullptr;
+  std::vector<host::ProviderError> errors_;
+  std::int64_t rows_affected_ = 0;
+};
+
+// A new, unopened connection (the host's connection factory). The SQLite provider is the only one so
+// far; the connection string's Provider will choose others.
+std::shared_ptr<host::Connection> new_connection();
+
+// Opens the SQLite file at path, creating an empty database when the file does not exist.
+std::shared_ptr<host::Connection> open_or_create(const std::string& path);
+
+}  // namespace database

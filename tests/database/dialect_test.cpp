@@ -1,0 +1,150 @@
+#include "database/dialect.hpp"
+
+#include <gtest/gtest.h>
+
+#include "temp_database.hpp"
+
+namespace database {
+namespace {
+
+struct Case {
+  const char* name;
+  std::string in;
+  std::string out;
+};
+
+void expect_cases(const std::vector<Case>& cases) {
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string adapted = adapt_statement(c.in);
+    EXPECT_EQ(adapted, c.out);
+    // A second pass changes nothing: the connection may see text that was adapted already.
+    EXPECT_EQ(adapt_statement(adapted), adapted);
+  }
+}
+
+const std::string kSelectPart =
+    " SELECT PD4G_CALENDATT.*, \r\n PD4G_IDDISBAPROG_PD0G AS PD4G_IDDISBAPROG_PD68, PD4G_IDDISBAPROG_PD0G AS "
+    "PD4G_IDDISBAPROG_PD0C, PD4G_IDLEGAME_PD0H AS PD4G_IDLEGAME_PD0D,  PD4G_IDLEGAME_PD0H AS "
+    "PD4G_IDLEGAME_INI, "
+    "PD4G_IDLEGAME_PD0H AS PD4G_IDLEGAME_FIN  FROM PD4G_CALENDATT  WHERE PD4G_DITTA_CG18 = 1";
+
+TEST(DatabaseDialect, ModuleStatements) {
+  expect_cases({
+      {"allocation check before deleting one day",
+       "SELECT TOP 1 1 FROM PD4H_ALLRISPROG WHERE PD4H_IDCALENDARIO_PD4G = 12",
+       "SELECT 1 FROM PD4H_ALLRISPROG WHERE PD4H_IDCALENDARIO_PD4G = 12 LIMIT 1"},
+      {"allocation count of the deletion dialog",
+       "SELECT COUNT(PD4H_IDCALENDARIO_PD4G) AS NRRIS \r\n FROM PD4H_ALLRISPROG WITH(NOLOCK) \r\n INNER JOIN "
+       "PD4G_CALENDATT WITH(NOLOCK) \r\n ON PD4G_IDCALENDARIO = PD4H_IDCALENDARIO_PD4G \r\n WHERE "
+       "PD4G_DITTA_CG18 = "
+       "1 \r\n AND PD4G_IDDISBAPROG_PD0G = 101\r\n AND PD4G_IDLEGAME_PD0H = 1001\r\n AND PD4G_DATAATTIVITA = "
+       "'2026-03-04'",
+       "SELECT COUNT(PD4H_IDCALENDARIO_PD4G) AS NRRIS \r\n FROM PD4H_ALLRISPROG  \r\n INNER JOIN "
+       "PD4G_CALENDATT  "
+       "\r\n ON PD4G_IDCALENDARIO = PD4H_IDCALENDARIO_PD4G \r\n WHERE PD4G_DITTA_CG18 = 1 \r\n AND "
+       "PD4G_IDDISBAPROG_PD0G = 101\r\n AND PD4G_IDLEGAME_PD0H = 1001\r\n AND PD4G_DATAATTIVITA = "
+       "'2026-03-04'"},
+      {"bulk update with the link id glued to AND",
+       "UPDATE PD4G_CALENDATT SET   PD4G_ANNOATTIVITA=2026,  PD4G_MESEATTIVITA=3,  PD4G_GGATTIVITA=2,  "
+       "PD4G_ORAINIZIO=0,  PD4G_MININIZIO=0,  PD4G_ORAFINE=6,  PD4G_MINFINE=0,  PD4G_DURATAORE=6,  "
+       "PD4G_DURATAMINUTI=0 WHERE PD4G_DITTA_CG18  = 1  AND PD4G_IDDISBAPROG_PD0G = 101 AND "
+       "PD4G_IDLEGAME_PD0H = "
+       "1001AND PD4G_DATAATTIVITA = '2026-03-02'",
+       "UPDATE PD4G_CALENDATT SET   PD4G_ANNOATTIVITA=2026,  PD4G_MESEATTIVITA=3,  PD4G_GGATTIVITA=2,  "
+       "PD4G_ORAINIZIO=0,  PD4G_MININIZIO=0,  PD4G_ORAFINE=6,  PD4G_MINFINE=0,  PD4G_DURATAORE=6,  "
+       "PD4G_DURATAMINUTI=0 WHERE PD4G_DITTA_CG18  = 1  AND PD4G_IDDISBAPROG_PD0G = 101 AND "
+       "PD4G_IDLEGAME_PD0H = "
+       "1001 AND PD4G_DATAATTIVITA = '2026-03-02'"},
+      {"calendar query, every filter off", testing::calendar_query(1, "", "", "", "", ""),
+       kSelectPart + " AND (1=1)  AND (1=1)  AND (1=1)  AND (1=1)  AND (1=1) "},
+      {"calendar query, one day", testing::calendar_query(1, "2026-03-01", "", "", "", ""),
+       kSelectPart + " AND (PD4G_DATAATTIVITA = '2026-03-01')  AND (1=1)  AND (1=1)  AND (1=1)  AND (1=1) "},
+      {"calendar query, node, link and period",
+       testing::calendar_query(1, "", "101", "1001", "2026-03-01", "2026-03-31"),
+       kSelectPart + " AND (1=1)  AND (PD4G_IDDISBAPROG_PD0G = 101)  AND (PD4G_IDLEGAME_PD0H = 1001)  AND "
+                     "(PD4G_DATAATTIVITA>= '2026-03-01')  AND (PD4G_DATAATTIVITA<= '2026-03-31') "},
+  });
+}
+
+TEST(DatabaseDialect, LiteralsCommentsAndQuotedNamesAreNeverChanged) {
+  const std::string literal = "'TOP 1 WITH(NOLOCK) 5AND ''='' N''x'' 0=0'";
+  expect_cases({
+      {"select list literal", "SELECT " + literal + " AS T", "SELECT " + literal + " AS T"},
+      {"condition literal", "SELECT 1 FROM T WHERE A = " + literal, "SELECT 1 FROM T WHERE A = " + literal},
+      {"line comment", "SELECT 1 FROM T -- TOP 5AND WITH(NOLOCK) ''='' \nWHERE A = 1",
+       "SELECT 1 FROM T -- TOP 5AND WITH(NOLOCK) ''='' \nWHERE A = 1"},
+      {"block comment", "SELECT 1 /* SELECT TOP 1 0=0 */ FROM T", "SELECT 1 /* SELECT TOP 1 0=0 */ FROM T"},
+      {"quoted names", "SELECT [5AND], \"N'x'\", `0=0` FROM [WITH(NOLOCK)]",
+       "SELECT [5AND], \"N'x'\", `0=0` FROM [WITH(NOLOCK)]"},
+      {"digits inside names", "SELECT PD4G_X1, T2.C3 FROM T2", "SELECT PD4G_X1, T2.C3 FROM T2"},
+  });
+}
+
+TEST(DatabaseDialect, LexicalAdaptations) {
+  expect_cases({
+      {"unicode literal", "SELECT 1 FROM T WHERE C = N'caffè'", "SELECT 1 FROM T WHERE C = 'caffè'"},
+      {"unicode literal with quotes, lower-case prefix", "SELECT n'l''orto'", "SELECT 'l''orto'"},
+      {"number glued to AND", "WHERE A = 1001AND B = 2", "WHERE A = 1001 AND B = 2"},
+      {"decimal glued to OR", "WHERE A = 5.5OR B = 2", "WHERE A = 5.5 OR B = 2"},
+      {"exponent stays a number", "SELECT 1e5, 1E+5, 2.5e-3", "SELECT 1e5, 1E+5, 2.5e-3"},
+      {"exponent glued to AND", "WHERE A = 1E+5AND B = 1", "WHERE A = 1E+5 AND B = 1"},
+      {"E that is no exponent", "SELECT CASE WHEN A THEN 5END", "SELECT CASE WHEN A THEN 5 END"},
+      {"hexadecimal", "SELECT 0x1F", "SELECT 0x1F"},
+      {"hint with blanks, any case", "SELECT A FROM T with ( nolock ) WHERE A = 1",
+       "SELECT A FROM T  WHERE A = 1"},
+      {"hint list", "SELECT A FROM T WITH (NOLOCK, ROWLOCK)", "SELECT A FROM T "},
+      {"other hint kept", "SELECT A FROM T WITH (INDEX(IX))", "SELECT A FROM T WITH (INDEX(IX))"},
+      {"top after DISTINCT, before ORDER BY's end", "SELECT DISTINCT TOP 5 A FROM T ORDER BY A",
+       "SELECT DISTINCT A FROM T ORDER BY A LIMIT 5"},
+      {"top in parentheses, before ';'", "SELECT TOP (3) A FROM T;", "SELECT A FROM T LIMIT 3;"},
+      {"top in a subquery", "SELECT A FROM T WHERE B IN (SELECT TOP 1 B FROM U ) AND C = 1",
+       "SELECT A FROM T WHERE B IN (SELECT B FROM U LIMIT 1 ) AND C = 1"},
+      {"top before a trailing comment", "SELECT TOP 1 A FROM T -- last", "SELECT A FROM T LIMIT 1 -- last"},
+      {"top percent kept", "SELECT TOP 10 PERCENT A FROM T", "SELECT TOP 10 PERCENT A FROM T"},
+      {"column named TOP", "SELECT TOP FROM T", "SELECT TOP FROM T"},
+  });
+}
+
+TEST(DatabaseDialect, Folding) {
+  expect_cases({
+      {"false term first", "SELECT 1 FROM T WHERE ('2026-03-01'='' OR A = 1)",
+       "SELECT 1 FROM T WHERE (A = 1)"},
+      {"false term in the middle", "SELECT 1 FROM T WHERE (A = 1 OR 2<1 OR B = 2)",
+       "SELECT 1 FROM T WHERE (A = 1 OR B = 2)"},
+      {"two false terms at the end", "SELECT 1 FROM T WHERE (A = 1 OR 5=0 OR 'a'<>'a')",
+       "SELECT 1 FROM T WHERE (A = 1)"},
+      {"true term", "SELECT 1 FROM T WHERE (A = 1 OR ''='')", "SELECT 1 FROM T WHERE (1=1)"},
+      {"only false terms", "SELECT 1 FROM T WHERE ('x'='' OR 0<>0)", "SELECT 1 FROM T WHERE (1=0)"},
+      {"numbers compare as numbers", "SELECT 1 FROM T WHERE (10>9) AND (1.0=1) AND (2>=10)",
+       "SELECT 1 FROM T WHERE (1=1) AND (1=1) AND (1=0)"},
+      {"texts only with equality", "SELECT 1 FROM T WHERE ('10'>'9')", "SELECT 1 FROM T WHERE ('10'>'9')"},
+      {"text against number kept", "SELECT 1 FROM T WHERE (A = 1 OR '0'=0)",
+       "SELECT 1 FROM T WHERE (A = 1 OR '0'=0)"},
+      {"standing alone", "SELECT 1 FROM T WHERE A = 1 AND 0=0 OR 5=0",
+       "SELECT 1 FROM T WHERE A = 1 AND 1=1 OR 1=0"},
+      {"inner group reduced first", "SELECT 1 FROM T WHERE ((A = 1 OR 0=1) OR ''='x')",
+       "SELECT 1 FROM T WHERE ((A = 1))"},
+      {"true inner group", "SELECT 1 FROM T WHERE (B = 2 OR (A = 1 OR 0=0))", "SELECT 1 FROM T WHERE (1=1)"},
+      {"join condition", "SELECT 1 FROM T JOIN U ON (T.A = U.A OR 1=0) WHERE 1",
+       "SELECT 1 FROM T JOIN U ON (T.A = U.A) WHERE 1"},
+      {"subquery condition", "SELECT 1 FROM T WHERE A IN (SELECT B FROM U WHERE (C = 1 OR 1=0))",
+       "SELECT 1 FROM T WHERE A IN (SELECT B FROM U WHERE (C = 1))"},
+      {"OR inside CASE is not a term", "SELECT 1 FROM T WHERE (CASE WHEN A OR 0=1 THEN 1 END = 1 OR 0=1)",
+       "SELECT 1 FROM T WHERE (CASE WHEN A OR 1=0 THEN 1 END = 1)"},
+      // Places where folding would change the meaning or the column names.
+      {"group compared to a value", "SELECT 1 FROM T WHERE (A OR 0=1) = 1",
+       "SELECT 1 FROM T WHERE (A OR 1=0) = 1"},
+      {"arithmetic before", "SELECT 1 FROM T WHERE A = 5+0=0", "SELECT 1 FROM T WHERE A = 5+0=0"},
+      {"collation after", "SELECT 1 FROM T WHERE 'a'='A' COLLATE NOCASE",
+       "SELECT 1 FROM T WHERE 'a'='A' COLLATE NOCASE"},
+      {"BETWEEN's AND", "SELECT 1 FROM T WHERE A BETWEEN 1 AND 0=0",
+       "SELECT 1 FROM T WHERE A BETWEEN 1 AND 0=0"},
+      {"select list", "SELECT 'a'='', CASE WHEN 0=0 THEN 1 END FROM T",
+       "SELECT 'a'='', CASE WHEN 0=0 THEN 1 END FROM T"},
+      {"function arguments", "SELECT 1 FROM T WHERE F((A OR 1=0))", "SELECT 1 FROM T WHERE F((A OR 1=0))"},
+  });
+}
+
+}  // namespace
+}  // namespace database

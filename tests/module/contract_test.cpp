@@ -1,0 +1,191 @@
+#include <gtest/gtest.h>
+
+#include <optional>
+
+#include "host/registry.hpp"
+#include "module/clspd_calendatt.hpp"
+#include "module/mdlpd_calendatt.hpp"
+#include "module/trace.hpp"
+#include "runtime/system.hpp"
+
+namespace calendatt {
+namespace {
+
+using runtime::Variant;
+
+TEST(ContractProperties, ReadBackWhatWasWrittenWithTheStoredWidths) {
+  auto module = CLSPD_CALENDATT::create();
+  // A fresh object.
+  EXPECT_EQ(module->Cinterface_ActiveDll().get(), static_cast<host::Cinterface*>(module.get()));
+  EXPECT_FALSE(module->ModificatoDati());
+  EXPECT_EQ(module->Cinterface_Cwindow(), nullptr);
+  EXPECT_TRUE(module->Cinterface_Caption().is_empty());
+  EXPECT_EQ(module->Cinterface_Top(), Variant(std::int32_t{0}));
+
+  module->let_Cinterface_WindowState(2);
+  module->let_Cinterface_WindowState(40000);  // outside 16 bits: kept
+  EXPECT_EQ(module->Cinterface_WindowState(), 2);
+  module->let_Cinterface_WindowState(-32768);
+  EXPECT_EQ(module->Cinterface_WindowState(), -32768);
+
+  module->let_Cinterface_Top(Variant(12.6));
+  EXPECT_EQ(module->Cinterface_Top(), Variant(std::int32_t{13}));
+  module->let_Cinterface_Top(Variant(12.5));  // half to even
+  EXPECT_EQ(module->Cinterface_Top(), Variant(std::int32_t{12}));
+  module->let_Cinterface_Top(Variant("abc"));  // does not convert: kept
+  EXPECT_EQ(module->Cinterface_Top(), Variant(std::int32_t{12}));
+  module->let_Cinterface_Left(Variant("7"));
+  EXPECT_EQ(module->Cinterface_Left(), Variant(std::int32_t{7}));
+  module->let_Cinterface_Left(Variant::null());
+  EXPECT_EQ(module->Cinterface_Left(), Variant(std::int32_t{7}));
+
+  module->let_Cinterface_Caption(Variant(42));
+  EXPECT_EQ(module->Cinterface_Caption(), Variant(42));  // a variant is kept as given
+  module->let_Cinterface_CanDelete(true);
+  EXPECT_TRUE(module->Cinterface_CanDelete());
+  EXPECT_FALSE(module->Cinterface_CanInsert());
+}
+
+TEST(ContractProperties, ProgramModeIsZeroInCalledMode) {
+  auto module = CLSPD_CALENDATT::create();
+  module->let_Cinterface_ProgramMode(3);
+  EXPECT_EQ(module->Cinterface_ProgramMode(), 3);
+  module->let_Cinterface_IsCalled(true);
+  EXPECT_EQ(module->Cinterface_ProgramMode(), 3);  // setting IsCalled afterwards changes nothing
+  module->let_Cinterface_ProgramMode(3);
+  EXPECT_EQ(module->Cinterface_ProgramMode(), 0);
+  module->let_Cinterface_IsCalled(false);
+  module->let_Cinterface_ProgramMode(70000);
+  EXPECT_EQ(module->Cinterface_ProgramMode(), 0);
+}
+
+TEST(ContractProperties, ActiveDllCanBeAnotherObjectOrNothing) {
+  auto module = CLSPD_CALENDATT::create();
+  auto other = CLSPD_CALENDATT::create();
+  module->set_Cinterface_ActiveDll(other);
+  EXPECT_EQ(module->Cinterface_ActiveDll(), other);
+  module->set_Cinterface_ActiveDll(nullptr);
+  EXPECT_EQ(module->Cinterface_ActiveDll(), nullptr);
+}
+
+TEST(ContractProperties, DataTransferIsRaisedWithTheData) {
+  auto module = CLSPD_CALENDATT::create();
+  Variant received;
+  module->DataTransfer = [&](const Variant& data) { received = data; };
+  EXPECT_TRUE(module->Cinterface_TransferData(Variant("PRJ001")).is_empty());
+  EXPECT_EQ(received, Variant("PRJ001"));
+}
+
+TEST(CalledModeParameters, GoIntoTheModuleWideValues) {
+  MDLPD_CALENDATT::reset();
+  runtime::set_short_date_form("dd/mm/yyyy");
+  auto module = CLSPD_CALENDATT::create();
+  module->set_pCodProgetto("PRJ001");
+  module->set_pIDLegameWBS(1001);
+  module->set_pDataInizioWBS("01/03/2026");
+  module->set_pDataFineWBS(runtime::Date::from_ymd(2026, 3, 31));
+  EXPECT_EQ(MDLPD_CALENDATT::pCodProgetto, "PRJ001");
+  EXPECT_EQ(MDLPD_CALENDATT::pIDLegameWBS, 1001);
+  EXPECT_EQ(MDLPD_CALENDATT::pDataInizioWBS, "01/03/2026");
+  EXPECT_EQ(MDLPD_CALENDATT::pDataFineWBS, "31/03/2026");
+  module->set_pDataFineWBS(runtime::Date{runtime::Date::from_ymd(2026, 3, 31).serial + 0.75});
+  EXPECT_EQ(MDLPD_CALENDATT::pDataFineWBS, "31/03/2026 18:00:00");
+  MDLPD_CALENDATT::reset();
+}
+
+TEST(Registration, TheHostCreatesTheClassByItsIdentifier) {
+  auto object = host::Registry::instance().create("meridal.clspd_calendatt");
+  auto contract = std::dynamic_pointer_cast<host::Cinterface>(object);
+  ASSERT_NE(contract, nullptr);
+  EXPECT_EQ(contract->Cinterface_ActiveDll(), contract);
+  try {
+    host::Registry::instance().create("MERIDAL.NOTHING");
+    FAIL() << "an unknown identifier must fail";
+  } catch (const runtime::Error& e) {
+    EXPECT_EQ(e.number(), 429);
+  }
+}
+
+// Feeds given GUID fields to the identifier; an empty entry, or the end of the list, is a failed generation.
+class GuidFeed {
+ public:
+  explicit GuidFeed(std::vector<std::optional<runtime::Guid>> guids) : guids_(std::move(guids)) {
+    runtime::set_guid_source([this](runtime::Guid& g) -> std::int32_t {
+      if (next_ >= guids_.size() || !guids_[next_]) {
+        ++next_;
+        return -2147467259;
+      }
+      g = *guids_[next_++];
+      return 0;
+    });
+  }
+  ~GuidFeed() { runtime::set_guid_source(nullptr); }
+
+ private:
+  std::vector<std::optional<runtime::Guid>> guids_;
+  std::size_t next_ = 0;
+};
+
+TEST(InstanceIdentifier, WritesTheFieldsAsPaddedHexadecimal) {
+  runtime::Guid small{0xABCD, 0xF0, 0x1, {0x0A, 0xFF, 0x00, 0x10, 0x01, 0x02, 0x03, 0x04}};
+  runtime::Guid top_bit{0x8000ABCD, 0xFFFF, 0x8001, {1, 2, 3, 4, 5, 6, 7, 8}};
+  GuidFeed feed({small, top_bit});
+  EXPECT_EQ(NuovoIdentificativo(), "0000ABCD00F000010AFF001001020304");
+  EXPECT_EQ(NuovoIdentificativo(), "8000ABCDFFFF80010102030405060708");
+  EXPECT_EQ(NuovoIdentificativo(), "");  // generation failed
+}
+
+TEST(InstanceIdentifier, IsCreatedOnceAndRetriedAfterAFailure) {
+  GuidFeed feed({std::nullopt, runtime::Guid{1, 2, 3, {}}});
+  InstanceIdentity failing_first;
+  EXPECT_EQ(failing_first.IdentificativoIstanza(), Variant(""));
+  EXPECT_EQ(failing_first.IdentificativoIstanza(), Variant("00000001000200030000000000000000"));
+  EXPECT_EQ(failing_first.IdentificativoIstanza(), Variant("00000001000200030000000000000000"));
+}
+
+TEST(TraceLines, PairCreationAndDestructionOfEachInstance) {
+  std::vector<std::string> lines;
+  int listener = runtime::add_debug_listener([&](const std::string& line) { lines.push_back(line); });
+  {
+    auto first = CLSPD_CALENDATT::create();
+    auto second = CLSPD_CALENDATT::create();
+  }
+  runtime::remove_debug_listener(listener);
+  ASSERT_EQ(lines.size(), 4u);
+  auto id = [](const std::string& line) { return line.substr(6, 32); };
+  EXPECT_EQ(lines[0], "ZVRK:|" + id(lines[0]) + "|INI|MERIDAL|CLSPD_CALENDATT");
+  EXPECT_EQ(id(lines[0]).find_first_not_of("0123456789ABCDEF"), std::string::npos);
+  EXPECT_NE(id(lines[0]), id(lines[1]));
+  // Destruction in reverse order: second, then first.
+  EXPECT_EQ(lines[2], "ZVRK:|" + id(lines[1]) + "|TER|MERIDAL|CLSPD_CALENDATT");
+  EXPECT_EQ(lines[3], "ZVRK:|" + id(lines[0]) + "|TER|MERIDAL|CLSPD_CALENDATT");
+}
+
+TEST(TraceLines, AFailedGuidLeavesTheIdentifierEmpty) {
+  std::vector<std::string> lines;
+  int listener = runtime::add_debug_listener([&](const std::string& line) { lines.push_back(line); });
+  {
+    GuidFeed none({});
+    auto module = CLSPD_CALENDATT::create();
+  }
+  runtime::remove_debug_listener(listener);
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines[0], "ZVRK:||INI|MERIDAL|CLSPD_CALENDATT");
+}
+
+TEST(ValoreSeVuoto, ReplacesOnlyBlankValues) {
+  using MDLPD_CALENDATT::ValoreSeVuoto;
+  EXPECT_EQ(ValoreSeVuoto(Variant("   "), Variant(0)), Variant(0));
+  EXPECT_EQ(ValoreSeVuoto(Variant(" A "), Variant(0)), Variant(" A "));
+  EXPECT_EQ(ValoreSeVuoto(Variant(), Variant("x")), Variant("x"));
+  EXPECT_EQ(ValoreSeVuoto(Variant::null(), Variant("x")), Variant("x"));
+  EXPECT_EQ(ValoreSeVuoto(Variant(0), Variant(5)), Variant(0));
+  EXPECT_EQ(ValoreSeVuoto(Variant(12.5), Variant(0)), Variant(12.5));
+  // A value without a text form is an error inside, never raised: the default comes back.
+  auto array = std::make_shared<runtime::Array2D>(1, 1, 1, 1);
+  EXPECT_EQ(ValoreSeVuoto(Variant(array), Variant("d")), Variant("d"));
+  EXPECT_EQ(runtime::pending_error().number, 0);
+}
+
+}  // namespace
+}  // namespace calendatt
