@@ -107,9 +107,11 @@ void StandinRecordFrame::DeleteRow() {
   log_.push_back("Deleted");
   if (AfterDelete) AfterDelete(-1);
   if (closed_) return;
-  if (!recordset_->Eof() || recordset_->RecordCount() > 0) {
-    if (recordset_->Eof()) recordset_->MoveLast();
-  }
+  // The deleted row stays current until a move: show the one that followed it, or the last.
+  runtime::suppressed([&] {
+    recordset_->MoveNext();
+    if (recordset_->Eof() && recordset_->RecordCount() > 0) recordset_->MoveLast();
+  });
   change_status(kStatusStored);
   refresh_grid();
 }

@@ -1,0 +1,25 @@
+#pragma once
+// The lookup window of a code field as the scripted user and the command line use it: the query the
+// lookup service prepared runs on the host database, and the person picks the row of a code.
+
+#include <string>
+#include <vector>
+
+#include "standin/headless_controls.hpp"
+
+namespace standin {
+
+// The rows of a prepared lookup (text A run on the connection text), each value in query column order.
+std::vector<std::vector<runtime::Variant>> run_lookup(const LookupRequest& request);
+
+// A lookup row as the control delivers it: a two-dimensional array whose element (1, k) is the k-th
+// column of the query (k from 0: 0 the code, 1 the description; for activities 2 the node code, 5 the
+// WBS node id and 6 the WBS link id).
+runtime::Variant lookup_row(const std::vector<runtime::Variant>& values);
+
+// The person picks the `occurrence`-th row whose code is `code` (trailing blanks ignored): the field
+// takes the code, the decode counts as done, and the row goes to CloseLookup. No such row: the lookup is
+// closed without a choice.
+HeadlessCodeEdit::LookupChooser pick_code(std::string code, int occurrence = 0);
+
+}  // namespace standin

@@ -1,0 +1,308 @@
+// The headless controls and windows: what a person does, and the scripted user of modal windows.
+#include <gtest/gtest.h>
+
+#include "runtime/date.hpp"
+#include "runtime/error.hpp"
+#include "standin/headless_forms.hpp"
+#include "test_support.hpp"
+
+namespace standin {
+namespace {
+
+using runtime::Variant;
+using testing::TestWindow;
+
+host::FormDesign test_design() {
+  host::FormDesign d;
+  d.name = "FRM_TEST";
+  d.caption = "Prova";
+  d.controls = {
+      {host::kind::kCodeEdit,
+       "TXT_CODICE",
+       "Codice",
+       {{"case", "Maiuscolo"}, {"maxchar", std::int32_t{8}}, {"obbligatorio", true}}},
+      {host::kind::kCodeEdit, "TXT_NOTE", "Note", {}},
+      {host::kind::kDateEdit, "TXT_DATA", "Data", {{"obbligatorio", true}}},
+      {host::kind::kDateEdit, "TXT_DATA2", "Data facoltativa", {}},
+      {host::kind::kNumericEdit, "TXT_OGNI", "Ogni", {{"obbligatorio", true}, {"min", 1}, {"max", 999}}},
+      {host::kind::kCombo, "CBO_SCELTA", "", {}},
+      {host::kind::kCalendar, "KVO_CALENDARIO", "", {{"firstdayofweek", std::int32_t{2}}}},
+      {host::kind::kToolbarButton, "BTN_OK", "&Conferma", {}},
+      {host::kind::kToolbarButton, "BTN_SPENTO", "Spento", {{"enabled", false}}},
+      {host::kind::kMdiContainer, "MDIActiveX1", "", {}},
+      {host::kind::kResize, "KVO_RESIZEFORM1", "", {}},
+  };
+  return d;
+}
+
+class HeadlessTest : public ::testing::Test {
+ protected:
+  HeadlessFormFactory factory;
+  TestWindow window;
+  std::shared_ptr<HeadlessFormSite> site;
+
+  void SetUp() override {
+    window.site = factory.CreateForm(test_design(), &window);
+    site = std::dynamic_pointer_cast<HeadlessFormSite>(window.site);
+    ASSERT_TRUE(site);
+  }
+};
+
+TEST_F(HeadlessTest, TypingFollowsTheDesign) {
+  auto code = site->code("TXT_CODICE");
+  std::vector<std::string> events;
+  code->TextChange = [&](Variant&) { events.push_back("TextChange " + code->Text()); };
+  code->CodeChange = [&] { events.push_back("CodeChange"); };
+  ASSERT_TRUE(code->type("attività wbs"));
+  // Upper case (accented letters too), cut to eight characters, not eight bytes.
+  EXPECT_EQ(code->Text(), "ATTIVITÀ");
+  EXPECT_EQ(events, (std::vector<std::string>{"TextChange ATTIVITÀ", "CodeChange"}));
+  EXPECT_TRUE(code->IsModified());
+  EXPECT_TRUE(code->HasFocus());
+  // The same text again changes nothing.
+  code->type("ATTIVITÀ");
+  EXPECT_EQ(events.size(), 2u);
+  // A text set by the module's code is taken as it is, raises nothing and is no longer a user's change.
+  code->set_Text("p1 lungo codice");
+  EXPECT_EQ(code->Text(), "p1 lungo codice");
+  EXPECT_FALSE(code->IsModified());
+  EXPECT_EQ(events.size(), 2u);
+}
+
+TEST_F(HeadlessTest, TypingAnotherCodeNeedsANewDecode) {
+  auto code = site->code("TXT_CODICE");
+  code->type("P1");
+  code->set_decode_ok(true);
+  code->type("P2");
+  EXPECT_FALSE(code->DecodeOk());
+}
+
+TEST_F(HeadlessTest, RefusedValidationKeepsTheFocus) {
+  auto code = site->code("TXT_CODICE");
+  auto note = site->code("TXT_NOTE");
+  int validations = 0;
+  code->Validate = [&](bool& cancel) {
+    ++validations;
+    cancel = code->Text() != "OK";
+  };
+  code->type("ko");
+  EXPECT_FALSE(note->type("altro"));
+  EXPECT_EQ(site->focused_name(), "TXT_CODICE");
+  EXPECT_EQ(note->Text(), "");
+  EXPECT_FALSE(code->leave());
+  code->type("ok");
+  EXPECT_TRUE(note->type("altro"));
+  EXPECT_EQ(site->focused_name(), "TXT_NOTE");
+  EXPECT_EQ(validations, 3);
+}
+
+TEST_F(HeadlessTest, PostValidateRunsOnlyAfterAnAcceptedValidate) {
+  auto code = site->code("TXT_CODICE");
+  std::vector<std::string> events;
+  bool refuse_first = true;
+  code->Validate = [&](bool& cancel) {
+    events.push_back("Validate");
+    cancel = refuse_first;
+  };
+  code->PostValidate = [&](bool& cancel) {
+    events.push_back("PostValidate");
+    cancel = true;
+  };
+  code->type("x");
+  EXPECT_FALSE(code->leave());
+  refuse_first = false;
+  EXPECT_FALSE(code->leave());  // PostValidate refuses too
+  EXPECT_TRUE(code->HasFocus());
+  EXPECT_EQ(events, (std::vector<std::string>{"Validate", "Validate", "PostValidate"}));
+}
+
+TEST_F(HeadlessTest, DisabledControlsIgnoreThePerson) {
+  int clicks = 0;
+  auto off = site->button("BTN_SPENTO");
+  off->ButtonClick = [&] { ++clicks; };
+  EXPECT_FALSE(off->click());
+  off->set_Enabled(true);
+  EXPECT_TRUE(off->click());
+  EXPECT_EQ(clicks, 1);
+  auto note = site->code("TXT_NOTE");
+  note->set_Enabled(false);
+  EXPECT_FALSE(note->type("x"));
+  EXPECT_EQ(note->Text(), "");
+}
+
+TEST_F(HeadlessTest, DateAndNumberValidity) {
+  auto mandatory = site->date("TXT_DATA");
+  auto optional = site->date("TXT_DATA2");
+  struct Case {
+    const char* text;
+    bool date_valid, mandatory_valid, optional_valid;
+  } cases[] = {
+      {"", false, false, true},         {"   ", false, false, true},         {"01/03/2026", true, true, true},
+      {"2026-03-01", true, true, true}, {"31/04/2026", false, false, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    mandatory->set_Text(c.text);
+    optional->set_Text(c.text);
+    EXPECT_EQ(mandatory->IsDateValid(), c.date_valid);
+    EXPECT_EQ(mandatory->IsValid(), c.mandatory_valid);
+    EXPECT_EQ(optional->IsValid(), c.optional_valid);
+  }
+  auto every = site->numeric("TXT_OGNI");
+  EXPECT_EQ(every->Min(), 1.0);
+  EXPECT_EQ(every->Max(), 999.0);
+  for (auto [text, valid] : {std::pair{"1", true},
+                             {"999", true},
+                             {" 7 ", true},
+                             {"0", false},
+                             {"1000", false},
+                             {"2.5", false},
+                             {"", false},
+                             {"3x", false}}) {
+    every->set_Text(text);
+    EXPECT_EQ(every->IsValid(), valid) << '"' << text << '"';
+  }
+}
+
+TEST_F(HeadlessTest, ComboReportsThePosition) {
+  auto combo = site->combo("CBO_SCELTA");
+  combo->set_Sorted(false);
+  for (const char* item : {"Annulla operazione", "Tralascia", "Sovrascrivi"}) combo->AddItem(item);
+  EXPECT_EQ(combo->Value(), "");
+  combo->set_ListIndex(0);
+  EXPECT_EQ(combo->Value(), "0");
+  EXPECT_TRUE(combo->choose(2));
+  EXPECT_EQ(combo->Value(), "2");
+  EXPECT_EQ(combo->ItemText(2), "Sovrascrivi");
+  EXPECT_FALSE(combo->choose(3));
+  EXPECT_THROW(combo->set_ListIndex(3), runtime::Error);
+  combo->Clear();
+  combo->set_Sorted(true);
+  for (const char* item : {"b", "C", "a"}) combo->AddItem(item);
+  EXPECT_EQ(combo->ItemText(0), "a");
+  EXPECT_EQ(combo->ItemText(2), "C");
+}
+
+TEST_F(HeadlessTest, CalendarChoiceRaisesPreviousAndNewDay) {
+  auto calendar = site->calendar("KVO_CALENDARIO");
+  EXPECT_EQ(calendar->first_day_of_week(), 2);
+  auto first = runtime::Date::from_ymd(2026, 3, 1);
+  auto second = runtime::Date::from_ymd(2026, 3, 5);
+  calendar->set_Value(Variant(first));
+  std::vector<std::pair<Variant, Variant>> changes;
+  calendar->DateChange = [&](const Variant& previous, const Variant& day) {
+    changes.emplace_back(previous, day);
+    calendar->set_Value(previous);  // a handler may put the old day back
+  };
+  EXPECT_TRUE(calendar->choose(second));
+  ASSERT_EQ(changes.size(), 1u);  // setting the value from code raised nothing more
+  EXPECT_EQ(changes[0].first, Variant(first));
+  EXPECT_EQ(changes[0].second, Variant(second));
+  EXPECT_EQ(calendar->Value(), Variant(first));
+}
+
+TEST_F(HeadlessTest, LookupGoesThroughStartChooserAndClose) {
+  auto code = site->code("TXT_CODICE");
+  std::vector<Variant> closed_rows;
+  bool cancel_start = false;
+  code->StartLookup = [&](bool& cancel, std::string& a, Variant& b, std::string& c, std::string& connection) {
+    cancel = cancel_start;
+    a = "SELECT ...";
+    b = Variant("Progetti");
+    c = "CODICE";
+    connection = "Data Source=x.db";
+  };
+  code->CloseLookup = [&](const Variant& row) { closed_rows.push_back(row); };
+  code->OpenLookup();  // no chooser: the lookup shows and nothing is chosen
+  EXPECT_TRUE(closed_rows.empty());
+  ASSERT_TRUE(code->last_lookup());
+  EXPECT_EQ(code->last_lookup()->connection, "Data Source=x.db");
+
+  code->set_lookup_chooser([](HeadlessCodeEdit& control, const LookupRequest& request) {
+    EXPECT_EQ(request.text_a, "SELECT ...");
+    control.set_Text("P1");
+    auto row = std::make_shared<runtime::Array2D>(1, 1, 0, 6);
+    row->at(1, 1) = Variant("Progetto uno");
+    return Variant(row);
+  });
+  code->OpenLookup();
+  ASSERT_EQ(closed_rows.size(), 1u);
+  EXPECT_EQ(closed_rows[0].array()->at(1, 1), Variant("Progetto uno"));
+  EXPECT_EQ(code->Text(), "P1");
+
+  cancel_start = true;
+  code->OpenLookup();
+  EXPECT_EQ(closed_rows.size(), 1u);
+  EXPECT_FALSE(code->last_lookup());
+}
+
+TEST_F(HeadlessTest, FirstShowLoadsResizesThenActivates) {
+  site->get<HeadlessMdiContainer>("MDIActiveX1")->FormLoad = [&] { window.events.push_back("FormLoad"); };
+  site->get<HeadlessResizeControl>("KVO_RESIZEFORM1")->Resize = [&] { window.events.push_back("Resize"); };
+  site->Show(false);
+  site->Show(false);
+  EXPECT_TRUE(site->Visible());
+  EXPECT_EQ(window.events,
+            (std::vector<std::string>{"FormLoad", "Resized", "Resize", "Activated", "Activated"}));
+  EXPECT_THROW(site->control("NESSUNO"), runtime::Error);
+  EXPECT_THROW(site->code("BTN_OK"), runtime::Error);
+}
+
+TEST_F(HeadlessTest, ModalShowRunsTheScriptThenUsesTheCloseBox) {
+  std::vector<std::string> done;
+  factory.script("FRM_TEST", [&](HeadlessFormSite& s) {
+    s.code("TXT_CODICE")->type("p1");
+    done.push_back("typed");
+  });
+  factory.script("FRM_TEST", [&](HeadlessFormSite&) { done.push_back("second"); });
+  factory.script("ALTRA", [&](HeadlessFormSite&) { done.push_back("other window"); });
+  site->Show(true);
+  EXPECT_EQ(done, (std::vector<std::string>{"typed", "second"}));
+  EXPECT_TRUE(site->closed());
+  EXPECT_FALSE(site->Visible());
+  EXPECT_EQ(window.events.back(), "CloseRequested");
+  EXPECT_EQ(factory.pending_actions("ALTRA"), 1u);
+  EXPECT_TRUE(factory.failures().empty());
+  EXPECT_THROW(site->Show(false), runtime::Error);
+}
+
+TEST_F(HeadlessTest, ModalShowEndsWhenAnActionClosesTheWindow) {
+  int runs = 0;
+  factory.script("FRM_TEST", [&](HeadlessFormSite& s) {
+    ++runs;
+    EXPECT_TRUE(s.request_close());
+  });
+  factory.script("FRM_TEST", [&](HeadlessFormSite&) { ++runs; });
+  site.reset();  // only the window holds its site now, and it lets it go while closing
+  window.site->Show(true);
+  EXPECT_EQ(runs, 1);
+  EXPECT_EQ(factory.pending_actions("FRM_TEST"), 1u);  // left for the next show of that window
+  EXPECT_FALSE(window.site);
+}
+
+TEST_F(HeadlessTest, RefusedCloseIsAFailureNotALoop) {
+  window.refuse_close = true;
+  factory.script("FRM_TEST", [](HeadlessFormSite& s) { s.button("BTN_OK")->click(); });
+  site->Show(true);
+  EXPECT_FALSE(site->closed());
+  ASSERT_EQ(factory.failures().size(), 1u);
+  EXPECT_NE(factory.failures()[0].find("refused to close"), std::string::npos);
+}
+
+TEST_F(HeadlessTest, FailingActionIsRecordedAndTheWindowCloses) {
+  factory.script("FRM_TEST", [](HeadlessFormSite& s) { s.code("NON_ESISTE"); });
+  factory.script("FRM_TEST", [](HeadlessFormSite&) { ADD_FAILURE() << "runs after a failed action"; });
+  site->Show(true);
+  EXPECT_TRUE(site->closed());
+  ASSERT_EQ(factory.failures().size(), 1u);
+  EXPECT_NE(factory.failures()[0].find("NON_ESISTE"), std::string::npos);
+}
+
+TEST_F(HeadlessTest, FactoryFindsTheOpenWindow) {
+  EXPECT_EQ(factory.site("FRM_TEST"), site);
+  window.SiteCloseRequested();
+  EXPECT_EQ(factory.site("FRM_TEST"), nullptr);
+}
+
+}  // namespace
+}  // namespace standin

@@ -1,0 +1,127 @@
+// The dictionary, the multilanguage object and the scripted responder.
+#include <gtest/gtest.h>
+
+#include "runtime/date.hpp"
+#include "runtime/error.hpp"
+#include "standin/dictionary.hpp"
+#include "standin/multilanguage.hpp"
+#include "standin/responder.hpp"
+
+namespace standin {
+namespace {
+
+using runtime::Variant;
+
+TEST(Dictionary, FillsPlaceholdersInBothLanguages) {
+  runtime::set_short_date_form("dd/mm/yyyy");
+  Dictionary dictionary;
+  runtime::ParamList date{Variant(runtime::Date::from_ymd(2026, 3, 1))};
+  EXPECT_EQ(dictionary.translate(77194, date, "it"), "Non sono ammesse date inferiori al 01/03/2026");
+  EXPECT_EQ(dictionary.translate(77194, date, "en"), "Dates earlier than 01/03/2026 are not allowed");
+  // The trailing blank of 77207 belongs to the text.
+  EXPECT_EQ(dictionary.translate(77207, {Variant(std::int32_t{4})}, "it"), "Saranno eliminate 4 date. ");
+  EXPECT_EQ(dictionary.translate(42123, {}, "EN"), "Operation completed");
+}
+
+TEST(Dictionary, PlaceholderEdgeCases) {
+  Dictionary dictionary;
+  // Null reads as an empty text; a missing parameter leaves its placeholder showing.
+  EXPECT_EQ(dictionary.translate(77207, {Variant::null()}), "Saranno eliminate  date. ");
+  EXPECT_EQ(dictionary.translate(77207, {}), "Saranno eliminate %1 date. ");
+  // A parameter's own text is not searched for placeholders.
+  EXPECT_EQ(fill_placeholders("%1 e %2", {Variant("%2"), Variant("b")}), "%2 e b");
+  EXPECT_EQ(fill_placeholders("100% %0 %", {Variant("x")}), "100% %0 %");
+}
+
+TEST(Dictionary, UnknownNumberAndLanguage) {
+  Dictionary dictionary;
+  EXPECT_FALSE(dictionary.translate(1, {}).has_value());
+  EXPECT_FALSE(dictionary.contains(77209));
+  EXPECT_THROW(dictionary.translate(42123, {}, "de"), runtime::Error);
+}
+
+class MultilanguageTest : public ::testing::Test {
+ protected:
+  ScriptedResponder responder;
+  StandinMultilanguage ml{Dictionary{}, "it", responder};
+};
+
+TEST_F(MultilanguageTest, ShowMessageShowsTheDictionaryText) {
+  responder.push_answer(box::kNo);
+  EXPECT_EQ(ml.ShowMessage(30182, 4, "Calendario attività WBS", {}), box::kNo);
+  ASSERT_EQ(responder.messages().size(), 1u);
+  const auto& shown = responder.messages()[0];
+  EXPECT_EQ(shown.number, 30182);
+  EXPECT_EQ(shown.text, "Il cambio ditta comporta la chiusura del programma, proseguo ?");
+  EXPECT_EQ(shown.style, 4);
+  EXPECT_EQ(shown.title, "Calendario attività WBS");
+  EXPECT_TRUE(responder.unanswered().empty());
+}
+
+TEST_F(MultilanguageTest, UnknownNumberIsMarked) {
+  EXPECT_EQ(ml.Translate(5, {}), "[x5x]");
+  EXPECT_EQ(ml.ShowMessage(5, 64, "t", {}), box::kOk);
+  EXPECT_EQ(responder.messages().back().text, "[x5x]");
+}
+
+TEST_F(MultilanguageTest, TextsShownAsGivenAndLanguageSwitch) {
+  ml.ShowText("testo 'libero'", 48, "t", Variant());
+  ml.KVOMsgBox("[x77192x] Pianificazione", 48, "t");
+  EXPECT_EQ(responder.messages()[0].number, 0);
+  EXPECT_EQ(responder.messages()[0].text, "testo 'libero'");
+  EXPECT_EQ(responder.messages()[1].text, "[x77192x] Pianificazione");
+  EXPECT_EQ(ml.DoubleQuotes("l'attività 'x'"), "l''attività ''x''");
+  ml.set_language("en");
+  EXPECT_EQ(ml.Translate(17778, {}), "Date");
+  EXPECT_THROW(ml.set_language("fr"), runtime::Error);
+}
+
+TEST(ScriptedResponder, OkOnlyBoxesNeedNoScript) {
+  ScriptedResponder responder;
+  responder.push_answer(box::kYes);
+  EXPECT_EQ(responder.answer_message({77192, "Pianificazione", 48, "t"}), box::kOk);
+  EXPECT_EQ(responder.answer_message({0, "info", 64, "t"}), box::kOk);
+  // The scripted answer is still there for the next question.
+  EXPECT_EQ(responder.pending_answers(), 1u);
+  EXPECT_EQ(responder.answer_message({30182, "proseguo ?", 4, "t"}), box::kYes);
+  EXPECT_EQ(responder.messages().size(), 3u);
+  EXPECT_TRUE(responder.unanswered().empty());
+}
+
+TEST(ScriptedResponder, UnansweredQuestionsAreRecorded) {
+  ScriptedResponder responder;
+  EXPECT_EQ(responder.answer_message({77199, "lookup?", 1, "t"}), 0);
+  // An answer that is not a button of the box does not count as an answer.
+  responder.push_answer(box::kYes);
+  EXPECT_EQ(responder.answer_message({77199, "lookup?", 1, "t"}), 0);
+  ErrorReport report;
+  report.routine = "Form_Load";
+  report.style = 4370;
+  EXPECT_EQ(responder.answer_report(report), 0);
+  ASSERT_EQ(responder.unanswered().size(), 3u);
+  EXPECT_NE(responder.unanswered()[0].find("77199"), std::string::npos);
+  EXPECT_NE(responder.unanswered()[1].find("not one of its buttons"), std::string::npos);
+  EXPECT_NE(responder.unanswered()[2].find("Form_Load"), std::string::npos);
+}
+
+TEST(ScriptedResponder, ReportsTakeScriptedAnswers) {
+  ScriptedResponder responder;
+  responder.push_answer(box::kRetry);
+  ErrorReport report;
+  report.error = {3704, "Operation is not allowed when the object is closed", "SQLite provider"};
+  report.provider_errors = {{1, "no such table: X", "SQLite", "HY000"}};
+  report.application = "MERIDAL";
+  report.caption = "Calendario attività WBS";
+  report.routine = "Requery";
+  report.style = 4370;
+  EXPECT_EQ(responder.answer_report(report), box::kRetry);
+  ASSERT_EQ(responder.reports().size(), 1u);
+  std::string text = responder.reports()[0].text();
+  for (const char* part : {"MERIDAL - Calendario attività WBS", "Requery", "3704",
+                           "Operation is not allowed when the object is closed", "SQLite provider",
+                           "1 - no such table: X", "HY000"})
+    EXPECT_NE(text.find(part), std::string::npos) << part << " missing from:\n" << text;
+}
+
+}  // namespace
+}  // namespace standin

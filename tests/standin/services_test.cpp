@@ -1,0 +1,173 @@
+// The date and number objects, the error display, and the global object and navigator of the host.
+#include <gtest/gtest.h>
+
+#include "runtime/date.hpp"
+#include "runtime/error.hpp"
+#include "standin/global.hpp"
+#include "standin/multilanguage.hpp"
+#include "standin/navigator.hpp"
+#include "standin/services.hpp"
+
+namespace standin {
+namespace {
+
+using runtime::Variant;
+
+// Puts back the runtime's short date form after a test that changes it.
+class DateFormGuard {
+ public:
+  explicit DateFormGuard(const std::string& form) : saved_(runtime::short_date_form()) {
+    runtime::set_short_date_form(form);
+  }
+  ~DateFormGuard() { runtime::set_short_date_form(saved_); }
+
+ private:
+  std::string saved_;
+};
+
+struct DateCase {
+  const char* form;
+  const char* text;
+  const char* literal;  // null when the text is not a date
+};
+
+TEST(DateObject, WritesIsoLiterals) {
+  const DateCase cases[] = {
+      {"dd/mm/yyyy", "01/03/2026", "2026-03-01"},
+      {"dd/mm/yyyy", "1/3/2026", "2026-03-01"},
+      {"dd/mm/yyyy", "2026-03-01", "2026-03-01"},
+      {"dd/mm/yyyy", "29/02/2024 14:30", "2024-02-29 14:30:00"},
+      {"dd/mm/yyyy", "2026-03-01 00:00:00", "2026-03-01"},
+      {"mm/dd/yyyy", "03/01/2026", "2026-03-01"},
+      {"dd/mm/yyyy", "31/02/2026", nullptr},
+      {"dd/mm/yyyy", "29/02/2025", nullptr},
+      {"dd/mm/yyyy", "", nullptr},
+      {"dd/mm/yyyy", "domani", nullptr},
+      {"dd/mm/yyyy", "01/03/2026 25:00", nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.form) + " \"" + c.text + "\"");
+    DateFormGuard guard(c.form);
+    StandinDateObject date;
+    date.set_Text(c.text);
+    if (c.literal) {
+      EXPECT_EQ(date.ErrorCode(), 0);
+      EXPECT_EQ(date.DBFormat(), c.literal);
+    } else {
+      EXPECT_EQ(date.ErrorCode(), 1);
+      EXPECT_THROW(date.DBFormat(), runtime::Error);
+    }
+  }
+}
+
+TEST(DateObject, ANewTextReplacesTheOld) {
+  StandinDateObject date;
+  EXPECT_EQ(date.ErrorCode(), 1);  // nothing given yet
+  date.set_Text("2026-03-01");
+  date.set_Text("x");
+  EXPECT_EQ(date.ErrorCode(), 1);
+  date.set_Text("2026-03-02");
+  EXPECT_EQ(date.DBFormat(), "2026-03-02");
+}
+
+TEST(NumberObject, WritesSqlNumbers) {
+  StandinNumberObject number;
+  EXPECT_EQ(number.DBFormat(Variant(std::int32_t{1001})), "1001");
+  EXPECT_EQ(number.DBFormat(Variant(12.25)), "12.25");
+  EXPECT_EQ(number.DBFormat(Variant("1,5")), "1.5");
+  EXPECT_EQ(number.DBFormat(Variant(-3.0)), "-3");
+  EXPECT_EQ(number.DBFormat(Variant::null()), "null");
+  EXPECT_EQ(number.DBFormat(Variant()), "null");
+  EXPECT_EQ(number.DBFormat(Variant("   ")), "null");
+  EXPECT_THROW(number.DBFormat(Variant("dodici")), runtime::Error);
+}
+
+TEST(ErrorDisplay, ShowsTheReportItWasGiven) {
+  ScriptedResponder responder;
+  responder.push_answer(box::kIgnore);
+  StandinErrorDisplay display(responder);
+  display.set_Error({-2147217900, "no such column: X", "SQLite provider"});
+  display.set_ProviderErrors({{1, "no such column: X", "SQLite", ""}});
+  std::int32_t extra = 0;
+  EXPECT_EQ(display.ShowReport("MERIDAL", "Calendario", "GeneraQuerySQL", 4370, extra), box::kIgnore);
+  EXPECT_EQ(extra, 0);
+  ASSERT_EQ(responder.reports().size(), 1u);
+  const auto& report = responder.reports()[0];
+  EXPECT_EQ(report.error.number, -2147217900);
+  EXPECT_EQ(report.provider_errors.size(), 1u);
+  EXPECT_EQ(report.application, "MERIDAL");
+  EXPECT_EQ(report.caption, "Calendario");
+  EXPECT_EQ(report.routine, "GeneraQuerySQL");
+  EXPECT_EQ(report.style, 4370);
+}
+
+class GlobalTest : public ::testing::Test {
+ protected:
+  ScriptedResponder responder;
+  DateFormGuard guard{"dd/mm/yyyy"};
+  StandinGlobal global{HostSettings{"Data Source=x.db", 7, "yyyy-mm-dd", "it"},
+                       std::make_shared<StandinMultilanguage>(Dictionary{}, "it", responder)};
+};
+
+TEST_F(GlobalTest, EnvironmentAndSlots) {
+  EXPECT_EQ(global.ConnectionString(), "Data Source=x.db");
+  EXPECT_EQ(global.Company(), Variant(std::int32_t{7}));
+  EXPECT_EQ(runtime::short_date_form(), "yyyy-mm-dd");
+  EXPECT_EQ(global.ImageList1()->Picture("KProgrammaMM"), Variant("KProgrammaMM"));
+  EXPECT_THROW(global.ImageList1()->Picture("nessuna"), runtime::Error);
+  EXPECT_THROW(global.Interface(3), runtime::Error);
+  EXPECT_THROW(global.MediaValue(0), runtime::Error);
+  global.set_MediaValue(2, Variant("utente"));
+  EXPECT_EQ(global.MediaValue(2), Variant("utente"));
+}
+
+class NavigatorTest : public GlobalTest {
+ protected:
+  StandinNavigator navigator;
+  std::shared_ptr<host::Navigator::Events> sink = std::make_shared<host::Navigator::Events>();
+  std::vector<std::string> seen;
+  bool refuse = false;
+
+  void SetUp() override {
+    sink->BeforeChangeDitta = [this](bool& cancel) {
+      seen.push_back("Before " + global.Company().to_string());
+      cancel = refuse;
+    };
+    sink->ChangeDitta = [this](bool&) { seen.push_back("Change " + global.Company().to_string()); };
+    navigator.set_event_sink(sink);
+  }
+};
+
+TEST_F(NavigatorTest, CompanyChangeRaisesBothEventsAroundTheChange) {
+  EXPECT_TRUE(navigator.change_company(9, global));
+  EXPECT_EQ(seen, (std::vector<std::string>{"Before 7", "Change 9"}));
+  EXPECT_EQ(global.Company(), Variant(std::int32_t{9}));
+}
+
+TEST_F(NavigatorTest, CancelledCompanyChangeKeepsTheCompany) {
+  refuse = true;
+  EXPECT_FALSE(navigator.change_company(9, global));
+  EXPECT_EQ(seen, (std::vector<std::string>{"Before 7"}));
+  EXPECT_EQ(global.Company(), Variant(std::int32_t{7}));
+}
+
+TEST_F(NavigatorTest, ModelsAndButtonsReachTheReceiver) {
+  std::int32_t pressed = 0;
+  sink->ButtonPressed = [&](bool&, std::int32_t& button) { pressed = button; };
+  sink->InitializeScriptObjectModel = [&](bool&, const std::shared_ptr<host::ScriptObject>& script) {
+    std::shared_ptr<runtime::Object> self = script;
+    script->RegisterObject("FRMPD_CALENDATT", self, 0, "Calendario attività WBS");
+  };
+  EXPECT_TRUE(navigator.press_button(StandinNavigator::kMultimediaButton));
+  EXPECT_EQ(pressed, 25);
+  auto script = std::make_shared<StandinScriptObject>();
+  EXPECT_TRUE(navigator.initialize_script_model(script));
+  EXPECT_EQ(navigator.ClsScript(), script);
+  ASSERT_EQ(script->registrations().size(), 1u);
+  EXPECT_EQ(script->registrations()[0].description, "Calendario attività WBS");
+  // Handing the model to the module is the host's doing, not a call of the module.
+  EXPECT_EQ(navigator.calls(), (std::vector<std::string>{"set_event_sink(object)"}));
+}
+
+}  // namespace
+}  // namespace standin
