@@ -177,6 +177,16 @@ void FRMPD_CALENDATT::Form_Unload(bool&) {
   runtime::clear_pending_error();
 }
 
+Variant FRMPD_CALENDATT::CallMethod(const std::string& name, const runtime::ParamList&) {
+  std::string method = runtime::upper(name);
+  if (method == "REQUERY") {
+    Requery();
+    return Variant();
+  }
+  if (method == "UPDATE") return Variant(Update());
+  throw runtime::Error(438, "Object doesn't support this property or method: " + name, kKindName);
+}
+
 // ---- Messages, error report and navigator notices ----
 
 std::int32_t FRMPD_CALENDATT::VisualizzaErrore(const std::string& SubOrFunctionName) {

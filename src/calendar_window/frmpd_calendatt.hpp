@@ -12,6 +12,7 @@
 #include "host/contract.hpp"
 #include "host/controls.hpp"
 #include "host/global.hpp"
+#include "host/scriptable.hpp"
 #include "host/services.hpp"
 #include "module/form_base.hpp"
 #include "module/trace.hpp"
@@ -24,7 +25,7 @@ class CLSPD_CALENDATT;
 
 class FRMPD_CALENDATT : public FormBase,
                         public runtime::ErrorReporter,
-                        public runtime::Object,
+                        public host::Scriptable,
                         public std::enable_shared_from_this<FRMPD_CALENDATT> {
  public:
   // Form_Initialize: the creation trace line.
@@ -66,6 +67,9 @@ class FRMPD_CALENDATT : public FormBase,
   void InizializzaVirtualFrame();
   // Saves the current row through the frame; True when the frame answers 0.
   bool Update();
+
+  // Requery and Update, for the host's script object model.
+  runtime::Variant CallMethod(const std::string& name, const runtime::ParamList& args) override;
 
   runtime::Variant IdentificativoIstanza() { return identity_.IdentificativoIstanza(); }
   const std::string& query_text() const { return GstrSqlquery; }

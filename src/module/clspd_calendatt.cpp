@@ -81,6 +81,24 @@ void CLSPD_CALENDATT::set_Cinterface_ActiveNavigator(std::shared_ptr<host::Navig
     if (active_navigator_ && active_navigator_ != value) active_navigator_->set_event_sink(nullptr);
   });
   active_navigator_ = std::move(value);
+  if (!active_navigator_) return;
+  // The navigator's events reach this object while it holds the navigator.
+  if (!navigator_events_) {
+    navigator_events_ = std::make_shared<host::Navigator::Events>();
+    navigator_events_->BeforeChangeDitta = [this](bool& c) { ActiveNavigator_BeforeChangeDitta(c); };
+    navigator_events_->ChangeDitta = [this](bool& c) { ActiveNavigator_ChangeDitta(c); };
+    navigator_events_->BeforeExportToOffice = [this](bool& c, const std::shared_ptr<host::ExportToOffice>& e) {
+      ActiveNavigator_BeforeExportToOffice(c, e);
+    };
+    navigator_events_->InitializeScriptObjectModel = [this](bool& c, const std::shared_ptr<host::ScriptObject>& s) {
+      ActiveNavigator_InitializeScriptObjectModel(c, s);
+    };
+    navigator_events_->InitializeLayoutObjectModel = [this](bool& c, const std::shared_ptr<host::LayoutObject>& l) {
+      ActiveNavigator_InitializeLayoutObjectModel(c, l);
+    };
+    navigator_events_->ButtonPressed = [this](bool& c, std::int32_t& b) { ActiveNavigator_ButtonPressed(c, b); };
+  }
+  guarded([&] { active_navigator_->set_event_sink(navigator_events_); });
 }
 std::shared_ptr<host::Navigator> CLSPD_CALENDATT::Cinterface_ActiveNavigator() { return active_navigator_; }
 

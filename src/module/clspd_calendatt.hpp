@@ -101,6 +101,15 @@ class CLSPD_CALENDATT : public host::Cinterface, public std::enable_shared_from_
 
   runtime::Variant IdentificativoIstanza() { return identity_.IdentificativoIstanza(); }
 
+  // Events of the host navigator and of the hypermedia object.
+  void ActiveNavigator_BeforeChangeDitta(bool& Cancel);
+  void ActiveNavigator_ChangeDitta(bool& Cancel);
+  void ActiveNavigator_BeforeExportToOffice(bool& Cancel, const std::shared_ptr<host::ExportToOffice>& Pcls_ExpToOffice);
+  void ActiveNavigator_InitializeScriptObjectModel(bool& Cancel, const std::shared_ptr<host::ScriptObject>& ClsScript);
+  void ActiveNavigator_InitializeLayoutObjectModel(bool& Cancel, const std::shared_ptr<host::LayoutObject>& ClsLayout);
+  void ActiveNavigator_ButtonPressed(bool& Cancel, std::int32_t& ButtonPress);
+  void CHyperMedia_AfterMediaCreate(bool& Cancel, const runtime::Variant& CodiceMedia);
+
  private:
   CLSPD_CALENDATT();
   void class_initialize();
@@ -114,6 +123,7 @@ class CLSPD_CALENDATT : public host::Cinterface, public std::enable_shared_from_
 
   std::shared_ptr<host::RecordFrame> active_frame_;
   std::shared_ptr<host::Navigator> active_navigator_;
+  std::shared_ptr<host::Navigator::Events> navigator_events_;
   std::shared_ptr<host::GlobalObject> cls_global_;
   std::shared_ptr<host::MenuEntry> cls_voce_menu_;
   std::shared_ptr<host::Connection> connection_;

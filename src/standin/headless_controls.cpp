@@ -631,4 +631,34 @@ std::shared_ptr<host::Control> make_headless_control(const host::ControlDesign& 
   throw runtime::Error(runtime::err::kInvalidArgument, "Unknown control kind " + design.kind, design.name);
 }
 
+std::vector<std::string> HeadlessGrid::captions() const {
+  std::vector<std::string> out;
+  for (const auto& c : columns_) out.push_back(c.caption);
+  return out;
+}
+
+std::vector<std::vector<std::string>> HeadlessGrid::shown_rows() {
+  std::vector<std::vector<std::string>> rows;
+  if (!attached_ || attached_->State() != host::kAdStateOpen) return rows;
+  if (attached_->EditPending())
+    throw runtime::Error(5, "La riga corrente ha modifiche non salvate", "HeadlessGrid");
+  std::int32_t position = attached_->AbsolutePosition();
+  for (std::int32_t i = 0; i < attached_->RecordCount(); ++i) {
+    attached_->SetAbsolutePosition(i);
+    std::vector<std::string> row;
+    for (const auto& c : columns_) {
+      Variant v = CurrentValue(c.field);
+      row.push_back(runtime::is_blank(v) ? std::string() : v.to_string());
+    }
+    rows.push_back(std::move(row));
+  }
+  if (position >= 0) {
+    attached_->SetAbsolutePosition(position);
+  } else if (!rows.empty()) {
+    attached_->MoveLast();
+    attached_->MoveNext();
+  }
+  return rows;
+}
+
 }  // namespace standin

@@ -367,6 +367,11 @@ class HeadlessGrid : public HeadlessControl<host::Grid> {
   int lookup_queries_run() const { return lookup_queries_run_; }
   // Rows of the attached recordset (0 without one).
   std::int32_t row_count() const;
+  // What the grid shows: one text per column and row (lookup columns as their looked-up texts, dates in
+  // the short date form, blanks as ""). The current row stays where it is. Throws runtime::Error while
+  // the current row has changes not yet written.
+  std::vector<std::vector<std::string>> shown_rows();
+  std::vector<std::string> captions() const;
 
   // The person selects the row at `position` (0-based): the recordset moves there and RowChange is
   // raised. False when there is no such row.

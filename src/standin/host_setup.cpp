@@ -1,5 +1,6 @@
 #include "standin/host_setup.hpp"
 
+#include "standin/media.hpp"
 #include "standin/record_frame.hpp"
 #include "standin/wbs_services.hpp"
 
@@ -104,6 +105,7 @@ void HostEnvironment::register_classes() {
   add_class(host::progid::kMaintenanceProd, [] { return std::make_shared<StandinMaintenanceProd>(); });
   add_class(host::progid::kRecordFrame, [] { return std::make_shared<StandinRecordFrame>(); });
   add_class(host::progid::kGridDefinition, [] { return std::make_shared<StandinGridDefinition>(); });
+  add_class(host::progid::kHyperMedia, [] { return std::make_shared<StandinHyperMedia>(); });
 }
 
 std::shared_ptr<host::Cinterface> HostEnvironment::create_module() {

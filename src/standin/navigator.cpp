@@ -1,5 +1,8 @@
 #include "standin/navigator.hpp"
 
+#include "host/scriptable.hpp"
+#include "runtime/error.hpp"
+
 #include "standin/global.hpp"
 
 namespace standin {
@@ -13,6 +16,19 @@ const char* presence(bool present) {
 void StandinScriptObject::RegisterObject(const std::string& name, std::shared_ptr<runtime::Object>& object,
                                          std::int32_t kind, const std::string& description) {
   registrations_.push_back(Registration{name, object, kind, description});
+}
+
+runtime::Variant StandinScriptObject::call(const std::string& object_name, const std::string& method,
+                                           const runtime::ParamList& args) {
+  for (auto it = registrations_.rbegin(); it != registrations_.rend(); ++it) {
+    if (it->name != object_name) continue;
+    auto object = it->object.lock();
+    if (!object) break;
+    auto scriptable = std::dynamic_pointer_cast<host::Scriptable>(object);
+    if (!scriptable) throw runtime::Error(438, "Object doesn't support this property or method: " + method, "Script");
+    return scriptable->CallMethod(method, args);
+  }
+  throw runtime::Error(424, "Object required: " + object_name, "Script");
 }
 
 void StandinScriptObject::ProgramNotification(const std::string& name, std::int32_t zero, bool open,

@@ -35,6 +35,10 @@ class StandinScriptObject : public host::ScriptObject {
   int close_queries() const { return close_queries_; }
   // The answer of QueryClose (True forbids closing); False at first.
   void set_query_close(bool forbid) { forbid_close_ = forbid; }
+  // A host script calls a method of a registered object by name (the last registration of that name).
+  // Throws runtime::Error 424 when no live object has that name, 438 when it has no such method.
+  runtime::Variant call(const std::string& object_name, const std::string& method,
+                        const runtime::ParamList& args = {});
 
   // Keeps the registration and hands the same reference back.
   void RegisterObject(const std::string& name, std::shared_ptr<runtime::Object>& object, std::int32_t kind,
