@@ -151,7 +151,7 @@ void FRMPD_CALENDATT::after_maintenance(ErrorTrap& trap, bool project) {
         }))
       return;
   }
-  if (!trap.step([&] { global()->ReleaseInterface(ActiveInterface); })) return;
+  if (!trap.step([&] { global()->ReleaseInterface(ActiveInterface.shared()); })) return;
   trap.step([&] { navigator()->OpenProgram(); });
 }
 
@@ -253,7 +253,7 @@ void FRMPD_CALENDATT::code_validate(CodeField field, bool& Cancel) {
   std::int16_t rows = 0;
   bool resolved = false;
   if (!trap.step([&] {
-        resolved = TrovaIDAttivitaWBS(GconConnect, runtime::round_to_int(ditta_), project, node, activity, &rows);
+        resolved = TrovaIDAttivitaWBS(GconConnect.shared(), runtime::round_to_int(ditta_), project, node, activity, &rows);
       }))
     return;
   if (!resolved) {

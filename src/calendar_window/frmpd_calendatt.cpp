@@ -130,7 +130,7 @@ void FRMPD_CALENDATT::Form_Unload(bool&) {
     GclsRecordCheck.reset();
     GrstCheck.reset();
   });
-  suppressed([&] { global()->ReleaseInterface(ActiveInterface); });
+  suppressed([&] { global()->ReleaseInterface(ActiveInterface.shared()); });
   suppressed([&] {
     global()->set_Interface(1, nullptr);
     global()->set_Interface(2, nullptr);

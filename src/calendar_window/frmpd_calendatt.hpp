@@ -17,6 +17,7 @@
 #include "module/form_base.hpp"
 #include "module/trace.hpp"
 #include "runtime/error.hpp"
+#include "runtime/ref.hpp"
 #include "runtime/variant.hpp"
 
 namespace calendatt {
@@ -36,8 +37,8 @@ class FRMPD_CALENDATT : public FormBase,
   static host::FormDesign design();
 
   // Set by the module object before the window loads.
-  std::shared_ptr<host::Cinterface> ActiveInterface;
-  std::shared_ptr<CLSPD_CALENDATT> GobjThisClass;
+  runtime::Ref<host::Cinterface> ActiveInterface;
+  runtime::Ref<CLSPD_CALENDATT> GobjThisClass;
 
   // Messages, error report and navigator notices.
   std::int32_t VisualizzaErrore(const std::string& SubOrFunctionName) override;
@@ -76,10 +77,10 @@ class FRMPD_CALENDATT : public FormBase,
   const runtime::Variant& current_day() const { return current_day_; }
 
   // The window's connection and company, as loaded.
-  std::shared_ptr<host::Connection> connection() const { return GconConnect; }
+  std::shared_ptr<host::Connection> connection() const { return GconConnect.shared(); }
   std::int32_t company() const { return ditta_; }
   // The record frame bound to the calendar query (none before the first query).
-  std::shared_ptr<host::RecordFrame> frame() const { return FME_CALENDATT; }
+  std::shared_ptr<host::RecordFrame> frame() const { return FME_CALENDATT.shared(); }
   const std::string& connection_string() const { return GstrConnect; }
 
  protected:
@@ -143,23 +144,23 @@ class FRMPD_CALENDATT : public FormBase,
 
   InstanceIdentity identity_;
 
-  std::shared_ptr<host::ErrorDisplay> GclsLog;
-  std::shared_ptr<host::ConnectionFactory> GclsConnect;
-  std::shared_ptr<host::RecordService> GclsRecord;
-  std::shared_ptr<host::RecordService> GclsRecordCheck;
-  std::shared_ptr<host::Connection> GconConnect;
-  std::shared_ptr<host::Recordset> GrstRecordSet;
-  std::shared_ptr<host::Recordset> GrstCheck;
-  std::shared_ptr<host::RecordFrame> FME_CALENDATT;
-  std::shared_ptr<host::LookupService> PclsLookup;
-  std::shared_ptr<host::DecodeService> PclsDecode;
-  std::shared_ptr<host::MaintenanceProg> PclsConnectProg;
-  std::shared_ptr<host::MaintenanceProd> PclsConnectProd;
-  std::shared_ptr<host::NumberObject> number_object_;
-  std::shared_ptr<host::DateObject> date_object_;
-  std::shared_ptr<host::Multilanguage> multilanguage_;  // only without a host contract
-  std::shared_ptr<runtime::Object> insert_dialog_;
-  std::shared_ptr<runtime::Object> delete_dialog_;
+  runtime::Ref<host::ErrorDisplay> GclsLog;
+  runtime::Ref<host::ConnectionFactory> GclsConnect;
+  runtime::Ref<host::RecordService> GclsRecord;
+  runtime::Ref<host::RecordService> GclsRecordCheck;
+  runtime::Ref<host::Connection> GconConnect;
+  runtime::Ref<host::Recordset> GrstRecordSet;
+  runtime::Ref<host::Recordset> GrstCheck;
+  runtime::Ref<host::RecordFrame> FME_CALENDATT;
+  runtime::Ref<host::LookupService> PclsLookup;
+  runtime::Ref<host::DecodeService> PclsDecode;
+  runtime::Ref<host::MaintenanceProg> PclsConnectProg;
+  runtime::Ref<host::MaintenanceProd> PclsConnectProd;
+  runtime::Ref<host::NumberObject> number_object_;
+  runtime::Ref<host::DateObject> date_object_;
+  runtime::Ref<host::Multilanguage> multilanguage_;  // only without a host contract
+  runtime::Ref<runtime::Object> insert_dialog_;
+  runtime::Ref<runtime::Object> delete_dialog_;
   std::string GstrConnect;
   std::string GstrSqlquery;
   std::string last_format_error_;

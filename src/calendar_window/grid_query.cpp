@@ -166,7 +166,7 @@ void FRMPD_CALENDATT::InizializzaVirtualFrame() {
   if (!trap.step([&] {
         FME_CALENDATT = host::Registry::instance().create_as<host::RecordFrame>(host::progid::kRecordFrame);
         bind_frame_events();
-        FME_CALENDATT->Initialize(ActiveInterface, GconConnect, GrstRecordSet, GstrSqlquery, "",
+        FME_CALENDATT->Initialize(ActiveInterface.shared(), GconConnect.shared(), GrstRecordSet.shared(), GstrSqlquery, "",
                                   control<host::GridNavigator>("GRIDNAV"), control<host::Grid>("GRID_CALENDATT"));
       }))
     return;

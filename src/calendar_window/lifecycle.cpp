@@ -139,20 +139,20 @@ namespace {
 
 // The opening sequence the two toolbar buttons share.
 template <class Dialog>
-void open_range_dialog(FRMPD_CALENDATT& window, const char* routine, std::shared_ptr<runtime::Object>& slot,
-                       const std::shared_ptr<host::RecordFrame>& frame, const std::shared_ptr<host::Cinterface>& contract,
-                       const std::shared_ptr<CLSPD_CALENDATT>& module, std::shared_ptr<FRMPD_CALENDATT> self) {
+void open_range_dialog(FRMPD_CALENDATT& window, const char* routine, runtime::Ref<runtime::Object>& slot,
+                       const runtime::Ref<host::RecordFrame>& frame, const runtime::Ref<host::Cinterface>& contract,
+                       const runtime::Ref<CLSPD_CALENDATT>& module, std::shared_ptr<FRMPD_CALENDATT> self) {
   ErrorTrap trap(window, routine);
   std::shared_ptr<Dialog> dialog;
   std::int32_t result = 2;
   if (!trap.step([&] { frame->BeforeDialog(); })) return;
   if (!trap.step([&] {
         if (!slot) slot = std::make_shared<Dialog>();
-        dialog = std::dynamic_pointer_cast<Dialog>(slot);
+        dialog = std::dynamic_pointer_cast<Dialog>(slot.shared());
       }))
     return;
   if (!trap.step([&] {
-        dialog->ActiveInterface = contract;
+        dialog->ActiveInterface = contract.shared();
         dialog->FrmMain = self;
       }))
     return;

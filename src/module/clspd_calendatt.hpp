@@ -12,6 +12,7 @@
 #include "host/global.hpp"
 #include "host/services.hpp"
 #include "module/trace.hpp"
+#include "runtime/ref.hpp"
 #include "runtime/variant.hpp"
 
 namespace calendatt {
@@ -95,9 +96,9 @@ class CLSPD_CALENDATT : public host::Cinterface, public std::enable_shared_from_
   std::function<void(const runtime::Variant& data)> DataTransfer;
 
   // The window last created by Cinterface_ShowForm (may be unloaded).
-  std::shared_ptr<FRMPD_CALENDATT> window() const { return window_; }
+  std::shared_ptr<FRMPD_CALENDATT> window() const { return window_.shared(); }
   // The hypermedia object, once a media request created it.
-  std::shared_ptr<host::HyperMedia> hypermedia() const { return CHyperMedia_; }
+  std::shared_ptr<host::HyperMedia> hypermedia() const { return CHyperMedia_.shared(); }
 
   runtime::Variant IdentificativoIstanza() { return identity_.IdentificativoIstanza(); }
 
@@ -136,8 +137,8 @@ class CLSPD_CALENDATT : public host::Cinterface, public std::enable_shared_from_
   std::int32_t top_ = 0, left_ = 0;
   runtime::Variant caption_, filtro_, menu_modulo_, menu_padre_, menu_prog_;
   std::shared_ptr<runtime::Object> Gobj_Window;
-  std::shared_ptr<FRMPD_CALENDATT> window_;
-  std::shared_ptr<host::HyperMedia> CHyperMedia_;
+  runtime::Ref<FRMPD_CALENDATT> window_;
+  runtime::Ref<host::HyperMedia> CHyperMedia_;
   bool modificato_dati_ = false;
 };
 

@@ -13,6 +13,9 @@ FormBase::~FormBase() = default;
 
 void FormBase::Load() {
   if (site_ || loading_) return;
+  // A window whose load was abandoned (Abort in its load) stays unloaded: using it again does not load it
+  // a second time behind the user's back.
+  if (abandoned_) throw runtime::Error(364, "Object was unloaded", design_.name);
   auto factory = host::Registry::instance().create_as<host::FormFactory>(host::progid::kFormFactory);
   site_ = factory->CreateForm(design_, this);
   loading_ = true;
@@ -23,6 +26,7 @@ void FormBase::Load() {
   if (unload_during_load_) {
     // The load was abandoned: the window is gone and the use that loaded it fails.
     unload_during_load_ = false;
+    abandoned_ = true;
     throw runtime::Error(364, "Object was unloaded", design_.name);
   }
 }

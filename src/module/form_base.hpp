@@ -61,6 +61,7 @@ class FormBase : public host::FormEvents {
   std::shared_ptr<host::FormSite> site_;
   bool loading_ = false;
   bool unload_during_load_ = false;
+  bool abandoned_ = false;
 };
 
 }  // namespace calendatt

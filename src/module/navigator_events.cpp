@@ -31,12 +31,12 @@ void CLSPD_CALENDATT::ActiveNavigator_BeforeChangeDitta(bool& Cancel) {
   suppressed([&] { active = is_active(*this); });
   if (active) {
     suppressed([&] {
-      auto& window = require(window_);
+      auto& window = (*window_);
       answer = window.MostraMessaggio("Il cambio ditta comporta la chiusura del programma, proseguo ?", 30182, 4,
                                       window.current_caption());
     });
     if (answer == 6)
-      suppressed([&] { require(window_).Unload(); });
+      suppressed([&] { (*window_).Unload(); });
     else
       Cancel = true;
   }
@@ -53,7 +53,7 @@ void CLSPD_CALENDATT::ActiveNavigator_BeforeExportToOffice(bool&,
                                                            const std::shared_ptr<host::ExportToOffice>& Pcls_ExpToOffice) {
   suppressed([&] {
     if (!is_active(*this)) return;
-    require(Pcls_ExpToOffice).set_titolomaster(require(window_).TraduciMessaggio(kTitle, 9410, std::nullopt, 0));
+    require(Pcls_ExpToOffice).set_titolomaster((*window_).TraduciMessaggio(kTitle, 9410, std::nullopt, 0));
   });
 }
 
@@ -63,8 +63,8 @@ void CLSPD_CALENDATT::ActiveNavigator_InitializeScriptObjectModel(bool&,
   suppressed([&] { active = is_active(*this); });
   if (!active) return;
   suppressed([&] {
-    auto& window = require(window_);
-    std::shared_ptr<runtime::Object> object = window_;
+    auto& window = (*window_);
+    std::shared_ptr<runtime::Object> object = window_.shared();
     require(ClsScript).RegisterObject(window.Name(), object, 0, kTitle);
     // The model may hand back another reference to the window: it becomes the class's window.
     if (auto returned = std::dynamic_pointer_cast<FRMPD_CALENDATT>(object)) window_ = returned;
@@ -82,7 +82,7 @@ void CLSPD_CALENDATT::ActiveNavigator_InitializeLayoutObjectModel(bool&,
                                                                   const std::shared_ptr<host::LayoutObject>& ClsLayout) {
   suppressed([&] {
     if (!is_active(*this)) return;
-    std::shared_ptr<runtime::Object> object = require(window_).shared_from_this();
+    std::shared_ptr<runtime::Object> object = (*window_).shared_from_this();
     require(ClsLayout).RegisterObject(Variant(kTitle), object, 0, 0, 0);
     if (auto returned = std::dynamic_pointer_cast<FRMPD_CALENDATT>(object)) window_ = returned;
   });
@@ -104,7 +104,7 @@ void CLSPD_CALENDATT::ActiveNavigator_ButtonPressed(bool&, std::int32_t& ButtonP
   suppressed([&] { status = frame->Status(); });
   if (status == host::RecordFrame::kStatusNew) {
     suppressed([&] {
-      auto& window = require(window_);
+      auto& window = (*window_);
       window.MostraMessaggio("Il collegamento ai dati multimediali è possibile solamente in fase di variazione", 30288,
                              64, window.current_caption());
     });
@@ -124,7 +124,7 @@ void CLSPD_CALENDATT::ActiveNavigator_ButtonPressed(bool&, std::int32_t& ButtonP
     Variant second = global.MediaValue(2);
     std::string connection = global.ConnectionString();
     Variant hwnd(require(global.MainInterface()).Cinterface_hwndParent());
-    require(CHyperMedia_).MediaManager(first, second, connection, media_id, hwnd, 1, 0);
+    (*CHyperMedia_).MediaManager(first, second, connection, media_id, hwnd, 1, 0);
   });
 }
 
@@ -140,7 +140,7 @@ void CLSPD_CALENDATT::CHyperMedia_AfterMediaCreate(bool&, const Variant& CodiceM
   }
   suppressed([&] {
     auto& global = require(Cinterface_ActiveDll()->Cinterface_ClsGlobal());
-    require(window_).set_Icon(require(global.ImageList1()).Picture("KProgrammaMM"));
+    (*window_).set_Icon(require(global.ImageList1()).Picture("KProgrammaMM"));
   });
 }
 

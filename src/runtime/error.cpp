@@ -1,5 +1,7 @@
 #include "runtime/error.hpp"
 
+#include "runtime/ref.hpp"
+
 #include <exception>
 
 namespace runtime {
@@ -9,6 +11,10 @@ Error::Error(std::int32_t number, std::string description, std::string source)
       number_(number),
       description_(std::move(description)),
       source_(std::move(source)) {}
+
+[[noreturn]] void throw_object_not_set() {
+  throw Error(91, "Object variable or With block variable not set", "runtime");
+}
 
 ErrorInfo& pending_error() {
   static thread_local ErrorInfo info;

@@ -74,6 +74,7 @@ int ScriptedResponder::take_answer(std::int32_t style, const std::string& what) 
   }
   int answer = answers_.front();
   answers_.pop_front();
+  if (auto action = actions_.extract(taken_++)) action.mapped()();
   if (std::find(allowed.begin(), allowed.end(), answer) == allowed.end()) {
     unanswered_.push_back(what + ": scripted answer " + std::to_string(answer) +
                           " is not one of its buttons");

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -75,6 +77,12 @@ class MessageResponder {
 class ScriptedResponder : public MessageResponder {
  public:
   void push_answer(int answer) { answers_.push_back(answer); }
+  // The person does something (e.g. fixes what failed) while the next box or report is shown, then
+  // answers.
+  void push_answer(int answer, std::function<void()> while_shown) {
+    answers_.push_back(answer);
+    actions_[answers_.size() - 1 + taken_] = std::move(while_shown);
+  }
   std::size_t pending_answers() const { return answers_.size(); }
 
   int answer_message(const ShownMessage& message) override;
@@ -92,6 +100,8 @@ class ScriptedResponder : public MessageResponder {
   int take_answer(std::int32_t style, const std::string& what);
 
   std::deque<int> answers_;
+  std::map<std::size_t, std::function<void()>> actions_;  // by the answer's overall index
+  std::size_t taken_ = 0;
   std::vector<ShownMessage> messages_;
   std::vector<ErrorReport> reports_;
   std::vector<std::string> unanswered_;
