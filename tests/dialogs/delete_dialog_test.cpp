@@ -1,0 +1,162 @@
+// The deletion dialog opened from the calendar window's toolbar: the walk over the range, the days spared
+// for their allocated resources, the confirmation with the counts and the single delete statement.
+#include "delete_dialog/frmpd_delcalendatt.hpp"
+#include "dialog_host.hpp"
+
+namespace calendatt::testing {
+namespace {
+
+using database::demo::kLinkPlanned;
+
+const std::vector<const char*> kDeleteRange = {"TXT_DATAINIZIALE", "TXT_DATAFINALE", "TXT_CANCELLAOGNI",
+                                               "BTN_CONFERMA"};
+
+TEST_F(DialogScenario, DeletionAsksWithBothCountsAndSparesAllocatedDays) {
+  call_for_planned_activity();
+  auto& main = open_main();
+  responder_.push_answer(standin::box::kNo);
+  responder_.push_answer(standin::box::kYes);
+  in_dialog(kDeleteName, [](HeadlessFormSite& s) {
+    delete_range(s, "02/03/2026", "06/03/2026", "1");  // 4 and 5 March carry allocations
+    EXPECT_FALSE(s.closed());                          // declined
+    click(s, "BTN_CONFERMA");
+    EXPECT_TRUE(s.closed());
+  });
+  press(main, "BTN_CANCMULTIPLA");
+  EXPECT_TRUE(failures().empty());
+  const std::string question =
+      "Saranno eliminate 3 date. \r\n"
+      "Altre 2 date non saranno eliminate perchè per esse esistono risorse allocate.\r\n"
+      "Proseguire?";
+  ASSERT_EQ(messages().size(), 3u);
+  for (int i : {0, 1}) {
+    EXPECT_EQ(messages()[i].number, 0);
+    EXPECT_EQ(messages()[i].text, question);
+    EXPECT_EQ(messages()[i].style, 68);
+    EXPECT_EQ(messages()[i].title, kDeleteCaption);
+  }
+  EXPECT_EQ(messages()[2].number, 42123);
+  EXPECT_EQ(dates_of(kLinkPlanned), (std::vector<std::string>{"2026-03-04", "2026-03-05", "2026-03-09"}));
+  EXPECT_TRUE(class_->ModificatoDati());
+  EXPECT_EQ(count("SELECT COUNT(*) FROM PD4H_ALLRISPROG"), 3);
+
+  auto allocations = sql_->starting_with("SELECT COUNT(PD4H_IDCALENDARIO_PD4G)");
+  ASSERT_EQ(allocations.size(), 10u);  // five dates, asked at each press
+  EXPECT_EQ(
+      allocations[0],
+      "SELECT COUNT(PD4H_IDCALENDARIO_PD4G) AS NRRIS \r\n FROM PD4H_ALLRISPROG WITH(NOLOCK) \r\n INNER JOIN "
+      "PD4G_CALENDATT WITH(NOLOCK) \r\n ON PD4G_IDCALENDARIO = PD4H_IDCALENDARIO_PD4G \r\n WHERE "
+      "PD4G_DITTA_CG18 = 1 \r\n AND PD4G_IDDISBAPROG_PD0G = 101\r\n AND PD4G_IDLEGAME_PD0H = 1001\r\n AND "
+      "PD4G_DATAATTIVITA = '2026-03-02'");
+  EXPECT_EQ(sql_->count_containing(
+                " SELECT PD4G_CALENDATT.*  FROM PD4G_CALENDATT  WHERE PD4G_DITTA_CG18 = 1  AND "
+                "PD4G_IDDISBAPROG_PD0G = 101 AND PD4G_IDLEGAME_PD0H = 1001 AND PD4G_DATAATTIVITA "
+                "IN ('2026-03-02', '2026-03-03', '2026-03-06')"),
+            2u);
+  EXPECT_EQ(sql_->starting_with("DELETE"),
+            (std::vector<std::string>{
+                "DELETE FROM PD4G_CALENDATT  WHERE PD4G_DITTA_CG18 = 1  AND PD4G_IDDISBAPROG_PD0G "
+                "= 101 AND PD4G_IDLEGAME_PD0H = 1001 AND PD4G_DATAATTIVITA IN ('2026-03-02', "
+                "'2026-03-03', '2026-03-06')"}));
+}
+
+TEST_F(DialogScenario, DeletionCountsOnlyTheDaysThatExist) {
+  call_for_planned_activity();
+  auto& main = open_main();
+  responder_.push_answer(standin::box::kYes);
+  // 6, 8 and 10 March are walked and none carries allocations; only 6 March has a day.
+  in_dialog(kDeleteName, [](HeadlessFormSite& s) { delete_range(s, "06/03/2026", "10/03/2026", "2"); });
+  press(main, "BTN_CANCMULTIPLA");
+  ASSERT_EQ(messages().size(), 2u);
+  // Without spared dates the question is one line.
+  EXPECT_EQ(messages()[0].text, "Saranno eliminate 1 date. Proseguire?");
+  EXPECT_EQ(messages()[1].number, 42123);
+  EXPECT_EQ(dates_of(kLinkPlanned),
+            (std::vector<std::string>{"2026-03-02", "2026-03-03", "2026-03-04", "2026-03-05", "2026-03-09"}));
+  // The other activity's and the other company's days of the same dates stay.
+  EXPECT_EQ(count("SELECT COUNT(*) FROM PD4G_CALENDATT"), 8);
+}
+
+TEST_F(DialogScenario, DeletionWithNothingToDeleteSaysWhyAndStaysOpen) {
+  call_for_planned_activity();
+  auto& main = open_main();
+  in_dialog(kDeleteName, [](HeadlessFormSite& s) {
+    delete_range(s, "20/03/2026", "25/03/2026", "1");
+    delete_range(s, "04/03/2026", "05/03/2026", "1");
+    EXPECT_FALSE(s.closed());
+    click(s, "BTN_ANNULLA");
+  });
+  press(main, "BTN_CANCMULTIPLA");
+  ASSERT_EQ(messages().size(), 2u);
+  EXPECT_EQ(messages()[0].number, 0);
+  EXPECT_EQ(messages()[0].text, "Non sono presenti date da eliminare.");
+  EXPECT_EQ(messages()[0].style, 64);
+  EXPECT_EQ(messages()[1].text,
+            "Per tutte le date selezionate esistono risorse allocate.\r\nNon verrà effettuata alcuna "
+            "eliminazione.");
+  EXPECT_EQ(messages()[1].style, 64);
+  EXPECT_TRUE(sql_->starting_with("DELETE").empty());
+  EXPECT_EQ(count("SELECT COUNT(*) FROM PD4G_CALENDATT"), 9);
+  EXPECT_FALSE(class_->ModificatoDati());
+}
+
+TEST_F(DialogScenario, DeletionDialogRefusesInputLikeTheInsertionDialog) {
+  call_for_planned_activity();
+  auto& main = open_main();
+  in_dialog(kDeleteName, [](HeadlessFormSite& s) {
+    EXPECT_EQ(s.Caption(), kDeleteCaption);
+    for (const char* name : kDeleteRange) EXPECT_TRUE(s.control(name)->Enabled()) << name;
+    type_date(s, "TXT_DATAINIZIALE", "01/04/2026");
+    EXPECT_FALSE(leave(s));
+    type_date(s, "TXT_DATAINIZIALE", "09/03/2026");
+    delete_range(s, "09/03/2026", "02/03/2026", "1");
+    EXPECT_EQ(s.focused_name(), "TXT_DATAFINALE");
+    s.numeric("TXT_CANCELLAOGNI")->set_Text("1000");
+    s.date("TXT_DATAFINALE")->set_Text("10/03/2026");
+    click(s, "BTN_CONFERMA");
+    click(s, "BTN_ANNULLA");
+  });
+  press(main, "BTN_CANCMULTIPLA");
+  EXPECT_EQ(message_numbers(), (std::vector<std::int32_t>{77195, 34941, 29648}));
+  EXPECT_EQ(messages()[0].text, "Non sono ammesse date superiori al 31/03/2026");
+  EXPECT_EQ(count("SELECT COUNT(*) FROM PD4G_CALENDATT"), 9);
+}
+
+TEST_F(DialogScenario, DeletionGoesOnWithAnEmptiedActivityField) {
+  auto& main = open_main();
+  responder_.push_answer(standin::box::kYes);
+  in_dialog(kDeleteName, [](HeadlessFormSite& s) {
+    type(s, "TXT_CODPROG", "PRJ001");
+    type(s, "TXT_CODNODO", "N01");
+    type(s, "TXT_CODATTIVITA", "ATT01");
+    ASSERT_TRUE(s.code("TXT_CODATTIVITA")->leave());
+    // The resolved activity in the deletion dialog gives the start date the focus.
+    EXPECT_EQ(s.focused_name(), "TXT_DATAINIZIALE");
+    for (const char* name : kDeleteRange) EXPECT_TRUE(s.control(name)->Enabled()) << name;
+    EXPECT_EQ(s.date("TXT_DATAINIZ")->Text(), "01/03/2026");
+    EXPECT_EQ(s.date("TXT_DATAFIN")->Text(), "31/03/2026");
+    type_date(s, "TXT_DATAINIZIALE", "09/03/2026");
+    // Another node empties the activity; the activity resolved before stays the one the range works on,
+    // and the empty activity field does not make the input invalid.
+    type(s, "TXT_CODNODO", "N02");
+    EXPECT_EQ(s.code("TXT_CODATTIVITA")->Text(), "");
+    delete_range(s, "09/03/2026", "09/03/2026", "1");
+  });
+  press(main, "BTN_CANCMULTIPLA");
+  EXPECT_EQ(message_numbers(), (std::vector<std::int32_t>{0, 42123}));
+  EXPECT_EQ(dates_of(kLinkPlanned).back(), "2026-03-06");
+}
+
+TEST(DeletionBlankRule, ArraysGiveAnEmptyValueAndBlanksTheDefault) {
+  auto dialog = std::make_shared<FRMPD_DELCALENDATT>();
+  using runtime::Variant;
+  EXPECT_TRUE(dialog->NVL(Variant(std::make_shared<runtime::Array2D>(1, 1, 1, 2)), Variant("x")).is_empty());
+  EXPECT_EQ(dialog->NVL(Variant("   "), Variant(0)), Variant(0));
+  EXPECT_EQ(dialog->NVL(Variant::null(), Variant("x")), Variant("x"));
+  EXPECT_EQ(dialog->NVL(Variant(), Variant("x")), Variant("x"));
+  EXPECT_EQ(dialog->NVL(Variant(" a "), Variant("x")), Variant(" a "));
+  EXPECT_EQ(dialog->NVL(Variant(std::int32_t{0}), Variant("x")), Variant(std::int32_t{0}));
+}
+
+}  // namespace
+}  // namespace calendatt::testing

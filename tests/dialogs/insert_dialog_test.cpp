@@ -1,0 +1,344 @@
+// The insertion dialog opened from the calendar window's toolbar: its opening and closing, its field
+// checks, and the generation of calendar days with the three treatments of existing days.
+#include "dialog_host.hpp"
+#include "runtime/system.hpp"
+#include "standin/navigator.hpp"
+
+namespace calendatt::testing {
+namespace {
+
+using database::demo::kLinkPlanned;
+
+const std::vector<const char*> kInsertRange = {"FrameIntervallo", "TXT_DATAINIZIALE", "TXT_DATAFINALE",
+                                               "TXT_RIPETIOGNI",  "TXT_ORE",          "TXT_MINUTI",
+                                               "CBO_VARPRESENTI", "BTN_CONFERMA"};
+
+const std::vector<std::string> kDemoDates = {"2026-03-02", "2026-03-03", "2026-03-04",
+                                             "2026-03-05", "2026-03-06", "2026-03-09"};
+
+std::vector<std::string> with_demo(std::vector<std::string> added) {
+  added.insert(added.end(), kDemoDates.begin(), kDemoDates.end());
+  std::sort(added.begin(), added.end());
+  return added;
+}
+
+TEST_F(DialogScenario, InsertDialogOpensOnThePresetActivityAndCancelChangesNothing) {
+  call_for_planned_activity();
+  auto& main = open_main();
+  auto script = std::make_shared<standin::StandinScriptObject>();
+  env_->navigator()->set_ClsScript(script);
+  env_->navigator()->clear_calls();
+  std::vector<std::string> traces;
+  int listener = runtime::add_debug_listener([&](const std::string& line) {
+    const std::string tail = "|MERIDAL|FRMPD_ADDCALENDATT";
+    if (line.size() > tail.size() + 4 && line.compare(line.size() - tail.size(), tail.size(), tail) == 0)
+      traces.push_back(line.substr(line.size() - tail.size() - 3, 3));
+  });
+  std::shared_ptr<host::Connection> during;
+  in_dialog(kInsertName, [&](HeadlessFormSite& s) {
+    EXPECT_EQ(s.Caption(), kInsertCaption);
+    for (auto [field, code] :
+         {std::pair{"TXT_CODPROG", "PRJ001"}, {"TXT_CODNODO", "N01"}, {"TXT_CODATTIVITA", "ATT01"}}) {
+      EXPECT_EQ(s.code(field)->Text(), code);
+      EXPECT_FALSE(s.code(field)->Enabled()) << field;
+    }
+    for (const char* name : kInsertRange) EXPECT_TRUE(s.control(name)->Enabled()) << name;
+    auto list = s.combo("CBO_VARPRESENTI");
+    ASSERT_EQ(list->ListCount(), 3);
+    EXPECT_EQ(list->ItemText(0), "Annulla operazione");
+    EXPECT_EQ(list->ItemText(1), "Tralascia");
+    EXPECT_EQ(list->ItemText(2), "Sovrascrivi");
+    EXPECT_EQ(list->Value(), "0");
+    auto resize = s.get<standin::HeadlessResizeControl>("KVO_RESIZEFORM1");
+    EXPECT_EQ(resize->layouts(), 1);
+    ASSERT_EQ(resize->placements().size(), 3u);
+    EXPECT_EQ(resize->placements()[0].control, "BTN_ANNULLA");
+    EXPECT_EQ(resize->placements()[0].code, 10);
+    EXPECT_EQ(resize->placements()[1].control, "BTN_CONFERMA");
+    EXPECT_EQ(resize->placements()[1].code, 12);
+    EXPECT_EQ(resize->placements()[2].control, "FrameMain");
+    EXPECT_EQ(resize->placements()[2].code, 11);
+    during = module_->Cinterface_Connection();
+    click(s, "BTN_ANNULLA");
+    EXPECT_TRUE(s.closed());
+  });
+  press(main, "BTN_INSMULTIPLO");
+  EXPECT_TRUE(failures().empty());
+  EXPECT_FALSE(class_->ModificatoDati());
+  EXPECT_EQ(dates_of(kLinkPlanned), kDemoDates);
+  // The dialog worked on a connection of its own and let the contract's slot go when it unloaded.
+  ASSERT_TRUE(during);
+  EXPECT_NE(during, class_->window()->connection());
+  EXPECT_EQ(module_->Cinterface_Connection(), nullptr);
+  const auto& calls = env_->navigator()->calls();
+  ASSERT_GE(calls.size(), 2u);
+  EXPECT_EQ(calls[0], "Activate");
+  EXPECT_EQ(calls[1], "OpenProgram");
+  ASSERT_EQ(script->notifications().size(), 1u);
+  EXPECT_EQ(script->notifications()[0].name, kInsertName);
+  EXPECT_TRUE(script->notifications()[0].open);
+
+  // The close box cancels as well; the dialog object is kept and shown again.
+  in_dialog(kInsertName, [](HeadlessFormSite&) {});
+  press(main, "BTN_INSMULTIPLO");
+  EXPECT_TRUE(failures().empty());
+  EXPECT_FALSE(class_->ModificatoDati());
+  module_->Cinterface_CloseForm();
+  runtime::remove_debug_listener(listener);
+  EXPECT_EQ(traces, (std::vector<std::string>{"INI", "TER"}));
+}
+
+TEST_F(DialogScenario, GenerationWalksEveryNDaysWithTheEndInclusive) {
+  call_for_planned_activity();
+  auto& main = open_main();
+  in_dialog(kInsertName,
+            [](HeadlessFormSite& s) { generate(s, "10/03/2026", "19/03/2026", "3", "7", "30", 0); });
+  press(main, "BTN_INSMULTIPLO");
+  EXPECT_TRUE(failures().empty());
+  EXPECT_TRUE(class_->ModificatoDati());
+  ASSERT_EQ(messages().size(), 1u);
+  EXPECT_EQ(messages()[0].number, 42123);
+  EXPECT_EQ(messages()[0].text, "Operazione completata");
+  EXPECT_EQ(messages()[0].style, 64);
+  EXPECT_EQ(messages()[0].title, kInsertCaption);
+  // A generated day runs from 0:00 to the duration; the fields hold the duration as two digits.
+  auto days = days_of(kLinkPlanned);
+  EXPECT_EQ(days.front(), (StoredDay{"2026-03-02", 2026, 3, 2, 0, 0, 8, 0, 8, 0}));
+  auto generated = std::vector<StoredDay>{};
+  for (const auto& d : days)
+    if (d.date >= "2026-03-10") generated.push_back(d);
+  EXPECT_EQ(generated, (std::vector<StoredDay>{{"2026-03-10", 2026, 3, 10, 0, 0, 7, 30, 7, 30},
+                                               {"2026-03-13", 2026, 3, 13, 0, 0, 7, 30, 7, 30},
+                                               {"2026-03-16", 2026, 3, 16, 0, 0, 7, 30, 7, 30},
+                                               {"2026-03-19", 2026, 3, 19, 0, 0, 7, 30, 7, 30}}));
+  // The conflict check asks once for every date; each date then gets its own query and insert.
+  auto conflict =
+      sql_->starting_with(" SELECT PD4G_CALENDATT.*  FROM PD4G_CALENDATT  WHERE PD4G_DITTA_CG18 = 1 \r\n");
+  ASSERT_EQ(conflict.size(), 5u);
+  EXPECT_EQ(
+      conflict[0],
+      " SELECT PD4G_CALENDATT.*  FROM PD4G_CALENDATT  WHERE PD4G_DITTA_CG18 = 1 \r\n AND "
+      "PD4G_IDDISBAPROG_PD0G = 101 AND PD4G_IDLEGAME_PD0H = 1001 AND PD4G_DATAATTIVITA IN ('2026-03-10', "
+      "'2026-03-13', '2026-03-16', '2026-03-19')");
+  EXPECT_EQ(conflict[1],
+            " SELECT PD4G_CALENDATT.*  FROM PD4G_CALENDATT  WHERE PD4G_DITTA_CG18 = 1 \r\n AND "
+            "PD4G_IDDISBAPROG_PD0G = 101 AND PD4G_IDLEGAME_PD0H = 1001 AND PD4G_DATAATTIVITA = '2026-03-10'");
+  auto inserts = sql_->starting_with("INSERT INTO PD4G_CALENDATT");
+  ASSERT_EQ(inserts.size(), 4u);
+  EXPECT_EQ(
+      inserts[0],
+      "INSERT INTO PD4G_CALENDATT ( PD4G_IDDISBAPROG_PD0G,  PD4G_IDLEGAME_PD0H,  PD4G_DATAATTIVITA,  "
+      "PD4G_ANNOATTIVITA,  PD4G_MESEATTIVITA,  PD4G_GGATTIVITA,  PD4G_ORAINIZIO,  PD4G_MININIZIO,  "
+      "PD4G_ORAFINE,  PD4G_MINFINE,  PD4G_DURATAORE,  PD4G_DURATAMINUTI,  PD4G_DITTA_CG18 )  VALUES (101, "
+      "1001, '2026-03-10', 2026, 3, 10, 0, 0, 07, 30, 07, 30, 1)");
+
+  // An end that a step overshoots is not reached; a start equal to the end gives that date alone.
+  in_dialog(kInsertName,
+            [](HeadlessFormSite& s) { generate(s, "20/03/2026", "30/03/2026", "4", "1", "0", 0); });
+  press(main, "BTN_INSMULTIPLO");
+  in_dialog(kInsertName,
+            [](HeadlessFormSite& s) { generate(s, "31/03/2026", "31/03/2026", "999", "1", "0", 0); });
+  press(main, "BTN_INSMULTIPLO");
+  EXPECT_EQ(dates_of(kLinkPlanned), with_demo({"2026-03-10", "2026-03-13", "2026-03-16", "2026-03-19",
+                                               "2026-03-20", "2026-03-24", "2026-03-28", "2026-03-31"}));
+}
+
+TEST_F(DialogScenario, AnnullaOperazioneWritesNothingWhenADateExists) {
+  call_for_planned_activity();
+  auto& main = open_main();
+  in_dialog(kInsertName, [](HeadlessFormSite& s) {
+    generate(s, "01/03/2026", "10/03/2026", "3", "2", "0", 0);  // 4 March exists
+    EXPECT_FALSE(s.closed());
+    click(s, "BTN_ANNULLA");
+  });
+  press(main, "BTN_INSMULTIPLO");
+  EXPECT_EQ(message_numbers(), (std::vector<std::int32_t>{77201}));
+  EXPECT_EQ(messages()[0].text, "Sono presenti date in conflitto. Operazione annullata.");
+  EXPECT_EQ(messages()[0].style, 64);
+  EXPECT_EQ(dates_of(kLinkPlanned), kDemoDates);
+  EXPECT_FALSE(class_->ModificatoDati());
+}
+
+TEST_F(DialogScenario, TralasciaKeepsExistingDaysAndSovrascriviRewritesThem) {
+  call_for_planned_activity();
+  auto& main = open_main();
+  in_dialog(kInsertName,
+            [](HeadlessFormSite& s) { generate(s, "08/03/2026", "10/03/2026", "1", "2", "15", 1); });
+  press(main, "BTN_INSMULTIPLO");
+  EXPECT_EQ(message_numbers(), (std::vector<std::int32_t>{42123}));
+  auto days = days_of(kLinkPlanned);
+  ASSERT_EQ(days.size(), 8u);
+  EXPECT_EQ(days[5], (StoredDay{"2026-03-08", 2026, 3, 8, 0, 0, 2, 15, 2, 15}));
+  EXPECT_EQ(days[6], (StoredDay{"2026-03-09", 2026, 3, 9, 0, 0, 4, 30, 4, 30}));  // left as it was
+  EXPECT_TRUE(sql_->starting_with("UPDATE").empty());
+
+  // Every date existing: nothing is written, and the work still counts as done.
+  class_->let_ModificatoDati(false);
+  in_dialog(kInsertName,
+            [](HeadlessFormSite& s) { generate(s, "02/03/2026", "03/03/2026", "1", "1", "0", 1); });
+  press(main, "BTN_INSMULTIPLO");
+  EXPECT_TRUE(sql_->starting_with("INSERT").empty());
+  EXPECT_EQ(message_numbers().back(), 42123);
+  EXPECT_TRUE(class_->ModificatoDati());
+
+  // Sovrascrivi: the existing days take the new duration from 0:00, the others are inserted.
+  raw_->exec("UPDATE PD4G_CALENDATT SET PD4G_ORAINIZIO = 9, PD4G_GGATTIVITA = 0 WHERE PD4G_IDCALENDARIO = 6");
+  in_dialog(kInsertName,
+            [](HeadlessFormSite& s) { generate(s, "09/03/2026", "11/03/2026", "1", "3", "45", 2); });
+  press(main, "BTN_INSMULTIPLO");
+  days = days_of(kLinkPlanned);
+  ASSERT_EQ(days.size(), 9u);
+  EXPECT_EQ(days[6], (StoredDay{"2026-03-09", 2026, 3, 9, 0, 0, 3, 45, 3, 45}));
+  EXPECT_EQ(days[7], (StoredDay{"2026-03-10", 2026, 3, 10, 0, 0, 3, 45, 3, 45}));
+  EXPECT_EQ(days[8], (StoredDay{"2026-03-11", 2026, 3, 11, 0, 0, 3, 45, 3, 45}));
+  auto updates = sql_->starting_with("UPDATE PD4G_CALENDATT");
+  ASSERT_EQ(updates.size(), 2u);
+  EXPECT_EQ(updates[0],
+            "UPDATE PD4G_CALENDATT SET   PD4G_ANNOATTIVITA=2026,  PD4G_MESEATTIVITA=3,  PD4G_GGATTIVITA=9,  "
+            "PD4G_ORAINIZIO=0,  PD4G_MININIZIO=0,  PD4G_ORAFINE=03,  PD4G_MINFINE=45,  PD4G_DURATAORE=03,  "
+            "PD4G_DURATAMINUTI=45 WHERE PD4G_DITTA_CG18  = 1  AND PD4G_IDDISBAPROG_PD0G = 101 AND "
+            "PD4G_IDLEGAME_PD0H = 1001AND PD4G_DATAATTIVITA = '2026-03-09'");
+  // The other company's day of the same date is untouched.
+  EXPECT_EQ(count("SELECT COUNT(*) FROM PD4G_CALENDATT WHERE PD4G_DITTA_CG18 = 2"), 2);
+}
+
+TEST_F(DialogScenario, ConfirmRefusesInvalidInput) {
+  call_for_planned_activity();
+  auto& main = open_main();
+  in_dialog(kInsertName, [&](HeadlessFormSite& s) {
+    // A start before the planning start, in a field never left: the input check still refuses it.
+    type_date(s, "TXT_DATAFINALE", "10/03/2026");
+    type_number(s, "TXT_RIPETIOGNI", "1");
+    type(s, "TXT_ORE", "1");
+    type(s, "TXT_MINUTI", "0");
+    type_date(s, "TXT_DATAINIZIALE", "28/02/2026");
+    click(s, "BTN_CONFERMA");
+    // The start after the end.
+    s.date("TXT_DATAINIZIALE")->set_Text("12/03/2026");
+    click(s, "BTN_CONFERMA");
+    EXPECT_EQ(s.focused_name(), "TXT_DATAFINALE");
+    EXPECT_TRUE(s.date("TXT_DATAFINALE")->text_selected());
+    // A mandatory field left blank.
+    s.date("TXT_DATAINIZIALE")->set_Text("05/03/2026");
+    s.numeric("TXT_RIPETIOGNI")->set_Text("");
+    click(s, "BTN_CONFERMA");
+    EXPECT_FALSE(s.closed());
+    click(s, "BTN_ANNULLA");
+  });
+  press(main, "BTN_INSMULTIPLO");
+  EXPECT_EQ(message_numbers(), (std::vector<std::int32_t>{29648, 34941, 29648}));
+  EXPECT_EQ(messages()[0].text, "I dati inseriti non sono validi.");
+  EXPECT_EQ(messages()[1].text, "La data finale non può essere inferiore a quella iniziale");
+  EXPECT_EQ(messages()[1].style, 64);
+  EXPECT_EQ(dates_of(kLinkPlanned), kDemoDates);
+}
+
+TEST_F(DialogScenario, ConfirmRefusesACodeTheDecodeNoLongerFinds) {
+  auto& main = open_main();
+  in_dialog(kInsertName, [&](HeadlessFormSite& s) {
+    type(s, "TXT_CODPROG", "PRJ001");
+    type(s, "TXT_CODNODO", "N01");
+    type(s, "TXT_CODATTIVITA", "ATT01");
+    ASSERT_TRUE(leave(s));
+    ASSERT_TRUE(s.control("BTN_CONFERMA")->Enabled());
+    // Someone removes the WBS node while the dialog is open: only the node's check fails.
+    raw_->exec("DELETE FROM PD0G_DISBAPROG WHERE PD0G_IDDISBAPROG = 101");
+    generate(s, "20/03/2026", "21/03/2026", "1", "1", "0", 0);
+    click(s, "BTN_ANNULLA");
+  });
+  press(main, "BTN_INSMULTIPLO");
+  EXPECT_EQ(message_numbers(), (std::vector<std::int32_t>{29648}));
+  EXPECT_EQ(dates_of(kLinkPlanned), kDemoDates);
+}
+
+TEST_F(DialogScenario, DateFieldsKeepThePlanningPeriod) {
+  call_for_planned_activity();
+  auto& main = open_main();
+  in_dialog(kInsertName, [&](HeadlessFormSite& s) {
+    type_date(s, "TXT_DATAINIZIALE", "28/02/2026");
+    EXPECT_FALSE(leave(s));
+    EXPECT_EQ(s.focused_name(), "TXT_DATAINIZIALE");
+    type_date(s, "TXT_DATAINIZIALE", "31/02/2026");  // not a date: refused without a message
+    EXPECT_FALSE(leave(s));
+    type_date(s, "TXT_DATAINIZIALE", "01/03/2026");  // the bound itself is accepted
+    EXPECT_TRUE(leave(s));
+    type_date(s, "TXT_DATAFINALE", "01/04/2026");
+    EXPECT_FALSE(leave(s));
+    type_date(s, "TXT_DATAFINALE", "27/02/2026");  // the end field checks the start bound second
+    EXPECT_FALSE(leave(s));
+    type_date(s, "TXT_DATAFINALE", "31/03/2026");
+    EXPECT_TRUE(leave(s));
+    click(s, "BTN_ANNULLA");
+  });
+  press(main, "BTN_INSMULTIPLO");
+  ASSERT_EQ(message_numbers(), (std::vector<std::int32_t>{77194, 77195, 77194}));
+  EXPECT_EQ(messages()[0].text, "Non sono ammesse date inferiori al 01/03/2026");
+  EXPECT_EQ(messages()[0].style, 48);
+  EXPECT_EQ(messages()[0].title, kInsertCaption);
+  EXPECT_EQ(messages()[1].text, "Non sono ammesse date superiori al 31/03/2026");
+}
+
+TEST_F(DialogScenario, DurationFieldsCheckThePairAndWriteTwoDigits) {
+  call_for_planned_activity();
+  auto& main = open_main();
+  in_dialog(kInsertName, [&](HeadlessFormSite& s) {
+    type(s, "TXT_ORE", "25");
+    EXPECT_FALSE(leave(s));
+    EXPECT_TRUE(s.code("TXT_ORE")->text_selected());
+    type(s, "TXT_ORE", "8");
+    EXPECT_TRUE(leave(s));
+    EXPECT_EQ(s.code("TXT_ORE")->Text(), "08");
+    type(s, "TXT_MINUTI", "5");
+    EXPECT_TRUE(leave(s));
+    EXPECT_EQ(s.code("TXT_MINUTI")->Text(), "05");
+    type(s, "TXT_MINUTI", "75");
+    EXPECT_FALSE(leave(s));
+    EXPECT_EQ(s.focused_name(), "TXT_MINUTI");
+    click(s, "BTN_ANNULLA");
+  });
+  press(main, "BTN_INSMULTIPLO");
+  EXPECT_EQ(message_numbers(), (std::vector<std::int32_t>{77202, 77204}));
+}
+
+TEST_F(DialogScenario, MoreThan32767DatesIsAReportedFailure) {
+  call_for("PRJ001", "N01", "ATT01", database::demo::kNodeDesign, kLinkPlanned, "2000-01-01", "2099-12-31");
+  auto& main = open_main();
+  runtime::Date first = *runtime::parse_date("2000-01-01");
+  std::string last = runtime::date_text(first.add_days(32767));  // 32768 dates
+  responder_.push_answer(standin::box::kRetry);
+  responder_.push_answer(standin::box::kAbort);
+  in_dialog(kInsertName, [&](HeadlessFormSite& s) {
+    generate(s, "01/01/2000", last, "1", "1", "0", 1);
+    EXPECT_FALSE(s.closed());
+    click(s, "BTN_ANNULLA");
+  });
+  press(main, "BTN_INSMULTIPLO");
+  ASSERT_EQ(responder_.reports().size(), 2u);
+  for (const auto& report : responder_.reports()) {
+    EXPECT_EQ(report.routine, "BTN_CONFERMA_ButtonClick");
+    EXPECT_EQ(report.error.number, 6);
+    EXPECT_EQ(report.caption, kInsertCaption);
+    EXPECT_EQ(report.application, "MERIDAL");
+    EXPECT_EQ(report.style, 4370);
+  }
+  EXPECT_TRUE(sql_->starting_with("INSERT").empty());
+  EXPECT_EQ(dates_of(kLinkPlanned), kDemoDates);
+}
+
+TEST_F(DialogScenario, AnAbandonedLoadReachesTheToolbarButton) {
+  call_for_planned_activity();
+  auto& main = open_main();
+  env_->global()->set_ConnectionString("Provider=SQLite;Data Source=" + db_.path() + ".missing");
+  responder_.push_answer(standin::box::kAbort);  // the dialog's load
+  responder_.push_answer(standin::box::kAbort);  // the calendar window's button
+  press(main, "BTN_INSMULTIPLO");
+  ASSERT_EQ(responder_.reports().size(), 2u);
+  EXPECT_EQ(responder_.reports()[0].routine, "Form_Load");
+  EXPECT_EQ(responder_.reports()[0].caption, kInsertCaption);
+  EXPECT_EQ(responder_.reports()[1].routine, "BTN_INSMULTIPLO_ButtonClick");
+  EXPECT_EQ(env_->forms()->site(kInsertName), nullptr);
+  EXPECT_FALSE(class_->ModificatoDati());
+}
+
+}  // namespace
+}  // namespace calendatt::testing
