@@ -1,0 +1,275 @@
+// The project, node and activity fields of the calendar window: validation of the completed triple, the
+// several-rows question and its lookup, codes the decode does not find, the lookup's row, the clearing
+// of lower codes, and the maintenance key.
+#include <optional>
+
+#include "window/window_host.hpp"
+
+namespace calendatt::testing {
+namespace {
+
+using runtime::Variant;
+
+const char* const kSeveralRows =
+    "L'attività è presente in più righe della WBS per il nodo del progetto\r\n"
+    "Vuoi avviare la funzione di lookup per selezionare l'attività desiderata?";
+
+class WindowCodeFields : public WindowScenario {
+ protected:
+  // The window open on a day without rows, with a new row being entered.
+  HeadlessFormSite& open_new_row() {
+    auto& s = open_main();
+    choose(s, "2026-04-10");
+    frame().NewRow();
+    return s;
+  }
+  void expect_codes_enabled(HeadlessFormSite& s, bool enabled) {
+    for (const char* field : {"TXT_CODPROG", "TXT_CODNODO", "TXT_CODATTIVITA"})
+      EXPECT_EQ(s.code(field)->Enabled(), enabled) << field;
+  }
+  // The texts shown without a host contract that carry a message number.
+  std::vector<std::string> numbered_texts() const {
+    std::vector<std::string> out;
+    for (const auto& m : messages())
+      if (m.text.rfind("[x", 0) == 0) out.push_back(m.text);
+    return out;
+  }
+};
+
+TEST_F(WindowCodeFields, AnActivityOnSeveralRowsAsksAndCancelOnlyCancels) {
+  auto& s = open_new_row();
+  responder_.push_answer(standin::box::kCancel);
+  EXPECT_FALSE(enter_codes(s, "PRJ001", "N01", "ATT06"));
+  ASSERT_EQ(message_numbers(), std::vector<std::int32_t>{77199});
+  EXPECT_EQ(messages()[0].text, kSeveralRows);
+  EXPECT_EQ(messages()[0].style, 1);
+  EXPECT_EQ(messages()[0].title, kCaption);
+  EXPECT_EQ(s.code("TXT_CODATTIVITA")->lookups_opened(), 0);
+  EXPECT_EQ(s.focused_name(), "TXT_CODATTIVITA");
+  EXPECT_EQ(MDLPD_CALENDATT::pIDLegameWBS, 0);
+  expect_codes_enabled(s, true);
+}
+
+TEST_F(WindowCodeFields, TheRowChosenInTheLookupIsAcceptedOnceAndLaterCodesAreCheckedAgain) {
+  auto& s = open_new_row();
+  auto activity = s.code("TXT_CODATTIVITA");
+  activity->set_lookup_chooser(standin::pick_code("ATT06", 1));
+  responder_.push_answer(standin::box::kOk);
+  EXPECT_FALSE(enter_codes(s, "PRJ001", "N01", "ATT06"));
+  EXPECT_EQ(message_numbers(), std::vector<std::int32_t>{77199});
+  ASSERT_EQ(activity->lookups_opened(), 1);
+  // The activity lookup was filtered by the project and node and run on the window's connection.
+  ASSERT_TRUE(activity->last_lookup());
+  EXPECT_NE(activity->last_lookup()->text_a.find("'PRJ001'"), std::string::npos);
+  EXPECT_NE(activity->last_lookup()->text_a.find("'N01'"), std::string::npos);
+  EXPECT_EQ(activity->last_lookup()->connection, env_->settings().connection_string);
+  EXPECT_EQ(text(s, "TXT_DESATTIVITA"), "Verifica strutturale");
+  EXPECT_EQ(MDLPD_CALENDATT::pIDDisBaProgWBS, database::demo::kNodeDesign);
+  EXPECT_EQ(MDLPD_CALENDATT::pIDLegameWBS, database::demo::kLinkTwiceB);
+
+  // The next validation takes the chosen row as it is: no new search, no second question.
+  sql_->texts.clear();
+  EXPECT_TRUE(activity->leave());
+  EXPECT_EQ(messages().size(), 1u);
+  EXPECT_EQ(MDLPD_CALENDATT::pIDLegameWBS, database::demo::kLinkTwiceB);
+  EXPECT_EQ(sql_->count_containing("PD0G_DISBAPROG INNER JOIN PD0H_LEGDISBAPROG"), 0u);
+
+  // A later code is validated again.
+  ASSERT_TRUE(activity->type("ATT01"));
+  EXPECT_TRUE(activity->leave());
+  EXPECT_EQ(messages().size(), 1u);
+  EXPECT_EQ(MDLPD_CALENDATT::pIDLegameWBS, database::demo::kLinkPlanned);
+  expect_codes_enabled(s, false);
+}
+
+TEST_F(WindowCodeFields, ALookupClosedWithoutAChoiceLeavesTheQuestionForTheNextValidation) {
+  auto& s = open_new_row();
+  auto activity = s.code("TXT_CODATTIVITA");
+  activity->set_lookup_chooser(
+      [](standin::HeadlessCodeEdit&, const standin::LookupRequest&) { return Variant(); });
+  responder_.push_answer(standin::box::kOk);
+  EXPECT_FALSE(enter_codes(s, "PRJ001", "N01", "ATT06"));
+  EXPECT_EQ(activity->lookups_opened(), 1);
+  EXPECT_EQ(text(s, "TXT_DESATTIVITA"), "Verifica strutturale");  // from the decode, not the lookup
+  EXPECT_EQ(MDLPD_CALENDATT::pIDLegameWBS, 0);
+
+  responder_.push_answer(standin::box::kCancel);
+  EXPECT_FALSE(activity->leave());
+  EXPECT_EQ(message_numbers(), (std::vector<std::int32_t>{77199, 77199}));
+  EXPECT_EQ(activity->lookups_opened(), 1);
+}
+
+TEST_F(WindowCodeFields, AnActivityWithoutPlanningDatesIsRefused) {
+  auto& s = open_new_row();
+  EXPECT_FALSE(enter_codes(s, "PRJ001", "N01", "ATT05"));
+  ASSERT_EQ(message_numbers(), std::vector<std::int32_t>{77200});
+  EXPECT_EQ(messages()[0].text, "Codice attività senza date di pianificazione in WBS");
+  EXPECT_EQ(messages()[0].style, 16);
+  EXPECT_EQ(s.focused_name(), "TXT_CODATTIVITA");
+  expect_codes_enabled(s, true);
+}
+
+TEST_F(WindowCodeFields, AnUnknownActivityIsRefusedWithTheFieldsOwnText) {
+  auto& s = open_new_row();
+  // Without the host's contract the text each field hands over is what the person reads.
+  window().ActiveInterface = nullptr;
+  // The activity typed first; the node completes the triple.
+  ASSERT_TRUE(s.code("TXT_CODATTIVITA")->type("ATT99"));
+  ASSERT_TRUE(s.code("TXT_CODPROG")->type("PRJ001"));
+  ASSERT_TRUE(s.code("TXT_CODNODO")->type("N01"));
+  EXPECT_FALSE(s.code("TXT_CODNODO")->leave());
+  // The node emptied empties the activity; the activity then completes the triple.
+  ASSERT_TRUE(s.code("TXT_CODNODO")->type(""));
+  EXPECT_EQ(text(s, "TXT_CODATTIVITA"), "");
+  ASSERT_TRUE(s.code("TXT_CODNODO")->type("N01"));
+  ASSERT_TRUE(s.code("TXT_CODATTIVITA")->type("ATT99"));
+  EXPECT_FALSE(s.code("TXT_CODATTIVITA")->leave());
+  window().ActiveInterface = module_;
+
+  EXPECT_EQ(numbered_texts(),
+            (std::vector<std::string>{"[x77197x] Codice attività non trovato per il progetto/nodo !",
+                                      "[x77197x] Codice attività non trovato per il progetto/nodo"}));
+  for (const auto& m : messages()) {
+    if (m.text.rfind("[x", 0) == 0) {
+      EXPECT_EQ(m.style, 16);
+    }
+  }
+  EXPECT_EQ(MDLPD_CALENDATT::pIDLegameWBS, 0);
+  expect_codes_enabled(s, true);
+}
+
+TEST_F(WindowCodeFields, AProjectOrNodeTheDecodeDidNotFindIsRefusedByTheControlsNoticeAlone) {
+  auto& s = open_new_row();
+  ASSERT_TRUE(s.code("TXT_CODPROG")->type("PRJ999"));
+  EXPECT_FALSE(s.code("TXT_CODPROG")->leave());
+  EXPECT_EQ(s.focused_name(), "TXT_CODPROG");
+  ASSERT_TRUE(s.code("TXT_CODPROG")->type("PRJ001"));
+  ASSERT_TRUE(s.code("TXT_CODNODO")->type("N99"));
+  EXPECT_FALSE(s.code("TXT_CODNODO")->leave());
+  EXPECT_EQ(s.focused_name(), "TXT_CODNODO");
+  // Only the controls' notices were shown: no message of the window's own.
+  ASSERT_EQ(messages().size(), 2u);
+  EXPECT_EQ(message_numbers(), (std::vector<std::int32_t>{0, 0}));
+  EXPECT_NE(messages()[0].text.find("PRJ999"), std::string::npos) << messages()[0].text;
+  EXPECT_NE(messages()[1].text.find("N99"), std::string::npos) << messages()[1].text;
+  EXPECT_EQ(sql_->count_containing("PD0G_DISBAPROG INNER JOIN PD0H_LEGDISBAPROG ON"), 0u);
+}
+
+TEST_F(WindowCodeFields, TheActivityLookupRowAndTheClearingOfLowerCodes) {
+  auto& s = open_new_row();
+  auto activity = s.code("TXT_CODATTIVITA");
+  ASSERT_TRUE(s.code("TXT_CODPROG")->type("PRJ001"));
+
+  // Without a node code the chosen row brings its node.
+  activity->set_lookup_chooser(standin::pick_code("ATT02"));
+  activity->OpenLookup();
+  EXPECT_EQ(text(s, "TXT_CODATTIVITA"), "ATT02");
+  EXPECT_EQ(text(s, "TXT_CODNODO"), "N01");
+  EXPECT_EQ(text(s, "TXT_DESATTIVITA"), "Progetto esecutivo");
+  EXPECT_EQ(MDLPD_CALENDATT::pIDDisBaProgWBS, database::demo::kNodeDesign);
+  EXPECT_EQ(MDLPD_CALENDATT::pIDLegameWBS, database::demo::kLinkStartOnly);
+
+  // A lookup closed without a choice changes nothing.
+  activity->set_lookup_chooser(
+      [](standin::HeadlessCodeEdit&, const standin::LookupRequest&) { return Variant(); });
+  activity->OpenLookup();
+  EXPECT_EQ(text(s, "TXT_DESATTIVITA"), "Progetto esecutivo");
+  EXPECT_EQ(MDLPD_CALENDATT::pIDLegameWBS, database::demo::kLinkStartOnly);
+
+  // With a node code the row's node is not taken.
+  activity->set_lookup_chooser([](standin::HeadlessCodeEdit& edit, const standin::LookupRequest&) {
+    edit.set_Text("ATT01");
+    return standin::lookup_row({Variant("ATT01"), Variant("Rilievi"), Variant("N02"), Variant("PRJ001"),
+                                Variant(""), Variant(102.0), Variant(1008.0)});
+  });
+  activity->OpenLookup();
+  EXPECT_EQ(text(s, "TXT_CODNODO"), "N01");
+  EXPECT_EQ(text(s, "TXT_DESATTIVITA"), "Rilievi");
+  EXPECT_EQ(MDLPD_CALENDATT::pIDDisBaProgWBS, database::demo::kNodeBuild);
+  EXPECT_EQ(MDLPD_CALENDATT::pIDLegameWBS, database::demo::kLinkBuild);
+
+  // Emptying the project empties node and activity, not their descriptions.
+  s.code("TXT_DESNODO")->set_Text("Progettazione");
+  ASSERT_TRUE(s.code("TXT_CODPROG")->type(""));
+  EXPECT_EQ(text(s, "TXT_CODNODO"), "");
+  EXPECT_EQ(text(s, "TXT_CODATTIVITA"), "");
+  EXPECT_EQ(text(s, "TXT_DESNODO"), "Progettazione");
+  EXPECT_EQ(text(s, "TXT_DESATTIVITA"), "Rilievi");
+  // A project of blanks counts as empty too.
+  ASSERT_TRUE(s.code("TXT_CODPROG")->type("PRJ001"));
+  s.code("TXT_CODNODO")->set_Text("N01");
+  ASSERT_TRUE(s.code("TXT_CODPROG")->type("  "));
+  EXPECT_EQ(text(s, "TXT_CODNODO"), "");
+  EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(WindowCodeFields, EmptyingTheNodeEmptiesTheActivity) {
+  auto& s = open_new_row();
+  ASSERT_TRUE(s.code("TXT_CODPROG")->type("PRJ001"));
+  ASSERT_TRUE(s.code("TXT_CODNODO")->type("N01"));
+  auto activity = s.code("TXT_CODATTIVITA");
+  activity->set_lookup_chooser(standin::pick_code("ATT02"));
+  activity->OpenLookup();
+  ASSERT_EQ(text(s, "TXT_CODATTIVITA"), "ATT02");
+  ASSERT_TRUE(s.code("TXT_CODNODO")->type(""));
+  EXPECT_EQ(text(s, "TXT_CODATTIVITA"), "");
+  EXPECT_EQ(text(s, "TXT_CODPROG"), "PRJ001");
+  EXPECT_EQ(text(s, "TXT_DESATTIVITA"), "Progetto esecutivo");
+}
+
+TEST_F(WindowCodeFields, TheMaintenanceKeyOpensTheProgramOfTheField) {
+  std::vector<std::string> projects_opened;
+  std::optional<std::string> chosen = "PRJ002";
+  standin::MaintenancePrograms::instance().project = [&](const std::string& project) {
+    projects_opened.push_back(project);
+    return chosen;
+  };
+  std::vector<std::string> others_opened;
+  standin::MaintenancePrograms::instance().node_or_activity =
+      [&](const std::string& which, const std::string& project, const std::string& node,
+          const std::string& act) {
+        others_opened.push_back(which + ":" + project + "/" + node + "/" + act);
+      };
+  auto& s = open_new_row();
+  auto project = s.code("TXT_CODPROG");
+  ASSERT_TRUE(project->type("PRJ001"));
+
+  project->press_key(Variant("Kaltro"));
+  project->press_key(Variant::null());
+  EXPECT_TRUE(projects_opened.empty());
+  EXPECT_FALSE(module_->Cinterface_IsActive());
+
+  const auto opened_before = std::count(env_->navigator()->calls().begin(), env_->navigator()->calls().end(),
+                                        std::string("OpenProgram"));
+  const auto released_before = env_->global()->released().size();
+  project->press_key(Variant("Kgestione"));
+  EXPECT_EQ(projects_opened, std::vector<std::string>{"PRJ001"});
+  EXPECT_EQ(text(s, "TXT_CODPROG"), "PRJ002");  // sent back by the program
+  EXPECT_TRUE(module_->Cinterface_IsActive());
+  EXPECT_EQ(std::count(env_->navigator()->calls().begin(), env_->navigator()->calls().end(),
+                       std::string("OpenProgram")),
+            opened_before + 1);
+  EXPECT_EQ(env_->global()->released().size(), released_before + 1);
+
+  // A blank code sent back empties the field.
+  chosen = "   ";
+  project->press_key(Variant("Kgestione"));
+  EXPECT_EQ(text(s, "TXT_CODPROG"), "");
+  // Nothing sent back leaves it.
+  project->set_Text("PRJ001");
+  chosen.reset();
+  project->press_key(Variant("Kgestione"));
+  EXPECT_EQ(text(s, "TXT_CODPROG"), "PRJ001");
+
+  s.code("TXT_CODNODO")->set_Text("N01");
+  s.code("TXT_CODATTIVITA")->set_Text("ATT01");
+  s.code("TXT_CODNODO")->press_key(Variant("Kgestione"));
+  s.code("TXT_CODATTIVITA")->press_key(Variant("Kgestione"));
+  s.code("TXT_CODATTIVITA")->press_key(Variant("gestione"));
+  EXPECT_EQ(others_opened, (std::vector<std::string>{"node:PRJ001/N01/", "activity:PRJ001/N01/ATT01"}));
+  EXPECT_TRUE(messages().empty());
+  EXPECT_TRUE(responder_.reports().empty());
+}
+
+}  // namespace
+}  // namespace calendatt::testing

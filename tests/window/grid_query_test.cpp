@@ -1,0 +1,215 @@
+// The calendar window's grid, its query and the calendar: which days the grid lists for the chosen day
+// and selection, what its columns show, and how a new day is taken or refused.
+#include <set>
+
+#include "window/window_host.hpp"
+
+namespace calendatt::testing {
+namespace {
+
+using runtime::Variant;
+
+class WindowGrid : public WindowScenario {
+ protected:
+  std::shared_ptr<standin::HeadlessGrid> grid(HeadlessFormSite& s) { return s.grid("GRID_CALENDATT"); }
+};
+
+TEST_F(WindowGrid, TheQueryOfAChosenDayInFreeMode) {
+  auto& s = open_main();
+  sql_->texts.clear();
+  choose(s, "2026-03-02");
+  const std::string expected =
+      " SELECT PD4G_CALENDATT.*, \r\n"
+      " PD4G_IDDISBAPROG_PD0G AS PD4G_IDDISBAPROG_PD68, PD4G_IDDISBAPROG_PD0G AS PD4G_IDDISBAPROG_PD0C, "
+      "PD4G_IDLEGAME_PD0H AS PD4G_IDLEGAME_PD0D, "
+      " PD4G_IDLEGAME_PD0H AS PD4G_IDLEGAME_INI, PD4G_IDLEGAME_PD0H AS PD4G_IDLEGAME_FIN "
+      " FROM PD4G_CALENDATT "
+      " WHERE PD4G_DITTA_CG18 = 1"
+      " AND (PD4G_DATAATTIVITA = '2026-03-02' OR '2026-03-02'='') "
+      " AND (PD4G_IDDISBAPROG_PD0G = 0 OR 0=0) "
+      " AND (PD4G_IDLEGAME_PD0H = 0 OR 0=0) "
+      " AND (PD4G_DATAATTIVITA>= '' OR ''='') "
+      " AND (PD4G_DATAATTIVITA<= '' OR ''='') ";
+  EXPECT_EQ(window().query_text(), expected);
+  // The recordset of the grid and the frame is opened on that text.
+  EXPECT_EQ(sql_->starting_with(" SELECT PD4G_CALENDATT.*, "), std::vector<std::string>{expected});
+  EXPECT_EQ(frame().query(), expected);
+}
+
+TEST_F(WindowGrid, TheEightColumnsWithTheirCaptionsWidthsAndLookups) {
+  auto& s = open_main();
+  auto g = grid(s);
+  const std::string crlf = "\r\n";
+  const std::string period = "SELECT PD0H_IDLEGAME, " + crlf +
+                             " CASE WHEN (PD0H_DATAINIZPIAN IS NOT NULL) OR (PD0H_DATAFINPIAN IS NOT NULL) " +
+                             crlf;
+  struct Expected {
+    const char* field;
+    const char* caption;
+    std::int32_t width;
+    std::string lookup;
+  };
+  const std::vector<Expected> expected{
+      {"PD4G_IDDISBAPROG_PD68", "Codice Progetto", 2000,
+       "SELECT PD0G_IDDISBAPROG, PD0G_CODPROG_PD68 FROM PD0G_DISBAPROG WHERE PD0G_DITTA_CG18=1"},
+      {"PD4G_IDDISBAPROG_PD0C", "Codice Nodo", 2000,
+       "SELECT PD0G_IDDISBAPROG, PD0G_CODNODO_PD0C FROM PD0G_DISBAPROG WHERE PD0G_DITTA_CG18=1"},
+      {"PD4G_IDLEGAME_PD0D", "Codice Attività", 2000,
+       "SELECT PD0H_IDLEGAME, PD0H_CODATTIVITA_PD0D FROM PD0H_LEGDISBAPROG "},
+      {"PD4G_DATAATTIVITA", "Data", 1050, ""},
+      {"PD4G_DURATAORE", "Ore", 500, ""},
+      {"PD4G_DURATAMINUTI", "Min", 500, ""},
+      {"PD4G_IDLEGAME_INI", "Inizio attività", 1200,
+       period + "     THEN PD0H_DATAINIZPIAN ELSE PD0H_DATAINIZPREV END AS PD0H_DATAINIZPIAN " + crlf +
+           " FROM PD0H_LEGDISBAPROG "},
+      {"PD4G_IDLEGAME_FIN", "Fine attività", 1000,
+       period + "     THEN PD0H_DATAFINPIAN ELSE PD0H_DATAFINPREV END AS PD0H_DATAFINPIAN " + crlf +
+           " FROM PD0H_LEGDISBAPROG "},
+  };
+  ASSERT_EQ(g->columns().size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    const auto& c = g->columns()[i];
+    SCOPED_TRACE(expected[i].field);
+    EXPECT_EQ(c.field, expected[i].field);
+    EXPECT_EQ(c.caption, expected[i].caption);
+    EXPECT_EQ(c.width, expected[i].width);
+    EXPECT_EQ(c.lookup_query, expected[i].lookup);
+    EXPECT_TRUE(c.visible);
+    if (expected[i].lookup.empty()) {
+      EXPECT_EQ(c.kind, 1);
+      EXPECT_EQ(c.option, 1);
+    }
+  }
+  EXPECT_EQ(g->Title(), "Griglia calendario attivita WBS");
+  EXPECT_TRUE(g->finalized());
+}
+
+TEST_F(WindowGrid, AChosenDayListsThatDaysRowsOfTheCompanyWithTheirCodesAndPeriods) {
+  auto& s = open_main();
+  choose(s, "2026-03-02");
+  auto g = grid(s);
+  // Company 2 has a day on 2 March too; it is never listed.
+  ASSERT_EQ(g->row_count(), 2);
+  std::set<std::string> projects;
+  for (std::int32_t row = 0; row < 2; ++row) {
+    ASSERT_TRUE(g->select_row(row));
+    EXPECT_EQ(g->CurrentValue("PD4G_DITTA_CG18").to_long(), database::demo::kCompany);
+    EXPECT_EQ(g->CurrentValue("PD4G_DATAATTIVITA").to_date(), day("2026-03-02"));
+    projects.insert(g->CurrentValue("PD4G_IDDISBAPROG_PD68").to_string());
+    if (g->CurrentValue("PD4G_IDLEGAME_PD0H").to_long() != database::demo::kLinkMaintenance) continue;
+    // The lookup columns show the codes and the period, and the row is copied into the fields.
+    EXPECT_EQ(g->CurrentValue("PD4G_IDDISBAPROG_PD68"), Variant("PRJ002"));
+    EXPECT_EQ(g->CurrentValue("PD4G_IDDISBAPROG_PD0C"), Variant("M01"));
+    EXPECT_EQ(g->CurrentValue("PD4G_IDLEGAME_PD0D"), Variant("MAN01"));
+    EXPECT_EQ(g->CurrentValue("PD4G_IDLEGAME_INI").to_date(), day("2026-02-01"));
+    EXPECT_EQ(g->CurrentValue("PD4G_IDLEGAME_FIN").to_date(), day("2026-12-31"));
+    EXPECT_EQ(text(s, "TXT_CODPROG"), "PRJ002");
+    EXPECT_EQ(text(s, "TXT_CODNODO"), "M01");
+    EXPECT_EQ(text(s, "TXT_CODATTIVITA"), "MAN01");
+    EXPECT_EQ(s.date("TXT_DATA")->Text(), shown("2026-03-02"));
+    EXPECT_EQ(text(s, "TXT_ORE"), "2");
+    EXPECT_EQ(text(s, "TXT_MINUTI"), "0");
+    EXPECT_EQ(s.date("TXT_DATAINIZ")->Text(), shown("2026-02-01"));
+    EXPECT_EQ(s.date("TXT_DATAFIN")->Text(), shown("2026-12-31"));
+    EXPECT_EQ(MDLPD_CALENDATT::pDataInizioWBS, shown("2026-02-01"));
+    EXPECT_EQ(MDLPD_CALENDATT::pDataFineWBS, shown("2026-12-31"));
+    for (const char* field : {"TXT_CODPROG", "TXT_CODNODO", "TXT_CODATTIVITA"})
+      EXPECT_FALSE(s.code(field)->Enabled()) << field;
+    EXPECT_TRUE(s.code("TXT_ORE")->Enabled());
+    EXPECT_TRUE(s.code("TXT_MINUTI")->Enabled());
+  }
+  EXPECT_EQ(projects, (std::set<std::string>{"PRJ001", "PRJ002"}));
+
+  // A day without rows: the fields are prepared for a new entry.
+  choose(s, "2026-03-20");
+  EXPECT_EQ(g->row_count(), 0);
+  EXPECT_EQ(text(s, "TXT_CODPROG"), "");
+  EXPECT_TRUE(s.code("TXT_CODPROG")->Enabled());
+  EXPECT_EQ(s.date("TXT_DATA")->Text(), shown("2026-03-20"));
+  EXPECT_EQ(s.date("TXT_DATAINIZ")->Text(), "");
+  EXPECT_EQ(MDLPD_CALENDATT::pDataInizioWBS, "");
+}
+
+TEST_F(WindowGrid, ARowWhoseProjectCannotBeLookedUpIsNotTakenForAStoredDay) {
+  raw_->exec(
+      "INSERT INTO PD4G_CALENDATT (PD4G_DITTA_CG18, PD4G_IDDISBAPROG_PD0G, PD4G_IDLEGAME_PD0H, "
+      "PD4G_DATAATTIVITA, PD4G_DURATAORE, PD4G_DURATAMINUTI) VALUES (1, 999, 9999, '2026-03-20', 5, 0)");
+  auto& s = open_main();
+  choose(s, "2026-03-20");
+  auto g = grid(s);
+  ASSERT_EQ(g->row_count(), 1);
+  EXPECT_TRUE(g->CurrentValue("PD4G_IDDISBAPROG_PD68").is_null());
+  EXPECT_EQ(text(s, "TXT_CODPROG"), "");
+  for (const char* field : {"TXT_CODPROG", "TXT_CODNODO", "TXT_CODATTIVITA"})
+    EXPECT_TRUE(s.code(field)->Enabled()) << field;
+  EXPECT_EQ(s.date("TXT_DATA")->Text(), shown("2026-03-20"));
+}
+
+TEST_F(WindowGrid, ANodeWithoutALinkListsTheDaysOfEveryActivityOfTheNode) {
+  raw_->exec(
+      "INSERT INTO PD4G_CALENDATT (PD4G_DITTA_CG18, PD4G_IDDISBAPROG_PD0G, PD4G_IDLEGAME_PD0H, "
+      "PD4G_DATAATTIVITA, PD4G_DURATAORE, PD4G_DURATAMINUTI) VALUES (1, 101, 1002, '2026-03-02', 1, 0)");
+  call_for("PRJ001", "N01", "", database::demo::kNodeDesign, 0, "2026-03-01", "2026-03-31");
+  auto& s = open_main();
+  choose(s, "2026-03-02");
+  auto g = grid(s);
+  ASSERT_EQ(g->row_count(), 2);  // ATT01 and ATT02 of node N01; not the day of node M01
+  for (std::int32_t row = 0; row < 2; ++row) {
+    ASSERT_TRUE(g->select_row(row));
+    EXPECT_EQ(g->CurrentValue("PD4G_IDDISBAPROG_PD0G").to_long(), database::demo::kNodeDesign);
+  }
+}
+
+TEST_F(WindowGrid, InCalledModeADayOutsideThePlanningPeriodIsRefused) {
+  call_for_planned_activity();
+  auto& s = open_main();
+  auto calendar = s.calendar("KVO_CALENDARIO");
+  sql_->texts.clear();
+
+  choose(s, "2026-02-27");
+  EXPECT_EQ(calendar->Value().to_date(), day("2026-03-01"));
+  EXPECT_EQ(window().current_day().to_date(), day("2026-03-01"));
+  choose(s, "2026-04-01");
+  EXPECT_EQ(calendar->Value().to_date(), day("2026-03-01"));
+  EXPECT_EQ(calendar_queries(), 0u);
+  ASSERT_EQ(messages().size(), 2u);
+  EXPECT_EQ(messages()[0].number, 77194);
+  EXPECT_EQ(messages()[0].text, "Non sono ammesse date inferiori al 01/03/2026");
+  EXPECT_EQ(messages()[0].style, 48);
+  EXPECT_EQ(messages()[0].title, kCaption);
+  EXPECT_EQ(messages()[1].number, 77195);
+  EXPECT_EQ(messages()[1].text, "Non sono ammesse date superiori al 31/03/2026");
+
+  // Days inside the period are taken, the last one included; the selection stays.
+  choose(s, "2026-03-31");
+  choose(s, "2026-03-02");
+  EXPECT_EQ(messages().size(), 2u);
+  EXPECT_EQ(window().current_day().to_date(), day("2026-03-02"));
+  EXPECT_EQ(grid(s)->row_count(), 1);  // only the activity's own day, not the other activity's
+  EXPECT_EQ(MDLPD_CALENDATT::pIDLegameWBS, database::demo::kLinkPlanned);
+}
+
+TEST_F(WindowGrid, InFreeModeANewDayClearsTheSelectionAndTheSameDayDoesNotRequery) {
+  module_->let_Cinterface_ProgramMode(3);
+  auto& s = open_main();
+  EXPECT_EQ(frame().ProgramMode(), 3);
+  choose(s, "2026-03-10");
+  EXPECT_EQ(frame().ProgramMode(), 0);  // a new day puts the new frame back in mode 0
+  ASSERT_TRUE(enter_codes(s, "PRJ001", "N01", "ATT01"));
+  ASSERT_EQ(MDLPD_CALENDATT::pIDLegameWBS, database::demo::kLinkPlanned);
+
+  choose(s, "2026-03-02");
+  EXPECT_EQ(MDLPD_CALENDATT::pIDDisBaProgWBS, 0);
+  EXPECT_EQ(MDLPD_CALENDATT::pIDLegameWBS, 0);
+  EXPECT_EQ(grid(s)->row_count(), 2);  // every activity planned on that day
+
+  sql_->texts.clear();
+  const auto attaches = grid(s)->calls().size();
+  choose(s, "2026-03-02");
+  EXPECT_EQ(calendar_queries(), 0u);
+  EXPECT_EQ(grid(s)->calls().size(), attaches);
+  EXPECT_TRUE(messages().empty());
+}
+
+}  // namespace
+}  // namespace calendatt::testing

@@ -1,0 +1,185 @@
+// Single calendar days added, changed and deleted through the record frame of the calendar window, under
+// the rules the window checks in the frame's events.
+#include <algorithm>
+
+#include "window/window_host.hpp"
+
+namespace calendatt::testing {
+namespace {
+
+using database::demo::kLinkPlanned;
+
+class WindowRecordRules : public WindowScenario {};
+
+TEST_F(WindowRecordRules, ANewDayIsWrittenWithEveryColumn) {
+  auto& s = open_main();
+  choose(s, "2026-03-10");
+  frame().NewRow();
+  ASSERT_EQ(frame().Status(), host::RecordFrame::kStatusNew);
+  EXPECT_EQ(s.date("TXT_DATA")->Text(), shown("2026-03-10"));
+  ASSERT_TRUE(enter_codes(s, "PRJ001", "N01", "ATT01"));
+  // The resolved activity is locked and its period shown.
+  for (const char* field : {"TXT_CODPROG", "TXT_CODNODO", "TXT_CODATTIVITA"})
+    EXPECT_FALSE(s.code(field)->Enabled()) << field;
+  EXPECT_EQ(s.date("TXT_DATAINIZ")->Text(), shown("2026-03-01"));
+  EXPECT_EQ(s.date("TXT_DATAFIN")->Text(), shown("2026-03-31"));
+  ASSERT_TRUE(enter_duration(s, "7", "30"));
+  EXPECT_FALSE(class_->ModificatoDati());
+
+  EXPECT_EQ(frame().Save(true, 0, true), standin::StandinRecordFrame::kSaved);
+  EXPECT_TRUE(messages().empty());
+  EXPECT_TRUE(class_->ModificatoDati());
+  EXPECT_EQ(rows_where("PD4G_DITTA_CG18 = 1 AND PD4G_IDDISBAPROG_PD0G = 101 AND PD4G_IDLEGAME_PD0H = 1001 "
+                       "AND PD4G_DATAATTIVITA = '2026-03-10'"),
+            1);
+  const auto days = days_of(kLinkPlanned);
+  auto stored =
+      std::find_if(days.begin(), days.end(), [](const StoredDay& d) { return d.date == "2026-03-10"; });
+  ASSERT_NE(stored, days.end());
+  EXPECT_EQ(*stored, (StoredDay{"2026-03-10", 2026, 3, 10, 0, 0, 7, 30, 7, 30}));
+  // The grid is requeried and shows the new day.
+  EXPECT_EQ(s.grid("GRID_CALENDATT")->row_count(), 1);
+}
+
+TEST_F(WindowRecordRules, ADayAlreadyPlannedIsRefusedWhenTheCodesAreValidated) {
+  auto& s = open_main();
+  choose(s, "2026-03-02");
+  frame().NewRow();
+  sql_->texts.clear();
+  EXPECT_FALSE(enter_codes(s, "PRJ001", "N01", "ATT01"));
+  EXPECT_EQ(
+      sql_->starting_with(" SELECT PD4G_CALENDATT.*  FROM"),
+      std::vector<std::string>{" SELECT PD4G_CALENDATT.*  FROM PD4G_CALENDATT  WHERE PD4G_DITTA_CG18 = 1 "
+                               "AND PD4G_DATAATTIVITA = '2026-03-02' AND PD4G_IDDISBAPROG_PD0G = 101 "
+                               "AND PD4G_IDLEGAME_PD0H = 1001"});
+  ASSERT_EQ(message_numbers(), std::vector<std::int32_t>{77192});
+  EXPECT_EQ(messages()[0].text, "Pianificazione già esistente per la data corrente");
+  EXPECT_EQ(messages()[0].style, 48);
+  EXPECT_EQ(messages()[0].title, kCaption);
+  EXPECT_EQ(s.focused_name(), "TXT_CODATTIVITA");
+  for (const char* field : {"TXT_CODPROG", "TXT_CODNODO", "TXT_CODATTIVITA"})
+    EXPECT_TRUE(s.code(field)->Enabled()) << field;
+}
+
+TEST_F(WindowRecordRules, ANewDayNeedsItsThreeCodes) {
+  auto& s = open_main();
+  choose(s, "2026-03-10");
+  frame().NewRow();
+  ASSERT_TRUE(enter_duration(s, "8", "00"));
+  EXPECT_EQ(frame().Save(true, 0, true), standin::StandinRecordFrame::kSaveRefused);
+  ASSERT_EQ(message_numbers(), std::vector<std::int32_t>{77196});
+  EXPECT_EQ(messages()[0].text, "E' necessario impostare i campi progetto, nodo e attività");
+  EXPECT_EQ(messages()[0].style, 16);
+  EXPECT_EQ(frame().Status(), host::RecordFrame::kStatusNew);
+  EXPECT_FALSE(class_->ModificatoDati());
+  EXPECT_EQ(rows_where("PD4G_DATAATTIVITA = '2026-03-10'"), 0);
+}
+
+TEST_F(WindowRecordRules, ANewDayWithCodesThatDoNotResolveIsNotSaved) {
+  auto& s = open_main();
+  choose(s, "2026-03-10");
+  frame().NewRow();
+  EXPECT_FALSE(enter_codes(s, "PRJ001", "N01", "ATT99"));
+  responder_.clear_record();
+  EXPECT_EQ(frame().Save(true, 0, true), standin::StandinRecordFrame::kSaveRefused);
+  ASSERT_EQ(message_numbers(), std::vector<std::int32_t>{77197});
+  EXPECT_EQ(messages()[0].style, 16);
+  EXPECT_EQ(rows_where("PD4G_DATAATTIVITA = '2026-03-10'"), 0);
+}
+
+TEST_F(WindowRecordRules, ANewDayMustLieInThePlanningPeriodOfItsActivity) {
+  auto& s = open_main();
+  choose(s, "2026-04-01");
+  frame().NewRow();
+  ASSERT_TRUE(enter_codes(s, "PRJ001", "N01", "ATT01"));
+  ASSERT_TRUE(enter_duration(s, "8", ""));
+  EXPECT_EQ(frame().Save(true, 0, true), standin::StandinRecordFrame::kSaveRefused);
+  ASSERT_EQ(message_numbers(), std::vector<std::int32_t>{77198});
+  EXPECT_EQ(messages()[0].text,
+            "La data selezionata non rientra nel periodo di pianificazione dell'attività");
+  EXPECT_EQ(messages()[0].style, 64);
+  EXPECT_EQ(rows_where("PD4G_DATAATTIVITA = '2026-04-01'"), 0);
+  frame().CancelEdit();
+
+  // The last day of the period is inside it; blank minutes are stored as 0.
+  choose(s, "2026-03-31");
+  frame().NewRow();
+  ASSERT_TRUE(enter_codes(s, "PRJ001", "N01", "ATT01"));
+  ASSERT_TRUE(s.code("TXT_ORE")->type("8"));
+  ASSERT_TRUE(s.code("TXT_ORE")->leave());
+  EXPECT_EQ(frame().Save(true, 0, true), standin::StandinRecordFrame::kSaved);
+  EXPECT_EQ(messages().size(), 1u);
+  const auto days = days_of(kLinkPlanned);
+  ASSERT_FALSE(days.empty());
+  EXPECT_EQ(days.back(), (StoredDay{"2026-03-31", 2026, 3, 31, 0, 0, 8, 0, 8, 0}));
+}
+
+TEST_F(WindowRecordRules, ADayWithAllocatedResourcesIsNotDeleted) {
+  auto& s = open_main();
+  choose(s, "2026-03-05");
+  ASSERT_EQ(s.grid("GRID_CALENDATT")->row_count(), 1);
+  frame().DeleteRow();
+  ASSERT_EQ(message_numbers(), std::vector<std::int32_t>{77193});
+  EXPECT_EQ(messages()[0].text, "Esistono risorse allocate: impossibile eliminare il record.");
+  EXPECT_EQ(messages()[0].style, 64);
+  EXPECT_EQ(rows_where("PD4G_IDCALENDARIO = 4"), 1);
+  EXPECT_FALSE(class_->ModificatoDati());
+  EXPECT_EQ(sql_->count_containing("SELECT TOP 1 1 FROM PD4H_ALLRISPROG WHERE PD4H_IDCALENDARIO_PD4G = 4"),
+            1u);
+
+  choose(s, "2026-03-06");
+  frame().DeleteRow();
+  EXPECT_EQ(messages().size(), 1u);
+  EXPECT_EQ(rows_where("PD4G_IDCALENDARIO = 5"), 0);
+  EXPECT_TRUE(class_->ModificatoDati());
+}
+
+TEST_F(WindowRecordRules, ChangingTheHoursOfAStoredDayKeepsItsActivity) {
+  auto& s = open_main();
+  choose(s, "2026-03-09");
+  ASSERT_EQ(text(s, "TXT_ORE"), "4");
+  ASSERT_TRUE(s.code("TXT_ORE")->type("6"));
+  EXPECT_EQ(frame().Status(), host::RecordFrame::kStatusModified);
+  ASSERT_TRUE(s.code("TXT_ORE")->leave());
+  EXPECT_EQ(text(s, "TXT_ORE"), "06");
+  EXPECT_EQ(frame().Save(true, 0, true), standin::StandinRecordFrame::kSaved);
+  EXPECT_TRUE(messages().empty());
+  EXPECT_TRUE(class_->ModificatoDati());
+  EXPECT_EQ(rows_where("PD4G_IDCALENDARIO = 6 AND PD4G_DITTA_CG18 = 1 AND PD4G_IDDISBAPROG_PD0G = 101 "
+                       "AND PD4G_IDLEGAME_PD0H = 1001"),
+            1);
+  const auto days = days_of(kLinkPlanned);
+  auto stored =
+      std::find_if(days.begin(), days.end(), [](const StoredDay& d) { return d.date == "2026-03-09"; });
+  ASSERT_NE(stored, days.end());
+  EXPECT_EQ(*stored, (StoredDay{"2026-03-09", 2026, 3, 9, 0, 0, 6, 30, 6, 30}));
+}
+
+TEST_F(WindowRecordRules, InCalledModeANewRowOnAPlannedDayIsRefused) {
+  call_for_planned_activity();
+  auto& s = open_main();
+  choose(s, "2026-03-02");
+  frame().NewRow();
+  ASSERT_EQ(message_numbers(), std::vector<std::int32_t>{77192});
+  EXPECT_EQ(messages()[0].style, 48);
+  EXPECT_EQ(frame().Status(), host::RecordFrame::kStatusStored);
+
+  // A free day of the period takes a new row for the activity the host named.
+  choose(s, "2026-03-12");
+  frame().NewRow();
+  EXPECT_EQ(frame().Status(), host::RecordFrame::kStatusNew);
+  EXPECT_EQ(text(s, "TXT_CODPROG"), "PRJ001");
+  EXPECT_EQ(text(s, "TXT_CODATTIVITA"), "ATT01");
+  EXPECT_FALSE(s.code("TXT_CODPROG")->Enabled());
+  EXPECT_EQ(s.date("TXT_DATAINIZ")->Text(), shown("2026-03-01"));
+  ASSERT_TRUE(enter_duration(s, "3", "15"));
+  EXPECT_EQ(frame().Save(true, 0, true), standin::StandinRecordFrame::kSaved);
+  EXPECT_EQ(messages().size(), 1u);
+  EXPECT_EQ(
+      rows_where("PD4G_IDLEGAME_PD0H = 1001 AND PD4G_DATAATTIVITA = '2026-03-12' AND PD4G_DURATAORE = 3 "
+                 "AND PD4G_DURATAMINUTI = 15"),
+      1);
+}
+
+}  // namespace
+}  // namespace calendatt::testing

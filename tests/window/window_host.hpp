@@ -1,0 +1,88 @@
+#pragma once
+// The scenario fixture of the calendar window: the range dialogs' fixture (demo database, SQL log,
+// scripted responder, stand-in host, module created as the host does) with what a person does in the
+// calendar window itself: choosing days, entering codes and durations, and the record frame's buttons.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "dialogs/dialog_host.hpp"
+#include "standin/code_lookup.hpp"
+#include "standin/navigator.hpp"
+#include "standin/record_frame.hpp"
+#include "standin/wbs_services.hpp"
+
+namespace calendatt::testing {
+
+class WindowScenario : public DialogScenario {
+ protected:
+  static constexpr const char* kMainName = "FRMPD_CALENDATT";
+  static constexpr const char* kCaption = "Calendario attività WBS";
+
+  void TearDown() override {
+    // A row still being entered would make the host's close ask for it to be saved; the person cancels it.
+    if (class_ && class_->window() && class_->window()->frame()) class_->window()->frame()->CancelEdit();
+    standin::MaintenancePrograms::instance() = {};
+    DialogScenario::TearDown();
+  }
+
+  // Shows the calendar window and keeps its site, which a close would otherwise let go.
+  std::shared_ptr<HeadlessFormSite> open_kept() {
+    open_main();
+    return env_->forms()->site(kMainName);
+  }
+
+  FRMPD_CALENDATT& window() {
+    auto w = class_->window();
+    if (!w) throw std::runtime_error("the calendar window was never created");
+    return *w;
+  }
+
+  // The record frame the window currently works with.
+  standin::StandinRecordFrame& frame() {
+    auto f = std::dynamic_pointer_cast<standin::StandinRecordFrame>(window().frame());
+    if (!f) throw std::runtime_error("the calendar window has no record frame");
+    return *f;
+  }
+
+  static runtime::Date day(const std::string& iso) { return *runtime::parse_date(iso); }
+  // A day as the window's fields show it (the short date form).
+  static std::string shown(const std::string& iso) { return runtime::date_text(day(iso)); }
+
+  // The person picks a day in the calendar.
+  static void choose(HeadlessFormSite& s, const std::string& iso) {
+    ASSERT_TRUE(s.calendar("KVO_CALENDARIO")->choose(day(iso)));
+  }
+
+  // The person types the three codes in order and leaves the activity field; false when a validation
+  // kept the focus.
+  static bool enter_codes(HeadlessFormSite& s, const std::string& project, const std::string& node,
+                          const std::string& activity) {
+    if (!s.code("TXT_CODPROG")->type(project)) return false;
+    if (!s.code("TXT_CODNODO")->type(node)) return false;
+    if (!s.code("TXT_CODATTIVITA")->type(activity)) return false;
+    return s.code("TXT_CODATTIVITA")->leave();
+  }
+
+  // The person types hours and minutes and leaves the minutes; false when a check kept the focus.
+  static bool enter_duration(HeadlessFormSite& s, const std::string& hours, const std::string& minutes) {
+    if (!s.code("TXT_ORE")->type(hours)) return false;
+    if (!s.code("TXT_MINUTI")->type(minutes)) return false;
+    return s.code("TXT_MINUTI")->leave();
+  }
+
+  static std::string text(HeadlessFormSite& s, const char* field) { return s.code(field)->Text(); }
+
+  // The calendar queries sent to the database since the log was last cleared.
+  std::size_t calendar_queries() const { return sql_->starting_with(" SELECT PD4G_CALENDATT.*, ").size(); }
+
+  // The number of calendar rows matching a condition.
+  int rows_where(const std::string& condition) const {
+    return count("SELECT COUNT(*) FROM PD4G_CALENDATT WHERE " + condition);
+  }
+};
+
+}  // namespace calendatt::testing
