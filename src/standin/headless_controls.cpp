@@ -373,6 +373,16 @@ bool HeadlessCalendar::choose(runtime::Date day) {
   return true;
 }
 
+bool HeadlessCalendar::clear() {
+  auto keep = shared_from_this();
+  if (!click_into()) return false;
+  Variant previous = value_;
+  value_ = Variant();
+  Variant cleared = value_;
+  raise(DateChange, previous, cleared);
+  return true;
+}
+
 // ---- Toolbar button, label, resize, MDI container
 
 bool HeadlessToolbarButton::click() {
@@ -639,17 +649,24 @@ std::vector<std::string> HeadlessGrid::captions() const {
 
 std::vector<std::vector<std::string>> HeadlessGrid::shown_rows() {
   std::vector<std::vector<std::string>> rows;
+  for (const auto& values : shown_values()) {
+    std::vector<std::string> row;
+    for (const auto& v : values) row.push_back(runtime::is_blank(v) ? std::string() : v.to_string());
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
+std::vector<std::vector<Variant>> HeadlessGrid::shown_values() {
+  std::vector<std::vector<Variant>> rows;
   if (!attached_ || attached_->State() != host::kAdStateOpen) return rows;
   if (attached_->EditPending())
     throw runtime::Error(5, "La riga corrente ha modifiche non salvate", "HeadlessGrid");
   std::int32_t position = attached_->AbsolutePosition();
   for (std::int32_t i = 0; i < attached_->RecordCount(); ++i) {
     attached_->SetAbsolutePosition(i);
-    std::vector<std::string> row;
-    for (const auto& c : columns_) {
-      Variant v = CurrentValue(c.field);
-      row.push_back(runtime::is_blank(v) ? std::string() : v.to_string());
-    }
+    std::vector<Variant> row;
+    for (const auto& c : columns_) row.push_back(CurrentValue(c.field));
     rows.push_back(std::move(row));
   }
   if (position >= 0) {

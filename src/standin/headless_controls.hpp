@@ -259,6 +259,9 @@ class HeadlessCalendar : public HeadlessControl<host::Calendar> {
   // The person picks a day: the value changes, then DateChange(previous, new) is raised. False when the
   // calendar is disabled or the focus could not move.
   bool choose(runtime::Date day);
+  // The person clears the chosen day: the value becomes Empty, then DateChange(previous, Empty) is raised.
+  // False when the calendar is disabled or the focus could not move.
+  bool clear();
 
   runtime::Variant Value() const override { return value_; }
   void set_Value(const runtime::Variant& value) override { value_ = value; }
@@ -371,6 +374,8 @@ class HeadlessGrid : public HeadlessControl<host::Grid> {
   // the short date form, blanks as ""). The current row stays where it is. Throws runtime::Error while
   // the current row has changes not yet written.
   std::vector<std::vector<std::string>> shown_rows();
+  // The same cells as values (dates as dates, numbers as numbers; a lookup without a match is Null).
+  std::vector<std::vector<runtime::Variant>> shown_values();
   std::vector<std::string> captions() const;
 
   // The person selects the row at `position` (0-based): the recordset moves there and RowChange is

@@ -1,0 +1,68 @@
+#pragma once
+// The person at the command line in front of the message boxes and error reports: every message goes
+// to standard error, one line per message line prefixed with its number; a question is answered from
+// --yes/--no, else at the terminal's prompt, else it is left unanswered (the negative button is pressed
+// and the run counts as failed); an error report is printed and answered as --on-error says.
+
+#include <cstdint>
+#include <istream>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "cli/options.hpp"
+#include "standin/responder.hpp"
+
+namespace cli {
+
+class CliResponder : public standin::MessageResponder {
+ public:
+  // Retry is answered at most this many times in a run; then Abort.
+  static constexpr int kMostRetries = 3;
+
+  // `terminal` is where a question is asked when no answer was given in advance; null when there is no
+  // terminal. The streams must outlive the responder.
+  CliResponder(std::ostream& err, std::optional<bool> answer, OnError on_error, std::istream* terminal);
+
+  int answer_message(const standin::ShownMessage& message) override;
+  int answer_report(const standin::ErrorReport& report) override;
+
+  // A line of the command line's own, on standard error: "calendatt: <text>".
+  void note(const std::string& text);
+
+  int messages_shown() const { return messages_shown_; }
+  int reports_shown() const { return reports_shown_; }
+  // A question came that nobody could answer.
+  bool unanswered() const { return unanswered_; }
+  // The numbers of the messages shown, in order.
+  const std::vector<std::int32_t>& numbers() const { return numbers_; }
+
+ private:
+  void print(const std::string& prefix, const std::string& text);
+  int ask(const std::vector<int>& buttons);
+
+  std::ostream& err_;
+  std::optional<bool> answer_;
+  OnError on_error_;
+  std::istream* terminal_;
+  int messages_shown_ = 0;
+  int reports_shown_ = 0;
+  int retries_ = 0;
+  bool unanswered_ = false;
+  std::vector<std::int32_t> numbers_;
+};
+
+// The lines of a text: split at CR LF, LF or CR; an empty text is one empty line.
+std::vector<std::string> text_lines(const std::string& text);
+
+// The button that says yes to a box with these buttons (Yes, OK or Retry), and the one that says no (No,
+// Cancel or Abort); the first button when the box has none of them.
+int affirmative_button(const std::vector<int>& buttons);
+int negative_button(const std::vector<int>& buttons);
+
+// The button a typed answer names (its name or its first letter, in any case; y and n also name the
+// affirmative and the negative button); 0 when it names none of the box's buttons.
+int typed_button(const std::string& typed, const std::vector<int>& buttons);
+
+}  // namespace cli

@@ -1,0 +1,299 @@
+#include "cli/commands.hpp"
+
+#include <exception>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "cli/cli_responder.hpp"
+#include "cli/grid_output.hpp"
+#include "cli/host_session.hpp"
+#include "cli/person.hpp"
+#include "host/controls.hpp"
+#include "runtime/error.hpp"
+#include "standin/headless_controls.hpp"
+
+namespace cli {
+
+namespace {
+
+enum class Outcome { kDone, kRefused, kFailed };
+
+constexpr const char* kCalendar = "KVO_CALENDARIO";
+constexpr const char* kGrid = "GRID_CALENDATT";
+constexpr const char* kInsertDialog = "FRMPD_ADDCALENDATT";
+constexpr const char* kDeleteDialog = "FRMPD_DELCALENDATT";
+
+// What one command needs while it runs.
+struct Run {
+  const Options& options;
+  HostSession& session;
+  CliResponder& responder;
+  std::ostream& out;
+
+  // The person gave up: says why and counts as refused.
+  Outcome refused(const std::string& reason) {
+    responder.note(reason);
+    return Outcome::kRefused;
+  }
+  Outcome gave_up(const Person& person, const std::string& what) {
+    return refused(what + ": " + person.reason());
+  }
+};
+
+std::string upper_code(const std::string& code) {
+  return runtime::rtrim(standin::utf8_upper(code));
+}
+
+// Opens the window: in called mode for the activity of the codes, as the calling program does.
+Outcome open_window(Run& run) {
+  const Options& o = run.options;
+  if (o.called) {
+    auto found = run.session.find_activity(o.codes);
+    if (found.empty())
+      return run.refused("no WBS activity " + o.codes.text() + " in company " + std::to_string(o.company) +
+                         " to call the calendar for");
+    if (found.size() > 1) {
+      std::string links;
+      for (const auto& a : found) links += (links.empty() ? "" : ", ") + runtime::number_text(a.link_id);
+      return run.refused("the activity " + o.codes.text() + " stands in " + std::to_string(found.size()) +
+                         " WBS rows (links " + links + "): the calendar is called for one activity");
+    }
+    if (!run.session.open_window(&o.codes, &found.front())) {
+      run.responder.note("the calendar window did not open");
+      return Outcome::kFailed;
+    }
+    return Outcome::kDone;
+  }
+  if (!run.session.open_window()) {
+    run.responder.note("the calendar window did not open");
+    return Outcome::kFailed;
+  }
+  return Outcome::kDone;
+}
+
+std::string day_of(const Options& o) {
+  return o.day ? o.day->iso() : std::string();
+}
+
+Outcome list(Run& run) {
+  Person person(run.session.window(), run.responder);
+  if (run.options.day) person.choose_day(kCalendar, *run.options.day);
+  if (run.options.no_day) person.clear_day(kCalendar);
+  if (person.gave_up()) return run.gave_up(person, "nothing listed");
+  auto grid = run.session.window().grid(kGrid);
+  GridView view{grid->captions(), grid->shown_values()};
+  write_grid(view, run.options.format, run.out);
+  return Outcome::kDone;
+}
+
+// The grid row of the activity on the day, as the person finds it by reading the grid; -1 when the
+// person gives up.
+std::int32_t find_row(Run& run, Person& person) {
+  auto grid = run.session.window().grid(kGrid);
+  const char* fields[] = {"PD4G_IDDISBAPROG_PD68", "PD4G_IDDISBAPROG_PD0C", "PD4G_IDLEGAME_PD0D",
+                          "PD4G_DATAATTIVITA"};
+  std::vector<std::size_t> at;
+  for (const char* field : fields) {
+    const auto& columns = grid->columns();
+    std::size_t i = 0;
+    while (i < columns.size() && runtime::upper(columns[i].field) != field) ++i;
+    if (i == columns.size()) {
+      person.give_up(std::string("the grid has no column ") + field);
+      return -1;
+    }
+    at.push_back(i);
+  }
+  const auto& c = run.options.codes;
+  const std::string wanted[] = {upper_code(c.project), upper_code(c.node), upper_code(c.activity)};
+  std::vector<std::int32_t> matches;
+  auto rows = grid->shown_values();
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    const auto& row = rows[r];
+    auto text = [&](std::size_t k) {
+      const auto& v = row[at[k]];
+      return runtime::is_blank(v) ? std::string() : upper_code(v.to_string());
+    };
+    const auto& day = row[at[3]];
+    bool same_day = day.type() == runtime::VarType::Date && day.to_date() == *run.options.day;
+    if (same_day && text(0) == wanted[0] && text(1) == wanted[1] && text(2) == wanted[2])
+      matches.push_back(static_cast<std::int32_t>(r));
+  }
+  if (matches.empty()) {
+    person.give_up("the grid shows no day " + day_of(run.options) + " of " + c.text());
+    return -1;
+  }
+  if (matches.size() > 1) {
+    person.give_up("the grid shows " + std::to_string(matches.size()) + " rows of " + c.text() + " on " +
+                   day_of(run.options) + ", which cannot be told apart");
+    return -1;
+  }
+  if (!grid->select_row(matches.front())) {
+    person.give_up("the grid row could not be selected");
+    return -1;
+  }
+  return matches.front();
+}
+
+Outcome add_day(Run& run) {
+  const Options& o = run.options;
+  Person person(run.session.window(), run.responder);
+  if (!person.choose_day(kCalendar, *o.day)) return run.gave_up(person, "nothing added");
+  auto frame = run.session.frame();
+  if (!frame) return run.refused("nothing added: the window has no record frame");
+  frame->NewRow();
+  if (frame->Status() != host::RecordFrame::kStatusNew) {
+    person.give_up("the record frame did not start a new row");
+    return run.gave_up(person, "nothing added");
+  }
+  if (!person.enter_codes(o.codes) || !person.enter_duration(o.hours, o.minutes))
+    return run.gave_up(person, "nothing added");
+  frame->Update();
+  if (!run.session.data_changed()) return run.refused("nothing added: the row was not saved");
+  run.out << "Added the day " << o.day->iso() << " of " << o.codes.text() << ".\n";
+  return Outcome::kDone;
+}
+
+Outcome set_day(Run& run) {
+  const Options& o = run.options;
+  Person person(run.session.window(), run.responder);
+  if (!person.choose_day(kCalendar, *o.day) || find_row(run, person) < 0 ||
+      !person.enter_duration(o.hours, o.minutes))
+    return run.gave_up(person, "nothing changed");
+  auto frame = run.session.frame();
+  if (!frame) return run.refused("nothing changed: the window has no record frame");
+  if (frame->Status() == host::RecordFrame::kStatusStored) {
+    run.out << "The day " << o.day->iso() << " of " << o.codes.text() << " already has that duration.\n";
+    return Outcome::kDone;
+  }
+  frame->Update();
+  if (!run.session.data_changed()) return run.refused("nothing changed: the row was not saved");
+  run.out << "Changed the day " << o.day->iso() << " of " << o.codes.text() << ".\n";
+  return Outcome::kDone;
+}
+
+Outcome delete_day(Run& run) {
+  const Options& o = run.options;
+  Person person(run.session.window(), run.responder);
+  if (!person.choose_day(kCalendar, *o.day) || find_row(run, person) < 0)
+    return run.gave_up(person, "nothing deleted");
+  auto frame = run.session.frame();
+  if (!frame) return run.refused("nothing deleted: the window has no record frame");
+  frame->DeleteRow();
+  if (!run.session.data_changed()) return run.refused("nothing deleted: the row was not deleted");
+  run.out << "Deleted the day " << o.day->iso() << " of " << o.codes.text() << ".\n";
+  return Outcome::kDone;
+}
+
+// What happened in a range dialog while the person worked in it.
+struct DialogWork {
+  CliResponder* responder = nullptr;
+  bool opened = false;
+  std::string reason;  // why the person gave up
+};
+
+// Opens a range dialog from the toolbar; the person does `work` in it. The dialog closes itself when
+// it did its work; otherwise the person closes it.
+Outcome range_dialog(Run& run, const char* button, const char* dialog, const std::string& what_not_done,
+                     std::function<void(Person&)> work) {
+  auto state = std::make_shared<DialogWork>();
+  state->responder = &run.responder;
+  run.session.forms().script(dialog, [state, work](standin::HeadlessFormSite& site) {
+    state->opened = true;
+    Person person(site, *state->responder);
+    work(person);
+    if (!person.gave_up() && !site.closed()) person.give_up("the dialog did not complete");
+    state->reason = person.reason();
+  });
+  Person person(run.session.window(), run.responder);
+  person.click(button);
+  // What the host saw go wrong with the dialog itself (it refused to close, an action threw).
+  if (!run.session.forms().failures().empty()) {
+    for (const auto& failure : run.session.forms().failures()) run.responder.note(failure);
+    return Outcome::kFailed;
+  }
+  if (person.gave_up()) return run.gave_up(person, what_not_done);
+  if (!state->opened) return run.refused(what_not_done + ": the dialog did not open");
+  if (!run.session.data_changed())
+    return run.refused(what_not_done + ": " +
+                       (state->reason.empty() ? "the dialog did not complete" : state->reason));
+  return Outcome::kDone;
+}
+
+Outcome add_range(Run& run) {
+  const Options o = run.options;
+  Outcome outcome = range_dialog(run, "BTN_INSMULTIPLO", kInsertDialog, "nothing planned", [o](Person& p) {
+    if (!p.enter_codes(o.codes) || !p.type("TXT_DATAINIZIALE", runtime::date_text(*o.from)) ||
+        !p.type("TXT_DATAFINALE", runtime::date_text(*o.to)) || !p.type("TXT_RIPETIOGNI", o.every) ||
+        !p.type("TXT_ORE", o.hours) || !p.type("TXT_MINUTI", o.minutes))
+      return;
+    if (o.existing ? !p.choose_entry("CBO_VARPRESENTI", static_cast<std::int32_t>(*o.existing))
+                   : !p.leave("TXT_MINUTI"))
+      return;
+    p.click("BTN_CONFERMA");
+  });
+  if (outcome == Outcome::kDone)
+    run.out << "Planned the days of " << o.codes.text() << " from " << o.from->iso() << " to " << o.to->iso()
+            << ".\n";
+  return outcome;
+}
+
+Outcome delete_range(Run& run) {
+  const Options o = run.options;
+  Outcome outcome = range_dialog(run, "BTN_CANCMULTIPLA", kDeleteDialog, "nothing deleted", [o](Person& p) {
+    if (!p.enter_codes(o.codes) || !p.type("TXT_DATAINIZIALE", runtime::date_text(*o.from)) ||
+        !p.type("TXT_DATAFINALE", runtime::date_text(*o.to)) || !p.type("TXT_CANCELLAOGNI", o.every) ||
+        !p.leave("TXT_CANCELLAOGNI"))
+      return;
+    p.click("BTN_CONFERMA");
+  });
+  if (outcome == Outcome::kDone)
+    run.out << "Deleted the days of " << o.codes.text() << " from " << o.from->iso() << " to " << o.to->iso()
+            << ".\n";
+  return outcome;
+}
+
+Outcome dispatch(Run& run) {
+  const std::string& c = run.options.command;
+  if (c == "list") return list(run);
+  if (c == "add-day") return add_day(run);
+  if (c == "set-day") return set_day(run);
+  if (c == "delete-day") return delete_day(run);
+  if (c == "add-range") return add_range(run);
+  if (c == "delete-range") return delete_range(run);
+  run.responder.note("unknown command " + c);
+  return Outcome::kFailed;
+}
+
+}  // namespace
+
+int run_window_command(const Options& options, std::ostream& out, std::ostream& err, std::istream* terminal) {
+  CliResponder responder(err, options.answer, options.on_error, terminal);
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(options.db, ec)) {
+    responder.note("no database at " + options.db + " (create it with: calendatt init --db " + options.db +
+                   " --demo)");
+    return kExitFailure;
+  }
+  Outcome outcome = Outcome::kFailed;
+  try {
+    HostSession session(options, responder);
+    Run run{options, session, responder, out};
+    outcome = open_window(run);
+    if (outcome == Outcome::kDone) outcome = dispatch(run);
+    if (!session.close_window()) responder.note("the calendar window did not close");
+  } catch (const runtime::Error& e) {
+    responder.note("failure: " + e.description() + " (error " + std::to_string(e.number()) + ")");
+    outcome = Outcome::kFailed;
+  } catch (const std::exception& e) {
+    responder.note(std::string("failure: ") + e.what());
+    outcome = Outcome::kFailed;
+  }
+  out.flush();
+  if (outcome == Outcome::kFailed || responder.reports_shown() > 0 || responder.unanswered())
+    return kExitFailure;
+  return outcome == Outcome::kDone ? kExitDone : kExitRefused;
+}
+
+}  // namespace cli

@@ -1,0 +1,172 @@
+#include "cli/grid_output.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "standin/headless_controls.hpp"
+
+namespace cli {
+
+using runtime::Variant;
+using runtime::VarType;
+
+namespace {
+
+bool is_number(const Variant& v) {
+  return v.type() == VarType::Integer || v.type() == VarType::Long || v.type() == VarType::Double;
+}
+
+std::string number_literal(double d) {
+  char buf[40];
+  if (d == std::floor(d) && std::fabs(d) < 1e15)
+    std::snprintf(buf, sizeof buf, "%.0f", d);
+  else
+    std::snprintf(buf, sizeof buf, "%.17g", d);
+  std::string s = buf;
+  return s == "-0" ? "0" : s;
+}
+
+// The text a cell shows in the window.
+std::string shown_text(const Variant& v) {
+  return runtime::is_blank(v) ? std::string() : v.to_string();
+}
+
+void write_table(const GridView& grid, std::ostream& out) {
+  std::vector<std::size_t> widths;
+  for (const auto& c : grid.captions) widths.push_back(standin::utf8_length(c));
+  std::vector<std::vector<std::string>> texts;
+  for (const auto& row : grid.rows) {
+    std::vector<std::string> line;
+    for (std::size_t i = 0; i < row.size() && i < widths.size(); ++i) {
+      line.push_back(shown_text(row[i]));
+      widths[i] = std::max(widths[i], standin::utf8_length(line.back()));
+    }
+    texts.push_back(std::move(line));
+  }
+  auto write_line = [&](const std::vector<std::string>& cells) {
+    std::string line;
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+      if (i) line += "  ";
+      line += cells[i];
+      if (i + 1 < cells.size()) line += std::string(widths[i] - standin::utf8_length(cells[i]), ' ');
+    }
+    out << runtime::rtrim(line) << "\n";
+  };
+  write_line(grid.captions);
+  for (const auto& line : texts) write_line(line);
+}
+
+void write_csv(const GridView& grid, std::ostream& out) {
+  auto write_line = [&](const std::vector<std::string>& cells) {
+    for (std::size_t i = 0; i < cells.size(); ++i) out << (i ? "," : "") << csv_field(cells[i]);
+    out << "\n";
+  };
+  write_line(grid.captions);
+  for (const auto& row : grid.rows) {
+    std::vector<std::string> cells;
+    for (const auto& v : row) cells.push_back(machine_text(v));
+    write_line(cells);
+  }
+}
+
+void write_json(const GridView& grid, std::ostream& out) {
+  out << "[";
+  for (std::size_t r = 0; r < grid.rows.size(); ++r) {
+    out << (r ? ",\n " : "\n ") << "{";
+    const auto& row = grid.rows[r];
+    for (std::size_t i = 0; i < grid.captions.size() && i < row.size(); ++i)
+      out << (i ? ", " : "") << json_string(grid.captions[i]) << ": " << json_value(row[i]);
+    out << "}";
+  }
+  out << (grid.rows.empty() ? "]\n" : "\n]\n");
+}
+
+}  // namespace
+
+std::string csv_field(const std::string& text) {
+  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+  return "\"" + runtime::replace_all(text, "\"", "\"\"") + "\"";
+}
+
+std::string json_string(const std::string& text) {
+  std::string out = "\"";
+  for (unsigned char c : text) {
+    switch (c) {
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      default:
+        if (c < 0x20) {
+          char buf[8];
+          std::snprintf(buf, sizeof buf, "\\u%04x", c);
+          out += buf;
+        } else {
+          out += static_cast<char>(c);
+        }
+    }
+  }
+  return out + "\"";
+}
+
+std::string machine_text(const Variant& v) {
+  if (v.type() == VarType::Empty || v.type() == VarType::Null) return "";
+  if (v.type() == VarType::Date) {
+    runtime::Date d = v.to_date();
+    std::string text = d.iso();
+    double fraction = d.serial - std::floor(d.serial);
+    long seconds = std::lround(fraction * 86400.0);
+    if (seconds > 0 && seconds < 86400) {
+      char buf[16];
+      std::snprintf(buf, sizeof buf, "T%02ld:%02ld:%02ld", seconds / 3600, seconds / 60 % 60, seconds % 60);
+      text += buf;
+    }
+    return text;
+  }
+  if (is_number(v)) return number_literal(v.to_double());
+  return v.to_string();
+}
+
+std::string json_value(const Variant& v) {
+  switch (v.type()) {
+    case VarType::Empty:
+    case VarType::Null:
+      return "null";
+    case VarType::Boolean:
+      return v.to_bool() ? "true" : "false";
+    case VarType::Integer:
+    case VarType::Long:
+    case VarType::Double:
+      return number_literal(v.to_double());
+    default:
+      return json_string(machine_text(v));
+  }
+}
+
+void write_grid(const GridView& grid, Format format, std::ostream& out) {
+  switch (format) {
+    case Format::kTable:
+      write_table(grid, out);
+      break;
+    case Format::kCsv:
+      write_csv(grid, out);
+      break;
+    case Format::kJson:
+      write_json(grid, out);
+      break;
+  }
+}
+
+}  // namespace cli

@@ -1,0 +1,29 @@
+#pragma once
+// The grid of the calendar window written out: as a table of the texts the window shows, or as CSV or
+// JSON with ISO dates and plain numbers.
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "cli/options.hpp"
+#include "runtime/variant.hpp"
+
+namespace cli {
+
+struct GridView {
+  std::vector<std::string> captions;
+  std::vector<std::vector<runtime::Variant>> rows;  // one value per caption
+};
+
+void write_grid(const GridView& grid, Format format, std::ostream& out);
+
+// Pieces of the formats.
+std::string csv_field(const std::string& text);
+std::string json_string(const std::string& text);
+// A value as CSV or JSON write it: dates ISO, numbers with a point and without a leading-zero quirk.
+// JSON: null for Empty and Null, true/false, numbers bare, texts quoted.
+std::string machine_text(const runtime::Variant& value);
+std::string json_value(const runtime::Variant& value);
+
+}  // namespace cli

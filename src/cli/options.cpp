@@ -1,0 +1,353 @@
+#include "cli/options.hpp"
+
+#include <algorithm>
+#include <charconv>
+#include <map>
+
+namespace cli {
+
+namespace {
+
+struct CommandEntry {
+  const char* name;
+  const char* synopsis;
+  const char* summary;
+  std::vector<std::string> options;   // accepted, besides --help
+  std::vector<std::string> required;  // must be given
+  const char* details;
+};
+
+const std::vector<std::string> kWindowOptions = {"--db", "--company",  "--lang",  "--yes",
+                                                 "--no", "--on-error", "--called"};
+
+std::vector<std::string> with_window_options(std::vector<std::string> own) {
+  own.insert(own.end(), kWindowOptions.begin(), kWindowOptions.end());
+  return own;
+}
+
+const std::vector<std::string> kCodes = {"--project", "--node", "--activity"};
+
+std::vector<std::string> codes_and(std::vector<std::string> more) {
+  std::vector<std::string> out = kCodes;
+  out.insert(out.end(), more.begin(), more.end());
+  return out;
+}
+
+const std::vector<CommandEntry>& commands() {
+  static const std::vector<CommandEntry> entries = {
+      {"init",
+       "init [--db FILE] [--demo]",
+       "create the calendar's tables (and the demo data)",
+       {"--db", "--demo"},
+       {},
+       "Creates the tables in a SQLite file (a new file is created). On an existing file only what is\n"
+       "missing is added; nothing is deleted. --demo also writes the demo projects, activities and days\n"
+       "when the file holds no WBS data yet.\n"},
+      {"contents",
+       "contents [--db FILE]",
+       "list the WBS activities and calendar days stored in the file",
+       {"--db"},
+       {},
+       "Lists the tables' rows as they are stored, without opening the calendar window.\n"},
+      {"list",
+       "list [--day D|none] [--format table|csv|json] [--called --project P --node N --activity A]",
+       "what the calendar window's grid shows",
+       with_window_options(codes_and({"--day", "--format"})),
+       {},
+       "Opens the calendar window and prints its grid, every column under its caption.\n"
+       "  --day D      chooses that day in the calendar (the window opens on today, or on the planning\n"
+       "               start in called mode)\n"
+       "  --day none   clears the calendar's day, so that the grid is not narrowed to one day\n"
+       "  --format     table (the default, dates as the window shows them), csv or json (ISO dates)\n"
+       "The activity codes are taken only with --called.\n"},
+      {"add-day", "add-day --project P --node N --activity A --day D --hours H --minutes M",
+       "add one calendar day through the record frame",
+       with_window_options(codes_and({"--day", "--hours", "--minutes"})),
+       codes_and({"--day", "--hours", "--minutes"}),
+       "Chooses the day in the calendar, starts a new row, enters the codes (unless the window was\n"
+       "opened for the activity), the hours and the minutes, and saves the row.\n"},
+      {"set-day", "set-day --project P --node N --activity A --day D --hours H --minutes M",
+       "change the duration of the stored day of an activity",
+       with_window_options(codes_and({"--day", "--hours", "--minutes"})),
+       codes_and({"--day", "--hours", "--minutes"}),
+       "Chooses the day in the calendar, selects the activity's row in the grid, enters the hours and\n"
+       "the minutes and saves the row.\n"},
+      {"delete-day", "delete-day --project P --node N --activity A --day D",
+       "delete the stored day of an activity through the record frame",
+       with_window_options(codes_and({"--day"})), codes_and({"--day"}),
+       "Chooses the day in the calendar, selects the activity's row in the grid and deletes it.\n"},
+      {"add-range",
+       "add-range --project P --node N --activity A --from D --to D --every N --hours H --minutes M\n"
+       "                    [--existing stop|skip|overwrite]",
+       "plan the days of a range through the insertion dialog",
+       with_window_options(codes_and({"--from", "--to", "--every", "--hours", "--minutes", "--existing"})),
+       codes_and({"--from", "--to", "--every", "--hours", "--minutes"}),
+       "Opens the insertion dialog from the toolbar, enters the codes (unless the window was opened for\n"
+       "the activity), the range, the step in days, the duration and the treatment of days that already\n"
+       "exist (stop: nothing is written; skip: they are left as they are; overwrite: they take the new\n"
+       "duration; without --existing the list is left as the dialog opens it), and confirms.\n"},
+      {"delete-range", "delete-range --project P --node N --activity A --from D --to D --every N",
+       "delete the days of a range through the deletion dialog",
+       with_window_options(codes_and({"--from", "--to", "--every"})),
+       codes_and({"--from", "--to", "--every"}),
+       "Opens the deletion dialog from the toolbar, enters the codes (unless the window was opened for\n"
+       "the activity), the range and the step in days, and confirms. The dialog's question is answered\n"
+       "by --yes or --no, or at the terminal's prompt.\n"},
+  };
+  return entries;
+}
+
+const CommandEntry* find_command(const std::string& name) {
+  for (const auto& c : commands())
+    if (name == c.name) return &c;
+  return nullptr;
+}
+
+const char* kWindowOptionsHelp =
+    "Options of the commands that open the calendar window:\n"
+    "  --db FILE          the database file (default: demo/calendatt-demo.db)\n"
+    "  --company N        the company (default 1)\n"
+    "  --lang it|en       the language of the messages and captions (default it)\n"
+    "  --yes, --no        answer every question in advance; without them a question is asked at the\n"
+    "                     terminal's prompt, and with no terminal it is an error that writes nothing\n"
+    "  --on-error abort|retry|ignore\n"
+    "                     the answer to an error report (default abort; retry is given at most 3 times)\n"
+    "  --called           open the window for the activity of --project, --node and --activity, as the\n"
+    "                     program that calls the calendar for one activity does, instead of typing the\n"
+    "                     codes\n"
+    "Dates are ISO: YYYY-MM-DD.\n";
+
+const char* kExitHelp =
+    "Messages of the calendar go to standard error, one line per message line, each prefixed with its\n"
+    "number: [77192] ...\n"
+    "Exit status: 0 done; 1 refused by a rule or declined (a message says why); 2 wrong usage;\n"
+    "3 failure (an error report, a database that cannot be opened, a question nobody could answer).\n";
+
+// Options that take a value.
+const std::set<std::string> kValued = {"--db",    "--company",  "--lang",    "--on-error", "--project",
+                                       "--node",  "--activity", "--day",     "--from",     "--to",
+                                       "--every", "--hours",    "--minutes", "--existing", "--format"};
+const std::set<std::string> kFlags = {"--yes", "--no", "--called", "--demo"};
+
+bool set_value(Options& o, const std::string& name, const std::string& value, std::string& error) {
+  auto date = [&](std::optional<runtime::Date>& slot) {
+    slot = parse_iso_date(value);
+    if (!slot) error = name + " needs a date as YYYY-MM-DD, not \"" + value + "\"";
+    return slot.has_value();
+  };
+  if (name == "--db") {
+    if (value.empty()) {
+      error = "--db needs a file name";
+      return false;
+    }
+    o.db = value;
+  } else if (name == "--company") {
+    std::int32_t n = 0;
+    auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), n);
+    if (ec != std::errc() || end != value.data() + value.size()) {
+      error = "--company needs a whole number, not \"" + value + "\"";
+      return false;
+    }
+    o.company = n;
+  } else if (name == "--lang") {
+    if (value != "it" && value != "en") {
+      error = "--lang takes it or en, not \"" + value + "\"";
+      return false;
+    }
+    o.language = value;
+  } else if (name == "--on-error") {
+    static const std::map<std::string, OnError> answers = {
+        {"abort", OnError::kAbort}, {"retry", OnError::kRetry}, {"ignore", OnError::kIgnore}};
+    auto it = answers.find(value);
+    if (it == answers.end()) {
+      error = "--on-error takes abort, retry or ignore, not \"" + value + "\"";
+      return false;
+    }
+    o.on_error = it->second;
+  } else if (name == "--project") {
+    o.codes.project = value;
+  } else if (name == "--node") {
+    o.codes.node = value;
+  } else if (name == "--activity") {
+    o.codes.activity = value;
+  } else if (name == "--day") {
+    if (value == "none") {
+      o.no_day = true;
+      o.day.reset();
+      return true;
+    }
+    o.no_day = false;
+    return date(o.day);
+  } else if (name == "--from") {
+    return date(o.from);
+  } else if (name == "--to") {
+    return date(o.to);
+  } else if (name == "--every") {
+    o.every = value;
+  } else if (name == "--hours") {
+    o.hours = value;
+  } else if (name == "--minutes") {
+    o.minutes = value;
+  } else if (name == "--existing") {
+    static const std::map<std::string, Existing> treatments = {
+        {"stop", Existing::kStop}, {"skip", Existing::kSkip}, {"overwrite", Existing::kOverwrite}};
+    auto it = treatments.find(value);
+    if (it == treatments.end()) {
+      error = "--existing takes stop, skip or overwrite, not \"" + value + "\"";
+      return false;
+    }
+    o.existing = it->second;
+  } else if (name == "--format") {
+    static const std::map<std::string, Format> formats = {
+        {"table", Format::kTable}, {"csv", Format::kCsv}, {"json", Format::kJson}};
+    auto it = formats.find(value);
+    if (it == formats.end()) {
+      error = "--format takes table, csv or json, not \"" + value + "\"";
+      return false;
+    }
+    o.format = it->second;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<runtime::Date> parse_iso_date(const std::string& text) {
+  if (text.size() != 10 || text[4] != '-' || text[7] != '-') return std::nullopt;
+  for (std::size_t i = 0; i < text.size(); ++i)
+    if (i != 4 && i != 7 && (text[i] < '0' || text[i] > '9')) return std::nullopt;
+  return runtime::parse_date(text);
+}
+
+bool known_command(const std::string& command) {
+  return find_command(command) != nullptr;
+}
+
+bool parse_arguments(const std::vector<std::string>& args, Options& o, std::string& error) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    std::string a = args[i];
+    if (a == "-h" || a == "--help") {
+      o.help = true;
+      continue;
+    }
+    if (a.size() > 2 && a.rfind("--", 0) == 0) {
+      std::string name = a, value;
+      bool inline_value = false;
+      if (auto eq = a.find('='); eq != std::string::npos) {
+        name = a.substr(0, eq);
+        value = a.substr(eq + 1);
+        inline_value = true;
+      }
+      if (kFlags.count(name)) {
+        if (inline_value) {
+          error = name + " takes no value";
+          return false;
+        }
+        if (name == "--yes" || name == "--no") {
+          bool yes = name == "--yes";
+          if (o.answer && *o.answer != yes) {
+            error = "--yes and --no exclude each other";
+            return false;
+          }
+          o.answer = yes;
+        } else if (name == "--called") {
+          o.called = true;
+        } else {
+          o.demo = true;
+        }
+        o.given.insert(name);
+        continue;
+      }
+      if (kValued.count(name)) {
+        if (!inline_value) {
+          if (i + 1 >= args.size() || (args[i + 1].size() > 2 && args[i + 1].rfind("--", 0) == 0)) {
+            error = name + " needs a value";
+            return false;
+          }
+          value = args[++i];
+        }
+        if (!set_value(o, name, value, error)) return false;
+        o.given.insert(name);
+        continue;
+      }
+      error = "unknown option " + name;
+      return false;
+    }
+    if (!a.empty() && a[0] == '-') {
+      error = "unknown option " + a;
+      return false;
+    }
+    if (!o.command.empty()) {
+      error = "unexpected argument " + a;
+      return false;
+    }
+    o.command = a;
+  }
+  if (o.help) return true;
+  if (o.command.empty()) {
+    error = "no command given";
+    return false;
+  }
+  const CommandEntry* entry = find_command(o.command);
+  if (!entry) {
+    error = "unknown command " + o.command;
+    return false;
+  }
+  for (const auto& name : o.given) {
+    if (std::find(entry->options.begin(), entry->options.end(), name) == entry->options.end()) {
+      error = o.command + " takes no " + name;
+      return false;
+    }
+  }
+  for (const auto& name : entry->required) {
+    if (!o.given.count(name)) {
+      error = o.command + " needs " + name;
+      return false;
+    }
+  }
+  if (o.command == "list") {
+    bool any_code = o.given.count("--project") || o.given.count("--node") || o.given.count("--activity");
+    if (any_code && !o.called) {
+      error = "list takes --project, --node and --activity only with --called";
+      return false;
+    }
+    if (o.called) {
+      for (const auto& name : kCodes) {
+        if (!o.given.count(name)) {
+          error = "list --called needs " + name;
+          return false;
+        }
+      }
+    }
+  }
+  return true;
+}
+
+std::string usage(const std::string& command) {
+  if (const CommandEntry* entry = find_command(command)) {
+    std::string out = std::string("Usage: calendatt ") + entry->synopsis + "\n\n" + entry->details;
+    if (std::find(entry->options.begin(), entry->options.end(), "--called") != entry->options.end())
+      out += std::string("\n") + kWindowOptionsHelp + "\n" + kExitHelp;
+    else
+      out += "\n  --db FILE    the database file (default: demo/calendatt-demo.db)\n";
+    return out;
+  }
+  std::string out =
+      "Usage: calendatt <command> [options]\n"
+      "\n"
+      "The WBS activity calendar from scripts and terminals: every command acts on the calendar window\n"
+      "and its dialogs as a person would.\n"
+      "\n"
+      "Commands:\n";
+  for (const auto& c : commands()) {
+    std::string name = c.name;
+    out += "  " + name + std::string(14 - name.size(), ' ') + c.summary + "\n";
+  }
+  out += "\n'calendatt <command> --help' gives a command's options.\n\n";
+  out += kWindowOptionsHelp;
+  out += "\n";
+  out += kExitHelp;
+  return out;
+}
+
+}  // namespace cli

@@ -1,0 +1,74 @@
+#pragma once
+// The command line of `calendatt`: its commands, their options and their help texts.
+
+#include <cstdint>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "runtime/date.hpp"
+
+namespace cli {
+
+// Exit statuses.
+inline constexpr int kExitDone = 0;     // the operation was carried out
+inline constexpr int kExitRefused = 1;  // a rule refused it or the user declined
+inline constexpr int kExitUsage = 2;    // wrong usage
+inline constexpr int kExitFailure = 3;  // an error report, a database that cannot be opened, no answer
+
+enum class Format { kTable, kCsv, kJson };
+enum class OnError { kAbort, kRetry, kIgnore };
+
+// The treatments of days that already exist, by their position in the insertion dialog's list.
+enum class Existing { kStop = 0, kSkip = 1, kOverwrite = 2 };
+
+// A WBS activity named by its three codes.
+struct ActivityCodes {
+  std::string project;
+  std::string node;
+  std::string activity;
+  std::string text() const { return project + " / " + node + " / " + activity; }
+};
+
+struct Options {
+  std::string command;
+  bool help = false;
+
+  std::string db = "demo/calendatt-demo.db";
+  std::int32_t company = 1;
+  std::string language = "it";
+  std::optional<bool> answer;  // --yes / --no
+  OnError on_error = OnError::kAbort;
+  bool called = false;
+  bool demo = false;
+
+  ActivityCodes codes;
+  std::optional<runtime::Date> day;  // --day D
+  bool no_day = false;               // --day none
+  std::optional<runtime::Date> from;
+  std::optional<runtime::Date> to;
+  std::string every;
+  std::string hours;
+  std::string minutes;
+  std::optional<Existing> existing;  // none: the list is left as the dialog opens it
+  Format format = Format::kTable;
+
+  // The options given, by their long names ("--db", ...).
+  std::set<std::string> given;
+};
+
+// Reads the arguments (without the program name). False with a message for wrong usage; the options
+// are then partly filled.
+bool parse_arguments(const std::vector<std::string>& args, Options& options, std::string& error);
+
+// The help text: the general one for an empty or unknown command, else the command's own.
+std::string usage(const std::string& command);
+
+// True for a command that `usage` knows.
+bool known_command(const std::string& command);
+
+// An ISO date YYYY-MM-DD that is a real day.
+std::optional<runtime::Date> parse_iso_date(const std::string& text);
+
+}  // namespace cli

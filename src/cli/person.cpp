@@ -1,0 +1,157 @@
+#include "cli/person.hpp"
+
+#include "runtime/variant.hpp"
+#include "standin/headless_controls.hpp"
+
+namespace cli {
+
+Person::Person(standin::HeadlessFormSite& site, CliResponder& responder)
+    : site_(&site), responder_(&responder) {
+  for (const auto& control : site.controls()) {
+    auto code = std::dynamic_pointer_cast<standin::HeadlessCodeEdit>(control);
+    if (!code) continue;
+    std::string name = caption(code->name());
+    code->set_lookup_chooser([&responder, name](standin::HeadlessCodeEdit&, const standin::LookupRequest&) {
+      responder.note("the lookup list of " + name + " cannot be shown here: it is closed without a choice");
+      return runtime::Variant();
+    });
+  }
+}
+
+std::string Person::caption(const std::string& control) const {
+  auto input = site_->get<standin::HeadlessInput>(control);
+  std::string text = runtime::replace_all(input->design().caption, "&", "");
+  return text.empty() ? control : "\"" + text + "\"";
+}
+
+void Person::give_up(const std::string& reason) {
+  if (reason_.empty()) reason_ = reason;
+}
+
+bool Person::go_on() {
+  if (responder_->unanswered()) give_up("a question was left unanswered");
+  return !gave_up();
+}
+
+bool Person::type(const std::string& field, const std::string& text) {
+  if (gave_up()) return false;
+  auto input = site_->get<standin::HeadlessInput>(field);
+  if (!input->enabled()) {
+    give_up("the field " + caption(field) + " is disabled");
+    return false;
+  }
+  std::string focused = site_->focused_name();
+  bool typed = false;
+  if (auto code = std::dynamic_pointer_cast<standin::HeadlessCodeEdit>(input)) {
+    typed = code->type(text);
+  } else if (auto date = std::dynamic_pointer_cast<standin::HeadlessDateEdit>(input)) {
+    typed = date->type(text);
+  } else if (auto number = std::dynamic_pointer_cast<standin::HeadlessNumericEdit>(input)) {
+    typed = number->type(text);
+  } else {
+    give_up("the control " + caption(field) + " takes no typing");
+    return false;
+  }
+  if (!typed) {
+    if (!go_on()) return false;
+    if (!focused.empty() && site_->focused_name() == focused)
+      give_up("the field " + caption(focused) + " was not accepted");
+    else
+      give_up("could not move into the field " + caption(field));
+    return false;
+  }
+  return go_on();
+}
+
+bool Person::leave(const std::string& field) {
+  if (gave_up()) return false;
+  auto input = site_->get<standin::HeadlessInput>(field);
+  if (!input->leave()) {
+    if (go_on()) give_up("the field " + caption(field) + " was not accepted");
+    return false;
+  }
+  return go_on();
+}
+
+bool Person::choose_day(const std::string& calendar, runtime::Date day) {
+  if (gave_up()) return false;
+  auto control = site_->calendar(calendar);
+  std::string focused = site_->focused_name();
+  if (!control->choose(day)) {
+    if (!go_on()) return false;
+    if (!control->enabled())
+      give_up("the calendar is disabled");
+    else
+      give_up("the field " + caption(focused) + " was not accepted");
+    return false;
+  }
+  if (!go_on()) return false;
+  runtime::Variant value = control->Value();
+  if (value.type() != runtime::VarType::Date || value.to_date() != day) {
+    give_up("the calendar did not take the day " + day.iso());
+    return false;
+  }
+  return true;
+}
+
+bool Person::clear_day(const std::string& calendar) {
+  if (gave_up()) return false;
+  auto control = site_->calendar(calendar);
+  if (!control->clear()) {
+    if (go_on()) give_up("the calendar's day could not be cleared");
+    return false;
+  }
+  if (!go_on()) return false;
+  if (!runtime::is_blank(control->Value())) {
+    give_up("the calendar kept its day");
+    return false;
+  }
+  return true;
+}
+
+bool Person::choose_entry(const std::string& combo, std::int32_t position) {
+  if (gave_up()) return false;
+  auto control = site_->combo(combo);
+  if (!control->enabled()) {
+    give_up("the list " + caption(combo) + " is disabled");
+    return false;
+  }
+  std::string focused = site_->focused_name();
+  if (!control->choose(position)) {
+    if (!go_on()) return false;
+    if (!focused.empty() && site_->focused_name() == focused)
+      give_up("the field " + caption(focused) + " was not accepted");
+    else
+      give_up("the list " + caption(combo) + " has no entry " + std::to_string(position));
+    return false;
+  }
+  return go_on();
+}
+
+bool Person::click(const std::string& button) {
+  if (gave_up()) return false;
+  auto control = site_->button(button);
+  if (!control->click()) {
+    give_up("the button " + caption(button) + " is disabled");
+    return false;
+  }
+  return go_on();
+}
+
+bool Person::enter_codes(const ActivityCodes& codes) {
+  const std::pair<const char*, const std::string*> fields[] = {
+      {"TXT_CODPROG", &codes.project}, {"TXT_CODNODO", &codes.node}, {"TXT_CODATTIVITA", &codes.activity}};
+  std::string last;
+  for (const auto& [field, code] : fields) {
+    if (!site_->get<standin::HeadlessInput>(field)->enabled()) continue;
+    if (!type(field, *code)) return false;
+    last = field;
+  }
+  return last.empty() ? !gave_up() : leave(last);
+}
+
+bool Person::enter_duration(const std::string& hours, const std::string& minutes) {
+  return type("TXT_ORE", hours) && type("TXT_MINUTI", minutes) && leave("TXT_MINUTI");
+}
+
+}  // namespace cli

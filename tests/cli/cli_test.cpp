@@ -1,0 +1,391 @@
+// The `calendatt` program run as a user runs it: exit statuses, what it prints, the messages of the
+// calendar on standard error with their numbers, and the rows it leaves in a fresh demo database.
+#include <fstream>
+
+#include "cli/cli_runner.hpp"
+#include "database/demo.hpp"
+
+namespace cli::testing {
+namespace {
+
+using database::demo::kLinkPlanned;
+using Numbers = std::vector<int>;
+
+const std::vector<std::string> kAtt01 = {"--project", "PRJ001", "--node", "N01", "--activity", "ATT01"};
+
+// The demo days of PRJ001 / N01 / ATT01 (the ones of 4 and 5 March carry allocated resources).
+const std::vector<std::string> kDemoDays = {"2026-03-02 8:0 (0:0-8:0)", "2026-03-03 8:0 (0:0-8:0)",
+                                            "2026-03-04 8:0 (0:0-8:0)", "2026-03-05 8:0 (0:0-8:0)",
+                                            "2026-03-06 8:0 (0:0-8:0)", "2026-03-09 4:30 (0:0-4:30)"};
+
+// ---- Usage
+
+class CliUsage : public CliScenario {};
+
+TEST_F(CliUsage, WrongUsageExitsTwoAndTouchesNothing) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string error;
+  };
+  const std::vector<Case> cases = {
+      {{}, "no command given"},
+      {{"frobnicate"}, "unknown command frobnicate"},
+      {{"add-day", "--project", "PRJ001", "--node", "N01", "--activity", "ATT01", "--day", "2026-03-10",
+        "--hours", "7"},
+       "add-day needs --minutes"},
+      {with({"add-day", "--day", "10/03/2026", "--hours", "7", "--minutes", "0"}, kAtt01),
+       "--day needs a date as YYYY-MM-DD, not \"10/03/2026\""},
+      {with({"add-day", "--day", "2026-02-30", "--hours", "7", "--minutes", "0"}, kAtt01),
+       "--day needs a date as YYYY-MM-DD, not \"2026-02-30\""},
+      {{"list", "--yes", "--no"}, "--yes and --no exclude each other"},
+      {{"list", "--project", "PRJ001"}, "list takes --project, --node and --activity only with --called"},
+      {{"list", "--called", "--project", "PRJ001", "--node", "N01"}, "list --called needs --activity"},
+      {with({"delete-day", "--day", "2026-03-06", "--hours", "3"}, kAtt01), "delete-day takes no --hours"},
+      {with({"add-range", "--from", "2026-03-01", "--to", "2026-03-02", "--every", "1", "--hours", "1",
+             "--minutes", "0", "--existing", "maybe"},
+            kAtt01),
+       "--existing takes stop, skip or overwrite, not \"maybe\""},
+      {{"list", "--format", "xml"}, "--format takes table, csv or json, not \"xml\""},
+      {{"list", "--company", "one"}, "--company needs a whole number, not \"one\""},
+      {{"list", "--lang", "fr"}, "--lang takes it or en, not \"fr\""},
+      {{"list", "--on-error"}, "--on-error needs a value"},
+  };
+  for (const auto& c : cases) {
+    auto r = run(c.args);
+    EXPECT_EQ(r.status, 2) << c.error;
+    ASSERT_FALSE(r.err.empty()) << c.error;
+    EXPECT_EQ(r.err.front(), "calendatt: " + c.error);
+    EXPECT_TRUE(r.out.empty()) << c.error;
+  }
+  EXPECT_EQ(days_of(kLinkPlanned), kDemoDays);
+}
+
+TEST_F(CliUsage, EveryCommandExplainsItself) {
+  for (const char* command :
+       {"init", "contents", "list", "add-day", "set-day", "delete-day", "add-range", "delete-range"}) {
+    auto r = run({command, "--help"});
+    EXPECT_EQ(r.status, 0) << command;
+    EXPECT_EQ(r.out.rfind(std::string("Usage: calendatt ") + command, 0), 0u) << r.out;
+  }
+  auto general = run({"--help"});
+  EXPECT_EQ(general.status, 0);
+  EXPECT_NE(general.out.find("delete-range"), std::string::npos);
+}
+
+// ---- list
+
+class CliList : public CliScenario {};
+
+TEST_F(CliList, ShowsTheGridOfTheChosenDayUnderItsCaptions) {
+  auto r = run({"list", "--day", "2026-03-02"});
+  EXPECT_EQ(r.status, 0) << r.all_err();
+  EXPECT_TRUE(r.err.empty()) << r.all_err();
+  EXPECT_EQ(
+      r.out,
+      "Codice Progetto  Codice Nodo  Codice Attività  Data        Ore  Min  Inizio attività  Fine attività\n"
+      "PRJ001           N01          ATT01            02/03/2026  8    0    01/03/2026       31/03/2026\n"
+      "PRJ002           M01          MAN01            02/03/2026  2    0    01/02/2026       31/12/2026\n");
+}
+
+TEST_F(CliList, WithoutADayEveryDayOfTheCompanyInCsvWithIsoDates) {
+  auto r = run({"list", "--day", "none", "--format", "csv"});
+  EXPECT_EQ(r.status, 0) << r.all_err();
+  auto lines = split_lines(r.out);
+  ASSERT_EQ(lines.size(), 8u) << r.out;
+  EXPECT_EQ(lines[0],
+            "Codice Progetto,Codice Nodo,Codice Attività,Data,Ore,Min,Inizio attività,Fine attività");
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "PRJ001,N01,ATT01,2026-03-09,4,30,2026-03-01,2026-03-31"),
+            lines.end());
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "PRJ002,M01,MAN01,2026-03-02,2,0,2026-02-01,2026-12-31"),
+            lines.end());
+  EXPECT_EQ(r.out.find("PRJ900"), std::string::npos) << "another company's days";
+}
+
+TEST_F(CliList, CalledModeShowsOnlyTheActivityItWasCalledForAsJson) {
+  auto r = run(with({"list", "--called", "--day", "2026-03-02", "--format", "json"}, kAtt01));
+  EXPECT_EQ(r.status, 0) << r.all_err();
+  EXPECT_EQ(r.out,
+            "[\n {\"Codice Progetto\": \"PRJ001\", \"Codice Nodo\": \"N01\", \"Codice Attività\": \"ATT01\", "
+            "\"Data\": \"2026-03-02\", \"Ore\": 8, \"Min\": 0, \"Inizio attività\": \"2026-03-01\", "
+            "\"Fine attività\": \"2026-03-31\"}\n]\n");
+  // Called mode opens on the planning start, where the activity has no day.
+  auto opening = run(with({"list", "--called", "--format", "json"}, kAtt01));
+  EXPECT_EQ(opening.status, 0) << opening.all_err();
+  EXPECT_EQ(opening.out, "[]\n");
+}
+
+TEST_F(CliList, CalledModeRefusesADayOutsideThePlanningPeriodInTheChosenLanguage) {
+  auto r = run(with({"list", "--called", "--lang", "en", "--day", "2026-04-02"}, kAtt01));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(r.out.empty()) << r.out;
+  EXPECT_EQ(r.numbers(), Numbers{77195});
+  EXPECT_TRUE(r.has_line("[77195] Dates later than 31/03/2026 are not allowed")) << r.all_err();
+
+  auto english = run({"list", "--lang", "en", "--day", "2026-03-09", "--format", "csv"});
+  EXPECT_EQ(english.status, 0) << english.all_err();
+  EXPECT_EQ(split_lines(english.out).front(),
+            "Project Code,Node Code,Activity Code,Date,Hours,Min,Activity start,Activity end");
+}
+
+TEST_F(CliList, CalledModeNeedsExactlyOneActivityOfTheCompany) {
+  for (const auto& args :
+       {with({"list", "--called"}, {"--project", "PRJ001", "--node", "N01", "--activity", "ATT99"}),
+        with({"list", "--called", "--company", "2"}, kAtt01),
+        with({"list", "--called"}, {"--project", "PRJ001", "--node", "N01", "--activity", "ATT06"})}) {
+    auto r = run(args);
+    EXPECT_EQ(r.status, 1) << r.all_err();
+    EXPECT_TRUE(r.out.empty());
+    EXPECT_TRUE(r.has_line_starting("calendatt: ")) << r.all_err();
+  }
+}
+
+// ---- Single days
+
+class CliDays : public CliScenario {};
+
+TEST_F(CliDays, AddDaySavesANewRowThroughTheFrame) {
+  auto r = run(with({"add-day", "--day", "2026-03-10", "--hours", "7", "--minutes", "30"}, kAtt01));
+  EXPECT_EQ(r.status, 0) << r.all_err();
+  EXPECT_TRUE(r.err.empty()) << r.all_err();
+  EXPECT_EQ(r.out, "Added the day 2026-03-10 of PRJ001 / N01 / ATT01.\n");
+  auto days = days_of(kLinkPlanned);
+  EXPECT_NE(std::find(days.begin(), days.end(), "2026-03-10 7:30 (0:0-7:30)"), days.end());
+  EXPECT_EQ(days.size(), kDemoDays.size() + 1);
+
+  // In called mode the codes are the ones handed over; lower case typed by the user is fine.
+  auto called = run({"add-day", "--called", "--project", "prj001", "--node", "n01", "--activity", "att01",
+                     "--day", "2026-03-12", "--hours", "3", "--minutes", "15"});
+  EXPECT_EQ(called.status, 0) << called.all_err();
+  days = days_of(kLinkPlanned);
+  EXPECT_NE(std::find(days.begin(), days.end(), "2026-03-12 3:15 (0:0-3:15)"), days.end());
+}
+
+TEST_F(CliDays, AddDayOnADayThatExistsIsRefused) {
+  for (bool called : {false, true}) {
+    std::vector<std::string> args =
+        with({"add-day", "--day", "2026-03-02", "--hours", "7", "--minutes", "30"}, kAtt01);
+    if (called) args.push_back("--called");
+    auto r = run(args);
+    EXPECT_EQ(r.status, 1) << called;
+    EXPECT_EQ(r.numbers(), Numbers{77192}) << r.all_err();
+    EXPECT_TRUE(r.has_line("[77192] Pianificazione già esistente per la data corrente"));
+    EXPECT_TRUE(r.has_line_starting("calendatt: nothing added: ")) << r.all_err();
+    EXPECT_TRUE(r.out.empty());
+  }
+  EXPECT_EQ(days_of(kLinkPlanned), kDemoDays);
+}
+
+TEST_F(CliDays, AddDayIsRefusedByEachRuleWithItsMessage) {
+  struct Case {
+    std::vector<std::string> args;
+    Numbers numbers;
+  };
+  const std::vector<Case> cases = {
+      {with({"add-day", "--day", "2026-04-01", "--hours", "8", "--minutes", "0"}, kAtt01), {77198}},
+      {with({"add-day", "--day", "2026-03-11", "--hours", "25", "--minutes", "0"}, kAtt01), {77202, 77202}},
+      {with({"add-day", "--day", "2026-03-11", "--hours", "8", "--minutes", "60"}, kAtt01), {77204, 77204}},
+      {with({"add-day", "--called", "--day", "2026-02-27", "--hours", "8", "--minutes", "0"}, kAtt01),
+       {77194}},
+      // The code field tells that the code does not exist (a notice without a number), then the window.
+      {{"add-day", "--project", "PRJ001", "--node", "N01", "--activity", "ATT99", "--day", "2026-03-11",
+        "--hours", "8", "--minutes", "0"},
+       {0, 77197}},
+      // The activity stands in two WBS rows: OK opens the lookup list, which the command line cannot show.
+      {{"add-day", "--yes", "--project", "PRJ001", "--node", "N01", "--activity", "ATT06", "--day",
+        "2026-04-10", "--hours", "8", "--minutes", "0"},
+       {77199, 77199}},
+  };
+  const int rows = calendar_rows();
+  for (const auto& c : cases) {
+    auto r = run(c.args);
+    EXPECT_EQ(r.status, 1) << r.all_err();
+    EXPECT_EQ(r.numbers(), c.numbers) << r.all_err();
+    EXPECT_TRUE(r.has_line_starting("calendatt: nothing added: ")) << r.all_err();
+  }
+  EXPECT_EQ(calendar_rows(), rows);
+}
+
+TEST_F(CliDays, SetDayChangesTheDurationOfTheStoredRow) {
+  auto r = run(with({"set-day", "--day", "2026-03-09", "--hours", "6", "--minutes", "15"}, kAtt01));
+  EXPECT_EQ(r.status, 0) << r.all_err();
+  EXPECT_EQ(r.out, "Changed the day 2026-03-09 of PRJ001 / N01 / ATT01.\n");
+  EXPECT_EQ(days_of(kLinkPlanned).back(), "2026-03-09 6:15 (0:0-6:15)");
+
+  // The same duration again leaves nothing to save.
+  auto again = run(with({"set-day", "--day", "2026-03-09", "--hours", "6", "--minutes", "15"}, kAtt01));
+  EXPECT_EQ(again.status, 0) << again.all_err();
+  EXPECT_EQ(again.out, "The day 2026-03-09 of PRJ001 / N01 / ATT01 already has that duration.\n");
+
+  // A day without a row of the activity cannot be changed.
+  auto missing = run(with({"set-day", "--day", "2026-03-07", "--hours", "6", "--minutes", "0"}, kAtt01));
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_TRUE(missing.has_line(
+      "calendatt: nothing changed: the grid shows no day 2026-03-07 of PRJ001 / N01 / ATT01"))
+      << missing.all_err();
+}
+
+TEST_F(CliDays, DeleteDaySparesADayWithAllocatedResources) {
+  auto refused = run(with({"delete-day", "--day", "2026-03-05"}, kAtt01));
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(refused.numbers(), Numbers{77193});
+  EXPECT_TRUE(refused.has_line("[77193] Esistono risorse allocate: impossibile eliminare il record."));
+  EXPECT_EQ(days_of(kLinkPlanned), kDemoDays);
+
+  auto deleted = run(with({"delete-day", "--day", "2026-03-06"}, kAtt01));
+  EXPECT_EQ(deleted.status, 0) << deleted.all_err();
+  EXPECT_EQ(deleted.out, "Deleted the day 2026-03-06 of PRJ001 / N01 / ATT01.\n");
+  EXPECT_EQ(count("SELECT COUNT(*) FROM PD4G_CALENDATT WHERE PD4G_DATAATTIVITA = '2026-03-06'"), 0);
+  EXPECT_EQ(days_of(kLinkPlanned).size(), kDemoDays.size() - 1);
+}
+
+// ---- Ranges
+
+class CliRanges : public CliScenario {
+ protected:
+  // Every third day from 1 to 10 March (1, 4, 7, 10), 5:15 each.
+  std::vector<std::string> add_range(const std::string& existing) {
+    return with({"add-range", "--from", "2026-03-01", "--to", "2026-03-10", "--every", "3", "--hours", "5",
+                 "--minutes", "15", "--existing", existing},
+                kAtt01);
+  }
+  std::vector<std::string> delete_range(const std::string& to) {
+    return with({"delete-range", "--from", "2026-03-01", "--to", to, "--every", "1"}, kAtt01);
+  }
+};
+
+TEST_F(CliRanges, AddRangeStopWritesNothingWhenADayExists) {
+  auto r = run(add_range("stop"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.numbers(), Numbers{77201});
+  EXPECT_TRUE(r.has_line("[77201] Sono presenti date in conflitto. Operazione annullata."));
+  EXPECT_EQ(days_of(kLinkPlanned), kDemoDays);
+}
+
+TEST_F(CliRanges, AddRangeStopWritesEveryDayWhenNoneExistsInCalledMode) {
+  auto r = run(with({"add-range", "--called", "--from", "2026-03-20", "--to", "2026-03-22", "--every", "1",
+                     "--hours", "1", "--minutes", "45", "--existing", "stop"},
+                    kAtt01));
+  EXPECT_EQ(r.status, 0) << r.all_err();
+  EXPECT_EQ(r.numbers(), Numbers{42123});
+  EXPECT_EQ(r.out, "Planned the days of PRJ001 / N01 / ATT01 from 2026-03-20 to 2026-03-22.\n");
+  auto days = days_of(kLinkPlanned);
+  ASSERT_EQ(days.size(), kDemoDays.size() + 3);
+  EXPECT_EQ(std::vector<std::string>(days.end() - 3, days.end()),
+            (std::vector<std::string>{"2026-03-20 1:45 (0:0-1:45)", "2026-03-21 1:45 (0:0-1:45)",
+                                      "2026-03-22 1:45 (0:0-1:45)"}));
+}
+
+TEST_F(CliRanges, AddRangeSkipKeepsAndOverwriteReplacesTheDaysThatExist) {
+  auto skip = run(add_range("skip"));
+  EXPECT_EQ(skip.status, 0) << skip.all_err();
+  EXPECT_EQ(skip.numbers(), Numbers{42123});
+  auto days = days_of(kLinkPlanned);
+  for (const char* day : {"2026-03-01 5:15 (0:0-5:15)", "2026-03-04 8:0 (0:0-8:0)",
+                          "2026-03-07 5:15 (0:0-5:15)", "2026-03-10 5:15 (0:0-5:15)"})
+    EXPECT_NE(std::find(days.begin(), days.end(), day), days.end()) << day;
+  EXPECT_EQ(days.size(), kDemoDays.size() + 3);
+
+  auto overwrite = run(add_range("overwrite"));
+  EXPECT_EQ(overwrite.status, 0) << overwrite.all_err();
+  days = days_of(kLinkPlanned);
+  EXPECT_NE(std::find(days.begin(), days.end(), "2026-03-04 5:15 (0:0-5:15)"), days.end());
+  EXPECT_EQ(days.size(), kDemoDays.size() + 3);
+}
+
+TEST_F(CliRanges, AddRangeRefusesAStartBeforeThePlanningPeriodInTheField) {
+  auto r = run(with({"add-range", "--from", "2026-02-20", "--to", "2026-03-22", "--every", "1", "--hours",
+                     "1", "--minutes", "0"},
+                    kAtt01));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.numbers(), Numbers{77194});
+  EXPECT_TRUE(r.has_line("[77194] Non sono ammesse date inferiori al 01/03/2026"));
+  EXPECT_EQ(days_of(kLinkPlanned), kDemoDays);
+}
+
+TEST_F(CliRanges, DeleteRangeAnsweredNoDeletesNothing) {
+  auto r = run(with(delete_range("2026-03-06"), {"--no"}));
+  EXPECT_EQ(r.status, 1);
+  // The question (handed over already translated, without a number), then the answer given in advance.
+  const std::vector<std::string> expected = {
+      "[0] Saranno eliminate 3 date. ",
+      "[0] Altre 2 date non saranno eliminate perchè per esse esistono risorse allocate.", "[0] Proseguire?",
+      "calendatt: answered No (--no)"};
+  ASSERT_GE(r.err.size(), expected.size()) << r.all_err();
+  EXPECT_EQ(std::vector<std::string>(r.err.begin(), r.err.begin() + 4), expected);
+  EXPECT_EQ(days_of(kLinkPlanned), kDemoDays);
+}
+
+TEST_F(CliRanges, DeleteRangeAnsweredYesDeletesTheDaysWithoutAllocations) {
+  auto r = run(with(delete_range("2026-03-06"), {"--yes"}));
+  EXPECT_EQ(r.status, 0) << r.all_err();
+  EXPECT_EQ(r.numbers(), (Numbers{0, 0, 0, 42123}));
+  EXPECT_EQ(r.out, "Deleted the days of PRJ001 / N01 / ATT01 from 2026-03-01 to 2026-03-06.\n");
+  EXPECT_EQ(days_of(kLinkPlanned),
+            (std::vector<std::string>{"2026-03-04 8:0 (0:0-8:0)", "2026-03-05 8:0 (0:0-8:0)",
+                                      "2026-03-09 4:30 (0:0-4:30)"}));
+}
+
+TEST_F(CliRanges, AQuestionWithNoTerminalAndNoAnswerFailsAndWritesNothing) {
+  auto r = run(delete_range("2026-03-06"));
+  EXPECT_EQ(r.status, 3);
+  EXPECT_TRUE(r.has_line_starting("calendatt: this question needs an answer and there is no terminal"))
+      << r.all_err();
+  EXPECT_TRUE(r.out.empty());
+  EXPECT_EQ(days_of(kLinkPlanned), kDemoDays);
+}
+
+TEST_F(CliRanges, AtATerminalTheQuestionIsAskedAtThePrompt) {
+  std::vector<std::string> args = delete_range("2026-03-06");
+  args.insert(args.end(), {"--db", db_.path()});
+  // An answer that is not a button is asked again; No declines.
+  auto declined = run_on_terminal(args, "Yes/No? ", {"maybe", "n"});
+  EXPECT_EQ(declined.status, 1) << declined.out;
+  EXPECT_TRUE(declined.has_line("[0] Proseguire?")) << declined.out;
+  std::size_t prompts = 0;
+  for (auto at = declined.out.find("Yes/No? "); at != std::string::npos;
+       at = declined.out.find("Yes/No? ", at + 1))
+    ++prompts;
+  EXPECT_EQ(prompts, 2u) << declined.out;
+  EXPECT_EQ(days_of(kLinkPlanned), kDemoDays);
+
+  auto accepted = run_on_terminal(args, "Yes/No? ", {"yes"});
+  EXPECT_EQ(accepted.status, 0) << accepted.out;
+  EXPECT_EQ(days_of(kLinkPlanned).size(), 3u);
+}
+
+// ---- Failures
+
+class CliFailures : public CliScenario {};
+
+TEST_F(CliFailures, ADatabaseThatCannotBeOpenedIsAFailure) {
+  auto missing = run_program({"list", "--db", db_.dir().string() + "/none.db"}, db_.dir().string());
+  EXPECT_EQ(missing.status, 3);
+  EXPECT_TRUE(missing.has_line_starting("calendatt: no database at ")) << missing.all_err();
+
+  const std::string garbage = db_.dir().string() + "/garbage.db";
+  std::ofstream(garbage) << "this is not a database";
+  auto report = run_program({"list", "--db", garbage}, db_.dir().string());
+  EXPECT_EQ(report.status, 3);
+  EXPECT_TRUE(report.has_line_starting("[error] routine Form_Load: error ")) << report.all_err();
+  EXPECT_TRUE(report.has_line_starting("[error]   database: ")) << report.all_err();
+  EXPECT_TRUE(report.has_line("calendatt: answered Abort"));
+  EXPECT_TRUE(report.out.empty());
+}
+
+TEST_F(CliFailures, AnErrorReportIsAnsweredAsAskedAndStillFails) {
+  raw_->exec("DROP TABLE PD4H_ALLRISPROG");
+  raw_->exec("DROP TABLE PD4G_CALENDATT");
+  auto ignored = run({"list", "--day", "2026-03-02", "--on-error", "ignore"});
+  EXPECT_EQ(ignored.status, 3);
+  EXPECT_TRUE(ignored.has_line_starting("[error] routine InizializzaVirtualFrame: ")) << ignored.all_err();
+  EXPECT_TRUE(ignored.has_line("calendatt: answered Ignore")) << ignored.all_err();
+
+  // Retry is given a few times, then Abort.
+  auto retried = run({"list", "--day", "2026-03-02", "--on-error", "retry"});
+  EXPECT_EQ(retried.status, 3);
+  EXPECT_EQ(std::count(retried.err.begin(), retried.err.end(), "calendatt: answered Retry"), 3);
+  EXPECT_TRUE(retried.has_line("calendatt: answered Abort"));
+}
+
+}  // namespace
+}  // namespace cli::testing
