@@ -1,6 +1,6 @@
 // The project, node and activity fields of both range dialogs: resolving the activity unlocks the range,
 // a change clears the codes below it, the several-rows question, the decode check and the maintenance key.
-#include "dialog_host.hpp"
+#include "support/scenario_host.hpp"
 
 namespace calendatt::testing {
 namespace {
@@ -42,11 +42,11 @@ Variant lookup_row(const std::string& description, const std::string& node, doub
   return Variant(row);
 }
 
-class RangeCodeFields : public DialogScenario, public ::testing::WithParamInterface<DialogCase> {
+class RangeCodeFields : public HostScenario, public ::testing::WithParamInterface<DialogCase> {
  protected:
   void TearDown() override {
     standin::MaintenancePrograms::instance() = {};
-    DialogScenario::TearDown();
+    HostScenario::TearDown();
   }
   // Runs the person's actions in the dialog of the case, opened on no activity.
   void run(std::function<void(HeadlessFormSite&)> action) {

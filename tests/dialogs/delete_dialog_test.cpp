@@ -1,7 +1,7 @@
 // The deletion dialog opened from the calendar window's toolbar: the walk over the range, the days spared
 // for their allocated resources, the confirmation with the counts and the single delete statement.
 #include "delete_dialog/frmpd_delcalendatt.hpp"
-#include "dialog_host.hpp"
+#include "support/scenario_host.hpp"
 
 namespace calendatt::testing {
 namespace {
@@ -11,7 +11,7 @@ using database::demo::kLinkPlanned;
 const std::vector<const char*> kDeleteRange = {"TXT_DATAINIZIALE", "TXT_DATAFINALE", "TXT_CANCELLAOGNI",
                                                "BTN_CONFERMA"};
 
-TEST_F(DialogScenario, DeletionAsksWithBothCountsAndSparesAllocatedDays) {
+TEST_F(HostScenario, DeletionAsksWithBothCountsAndSparesAllocatedDays) {
   call_for_planned_activity();
   auto& main = open_main();
   responder_.push_answer(standin::box::kNo);
@@ -60,7 +60,7 @@ TEST_F(DialogScenario, DeletionAsksWithBothCountsAndSparesAllocatedDays) {
                 "'2026-03-03', '2026-03-06')"}));
 }
 
-TEST_F(DialogScenario, DeletionCountsOnlyTheDaysThatExist) {
+TEST_F(HostScenario, DeletionCountsOnlyTheDaysThatExist) {
   call_for_planned_activity();
   auto& main = open_main();
   responder_.push_answer(standin::box::kYes);
@@ -77,7 +77,7 @@ TEST_F(DialogScenario, DeletionCountsOnlyTheDaysThatExist) {
   EXPECT_EQ(count("SELECT COUNT(*) FROM PD4G_CALENDATT"), 8);
 }
 
-TEST_F(DialogScenario, DeletionWithNothingToDeleteSaysWhyAndStaysOpen) {
+TEST_F(HostScenario, DeletionWithNothingToDeleteSaysWhyAndStaysOpen) {
   call_for_planned_activity();
   auto& main = open_main();
   in_dialog(kDeleteName, [](HeadlessFormSite& s) {
@@ -100,7 +100,7 @@ TEST_F(DialogScenario, DeletionWithNothingToDeleteSaysWhyAndStaysOpen) {
   EXPECT_FALSE(class_->ModificatoDati());
 }
 
-TEST_F(DialogScenario, DeletionDialogRefusesInputLikeTheInsertionDialog) {
+TEST_F(HostScenario, DeletionDialogRefusesInputLikeTheInsertionDialog) {
   call_for_planned_activity();
   auto& main = open_main();
   in_dialog(kDeleteName, [](HeadlessFormSite& s) {
@@ -122,7 +122,7 @@ TEST_F(DialogScenario, DeletionDialogRefusesInputLikeTheInsertionDialog) {
   EXPECT_EQ(count("SELECT COUNT(*) FROM PD4G_CALENDATT"), 9);
 }
 
-TEST_F(DialogScenario, DeletionGoesOnWithAnEmptiedActivityField) {
+TEST_F(HostScenario, DeletionGoesOnWithAnEmptiedActivityField) {
   auto& main = open_main();
   responder_.push_answer(standin::box::kYes);
   in_dialog(kDeleteName, [](HeadlessFormSite& s) {

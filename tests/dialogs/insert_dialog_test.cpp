@@ -1,6 +1,6 @@
 // The insertion dialog opened from the calendar window's toolbar: its opening and closing, its field
 // checks, and the generation of calendar days with the three treatments of existing days.
-#include "dialog_host.hpp"
+#include "support/scenario_host.hpp"
 #include "runtime/system.hpp"
 #include "standin/navigator.hpp"
 
@@ -22,7 +22,7 @@ std::vector<std::string> with_demo(std::vector<std::string> added) {
   return added;
 }
 
-TEST_F(DialogScenario, InsertDialogOpensOnThePresetActivityAndCancelChangesNothing) {
+TEST_F(HostScenario, InsertDialogOpensOnThePresetActivityAndCancelChangesNothing) {
   call_for_planned_activity();
   auto& main = open_main();
   auto script = std::make_shared<standin::StandinScriptObject>();
@@ -88,7 +88,7 @@ TEST_F(DialogScenario, InsertDialogOpensOnThePresetActivityAndCancelChangesNothi
   EXPECT_EQ(traces, (std::vector<std::string>{"INI", "TER"}));
 }
 
-TEST_F(DialogScenario, GenerationWalksEveryNDaysWithTheEndInclusive) {
+TEST_F(HostScenario, GenerationWalksEveryNDaysWithTheEndInclusive) {
   call_for_planned_activity();
   auto& main = open_main();
   in_dialog(kInsertName,
@@ -143,7 +143,7 @@ TEST_F(DialogScenario, GenerationWalksEveryNDaysWithTheEndInclusive) {
                                                "2026-03-20", "2026-03-24", "2026-03-28", "2026-03-31"}));
 }
 
-TEST_F(DialogScenario, AnnullaOperazioneWritesNothingWhenADateExists) {
+TEST_F(HostScenario, AnnullaOperazioneWritesNothingWhenADateExists) {
   call_for_planned_activity();
   auto& main = open_main();
   in_dialog(kInsertName, [](HeadlessFormSite& s) {
@@ -159,7 +159,7 @@ TEST_F(DialogScenario, AnnullaOperazioneWritesNothingWhenADateExists) {
   EXPECT_FALSE(class_->ModificatoDati());
 }
 
-TEST_F(DialogScenario, TralasciaKeepsExistingDaysAndSovrascriviRewritesThem) {
+TEST_F(HostScenario, TralasciaKeepsExistingDaysAndSovrascriviRewritesThem) {
   call_for_planned_activity();
   auto& main = open_main();
   in_dialog(kInsertName,
@@ -202,7 +202,7 @@ TEST_F(DialogScenario, TralasciaKeepsExistingDaysAndSovrascriviRewritesThem) {
   EXPECT_EQ(count("SELECT COUNT(*) FROM PD4G_CALENDATT WHERE PD4G_DITTA_CG18 = 2"), 2);
 }
 
-TEST_F(DialogScenario, ConfirmRefusesInvalidInput) {
+TEST_F(HostScenario, ConfirmRefusesInvalidInput) {
   call_for_planned_activity();
   auto& main = open_main();
   in_dialog(kInsertName, [&](HeadlessFormSite& s) {
@@ -233,7 +233,7 @@ TEST_F(DialogScenario, ConfirmRefusesInvalidInput) {
   EXPECT_EQ(dates_of(kLinkPlanned), kDemoDates);
 }
 
-TEST_F(DialogScenario, ConfirmRefusesACodeTheDecodeNoLongerFinds) {
+TEST_F(HostScenario, ConfirmRefusesACodeTheDecodeNoLongerFinds) {
   auto& main = open_main();
   in_dialog(kInsertName, [&](HeadlessFormSite& s) {
     type(s, "TXT_CODPROG", "PRJ001");
@@ -251,7 +251,7 @@ TEST_F(DialogScenario, ConfirmRefusesACodeTheDecodeNoLongerFinds) {
   EXPECT_EQ(dates_of(kLinkPlanned), kDemoDates);
 }
 
-TEST_F(DialogScenario, DateFieldsKeepThePlanningPeriod) {
+TEST_F(HostScenario, DateFieldsKeepThePlanningPeriod) {
   call_for_planned_activity();
   auto& main = open_main();
   in_dialog(kInsertName, [&](HeadlessFormSite& s) {
@@ -278,7 +278,7 @@ TEST_F(DialogScenario, DateFieldsKeepThePlanningPeriod) {
   EXPECT_EQ(messages()[1].text, "Non sono ammesse date superiori al 31/03/2026");
 }
 
-TEST_F(DialogScenario, DurationFieldsCheckThePairAndWriteTwoDigits) {
+TEST_F(HostScenario, DurationFieldsCheckThePairAndWriteTwoDigits) {
   call_for_planned_activity();
   auto& main = open_main();
   in_dialog(kInsertName, [&](HeadlessFormSite& s) {
@@ -300,7 +300,7 @@ TEST_F(DialogScenario, DurationFieldsCheckThePairAndWriteTwoDigits) {
   EXPECT_EQ(message_numbers(), (std::vector<std::int32_t>{77202, 77204}));
 }
 
-TEST_F(DialogScenario, MoreThan32767DatesIsAReportedFailure) {
+TEST_F(HostScenario, MoreThan32767DatesIsAReportedFailure) {
   call_for("PRJ001", "N01", "ATT01", database::demo::kNodeDesign, kLinkPlanned, "2000-01-01", "2099-12-31");
   auto& main = open_main();
   runtime::Date first = *runtime::parse_date("2000-01-01");
@@ -325,7 +325,7 @@ TEST_F(DialogScenario, MoreThan32767DatesIsAReportedFailure) {
   EXPECT_EQ(dates_of(kLinkPlanned), kDemoDates);
 }
 
-TEST_F(DialogScenario, AnAbandonedLoadReachesTheToolbarButton) {
+TEST_F(HostScenario, AnAbandonedLoadReachesTheToolbarButton) {
   call_for_planned_activity();
   auto& main = open_main();
   env_->global()->set_ConnectionString("Provider=SQLite;Data Source=" + db_.path() + ".missing");

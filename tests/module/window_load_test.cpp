@@ -2,12 +2,12 @@
 // offers Abort, Retry and Ignore for the failing step.
 #include <filesystem>
 
-#include "dialogs/dialog_host.hpp"
+#include "support/scenario_host.hpp"
 
 namespace calendatt::testing {
 namespace {
 
-class WindowLoad : public DialogScenario {
+class WindowLoad : public HostScenario {
  protected:
   // Points the host at a database file that is not there yet.
   std::string missing_database() {

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "dialogs/dialog_host.hpp"
+#include "support/scenario_host.hpp"
 #include "standin/media.hpp"
 
 namespace calendatt::testing {
@@ -14,11 +14,11 @@ using runtime::Date;
 using runtime::Variant;
 namespace demo = database::demo;
 
-class NavigatorEvents : public DialogScenario {
+class NavigatorEvents : public HostScenario {
  protected:
   void TearDown() override {
     standin::MediaManagerProgram::instance().create = nullptr;
-    DialogScenario::TearDown();
+    HostScenario::TearDown();
   }
 
   HeadlessFormSite& open_on(Date day) {

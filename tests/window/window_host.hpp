@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/dialog_host.hpp"
+#include "support/scenario_host.hpp"
 #include "standin/code_lookup.hpp"
 #include "standin/navigator.hpp"
 #include "standin/record_frame.hpp"
@@ -17,7 +17,7 @@
 
 namespace calendatt::testing {
 
-class WindowScenario : public DialogScenario {
+class WindowScenario : public HostScenario {
  protected:
   static constexpr const char* kMainName = "FRMPD_CALENDATT";
   static constexpr const char* kCaption = "Calendario attività WBS";
@@ -26,7 +26,7 @@ class WindowScenario : public DialogScenario {
     // A row still being entered would make the host's close ask for it to be saved; the person cancels it.
     if (class_ && class_->window() && class_->window()->frame()) class_->window()->frame()->CancelEdit();
     standin::MaintenancePrograms::instance() = {};
-    DialogScenario::TearDown();
+    HostScenario::TearDown();
   }
 
   // Shows the calendar window and keeps its site, which a close would otherwise let go.

@@ -1,5 +1,5 @@
 #pragma once
-// The scenario fixture of the range dialogs: a demo database in a scratch directory, the stand-in host
+// The scenario fixture of the headless host: a demo database in a scratch directory, the stand-in host
 // with a scripted responder, and the module created and shown as the host does. Every SQL text the module
 // sends (queries opened on a recordset and statements executed) is recorded, so that a test can check
 // the texts the database receives.
@@ -106,7 +106,7 @@ inline void PrintTo(const StoredDay& d, std::ostream* os) {
       << " (" << d.hours << "h" << d.minutes << ") " << d.year << "/" << d.month << "/" << d.day;
 }
 
-class DialogScenario : public ::testing::Test {
+class HostScenario : public ::testing::Test {
  protected:
   static constexpr const char* kInsertName = "FRMPD_ADDCALENDATT";
   static constexpr const char* kDeleteName = "FRMPD_DELCALENDATT";

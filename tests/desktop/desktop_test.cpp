@@ -1,0 +1,709 @@
+// The desktop host driven as a person drives it: key and mouse events on the real widgets of the main
+// window, the two range dialogs, the lookup list and the message boxes, on a scratch demo database.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCalendarWidget>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QtTest>
+#include <functional>
+#include <memory>
+
+#include "database/schema.hpp"
+#include "database/sqlite_connection.hpp"
+#include "desktop/desktop_host.hpp"
+#include "desktop/lookup_dialog.hpp"
+#include "desktop/qt_responder.hpp"
+#include "runtime/date.hpp"
+
+using desktop::DesktopHost;
+using desktop::QtFormSite;
+
+namespace {
+
+// A message box as the person saw it.
+struct SeenBox {
+  QString text;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  QStringList buttons;  // texts, in order
+  QString default_button;
+};
+
+SeenBox seen(QMessageBox* box) {
+  SeenBox s;
+  s.text = box->text();
+  s.icon = box->icon();
+  for (auto* b : box->buttons()) s.buttons << b->text();
+  if (box->defaultButton()) s.default_button = box->defaultButton()->text();
+  return s;
+}
+
+}  // namespace
+
+class DesktopHostTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init();
+  void cleanup();
+
+  void aCompleteDay();
+  void aRefusedValidationKeepsTheFocusAndTheClick();
+  void rangeFieldsRefuseWhatTheyCannotHold();
+  void controlsCarryTheirDesignValues();
+  void messageBoxesFollowTheStyle();
+  void theErrorReportShowsTheError();
+  void calledModeOpensOnTheActivity();
+  void commandLineAndSettingsFile();
+
+ private:
+  // ---- The host on a scratch demo database.
+  void open_host(desktop::DesktopOptions options);
+  QtFormSite& main();
+  std::shared_ptr<QtFormSite> dialog(const char* name) { return host_->forms().site(name); }
+  int count(const std::string& where);
+
+  // ---- What a person does.
+  static QLineEdit* edit(QtFormSite& site, const char* name);
+  static void click(QWidget* widget, QPoint at = {});
+  static void click_button(QtFormSite& site, const char* name);
+  void press(const char* navigator_command);
+  // The widget that has the focus, once the pending window events (activation) are delivered.
+  static QWidget* focus() {
+    QCoreApplication::processEvents();
+    return QApplication::focusWidget();
+  }
+  static void type(const QString& text) { QTest::keyClicks(focus(), text); }
+  static void tab() { QTest::keyClick(focus(), Qt::Key_Tab); }
+  // Clicks into a field and types into it.
+  static void type_into(QLineEdit* field, const QString& text);
+  // Turns the calendar's pages with its arrow buttons and clicks the day.
+  static void pick_day(QCalendarWidget* calendar, QDate day);
+  static QStringList grid_line(QTableWidget* table, int line);
+
+  // ---- Modal windows: actions run inside their event loops.
+  // Runs `action` on the next modal window that opens.
+  void when_modal(std::function<void(QWidget*)> action);
+  // Answers the next message box with the button of that answer and records it.
+  void answer_next_box(int answer);
+
+  std::unique_ptr<QTemporaryDir> scratch_;
+  std::string db_;
+  std::unique_ptr<DesktopHost> host_;
+  std::vector<SeenBox> boxes_;
+  QStringList missed_;
+};
+
+// ---- Fixture
+
+void DesktopHostTest::init() {
+  scratch_ = std::make_unique<QTemporaryDir>();
+  QVERIFY(scratch_->isValid());
+  db_ = scratch_->filePath("calendar.db").toStdString();
+  auto connection = database::open_or_create(db_);
+  database::ensure_schema(*connection);
+  database::insert_demo_data(*connection);
+  connection->Close();
+  boxes_.clear();
+  missed_.clear();
+}
+
+void DesktopHostTest::cleanup() {
+  if (host_) {
+    if (auto f = host_->module() ? host_->module()->Cinterface_ActiveFrame() : nullptr)
+      if (f->Status() != host::RecordFrame::kStatusStored) f->CancelEdit();
+    host_.reset();
+  }
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  scratch_.reset();
+  QVERIFY2(missed_.isEmpty(), qPrintable(missed_.join("; ")));
+}
+
+void DesktopHostTest::open_host(desktop::DesktopOptions options) {
+  options.db_path = db_;
+  host_ = std::make_unique<DesktopHost>(options);
+  host_->window()->resize(1180, 800);
+  host_->window()->show();
+  QVERIFY(QTest::qWaitForWindowActive(host_->window()));
+  QVERIFY(host_->open_module());
+  QVERIFY(host_->main_site());
+}
+
+QtFormSite& DesktopHostTest::main() {
+  auto site = host_->main_site();
+  if (!site) throw std::runtime_error("the calendar window is not open");
+  return *site;
+}
+
+int DesktopHostTest::count(const std::string& where) {
+  auto connection = database::new_connection();
+  connection->Open("Provider=SQLite;Data Source=" + db_, "", "", -1);
+  auto rs = connection->Execute("SELECT COUNT(*) AS N FROM PD4G_CALENDATT WHERE " + where, host::kAdCmdText);
+  int n = rs->Field("N").to_long();
+  rs->Close();
+  connection->Close();
+  return n;
+}
+
+// ---- Person
+
+QLineEdit* DesktopHostTest::edit(QtFormSite& site, const char* name) {
+  auto control = site.control(name);
+  if (auto c = std::dynamic_pointer_cast<desktop::QtCodeEdit>(control)) return c->line_edit();
+  if (auto d = std::dynamic_pointer_cast<desktop::QtDateEdit>(control)) return d->line_edit();
+  if (auto n = std::dynamic_pointer_cast<desktop::QtNumericEdit>(control)) return n->line_edit();
+  return nullptr;
+}
+
+void DesktopHostTest::click(QWidget* widget, QPoint at) {
+  QTest::mouseClick(widget, Qt::LeftButton, {}, at);
+}
+
+void DesktopHostTest::click_button(QtFormSite& site, const char* name) {
+  click(site.get<desktop::QtToolbarButton>(name)->button());
+}
+
+void DesktopHostTest::press(const char* navigator_command) {
+  auto* toolbar = host_->window()->findChild<QToolBar*>("NAVIGATOR");
+  QVERIFY(toolbar);
+  QWidget* button = toolbar->widgetForAction(host_->action(navigator_command));
+  QVERIFY(button);
+  click(button);
+}
+
+void DesktopHostTest::type_into(QLineEdit* field, const QString& text) {
+  QVERIFY(field);
+  click(field);
+  QCOMPARE(focus(), static_cast<QWidget*>(field));
+  field->selectAll();
+  QTest::keyClicks(field, text);
+}
+
+void DesktopHostTest::pick_day(QCalendarWidget* calendar, QDate day) {
+  auto* next = calendar->findChild<QToolButton*>("qt_calendar_nextmonth");
+  auto* previous = calendar->findChild<QToolButton*>("qt_calendar_prevmonth");
+  QVERIFY(next && previous);
+  for (int turns = 0; turns < 240; ++turns) {
+    QDate shown(calendar->yearShown(), calendar->monthShown(), 1);
+    if (shown.year() == day.year() && shown.month() == day.month()) break;
+    click(shown < QDate(day.year(), day.month(), 1) ? next : previous);
+  }
+  QCOMPARE(calendar->monthShown(), day.month());
+  auto* view = calendar->findChild<QTableView*>("qt_calendar_calendarview");
+  QVERIFY(view);
+  // The first "1" of the page opens the month shown.
+  bool in_month = false;
+  // Row 0 holds the names of the days and column 0 the week numbers.
+  for (int r = 1; r < view->model()->rowCount(); ++r) {
+    for (int c = 1; c < view->model()->columnCount(); ++c) {
+      QModelIndex index = view->model()->index(r, c);
+      bool ok = false;
+      int number = index.data().toInt(&ok);
+      if (!ok) continue;
+      if (number == 1) in_month = !in_month ? true : false;
+      if (in_month && number == day.day()) {
+        click(view->viewport(), view->visualRect(index).center());
+        return;
+      }
+    }
+  }
+  QFAIL("the day is not on the calendar's page");
+}
+
+QStringList DesktopHostTest::grid_line(QTableWidget* table, int line) {
+  QStringList out;
+  for (int c = 0; c < table->columnCount(); ++c)
+    out << (table->item(line, c) ? table->item(line, c)->text() : "");
+  return out;
+}
+
+void DesktopHostTest::when_modal(std::function<void(QWidget*)> action) {
+  QPointer<QWidget> before = QApplication::activeModalWidget();
+  auto* timer = new QTimer(this);
+  auto waited = std::make_shared<int>(0);
+  connect(timer, &QTimer::timeout, this, [this, timer, before, action, waited] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal && modal != before && modal->isVisible()) {
+      timer->stop();
+      timer->deleteLater();
+      action(modal);
+      return;
+    }
+    // A window that never opens must not leave the test waiting.
+    if (++*waited > 1500) {
+      timer->stop();
+      timer->deleteLater();
+      missed_ << "an expected modal window did not open";
+    }
+  });
+  timer->start(10);
+}
+
+void DesktopHostTest::answer_next_box(int answer) {
+  when_modal([this, answer](QWidget* modal) {
+    auto* box = qobject_cast<QMessageBox*>(modal);
+    if (!box) {
+      missed_ << QString("a message box was expected, %1 opened").arg(modal->objectName());
+      return;
+    }
+    boxes_.push_back(seen(box));
+    auto* button = box->findChild<QAbstractButton*>(QString("answer_%1").arg(answer));
+    if (!button) {
+      missed_ << "the box has no button for answer " + QString::number(answer) + ": " + box->text();
+      return;
+    }
+    click(button);
+  });
+}
+
+// ---- Scenarios
+
+void DesktopHostTest::aCompleteDay() {
+  open_host({});
+  auto* calendar = main().get<desktop::QtCalendar>("KVO_CALENDARIO")->calendar();
+  auto* grid = main().get<desktop::QtGrid>("GRID_CALENDATT")->table();
+
+  // A day without plans for the activity.
+  pick_day(calendar, QDate(2026, 3, 10));
+  QCOMPARE(calendar->selectedDate(), QDate(2026, 3, 10));
+  QCOMPARE(grid->rowCount(), 0);
+
+  press("new");
+  QCOMPARE(edit(main(), "TXT_DATA")->text(), QString("10/03/2026"));
+
+  // The project typed in lower case becomes upper case; leaving it decodes its description.
+  type_into(edit(main(), "TXT_CODPROG"), "prj001");
+  QCOMPARE(edit(main(), "TXT_CODPROG")->text(), QString("PRJ001"));
+  tab();
+  QCOMPARE(focus(), static_cast<QWidget*>(edit(main(), "TXT_CODNODO")));
+  QCOMPARE(edit(main(), "TXT_DESPROG")->text(), QString("Ampliamento stabilimento"));
+
+  // The node is chosen from the lookup list: search, then Enter on the row.
+  bool list_seen = false;
+  when_modal([&](QWidget* modal) {
+    auto* lookup = dynamic_cast<desktop::LookupDialog*>(modal);
+    if (!lookup) {
+      missed_ << "the lookup list did not open";
+      return;
+    }
+    list_seen = lookup->table()->rowCount() >= 2;
+    QTest::keyClicks(lookup->filter_edit(), "n01");
+    QTest::keyClick(lookup->filter_edit(), Qt::Key_Return);
+  });
+  click(main().get<desktop::QtCodeEdit>("TXT_CODNODO")->lookup_button());
+  QVERIFY(list_seen);
+  QCOMPARE(edit(main(), "TXT_CODNODO")->text(), QString("N01"));
+  QCOMPARE(edit(main(), "TXT_DESNODO")->text(), QString("Progettazione"));
+  QCOMPARE(focus(), static_cast<QWidget*>(edit(main(), "TXT_CODNODO")));
+
+  // The activity completes the three codes: they resolve, lock, and the period shows.
+  tab();
+  type("att01");
+  tab();
+  QVERIFY(boxes_.empty());
+  for (const char* field : {"TXT_CODPROG", "TXT_CODNODO", "TXT_CODATTIVITA"})
+    QVERIFY2(!edit(main(), field)->isEnabled(), field);
+  QCOMPARE(edit(main(), "TXT_DATAINIZ")->text(), QString("01/03/2026"));
+  QCOMPARE(edit(main(), "TXT_DATAFIN")->text(), QString("31/03/2026"));
+  QCOMPARE(focus(), static_cast<QWidget*>(edit(main(), "TXT_ORE")));
+
+  // Hours and minutes; leaving the hours writes them with two digits.
+  type("7");
+  tab();
+  QCOMPARE(edit(main(), "TXT_ORE")->text(), QString("07"));
+  type("30");
+  press("save");
+  QVERIFY(boxes_.empty());
+  QCOMPARE(count("PD4G_IDLEGAME_PD0H = 1001 AND PD4G_DATAATTIVITA = '2026-03-10' AND PD4G_DURATAORE = 7 "
+                 "AND PD4G_DURATAMINUTI = 30"),
+           1);
+  QCOMPARE(grid->rowCount(), 1);
+  QCOMPARE(grid_line(grid, 0),
+           (QStringList{"PRJ001", "N01", "ATT01", "10/03/2026", "7", "30", "01/03/2026", "31/03/2026"}));
+
+  // A week generated with overwrite: the day just saved and the demo's 9 March take the new duration.
+  when_modal([&](QWidget*) {
+    auto d = dialog("FRMPD_ADDCALENDATT");
+    if (!d) {
+      missed_ << "the insertion dialog did not open";
+      return;
+    }
+    type_into(edit(*d, "TXT_CODPROG"), "PRJ001");
+    tab();
+    type("N01");
+    tab();
+    type("ATT01");
+    tab();
+    QCOMPARE(focus(), static_cast<QWidget*>(edit(*d, "TXT_DATAINIZIALE")));
+    type("9/3/2026");
+    tab();
+    QCOMPARE(edit(*d, "TXT_DATAINIZIALE")->text(), QString("09/03/2026"));
+    type("15/03/2026");
+    tab();
+    type("1");
+    tab();
+    type("8");
+    tab();
+    type("0");
+    tab();
+    auto* treatment = d->get<desktop::QtCombo>("CBO_VARPRESENTI")->combo();
+    QCOMPARE(focus(), static_cast<QWidget*>(treatment));
+    QTest::keyClick(treatment, Qt::Key_Down);
+    QTest::keyClick(treatment, Qt::Key_Down);
+    QCOMPARE(d->get<desktop::QtCombo>("CBO_VARPRESENTI")->Value(), std::string("2"));
+    answer_next_box(standin::box::kOk);
+    click_button(*d, "BTN_CONFERMA");
+  });
+  click_button(main(), "BTN_INSMULTIPLO");
+  QVERIFY(!dialog("FRMPD_ADDCALENDATT"));
+  QCOMPARE(boxes_.size(), std::size_t{1});
+  QCOMPARE(boxes_[0].text, QString("Operazione completata"));
+  QCOMPARE(count("PD4G_IDLEGAME_PD0H = 1001 AND PD4G_DATAATTIVITA BETWEEN '2026-03-09' AND '2026-03-15' "
+                 "AND PD4G_DURATAORE = 8 AND PD4G_DURATAMINUTI = 0"),
+           7);
+  QCOMPARE(grid->rowCount(), 1);
+  QCOMPARE(grid_line(grid, 0).mid(3, 3), (QStringList{"10/03/2026", "8", "0"}));
+  pick_day(calendar, QDate(2026, 3, 12));
+  QCOMPARE(grid->rowCount(), 1);
+  QCOMPARE(grid_line(grid, 0).mid(2, 4), (QStringList{"ATT01", "12/03/2026", "8", "0"}));
+
+  // The week deleted: the question gives the count, Yes deletes.
+  boxes_.clear();
+  when_modal([&](QWidget*) {
+    auto d = dialog("FRMPD_DELCALENDATT");
+    if (!d) {
+      missed_ << "the deletion dialog did not open";
+      return;
+    }
+    type_into(edit(*d, "TXT_CODPROG"), "PRJ001");
+    tab();
+    type("N01");
+    tab();
+    type("ATT01");
+    tab();
+    type("09/03/2026");
+    tab();
+    type("15/03/2026");
+    tab();
+    type("1");
+    tab();
+    answer_next_box(standin::box::kYes);
+    answer_next_box(standin::box::kOk);
+    click_button(*d, "BTN_CONFERMA");
+  });
+  click_button(main(), "BTN_CANCMULTIPLA");
+  QVERIFY(!dialog("FRMPD_DELCALENDATT"));
+  QCOMPARE(boxes_.size(), std::size_t{2});
+  QVERIFY2(boxes_[0].text.contains("7"), qPrintable(boxes_[0].text));
+  QCOMPARE(boxes_[0].buttons, (QStringList{"Sì", "No"}));
+  QCOMPARE(boxes_[1].text, QString("Operazione completata"));
+  QCOMPARE(count("PD4G_IDLEGAME_PD0H = 1001 AND PD4G_DATAATTIVITA BETWEEN '2026-03-09' AND '2026-03-15'"), 0);
+  QCOMPARE(grid->rowCount(), 0);
+}
+
+void DesktopHostTest::aRefusedValidationKeepsTheFocusAndTheClick() {
+  open_host({});
+  auto* calendar = main().get<desktop::QtCalendar>("KVO_CALENDARIO")->calendar();
+
+  // The codes of an activity already planned on the day: the warning, and the focus stays.
+  pick_day(calendar, QDate(2026, 3, 2));
+  press("new");
+  type_into(edit(main(), "TXT_CODPROG"), "PRJ001");
+  tab();
+  type("N01");
+  tab();
+  type("ATT01");
+  answer_next_box(standin::box::kOk);
+  tab();
+  QCOMPARE(boxes_.size(), std::size_t{1});
+  QCOMPARE(boxes_[0].text, QString("Pianificazione già esistente per la data corrente"));
+  QCOMPARE(boxes_[0].icon, QMessageBox::Warning);
+  QCOMPARE(focus(), static_cast<QWidget*>(edit(main(), "TXT_CODATTIVITA")));
+  QCOMPARE(main().focused_name(), std::string("TXT_CODATTIVITA"));
+  QVERIFY(edit(main(), "TXT_CODATTIVITA")->isEnabled());
+  press("cancel");
+
+  // Hours out of range, then a click on another day: the check refuses, the focus stays in the hours
+  // and the click does not reach the calendar.
+  boxes_.clear();
+  pick_day(calendar, QDate(2026, 3, 10));
+  press("new");
+  type_into(edit(main(), "TXT_CODPROG"), "PRJ001");
+  tab();
+  type("N01");
+  tab();
+  type("ATT01");
+  tab();
+  QCOMPARE(focus(), static_cast<QWidget*>(edit(main(), "TXT_ORE")));
+  type("25");
+  answer_next_box(standin::box::kOk);
+  auto* view = calendar->findChild<QTableView*>("qt_calendar_calendarview");
+  QModelIndex elsewhere = view->model()->index(3, 3);
+  click(view->viewport(), view->visualRect(elsewhere).center());
+  QCOMPARE(boxes_.size(), std::size_t{1});
+  QVERIFY2(boxes_[0].text.startsWith("Ora errata !"), qPrintable(boxes_[0].text));
+  QCOMPARE(focus(), static_cast<QWidget*>(edit(main(), "TXT_ORE")));
+  QCOMPARE(calendar->selectedDate(), QDate(2026, 3, 10));
+
+  // Corrected, the hours are accepted and the row is saved.
+  edit(main(), "TXT_ORE")->selectAll();
+  type("6");
+  press("save");
+  QCOMPARE(count("PD4G_IDLEGAME_PD0H = 1001 AND PD4G_DATAATTIVITA = '2026-03-10' AND PD4G_DURATAORE = 6"), 1);
+}
+
+void DesktopHostTest::rangeFieldsRefuseWhatTheyCannotHold() {
+  open_host({});
+  when_modal([&](QWidget*) {
+    auto d = dialog("FRMPD_ADDCALENDATT");
+    if (!d) {
+      missed_ << "the insertion dialog did not open";
+      return;
+    }
+    type_into(edit(*d, "TXT_CODPROG"), "PRJ001");
+    tab();
+    type("N01");
+    tab();
+    type("ATT01");
+    tab();
+    // An impossible date: the field says so and keeps the focus.
+    type("31/02/2026");
+    answer_next_box(standin::box::kOk);
+    tab();
+    QCOMPARE(boxes_.size(), std::size_t{1});
+    QCOMPARE(boxes_[0].text, QString("Data non valida: 31/02/2026"));
+    QCOMPARE(focus(), static_cast<QWidget*>(edit(*d, "TXT_DATAINIZIALE")));
+    // Before the planning period: the dialog's own check refuses.
+    edit(*d, "TXT_DATAINIZIALE")->selectAll();
+    type("28/02/2026");
+    answer_next_box(standin::box::kOk);
+    tab();
+    QCOMPARE(boxes_.size(), std::size_t{2});
+    QVERIFY2(boxes_[1].text.contains("01/03/2026"), qPrintable(boxes_[1].text));
+    QCOMPARE(focus(), static_cast<QWidget*>(edit(*d, "TXT_DATAINIZIALE")));
+    edit(*d, "TXT_DATAINIZIALE")->selectAll();
+    type("02/03/2026");
+    tab();
+    type("06/03/2026");
+    tab();
+    // The step takes digits only, and a number within 1 to 999.
+    type("x0");
+    QCOMPARE(edit(*d, "TXT_RIPETIOGNI")->text(), QString("0"));
+    answer_next_box(standin::box::kOk);
+    tab();
+    QCOMPARE(boxes_.size(), std::size_t{3});
+    QCOMPARE(boxes_[2].text, QString("Valore ammesso da 1 a 999"));
+    QCOMPARE(focus(), static_cast<QWidget*>(edit(*d, "TXT_RIPETIOGNI")));
+    click_button(*d, "BTN_ANNULLA");
+  });
+  click_button(main(), "BTN_INSMULTIPLO");
+  QVERIFY(!dialog("FRMPD_ADDCALENDATT"));
+  QCOMPARE(count("PD4G_IDLEGAME_PD0H = 1001"), 6);
+}
+
+void DesktopHostTest::controlsCarryTheirDesignValues() {
+  open_host({});
+  QtFormSite& s = main();
+  QCOMPARE(host_->window()->windowTitle(), QString("Calendario attività WBS"));
+  auto* grid = s.get<desktop::QtGrid>("GRID_CALENDATT")->table();
+  QStringList headers;
+  for (int c = 0; c < grid->columnCount(); ++c) headers << grid->horizontalHeaderItem(c)->text();
+  QCOMPARE(headers, (QStringList{"Codice Progetto", "Codice Nodo", "Codice Attività", "Data", "Ore", "Min",
+                                 "Inizio attività", "Fine attività"}));
+  QCOMPARE(s.get<desktop::QtCalendar>("KVO_CALENDARIO")->calendar()->firstDayOfWeek(), Qt::Monday);
+  QCOMPARE(s.get<desktop::QtToolbarButton>("BTN_INSMULTIPLO")->button()->text(),
+           QString("&Ins./mod. multipla"));
+  QCOMPARE(s.get<desktop::QtLabel>("LBL_ORE")->label()->text(), QString("Ore /  Minuti"));
+  QCOMPARE(edit(s, "TXT_CODPROG")->maxLength(), 25);
+  QCOMPARE(edit(s, "TXT_ORE")->maxLength(), 2);
+  QCOMPARE(edit(s, "TXT_DESPROG")->maxLength(), 40);
+  QVERIFY(edit(s, "TXT_CODPROG")->property("mandatory").toBool());
+  QVERIFY(!edit(s, "TXT_DESPROG")->property("mandatory").toBool());
+  for (const char* disabled :
+       {"TXT_DESPROG", "TXT_DESNODO", "TXT_DESATTIVITA", "TXT_DATAINIZ", "TXT_DATAFIN", "TXT_DATA"})
+    QVERIFY2(!edit(s, disabled)->isEnabled(), disabled);
+  QVERIFY(s.get<desktop::QtCodeEdit>("TXT_CODPROG")->lookup_button());
+  QVERIFY(s.get<desktop::QtCodeEdit>("TXT_CODPROG")->key_button());
+  QVERIFY(!s.get<desktop::QtCodeEdit>("TXT_ORE")->lookup_button());
+  // The labels head their fields.
+  auto* label = s.get<desktop::QtLabel>("LBL_PROGETTO")->label();
+  QCOMPARE(label->buddy(), static_cast<QWidget*>(edit(s, "TXT_CODPROG")));
+  for (const char* name : {"new", "save", "delete", "cancel", "first", "previous", "next", "last", "company",
+                           "export", "multimedia"})
+    QVERIFY2(host_->action(name) && host_->action(name)->isEnabled(), name);
+}
+
+void DesktopHostTest::messageBoxesFollowTheStyle() {
+  struct Case {
+    std::int32_t style;
+    QMessageBox::Icon icon;
+    QStringList buttons;
+    QString default_button;
+    QString escape;  // empty when the box must be answered
+  };
+  const std::vector<Case> cases = {
+      {0, QMessageBox::NoIcon, {"OK"}, "OK", "OK"},
+      {16, QMessageBox::Critical, {"OK"}, "OK", "OK"},
+      {1 + 48, QMessageBox::Warning, {"OK", "Annulla"}, "OK", "Annulla"},
+      {4 + 32, QMessageBox::Question, {"Sì", "No"}, "Sì", ""},
+      {4 + 32 + 256, QMessageBox::Question, {"Sì", "No"}, "No", ""},
+      {2 + 16 + 256 + 4096, QMessageBox::Critical, {"Interrompi", "Riprova", "Ignora"}, "Riprova", ""},
+      {3 + 64 + 512, QMessageBox::Information, {"Sì", "No", "Annulla"}, "Annulla", "Annulla"},
+  };
+  for (const auto& c : cases) {
+    std::unique_ptr<QMessageBox> box(
+        desktop::make_message_box({0, "Testo", c.style, "Titolo"}, "it", nullptr));
+    QCOMPARE(box->icon(), c.icon);
+    QStringList texts;
+    for (int answer :
+         standin::box::buttons(c.style).empty() ? std::vector<int>{1} : standin::box::buttons(c.style))
+      texts << box->findChild<QAbstractButton*>(QString("answer_%1").arg(answer))->text();
+    QCOMPARE(texts, c.buttons);
+    QCOMPARE(box->defaultButton()->text(), c.default_button);
+    QCOMPARE(box->escapeButton() ? box->escapeButton()->text() : QString(), c.escape);
+  }
+  QCOMPARE(desktop::button_text(standin::box::kYes, "en"), std::string("Yes"));
+
+  // A real box returns the button pressed; the title and text are shown as given.
+  desktop::QtResponder responder("it");
+  QString title;
+  when_modal([&](QWidget* modal) {
+    title = modal->windowTitle();
+    click(modal->findChild<QAbstractButton*>("answer_4"));
+  });
+  QCOMPARE(responder.answer_message({0, "Riga uno\r\nRiga due", 2 + 16 + 256, "Titolo"}),
+           standin::box::kRetry);
+  QCOMPARE(title, QString("Titolo"));
+  // Escape answers Cancel where the box has it.
+  when_modal([&](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Escape); });
+  QCOMPARE(responder.answer_message({0, "Continuare?", 1 + 32, "Titolo"}), standin::box::kCancel);
+}
+
+void DesktopHostTest::theErrorReportShowsTheError() {
+  standin::ErrorReport report;
+  report.error = runtime::ErrorInfo{3265, "Item cannot be found", "SqliteRecordset"};
+  report.provider_errors = {host::ProviderError{19, "UNIQUE constraint failed", "SQLite", "23000"}};
+  report.application = "MERIDAL";
+  report.caption = "Calendario attività WBS";
+  report.routine = "FME_CALENDATT_BeforeUpdate";
+  report.style = 4370;
+  desktop::QtResponder responder("it");
+  QStringList shown;
+  QString default_button;
+  when_modal([&](QWidget* modal) {
+    for (const char* name : {"REPORT_ROUTINE", "REPORT_NUMBER", "REPORT_DESCRIPTION", "REPORT_SOURCE"})
+      shown << modal->findChild<QLabel*>(name)->text();
+    auto* provider = modal->findChild<QTableWidget*>("REPORT_PROVIDER_ERRORS");
+    shown << provider->item(0, 0)->text() << provider->item(0, 1)->text() << provider->item(0, 3)->text();
+    for (auto* b : modal->findChildren<QPushButton*>())
+      if (b->isDefault()) default_button = b->text();
+    // Escape does not close a report that must be answered.
+    QTest::keyClick(modal, Qt::Key_Escape);
+    QVERIFY(modal->isVisible());
+    click(modal->findChild<QAbstractButton*>("answer_5"));
+  });
+  QCOMPARE(responder.answer_report(report), standin::box::kIgnore);
+  QCOMPARE(shown, (QStringList{"FME_CALENDATT_BeforeUpdate", "3265", "Item cannot be found",
+                               "SqliteRecordset", "19", "UNIQUE constraint failed", "23000"}));
+  QCOMPARE(default_button, QString("Riprova"));
+}
+
+void DesktopHostTest::calledModeOpensOnTheActivity() {
+  desktop::DesktopOptions options;
+  options.called = true;
+  options.project = "prj001";
+  options.node = "N01";
+  options.activity = "ATT01";
+  open_host(options);
+  QCOMPARE(main().get<desktop::QtCalendar>("KVO_CALENDARIO")->calendar()->selectedDate(), QDate(2026, 3, 1));
+  for (const char* field : {"TXT_CODPROG", "TXT_CODNODO", "TXT_CODATTIVITA"})
+    QVERIFY2(!edit(main(), field)->isEnabled(), field);
+  // A new row takes the activity's codes.
+  press("new");
+  QCOMPARE(edit(main(), "TXT_CODPROG")->text(), QString("PRJ001"));
+  QCOMPARE(edit(main(), "TXT_CODATTIVITA")->text(), QString("ATT01"));
+  QCOMPARE(edit(main(), "TXT_DATA")->text(), QString("01/03/2026"));
+  auto* status = host_->window()->findChild<QLabel*>("STATUS_FRAME");
+  QVERIFY2(status->text().contains("PRJ001"), qPrintable(status->text()));
+
+  // An activity that does not exist: the person is told and no window opens.
+  host_.reset();
+  options.activity = "ATT99";
+  options.db_path = db_;
+  host_ = std::make_unique<DesktopHost>(options);
+  host_->window()->show();
+  QVERIFY(QTest::qWaitForWindowActive(host_->window()));
+  answer_next_box(standin::box::kOk);
+  QVERIFY(!host_->open_module());
+  QCOMPARE(boxes_.size(), std::size_t{1});
+  QCOMPARE(boxes_[0].icon, QMessageBox::Critical);
+  QVERIFY(!host_->main_site());
+}
+
+void DesktopHostTest::commandLineAndSettingsFile() {
+  auto parse = [](std::vector<std::string> args, desktop::CommandLine& line) {
+    std::string error;
+    bool ok = desktop::parse_command_line(args, line, error);
+    return ok ? std::string() : error;
+  };
+  {
+    desktop::CommandLine line;
+    QCOMPARE(parse({"--db", "x.db", "--company=2", "--lang", "en", "--date-form", "yyyy-mm-dd"}, line),
+             std::string());
+    QCOMPARE(line.options.db_path, std::string("x.db"));
+    QCOMPARE(line.options.company, 2);
+    QCOMPARE(line.options.language, std::string("en"));
+    QCOMPARE(line.options.short_date_form, std::string("yyyy-mm-dd"));
+    QVERIFY(!line.options.called);
+  }
+  {
+    desktop::CommandLine line;
+    QCOMPARE(parse({"--called", "--project", "PRJ001", "--node", "N01", "--activity", "ATT01"}, line),
+             std::string());
+    QVERIFY(line.options.called);
+    QCOMPARE(line.options.activity, std::string("ATT01"));
+  }
+  for (const auto& wrong :
+       std::vector<std::vector<std::string>>{{"--project", "PRJ001"},
+                                             {"--called", "--project", "P", "--node", "N"},
+                                             {"--lang", "fr"},
+                                             {"--company", "0"},
+                                             {"--date-form", "d/m/y"},
+                                             {"--db"},
+                                             {"stray"}}) {
+    desktop::CommandLine line;
+    QVERIFY2(!parse(wrong, line).empty(), wrong.front().c_str());
+  }
+
+  // The settings file gives what the command line does not.
+  std::string file = scratch_->filePath("desktop.ini").toStdString();
+  desktop::DesktopOptions written;
+  written.db_path = "saved.db";
+  written.company = 3;
+  written.language = "en";
+  written.short_date_form = "mm/dd/yyyy";
+  desktop::write_settings_file(file, written);
+  desktop::DesktopOptions read;
+  desktop::read_settings_file(file, read);
+  desktop::CommandLine line;
+  QCOMPARE(parse({"--company", "5"}, line), std::string());
+  std::string error;
+  QVERIFY(desktop::apply_command_line(line, read, error));
+  QCOMPARE(read.db_path, std::string("saved.db"));
+  QCOMPARE(read.company, 5);
+  QCOMPARE(read.language, std::string("en"));
+  QCOMPARE(read.short_date_form, std::string("mm/dd/yyyy"));
+}
+
+QTEST_MAIN(DesktopHostTest)
+#include "desktop_test.moc"
