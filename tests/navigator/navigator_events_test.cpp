@@ -21,11 +21,14 @@ class NavigatorEvents : public HostScenario {
     HostScenario::TearDown();
   }
 
+  // Opens the window on a day; the site is kept alive here, since an unloaded window lets it go.
   HeadlessFormSite& open_on(Date day) {
-    HeadlessFormSite& s = open_main();
-    EXPECT_TRUE(s.calendar("KVO_CALENDARIO")->choose(day));
-    return s;
+    open_main();
+    site_ = env_->forms()->site("FRMPD_CALENDATT");
+    EXPECT_TRUE(site_->calendar("KVO_CALENDARIO")->choose(day));
+    return *site_;
   }
+  std::shared_ptr<HeadlessFormSite> site_;
   // Activity code and day of each row the grid shows.
   std::vector<std::string> grid_days(HeadlessFormSite& s) {
     std::vector<std::string> out;
