@@ -38,23 +38,25 @@ void read_lookup(host::LookupService& lookup, std::string& TextA, Variant& Value
 }
 }  // namespace
 
-void FRMPD_CALENDATT::TXT_CODPROG_StartLookup(bool& Cancel, std::string& TextA, Variant& ValueB, std::string& TextC,
-                                              std::string& Connection) {
+void FRMPD_CALENDATT::TXT_CODPROG_StartLookup(bool& Cancel, std::string& TextA, Variant& ValueB,
+                                              std::string& TextC, std::string& Connection) {
   ErrorTrap trap(*this, "TXT_CODPROG_StartLookup");
   trap.step([&] {
     Cancel = false;
     PclsLookup->PrepareProjectLookup(0, 0, 0, 0, 2, Variant());
-    read_lookup(*PclsLookup, TextA, ValueB, TextC, Connection, GstrConnect, *control<host::CodeEdit>("TXT_CODPROG"));
+    read_lookup(*PclsLookup, TextA, ValueB, TextC, Connection, GstrConnect,
+                *control<host::CodeEdit>("TXT_CODPROG"));
   });
 }
 
-void FRMPD_CALENDATT::TXT_CODNODO_StartLookup(bool& Cancel, std::string& TextA, Variant& ValueB, std::string& TextC,
-                                              std::string& Connection) {
+void FRMPD_CALENDATT::TXT_CODNODO_StartLookup(bool& Cancel, std::string& TextA, Variant& ValueB,
+                                              std::string& TextC, std::string& Connection) {
   ErrorTrap trap(*this, "TXT_CODNODO_StartLookup");
   trap.step([&] {
     Cancel = false;
     PclsLookup->PrepareNodeLookup(Variant(), Variant(), control<host::TextControl>("TXT_CODPROG")->Text());
-    read_lookup(*PclsLookup, TextA, ValueB, TextC, Connection, GstrConnect, *control<host::CodeEdit>("TXT_CODNODO"));
+    read_lookup(*PclsLookup, TextA, ValueB, TextC, Connection, GstrConnect,
+                *control<host::CodeEdit>("TXT_CODNODO"));
   });
 }
 
@@ -93,7 +95,8 @@ void FRMPD_CALENDATT::TXT_CODNODO_StartDecode(std::string& TextA, Variant& Value
   });
 }
 
-void FRMPD_CALENDATT::TXT_CODATTIVITA_StartDecode(std::string& TextA, Variant& ValueB, std::string& Connection) {
+void FRMPD_CALENDATT::TXT_CODATTIVITA_StartDecode(std::string& TextA, Variant& ValueB,
+                                                  std::string& Connection) {
   ErrorTrap trap(*this, "TXT_CODATTIVITA_StartDecode");
   trap.step([&] {
     PclsDecode->PrepareActivityDecode(control<host::TextControl>("TXT_CODPROG")->Text(),
@@ -120,7 +123,9 @@ void FRMPD_CALENDATT::TXT_CODNODO_CloseLookup(const Variant& row) {
 void FRMPD_CALENDATT::TXT_CODATTIVITA_CloseLookup(const Variant& row) {
   ErrorTrap trap(*this, "TXT_CODATTIVITA_CloseLookup");
   if (row.is_empty()) return;
-  if (!trap.step([&] { control<host::TextControl>("TXT_DESATTIVITA")->set_Text(row.array()->at(1, 1).to_string()); }))
+  if (!trap.step([&] {
+        control<host::TextControl>("TXT_DESATTIVITA")->set_Text(row.array()->at(1, 1).to_string());
+      }))
     return;
   if (!trap.step([&] {
         if (code_text("TXT_CODNODO").empty())
@@ -160,7 +165,8 @@ void FRMPD_CALENDATT::TXT_CODPROG_KeyButtonMenuPress(const Variant& key) {
   if (key.is_null() || key.to_string() != "Kgestione") return;
   if (!trap.step([&] {
         if (!PclsConnectProd) {
-          PclsConnectProd = host::Registry::instance().create_as<host::MaintenanceProd>(host::progid::kMaintenanceProd);
+          PclsConnectProd =
+              host::Registry::instance().create_as<host::MaintenanceProd>(host::progid::kMaintenanceProd);
           PclsConnectProd->TransferData = [this](bool& c, const Variant& d, std::int32_t& k) {
             PclsConnectProd_TransferData(c, d, k);
           };
@@ -179,7 +185,8 @@ void FRMPD_CALENDATT::TXT_CODNODO_KeyButtonMenuPress(const Variant& key) {
   if (key.is_null() || key.to_string() != "Kgestione") return;
   if (!trap.step([&] {
         if (!PclsConnectProg)
-          PclsConnectProg = host::Registry::instance().create_as<host::MaintenanceProg>(host::progid::kMaintenanceProg);
+          PclsConnectProg =
+              host::Registry::instance().create_as<host::MaintenanceProg>(host::progid::kMaintenanceProg);
         PclsConnectProg->set_Interface(ActiveInterface);
         PclsConnectProg->set_Control(control<host::Control>("TXT_CODNODO"));
         PclsConnectProg->set_NodeCode(control<host::TextControl>("TXT_CODNODO")->Text());
@@ -195,7 +202,8 @@ void FRMPD_CALENDATT::TXT_CODATTIVITA_KeyButtonMenuPress(const Variant& key) {
   if (key.is_null() || key.to_string() != "Kgestione") return;
   if (!trap.step([&] {
         if (!PclsConnectProg)
-          PclsConnectProg = host::Registry::instance().create_as<host::MaintenanceProg>(host::progid::kMaintenanceProg);
+          PclsConnectProg =
+              host::Registry::instance().create_as<host::MaintenanceProg>(host::progid::kMaintenanceProg);
         PclsConnectProg->set_Interface(ActiveInterface);
         PclsConnectProg->set_Control(control<host::Control>("TXT_CODATTIVITA"));
         PclsConnectProg->set_ActivityCode(control<host::TextControl>("TXT_CODATTIVITA")->Text());
@@ -207,12 +215,19 @@ void FRMPD_CALENDATT::TXT_CODATTIVITA_KeyButtonMenuPress(const Variant& key) {
   after_maintenance(trap, false);
 }
 
-void FRMPD_CALENDATT::TXT_CODPROG_Validate(bool& Cancel) { code_validate(CodeField::kProject, Cancel); }
-void FRMPD_CALENDATT::TXT_CODNODO_Validate(bool& Cancel) { code_validate(CodeField::kNode, Cancel); }
-void FRMPD_CALENDATT::TXT_CODATTIVITA_Validate(bool& Cancel) { code_validate(CodeField::kActivity, Cancel); }
+void FRMPD_CALENDATT::TXT_CODPROG_Validate(bool& Cancel) {
+  code_validate(CodeField::kProject, Cancel);
+}
+void FRMPD_CALENDATT::TXT_CODNODO_Validate(bool& Cancel) {
+  code_validate(CodeField::kNode, Cancel);
+}
+void FRMPD_CALENDATT::TXT_CODATTIVITA_Validate(bool& Cancel) {
+  code_validate(CodeField::kActivity, Cancel);
+}
 
 void FRMPD_CALENDATT::code_validate(CodeField field, bool& Cancel) {
-  static const char* const kRoutine[] = {"TXT_CODPROG_Validate", "TXT_CODNODO_Validate", "TXT_CODATTIVITA_Validate"};
+  static const char* const kRoutine[] = {"TXT_CODPROG_Validate", "TXT_CODNODO_Validate",
+                                         "TXT_CODATTIVITA_Validate"};
   static const char* const kField[] = {"TXT_CODPROG", "TXT_CODNODO", "TXT_CODATTIVITA"};
   ErrorTrap trap(*this, kRoutine[static_cast<int>(field)]);
   if (GblnValidating) return;
@@ -253,18 +268,22 @@ void FRMPD_CALENDATT::code_validate(CodeField field, bool& Cancel) {
   std::int16_t rows = 0;
   bool resolved = false;
   if (!trap.step([&] {
-        resolved = TrovaIDAttivitaWBS(GconConnect.shared(), runtime::round_to_int(ditta_), project, node, activity, &rows);
+        resolved = TrovaIDAttivitaWBS(GconConnect.shared(), runtime::round_to_int(ditta_), project, node,
+                                      activity, &rows);
       }))
     return;
   if (!resolved) {
     if (rows <= 0) {
       if (!trap.step([&] {
             if (field != CodeField::kActivity)
-              MostraMessaggio("Codice attività non trovato per il progetto/nodo !", 77197, 16, current_caption());
+              MostraMessaggio("Codice attività non trovato per il progetto/nodo !", 77197, 16,
+                              current_caption());
             else if (mdl::pIDDisBaProgWBS != 0 && mdl::pIDLegameWBS != 0)
-              MostraMessaggio("Codice attività senza date di pianificazione in WBS", 77200, 16, current_caption());
+              MostraMessaggio("Codice attività senza date di pianificazione in WBS", 77200, 16,
+                              current_caption());
             else
-              MostraMessaggio("Codice attività non trovato per il progetto/nodo", 77197, 16, current_caption());
+              MostraMessaggio("Codice attività non trovato per il progetto/nodo", 77197, 16,
+                              current_caption());
             Cancel = true;
           }))
         return;
@@ -293,19 +312,21 @@ void FRMPD_CALENDATT::code_validate(CodeField field, bool& Cancel) {
   }
   // The day check: the activity must not be planned yet on the current day.
   if (!trap.step([&] {
-        std::string sql = std::string(" SELECT PD4G_CALENDATT.* ") + " FROM PD4G_CALENDATT " +
-                          " WHERE PD4G_DITTA_CG18 = " + std::to_string(ditta_) + " AND PD4G_DATAATTIVITA = " +
-                          mdl::ValoreSeVuoto(FormatoDB(current_day_, 3, false), Variant("''")).to_string() +
-                          " AND PD4G_IDDISBAPROG_PD0G = " +
-                          mdl::ValoreSeVuoto(Variant(runtime::number_text(mdl::pIDDisBaProgWBS)), Variant(0)).to_string() +
-                          " AND PD4G_IDLEGAME_PD0H = " +
-                          mdl::ValoreSeVuoto(Variant(runtime::number_text(mdl::pIDLegameWBS)), Variant(0)).to_string();
+        std::string sql =
+            std::string(" SELECT PD4G_CALENDATT.* ") + " FROM PD4G_CALENDATT " +
+            " WHERE PD4G_DITTA_CG18 = " + std::to_string(ditta_) + " AND PD4G_DATAATTIVITA = " +
+            mdl::ValoreSeVuoto(FormatoDB(current_day_, 3, false), Variant("''")).to_string() +
+            " AND PD4G_IDDISBAPROG_PD0G = " +
+            mdl::ValoreSeVuoto(Variant(runtime::number_text(mdl::pIDDisBaProgWBS)), Variant(0)).to_string() +
+            " AND PD4G_IDLEGAME_PD0H = " +
+            mdl::ValoreSeVuoto(Variant(runtime::number_text(mdl::pIDLegameWBS)), Variant(0)).to_string();
         if (GrstCheck) {
           if (GrstCheck->State() == host::kAdStateOpen) GrstCheck->Close();
           GrstCheck.reset();
         }
         GrstCheck = GclsRecordCheck->NewRecordset();
-        GrstCheck->Open(sql, GconConnect, host::kAdOpenUnspecified, host::kAdLockUnspecified, host::kAdCmdText);
+        GrstCheck->Open(sql, GconConnect, host::kAdOpenUnspecified, host::kAdLockUnspecified,
+                        host::kAdCmdText);
       }))
     return;
   if (!trap.step([&] {

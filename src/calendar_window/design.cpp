@@ -28,7 +28,10 @@ ControlDesign description_field(const char* name, const char* caption) {
   return {host::kind::kCodeEdit,
           name,
           caption,
-          {{"enabled", false}, {"maxchar", std::int32_t{40}}, {"lookup", false}, {"isdbfield", false},
+          {{"enabled", false},
+           {"maxchar", std::int32_t{40}},
+           {"lookup", false},
+           {"isdbfield", false},
            {"canrequired", false}}};
 }
 

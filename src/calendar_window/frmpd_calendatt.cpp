@@ -19,9 +19,13 @@ std::shared_ptr<T> create(const char* prog_id) {
 }
 }  // namespace
 
-FRMPD_CALENDATT::FRMPD_CALENDATT() : FormBase(design()) { write_trace(identity_, "INI", kKindName); }
+FRMPD_CALENDATT::FRMPD_CALENDATT() : FormBase(design()) {
+  write_trace(identity_, "INI", kKindName);
+}
 
-FRMPD_CALENDATT::~FRMPD_CALENDATT() { write_trace(identity_, "TER", kKindName); }
+FRMPD_CALENDATT::~FRMPD_CALENDATT() {
+  write_trace(identity_, "TER", kKindName);
+}
 
 host::Navigator* FRMPD_CALENDATT::navigator() {
   if (!ActiveInterface) throw runtime::Error(91, "Object variable not set", kKindName);
@@ -205,8 +209,8 @@ std::int32_t FRMPD_CALENDATT::VisualizzaErrore(const std::string& SubOrFunctionN
   return answer;
 }
 
-std::int32_t FRMPD_CALENDATT::MostraMessaggio(const std::string& text, std::int32_t number, std::int32_t style,
-                                              const std::string& title,
+std::int32_t FRMPD_CALENDATT::MostraMessaggio(const std::string& text, std::int32_t number,
+                                              std::int32_t style, const std::string& title,
                                               const std::optional<runtime::ParamList>& params) {
   std::int32_t answer = 0;
   suppressed([&] {

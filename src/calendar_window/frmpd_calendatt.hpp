@@ -43,7 +43,8 @@ class FRMPD_CALENDATT : public FormBase,
   // Messages, error report and navigator notices.
   std::int32_t VisualizzaErrore(const std::string& SubOrFunctionName) override;
   std::int32_t MostraMessaggio(const std::string& text, std::int32_t number, std::int32_t style,
-                               const std::string& title, const std::optional<runtime::ParamList>& params = {});
+                               const std::string& title,
+                               const std::optional<runtime::ParamList>& params = {});
   std::string TraduciMessaggio(const std::string& text, std::int32_t number,
                                const std::optional<runtime::ParamList>& params, std::int16_t option);
   void AggiornaNavigatore();
@@ -100,7 +101,8 @@ class FRMPD_CALENDATT : public FormBase,
   void PreparaForm();
   void BTN_INSMULTIPLO_ButtonClick();
   void BTN_CANCMULTIPLA_ButtonClick();
-  void PclsConnectProd_TransferData(bool& Cancel, const runtime::Variant& data, std::int32_t& tsCalledProgram);
+  void PclsConnectProd_TransferData(bool& Cancel, const runtime::Variant& data,
+                                    std::int32_t& tsCalledProgram);
   void GRID_CALENDATT_RowChange();
   void KVO_CALENDARIO_DateChange(const runtime::Variant& previous, const runtime::Variant& new_day);
 
@@ -123,8 +125,8 @@ class FRMPD_CALENDATT : public FormBase,
                                std::string& Connection);
   void TXT_CODNODO_StartLookup(bool& Cancel, std::string& TextA, runtime::Variant& ValueB, std::string& TextC,
                                std::string& Connection);
-  void TXT_CODATTIVITA_StartLookup(bool& Cancel, std::string& TextA, runtime::Variant& ValueB, std::string& TextC,
-                                   std::string& Connection);
+  void TXT_CODATTIVITA_StartLookup(bool& Cancel, std::string& TextA, runtime::Variant& ValueB,
+                                   std::string& TextC, std::string& Connection);
   void TXT_CODPROG_StartDecode(std::string& TextA, runtime::Variant& ValueB, std::string& Connection);
   void TXT_CODNODO_StartDecode(std::string& TextA, runtime::Variant& ValueB, std::string& Connection);
   void TXT_CODATTIVITA_StartDecode(std::string& TextA, runtime::Variant& ValueB, std::string& Connection);

@@ -18,13 +18,16 @@ const std::string kCrLf = "\r\n";
 void FRMPD_CALENDATT::GeneraQuerySQL() {
   ErrorTrap trap(*this, "GeneraQuerySQL");
   std::string d, n, l, s, e;
-  if (!trap.step([&] { d = mdl::ValoreSeVuoto(FormatoDB(current_day_, 3, false), Variant("''")).to_string(); }))
+  if (!trap.step(
+          [&] { d = mdl::ValoreSeVuoto(FormatoDB(current_day_, 3, false), Variant("''")).to_string(); }))
     return;
   if (!trap.step([&] {
         n = mdl::ValoreSeVuoto(Variant(runtime::number_text(mdl::pIDDisBaProgWBS)), Variant(0)).to_string();
       }))
     return;
-  if (!trap.step([&] { l = mdl::ValoreSeVuoto(Variant(runtime::number_text(mdl::pIDLegameWBS)), Variant(0)).to_string(); }))
+  if (!trap.step([&] {
+        l = mdl::ValoreSeVuoto(Variant(runtime::number_text(mdl::pIDLegameWBS)), Variant(0)).to_string();
+      }))
     return;
   if (!trap.step([&] {
         s = mdl::ValoreSeVuoto(FormatoDB(Variant(mdl::pDataInizioWBS), 3, false), Variant("''")).to_string();
@@ -35,15 +38,16 @@ void FRMPD_CALENDATT::GeneraQuerySQL() {
       }))
     return;
   trap.step([&] {
-    GstrSqlquery = " SELECT PD4G_CALENDATT.*, " + kCrLf +
-                   " PD4G_IDDISBAPROG_PD0G AS PD4G_IDDISBAPROG_PD68, PD4G_IDDISBAPROG_PD0G AS PD4G_IDDISBAPROG_PD0C, "
-                   "PD4G_IDLEGAME_PD0H AS PD4G_IDLEGAME_PD0D, " +
-                   " PD4G_IDLEGAME_PD0H AS PD4G_IDLEGAME_INI, PD4G_IDLEGAME_PD0H AS PD4G_IDLEGAME_FIN " +
-                   " FROM PD4G_CALENDATT " + " WHERE PD4G_DITTA_CG18 = " + std::to_string(ditta_) +
-                   " AND (PD4G_DATAATTIVITA = " + d + " OR " + d + "='') " + " AND (PD4G_IDDISBAPROG_PD0G = " + n +
-                   " OR " + n + "=0) " + " AND (PD4G_IDLEGAME_PD0H = " + l + " OR " + l + "=0) " +
-                   " AND (PD4G_DATAATTIVITA>= " + s + " OR " + s + "='') " + " AND (PD4G_DATAATTIVITA<= " + e +
-                   " OR " + e + "='') ";
+    GstrSqlquery =
+        " SELECT PD4G_CALENDATT.*, " + kCrLf +
+        " PD4G_IDDISBAPROG_PD0G AS PD4G_IDDISBAPROG_PD68, PD4G_IDDISBAPROG_PD0G AS PD4G_IDDISBAPROG_PD0C, "
+        "PD4G_IDLEGAME_PD0H AS PD4G_IDLEGAME_PD0D, " +
+        " PD4G_IDLEGAME_PD0H AS PD4G_IDLEGAME_INI, PD4G_IDLEGAME_PD0H AS PD4G_IDLEGAME_FIN " +
+        " FROM PD4G_CALENDATT " + " WHERE PD4G_DITTA_CG18 = " + std::to_string(ditta_) +
+        " AND (PD4G_DATAATTIVITA = " + d + " OR " + d + "='') " + " AND (PD4G_IDDISBAPROG_PD0G = " + n +
+        " OR " + n + "=0) " + " AND (PD4G_IDLEGAME_PD0H = " + l + " OR " + l + "=0) " +
+        " AND (PD4G_DATAATTIVITA>= " + s + " OR " + s + "='') " + " AND (PD4G_DATAATTIVITA<= " + e + " OR " +
+        e + "='') ";
   });
 }
 
@@ -51,10 +55,13 @@ bool FRMPD_CALENDATT::InitQGrid() {
   ErrorTrap trap(*this, "InitQGrid");
   std::shared_ptr<host::GridDefinition> definition;
   std::shared_ptr<host::Grid> grid;
-  auto caption = [&](const char* text, std::int32_t number) { return TraduciMessaggio(text, number, std::nullopt, 0); };
+  auto caption = [&](const char* text, std::int32_t number) {
+    return TraduciMessaggio(text, number, std::nullopt, 0);
+  };
   if (!trap.step([&] {
         grid = control<host::Grid>("GRID_CALENDATT");
-        definition = host::Registry::instance().create_as<host::GridDefinition>(host::progid::kGridDefinition);
+        definition =
+            host::Registry::instance().create_as<host::GridDefinition>(host::progid::kGridDefinition);
         definition->set_Flag(true);
         definition->set_Recordset(nullptr);
         definition->set_Interface(ActiveInterface);
@@ -74,34 +81,35 @@ bool FRMPD_CALENDATT::InitQGrid() {
       }))
     return false;
   const std::string company = std::to_string(ditta_);
-  const std::string period_head = "SELECT PD0H_IDLEGAME, " + kCrLf +
-                                  " CASE WHEN (PD0H_DATAINIZPIAN IS NOT NULL) OR (PD0H_DATAFINPIAN IS NOT NULL) " +
-                                  kCrLf;
+  const std::string period_head =
+      "SELECT PD0H_IDLEGAME, " + kCrLf +
+      " CASE WHEN (PD0H_DATAINIZPIAN IS NOT NULL) OR (PD0H_DATAFINPIAN IS NOT NULL) " + kCrLf;
   if (!trap.step([&] {
         grid->AddLookupColumn("PD4G_IDDISBAPROG_PD68",
-                              std::string("SELECT PD0G_IDDISBAPROG, PD0G_CODPROG_PD68 ") + "FROM PD0G_DISBAPROG " +
-                                  "WHERE PD0G_DITTA_CG18=" + company,
+                              std::string("SELECT PD0G_IDDISBAPROG, PD0G_CODPROG_PD68 ") +
+                                  "FROM PD0G_DISBAPROG " + "WHERE PD0G_DITTA_CG18=" + company,
                               caption("Codice Progetto", 13282), 2000, true);
         grid->AddLookupColumn("PD4G_IDDISBAPROG_PD0C",
-                              std::string("SELECT PD0G_IDDISBAPROG, PD0G_CODNODO_PD0C ") + "FROM PD0G_DISBAPROG " +
-                                  "WHERE PD0G_DITTA_CG18=" + company,
+                              std::string("SELECT PD0G_IDDISBAPROG, PD0G_CODNODO_PD0C ") +
+                                  "FROM PD0G_DISBAPROG " + "WHERE PD0G_DITTA_CG18=" + company,
                               caption("Codice Nodo", 13151), 2000, true);
-        grid->AddLookupColumn("PD4G_IDLEGAME_PD0D",
-                              std::string("SELECT PD0H_IDLEGAME, PD0H_CODATTIVITA_PD0D ") + "FROM PD0H_LEGDISBAPROG ",
-                              caption("Codice Attività", 12104), 2000, true);
+        grid->AddLookupColumn(
+            "PD4G_IDLEGAME_PD0D",
+            std::string("SELECT PD0H_IDLEGAME, PD0H_CODATTIVITA_PD0D ") + "FROM PD0H_LEGDISBAPROG ",
+            caption("Codice Attività", 12104), 2000, true);
         grid->AddColumn("PD4G_DATAATTIVITA", caption("Data", 17778), 1, 1050, true);
         grid->AddColumn("PD4G_DURATAORE", caption("Ore", 42732), 1, 500, true);
         grid->AddColumn("PD4G_DURATAMINUTI", caption("Min", 37378), 1, 500, true);
-        grid->AddLookupColumn("PD4G_IDLEGAME_INI",
-                              period_head +
-                                  "     THEN PD0H_DATAINIZPIAN ELSE PD0H_DATAINIZPREV END AS PD0H_DATAINIZPIAN " +
-                                  kCrLf + " FROM PD0H_LEGDISBAPROG ",
-                              caption("Inizio attività", 33496), 1200, true);
-        grid->AddLookupColumn("PD4G_IDLEGAME_FIN",
-                              period_head +
-                                  "     THEN PD0H_DATAFINPIAN ELSE PD0H_DATAFINPREV END AS PD0H_DATAFINPIAN " +
-                                  kCrLf + " FROM PD0H_LEGDISBAPROG ",
-                              caption("Fine attività", 26959), 1000, true);
+        grid->AddLookupColumn(
+            "PD4G_IDLEGAME_INI",
+            period_head + "     THEN PD0H_DATAINIZPIAN ELSE PD0H_DATAINIZPREV END AS PD0H_DATAINIZPIAN " +
+                kCrLf + " FROM PD0H_LEGDISBAPROG ",
+            caption("Inizio attività", 33496), 1200, true);
+        grid->AddLookupColumn(
+            "PD4G_IDLEGAME_FIN",
+            period_head + "     THEN PD0H_DATAFINPIAN ELSE PD0H_DATAFINPREV END AS PD0H_DATAFINPIAN " +
+                kCrLf + " FROM PD0H_LEGDISBAPROG ",
+            caption("Fine attività", 26959), 1000, true);
       }))
     return false;
   if (!trap.step([&] {
@@ -166,8 +174,9 @@ void FRMPD_CALENDATT::InizializzaVirtualFrame() {
   if (!trap.step([&] {
         FME_CALENDATT = host::Registry::instance().create_as<host::RecordFrame>(host::progid::kRecordFrame);
         bind_frame_events();
-        FME_CALENDATT->Initialize(ActiveInterface.shared(), GconConnect.shared(), GrstRecordSet.shared(), GstrSqlquery, "",
-                                  control<host::GridNavigator>("GRIDNAV"), control<host::Grid>("GRID_CALENDATT"));
+        FME_CALENDATT->Initialize(ActiveInterface.shared(), GconConnect.shared(), GrstRecordSet.shared(),
+                                  GstrSqlquery, "", control<host::GridNavigator>("GRIDNAV"),
+                                  control<host::Grid>("GRID_CALENDATT"));
       }))
     return;
   if (!trap.step([&] {
@@ -185,7 +194,9 @@ void FRMPD_CALENDATT::GRID_CALENDATT_RowChange() {
   auto text = [](const Variant& v) { return runtime::is_blank(v) ? std::string() : v.to_string(); };
   suppressed([&] {
     auto grid = control<host::Grid>("GRID_CALENDATT");
-    auto set = [&](const char* name, const std::string& value) { control<host::TextControl>(name)->set_Text(value); };
+    auto set = [&](const char* name, const std::string& value) {
+      control<host::TextControl>(name)->set_Text(value);
+    };
     auto enable = [&](const char* name, bool on) { control<host::Control>(name)->set_Enabled(on); };
     if (!runtime::is_blank(grid->CurrentValue("PD4G_IDDISBAPROG_PD68"))) {
       set("TXT_CODPROG", text(grid->CurrentValue("PD4G_IDDISBAPROG_PD68")));
@@ -234,12 +245,14 @@ void FRMPD_CALENDATT::KVO_CALENDARIO_DateChange(const Variant& previous, const V
     bool refused = false;
     if (!trap.step([&] {
           runtime::Date day = new_day.to_date();
-          if (!runtime::is_blank(Variant(mdl::pDataInizioWBS)) && Variant(mdl::pDataInizioWBS).to_date() > day) {
+          if (!runtime::is_blank(Variant(mdl::pDataInizioWBS)) &&
+              Variant(mdl::pDataInizioWBS).to_date() > day) {
             std::string start = runtime::date_text(Variant(mdl::pDataInizioWBS).to_date());
             MostraMessaggio("Non sono ammesse date inferiori al " + start, 77194, 48, current_caption(),
                             runtime::ParamList{Variant(start)});
             refused = true;
-          } else if (!runtime::is_blank(Variant(mdl::pDataFineWBS)) && Variant(mdl::pDataFineWBS).to_date() < day) {
+          } else if (!runtime::is_blank(Variant(mdl::pDataFineWBS)) &&
+                     Variant(mdl::pDataFineWBS).to_date() < day) {
             std::string end = runtime::date_text(Variant(mdl::pDataFineWBS).to_date());
             MostraMessaggio("Non sono ammesse date superiori al " + end, 77195, 48, current_caption(),
                             runtime::ParamList{Variant(end)});

@@ -36,8 +36,12 @@ void FRMPD_CALENDATT::bind_controls() {
   act->StartLookup = [this](bool& c, std::string& a, Variant& b, std::string& t, std::string& k) {
     TXT_CODATTIVITA_StartLookup(c, a, b, t, k);
   };
-  prog->StartDecode = [this](Variant&, std::string& a, Variant& b, std::string& k) { TXT_CODPROG_StartDecode(a, b, k); };
-  node->StartDecode = [this](Variant&, std::string& a, Variant& b, std::string& k) { TXT_CODNODO_StartDecode(a, b, k); };
+  prog->StartDecode = [this](Variant&, std::string& a, Variant& b, std::string& k) {
+    TXT_CODPROG_StartDecode(a, b, k);
+  };
+  node->StartDecode = [this](Variant&, std::string& a, Variant& b, std::string& k) {
+    TXT_CODNODO_StartDecode(a, b, k);
+  };
   act->StartDecode = [this](Variant&, std::string& a, Variant& b, std::string& k) {
     TXT_CODATTIVITA_StartDecode(a, b, k);
   };
@@ -62,11 +66,12 @@ void FRMPD_CALENDATT::bind_controls() {
   minutes->TextChange = modified;
 
   host::control_as<host::Grid>(s, "GRID_CALENDATT")->RowChange = [this] { GRID_CALENDATT_RowChange(); };
-  host::control_as<host::Calendar>(s, "KVO_CALENDARIO")->DateChange = [this](const Variant& p, const Variant& n) {
-    KVO_CALENDARIO_DateChange(p, n);
-  };
+  host::control_as<host::Calendar>(s, "KVO_CALENDARIO")->DateChange =
+      [this](const Variant& p, const Variant& n) { KVO_CALENDARIO_DateChange(p, n); };
   host::control_as<host::Calendar>(s, "KVO_CALENDARIO")->set_FirstDayOfWeek(2);
-  host::control_as<host::ToolbarButton>(s, "BTN_INSMULTIPLO")->ButtonClick = [this] { BTN_INSMULTIPLO_ButtonClick(); };
+  host::control_as<host::ToolbarButton>(s, "BTN_INSMULTIPLO")->ButtonClick = [this] {
+    BTN_INSMULTIPLO_ButtonClick();
+  };
   host::control_as<host::ToolbarButton>(s, "BTN_CANCMULTIPLA")->ButtonClick = [this] {
     BTN_CANCMULTIPLA_ButtonClick();
   };
@@ -140,7 +145,8 @@ namespace {
 // The opening sequence the two toolbar buttons share.
 template <class Dialog>
 void open_range_dialog(FRMPD_CALENDATT& window, const char* routine, runtime::Ref<runtime::Object>& slot,
-                       const runtime::Ref<host::RecordFrame>& frame, const runtime::Ref<host::Cinterface>& contract,
+                       const runtime::Ref<host::RecordFrame>& frame,
+                       const runtime::Ref<host::Cinterface>& contract,
                        const runtime::Ref<CLSPD_CALENDATT>& module, std::shared_ptr<FRMPD_CALENDATT> self) {
   ErrorTrap trap(window, routine);
   std::shared_ptr<Dialog> dialog;
@@ -178,7 +184,8 @@ void FRMPD_CALENDATT::BTN_CANCMULTIPLA_ButtonClick() {
                                         ActiveInterface, GobjThisClass, shared_from_this());
 }
 
-void FRMPD_CALENDATT::PclsConnectProd_TransferData(bool&, const Variant& data, std::int32_t& tsCalledProgram) {
+void FRMPD_CALENDATT::PclsConnectProd_TransferData(bool&, const Variant& data,
+                                                   std::int32_t& tsCalledProgram) {
   ErrorTrap trap(*this, "PclsConnectProd_TransferData");
   trap.step([&] {
     if (tsCalledProgram == 45)

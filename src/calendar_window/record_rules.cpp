@@ -22,7 +22,8 @@ void FRMPD_CALENDATT::FME_CALENDATT_BeforeAddNew(bool& fbol_Cancel) {
   if (!is_called_) return;
   GeneraQuerySQL();
   GrstCheck = GclsRecordCheck->NewRecordset();
-  GrstCheck->Open(GstrSqlquery, GconConnect, host::kAdOpenUnspecified, host::kAdLockUnspecified, host::kAdCmdText);
+  GrstCheck->Open(GstrSqlquery, GconConnect, host::kAdOpenUnspecified, host::kAdLockUnspecified,
+                  host::kAdCmdText);
   if (GrstCheck->RecordCount() >= 1) {
     MostraMessaggio("Pianificazione già esistente per la data corrente", 77192, 48, current_caption());
     fbol_Cancel = true;
@@ -36,18 +37,22 @@ void FRMPD_CALENDATT::FME_CALENDATT_BeforeUpdate(bool& fbol_Cancel) {
   auto text = [this](const char* name) { return control<host::TextControl>(name)->Text(); };
   bool new_row = false;
   if (!trap.step([&] {
-        new_row = unset(GrstRecordSet->Field("PD4G_IDDISBAPROG_PD0G")) || unset(GrstRecordSet->Field("PD4G_IDLEGAME_PD0H"));
+        new_row = unset(GrstRecordSet->Field("PD4G_IDDISBAPROG_PD0G")) ||
+                  unset(GrstRecordSet->Field("PD4G_IDLEGAME_PD0H"));
       }))
     return;
   if (new_row) {
     bool refused = false;
     if (!trap.step([&] {
           if (mdl::pIDDisBaProgWBS == 0 || mdl::pIDLegameWBS == 0) {
-            if (runtime::is_blank(Variant(text("TXT_CODPROG"))) || runtime::is_blank(Variant(text("TXT_CODNODO"))) ||
+            if (runtime::is_blank(Variant(text("TXT_CODPROG"))) ||
+                runtime::is_blank(Variant(text("TXT_CODNODO"))) ||
                 runtime::is_blank(Variant(text("TXT_CODATTIVITA"))))
-              MostraMessaggio("E' necessario impostare i campi progetto, nodo e attività", 77196, 16, current_caption());
+              MostraMessaggio("E' necessario impostare i campi progetto, nodo e attività", 77196, 16,
+                              current_caption());
             else
-              MostraMessaggio("Codice attività non trovato per il progetto/nodo", 77197, 16, current_caption());
+              MostraMessaggio("Codice attività non trovato per il progetto/nodo", 77197, 16,
+                              current_caption());
             refused = true;
           }
         }))
@@ -55,8 +60,8 @@ void FRMPD_CALENDATT::FME_CALENDATT_BeforeUpdate(bool& fbol_Cancel) {
     if (!refused && !trap.step([&] {
           runtime::Date day = Variant(text("TXT_DATA")).to_date();
           if (day < Variant(mdl::pDataInizioWBS).to_date() || day > Variant(mdl::pDataFineWBS).to_date()) {
-            MostraMessaggio("La data selezionata non rientra nel periodo di pianificazione dell'attività", 77198, 64,
-                            current_caption());
+            MostraMessaggio("La data selezionata non rientra nel periodo di pianificazione dell'attività",
+                            77198, 64, current_caption());
             refused = true;
           }
         }))
@@ -106,10 +111,11 @@ void FRMPD_CALENDATT::FME_CALENDATT_BeforeDelete(bool& fbol_Cancel) {
   runtime::suppressed([&] {
     Variant id = GrstRecordSet->Field("PD4G_IDCALENDARIO");
     std::string id_text = runtime::is_blank(id) ? "0" : runtime::number_text(id.to_double());
-    auto rs = GconConnect->Execute("SELECT TOP 1 1 FROM PD4H_ALLRISPROG WHERE PD4H_IDCALENDARIO_PD4G = " + id_text,
-                                   host::kAdCmdText);
+    auto rs = GconConnect->Execute(
+        "SELECT TOP 1 1 FROM PD4H_ALLRISPROG WHERE PD4H_IDCALENDARIO_PD4G = " + id_text, host::kAdCmdText);
     if (rs && !rs->Eof()) {
-      MostraMessaggio("Esistono risorse allocate: impossibile eliminare il record.", 77193, 64, current_caption());
+      MostraMessaggio("Esistono risorse allocate: impossibile eliminare il record.", 77193, 64,
+                      current_caption());
       fbol_Cancel = true;
     }
   });
@@ -128,7 +134,9 @@ void FRMPD_CALENDATT::FME_CALENDATT_AfterDelete(std::int32_t fenm_operationresul
 void FRMPD_CALENDATT::FME_CALENDATT_ChangeStatus(std::int32_t fenm_status, std::int32_t) {
   ErrorTrap trap(*this, "FME_CALENDATT_ChangeStatus");
   auto text = [](const Variant& v) { return runtime::is_blank(v) ? std::string() : v.to_string(); };
-  auto set = [&](const char* name, const std::string& value) { control<host::TextControl>(name)->set_Text(value); };
+  auto set = [&](const char* name, const std::string& value) {
+    control<host::TextControl>(name)->set_Text(value);
+  };
   auto enable = [&](const char* name, bool on) { control<host::Control>(name)->set_Enabled(on); };
   if (fenm_status == host::RecordFrame::kStatusStored) {
     std::shared_ptr<host::Grid> grid;
@@ -224,7 +232,11 @@ void FRMPD_CALENDATT::duration_validate(bool hours_field, bool& Cancel) {
   });
 }
 
-void FRMPD_CALENDATT::TXT_ORE_Validate(bool& Cancel) { duration_validate(true, Cancel); }
-void FRMPD_CALENDATT::TXT_MINUTI_Validate(bool& Cancel) { duration_validate(false, Cancel); }
+void FRMPD_CALENDATT::TXT_ORE_Validate(bool& Cancel) {
+  duration_validate(true, Cancel);
+}
+void FRMPD_CALENDATT::TXT_MINUTI_Validate(bool& Cancel) {
+  duration_validate(false, Cancel);
+}
 
 }  // namespace calendatt

@@ -16,7 +16,8 @@ runtime::Variant FRMPD_CALENDATT::FormatoDB(const runtime::Variant& value, std::
       } else if (kind == 0) {
         result = runtime::Variant("''");
       } else if (kind == 1 || kind == 2) {
-        refuse("Si sta tentando di assegnare il valore (numerico) null a un campo che non ammette null.", 52518);
+        refuse("Si sta tentando di assegnare il valore (numerico) null a un campo che non ammette null.",
+               52518);
       } else if (kind == 3) {
         refuse("Si sta tentando di assegnare il valore (data) null a un campo che non ammette null.", 52517);
       } else if (kind == 4) {

@@ -8,8 +8,9 @@ bool FRMPD_CALENDATT::CheckFormatoORE(std::string& ORE, std::string& MINUTI) {
   double hours = runtime::leading_number(ORE);
   double minutes = runtime::leading_number(MINUTI);
   if (hours > 24 || hours < 0) {
-    MostraMessaggio("Ora errata !" + crlf + "E' necessario specificare un numero di ore compreso tra 0 e 24 !", 77202,
-                    48, current_caption());
+    MostraMessaggio(
+        "Ora errata !" + crlf + "E' necessario specificare un numero di ore compreso tra 0 e 24 !", 77202, 48,
+        current_caption());
     return false;
   }
   if (hours == 24 && minutes > 0) {
@@ -22,8 +23,9 @@ bool FRMPD_CALENDATT::CheckFormatoORE(std::string& ORE, std::string& MINUTI) {
     MINUTI = runtime::right("00" + runtime::number_text(minutes), 2);
     return true;
   }
-  MostraMessaggio("Ora errata !" + crlf + "E' necessario specificare un numero di minuti compreso tra 0 e 59 !", 77204,
-                  48, current_caption());
+  MostraMessaggio(
+      "Ora errata !" + crlf + "E' necessario specificare un numero di minuti compreso tra 0 e 59 !", 77204,
+      48, current_caption());
   return false;
 }
 

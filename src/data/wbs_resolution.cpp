@@ -12,15 +12,20 @@ using runtime::Variant;
 namespace {
 
 // A planning date is set when it is neither null nor the zero date.
-Date date_or_zero(const Variant& v) { return v.is_null() || v.is_empty() ? Date{0} : v.to_date(); }
+Date date_or_zero(const Variant& v) {
+  return v.is_null() || v.is_empty() ? Date{0} : v.to_date();
+}
 
-double id_or_zero(const Variant& v) { return v.is_null() || v.is_empty() ? 0.0 : v.to_double(); }
+double id_or_zero(const Variant& v) {
+  return v.is_null() || v.is_empty() ? 0.0 : v.to_double();
+}
 
 }  // namespace
 
-bool FRMPD_CALENDATT::TrovaIDAttivitaWBS(std::shared_ptr<host::Connection>& GconConnect_, std::int16_t intDitta,
-                                         const std::string& strCodProgetto, const std::string& strCodNodo,
-                                         const std::string& strCodAttivita, std::int16_t* NrRighe) {
+bool FRMPD_CALENDATT::TrovaIDAttivitaWBS(std::shared_ptr<host::Connection>& GconConnect_,
+                                         std::int16_t intDitta, const std::string& strCodProgetto,
+                                         const std::string& strCodNodo, const std::string& strCodAttivita,
+                                         std::int16_t* NrRighe) {
   bool result = false;
   runtime::ErrorTrap trap(*this, "TrovaIDAttivitaWBS");
   Date start{0}, end{0};
@@ -34,12 +39,12 @@ bool FRMPD_CALENDATT::TrovaIDAttivitaWBS(std::shared_ptr<host::Connection>& Gcon
     return result;
 
   const std::string crlf = "\r\n";
-  const std::string sql = std::string("SELECT * ") +
-                          "FROM PD0G_DISBAPROG INNER JOIN PD0H_LEGDISBAPROG ON PD0H_IDDISBAPROG_PD0G = PD0G_IDDISBAPROG " +
-                          crlf + "WHERE PD0G_DITTA_CG18 = " + std::to_string(intDitta) + " " + crlf +
-                          "AND (RTRIM(PD0G_CODPROG_PD68)='" + strCodProgetto + "' " +
-                          "      AND RTRIM(PD0G_CODNODO_PD0C)='" + strCodNodo + "' " +
-                          "      AND RTRIM(PD0H_CODATTIVITA_PD0D)='" + strCodAttivita + "')";
+  const std::string sql =
+      std::string("SELECT * ") +
+      "FROM PD0G_DISBAPROG INNER JOIN PD0H_LEGDISBAPROG ON PD0H_IDDISBAPROG_PD0G = PD0G_IDDISBAPROG " + crlf +
+      "WHERE PD0G_DITTA_CG18 = " + std::to_string(intDitta) + " " + crlf + "AND (RTRIM(PD0G_CODPROG_PD68)='" +
+      strCodProgetto + "' " + "      AND RTRIM(PD0G_CODNODO_PD0C)='" + strCodNodo + "' " +
+      "      AND RTRIM(PD0H_CODATTIVITA_PD0D)='" + strCodAttivita + "')";
 
   std::shared_ptr<host::RecordService> service;
   std::shared_ptr<host::Recordset> rs;

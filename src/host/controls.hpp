@@ -61,7 +61,8 @@ class CodeEdit : public TextControl {
   std::function<void(bool& Cancel, std::string& TextA, runtime::Variant& ValueB, std::string& TextC,
                      std::string& Connection)>
       StartLookup;
-  std::function<void(runtime::Variant& First, std::string& TextA, runtime::Variant& ValueB, std::string& Connection)>
+  std::function<void(runtime::Variant& First, std::string& TextA, runtime::Variant& ValueB,
+                     std::string& Connection)>
       StartDecode;
   std::function<void(const runtime::Variant& Row)> CloseLookup;
   std::function<void(runtime::Variant& First, const runtime::Variant& Key)> KeyButtonMenuPress;
@@ -154,8 +155,8 @@ class Grid : public Control {
   virtual void set_Flags(bool first, bool second) = 0;
   virtual void set_Title(const std::string& value) = 0;
   virtual std::string Title() const = 0;
-  virtual void AddLookupColumn(const std::string& field, const std::string& lookup_query, const std::string& caption,
-                               std::int32_t width, bool visible) = 0;
+  virtual void AddLookupColumn(const std::string& field, const std::string& lookup_query,
+                               const std::string& caption, std::int32_t width, bool visible) = 0;
   virtual void AddColumn(const std::string& field, const std::string& caption, std::int32_t kind,
                          std::int32_t width, bool visible) = 0;
   virtual void EndColumns() = 0;
@@ -191,8 +192,9 @@ class RecordFrame : public virtual runtime::Object {
   // The module object (the frame may replace the reference), the connection, the recordset, the query
   // text, an empty text, the grid navigator and the grid.
   virtual void Initialize(std::shared_ptr<Cinterface>& module, std::shared_ptr<Connection>& connection,
-                          std::shared_ptr<Recordset>& recordset, const std::string& query, const std::string& empty,
-                          std::shared_ptr<GridNavigator> navigator, std::shared_ptr<Grid> grid) = 0;
+                          std::shared_ptr<Recordset>& recordset, const std::string& query,
+                          const std::string& empty, std::shared_ptr<GridNavigator> navigator,
+                          std::shared_ptr<Grid> grid) = 0;
   virtual void AddControl(std::shared_ptr<Control> control, const runtime::Variant& second) = 0;
   virtual std::int32_t ProgramMode() const = 0;
   virtual void set_ProgramMode(std::int32_t value) = 0;

@@ -33,8 +33,8 @@ class Multilanguage : public virtual runtime::Object {
 class ScriptObject : public virtual runtime::Object {
  public:
   // Registers an object under a name; the model may hand back another reference in `object`.
-  virtual void RegisterObject(const std::string& name, std::shared_ptr<runtime::Object>& object, std::int32_t kind,
-                              const std::string& description) = 0;
+  virtual void RegisterObject(const std::string& name, std::shared_ptr<runtime::Object>& object,
+                              std::int32_t kind, const std::string& description) = 0;
   virtual void ProgramNotification(const std::string& name, std::int32_t zero, bool open,
                                    const runtime::Variant& name_again) = 0;
   // Answers True when the script forbids closing the window.
@@ -75,8 +75,10 @@ class Navigator : public virtual runtime::Object {
     std::function<void(bool& Cancel)> ChangeDitta;
     std::function<void(bool& Cancel, const std::shared_ptr<ExportToOffice>& Pcls_ExpToOffice)>
         BeforeExportToOffice;
-    std::function<void(bool& Cancel, const std::shared_ptr<ScriptObject>& ClsScript)> InitializeScriptObjectModel;
-    std::function<void(bool& Cancel, const std::shared_ptr<LayoutObject>& ClsLayout)> InitializeLayoutObjectModel;
+    std::function<void(bool& Cancel, const std::shared_ptr<ScriptObject>& ClsScript)>
+        InitializeScriptObjectModel;
+    std::function<void(bool& Cancel, const std::shared_ptr<LayoutObject>& ClsLayout)>
+        InitializeLayoutObjectModel;
     std::function<void(bool& Cancel, std::int32_t& ButtonPress)> ButtonPressed;
   };
   // The receiver of the events; a module clears it when it lets the navigator go.

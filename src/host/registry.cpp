@@ -9,11 +9,17 @@ Registry& Registry::instance() {
   return registry;
 }
 
-void Registry::add(const std::string& prog_id, Factory factory) { factories_[runtime::upper(prog_id)] = std::move(factory); }
+void Registry::add(const std::string& prog_id, Factory factory) {
+  factories_[runtime::upper(prog_id)] = std::move(factory);
+}
 
-void Registry::remove(const std::string& prog_id) { factories_.erase(runtime::upper(prog_id)); }
+void Registry::remove(const std::string& prog_id) {
+  factories_.erase(runtime::upper(prog_id));
+}
 
-bool Registry::contains(const std::string& prog_id) const { return factories_.count(runtime::upper(prog_id)) > 0; }
+bool Registry::contains(const std::string& prog_id) const {
+  return factories_.count(runtime::upper(prog_id)) > 0;
+}
 
 std::shared_ptr<runtime::Object> Registry::create(const std::string& prog_id) const {
   auto it = factories_.find(runtime::upper(prog_id));

@@ -61,8 +61,8 @@ class NumberObject : public virtual runtime::Object {
 class LookupService : public virtual runtime::Object {
  public:
   virtual void set_Interface(std::shared_ptr<Cinterface> value) = 0;
-  virtual void PrepareProjectLookup(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d, std::int32_t e,
-                                    const runtime::Variant& omitted) = 0;
+  virtual void PrepareProjectLookup(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d,
+                                    std::int32_t e, const runtime::Variant& omitted) = 0;
   virtual void PrepareNodeLookup(const runtime::Variant& omitted, const runtime::Variant& node_description,
                                  const std::string& project) = 0;
   virtual void PrepareActivityLookup(const std::string& project, const std::string& node,
@@ -122,9 +122,9 @@ class HyperMedia : public virtual runtime::Object {
   virtual void set_DBConnection(std::shared_ptr<Connection> value) = 0;
   // The media manager: two values of the global object, the connection string, the media id, the host
   // window handle, 1 and 0.
-  virtual void MediaManager(runtime::Variant& value1, runtime::Variant& value2, std::string& connection_string,
-                            runtime::Variant& media_id, const runtime::Variant& hwnd_parent, std::int32_t a,
-                            std::int32_t b) = 0;
+  virtual void MediaManager(runtime::Variant& value1, runtime::Variant& value2,
+                            std::string& connection_string, runtime::Variant& media_id,
+                            const runtime::Variant& hwnd_parent, std::int32_t a, std::int32_t b) = 0;
   std::function<void(bool& Cancel, const runtime::Variant& CodiceMedia)> AfterMediaCreate;
 };
 

@@ -61,7 +61,9 @@ CLSPD_CALENDATT::~CLSPD_CALENDATT() {
 void CLSPD_CALENDATT::set_Cinterface_ClsGlobal(std::shared_ptr<host::GlobalObject> value) {
   cls_global_ = std::move(value);
 }
-std::shared_ptr<host::GlobalObject> CLSPD_CALENDATT::Cinterface_ClsGlobal() { return cls_global_; }
+std::shared_ptr<host::GlobalObject> CLSPD_CALENDATT::Cinterface_ClsGlobal() {
+  return cls_global_;
+}
 
 void CLSPD_CALENDATT::set_Cinterface_ActiveFrame(std::shared_ptr<host::RecordFrame> value) {
   active_frame_ = std::move(value);
@@ -87,20 +89,27 @@ void CLSPD_CALENDATT::set_Cinterface_ActiveNavigator(std::shared_ptr<host::Navig
     navigator_events_ = std::make_shared<host::Navigator::Events>();
     navigator_events_->BeforeChangeDitta = [this](bool& c) { ActiveNavigator_BeforeChangeDitta(c); };
     navigator_events_->ChangeDitta = [this](bool& c) { ActiveNavigator_ChangeDitta(c); };
-    navigator_events_->BeforeExportToOffice = [this](bool& c, const std::shared_ptr<host::ExportToOffice>& e) {
+    navigator_events_->BeforeExportToOffice = [this](bool& c,
+                                                     const std::shared_ptr<host::ExportToOffice>& e) {
       ActiveNavigator_BeforeExportToOffice(c, e);
     };
-    navigator_events_->InitializeScriptObjectModel = [this](bool& c, const std::shared_ptr<host::ScriptObject>& s) {
+    navigator_events_->InitializeScriptObjectModel = [this](bool& c,
+                                                            const std::shared_ptr<host::ScriptObject>& s) {
       ActiveNavigator_InitializeScriptObjectModel(c, s);
     };
-    navigator_events_->InitializeLayoutObjectModel = [this](bool& c, const std::shared_ptr<host::LayoutObject>& l) {
+    navigator_events_->InitializeLayoutObjectModel = [this](bool& c,
+                                                            const std::shared_ptr<host::LayoutObject>& l) {
       ActiveNavigator_InitializeLayoutObjectModel(c, l);
     };
-    navigator_events_->ButtonPressed = [this](bool& c, std::int32_t& b) { ActiveNavigator_ButtonPressed(c, b); };
+    navigator_events_->ButtonPressed = [this](bool& c, std::int32_t& b) {
+      ActiveNavigator_ButtonPressed(c, b);
+    };
   }
   guarded([&] { active_navigator_->set_event_sink(navigator_events_); });
 }
-std::shared_ptr<host::Navigator> CLSPD_CALENDATT::Cinterface_ActiveNavigator() { return active_navigator_; }
+std::shared_ptr<host::Navigator> CLSPD_CALENDATT::Cinterface_ActiveNavigator() {
+  return active_navigator_;
+}
 
 void CLSPD_CALENDATT::set_Cinterface_ActiveDll(std::shared_ptr<host::Cinterface> value) {
   active_dll_is_self_ = value && value.get() == static_cast<host::Cinterface*>(this);
@@ -120,45 +129,92 @@ std::shared_ptr<host::Cinterface> CLSPD_CALENDATT::Cinterface_ActiveDll() {
 void CLSPD_CALENDATT::set_Cinterface_StatusBar(std::shared_ptr<runtime::Object> value) {
   status_bar_ = std::move(value);
 }
-std::shared_ptr<runtime::Object> CLSPD_CALENDATT::Cinterface_StatusBar() { return status_bar_; }
+std::shared_ptr<runtime::Object> CLSPD_CALENDATT::Cinterface_StatusBar() {
+  return status_bar_;
+}
 
-void CLSPD_CALENDATT::let_Cinterface_CanInsert(bool value) { can_insert_ = value; }
-bool CLSPD_CALENDATT::Cinterface_CanInsert() { return can_insert_; }
-void CLSPD_CALENDATT::let_Cinterface_CanDelete(bool value) { can_delete_ = value; }
-bool CLSPD_CALENDATT::Cinterface_CanDelete() { return can_delete_; }
-void CLSPD_CALENDATT::let_Cinterface_CanUpdate(bool value) { can_update_ = value; }
-bool CLSPD_CALENDATT::Cinterface_CanUpdate() { return can_update_; }
-void CLSPD_CALENDATT::let_Cinterface_CanQbe(bool value) { can_qbe_ = value; }
-bool CLSPD_CALENDATT::Cinterface_CanQbe() { return can_qbe_; }
+void CLSPD_CALENDATT::let_Cinterface_CanInsert(bool value) {
+  can_insert_ = value;
+}
+bool CLSPD_CALENDATT::Cinterface_CanInsert() {
+  return can_insert_;
+}
+void CLSPD_CALENDATT::let_Cinterface_CanDelete(bool value) {
+  can_delete_ = value;
+}
+bool CLSPD_CALENDATT::Cinterface_CanDelete() {
+  return can_delete_;
+}
+void CLSPD_CALENDATT::let_Cinterface_CanUpdate(bool value) {
+  can_update_ = value;
+}
+bool CLSPD_CALENDATT::Cinterface_CanUpdate() {
+  return can_update_;
+}
+void CLSPD_CALENDATT::let_Cinterface_CanQbe(bool value) {
+  can_qbe_ = value;
+}
+bool CLSPD_CALENDATT::Cinterface_CanQbe() {
+  return can_qbe_;
+}
 
 void CLSPD_CALENDATT::let_Cinterface_WindowState(std::int32_t value) {
   guarded([&] { window_state_ = runtime::round_to_int(value); });
 }
-std::int32_t CLSPD_CALENDATT::Cinterface_WindowState() { return window_state_; }
+std::int32_t CLSPD_CALENDATT::Cinterface_WindowState() {
+  return window_state_;
+}
 
-void CLSPD_CALENDATT::let_Cinterface_WindowModal(bool value) { window_modal_ = value; }
-bool CLSPD_CALENDATT::Cinterface_WindowModal() { return window_modal_; }
+void CLSPD_CALENDATT::let_Cinterface_WindowModal(bool value) {
+  window_modal_ = value;
+}
+bool CLSPD_CALENDATT::Cinterface_WindowModal() {
+  return window_modal_;
+}
 
 void CLSPD_CALENDATT::let_Cinterface_ProgramMode(std::int32_t value) {
   // In called mode the program always starts in mode 0.
   guarded([&] { program_mode_ = is_called_ ? std::int16_t{0} : runtime::round_to_int(value); });
 }
-std::int32_t CLSPD_CALENDATT::Cinterface_ProgramMode() { return program_mode_; }
+std::int32_t CLSPD_CALENDATT::Cinterface_ProgramMode() {
+  return program_mode_;
+}
 
-void CLSPD_CALENDATT::let_Cinterface_MenuModulo(const Variant& value) { menu_modulo_ = value; }
-Variant CLSPD_CALENDATT::Cinterface_MenuModulo() { return menu_modulo_; }
-void CLSPD_CALENDATT::let_Cinterface_MenuPadre(const Variant& value) { menu_padre_ = value; }
-Variant CLSPD_CALENDATT::Cinterface_MenuPadre() { return menu_padre_; }
-void CLSPD_CALENDATT::let_Cinterface_MenuProg(const Variant& value) { menu_prog_ = value; }
-Variant CLSPD_CALENDATT::Cinterface_MenuProg() { return menu_prog_; }
-void CLSPD_CALENDATT::let_Cinterface_Caption(const Variant& value) { caption_ = value; }
-Variant CLSPD_CALENDATT::Cinterface_Caption() { return caption_; }
-void CLSPD_CALENDATT::let_Cinterface_hwndParent(std::int32_t value) { hwnd_parent_ = value; }
-std::int32_t CLSPD_CALENDATT::Cinterface_hwndParent() { return hwnd_parent_; }
+void CLSPD_CALENDATT::let_Cinterface_MenuModulo(const Variant& value) {
+  menu_modulo_ = value;
+}
+Variant CLSPD_CALENDATT::Cinterface_MenuModulo() {
+  return menu_modulo_;
+}
+void CLSPD_CALENDATT::let_Cinterface_MenuPadre(const Variant& value) {
+  menu_padre_ = value;
+}
+Variant CLSPD_CALENDATT::Cinterface_MenuPadre() {
+  return menu_padre_;
+}
+void CLSPD_CALENDATT::let_Cinterface_MenuProg(const Variant& value) {
+  menu_prog_ = value;
+}
+Variant CLSPD_CALENDATT::Cinterface_MenuProg() {
+  return menu_prog_;
+}
+void CLSPD_CALENDATT::let_Cinterface_Caption(const Variant& value) {
+  caption_ = value;
+}
+Variant CLSPD_CALENDATT::Cinterface_Caption() {
+  return caption_;
+}
+void CLSPD_CALENDATT::let_Cinterface_hwndParent(std::int32_t value) {
+  hwnd_parent_ = value;
+}
+std::int32_t CLSPD_CALENDATT::Cinterface_hwndParent() {
+  return hwnd_parent_;
+}
 
 Variant CLSPD_CALENDATT::Cinterface_ShowForm() {
   guarded([&] { window_ = std::make_shared<FRMPD_CALENDATT>(); });
-  guarded([&] { window_->GobjThisClass = std::dynamic_pointer_cast<CLSPD_CALENDATT>(Cinterface_ActiveDll()); });
+  guarded(
+      [&] { window_->GobjThisClass = std::dynamic_pointer_cast<CLSPD_CALENDATT>(Cinterface_ActiveDll()); });
   guarded([&] { window_->ActiveInterface = Cinterface_ActiveDll(); });
   guarded([&] { window_->set_WindowState(window_state_); });
   guarded([&] { window_->set_Caption(caption_.to_string()); });
@@ -183,9 +239,13 @@ Variant CLSPD_CALENDATT::Cinterface_CloseForm() {
 void CLSPD_CALENDATT::set_Cinterface_Connection(std::shared_ptr<host::Connection> value) {
   connection_ = std::move(value);
 }
-std::shared_ptr<host::Connection> CLSPD_CALENDATT::Cinterface_Connection() { return connection_; }
+std::shared_ptr<host::Connection> CLSPD_CALENDATT::Cinterface_Connection() {
+  return connection_;
+}
 
-std::shared_ptr<runtime::Object> CLSPD_CALENDATT::Cinterface_Cwindow() { return Gobj_Window; }
+std::shared_ptr<runtime::Object> CLSPD_CALENDATT::Cinterface_Cwindow() {
+  return Gobj_Window;
+}
 
 Variant CLSPD_CALENDATT::Cinterface_TransferData(const Variant& data) {
   guarded([&] {
@@ -194,11 +254,15 @@ Variant CLSPD_CALENDATT::Cinterface_TransferData(const Variant& data) {
   return Variant();
 }
 
-Variant CLSPD_CALENDATT::Cinterface_Top() { return Variant(top_); }
+Variant CLSPD_CALENDATT::Cinterface_Top() {
+  return Variant(top_);
+}
 void CLSPD_CALENDATT::let_Cinterface_Top(const Variant& value) {
   guarded([&] { top_ = value.to_long(); });
 }
-Variant CLSPD_CALENDATT::Cinterface_Left() { return Variant(left_); }
+Variant CLSPD_CALENDATT::Cinterface_Left() {
+  return Variant(left_);
+}
 void CLSPD_CALENDATT::let_Cinterface_Left(const Variant& value) {
   guarded([&] { left_ = value.to_long(); });
 }
@@ -206,21 +270,47 @@ void CLSPD_CALENDATT::let_Cinterface_Left(const Variant& value) {
 void CLSPD_CALENDATT::set_Cinterface_ClsVoceMenu(std::shared_ptr<host::MenuEntry> value) {
   cls_voce_menu_ = std::move(value);
 }
-std::shared_ptr<host::MenuEntry> CLSPD_CALENDATT::Cinterface_ClsVoceMenu() { return cls_voce_menu_; }
+std::shared_ptr<host::MenuEntry> CLSPD_CALENDATT::Cinterface_ClsVoceMenu() {
+  return cls_voce_menu_;
+}
 
-void CLSPD_CALENDATT::let_Cinterface_IsActive(bool value) { is_active_ = value; }
-bool CLSPD_CALENDATT::Cinterface_IsActive() { return is_active_; }
-void CLSPD_CALENDATT::let_Cinterface_IsCalled(bool value) { is_called_ = value; }
-bool CLSPD_CALENDATT::Cinterface_IsCalled() { return is_called_; }
-void CLSPD_CALENDATT::let_Cinterface_Filtro(const Variant& value) { filtro_ = value; }
-Variant CLSPD_CALENDATT::Cinterface_Filtro() { return filtro_; }
+void CLSPD_CALENDATT::let_Cinterface_IsActive(bool value) {
+  is_active_ = value;
+}
+bool CLSPD_CALENDATT::Cinterface_IsActive() {
+  return is_active_;
+}
+void CLSPD_CALENDATT::let_Cinterface_IsCalled(bool value) {
+  is_called_ = value;
+}
+bool CLSPD_CALENDATT::Cinterface_IsCalled() {
+  return is_called_;
+}
+void CLSPD_CALENDATT::let_Cinterface_Filtro(const Variant& value) {
+  filtro_ = value;
+}
+Variant CLSPD_CALENDATT::Cinterface_Filtro() {
+  return filtro_;
+}
 
-void CLSPD_CALENDATT::set_pCodProgetto(const std::string& value) { MDLPD_CALENDATT::pCodProgetto = value; }
-void CLSPD_CALENDATT::set_pCodNodo(const std::string& value) { MDLPD_CALENDATT::pCodNodo = value; }
-void CLSPD_CALENDATT::set_pCodAttivita(const std::string& value) { MDLPD_CALENDATT::pCodAttivita = value; }
-void CLSPD_CALENDATT::set_pIDDisBaProgWBS(double value) { MDLPD_CALENDATT::pIDDisBaProgWBS = value; }
-void CLSPD_CALENDATT::set_pIDLegameWBS(double value) { MDLPD_CALENDATT::pIDLegameWBS = value; }
-void CLSPD_CALENDATT::set_pDataInizioWBS(const std::string& value) { MDLPD_CALENDATT::pDataInizioWBS = value; }
+void CLSPD_CALENDATT::set_pCodProgetto(const std::string& value) {
+  MDLPD_CALENDATT::pCodProgetto = value;
+}
+void CLSPD_CALENDATT::set_pCodNodo(const std::string& value) {
+  MDLPD_CALENDATT::pCodNodo = value;
+}
+void CLSPD_CALENDATT::set_pCodAttivita(const std::string& value) {
+  MDLPD_CALENDATT::pCodAttivita = value;
+}
+void CLSPD_CALENDATT::set_pIDDisBaProgWBS(double value) {
+  MDLPD_CALENDATT::pIDDisBaProgWBS = value;
+}
+void CLSPD_CALENDATT::set_pIDLegameWBS(double value) {
+  MDLPD_CALENDATT::pIDLegameWBS = value;
+}
+void CLSPD_CALENDATT::set_pDataInizioWBS(const std::string& value) {
+  MDLPD_CALENDATT::pDataInizioWBS = value;
+}
 void CLSPD_CALENDATT::set_pDataFineWBS(runtime::Date value) {
   MDLPD_CALENDATT::pDataFineWBS = runtime::date_text(value);
 }

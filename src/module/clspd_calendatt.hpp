@@ -105,9 +105,12 @@ class CLSPD_CALENDATT : public host::Cinterface, public std::enable_shared_from_
   // Events of the host navigator and of the hypermedia object.
   void ActiveNavigator_BeforeChangeDitta(bool& Cancel);
   void ActiveNavigator_ChangeDitta(bool& Cancel);
-  void ActiveNavigator_BeforeExportToOffice(bool& Cancel, const std::shared_ptr<host::ExportToOffice>& Pcls_ExpToOffice);
-  void ActiveNavigator_InitializeScriptObjectModel(bool& Cancel, const std::shared_ptr<host::ScriptObject>& ClsScript);
-  void ActiveNavigator_InitializeLayoutObjectModel(bool& Cancel, const std::shared_ptr<host::LayoutObject>& ClsLayout);
+  void ActiveNavigator_BeforeExportToOffice(bool& Cancel,
+                                            const std::shared_ptr<host::ExportToOffice>& Pcls_ExpToOffice);
+  void ActiveNavigator_InitializeScriptObjectModel(bool& Cancel,
+                                                   const std::shared_ptr<host::ScriptObject>& ClsScript);
+  void ActiveNavigator_InitializeLayoutObjectModel(bool& Cancel,
+                                                   const std::shared_ptr<host::LayoutObject>& ClsLayout);
   void ActiveNavigator_ButtonPressed(bool& Cancel, std::int32_t& ButtonPress);
   void CHyperMedia_AfterMediaCreate(bool& Cancel, const runtime::Variant& CodiceMedia);
 

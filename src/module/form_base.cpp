@@ -37,7 +37,9 @@ host::FormSite& FormBase::site() {
   return *site_;
 }
 
-bool FormBase::Unload() { return unload_with_mode(kFormCode); }
+bool FormBase::Unload() {
+  return unload_with_mode(kFormCode);
+}
 
 bool FormBase::unload_with_mode(std::int32_t mode) {
   if (!site_) return true;
@@ -53,19 +55,33 @@ bool FormBase::unload_with_mode(std::int32_t mode) {
   return true;
 }
 
-void FormBase::Show(bool modal) { site().Show(modal); }
+void FormBase::Show(bool modal) {
+  site().Show(modal);
+}
 
-std::string FormBase::Caption() { return site().Caption(); }
-std::string FormBase::current_caption() const { return site_ ? site_->Caption() : design_.caption; }
-void FormBase::set_Caption(const std::string& value) { site().set_Caption(value); }
-void FormBase::set_Icon(const runtime::Variant& picture) { site().set_Icon(picture); }
-void FormBase::set_WindowState(std::int32_t value) { site().set_WindowState(value); }
+std::string FormBase::Caption() {
+  return site().Caption();
+}
+std::string FormBase::current_caption() const {
+  return site_ ? site_->Caption() : design_.caption;
+}
+void FormBase::set_Caption(const std::string& value) {
+  site().set_Caption(value);
+}
+void FormBase::set_Icon(const runtime::Variant& picture) {
+  site().set_Icon(picture);
+}
+void FormBase::set_WindowState(std::int32_t value) {
+  site().set_WindowState(value);
+}
 
 void FormBase::SiteActivated() {
   if (site_) Form_Activate();
 }
 
-bool FormBase::SiteCloseRequested() { return unload_with_mode(kFormControlMenu); }
+bool FormBase::SiteCloseRequested() {
+  return unload_with_mode(kFormControlMenu);
+}
 
 void FormBase::SiteResized() {
   if (site_) Form_Resize();

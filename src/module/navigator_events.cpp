@@ -13,7 +13,9 @@ namespace {
 constexpr const char* kTitle = "Calendario attività WBS";
 constexpr std::int32_t kMultimediaButton = 25;
 
-[[noreturn]] void not_set() { throw runtime::Error(91, "Object variable not set", "CLSPD_CALENDATT"); }
+[[noreturn]] void not_set() {
+  throw runtime::Error(91, "Object variable not set", "CLSPD_CALENDATT");
+}
 
 template <class T>
 T& require(const std::shared_ptr<T>& p) {
@@ -22,7 +24,9 @@ T& require(const std::shared_ptr<T>& p) {
 }
 
 // The host's contract as this object stores it (normally the object itself).
-bool is_active(CLSPD_CALENDATT& self) { return require(self.Cinterface_ActiveDll()).Cinterface_IsActive(); }
+bool is_active(CLSPD_CALENDATT& self) {
+  return require(self.Cinterface_ActiveDll()).Cinterface_IsActive();
+}
 }  // namespace
 
 void CLSPD_CALENDATT::ActiveNavigator_BeforeChangeDitta(bool& Cancel) {
@@ -32,8 +36,8 @@ void CLSPD_CALENDATT::ActiveNavigator_BeforeChangeDitta(bool& Cancel) {
   if (active) {
     suppressed([&] {
       auto& window = (*window_);
-      answer = window.MostraMessaggio("Il cambio ditta comporta la chiusura del programma, proseguo ?", 30182, 4,
-                                      window.current_caption());
+      answer = window.MostraMessaggio("Il cambio ditta comporta la chiusura del programma, proseguo ?", 30182,
+                                      4, window.current_caption());
     });
     if (answer == 6)
       suppressed([&] { (*window_).Unload(); });
@@ -49,16 +53,16 @@ void CLSPD_CALENDATT::ActiveNavigator_ChangeDitta(bool&) {
   });
 }
 
-void CLSPD_CALENDATT::ActiveNavigator_BeforeExportToOffice(bool&,
-                                                           const std::shared_ptr<host::ExportToOffice>& Pcls_ExpToOffice) {
+void CLSPD_CALENDATT::ActiveNavigator_BeforeExportToOffice(
+    bool&, const std::shared_ptr<host::ExportToOffice>& Pcls_ExpToOffice) {
   suppressed([&] {
     if (!is_active(*this)) return;
     require(Pcls_ExpToOffice).set_titolomaster((*window_).TraduciMessaggio(kTitle, 9410, std::nullopt, 0));
   });
 }
 
-void CLSPD_CALENDATT::ActiveNavigator_InitializeScriptObjectModel(bool&,
-                                                                  const std::shared_ptr<host::ScriptObject>& ClsScript) {
+void CLSPD_CALENDATT::ActiveNavigator_InitializeScriptObjectModel(
+    bool&, const std::shared_ptr<host::ScriptObject>& ClsScript) {
   bool active = false;
   suppressed([&] { active = is_active(*this); });
   if (!active) return;
@@ -78,8 +82,8 @@ void CLSPD_CALENDATT::ActiveNavigator_InitializeScriptObjectModel(bool&,
   });
 }
 
-void CLSPD_CALENDATT::ActiveNavigator_InitializeLayoutObjectModel(bool&,
-                                                                  const std::shared_ptr<host::LayoutObject>& ClsLayout) {
+void CLSPD_CALENDATT::ActiveNavigator_InitializeLayoutObjectModel(
+    bool&, const std::shared_ptr<host::LayoutObject>& ClsLayout) {
   suppressed([&] {
     if (!is_active(*this)) return;
     std::shared_ptr<runtime::Object> object = (*window_).shared_from_this();
@@ -105,8 +109,9 @@ void CLSPD_CALENDATT::ActiveNavigator_ButtonPressed(bool&, std::int32_t& ButtonP
   if (status == host::RecordFrame::kStatusNew) {
     suppressed([&] {
       auto& window = (*window_);
-      window.MostraMessaggio("Il collegamento ai dati multimediali è possibile solamente in fase di variazione", 30288,
-                             64, window.current_caption());
+      window.MostraMessaggio(
+          "Il collegamento ai dati multimediali è possibile solamente in fase di variazione", 30288, 64,
+          window.current_caption());
     });
     return;
   }
@@ -114,7 +119,9 @@ void CLSPD_CALENDATT::ActiveNavigator_ButtonPressed(bool&, std::int32_t& ButtonP
   suppressed([&] {
     if (CHyperMedia_) return;
     CHyperMedia_ = host::Registry::instance().create_as<host::HyperMedia>(host::progid::kHyperMedia);
-    CHyperMedia_->AfterMediaCreate = [this](bool& c, const Variant& id) { CHyperMedia_AfterMediaCreate(c, id); };
+    CHyperMedia_->AfterMediaCreate = [this](bool& c, const Variant& id) {
+      CHyperMedia_AfterMediaCreate(c, id);
+    };
   });
   Variant media_id;
   suppressed([&] { media_id = require(frame->Recordset()).Field("PD06_IDMEDIA_CG99"); });

@@ -71,13 +71,17 @@ year_month_day Date::ymd() const {
 std::string Date::iso() const {
   auto v = ymd();
   char buf[16];
-  std::snprintf(buf, sizeof buf, "%04d-%02u-%02u", static_cast<int>(v.year()), static_cast<unsigned>(v.month()),
-                static_cast<unsigned>(v.day()));
+  std::snprintf(buf, sizeof buf, "%04d-%02u-%02u", static_cast<int>(v.year()),
+                static_cast<unsigned>(v.month()), static_cast<unsigned>(v.day()));
   return buf;
 }
 
-void set_short_date_form(const std::string& pattern) { form_setting() = pattern; }
-const std::string& short_date_form() { return form_setting(); }
+void set_short_date_form(const std::string& pattern) {
+  form_setting() = pattern;
+}
+const std::string& short_date_form() {
+  return form_setting();
+}
 
 std::string date_text(const Date& d) {
   auto v = d.ymd();

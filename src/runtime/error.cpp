@@ -21,7 +21,9 @@ ErrorInfo& pending_error() {
   return info;
 }
 
-void clear_pending_error() { pending_error() = ErrorInfo{}; }
+void clear_pending_error() {
+  pending_error() = ErrorInfo{};
+}
 
 void set_pending_error_from_current_exception() {
   try {

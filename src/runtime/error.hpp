@@ -65,7 +65,8 @@ class ErrorReporter {
 // leaves the routine (step() returns false and every later step() does nothing).
 class ErrorTrap {
  public:
-  ErrorTrap(ErrorReporter& reporter, std::string routine) : reporter_(&reporter), routine_(std::move(routine)) {}
+  ErrorTrap(ErrorReporter& reporter, std::string routine)
+      : reporter_(&reporter), routine_(std::move(routine)) {}
   ErrorTrap(const ErrorTrap&) = delete;
   ErrorTrap& operator=(const ErrorTrap&) = delete;
   ~ErrorTrap();

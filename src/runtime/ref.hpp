@@ -21,11 +21,9 @@ class Ref {
   Ref() = default;
   Ref(std::nullptr_t) {}
   template <class U>
-    requires std::is_convertible_v<U*, T*>
-  Ref(std::shared_ptr<U> p) : p_(std::move(p)) {}
+  requires std::is_convertible_v<U*, T*> Ref(std::shared_ptr<U> p) : p_(std::move(p)) {}
   template <class U>
-    requires std::is_convertible_v<U*, T*>
-  Ref(const Ref<U>& other) : p_(other.shared()) {}
+  requires std::is_convertible_v<U*, T*> Ref(const Ref<U>& other) : p_(other.shared()) {}
 
   T* operator->() const {
     if (!p_) throw_object_not_set();

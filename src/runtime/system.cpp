@@ -34,7 +34,9 @@ std::int32_t CoCreateGuid(Guid& out) {
   return 0;
 }
 
-void set_guid_source(std::function<std::int32_t(Guid&)> source) { guid_source() = std::move(source); }
+void set_guid_source(std::function<std::int32_t(Guid&)> source) {
+  guid_source() = std::move(source);
+}
 
 void OutputDebugStringA(const std::string& text) {
   static const bool to_stderr = std::getenv("CALENDATT_DEBUG_OUTPUT") != nullptr;
@@ -50,6 +52,8 @@ int add_debug_listener(std::function<void(const std::string&)> listener) {
   return next++;
 }
 
-void remove_debug_listener(int id) { listeners().erase(id); }
+void remove_debug_listener(int id) {
+  listeners().erase(id);
+}
 
 }  // namespace runtime

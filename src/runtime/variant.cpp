@@ -11,9 +11,15 @@
 namespace runtime {
 namespace {
 
-[[noreturn]] void type_mismatch() { throw Error(err::kTypeMismatch, "Type mismatch", "runtime"); }
-[[noreturn]] void invalid_null() { throw Error(err::kInvalidUse, "Invalid use of Null", "runtime"); }
-[[noreturn]] void overflow() { throw Error(err::kOverflow, "Overflow", "runtime"); }
+[[noreturn]] void type_mismatch() {
+  throw Error(err::kTypeMismatch, "Type mismatch", "runtime");
+}
+[[noreturn]] void invalid_null() {
+  throw Error(err::kInvalidUse, "Invalid use of Null", "runtime");
+}
+[[noreturn]] void overflow() {
+  throw Error(err::kOverflow, "Overflow", "runtime");
+}
 
 // A whole text that is a number: blanks around, optional sign, digits with a point or, failing that, a
 // comma as decimal separator, optional exponent.
@@ -38,8 +44,10 @@ bool parse_number(const std::string& text, double& out) {
 
 Array2D::Array2D(int lower1, int upper1, int lower2, int upper2)
     : lower1_(lower1), upper1_(upper1), lower2_(lower2), upper2_(upper2) {
-  if (upper1 < lower1 - 1 || upper2 < lower2 - 1) throw Error(err::kSubscript, "Subscript out of range", "runtime");
-  cells_.resize(static_cast<std::size_t>(upper1 - lower1 + 1) * static_cast<std::size_t>(upper2 - lower2 + 1));
+  if (upper1 < lower1 - 1 || upper2 < lower2 - 1)
+    throw Error(err::kSubscript, "Subscript out of range", "runtime");
+  cells_.resize(static_cast<std::size_t>(upper1 - lower1 + 1) *
+                static_cast<std::size_t>(upper2 - lower2 + 1));
 }
 
 std::size_t Array2D::index(int i, int j) const {
@@ -49,8 +57,12 @@ std::size_t Array2D::index(int i, int j) const {
          static_cast<std::size_t>(j - lower2_);
 }
 
-Variant& Array2D::at(int i, int j) { return cells_[index(i, j)]; }
-const Variant& Array2D::at(int i, int j) const { return cells_[index(i, j)]; }
+Variant& Array2D::at(int i, int j) {
+  return cells_[index(i, j)];
+}
+const Variant& Array2D::at(int i, int j) const {
+  return cells_[index(i, j)];
+}
 
 bool Variant::is_numeric() const {
   switch (type()) {
@@ -266,6 +278,8 @@ std::string replace_all(std::string s, const std::string& from, const std::strin
   return s;
 }
 
-std::string right(const std::string& s, std::size_t n) { return s.size() <= n ? s : s.substr(s.size() - n); }
+std::string right(const std::string& s, std::size_t n) {
+  return s.size() <= n ? s : s.substr(s.size() - n);
+}
 
 }  // namespace runtime

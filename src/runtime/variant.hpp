@@ -58,8 +58,8 @@ class Variant {
   Variant(std::shared_ptr<Array2D> a) : v_(std::move(a)) {}
   Variant(std::shared_ptr<Object> o) : v_(std::move(o)) {}
   template <class T>
-    requires std::is_base_of_v<Object, T>
-  Variant(std::shared_ptr<T> o) : v_(std::static_pointer_cast<Object>(std::move(o))) {}
+  requires std::is_base_of_v<Object, T> Variant(std::shared_ptr<T> o)
+      : v_(std::static_pointer_cast<Object>(std::move(o))) {}
 
   static Variant null() { return Variant(NullValue{}); }
 
@@ -78,8 +78,8 @@ class Variant {
   bool to_bool() const;           // CBool
   Date to_date() const;           // CDate: short date form or ISO text, numbers as serials
 
-  const std::shared_ptr<Array2D>& array() const;    // Error 13 when not an array
-  const std::shared_ptr<Object>& object() const;    // Error 424 when not an object (Empty gives null)
+  const std::shared_ptr<Array2D>& array() const;  // Error 13 when not an array
+  const std::shared_ptr<Object>& object() const;  // Error 424 when not an object (Empty gives null)
   template <class T>
   std::shared_ptr<T> as() const {
     if (!is_object()) return nullptr;

@@ -9,7 +9,8 @@ using runtime::Variant;
 
 std::vector<std::vector<Variant>> run_lookup(const LookupRequest& request) {
   auto& registry = host::Registry::instance();
-  auto connection = registry.create_as<host::ConnectionFactory>(host::progid::kConnectionFactory)->NewConnection();
+  auto connection =
+      registry.create_as<host::ConnectionFactory>(host::progid::kConnectionFactory)->NewConnection();
   connection->SetConnectionString(request.connection);
   connection->Open("", "", "", -1);
   auto rs = registry.create_as<host::RecordService>(host::progid::kRecordService)->NewRecordset();
@@ -33,18 +34,20 @@ Variant lookup_row(const std::vector<Variant>& values) {
 }
 
 HeadlessCodeEdit::LookupChooser pick_code(std::string code, int occurrence) {
-  return [code = std::move(code), occurrence](HeadlessCodeEdit& edit, const LookupRequest& request) -> Variant {
-    int seen = 0;
-    for (const auto& row : run_lookup(request)) {
-      if (row.empty() || runtime::is_blank(row[0]) || runtime::rtrim(row[0].to_string()) != runtime::rtrim(code))
-        continue;
-      if (seen++ < occurrence) continue;
-      edit.set_Text(runtime::rtrim(code));
-      edit.set_decode_ok(true);
-      return lookup_row(row);
-    }
-    return Variant();
-  };
+  return
+      [code = std::move(code), occurrence](HeadlessCodeEdit& edit, const LookupRequest& request) -> Variant {
+        int seen = 0;
+        for (const auto& row : run_lookup(request)) {
+          if (row.empty() || runtime::is_blank(row[0]) ||
+              runtime::rtrim(row[0].to_string()) != runtime::rtrim(code))
+            continue;
+          if (seen++ < occurrence) continue;
+          edit.set_Text(runtime::rtrim(code));
+          edit.set_decode_ok(true);
+          return lookup_row(row);
+        }
+        return Variant();
+      };
 }
 
 }  // namespace standin

@@ -229,8 +229,9 @@ void HeadlessCodeEdit::decode() {
                           ->NewConnection();
     connection->SetConnectionString(connection_text);
     connection->Open("", "", "", -1);
-    auto rs =
-        host::Registry::instance().create_as<host::RecordService>(host::progid::kRecordService)->NewRecordset();
+    auto rs = host::Registry::instance()
+                  .create_as<host::RecordService>(host::progid::kRecordService)
+                  ->NewRecordset();
     rs->Open(text_a, connection, host::kAdOpenUnspecified, host::kAdLockUnspecified, host::kAdCmdText);
     decode_ok_ = rs->RecordCount() > 0;
     if (decode_ok_) {
@@ -245,8 +246,9 @@ void HeadlessCodeEdit::decode() {
   }
   if (description) description->set_Text(found);
   if (decode_ok_ || !window().session || !window().session->notice) return;
-  window().session->notice(failure.empty() ? "Codice inesistente: " + Text() : "Decodifica non riuscita: " + failure,
-                           design().caption);
+  window().session->notice(
+      failure.empty() ? "Codice inesistente: " + Text() : "Decodifica non riuscita: " + failure,
+      design().caption);
 }
 
 bool HeadlessCodeEdit::leave() {

@@ -23,13 +23,14 @@ void StandinHyperMedia::MediaManager(runtime::Variant& value1, runtime::Variant&
   auto media = program(media_id);
   if (!media) return;
   auto& registry = host::Registry::instance();
-  auto connection = registry.create_as<host::ConnectionFactory>(host::progid::kConnectionFactory)->NewConnection();
+  auto connection =
+      registry.create_as<host::ConnectionFactory>(host::progid::kConnectionFactory)->NewConnection();
   connection->SetConnectionString(connection_string);
   connection->Open("", "", "", -1);
   // The media record is the host's own: written with a parameterised row write, never with text.
   auto rs = registry.create_as<host::RecordService>(host::progid::kRecordService)->NewRecordset();
-  rs->Open("SELECT * FROM CG99_MEDIA WHERE 1 = 0", connection, host::kAdOpenUnspecified, host::kAdLockUnspecified,
-           host::kAdCmdText);
+  rs->Open("SELECT * FROM CG99_MEDIA WHERE 1 = 0", connection, host::kAdOpenUnspecified,
+           host::kAdLockUnspecified, host::kAdCmdText);
   rs->AddNew();
   rs->SetField("CG99_DITTA_CG18", value1.is_empty() ? runtime::Variant() : value1);
   rs->SetField("CG99_PERCORSO", runtime::Variant(media->path));

@@ -25,7 +25,8 @@ runtime::Variant StandinScriptObject::call(const std::string& object_name, const
     auto object = it->object.lock();
     if (!object) break;
     auto scriptable = std::dynamic_pointer_cast<host::Scriptable>(object);
-    if (!scriptable) throw runtime::Error(438, "Object doesn't support this property or method: " + method, "Script");
+    if (!scriptable)
+      throw runtime::Error(438, "Object doesn't support this property or method: " + method, "Script");
     return scriptable->CallMethod(method, args);
   }
   throw runtime::Error(424, "Object required: " + object_name, "Script");

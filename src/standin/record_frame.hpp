@@ -21,8 +21,9 @@ class StandinRecordFrame : public host::RecordFrame, public std::enable_shared_f
   static constexpr std::int32_t kSaved = -1;
 
   void Initialize(std::shared_ptr<host::Cinterface>& module, std::shared_ptr<host::Connection>& connection,
-                  std::shared_ptr<host::Recordset>& recordset, const std::string& query, const std::string& empty,
-                  std::shared_ptr<host::GridNavigator> navigator, std::shared_ptr<host::Grid> grid) override;
+                  std::shared_ptr<host::Recordset>& recordset, const std::string& query,
+                  const std::string& empty, std::shared_ptr<host::GridNavigator> navigator,
+                  std::shared_ptr<host::Grid> grid) override;
   void AddControl(std::shared_ptr<host::Control> control, const runtime::Variant& second) override;
   std::int32_t ProgramMode() const override { return program_mode_; }
   void set_ProgramMode(std::int32_t value) override { program_mode_ = value; }

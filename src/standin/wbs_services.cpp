@@ -5,7 +5,9 @@
 
 namespace standin {
 
-std::string sql_text(const std::string& value) { return "'" + runtime::replace_all(value, "'", "''") + "'"; }
+std::string sql_text(const std::string& value) {
+  return "'" + runtime::replace_all(value, "'", "''") + "'";
+}
 
 namespace {
 
@@ -16,19 +18,24 @@ std::int32_t company_of(const std::shared_ptr<host::Cinterface>& contract) {
 }
 
 // Trailing blanks of stored and given codes never matter.
-std::string code(const std::string& value) { return sql_text(runtime::rtrim(value)); }
+std::string code(const std::string& value) {
+  return sql_text(runtime::rtrim(value));
+}
 
 }  // namespace
 
-std::int32_t StandinLookupService::company() const { return company_of(interface_); }
+std::int32_t StandinLookupService::company() const {
+  return company_of(interface_);
+}
 
-void StandinLookupService::PrepareProjectLookup(std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
-                                                const runtime::Variant&) {
+void StandinLookupService::PrepareProjectLookup(std::int32_t, std::int32_t, std::int32_t, std::int32_t,
+                                                std::int32_t, const runtime::Variant&) {
   std::string c = std::to_string(company());
-  query_ = "SELECT DISTINCT RTRIM(PD0G_CODPROG_PD68) AS CODICE, COALESCE(PD68_DESCRIZIONE, '') AS DESCRIZIONE "
-           "FROM PD0G_DISBAPROG LEFT JOIN PD68_PROGETTI ON PD68_DITTA_CG18 = PD0G_DITTA_CG18 "
-           "AND RTRIM(PD68_CODPROG) = RTRIM(PD0G_CODPROG_PD68) WHERE PD0G_DITTA_CG18 = " +
-           c + " ORDER BY 1";
+  query_ =
+      "SELECT DISTINCT RTRIM(PD0G_CODPROG_PD68) AS CODICE, COALESCE(PD68_DESCRIZIONE, '') AS DESCRIZIONE "
+      "FROM PD0G_DISBAPROG LEFT JOIN PD68_PROGETTI ON PD68_DITTA_CG18 = PD0G_DITTA_CG18 "
+      "AND RTRIM(PD68_CODPROG) = RTRIM(PD0G_CODPROG_PD68) WHERE PD0G_DITTA_CG18 = " +
+      c + " ORDER BY 1";
   title_ = "Progetti";
   captions_ = "Codice Progetto|Descrizione";
 }
@@ -36,11 +43,12 @@ void StandinLookupService::PrepareProjectLookup(std::int32_t, std::int32_t, std:
 void StandinLookupService::PrepareNodeLookup(const runtime::Variant&, const runtime::Variant&,
                                              const std::string& project) {
   std::string c = std::to_string(company());
-  query_ = "SELECT RTRIM(PD0G_CODNODO_PD0C) AS CODICE, COALESCE(PD0C_DESCRIZIONE, '') AS DESCRIZIONE, "
-           "RTRIM(PD0G_CODPROG_PD68) AS PROGETTO, PD0G_IDDISBAPROG AS IDNODO "
-           "FROM PD0G_DISBAPROG LEFT JOIN PD0C_NODI ON PD0C_DITTA_CG18 = PD0G_DITTA_CG18 "
-           "AND RTRIM(PD0C_CODNODO) = RTRIM(PD0G_CODNODO_PD0C) WHERE PD0G_DITTA_CG18 = " +
-           c + " AND RTRIM(PD0G_CODPROG_PD68) = " + code(project) + " ORDER BY 1";
+  query_ =
+      "SELECT RTRIM(PD0G_CODNODO_PD0C) AS CODICE, COALESCE(PD0C_DESCRIZIONE, '') AS DESCRIZIONE, "
+      "RTRIM(PD0G_CODPROG_PD68) AS PROGETTO, PD0G_IDDISBAPROG AS IDNODO "
+      "FROM PD0G_DISBAPROG LEFT JOIN PD0C_NODI ON PD0C_DITTA_CG18 = PD0G_DITTA_CG18 "
+      "AND RTRIM(PD0C_CODNODO) = RTRIM(PD0G_CODNODO_PD0C) WHERE PD0G_DITTA_CG18 = " +
+      c + " AND RTRIM(PD0G_CODPROG_PD68) = " + code(project) + " ORDER BY 1";
   title_ = "Nodi WBS";
   captions_ = "Codice Nodo|Descrizione|Progetto|Id nodo";
 }
@@ -50,21 +58,24 @@ void StandinLookupService::PrepareActivityLookup(const std::string& project, con
   std::string c = std::to_string(company());
   std::string node_filter =
       runtime::trim(node).empty() ? "" : " AND RTRIM(PD0G_CODNODO_PD0C) = " + code(node);
-  query_ = "SELECT RTRIM(PD0H_CODATTIVITA_PD0D) AS CODICE, COALESCE(PD0D_DESCRIZIONE, '') AS DESCRIZIONE, "
-           "RTRIM(PD0G_CODNODO_PD0C) AS NODO, RTRIM(PD0G_CODPROG_PD68) AS PROGETTO, "
-           "CASE WHEN PD0H_DATAINIZPIAN IS NOT NULL OR PD0H_DATAFINPIAN IS NOT NULL "
-           "THEN COALESCE(PD0H_DATAINIZPIAN, '') || ' - ' || COALESCE(PD0H_DATAFINPIAN, '') "
-           "ELSE COALESCE(PD0H_DATAINIZPREV, '') || ' - ' || COALESCE(PD0H_DATAFINPREV, '') END AS PERIODO, "
-           "PD0G_IDDISBAPROG AS IDNODO, PD0H_IDLEGAME AS IDLEGAME "
-           "FROM PD0G_DISBAPROG INNER JOIN PD0H_LEGDISBAPROG ON PD0H_IDDISBAPROG_PD0G = PD0G_IDDISBAPROG "
-           "LEFT JOIN PD0D_ATTIVITA ON PD0D_DITTA_CG18 = PD0G_DITTA_CG18 "
-           "AND RTRIM(PD0D_CODATTIVITA) = RTRIM(PD0H_CODATTIVITA_PD0D) WHERE PD0G_DITTA_CG18 = " +
-           c + " AND RTRIM(PD0G_CODPROG_PD68) = " + code(project) + node_filter + " ORDER BY 3, 1, 7";
+  query_ =
+      "SELECT RTRIM(PD0H_CODATTIVITA_PD0D) AS CODICE, COALESCE(PD0D_DESCRIZIONE, '') AS DESCRIZIONE, "
+      "RTRIM(PD0G_CODNODO_PD0C) AS NODO, RTRIM(PD0G_CODPROG_PD68) AS PROGETTO, "
+      "CASE WHEN PD0H_DATAINIZPIAN IS NOT NULL OR PD0H_DATAFINPIAN IS NOT NULL "
+      "THEN COALESCE(PD0H_DATAINIZPIAN, '') || ' - ' || COALESCE(PD0H_DATAFINPIAN, '') "
+      "ELSE COALESCE(PD0H_DATAINIZPREV, '') || ' - ' || COALESCE(PD0H_DATAFINPREV, '') END AS PERIODO, "
+      "PD0G_IDDISBAPROG AS IDNODO, PD0H_IDLEGAME AS IDLEGAME "
+      "FROM PD0G_DISBAPROG INNER JOIN PD0H_LEGDISBAPROG ON PD0H_IDDISBAPROG_PD0G = PD0G_IDDISBAPROG "
+      "LEFT JOIN PD0D_ATTIVITA ON PD0D_DITTA_CG18 = PD0G_DITTA_CG18 "
+      "AND RTRIM(PD0D_CODATTIVITA) = RTRIM(PD0H_CODATTIVITA_PD0D) WHERE PD0G_DITTA_CG18 = " +
+      c + " AND RTRIM(PD0G_CODPROG_PD68) = " + code(project) + node_filter + " ORDER BY 3, 1, 7";
   title_ = "Attività WBS";
   captions_ = "Codice Attività|Descrizione|Nodo|Progetto|Periodo|Id nodo|Id legame";
 }
 
-std::int32_t StandinDecodeService::company() const { return company_of(interface_); }
+std::int32_t StandinDecodeService::company() const {
+  return company_of(interface_);
+}
 
 std::string StandinDecodeService::project_query(std::int32_t company, const std::string& project) {
   std::string c = std::to_string(company);
@@ -80,8 +91,8 @@ std::string StandinDecodeService::node_query(std::int32_t company, const std::st
   return "SELECT COALESCE(MAX(PD0C_DESCRIZIONE), '') AS DESCRIZIONE FROM PD0G_DISBAPROG "
          "LEFT JOIN PD0C_NODI ON PD0C_DITTA_CG18 = PD0G_DITTA_CG18 "
          "AND RTRIM(PD0C_CODNODO) = RTRIM(PD0G_CODNODO_PD0C) WHERE PD0G_DITTA_CG18 = " +
-         c + " AND RTRIM(PD0G_CODPROG_PD68) = " + code(project) + " AND RTRIM(PD0G_CODNODO_PD0C) = " + code(node) +
-         " GROUP BY PD0G_DITTA_CG18";
+         c + " AND RTRIM(PD0G_CODPROG_PD68) = " + code(project) +
+         " AND RTRIM(PD0G_CODNODO_PD0C) = " + code(node) + " GROUP BY PD0G_DITTA_CG18";
 }
 
 std::string StandinDecodeService::activity_query(std::int32_t company, const std::string& project,
@@ -91,13 +102,14 @@ std::string StandinDecodeService::activity_query(std::int32_t company, const std
          "INNER JOIN PD0H_LEGDISBAPROG ON PD0H_IDDISBAPROG_PD0G = PD0G_IDDISBAPROG "
          "LEFT JOIN PD0D_ATTIVITA ON PD0D_DITTA_CG18 = PD0G_DITTA_CG18 "
          "AND RTRIM(PD0D_CODATTIVITA) = RTRIM(PD0H_CODATTIVITA_PD0D) WHERE PD0G_DITTA_CG18 = " +
-         c + " AND RTRIM(PD0G_CODPROG_PD68) = " + code(project) + " AND RTRIM(PD0H_CODATTIVITA_PD0D) = " +
-         code(activity) + " GROUP BY PD0G_DITTA_CG18";
+         c + " AND RTRIM(PD0G_CODPROG_PD68) = " + code(project) +
+         " AND RTRIM(PD0H_CODATTIVITA_PD0D) = " + code(activity) + " GROUP BY PD0G_DITTA_CG18";
 }
 
 void StandinDecodeService::PrepareProjectDecode(const std::string& project,
-                                                const std::shared_ptr<host::Control>& description, std::int32_t,
-                                                std::int32_t, std::int32_t, std::int32_t, std::int32_t) {
+                                                const std::shared_ptr<host::Control>& description,
+                                                std::int32_t, std::int32_t, std::int32_t, std::int32_t,
+                                                std::int32_t) {
   query_ = project_query(company(), project);
   description_ = description;
 }
@@ -114,7 +126,9 @@ void StandinDecodeService::PrepareActivityDecode(const std::string& project, con
   description_ = description;
 }
 
-runtime::Variant StandinDecodeService::ValueB() { return runtime::Variant(description_.lock()); }
+runtime::Variant StandinDecodeService::ValueB() {
+  return runtime::Variant(description_.lock());
+}
 
 bool StandinDecodeService::rejected(const std::string& query) {
   if (!interface_) throw runtime::Error(91, "The service has no host contract", "StandinDecodeService");
@@ -167,7 +181,8 @@ void StandinMaintenanceProg::set_ActivityCode(const std::string& value) {
 }
 runtime::Variant StandinMaintenanceProg::OpenNodeMaintenance() {
   log_.push_back("OpenNodeMaintenance");
-  if (auto& program = MaintenancePrograms::instance().node_or_activity) program("node", project_, node_, activity_);
+  if (auto& program = MaintenancePrograms::instance().node_or_activity)
+    program("node", project_, node_, activity_);
   return runtime::Variant(true);
 }
 runtime::Variant StandinMaintenanceProg::OpenActivityMaintenance() {

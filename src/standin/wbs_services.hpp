@@ -46,7 +46,8 @@ class StandinDecodeService : public host::DecodeService {
  public:
   void set_Interface(std::shared_ptr<host::Cinterface> value) override { interface_ = std::move(value); }
   void PrepareProjectDecode(const std::string& project, const std::shared_ptr<host::Control>& description,
-                            std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d, std::int32_t e) override;
+                            std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d,
+                            std::int32_t e) override;
   void PrepareNodeDecode(const std::string& project, const std::string& node,
                          const std::shared_ptr<host::Control>& description) override;
   void PrepareActivityDecode(const std::string& project, const std::string& activity,
@@ -60,7 +61,8 @@ class StandinDecodeService : public host::DecodeService {
   // The decode queries, also used by the checks.
   static std::string project_query(std::int32_t company, const std::string& project);
   static std::string node_query(std::int32_t company, const std::string& project, const std::string& node);
-  static std::string activity_query(std::int32_t company, const std::string& project, const std::string& activity);
+  static std::string activity_query(std::int32_t company, const std::string& project,
+                                    const std::string& activity);
 
  private:
   std::int32_t company() const;

@@ -1,8 +1,8 @@
 // The insertion dialog opened from the calendar window's toolbar: its opening and closing, its field
 // checks, and the generation of calendar days with the three treatments of existing days.
-#include "support/scenario_host.hpp"
 #include "runtime/system.hpp"
 #include "standin/navigator.hpp"
+#include "support/scenario_host.hpp"
 
 namespace calendatt::testing {
 namespace {

@@ -4,8 +4,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "support/scenario_host.hpp"
 #include "standin/media.hpp"
+#include "support/scenario_host.hpp"
 
 namespace calendatt::testing {
 namespace {
@@ -93,7 +93,8 @@ TEST_F(NavigatorEvents, MultimediaButtonLinksCreatedMediaToTheStoredRowAtOnce) {
   std::vector<Variant> seen_ids;
   standin::MediaManagerProgram::instance().create = [&](const Variant& current) {
     seen_ids.push_back(current);
-    return std::optional<standin::MediaRecord>(standin::MediaRecord{"/tmp/rilievo.pdf", "Rilievo del 9 marzo"});
+    return std::optional<standin::MediaRecord>(
+        standin::MediaRecord{"/tmp/rilievo.pdf", "Rilievo del 9 marzo"});
   };
 
   env_->navigator()->press_button(standin::StandinNavigator::kMultimediaButton);
@@ -109,7 +110,8 @@ TEST_F(NavigatorEvents, MultimediaButtonLinksCreatedMediaToTheStoredRowAtOnce) {
   EXPECT_EQ(call.a, 1);
   EXPECT_EQ(call.b, 0);
   std::string id = raw_->value("SELECT CG99_IDMEDIA FROM CG99_MEDIA WHERE CG99_NOTE = 'Rilievo del 9 marzo'");
-  EXPECT_EQ(raw_->value("SELECT PD06_IDMEDIA_CG99 FROM PD4G_CALENDATT WHERE PD4G_DATAATTIVITA = '2026-03-09'"), id);
+  EXPECT_EQ(
+      raw_->value("SELECT PD06_IDMEDIA_CG99 FROM PD4G_CALENDATT WHERE PD4G_DATAATTIVITA = '2026-03-09'"), id);
   EXPECT_EQ(s.icon(), env_->global()->ImageList1()->Picture("KProgrammaMM"));
 
   // A second request reuses the object and hands over the row's media id.
@@ -163,8 +165,9 @@ TEST_F(NavigatorEvents, ScriptAndLayoutModelsReceiveTheWindowAndTheFrame) {
   ASSERT_EQ(layout->registrations().size(), 1u);
 
   // A host script requeries the window: a day written meanwhile appears.
-  raw_->exec("UPDATE PD4G_CALENDATT SET PD4G_DURATAORE = 6 WHERE PD4G_IDLEGAME_PD0H = 1001 AND "
-             "PD4G_DATAATTIVITA = '2026-03-02'");
+  raw_->exec(
+      "UPDATE PD4G_CALENDATT SET PD4G_DURATAORE = 6 WHERE PD4G_IDLEGAME_PD0H = 1001 AND "
+      "PD4G_DATAATTIVITA = '2026-03-02'");
   script->call("FRMPD_CALENDATT", "Requery");
   EXPECT_EQ(s.grid("GRID_CALENDATT")->shown_rows()[0][4], "6");
   EXPECT_THROW(script->call("FRMPD_CALENDATT", "Explode"), runtime::Error);

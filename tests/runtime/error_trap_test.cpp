@@ -12,7 +12,8 @@ class ListReporter : public ErrorReporter {
  public:
   explicit ListReporter(std::vector<std::int32_t> answers) : answers_(std::move(answers)) {}
   std::int32_t VisualizzaErrore(const std::string& routine) override {
-    shown.push_back(routine + ":" + std::to_string(pending_error().number) + ":" + pending_error().description);
+    shown.push_back(routine + ":" + std::to_string(pending_error().number) + ":" +
+                    pending_error().description);
     if (answers_.empty()) return 0;
     auto a = answers_.front();
     answers_.erase(answers_.begin());

@@ -21,7 +21,8 @@ TEST(WholeNumberConversion, RoundsHalfToEvenAndOverflows) {
   struct Case {
     double in;
     std::int32_t out;
-  } cases[] = {{12.5, 12}, {13.5, 14}, {12.6, 13}, {-2.5, -2}, {-3.5, -4}, {0.5, 0}, {1.5, 2}, {2147483647.0, 2147483647}};
+  } cases[] = {{12.5, 12}, {13.5, 14}, {12.6, 13}, {-2.5, -2},
+               {-3.5, -4}, {0.5, 0},   {1.5, 2},   {2147483647.0, 2147483647}};
   for (const auto& c : cases) EXPECT_EQ(round_to_long(c.in), c.out) << c.in;
   EXPECT_EQ(error_number([] { round_to_long(2147483647.5); }), err::kOverflow);
   EXPECT_EQ(error_number([] { round_to_long(-2147483649.0); }), err::kOverflow);
@@ -85,9 +86,9 @@ TEST(LeadingNumber, ReadsTheNumberAtTheStart) {
   struct Case {
     const char* text;
     double value;
-  } cases[] = {{"7", 7},      {" 2 4", 24},   {"-1", -1}, {"ab", 0},    {"", 0},     {"12abc", 12},
-               {"1.5x", 1.5}, {".5", 0.5},    {"+3", 3},  {"3-2", 3},   {"- 4", -4}, {"1.2.3", 1.2},
-               {"  ", 0},     {"0059", 59}};
+  } cases[] = {{"7", 7},      {" 2 4", 24},   {"-1", -1},  {"ab", 0},   {"", 0},
+               {"12abc", 12}, {"1.5x", 1.5},  {".5", 0.5}, {"+3", 3},   {"3-2", 3},
+               {"- 4", -4},   {"1.2.3", 1.2}, {"  ", 0},   {"0059", 59}};
   for (const auto& c : cases) EXPECT_DOUBLE_EQ(leading_number(c.text), c.value) << c.text;
 }
 

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "support/scenario_host.hpp"
 #include "standin/code_lookup.hpp"
 #include "standin/navigator.hpp"
 #include "standin/record_frame.hpp"
 #include "standin/wbs_services.hpp"
+#include "support/scenario_host.hpp"
 
 namespace calendatt::testing {
 
