@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the project needs to build, test and run. Installs only what is missing.
+# Installs the Debian packages the project needs to build, test and run (qt6-base-dev for the desktop
+# host, xvfb and xauth for running it on a machine without a display). Installs only what is missing.
 set -euo pipefail
 
 packages=(build-essential cmake pkg-config libsqlite3-dev uuid-dev libgtest-dev libgmock-dev
-          libbenchmark-dev clang-format)
+          libbenchmark-dev clang-format
+          qt6-base-dev xvfb xauth)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QCalendarWidget>
 #include <QComboBox>
+#include <QFile>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -64,6 +66,7 @@ class DesktopHostTest : public QObject {
   void messageBoxesFollowTheStyle();
   void theErrorReportShowsTheError();
   void calledModeOpensOnTheActivity();
+  void navigatorExportsAndChangesCompany();
   void commandLineAndSettingsFile();
 
  private:
@@ -233,7 +236,8 @@ void DesktopHostTest::when_modal(std::function<void(QWidget*)> action) {
   auto waited = std::make_shared<int>(0);
   connect(timer, &QTimer::timeout, this, [this, timer, before, action, waited] {
     QWidget* modal = QApplication::activeModalWidget();
-    if (modal && modal != before && modal->isVisible()) {
+    // The person acts once the window is there and active.
+    if (modal && modal != before && modal->isVisible() && modal->isActiveWindow()) {
       timer->stop();
       timer->deleteLater();
       action(modal);
@@ -648,6 +652,55 @@ void DesktopHostTest::calledModeOpensOnTheActivity() {
   QCOMPARE(boxes_.size(), std::size_t{1});
   QCOMPARE(boxes_[0].icon, QMessageBox::Critical);
   QVERIFY(!host_->main_site());
+}
+
+void DesktopHostTest::navigatorExportsAndChangesCompany() {
+  open_host({});
+  pick_day(main().get<desktop::QtCalendar>("KVO_CALENDARIO")->calendar(), QDate(2026, 3, 2));
+
+  // Export: the grid's rows under the module's title, in the file the person chose.
+  QString csv = scratch_->filePath("grid.csv");
+  host_->set_export_file_chooser([&] { return csv.toStdString(); });
+  press("export");
+  QFile file(csv);
+  QVERIFY(file.open(QIODevice::ReadOnly));
+  QStringList lines =
+      QString::fromUtf8(file.readAll()).remove(QChar(0xFEFF)).split("\r\n", Qt::SkipEmptyParts);
+  QCOMPARE(lines.size(), 4);
+  QCOMPARE(lines[0], QString("Calendario attività WBS"));
+  QVERIFY2(lines[2].startsWith("PRJ001;N01;ATT01;02/03/2026;8;0"), qPrintable(lines[2]));
+
+  // Company change: the module asks; No keeps the company, Yes closes the window.
+  auto change_to = [&](int company, int answer) {
+    when_modal([&, company, answer](QWidget* modal) {
+      auto* input = qobject_cast<QInputDialog*>(modal);
+      if (!input) {
+        missed_ << "the company was not asked for";
+        return;
+      }
+      answer_next_box(answer);
+      input->setIntValue(company);
+      input->accept();
+    });
+    press("company");
+  };
+  change_to(2, standin::box::kNo);
+  QCOMPARE(boxes_.size(), std::size_t{1});
+  QCOMPARE(boxes_[0].text, QString("Il cambio ditta comporta la chiusura del programma, proseguo ?"));
+  QVERIFY(host_->main_site());
+  QCOMPARE(host_->environment().global()->Company().to_long(), 1);
+  change_to(2, standin::box::kYes);
+  QVERIFY(!host_->main_site());
+  QCOMPARE(host_->environment().global()->Company().to_long(), 2);
+  QVERIFY(host_->action("open")->isEnabled());
+
+  // Opened again, the calendar lists the other company's day.
+  host_->action("open")->trigger();
+  QVERIFY(host_->main_site());
+  pick_day(main().get<desktop::QtCalendar>("KVO_CALENDARIO")->calendar(), QDate(2026, 3, 3));
+  auto* grid = main().get<desktop::QtGrid>("GRID_CALENDATT")->table();
+  QCOMPARE(grid->rowCount(), 1);
+  QCOMPARE(grid_line(grid, 0).mid(0, 4), (QStringList{"PRJ900", "Z01", "ATT01", "03/03/2026"}));
 }
 
 void DesktopHostTest::commandLineAndSettingsFile() {

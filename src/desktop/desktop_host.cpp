@@ -1,0 +1,745 @@
+#include "desktop/desktop_host.hpp"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSettings>
+#include <QSpinBox>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTimer>
+#include <QToolBar>
+#include <QVBoxLayout>
+#include <cstdlib>
+
+#include "host/registry.hpp"
+#include "module/clspd_calendatt.hpp"
+#include "module/mdlpd_calendatt.hpp"
+#include "runtime/date.hpp"
+#include "runtime/error.hpp"
+#include "standin/dictionary.hpp"
+#include "standin/media.hpp"
+#include "standin/navigator.hpp"
+#include "standin/wbs_services.hpp"
+
+namespace desktop {
+
+namespace {
+
+QString qs(const std::string& text) {
+  return QString::fromStdString(text);
+}
+
+bool valid_date_form(const std::string& form) {
+  return form == "dd/mm/yyyy" || form == "mm/dd/yyyy" || form == "yyyy-mm-dd" || form == "dd.mm.yyyy" ||
+         form == "dd-mm-yyyy";
+}
+
+std::optional<runtime::Date> date_of(const runtime::Variant& v) {
+  if (runtime::is_blank(v)) return std::nullopt;
+  return v.to_date();
+}
+
+}  // namespace
+
+// ---- Options and settings
+
+standin::HostSettings DesktopOptions::host_settings() const {
+  standin::HostSettings s;
+  s.connection_string = "Provider=SQLite;Data Source=" + db_path;
+  s.company = company;
+  s.short_date_form = short_date_form;
+  s.language = language;
+  return s;
+}
+
+const char* usage_text() {
+  return "Usage: calendatt-desktop [options]\n"
+         "\n"
+         "The WBS activity calendar in a desktop window.\n"
+         "\n"
+         "Options:\n"
+         "  --db FILE            the database file (default: demo/calendatt-demo.db)\n"
+         "  --company N          the company (default 1)\n"
+         "  --lang it|en         the language of the messages (default it)\n"
+         "  --date-form FORM     the short date form: dd/mm/yyyy (default), mm/dd/yyyy, yyyy-mm-dd,\n"
+         "                       dd.mm.yyyy or dd-mm-yyyy\n"
+         "  --called             open the calendar for one activity, given by --project P --node N\n"
+         "                       --activity A\n"
+         "  --settings FILE      the settings file (default ~/.config/calendatt/desktop.ini); the\n"
+         "                       command line wins over it\n"
+         "  --screenshots DIR    write the screenshots of the windows as PNG files into DIR and exit\n"
+         "  -h, --help           this text\n"
+         "\n"
+         "Without a display, run it under a virtual one: xvfb-run -a calendatt-desktop ...\n";
+}
+
+bool parse_command_line(const std::vector<std::string>& args, CommandLine& out, std::string& error) {
+  static const std::vector<std::string> with_value = {"--db",        "--company",  "--lang",
+                                                      "--date-form", "--project",  "--node",
+                                                      "--activity",  "--settings", "--screenshots"};
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    std::string a = args[i];
+    if (a == "-h" || a == "--help") {
+      out.help = true;
+      continue;
+    }
+    if (a == "--called") {
+      out.given["--called"] = "1";
+      continue;
+    }
+    std::string value;
+    bool has_value = false;
+    if (auto eq = a.find('='); a.rfind("--", 0) == 0 && eq != std::string::npos) {
+      value = a.substr(eq + 1);
+      a = a.substr(0, eq);
+      has_value = true;
+    }
+    if (std::find(with_value.begin(), with_value.end(), a) == with_value.end()) {
+      error = a.rfind("-", 0) == 0 ? "unknown option " + a : "unexpected argument " + a;
+      return false;
+    }
+    if (!has_value) {
+      if (i + 1 >= args.size()) {
+        error = a + " needs a value";
+        return false;
+      }
+      value = args[++i];
+    }
+    out.given[a] = value;
+  }
+  if (auto it = out.given.find("--settings"); it != out.given.end()) out.settings_file = it->second;
+  if (auto it = out.given.find("--screenshots"); it != out.given.end()) out.screenshots_dir = it->second;
+  return apply_command_line(out, out.options, error);
+}
+
+bool apply_command_line(const CommandLine& line, DesktopOptions& options, std::string& error) {
+  const auto& g = line.given;
+  auto get = [&](const char* key) -> const std::string* {
+    auto it = g.find(key);
+    return it == g.end() ? nullptr : &it->second;
+  };
+  if (auto v = get("--db")) options.db_path = *v;
+  if (auto v = get("--company")) {
+    char* end = nullptr;
+    long n = std::strtol(v->c_str(), &end, 10);
+    if (v->empty() || *end != '\0' || n < 1 || n > 32767) {
+      error = "--company needs a whole number from 1 to 32767";
+      return false;
+    }
+    options.company = static_cast<std::int32_t>(n);
+  }
+  if (auto v = get("--lang")) {
+    if (!standin::Dictionary::supports(*v)) {
+      error = "--lang takes it or en";
+      return false;
+    }
+    options.language = runtime::upper(*v) == "EN" ? "en" : "it";
+  }
+  if (auto v = get("--date-form")) {
+    if (!valid_date_form(*v)) {
+      error = "--date-form takes dd/mm/yyyy, mm/dd/yyyy, yyyy-mm-dd, dd.mm.yyyy or dd-mm-yyyy";
+      return false;
+    }
+    options.short_date_form = *v;
+  }
+  const bool any_code = get("--project") || get("--node") || get("--activity");
+  options.called = get("--called") != nullptr;
+  if (any_code && !options.called) {
+    error = "--project, --node and --activity are taken only with --called";
+    return false;
+  }
+  if (options.called) {
+    for (const char* key : {"--project", "--node", "--activity"}) {
+      if (!get(key) || runtime::trim(*get(key)).empty()) {
+        error = std::string("--called needs ") + key;
+        return false;
+      }
+    }
+    options.project = *get("--project");
+    options.node = *get("--node");
+    options.activity = *get("--activity");
+  }
+  return true;
+}
+
+void read_settings_file(const std::string& path, DesktopOptions& options) {
+  if (path.empty() || !QFileInfo::exists(qs(path))) return;
+  QSettings file(qs(path), QSettings::IniFormat);
+  if (file.contains("database")) options.db_path = file.value("database").toString().toStdString();
+  if (file.contains("company")) {
+    bool ok = false;
+    int company = file.value("company").toInt(&ok);
+    if (ok && company >= 1 && company <= 32767) options.company = company;
+  }
+  if (file.contains("language")) {
+    std::string language = file.value("language").toString().toStdString();
+    if (standin::Dictionary::supports(language))
+      options.language = runtime::upper(language) == "EN" ? "en" : "it";
+  }
+  if (file.contains("date_form")) {
+    std::string form = file.value("date_form").toString().toStdString();
+    if (valid_date_form(form)) options.short_date_form = form;
+  }
+}
+
+void write_settings_file(const std::string& path, const DesktopOptions& options) {
+  if (path.empty()) return;
+  QDir().mkpath(QFileInfo(qs(path)).absolutePath());
+  QSettings file(qs(path), QSettings::IniFormat);
+  file.setValue("database", qs(options.db_path));
+  file.setValue("company", options.company);
+  file.setValue("language", qs(options.language));
+  file.setValue("date_form", qs(options.short_date_form));
+  file.sync();
+}
+
+std::string default_settings_file() {
+  std::string base;
+  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg)
+    base = xdg;
+  else if (const char* home = std::getenv("HOME"); home && *home)
+    base = std::string(home) + "/.config";
+  else
+    return {};
+  return base + "/calendatt/desktop.ini";
+}
+
+// ---- Main window
+
+HostWindow::HostWindow(DesktopHost& host) : host_(&host) {}
+
+void HostWindow::closeEvent(QCloseEvent* event) {
+  if (host_->close_module())
+    event->accept();
+  else
+    event->ignore();
+}
+
+// ---- Host
+
+DesktopHost::DesktopHost(DesktopOptions options, std::string settings_file)
+    : options_(std::move(options)),
+      settings_file_(std::move(settings_file)),
+      responder_(std::make_unique<QtResponder>(options_.language)),
+      env_(std::make_unique<standin::HostEnvironment>(options_.host_settings(), *responder_)),
+      forms_(std::make_shared<QtFormFactory>()) {
+  auto& session = *forms_->session();
+  session.language = options_.language;
+  session.query_runner = [env = env_.get()](const std::string& sql) { return env->run_query(sql); };
+  session.notice = [this](const std::string& text, const std::string& title) {
+    responder_->answer_message(standin::ShownMessage{0, text, 48, title});
+  };
+  session.active_frame = [this] { return frame(); };
+  session.embed = [this](QWidget* content, const std::string& caption) {
+    if (!workspace_) return false;
+    if (workspace_->indexOf(content) < 0) workspace_->addWidget(content);
+    workspace_->setCurrentWidget(content);
+    if (window_) window_->setWindowTitle(qs(caption));
+    return true;
+  };
+  session.unembed = [this](QWidget* content) {
+    if (!workspace_) return;
+    workspace_->removeWidget(content);
+    workspace_->setCurrentWidget(closed_page_);
+  };
+  session.dialog_parent = [this]() -> QWidget* { return window_.data(); };
+  responder_->set_parent([this]() -> QWidget* { return window_.data(); });
+
+  env_->register_classes();
+  auto factory = forms_;
+  env_->add_class(host::progid::kFormFactory, [factory] { return factory; });
+  env_->global()->set_MediaValue(1, runtime::Variant(options_.company));
+  env_->global()->set_MediaValue(2, runtime::Variant("CALENDATT"));
+  build_window();
+  install_programs();
+  refresh_status();
+}
+
+DesktopHost::~DesktopHost() {
+  if (status_timer_) status_timer_->stop();
+  runtime::suppressed([&] {
+    if (!module_) return;
+    // At the end a row being entered is given up rather than keeping the program alive.
+    if (auto f = frame(); f && f->Status() != host::RecordFrame::kStatusStored) f->CancelEdit();
+    close_module();
+  });
+  runtime::clear_pending_error();
+  if (module_ && env_) env_->global()->set_MainInterface(nullptr);
+  module_.reset();
+  standin::MaintenancePrograms::instance() = {};
+  standin::MediaManagerProgram::instance().create = nullptr;
+  delete window_.data();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  env_.reset();
+  forms_.reset();
+}
+
+std::string DesktopHost::text(const char* italian, const char* english) const {
+  return options_.language == "en" ? english : italian;
+}
+
+void DesktopHost::add_action(const std::string& name, const std::string& it, const std::string& en, int icon,
+                             const QKeySequence& shortcut, std::function<void()> command) {
+  auto* action = new QAction(qs(options_.language == "en" ? en : it), window_);
+  action->setObjectName(qs("NAV_" + runtime::upper(name)));
+  if (icon >= 0) action->setIcon(window_->style()->standardIcon(static_cast<QStyle::StandardPixmap>(icon)));
+  if (!shortcut.isEmpty()) action->setShortcut(shortcut);
+  QObject::connect(action, &QAction::triggered, window_, [command = std::move(command)] { command(); });
+  actions_[name] = action;
+}
+
+QAction* DesktopHost::action(const std::string& name) const {
+  auto it = actions_.find(name);
+  return it == actions_.end() ? nullptr : it->second;
+}
+
+void DesktopHost::build_window() {
+  window_ = new HostWindow(*this);
+  window_->setObjectName("HOST_WINDOW");
+  window_->setWindowTitle(qs(standin::HostEnvironment::kModuleTitle));
+
+  add_action("new", "Nuovo", "New", QStyle::SP_FileIcon, QKeySequence::New,
+             [this] { frame_command(true, [](host::RecordFrame& f) { f.NewRow(); }); });
+  add_action("save", "Salva", "Save", QStyle::SP_DialogSaveButton, QKeySequence::Save,
+             [this] { frame_command(true, [](host::RecordFrame& f) { f.Save(true, 0, true); }); });
+  add_action("delete", "Elimina", "Delete", QStyle::SP_TrashIcon, QKeySequence(), [this] {
+    frame_command(false, [this](host::RecordFrame& f) {
+      auto rs = f.Recordset();
+      if (f.Status() == host::RecordFrame::kStatusNew || !rs || rs->Eof() || rs->Bof()) return;
+      // Yes/No with a question mark, No the default.
+      int answer = responder_->answer_message(
+          standin::ShownMessage{0, text("Eliminare la riga selezionata?", "Delete the selected row?"),
+                                4 + 32 + 256, standin::HostEnvironment::kModuleTitle});
+      if (answer == standin::box::kYes) f.DeleteRow();
+    });
+  });
+  add_action("cancel", "Annulla", "Cancel", QStyle::SP_DialogCancelButton, QKeySequence(),
+             [this] { frame_command(false, [](host::RecordFrame& f) { f.CancelEdit(); }); });
+  add_action("first", "Primo", "First", QStyle::SP_MediaSkipBackward, QKeySequence(), [this] { move(0); });
+  add_action("previous", "Precedente", "Previous", QStyle::SP_MediaSeekBackward, QKeySequence(),
+             [this] { move(1); });
+  add_action("next", "Successivo", "Next", QStyle::SP_MediaSeekForward, QKeySequence(), [this] { move(2); });
+  add_action("last", "Ultimo", "Last", QStyle::SP_MediaSkipForward, QKeySequence(), [this] { move(3); });
+  add_action("company", "Cambio ditta", "Change company", QStyle::SP_ComputerIcon, QKeySequence(),
+             [this] { change_company(); });
+  add_action("export", "Esporta", "Export", QStyle::SP_DialogSaveButton, QKeySequence(),
+             [this] { export_grid(); });
+  add_action("multimedia", "Multimedia", "Multimedia", QStyle::SP_FileDialogInfoView, QKeySequence(),
+             [this] { multimedia(); });
+  add_action("open", "Apri calendario", "Open the calendar", -1, QKeySequence(), [this] { open_module(); });
+  add_action("settings", "Impostazioni...", "Settings...", -1, QKeySequence(), [this] { edit_settings(); });
+  add_action("quit", "Esci", "Quit", -1, QKeySequence::Quit, [this] { window_->close(); });
+
+  auto* file = window_->menuBar()->addMenu(qs(text("&File", "&File")));
+  file->addAction(action("open"));
+  file->addAction(action("settings"));
+  file->addSeparator();
+  file->addAction(action("quit"));
+  auto* record = window_->menuBar()->addMenu(qs(text("&Record", "&Record")));
+  for (const char* name : {"new", "save", "delete", "cancel", "first", "previous", "next", "last"})
+    record->addAction(action(name));
+
+  auto* navigator = window_->addToolBar(qs(text("Navigatore", "Navigator")));
+  navigator->setObjectName("NAVIGATOR");
+  navigator->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  navigator->setMovable(false);
+  for (const char* name : {"new", "save", "delete", "cancel"}) navigator->addAction(action(name));
+  navigator->addSeparator();
+  for (const char* name : {"first", "previous", "next", "last"}) navigator->addAction(action(name));
+  navigator->addSeparator();
+  for (const char* name : {"company", "export", "multimedia"}) navigator->addAction(action(name));
+
+  workspace_ = new QStackedWidget(window_);
+  workspace_->setObjectName("WORKSPACE");
+  closed_page_ = new QWidget(workspace_);
+  auto* closed_layout = new QVBoxLayout(closed_page_);
+  closed_layout->addStretch(1);
+  auto* closed_label =
+      new QLabel(qs(text("Il calendario è chiuso.", "The calendar is closed.")), closed_page_);
+  closed_label->setAlignment(Qt::AlignCenter);
+  closed_layout->addWidget(closed_label);
+  auto* reopen = new QPushButton(qs(text("Apri Calendario attività WBS", "Open the WBS activity calendar")),
+                                 closed_page_);
+  reopen->setObjectName("REOPEN");
+  QObject::connect(reopen, &QPushButton::clicked, window_, [this] { open_module(); });
+  closed_layout->addWidget(reopen, 0, Qt::AlignCenter);
+  closed_layout->addStretch(1);
+  workspace_->addWidget(closed_page_);
+  window_->setCentralWidget(workspace_);
+
+  status_frame_ = new QLabel(window_);
+  status_frame_->setObjectName("STATUS_FRAME");
+  status_company_ = new QLabel(window_);
+  status_company_->setObjectName("STATUS_COMPANY");
+  status_database_ = new QLabel(window_);
+  status_database_->setObjectName("STATUS_DATABASE");
+  window_->statusBar()->addWidget(status_frame_, 1);
+  window_->statusBar()->addPermanentWidget(status_company_);
+  window_->statusBar()->addPermanentWidget(status_database_);
+
+  status_timer_ = new QTimer(window_);
+  status_timer_->setInterval(300);
+  QObject::connect(status_timer_, &QTimer::timeout, window_, [this] { refresh_status(); });
+  status_timer_->start();
+}
+
+void DesktopHost::install_programs() {
+  standin::MediaManagerProgram::instance().create =
+      [this](const runtime::Variant& current) -> std::optional<standin::MediaRecord> {
+    QDialog dialog(window_);
+    dialog.setObjectName("MEDIA_MANAGER");
+    dialog.setWindowTitle(qs(text("Dati multimediali", "Multimedia data")));
+    auto* form = new QFormLayout(&dialog);
+    if (!runtime::is_blank(current))
+      form->addRow(qs(text("Collegamento attuale:", "Current link:")),
+                   new QLabel(qs(current.to_string()), &dialog));
+    auto* path = new QLineEdit(&dialog);
+    path->setObjectName("MEDIA_PATH");
+    auto* browse = new QPushButton(qs(text("Sfoglia...", "Browse...")), &dialog);
+    QObject::connect(browse, &QPushButton::clicked, &dialog, [&dialog, path] {
+      QString chosen = QFileDialog::getOpenFileName(&dialog);
+      if (!chosen.isEmpty()) path->setText(chosen);
+    });
+    auto* row = new QHBoxLayout;
+    row->addWidget(path, 1);
+    row->addWidget(browse);
+    form->addRow(qs(text("File:", "File:")), row);
+    auto* note = new QLineEdit(&dialog);
+    note->setObjectName("MEDIA_NOTE");
+    form->addRow(qs(text("Nota:", "Note:")), note);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    form->addRow(buttons);
+    if (dialog.exec() != QDialog::Accepted || path->text().trimmed().isEmpty()) return std::nullopt;
+    return standin::MediaRecord{path->text().trimmed().toStdString(), note->text().toStdString()};
+  };
+  standin::MaintenancePrograms::instance().project =
+      [this](const std::string& project) -> std::optional<std::string> {
+    QStringList items;
+    std::vector<std::string> codes;
+    int current = 0;
+    runtime::suppressed([&] {
+      auto rs = env_->run_query(
+          "SELECT RTRIM(PD68_CODPROG) AS CODICE, PD68_DESCRIZIONE AS DESCRIZIONE FROM PD68_PROGETTI "
+          "WHERE PD68_DITTA_CG18 = " +
+          env_->global()->Company().to_string() + " ORDER BY 1");
+      for (; !rs->Eof(); rs->MoveNext()) {
+        std::string code = rs->Field("CODICE").to_string();
+        runtime::Variant description = rs->Field("DESCRIZIONE");
+        if (runtime::rtrim(code) == runtime::rtrim(project)) current = static_cast<int>(codes.size());
+        codes.push_back(code);
+        items << qs(code + (runtime::is_blank(description) ? "" : " - " + description.to_string()));
+      }
+      rs->Close();
+    });
+    if (codes.empty()) return std::nullopt;
+    bool ok = false;
+    QString chosen = QInputDialog::getItem(window_, qs(text("Manutenzione progetti", "Project maintenance")),
+                                           qs(text("Progetto:", "Project:")), items, current, false, &ok);
+    if (!ok) return std::nullopt;
+    return codes[static_cast<std::size_t>(items.indexOf(chosen))];
+  };
+  standin::MaintenancePrograms::instance().node_or_activity =
+      [this](const std::string& which, const std::string&, const std::string&, const std::string&) {
+        std::string program =
+            which == "node" ? text("nodi WBS", "WBS nodes") : text("attività WBS", "WBS activities");
+        responder_->answer_message(
+            standin::ShownMessage{0,
+                                  text("La manutenzione delle ", "The maintenance of ") + program +
+                                      text(" è un programma dell'host, non disponibile qui.",
+                                           " is a program of the host, not available here."),
+                                  64, standin::HostEnvironment::kModuleTitle});
+      };
+}
+
+std::shared_ptr<QtFormSite> DesktopHost::main_site() const {
+  return forms_->site(kMainWindowName);
+}
+
+std::shared_ptr<host::RecordFrame> DesktopHost::frame() const {
+  if (!module_ || !main_site()) return nullptr;
+  std::shared_ptr<host::RecordFrame> f;
+  runtime::suppressed([&] { f = module_->Cinterface_ActiveFrame(); });
+  return f;
+}
+
+bool DesktopHost::open_module() {
+  if (module_) return true;
+  // A module opened again starts as freshly loaded: no selection kept from its last window.
+  calendatt::MDLPD_CALENDATT::reset();
+  try {
+    module_ = env_->create_module();
+  } catch (const runtime::Error& e) {
+    responder_->answer_message(
+        standin::ShownMessage{0, e.description(), 16, standin::HostEnvironment::kModuleTitle});
+    return false;
+  }
+  module_->let_Cinterface_IsActive(true);
+  env_->global()->set_MainInterface(module_);
+  if (options_.called) {
+    // Codes are upper case, without trailing blanks, as the code fields hold them.
+    for (std::string* code : {&options_.project, &options_.node, &options_.activity})
+      *code = runtime::rtrim(standin::utf8_upper(*code));
+    auto cls = std::dynamic_pointer_cast<calendatt::CLSPD_CALENDATT>(module_);
+    auto literal = [](const std::string& code) { return standin::sql_text(code); };
+    std::optional<double> node_id, link_id;
+    std::optional<runtime::Date> start, end;
+    runtime::suppressed([&] {
+      auto rs = env_->run_query(
+          "SELECT PD0G_IDDISBAPROG AS IDNODO, PD0H_IDLEGAME AS IDLEGAME, "
+          "CASE WHEN (PD0H_DATAINIZPIAN IS NOT NULL) OR (PD0H_DATAFINPIAN IS NOT NULL) "
+          "THEN PD0H_DATAINIZPIAN ELSE PD0H_DATAINIZPREV END AS INIZIO, "
+          "CASE WHEN (PD0H_DATAINIZPIAN IS NOT NULL) OR (PD0H_DATAFINPIAN IS NOT NULL) "
+          "THEN PD0H_DATAFINPIAN ELSE PD0H_DATAFINPREV END AS FINE "
+          "FROM PD0G_DISBAPROG INNER JOIN PD0H_LEGDISBAPROG ON PD0H_IDDISBAPROG_PD0G = PD0G_IDDISBAPROG "
+          "WHERE PD0G_DITTA_CG18 = " +
+          std::to_string(options_.company) + " AND RTRIM(PD0G_CODPROG_PD68) = " + literal(options_.project) +
+          " AND RTRIM(PD0G_CODNODO_PD0C) = " + literal(options_.node) +
+          " AND RTRIM(PD0H_CODATTIVITA_PD0D) = " + literal(options_.activity) + " ORDER BY PD0H_IDLEGAME");
+      if (!rs->Eof()) {
+        node_id = rs->Field("IDNODO").to_double();
+        link_id = rs->Field("IDLEGAME").to_double();
+        start = date_of(rs->Field("INIZIO"));
+        end = date_of(rs->Field("FINE"));
+      }
+      rs->Close();
+    });
+    if (!cls || !node_id || !link_id) {
+      responder_->answer_message(
+          standin::ShownMessage{0,
+                                text("Attività WBS non trovata: ", "No such WBS activity: ") +
+                                    options_.project + " / " + options_.node + " / " + options_.activity,
+                                16, standin::HostEnvironment::kModuleTitle});
+      env_->global()->set_MainInterface(nullptr);
+      module_.reset();
+      refresh_status();
+      return false;
+    }
+    module_->let_Cinterface_IsCalled(true);
+    cls->set_pCodProgetto(options_.project);
+    cls->set_pCodNodo(options_.node);
+    cls->set_pCodAttivita(options_.activity);
+    cls->set_pIDDisBaProgWBS(*node_id);
+    cls->set_pIDLegameWBS(*link_id);
+    // A period bound the activity does not have is not handed over.
+    if (start) cls->set_pDataInizioWBS(runtime::date_text(*start));
+    if (end) cls->set_pDataFineWBS(*end);
+  }
+  module_->Cinterface_ShowForm();
+  if (!main_site()) {
+    env_->global()->set_MainInterface(nullptr);
+    module_.reset();
+    refresh_status();
+    return false;
+  }
+  refresh_status();
+  return true;
+}
+
+bool DesktopHost::close_module() {
+  if (!module_) return true;
+  if (main_site()) {
+    runtime::Variant closed = module_->Cinterface_CloseForm();
+    if (closed.type() != runtime::VarType::Boolean || !closed.to_bool()) return false;
+  }
+  module_closed();
+  return true;
+}
+
+void DesktopHost::module_closed() {
+  if (env_) env_->global()->set_MainInterface(nullptr);
+  module_.reset();
+  if (workspace_) workspace_->setCurrentWidget(closed_page_);
+  refresh_status();
+}
+
+bool DesktopHost::apply_options(const DesktopOptions& options) {
+  if (!close_module()) return false;
+  options_ = options;
+  responder_->set_language(options_.language);
+  forms_->session()->language = options_.language;
+  env_->apply_settings(options_.host_settings());
+  env_->global()->set_MediaValue(1, runtime::Variant(options_.company));
+  return open_module();
+}
+
+void DesktopHost::frame_command(bool validate_first, const std::function<void(host::RecordFrame&)>& command) {
+  auto site = main_site();
+  auto f = frame();
+  if (!site || !f) return;
+  if (validate_first && !site->validate_focused()) return;
+  command(*f);
+  if (auto s = main_site())
+    s->refresh_grids();
+  else if (module_)
+    module_closed();
+  refresh_status();
+}
+
+void DesktopHost::move(int where) {
+  frame_command(true, [where](host::RecordFrame& f) {
+    auto rs = f.Recordset();
+    if (!rs || rs->State() != host::kAdStateOpen) return;
+    std::int32_t count = rs->RecordCount();
+    if (count == 0) return;
+    std::int32_t at = rs->AbsolutePosition();
+    std::int32_t target = 0;
+    switch (where) {
+      case 0:
+        target = 0;
+        break;
+      case 1:
+        target = at <= 0 ? 0 : at - 1;
+        break;
+      case 2:
+        target = at < 0 ? 0 : std::min(count - 1, at + 1);
+        break;
+      default:
+        target = count - 1;
+        break;
+    }
+    f.MoveTo(target);
+  });
+}
+
+void DesktopHost::change_company() {
+  if (!module_) return;
+  if (auto site = main_site(); site && !site->validate_focused()) return;
+  bool ok = false;
+  int current = env_->global()->Company().to_long();
+  int company = QInputDialog::getInt(window_, qs(text("Cambio ditta", "Change company")),
+                                     qs(text("Ditta:", "Company:")), current, 1, 32767, 1, &ok);
+  if (!ok || company == current) return;
+  if (env_->navigator()->change_company(company, *env_->global())) options_.company = company;
+  if (auto s = main_site())
+    s->refresh_grids();
+  else
+    module_closed();
+  refresh_status();
+}
+
+void DesktopHost::export_grid() {
+  auto site = main_site();
+  if (!site) return;
+  std::shared_ptr<QtGrid> grid;
+  for (const auto& c : site->controls())
+    if (auto g = std::dynamic_pointer_cast<QtGrid>(c)) grid = g;
+  if (!grid) return;
+  QString path = export_file_chooser_ ? qs(export_file_chooser_())
+                                      : QFileDialog::getSaveFileName(
+                                            window_, qs(text("Esporta la griglia", "Export the grid")),
+                                            "calendario.csv", "CSV (*.csv)");
+  if (path.isEmpty()) return;
+  auto exporter = std::make_shared<standin::StandinExportToOffice>();
+  if (!env_->navigator()->export_to_office(exporter)) return;
+  try {
+    grid->refresh();
+    standin::write_csv(path.toStdString(), exporter->titolomaster(), grid->captions(), grid->shown_rows());
+    window_->statusBar()->showMessage(qs(text("Esportato in ", "Exported to ")) + path, 5000);
+  } catch (const runtime::Error& e) {
+    responder_->answer_message(
+        standin::ShownMessage{0, e.description(), 16, standin::HostEnvironment::kModuleTitle});
+  }
+}
+
+void DesktopHost::multimedia() {
+  if (!main_site()) return;
+  env_->navigator()->press_button(standin::StandinNavigator::kMultimediaButton);
+  if (auto s = main_site()) s->refresh_grids();
+  refresh_status();
+}
+
+void DesktopHost::edit_settings() {
+  QDialog dialog(window_);
+  dialog.setObjectName("SETTINGS");
+  dialog.setWindowTitle(qs(text("Impostazioni", "Settings")));
+  auto* form = new QFormLayout(&dialog);
+  auto* db = new QLineEdit(qs(options_.db_path), &dialog);
+  auto* browse = new QPushButton(qs(text("Sfoglia...", "Browse...")), &dialog);
+  QObject::connect(browse, &QPushButton::clicked, &dialog, [&dialog, db] {
+    QString chosen = QFileDialog::getOpenFileName(&dialog, QString(), db->text());
+    if (!chosen.isEmpty()) db->setText(chosen);
+  });
+  auto* db_row = new QHBoxLayout;
+  db_row->addWidget(db, 1);
+  db_row->addWidget(browse);
+  form->addRow(qs(text("Database:", "Database:")), db_row);
+  auto* company = new QSpinBox(&dialog);
+  company->setRange(1, 32767);
+  company->setValue(options_.company);
+  form->addRow(qs(text("Ditta:", "Company:")), company);
+  auto* language = new QComboBox(&dialog);
+  language->addItem("Italiano", "it");
+  language->addItem("English", "en");
+  language->setCurrentIndex(options_.language == "en" ? 1 : 0);
+  form->addRow(qs(text("Lingua:", "Language:")), language);
+  auto* date_form = new QComboBox(&dialog);
+  for (const char* f : {"dd/mm/yyyy", "mm/dd/yyyy", "yyyy-mm-dd", "dd.mm.yyyy", "dd-mm-yyyy"})
+    date_form->addItem(f);
+  date_form->setCurrentText(qs(options_.short_date_form));
+  form->addRow(qs(text("Formato data breve:", "Short date form:")), date_form);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  form->addRow(buttons);
+  if (dialog.exec() != QDialog::Accepted) return;
+  DesktopOptions changed = options_;
+  changed.db_path = db->text().trimmed().toStdString();
+  changed.company = company->value();
+  changed.language = language->currentData().toString().toStdString();
+  changed.short_date_form = date_form->currentText().toStdString();
+  write_settings_file(settings_file_, changed);
+  apply_options(changed);
+}
+
+void DesktopHost::refresh_status() {
+  if (!window_ || !env_) return;
+  const bool open = module_ && main_site();
+  for (const char* name : {"new", "save", "delete", "cancel", "first", "previous", "next", "last", "company",
+                           "export", "multimedia"})
+    if (auto* a = action(name)) a->setEnabled(open);
+  if (auto* a = action("open")) a->setEnabled(!module_);
+  std::string state;
+  if (!open) {
+    state = text("Nessun programma aperto", "No program open");
+  } else {
+    auto f = frame();
+    switch (f ? f->Status() : host::RecordFrame::kStatusStored) {
+      case host::RecordFrame::kStatusNew:
+        state = text("Inserimento", "New row");
+        break;
+      case host::RecordFrame::kStatusModified:
+        state = text("Modifica", "Changed");
+        break;
+      default:
+        state = text("Visualizzazione", "Browse");
+        break;
+    }
+    if (options_.called)
+      state += text(" - richiamato per ", " - called for ") + options_.project + " / " + options_.node +
+               " / " + options_.activity;
+    if (!env_->status_bar()->text().empty()) state += " - " + env_->status_bar()->text();
+  }
+  status_frame_->setText(qs(state));
+  std::string company;
+  runtime::suppressed([&] { company = env_->global()->Company().to_string(); });
+  status_company_->setText(qs(text("Ditta ", "Company ") + company));
+  status_database_->setText(QFileInfo(qs(options_.db_path)).fileName());
+  status_database_->setToolTip(qs(options_.db_path));
+}
+
+}  // namespace desktop

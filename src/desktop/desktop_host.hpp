@@ -1,0 +1,150 @@
+#pragma once
+// The desktop host: a main window in the host's style (the navigator toolbar, a status bar, and the
+// module's window inside it), the stand-in host services with the Qt form factory and responder in
+// place, and the module created through the registry and handed its contract, optionally in called
+// mode for one activity.
+
+#include <QMainWindow>
+#include <QPointer>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "desktop/qt_forms.hpp"
+#include "desktop/qt_responder.hpp"
+#include "host/contract.hpp"
+#include "standin/host_setup.hpp"
+
+class QAction;
+class QLabel;
+class QStackedWidget;
+class QTimer;
+
+namespace desktop {
+
+// What the program opens: the host settings and, in called mode, the activity's codes.
+struct DesktopOptions {
+  std::string db_path = "demo/calendatt-demo.db";
+  std::int32_t company = 1;
+  std::string language = "it";
+  std::string short_date_form = "dd/mm/yyyy";
+  bool called = false;
+  std::string project, node, activity;
+
+  standin::HostSettings host_settings() const;
+};
+
+// Parses the command line: --db FILE, --company N, --lang it|en, --date-form PATTERN, --called with
+// --project P --node N --activity A, --screenshots DIR, --settings FILE, -h/--help. The values go over
+// the defaults into `options`. Returns false with `error` set on wrong usage.
+struct CommandLine {
+  DesktopOptions options;
+  std::string screenshots_dir;
+  std::string settings_file;
+  bool help = false;
+  // The options given on the command line (they win over the settings file).
+  std::map<std::string, std::string> given;
+};
+bool parse_command_line(const std::vector<std::string>& args, CommandLine& out, std::string& error);
+// Puts the command line's values over `options` (those read from the settings file).
+bool apply_command_line(const CommandLine& line, DesktopOptions& options, std::string& error);
+const char* usage_text();
+
+// The settings file (an INI file): the database file, the company, the language and the short date
+// form. Values missing from the file keep those of `options`.
+void read_settings_file(const std::string& path, DesktopOptions& options);
+void write_settings_file(const std::string& path, const DesktopOptions& options);
+// The settings file of the user ($XDG_CONFIG_HOME or ~/.config, calendatt/desktop.ini).
+std::string default_settings_file();
+
+class DesktopHost;
+
+class HostWindow : public QMainWindow {
+ public:
+  explicit HostWindow(DesktopHost& host);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  DesktopHost* host_;
+};
+
+class DesktopHost {
+ public:
+  static constexpr const char* kMainWindowName = "FRMPD_CALENDATT";
+
+  // Builds the host for these options; the settings file (when not empty) receives the settings the
+  // person changes. Needs a QApplication.
+  explicit DesktopHost(DesktopOptions options, std::string settings_file = {});
+  ~DesktopHost();
+  DesktopHost(const DesktopHost&) = delete;
+  DesktopHost& operator=(const DesktopHost&) = delete;
+
+  HostWindow* window() const { return window_; }
+  const DesktopOptions& options() const { return options_; }
+  standin::HostEnvironment& environment() { return *env_; }
+  QtFormFactory& forms() { return *forms_; }
+  QtResponder& responder() { return *responder_; }
+  std::shared_ptr<host::Cinterface> module() const { return module_; }
+  // The calendar window's site while it is open.
+  std::shared_ptr<QtFormSite> main_site() const;
+  // A navigator command by name: new, save, delete, cancel, first, previous, next, last, company,
+  // export, multimedia; also settings and open.
+  QAction* action(const std::string& name) const;
+
+  // Creates the module through the registry, hands it the contract (the activity's codes, ids and
+  // planning period in called mode) and shows its window in the workspace. False, after telling the
+  // person, when the called activity does not exist or the window did not open.
+  bool open_module();
+  // Asks the module to close its window; true when it closed (or none was open). The module is let go.
+  bool close_module();
+  // Takes new settings: the module is closed first (false when it refused), then reopened.
+  bool apply_options(const DesktopOptions& options);
+
+  // Where the export asks for its file; by default a file dialog. Returns "" when the person cancelled.
+  void set_export_file_chooser(std::function<std::string()> chooser) {
+    export_file_chooser_ = std::move(chooser);
+  }
+
+  // Refreshes the status bar from the navigator and the frame.
+  void refresh_status();
+
+ private:
+  friend class HostWindow;
+  void build_window();
+  void add_action(const std::string& name, const std::string& it, const std::string& en, int icon,
+                  const QKeySequence& shortcut, std::function<void()> command);
+  std::string text(const char* italian, const char* english) const;
+  std::shared_ptr<host::RecordFrame> frame() const;
+  // The navigator's record commands: the focused field is left first (its validation may refuse).
+  void frame_command(bool validate_first, const std::function<void(host::RecordFrame&)>& command);
+  void move(int where);
+  void change_company();
+  void export_grid();
+  void multimedia();
+  void edit_settings();
+  void module_closed();
+  void install_programs();
+
+  DesktopOptions options_;
+  std::string settings_file_;
+  std::unique_ptr<QtResponder> responder_;
+  std::unique_ptr<standin::HostEnvironment> env_;
+  std::shared_ptr<QtFormFactory> forms_;
+  std::shared_ptr<host::Cinterface> module_;
+  QPointer<HostWindow> window_;
+  QStackedWidget* workspace_ = nullptr;
+  QWidget* closed_page_ = nullptr;
+  QLabel* status_frame_ = nullptr;
+  QLabel* status_company_ = nullptr;
+  QLabel* status_database_ = nullptr;
+  QTimer* status_timer_ = nullptr;
+  std::map<std::string, QAction*> actions_;
+  std::function<std::string()> export_file_chooser_;
+};
+
+}  // namespace desktop

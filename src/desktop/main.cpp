@@ -1,0 +1,93 @@
+// calendatt-desktop: the desktop host of the WBS activity calendar.
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStyleFactory>
+#include <cstdlib>
+#include <iostream>
+
+#include "database/schema.hpp"
+#include "database/sqlite_connection.hpp"
+#include "desktop/desktop_host.hpp"
+#include "desktop/screenshots.hpp"
+#include "runtime/error.hpp"
+
+namespace {
+
+constexpr int kUsageError = 2;
+constexpr int kFailure = 3;
+
+bool has_display() {
+  auto set = [](const char* name) {
+    const char* value = std::getenv(name);
+    return value && *value;
+  };
+  return set("QT_QPA_PLATFORM") || set("DISPLAY") || set("WAYLAND_DISPLAY");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  desktop::CommandLine line;
+  std::string error;
+  if (!desktop::parse_command_line(std::vector<std::string>(argv + 1, argv + argc), line, error)) {
+    std::cerr << "calendatt-desktop: " << error << "\n\n" << desktop::usage_text();
+    return kUsageError;
+  }
+  if (line.help) {
+    std::cout << desktop::usage_text();
+    return 0;
+  }
+  const bool screenshots = !line.screenshots_dir.empty();
+  if (!has_display()) {
+    if (!screenshots) {
+      std::cerr
+          << "calendatt-desktop: there is no display here (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
+             "Run it under a virtual display:\n"
+             "  xvfb-run -a calendatt-desktop "
+          << (argc > 1 ? "[the same options]" : "") << "\n"
+          << "or without any display, as the tests do: QT_QPA_PLATFORM=offscreen calendatt-desktop ...\n";
+      return kFailure;
+    }
+    // The screenshots need no screen.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  }
+
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("calendatt-desktop");
+  QApplication::setStyle(QStyleFactory::create("Fusion"));
+
+  if (screenshots) {
+    QDir().mkpath(QString::fromStdString(line.screenshots_dir));
+    return desktop::take_screenshots(line.screenshots_dir, line.options.language);
+  }
+
+  std::string settings_file =
+      line.settings_file.empty() ? desktop::default_settings_file() : line.settings_file;
+  desktop::DesktopOptions options;
+  desktop::read_settings_file(settings_file, options);
+  if (!desktop::apply_command_line(line, options, error)) {
+    std::cerr << "calendatt-desktop: " << error << "\n";
+    return kUsageError;
+  }
+
+  try {
+    if (!QFileInfo::exists(QString::fromStdString(options.db_path))) {
+      std::cerr << "calendatt-desktop: no database at " << options.db_path
+                << "; creating it with the demo data\n";
+      QDir().mkpath(QFileInfo(QString::fromStdString(options.db_path)).absolutePath());
+      auto connection = database::open_or_create(options.db_path);
+      database::ensure_schema(*connection);
+      database::insert_demo_data(*connection);
+      connection->Close();
+    }
+    desktop::DesktopHost host(options, settings_file);
+    host.window()->resize(1180, 820);
+    host.window()->show();
+    if (!host.open_module() && options.called) return 1;
+    return app.exec();
+  } catch (const runtime::Error& e) {
+    std::cerr << "calendatt-desktop: " << e.description() << " (error " << e.number() << ")\n";
+    return kFailure;
+  }
+}
