@@ -437,16 +437,10 @@ void QtCodeEdit::decode() {
     if (description) description->set_Text("");
     return;
   }
-  std::string found, failure;
-  try {
-    auto rows = standin::run_lookup(standin::LookupRequest{text_a, Variant(), "", connection_text});
-    decode_ok_ = !rows.empty();
-    if (decode_ok_ && !rows.front().empty() && !runtime::is_blank(rows.front().front()))
-      found = rows.front().front().to_string();
-  } catch (const runtime::Error& e) {
-    decode_ok_ = false;
-    failure = e.description();
-  }
+  standin::DecodeResult result = standin::run_decode(text_a, connection_text);
+  decode_ok_ = result.found;
+  const std::string& found = result.description;
+  const std::string& failure = result.failure;
   if (description) description->set_Text(found);
   if (decode_ok_ || !session()) return;
   notice(failure.empty() ? session()->text("Codice inesistente: ", "No such code: ") + Text()

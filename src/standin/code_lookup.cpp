@@ -2,6 +2,7 @@
 
 #include "host/registry.hpp"
 #include "host/services.hpp"
+#include "runtime/error.hpp"
 
 namespace standin {
 
@@ -25,6 +26,19 @@ std::vector<std::vector<Variant>> run_lookup(const LookupRequest& request) {
   rs->Close();
   connection->Close();
   return rows;
+}
+
+DecodeResult run_decode(const std::string& text_a, const std::string& connection_text) {
+  DecodeResult result;
+  try {
+    auto rows = run_lookup(LookupRequest{text_a, Variant(), "", connection_text});
+    result.found = !rows.empty();
+    if (result.found && !rows.front().empty() && !runtime::is_blank(rows.front().front()))
+      result.description = rows.front().front().to_string();
+  } catch (const runtime::Error& e) {
+    result.failure = e.description();
+  }
+  return result;
 }
 
 Variant lookup_row(const std::vector<Variant>& values) {

@@ -12,6 +12,16 @@ namespace standin {
 // The rows of a prepared lookup (text A run on the connection text), each value in query column order.
 std::vector<std::vector<runtime::Variant>> run_lookup(const LookupRequest& request);
 
+// The outcome of the decode a code control runs on the query its StartDecode handler prepared.
+struct DecodeResult {
+  bool found = false;
+  std::string description;  // the first column of the first row
+  std::string failure;      // the error's description when the query could not run
+};
+
+// Runs a prepared decode query (text A) on the connection text. No row means the code does not exist.
+DecodeResult run_decode(const std::string& text_a, const std::string& connection_text);
+
 // A lookup row as the control delivers it: a two-dimensional array whose element (1, k) is the k-th
 // column of the query (k from 0: 0 the code, 1 the description; for activities 2 the node code, 5 the
 // WBS node id and 6 the WBS link id).

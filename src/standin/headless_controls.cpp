@@ -1,5 +1,7 @@
 #include "standin/headless_controls.hpp"
 
+#include "standin/code_lookup.hpp"
+
 #include "host/registry.hpp"
 #include "host/services.hpp"
 
@@ -222,28 +224,10 @@ void HeadlessCodeEdit::decode() {
     if (description) description->set_Text("");
     return;
   }
-  std::string found, failure;
-  try {
-    auto connection = host::Registry::instance()
-                          .create_as<host::ConnectionFactory>(host::progid::kConnectionFactory)
-                          ->NewConnection();
-    connection->SetConnectionString(connection_text);
-    connection->Open("", "", "", -1);
-    auto rs = host::Registry::instance()
-                  .create_as<host::RecordService>(host::progid::kRecordService)
-                  ->NewRecordset();
-    rs->Open(text_a, connection, host::kAdOpenUnspecified, host::kAdLockUnspecified, host::kAdCmdText);
-    decode_ok_ = rs->RecordCount() > 0;
-    if (decode_ok_) {
-      Variant v = rs->Field(rs->FieldNames().front());
-      found = runtime::is_blank(v) ? std::string() : v.to_string();
-    }
-    rs->Close();
-    connection->Close();
-  } catch (const runtime::Error& e) {
-    decode_ok_ = false;
-    failure = e.description();
-  }
+  DecodeResult result = run_decode(text_a, connection_text);
+  decode_ok_ = result.found;
+  const std::string& found = result.description;
+  const std::string& failure = result.failure;
   if (description) description->set_Text(found);
   if (decode_ok_ || !window().session || !window().session->notice) return;
   window().session->notice(
