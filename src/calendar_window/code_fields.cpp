@@ -1,5 +1,6 @@
 // The project, node and activity code fields of the calendar window: lookup and decode preparation,
 // lookup results, maintenance programs, and the validation of the completed triple.
+#include "calendar_window/code_field_support.hpp"
 #include "calendar_window/frmpd_calendatt.hpp"
 #include "host/registry.hpp"
 #include "module/clspd_calendatt.hpp"
@@ -26,26 +27,14 @@ void FRMPD_CALENDATT::TXT_CODNODO_TextChange() {
   if (code_text("TXT_CODNODO").empty()) control<host::TextControl>("TXT_CODATTIVITA")->set_Text("");
 }
 
-namespace {
-// Reads the prepared lookup values in their fixed order: value B, text A, text C, then the setting.
-void read_lookup(host::LookupService& lookup, std::string& TextA, Variant& ValueB, std::string& TextC,
-                 std::string& Connection, const std::string& connection_string, host::CodeEdit& field) {
-  ValueB = lookup.ValueB();
-  TextA = lookup.TextA();
-  TextC = lookup.TextC();
-  Connection = connection_string;
-  field.set_LookupSetting(lookup.Setting());
-}
-}  // namespace
-
 void FRMPD_CALENDATT::TXT_CODPROG_StartLookup(bool& Cancel, std::string& TextA, Variant& ValueB,
                                               std::string& TextC, std::string& Connection) {
   ErrorTrap trap(*this, "TXT_CODPROG_StartLookup");
   trap.step([&] {
     Cancel = false;
     PclsLookup->PrepareProjectLookup(0, 0, 0, 0, 2, Variant());
-    read_lookup(*PclsLookup, TextA, ValueB, TextC, Connection, GstrConnect,
-                *control<host::CodeEdit>("TXT_CODPROG"));
+    code_field_support::read_lookup(*PclsLookup, TextA, ValueB, TextC, Connection, GstrConnect,
+                                    *control<host::CodeEdit>("TXT_CODPROG"));
   });
 }
 
@@ -55,8 +44,8 @@ void FRMPD_CALENDATT::TXT_CODNODO_StartLookup(bool& Cancel, std::string& TextA, 
   trap.step([&] {
     Cancel = false;
     PclsLookup->PrepareNodeLookup(Variant(), Variant(), control<host::TextControl>("TXT_CODPROG")->Text());
-    read_lookup(*PclsLookup, TextA, ValueB, TextC, Connection, GstrConnect,
-                *control<host::CodeEdit>("TXT_CODNODO"));
+    code_field_support::read_lookup(*PclsLookup, TextA, ValueB, TextC, Connection, GstrConnect,
+                                    *control<host::CodeEdit>("TXT_CODNODO"));
   });
 }
 
@@ -67,8 +56,8 @@ void FRMPD_CALENDATT::TXT_CODATTIVITA_StartLookup(bool& Cancel, std::string& Tex
     Cancel = false;
     PclsLookup->PrepareActivityLookup(control<host::TextControl>("TXT_CODPROG")->Text(),
                                       control<host::TextControl>("TXT_CODNODO")->Text(), Variant());
-    read_lookup(*PclsLookup, TextA, ValueB, TextC, Connection, GstrConnect,
-                *control<host::CodeEdit>("TXT_CODATTIVITA"));
+    code_field_support::read_lookup(*PclsLookup, TextA, ValueB, TextC, Connection, GstrConnect,
+                                    *control<host::CodeEdit>("TXT_CODATTIVITA"));
   });
 }
 
@@ -162,7 +151,7 @@ void FRMPD_CALENDATT::after_maintenance(ErrorTrap& trap, bool project) {
 
 void FRMPD_CALENDATT::TXT_CODPROG_KeyButtonMenuPress(const Variant& key) {
   ErrorTrap trap(*this, "TXT_CODPROG_KeyButtonMenuPress");
-  if (key.is_null() || key.to_string() != "Kgestione") return;
+  if (!code_field_support::is_maintenance_key(key)) return;
   if (!trap.step([&] {
         if (!PclsConnectProd) {
           PclsConnectProd =
@@ -182,7 +171,7 @@ void FRMPD_CALENDATT::TXT_CODPROG_KeyButtonMenuPress(const Variant& key) {
 
 void FRMPD_CALENDATT::TXT_CODNODO_KeyButtonMenuPress(const Variant& key) {
   ErrorTrap trap(*this, "TXT_CODNODO_KeyButtonMenuPress");
-  if (key.is_null() || key.to_string() != "Kgestione") return;
+  if (!code_field_support::is_maintenance_key(key)) return;
   if (!trap.step([&] {
         if (!PclsConnectProg)
           PclsConnectProg =
@@ -199,7 +188,7 @@ void FRMPD_CALENDATT::TXT_CODNODO_KeyButtonMenuPress(const Variant& key) {
 
 void FRMPD_CALENDATT::TXT_CODATTIVITA_KeyButtonMenuPress(const Variant& key) {
   ErrorTrap trap(*this, "TXT_CODATTIVITA_KeyButtonMenuPress");
-  if (key.is_null() || key.to_string() != "Kgestione") return;
+  if (!code_field_support::is_maintenance_key(key)) return;
   if (!trap.step([&] {
         if (!PclsConnectProg)
           PclsConnectProg =
@@ -290,10 +279,7 @@ void FRMPD_CALENDATT::code_validate(CodeField field, bool& Cancel) {
     } else {
       std::int32_t answer = 0;
       if (!trap.step([&] {
-            answer = MostraMessaggio(
-                "L'attività è presente in più righe della WBS per il nodo del progetto\r\n"
-                "Vuoi avviare la funzione di lookup per selezionare l'attività desiderata?",
-                77199, 1, current_caption());
+            answer = MostraMessaggio(code_field_support::kManyRowsQuestion, 77199, 1, current_caption());
             Cancel = true;
           }))
         return;

@@ -1,38 +1,19 @@
 // The layout of the calendar window: its controls with their design values.
+#include "calendar_window/code_field_support.hpp"
 #include "calendar_window/frmpd_calendatt.hpp"
 
 namespace calendatt {
 
 namespace {
 
-using host::ControlDesign;
+using code_field_support::description_field;
 using runtime::Variant;
 
-ControlDesign code_field(const char* name, const char* caption, const char* dbfield, bool qbe) {
-  return {host::kind::kCodeEdit,
-          name,
-          caption,
-          {{"lookup", true},
-           {"decode", true},
-           {"isgestione", true},
-           {"case", "Maiuscolo"},
-           {"maxchar", std::int32_t{25}},
-           {"obbligatorio", true},
-           {"isqbe", qbe},
-           {"gettextmode", std::int32_t{2}},
-           {"isdbfield", false},
-           {"dbfield", dbfield}}};
-}
-
-ControlDesign description_field(const char* name, const char* caption) {
-  return {host::kind::kCodeEdit,
-          name,
-          caption,
-          {{"enabled", false},
-           {"maxchar", std::int32_t{40}},
-           {"lookup", false},
-           {"isdbfield", false},
-           {"canrequired", false}}};
+// The window's code fields are not bound to frame fields.
+host::ControlDesign code_field(const char* name, const char* caption, const char* dbfield, bool qbe) {
+  host::ControlDesign design = code_field_support::code_field(name, caption, dbfield, qbe);
+  design.settings["isdbfield"] = Variant(false);
+  return design;
 }
 
 }  // namespace

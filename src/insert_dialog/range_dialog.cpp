@@ -1,5 +1,6 @@
 #include "insert_dialog/range_dialog.hpp"
 
+#include "calendar_window/code_field_support.hpp"
 #include "calendar_window/frmpd_calendatt.hpp"
 #include "host/registry.hpp"
 #include "module/mdlpd_calendatt.hpp"
@@ -11,6 +12,11 @@ using runtime::Date;
 using runtime::ErrorTrap;
 using runtime::suppressed;
 using runtime::Variant;
+using code_field_support::code_field;
+using code_field_support::description_field;
+using code_field_support::is_maintenance_key;
+using code_field_support::kManyRowsQuestion;
+using code_field_support::read_lookup;
 
 namespace {
 
@@ -21,55 +27,6 @@ std::shared_ptr<T> create(const char* prog_id) {
 
 [[noreturn]] void object_not_set(const std::string& source) {
   throw runtime::Error(91, "Object variable not set", source);
-}
-
-// Reads the prepared lookup values in their fixed order: value B, text A, text C, then the setting.
-void read_lookup(host::LookupService& lookup, std::string& TextA, Variant& ValueB, std::string& TextC,
-                 std::string& Connection, const std::string& connection_string, host::CodeEdit& field) {
-  ValueB = lookup.ValueB();
-  TextA = lookup.TextA();
-  TextC = lookup.TextC();
-  Connection = connection_string;
-  field.set_LookupSetting(lookup.Setting());
-}
-
-// Only the key of the maintenance program is handled.
-bool is_maintenance_key(const Variant& key) {
-  return key.type() == runtime::VarType::String && key.to_string() == "Kgestione";
-}
-
-constexpr const char* kManyRowsQuestion =
-    "L'attività è presente in più righe della WBS per il nodo del progetto\r\n"
-    "Vuoi avviare la funzione di lookup per selezionare l'attività desiderata?";
-
-}  // namespace
-
-namespace {
-
-host::ControlDesign code_field(const char* name, const char* caption, const char* dbfield, bool qbe) {
-  return {host::kind::kCodeEdit,
-          name,
-          caption,
-          {{"lookup", true},
-           {"decode", true},
-           {"isgestione", true},
-           {"case", "Maiuscolo"},
-           {"maxchar", std::int32_t{25}},
-           {"obbligatorio", true},
-           {"isqbe", qbe},
-           {"gettextmode", std::int32_t{2}},
-           {"dbfield", dbfield}}};
-}
-
-host::ControlDesign description_field(const char* name, const char* caption) {
-  return {host::kind::kCodeEdit,
-          name,
-          caption,
-          {{"enabled", false},
-           {"maxchar", std::int32_t{40}},
-           {"lookup", false},
-           {"isdbfield", false},
-           {"canrequired", false}}};
 }
 
 }  // namespace
