@@ -191,6 +191,15 @@ Variant FRMPD_CALENDATT::CallMethod(const std::string& name, const runtime::Para
   throw runtime::Error(438, "Object doesn't support this property or method: " + name, kKindName);
 }
 
+void FRMPD_CALENDATT::LetProperty(const std::string& name, const Variant&) {
+  throw runtime::Error(438, "Object doesn't support this property or method: " + name, kKindName);
+}
+
+Variant FRMPD_CALENDATT::GetProperty(const std::string& name) {
+  if (runtime::upper(name) == "NAME") return Variant(Name());
+  throw runtime::Error(438, "Object doesn't support this property or method: " + name, kKindName);
+}
+
 // ---- Messages, error report and navigator notices ----
 
 std::int32_t FRMPD_CALENDATT::VisualizzaErrore(const std::string& SubOrFunctionName) {

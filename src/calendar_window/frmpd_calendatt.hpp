@@ -72,6 +72,8 @@ class FRMPD_CALENDATT : public FormBase,
 
   // Requery and Update, for the host's script object model.
   runtime::Variant CallMethod(const std::string& name, const runtime::ParamList& args) override;
+  void LetProperty(const std::string& name, const runtime::Variant& value) override;
+  runtime::Variant GetProperty(const std::string& name) override;
 
   runtime::Variant IdentificativoIstanza() { return identity_.IdentificativoIstanza(); }
   const std::string& query_text() const { return GstrSqlquery; }

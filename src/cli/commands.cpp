@@ -60,7 +60,7 @@ Outcome open_window(Run& run) {
       return run.refused("the activity " + o.codes.text() + " stands in " + std::to_string(found.size()) +
                          " WBS rows (links " + links + "): the calendar is called for one activity");
     }
-    if (!run.session.open_window(&o.codes, &found.front())) {
+    if (!run.session.open_window(&found.front())) {
       run.responder.note("the calendar window did not open");
       return Outcome::kFailed;
     }

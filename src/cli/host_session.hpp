@@ -12,23 +12,14 @@
 #include "cli/options.hpp"
 #include "host/contract.hpp"
 #include "runtime/date.hpp"
+#include "standin/calling_program.hpp"
 #include "standin/headless_forms.hpp"
 #include "standin/host_setup.hpp"
 
-namespace calendatt {
-class CLSPD_CALENDATT;
-}
-
 namespace cli {
 
-// A WBS activity as the calling host program hands it over: its ids and its planning period (the
-// planned dates, else the forecast ones).
-struct CalledActivity {
-  double node_id = 0;
-  double link_id = 0;
-  std::optional<runtime::Date> start;
-  std::optional<runtime::Date> end;
-};
+// A WBS activity as the calling host program hands it over.
+using CalledActivity = standin::CalledActivity;
 
 class HostSession {
  public:
@@ -45,7 +36,7 @@ class HostSession {
 
   // Creates the module and hands it the contract; with `called`, also the activity's codes, ids and
   // planning period. Then shows the window. False when the window did not open (its load failed).
-  bool open_window(const ActivityCodes* codes = nullptr, const CalledActivity* called = nullptr);
+  bool open_window(const CalledActivity* called = nullptr);
 
   standin::HeadlessFormSite& window() const { return *window_; }
   standin::HeadlessFormFactory& forms() const { return *env_->forms(); }
@@ -62,7 +53,6 @@ class HostSession {
  private:
   std::unique_ptr<standin::HostEnvironment> env_;
   std::shared_ptr<host::Cinterface> module_;
-  std::shared_ptr<calendatt::CLSPD_CALENDATT> class_;
   std::shared_ptr<standin::HeadlessFormSite> window_;
 };
 

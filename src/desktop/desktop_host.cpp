@@ -25,10 +25,10 @@
 #include <cstdlib>
 
 #include "host/registry.hpp"
-#include "module/clspd_calendatt.hpp"
 #include "module/mdlpd_calendatt.hpp"
 #include "runtime/date.hpp"
 #include "runtime/error.hpp"
+#include "standin/calling_program.hpp"
 #include "standin/dictionary.hpp"
 #include "standin/media.hpp"
 #include "standin/navigator.hpp"
@@ -45,11 +45,6 @@ QString qs(const std::string& text) {
 bool valid_date_form(const std::string& form) {
   return form == "dd/mm/yyyy" || form == "mm/dd/yyyy" || form == "yyyy-mm-dd" || form == "dd.mm.yyyy" ||
          form == "dd-mm-yyyy";
-}
-
-std::optional<runtime::Date> date_of(const runtime::Variant& v) {
-  if (runtime::is_blank(v)) return std::nullopt;
-  return v.to_date();
 }
 
 }  // namespace
@@ -479,7 +474,8 @@ std::shared_ptr<host::RecordFrame> DesktopHost::frame() const {
 
 bool DesktopHost::open_module() {
   if (module_) return true;
-  // A module opened again starts as freshly loaded: no selection kept from its last window.
+  // A module opened again starts as freshly loaded: no selection kept from its last window. (The
+  // module-wide values outlive a module object, and its interface cannot empty the planning end.)
   calendatt::MDLPD_CALENDATT::reset();
   try {
     module_ = env_->create_module();
@@ -491,34 +487,12 @@ bool DesktopHost::open_module() {
   module_->let_Cinterface_IsActive(true);
   env_->global()->set_MainInterface(module_);
   if (options_.called) {
-    // Codes are upper case, without trailing blanks, as the code fields hold them.
-    for (std::string* code : {&options_.project, &options_.node, &options_.activity})
-      *code = runtime::rtrim(standin::utf8_upper(*code));
-    auto cls = std::dynamic_pointer_cast<calendatt::CLSPD_CALENDATT>(module_);
-    auto literal = [](const std::string& code) { return standin::sql_text(code); };
-    std::optional<double> node_id, link_id;
-    std::optional<runtime::Date> start, end;
+    std::vector<standin::CalledActivity> found;
     runtime::suppressed([&] {
-      auto rs = env_->run_query(
-          "SELECT PD0G_IDDISBAPROG AS IDNODO, PD0H_IDLEGAME AS IDLEGAME, "
-          "CASE WHEN (PD0H_DATAINIZPIAN IS NOT NULL) OR (PD0H_DATAFINPIAN IS NOT NULL) "
-          "THEN PD0H_DATAINIZPIAN ELSE PD0H_DATAINIZPREV END AS INIZIO, "
-          "CASE WHEN (PD0H_DATAINIZPIAN IS NOT NULL) OR (PD0H_DATAFINPIAN IS NOT NULL) "
-          "THEN PD0H_DATAFINPIAN ELSE PD0H_DATAFINPREV END AS FINE "
-          "FROM PD0G_DISBAPROG INNER JOIN PD0H_LEGDISBAPROG ON PD0H_IDDISBAPROG_PD0G = PD0G_IDDISBAPROG "
-          "WHERE PD0G_DITTA_CG18 = " +
-          std::to_string(options_.company) + " AND RTRIM(PD0G_CODPROG_PD68) = " + literal(options_.project) +
-          " AND RTRIM(PD0G_CODNODO_PD0C) = " + literal(options_.node) +
-          " AND RTRIM(PD0H_CODATTIVITA_PD0D) = " + literal(options_.activity) + " ORDER BY PD0H_IDLEGAME");
-      if (!rs->Eof()) {
-        node_id = rs->Field("IDNODO").to_double();
-        link_id = rs->Field("IDLEGAME").to_double();
-        start = date_of(rs->Field("INIZIO"));
-        end = date_of(rs->Field("FINE"));
-      }
-      rs->Close();
+      found = standin::find_activities(*env_, options_.company, options_.project, options_.node,
+                                       options_.activity);
     });
-    if (!cls || !node_id || !link_id) {
+    if (found.empty()) {
       responder_->answer_message(
           standin::ShownMessage{0,
                                 text("Attività WBS non trovata: ", "No such WBS activity: ") +
@@ -529,15 +503,11 @@ bool DesktopHost::open_module() {
       refresh_status();
       return false;
     }
-    module_->let_Cinterface_IsCalled(true);
-    cls->set_pCodProgetto(options_.project);
-    cls->set_pCodNodo(options_.node);
-    cls->set_pCodAttivita(options_.activity);
-    cls->set_pIDDisBaProgWBS(*node_id);
-    cls->set_pIDLegameWBS(*link_id);
-    // A period bound the activity does not have is not handed over.
-    if (start) cls->set_pDataInizioWBS(runtime::date_text(*start));
-    if (end) cls->set_pDataFineWBS(*end);
+    // The codes as the code fields hold them: upper case, no trailing blanks.
+    options_.project = found.front().project;
+    options_.node = found.front().node;
+    options_.activity = found.front().activity;
+    standin::hand_over(*module_, found.front());
   }
   module_->Cinterface_ShowForm();
   if (!main_site()) {

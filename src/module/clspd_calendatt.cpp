@@ -315,6 +315,28 @@ void CLSPD_CALENDATT::set_pDataFineWBS(runtime::Date value) {
   MDLPD_CALENDATT::pDataFineWBS = runtime::date_text(value);
 }
 
+Variant CLSPD_CALENDATT::CallMethod(const std::string& name, const runtime::ParamList&) {
+  throw runtime::Error(438, "Object doesn't support this property or method: " + name, kKindName);
+}
+
+void CLSPD_CALENDATT::LetProperty(const std::string& name, const Variant& value) {
+  const std::string key = runtime::upper(name);
+  if (key == "PCODPROGETTO") return set_pCodProgetto(value.to_string());
+  if (key == "PCODNODO") return set_pCodNodo(value.to_string());
+  if (key == "PCODATTIVITA") return set_pCodAttivita(value.to_string());
+  if (key == "PIDDISBAPROGWBS") return set_pIDDisBaProgWBS(value.to_double());
+  if (key == "PIDLEGAMEWBS") return set_pIDLegameWBS(value.to_double());
+  if (key == "PDATAINIZIOWBS") return set_pDataInizioWBS(value.to_string());
+  if (key == "PDATAFINEWBS") return set_pDataFineWBS(value.to_date());
+  if (key == "MODIFICATODATI") return let_ModificatoDati(value.to_bool());
+  throw runtime::Error(438, "Object doesn't support this property or method: " + name, kKindName);
+}
+
+Variant CLSPD_CALENDATT::GetProperty(const std::string& name) {
+  if (runtime::upper(name) == "MODIFICATODATI") return Variant(ModificatoDati());
+  throw runtime::Error(438, "Object doesn't support this property or method: " + name, kKindName);
+}
+
 void register_module() {
   host::Registry::instance().add(host::progid::kModule, [] { return CLSPD_CALENDATT::create(); });
 }

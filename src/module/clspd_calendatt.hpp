@@ -10,6 +10,7 @@
 
 #include "host/contract.hpp"
 #include "host/global.hpp"
+#include "host/scriptable.hpp"
 #include "host/services.hpp"
 #include "module/trace.hpp"
 #include "runtime/ref.hpp"
@@ -19,7 +20,9 @@ namespace calendatt {
 
 class FRMPD_CALENDATT;
 
-class CLSPD_CALENDATT : public host::Cinterface, public std::enable_shared_from_this<CLSPD_CALENDATT> {
+class CLSPD_CALENDATT : public host::Cinterface,
+                        public host::Scriptable,
+                        public std::enable_shared_from_this<CLSPD_CALENDATT> {
  public:
   // Class initialisation: the creation trace line, then the object becomes its own Cinterface_ActiveDll.
   static std::shared_ptr<CLSPD_CALENDATT> create();
@@ -91,6 +94,12 @@ class CLSPD_CALENDATT : public host::Cinterface, public std::enable_shared_from_
 
   bool ModificatoDati() const { return modificato_dati_; }
   void let_ModificatoDati(bool value) { modificato_dati_ = value; }
+
+  // The class's own interface by name, for hosts that create it through the registry: the called-mode
+  // properties (write only) and ModificatoDati (read and write).
+  runtime::Variant CallMethod(const std::string& name, const runtime::ParamList& args) override;
+  void LetProperty(const std::string& name, const runtime::Variant& value) override;
+  runtime::Variant GetProperty(const std::string& name) override;
 
   // Event DataTransfer(data).
   std::function<void(const runtime::Variant& data)> DataTransfer;

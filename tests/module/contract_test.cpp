@@ -93,6 +93,30 @@ TEST(CalledModeParameters, GoIntoTheModuleWideValues) {
   MDLPD_CALENDATT::reset();
 }
 
+TEST(CalledModeParameters, AreReachedByNameThroughTheClassOwnInterface) {
+  MDLPD_CALENDATT::reset();
+  auto module = CLSPD_CALENDATT::create();
+  host::Scriptable& own = *module;
+  own.LetProperty("pCodNodo", Variant("N01"));
+  own.LetProperty("PIDDISBAPROGWBS", Variant("101"));
+  own.LetProperty("pDataFineWBS", Variant(runtime::Date::from_ymd(2026, 3, 31)));
+  EXPECT_EQ(MDLPD_CALENDATT::pCodNodo, "N01");
+  EXPECT_EQ(MDLPD_CALENDATT::pIDDisBaProgWBS, 101);
+  EXPECT_EQ(MDLPD_CALENDATT::pDataFineWBS, runtime::date_text(runtime::Date::from_ymd(2026, 3, 31)));
+  EXPECT_EQ(own.GetProperty("ModificatoDati"), Variant(false));
+  own.LetProperty("ModificatoDati", Variant(true));
+  EXPECT_TRUE(module->ModificatoDati());
+  for (const char* name : {"pCodNodo", "Nothing"}) {
+    try {
+      (void)own.GetProperty(name);  // write-only, or no such property
+      ADD_FAILURE() << name;
+    } catch (const runtime::Error& e) {
+      EXPECT_EQ(e.number(), 438) << name;
+    }
+  }
+  MDLPD_CALENDATT::reset();
+}
+
 TEST(Registration, TheHostCreatesTheClassByItsIdentifier) {
   auto object = host::Registry::instance().create("meridal.clspd_calendatt");
   auto contract = std::dynamic_pointer_cast<host::Cinterface>(object);

@@ -1,0 +1,77 @@
+#include "standin/calling_program.hpp"
+
+#include "host/scriptable.hpp"
+#include "runtime/error.hpp"
+#include "standin/headless_controls.hpp"
+#include "standin/host_setup.hpp"
+#include "standin/wbs_services.hpp"
+
+namespace standin {
+
+using runtime::Variant;
+
+namespace {
+
+std::string as_held(const std::string& code) {
+  return runtime::rtrim(utf8_upper(code));
+}
+
+std::optional<runtime::Date> date_of(const Variant& v) {
+  if (runtime::is_blank(v)) return std::nullopt;
+  return v.to_date();
+}
+
+host::Scriptable& own_interface(host::Cinterface& module) {
+  auto* scriptable = dynamic_cast<host::Scriptable*>(&module);
+  if (!scriptable) throw runtime::Error(438, "The module has no interface of its own", "CallingProgram");
+  return *scriptable;
+}
+
+}  // namespace
+
+std::vector<CalledActivity> find_activities(HostEnvironment& env, std::int32_t company,
+                                            const std::string& project, const std::string& node,
+                                            const std::string& activity) {
+  CalledActivity codes{as_held(project), as_held(node), as_held(activity), 0, 0, std::nullopt, std::nullopt};
+  const std::string sql =
+      "SELECT PD0G_IDDISBAPROG AS IDNODO, PD0H_IDLEGAME AS IDLEGAME, "
+      "CASE WHEN (PD0H_DATAINIZPIAN IS NOT NULL) OR (PD0H_DATAFINPIAN IS NOT NULL) "
+      "THEN PD0H_DATAINIZPIAN ELSE PD0H_DATAINIZPREV END AS INIZIO, "
+      "CASE WHEN (PD0H_DATAINIZPIAN IS NOT NULL) OR (PD0H_DATAFINPIAN IS NOT NULL) "
+      "THEN PD0H_DATAFINPIAN ELSE PD0H_DATAFINPREV END AS FINE "
+      "FROM PD0G_DISBAPROG INNER JOIN PD0H_LEGDISBAPROG ON PD0H_IDDISBAPROG_PD0G = PD0G_IDDISBAPROG "
+      "WHERE PD0G_DITTA_CG18 = " +
+      std::to_string(company) + " AND RTRIM(PD0G_CODPROG_PD68) = " + sql_text(codes.project) +
+      " AND RTRIM(PD0G_CODNODO_PD0C) = " + sql_text(codes.node) +
+      " AND RTRIM(PD0H_CODATTIVITA_PD0D) = " + sql_text(codes.activity) + " ORDER BY PD0H_IDLEGAME";
+  std::vector<CalledActivity> found;
+  auto rs = env.run_query(sql);
+  for (; !rs->Eof(); rs->MoveNext()) {
+    CalledActivity a = codes;
+    a.node_id = rs->Field("IDNODO").to_double();
+    a.link_id = rs->Field("IDLEGAME").to_double();
+    a.start = date_of(rs->Field("INIZIO"));
+    a.end = date_of(rs->Field("FINE"));
+    found.push_back(std::move(a));
+  }
+  rs->Close();
+  return found;
+}
+
+void hand_over(host::Cinterface& module, const CalledActivity& activity) {
+  auto& own = own_interface(module);
+  module.let_Cinterface_IsCalled(true);
+  own.LetProperty("pCodProgetto", Variant(activity.project));
+  own.LetProperty("pCodNodo", Variant(activity.node));
+  own.LetProperty("pCodAttivita", Variant(activity.activity));
+  own.LetProperty("pIDDisBaProgWBS", Variant(activity.node_id));
+  own.LetProperty("pIDLegameWBS", Variant(activity.link_id));
+  if (activity.start) own.LetProperty("pDataInizioWBS", Variant(runtime::date_text(*activity.start)));
+  if (activity.end) own.LetProperty("pDataFineWBS", Variant(*activity.end));
+}
+
+bool data_changed(host::Cinterface& module) {
+  return own_interface(module).GetProperty("ModificatoDati").to_bool();
+}
+
+}  // namespace standin
