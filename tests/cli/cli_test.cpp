@@ -389,3 +389,28 @@ TEST_F(CliFailures, AnErrorReportIsAnsweredAsAskedAndStillFails) {
 
 }  // namespace
 }  // namespace cli::testing
+
+namespace cli::testing {
+namespace {
+
+TEST_F(CliDays, ACraftedCodeReachesTheModuleUnchangedAndWritesNothing) {
+  auto snapshot = [&] { return raw_->rows("SELECT * FROM PD4G_CALENDATT ORDER BY PD4G_IDCALENDARIO"); };
+  const auto before = snapshot();
+  for (const std::string code : {"A';DELETE FROM PD4G_CALEN", "ATT'01", "ATT01;"}) {
+    for (bool called : {false, true}) {
+      std::vector<std::string> args = {"add-day",    "--project", "PRJ001", "--node",     "N01",
+                                       "--activity", code,        "--day",  "2026-03-10", "--hours",
+                                       "7",          "--minutes", "30"};
+      if (called) args.push_back("--called");
+      auto r = run(args);
+      // Refused (the host finds no such activity, or the module's code check fails) or failed (the text
+      // the module builds is not one valid statement): never carried out.
+      EXPECT_NE(r.status, 0) << code << " " << called << "\n" << r.all_err();
+      EXPECT_NE(r.status, 2) << code << " " << called << "\n" << r.all_err();
+      EXPECT_EQ(snapshot(), before) << code << " " << called;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace cli::testing

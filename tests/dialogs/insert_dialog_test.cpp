@@ -342,3 +342,26 @@ TEST_F(HostScenario, AnAbandonedLoadReachesTheToolbarButton) {
 
 }  // namespace
 }  // namespace calendatt::testing
+
+namespace calendatt::testing {
+namespace {
+
+TEST_F(HostScenario, AFailedInsertAnsweredIgnoreLeavesThatDateOutAndWritesTheRest) {
+  call_for_planned_activity();
+  auto& main = open_main();
+  // The INSERT of the 12th fails (its values are the only text with this fragment); Ignore goes on with
+  // the next date, and each date's statement takes effect on its own.
+  fail_next("1001, '2026-03-12'", 1);
+  responder_.push_answer(runtime::kIgnore);
+  in_dialog(kInsertName,
+            [](HeadlessFormSite& s) { generate(s, "10/03/2026", "14/03/2026", "1", "6", "0", 0); });
+  press(main, "BTN_INSMULTIPLO");
+  ASSERT_EQ(responder_.reports().size(), 1u);
+  EXPECT_EQ(responder_.reports()[0].routine, "BTN_CONFERMA_ButtonClick");
+  EXPECT_EQ(dates_of(kLinkPlanned), with_demo({"2026-03-10", "2026-03-11", "2026-03-13", "2026-03-14"}));
+  EXPECT_EQ(message_numbers(), (std::vector<std::int32_t>{42123}));
+  EXPECT_TRUE(class_->ModificatoDati());
+}
+
+}  // namespace
+}  // namespace calendatt::testing

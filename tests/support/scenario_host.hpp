@@ -30,9 +30,18 @@ namespace calendatt::testing {
 
 using standin::HeadlessFormSite;
 
-// The SQL texts sent to the database, in order.
+// The SQL texts sent to the database, in order; a test may make chosen statements fail as the database
+// would.
 struct SqlLog {
   std::vector<std::string> texts;
+  // Asked for every text before it runs; true makes that call fail with a provider error.
+  std::function<bool(const std::string&)> fail_when;
+
+  void record(const std::string& sql) {
+    texts.push_back(sql);
+    if (fail_when && fail_when(sql))
+      throw runtime::Error(database::kCommandError, "Errore simulato del database", "SQLite provider");
+  }
 
   std::vector<std::string> starting_with(const std::string& prefix) const {
     std::vector<std::string> out;
@@ -51,7 +60,7 @@ class RecordingConnection : public database::SqliteConnection {
  public:
   explicit RecordingConnection(std::shared_ptr<SqlLog> log) : log_(std::move(log)) {}
   std::shared_ptr<host::Recordset> Execute(const std::string& sql, std::int32_t options) override {
-    log_->texts.push_back(sql);
+    log_->record(sql);
     return SqliteConnection::Execute(sql, options);
   }
 
@@ -64,7 +73,7 @@ class RecordingRecordset : public database::SqliteRecordset {
   explicit RecordingRecordset(std::shared_ptr<SqlLog> log) : log_(std::move(log)) {}
   void Open(const std::string& source, const std::shared_ptr<host::Connection>& connection,
             std::int32_t cursor_type, std::int32_t lock_type, std::int32_t options) override {
-    log_->texts.push_back(source);
+    log_->record(source);
     SqliteRecordset::Open(source, connection, cursor_type, lock_type, options);
   }
 
@@ -191,6 +200,16 @@ class HostScenario : public ::testing::Test {
     auto site = env_->forms()->site("FRMPD_CALENDATT");
     if (!site) throw std::runtime_error("the calendar window did not open");
     return *site;
+  }
+
+  // Makes the first `times` statements that contain `fragment` fail, from now on.
+  void fail_next(const std::string& fragment, int times = 1) {
+    auto left = std::make_shared<int>(times);
+    sql_->fail_when = [fragment, left](const std::string& sql) {
+      if (*left <= 0 || sql.find(fragment) == std::string::npos) return false;
+      --*left;
+      return true;
+    };
   }
 
   // Queues what the person does in a dialog the next time it shows.
