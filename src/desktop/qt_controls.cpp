@@ -428,23 +428,15 @@ bool QtCodeEdit::IsValid() {
 void QtCodeEdit::decode() {
   auto keep = shared_from_this();
   decode_pending_ = false;
-  Variant first, value_b;
-  std::string text_a, connection_text;
-  raise(StartDecode, first, text_a, value_b, connection_text);
-  auto description = value_b.as<host::TextControl>();
-  if (runtime::trim(Text()).empty() || text_a.empty()) {
-    decode_ok_ = false;
-    if (description) description->set_Text("");
-    return;
-  }
-  standin::DecodeResult result = standin::run_decode(text_a, connection_text);
-  decode_ok_ = result.found;
-  const std::string& found = result.description;
-  const std::string& failure = result.failure;
-  if (description) description->set_Text(found);
-  if (decode_ok_ || !session()) return;
-  notice(failure.empty() ? session()->text("Codice inesistente: ", "No such code: ") + Text()
-                         : session()->text("Decodifica non riuscita: ", "The decode failed: ") + failure);
+  auto result =
+      standin::decode_code_field(Text(), [this](Variant& first, std::string& a, Variant& b, std::string& c) {
+        raise(StartDecode, first, a, b, c);
+      });
+  decode_ok_ = result && result->found;
+  if (!result || decode_ok_ || !session()) return;
+  notice(result->failure.empty()
+             ? session()->text("Codice inesistente: ", "No such code: ") + Text()
+             : session()->text("Decodifica non riuscita: ", "The decode failed: ") + result->failure);
 }
 
 bool QtCodeEdit::leave() {
@@ -865,25 +857,8 @@ const std::map<std::string, Variant>& QtGrid::lookup_map(const QtGridColumn& c) 
   std::string key = runtime::upper(c.field);
   auto found = lookups_.find(key);
   if (found != lookups_.end()) return found->second;
-  if (!session() || !session()->query_runner)
-    throw runtime::Error(runtime::err::kObjectRequired, "No database to run the lookup of column " + c.field,
-                         name());
-  auto runner = session()->query_runner;
-  auto rs = runner(c.lookup_query);
-  if (!rs)
-    throw runtime::Error(runtime::err::kObjectRequired, "The lookup of column " + c.field + " gave no rows",
-                         name());
-  auto fields = rs->FieldNames();
-  if (fields.size() < 2)
-    throw runtime::Error(runtime::err::kInvalidArgument,
-                         "The lookup query of column " + c.field + " must give an id and a text", name());
-  std::map<std::string, Variant> map;
-  if (rs->RecordCount() > 0) {
-    for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
-      if (auto id = standin::lookup_key(rs->Field(fields[0]))) map.emplace(*id, rs->Field(fields[1]));
-    }
-  }
-  rs->Close();
+  auto map = standin::read_lookup_column(session() ? session()->query_runner : standin::QueryRunner(),
+                                         c.lookup_query, c.field, name());
   return lookups_.emplace(key, std::move(map)).first->second;
 }
 

@@ -1,5 +1,6 @@
 #include "standin/code_lookup.hpp"
 
+#include "host/controls.hpp"
 #include "host/registry.hpp"
 #include "host/services.hpp"
 #include "runtime/error.hpp"
@@ -38,6 +39,21 @@ DecodeResult run_decode(const std::string& text_a, const std::string& connection
   } catch (const runtime::Error& e) {
     result.failure = e.description();
   }
+  return result;
+}
+
+std::optional<DecodeResult> decode_code_field(const std::string& code,
+                                              const StartDecodeRaiser& start_decode) {
+  Variant first, value_b;
+  std::string text_a, connection_text;
+  start_decode(first, text_a, value_b, connection_text);
+  auto description = value_b.as<host::TextControl>();
+  if (runtime::trim(code).empty() || text_a.empty()) {
+    if (description) description->set_Text("");
+    return std::nullopt;
+  }
+  DecodeResult result = run_decode(text_a, connection_text);
+  if (description) description->set_Text(result.description);
   return result;
 }
 

@@ -2,6 +2,8 @@
 // The lookup window of a code field as the scripted user and the command line use it: the query the
 // lookup service prepared runs on the host database, and the person picks the row of a code.
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +23,14 @@ struct DecodeResult {
 
 // Runs a prepared decode query (text A) on the connection text. No row means the code does not exist.
 DecodeResult run_decode(const std::string& text_a, const std::string& connection_text);
+
+// The decode a code field runs when the person leaves a changed code: `start_decode` raises the field's
+// StartDecode, which prepares the query (text A), the description control (value B) and the connection
+// text; the query runs and the description control receives the description, or is emptied. A blank code
+// or an empty query only empties it and nothing runs (no result).
+using StartDecodeRaiser = std::function<void(runtime::Variant& first, std::string& text_a,
+                                             runtime::Variant& value_b, std::string& connection)>;
+std::optional<DecodeResult> decode_code_field(const std::string& code, const StartDecodeRaiser& start_decode);
 
 // A lookup row as the control delivers it: a two-dimensional array whose element (1, k) is the k-th
 // column of the query (k from 0: 0 the code, 1 the description; for activities 2 the node code, 5 the

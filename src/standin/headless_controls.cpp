@@ -215,24 +215,14 @@ bool HeadlessCodeEdit::IsValid() {
 void HeadlessCodeEdit::decode() {
   auto keep = shared_from_this();
   decode_pending_ = false;
-  Variant first, value_b;
-  std::string text_a, connection_text;
-  raise(StartDecode, first, text_a, value_b, connection_text);
-  auto description = value_b.as<host::TextControl>();
-  if (runtime::trim(Text()).empty() || text_a.empty()) {
-    decode_ok_ = false;
-    if (description) description->set_Text("");
-    return;
-  }
-  DecodeResult result = run_decode(text_a, connection_text);
-  decode_ok_ = result.found;
-  const std::string& found = result.description;
-  const std::string& failure = result.failure;
-  if (description) description->set_Text(found);
-  if (decode_ok_ || !window().session || !window().session->notice) return;
-  window().session->notice(
-      failure.empty() ? "Codice inesistente: " + Text() : "Decodifica non riuscita: " + failure,
-      design().caption);
+  auto result = decode_code_field(Text(), [this](Variant& first, std::string& a, Variant& b, std::string& c) {
+    raise(StartDecode, first, a, b, c);
+  });
+  decode_ok_ = result && result->found;
+  if (!result || decode_ok_ || !window().session || !window().session->notice) return;
+  window().session->notice(result->failure.empty() ? "Codice inesistente: " + Text()
+                                                   : "Decodifica non riuscita: " + result->failure,
+                           design().caption);
 }
 
 bool HeadlessCodeEdit::leave() {
@@ -413,6 +403,29 @@ const char* yes_no(bool value) {
 }
 }  // namespace
 
+std::map<std::string, Variant> read_lookup_column(const QueryRunner& runner, const std::string& query,
+                                                  const std::string& field, const std::string& control) {
+  if (!runner)
+    throw runtime::Error(runtime::err::kObjectRequired, "No database to run the lookup of column " + field,
+                         control);
+  auto rs = runner(query);
+  if (!rs)
+    throw runtime::Error(runtime::err::kObjectRequired, "The lookup of column " + field + " gave no rows",
+                         control);
+  auto fields = rs->FieldNames();
+  if (fields.size() < 2)
+    throw runtime::Error(runtime::err::kInvalidArgument,
+                         "The lookup query of column " + field + " must give an id and a text", control);
+  std::map<std::string, Variant> map;
+  if (rs->RecordCount() > 0) {
+    for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
+      if (auto id = lookup_key(rs->Field(fields[0]))) map.emplace(*id, rs->Field(fields[1]));
+    }
+  }
+  rs->Close();
+  return map;
+}
+
 std::optional<std::string> lookup_key(const Variant& value) {
   switch (value.type()) {
     case runtime::VarType::Empty:
@@ -565,26 +578,9 @@ const std::map<std::string, Variant>& HeadlessGrid::lookup_map(const GridColumn&
   if (found != lookups_.end()) return found->second;
 
   const auto& session = window().session;
-  if (!session || !session->query_runner)
-    throw runtime::Error(runtime::err::kObjectRequired, "No database to run the lookup of column " + c.field,
-                         name());
-  auto runner = session->query_runner;
-  auto rs = runner(c.lookup_query);
-  if (!rs)
-    throw runtime::Error(runtime::err::kObjectRequired, "The lookup of column " + c.field + " gave no rows",
-                         name());
+  auto map =
+      read_lookup_column(session ? session->query_runner : QueryRunner(), c.lookup_query, c.field, name());
   ++lookup_queries_run_;
-  auto fields = rs->FieldNames();
-  if (fields.size() < 2)
-    throw runtime::Error(runtime::err::kInvalidArgument,
-                         "The lookup query of column " + c.field + " must give an id and a text", name());
-  std::map<std::string, Variant> map;
-  if (rs->RecordCount() > 0) {
-    for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
-      if (auto id = lookup_key(rs->Field(fields[0]))) map.emplace(*id, rs->Field(fields[1]));
-    }
-  }
-  rs->Close();
   return lookups_.emplace(key, std::move(map)).first->second;
 }
 

@@ -433,6 +433,12 @@ class HeadlessGrid : public HeadlessControl<host::Grid> {
 // Empty and Null.
 std::optional<std::string> lookup_key(const runtime::Variant& value);
 
+// Runs a lookup column's query (an id, then the text shown for it) and maps each id's key to its text.
+// `control` names the grid in the errors: no query runner, no recordset, or fewer than two columns.
+std::map<std::string, runtime::Variant> read_lookup_column(const QueryRunner& runner,
+                                                           const std::string& query, const std::string& field,
+                                                           const std::string& control);
+
 class HeadlessGridNavigator : public HeadlessControl<host::GridNavigator> {
  public:
   HeadlessGridNavigator(host::ControlDesign design, std::shared_ptr<WindowInput> window);
