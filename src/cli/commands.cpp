@@ -10,6 +10,7 @@
 #include "cli/grid_output.hpp"
 #include "cli/host_session.hpp"
 #include "cli/person.hpp"
+#include "database/file_check.hpp"
 #include "host/controls.hpp"
 #include "runtime/error.hpp"
 #include "standin/headless_controls.hpp"
@@ -31,6 +32,9 @@ struct Run {
   HostSession& session;
   CliResponder& responder;
   std::ostream& out;
+  // The line that tells the person the command was carried out; written only when nothing went wrong
+  // on the way, so that the last line and the exit status tell one story.
+  std::string success;
 
   // The person gave up: says why and counts as refused.
   Outcome refused(const std::string& reason) {
@@ -151,7 +155,7 @@ Outcome add_day(Run& run) {
     return run.gave_up(person, "nothing added");
   frame->Update();
   if (!run.session.data_changed()) return run.refused("nothing added: the row was not saved");
-  run.out << "Added the day " << o.day->iso() << " of " << o.codes.text() << ".\n";
+  run.success = "Added the day " + o.day->iso() + " of " + o.codes.text() + ".";
   return Outcome::kDone;
 }
 
@@ -164,12 +168,12 @@ Outcome set_day(Run& run) {
   auto frame = run.session.frame();
   if (!frame) return run.refused("nothing changed: the window has no record frame");
   if (frame->Status() == host::RecordFrame::kStatusStored) {
-    run.out << "The day " << o.day->iso() << " of " << o.codes.text() << " already has that duration.\n";
+    run.success = "The day " + o.day->iso() + " of " + o.codes.text() + " already has that duration.";
     return Outcome::kDone;
   }
   frame->Update();
   if (!run.session.data_changed()) return run.refused("nothing changed: the row was not saved");
-  run.out << "Changed the day " << o.day->iso() << " of " << o.codes.text() << ".\n";
+  run.success = "Changed the day " + o.day->iso() + " of " + o.codes.text() + ".";
   return Outcome::kDone;
 }
 
@@ -182,7 +186,7 @@ Outcome delete_day(Run& run) {
   if (!frame) return run.refused("nothing deleted: the window has no record frame");
   frame->DeleteRow();
   if (!run.session.data_changed()) return run.refused("nothing deleted: the row was not deleted");
-  run.out << "Deleted the day " << o.day->iso() << " of " << o.codes.text() << ".\n";
+  run.success = "Deleted the day " + o.day->iso() + " of " + o.codes.text() + ".";
   return Outcome::kDone;
 }
 
@@ -234,8 +238,8 @@ Outcome add_range(Run& run) {
     p.click("BTN_CONFERMA");
   });
   if (outcome == Outcome::kDone)
-    run.out << "Planned the days of " << o.codes.text() << " from " << o.from->iso() << " to " << o.to->iso()
-            << ".\n";
+    run.success =
+        "Planned the days of " + o.codes.text() + " from " + o.from->iso() + " to " + o.to->iso() + ".";
   return outcome;
 }
 
@@ -249,8 +253,8 @@ Outcome delete_range(Run& run) {
     p.click("BTN_CONFERMA");
   });
   if (outcome == Outcome::kDone)
-    run.out << "Deleted the days of " << o.codes.text() << " from " << o.from->iso() << " to " << o.to->iso()
-            << ".\n";
+    run.success =
+        "Deleted the days of " + o.codes.text() + " from " + o.from->iso() + " to " + o.to->iso() + ".";
   return outcome;
 }
 
@@ -270,18 +274,24 @@ Outcome dispatch(Run& run) {
 
 int run_window_command(const Options& options, std::ostream& out, std::ostream& err, std::istream* terminal) {
   CliResponder responder(err, options.answer, options.on_error, terminal);
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(options.db, ec)) {
-    responder.note("no database at " + options.db + " (create it with: calendatt init --db " + options.db +
-                   " --demo)");
+  database::FileCheck check = database::check_calendar_file(options.db);
+  if (check.state != database::FileState::kCalendar) {
+    responder.note(check.message);
+    return kExitFailure;
+  }
+  if (check.read_only && options.command != "list") {
+    responder.note("the database " + options.db +
+                   " is read-only here: nothing can be changed (list and contents still work)");
     return kExitFailure;
   }
   Outcome outcome = Outcome::kFailed;
+  std::string success;
   try {
     HostSession session(options, responder);
-    Run run{options, session, responder, out};
+    Run run{options, session, responder, out, {}};
     outcome = open_window(run);
     if (outcome == Outcome::kDone) outcome = dispatch(run);
+    success = run.success;
     if (!session.close_window()) responder.note("the calendar window did not close");
   } catch (const runtime::Error& e) {
     responder.note("failure: " + e.description() + " (error " + std::to_string(e.number()) + ")");
@@ -291,9 +301,16 @@ int run_window_command(const Options& options, std::ostream& out, std::ostream& 
     outcome = Outcome::kFailed;
   }
   out.flush();
-  if (outcome == Outcome::kFailed || responder.reports_shown() > 0 || responder.unanswered())
+  if (responder.reports_shown() > 0) {
+    responder.note(std::to_string(responder.reports_shown()) +
+                   (responder.reports_shown() == 1 ? " error report was" : " error reports were") +
+                   " shown: the command did not complete as asked");
     return kExitFailure;
-  return outcome == Outcome::kDone ? kExitDone : kExitRefused;
+  }
+  if (outcome == Outcome::kFailed || responder.unanswered()) return kExitFailure;
+  if (outcome != Outcome::kDone) return kExitRefused;
+  if (!success.empty()) out << success << "\n";
+  return kExitDone;
 }
 
 }  // namespace cli

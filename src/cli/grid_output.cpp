@@ -27,10 +27,39 @@ std::string number_literal(double d) {
   return s == "-0" ? "0" : s;
 }
 
-// The text a cell shows in the window.
+// The text a cell shows in the window, escaped so that a stored line break cannot break the table's rows
+// nor a stored escape sequence move the terminal.
 std::string shown_text(const Variant& v) {
-  return runtime::is_blank(v) ? std::string() : v.to_string();
+  return escape_control(runtime::is_blank(v) ? std::string() : v.to_string());
 }
+
+}  // namespace
+
+std::string escape_control(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (unsigned char c : text) {
+    if (c == '\\') {
+      out += "\\\\";
+    } else if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else if (c == '\r') {
+      out += "\\r";
+    } else if (c < 0x20 || c == 0x7F) {
+      static const char* hex = "0123456789abcdef";
+      out += "\\x";
+      out += hex[c >> 4];
+      out += hex[c & 15];
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
+namespace {
 
 void write_table(const GridView& grid, std::ostream& out) {
   std::vector<std::size_t> widths;

@@ -18,6 +18,9 @@ struct GridView {
 
 void write_grid(const GridView& grid, Format format, std::ostream& out);
 
+// A text for a terminal: control characters written as \n, \t, \r or \xHH, the backslash doubled.
+std::string escape_control(const std::string& text);
+
 // Pieces of the formats.
 std::string csv_field(const std::string& text);
 std::string json_string(const std::string& text);

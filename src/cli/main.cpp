@@ -1,21 +1,48 @@
 // calendatt: the command-line host of the WBS activity calendar.
 #include <unistd.h>
 
+#include <exception>
 #include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "cli/commands.hpp"
+#include "cli/grid_output.hpp"
 #include "cli/options.hpp"
+#include "database/file_check.hpp"
 #include "database/schema.hpp"
 #include "database/sqlite_connection.hpp"
 #include "runtime/error.hpp"
 
 namespace {
 
+// Creates the tables (and the demo data) in a new file, or adds what is missing to a calendar database.
+// Any other file is left exactly as it is.
 int run_init(const cli::Options& options) {
-  bool existed = std::filesystem::exists(options.db);
+  database::FileCheck check = database::check_calendar_file(options.db);
+  bool existed = check.state != database::FileState::kMissing;
+  if (check.state != database::FileState::kMissing && check.state != database::FileState::kCalendar &&
+      check.state != database::FileState::kNoTables) {
+    std::cerr << "calendatt: " << check.message << "\n";
+    return cli::kExitFailure;
+  }
+  if (existed && check.read_only) {
+    std::cerr << "calendatt: the database " << options.db << " is read-only here: nothing was changed\n";
+    return cli::kExitFailure;
+  }
+  if (!existed) {
+    std::error_code ec;
+    auto folder = std::filesystem::path(options.db).parent_path();
+    if (!folder.empty() && !std::filesystem::is_directory(folder, ec)) {
+      std::filesystem::create_directories(folder, ec);
+      if (ec) {
+        std::cerr << "calendatt: cannot create the folder " << folder.string() << ": " << ec.message()
+                  << "\n";
+        return cli::kExitFailure;
+      }
+    }
+  }
   auto connection = database::open_or_create(options.db);
   database::ensure_schema(*connection);
   bool demo_written = options.demo && database::insert_demo_data(*connection);
@@ -28,9 +55,9 @@ int run_init(const cli::Options& options) {
 }
 
 int run_contents(const cli::Options& options) {
-  if (!std::filesystem::exists(options.db)) {
-    std::cerr << "calendatt: no database at " << options.db << " (create it with: calendatt init --db "
-              << options.db << " --demo)\n";
+  database::FileCheck check = database::check_calendar_file(options.db);
+  if (check.state != database::FileState::kCalendar) {
+    std::cerr << "calendatt: " << check.message << "\n";
     return cli::kExitFailure;
   }
   auto connection = database::new_connection();
@@ -45,7 +72,8 @@ int run_contents(const cli::Options& options) {
     for (; !rs->Eof(); rs->MoveNext()) {
       for (std::size_t i = 0; i < names.size(); ++i) {
         runtime::Variant v = rs->Field(names[i]);
-        std::cout << (i ? "\t" : "  ") << (v.is_null() ? std::string("-") : v.to_string());
+        std::cout << (i ? "\t" : "  ")
+                  << (v.is_null() ? std::string("-") : cli::escape_control(v.to_string()));
       }
       std::cout << "\n";
     }
@@ -86,6 +114,9 @@ int main(int argc, char** argv) {
     if (options.command == "contents") return run_contents(options);
   } catch (const runtime::Error& e) {
     std::cerr << "calendatt: " << e.description() << " (error " << e.number() << ")\n";
+    return cli::kExitFailure;
+  } catch (const std::exception& e) {
+    std::cerr << "calendatt: " << e.what() << "\n";
     return cli::kExitFailure;
   }
   return cli::run_window_command(options, std::cout, std::cerr, isatty(STDIN_FILENO) ? &std::cin : nullptr);

@@ -129,10 +129,90 @@ const std::set<std::string> kValued = {"--db",    "--company",  "--lang",    "--
                                        "--every", "--hours",    "--minutes", "--existing", "--format"};
 const std::set<std::string> kFlags = {"--yes", "--no", "--called", "--demo"};
 
+// The number of characters of a UTF-8 text; -1 when the text is not valid UTF-8.
+long utf8_length(const std::string& text) {
+  long count = 0;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    auto c = static_cast<unsigned char>(text[i]);
+    std::size_t extra = 0;
+    if (c >= 0xC2 && c <= 0xDF)
+      extra = 1;
+    else if (c >= 0xE0 && c <= 0xEF)
+      extra = 2;
+    else if (c >= 0xF0 && c <= 0xF4)
+      extra = 3;
+    else if (c >= 0x80)
+      return -1;
+    if (i + extra >= text.size() && extra > 0) return -1;
+    for (std::size_t k = 1; k <= extra; ++k)
+      if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return -1;
+    i += extra + 1;
+    ++count;
+  }
+  return count;
+}
+
+// A value for a field of the window or of a dialog is checked here, before anything is opened, against
+// what the field can hold: the field would otherwise keep only its first characters, and the command
+// would act on a value nobody gave.
+bool code_value(const std::string& name, const std::string& value, std::string& error) {
+  constexpr long kCodeChars = 25;  // the code fields hold 25 characters
+  long length = utf8_length(value);
+  if (length < 0) {
+    error = name + " must be text in UTF-8, got bytes that are not";
+    return false;
+  }
+  for (unsigned char c : value) {
+    if (c < 0x20 || c == 0x7F) {
+      error = name + " must not contain control characters (line breaks, tabs and the like)";
+      return false;
+    }
+  }
+  if (length > kCodeChars) {
+    error = name + " must be a code of at most " + std::to_string(kCodeChars) + " characters, got " +
+            std::to_string(length) + " characters";
+    return false;
+  }
+  return true;
+}
+
+// What a person shown the value would read: long values are shortened, control characters escaped.
+std::string shown(const std::string& value) {
+  constexpr std::size_t kShown = 40;
+  std::string out;
+  for (std::size_t i = 0; i < value.size() && i < kShown; ++i) {
+    auto c = static_cast<unsigned char>(value[i]);
+    if (c < 0x20 || c == 0x7F) {
+      static const char* hex = "0123456789abcdef";
+      out += "\\x";
+      out += hex[c >> 4];
+      out += hex[c & 15];
+    } else {
+      out += value[i];
+    }
+  }
+  if (value.size() > kShown) out += "...";
+  return out;
+}
+
+// A whole number written with digits only, from `low` to `high`.
+bool whole_value(const std::string& name, const std::string& value, long low, long high, std::string& error) {
+  bool digits = !value.empty() && value.size() <= 9 &&
+                std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; });
+  long n = digits ? std::stol(value) : -1;
+  if (!digits || n < low || n > high) {
+    error = name + " must be a whole number from " + std::to_string(low) + " to " + std::to_string(high) +
+            ", got \"" + shown(value) + "\"";
+    return false;
+  }
+  return true;
+}
+
 bool set_value(Options& o, const std::string& name, const std::string& value, std::string& error) {
   auto date = [&](std::optional<runtime::Date>& slot) {
     slot = parse_iso_date(value);
-    if (!slot) error = name + " needs a date as YYYY-MM-DD, not \"" + value + "\"";
+    if (!slot) error = name + " needs a real day written YYYY-MM-DD, got \"" + shown(value) + "\"";
     return slot.has_value();
   };
   if (name == "--db") {
@@ -142,16 +222,12 @@ bool set_value(Options& o, const std::string& name, const std::string& value, st
     }
     o.db = value;
   } else if (name == "--company") {
-    std::int32_t n = 0;
-    auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), n);
-    if (ec != std::errc() || end != value.data() + value.size()) {
-      error = "--company needs a whole number, not \"" + value + "\"";
-      return false;
-    }
-    o.company = n;
+    // The company code travels as a 16-bit whole number to the activity's resolution.
+    if (!whole_value(name, value, 1, 32767, error)) return false;
+    o.company = static_cast<std::int32_t>(std::stol(value));
   } else if (name == "--lang") {
     if (value != "it" && value != "en") {
-      error = "--lang takes it or en, not \"" + value + "\"";
+      error = "--lang takes it or en, not \"" + shown(value) + "\"";
       return false;
     }
     o.language = value;
@@ -160,15 +236,18 @@ bool set_value(Options& o, const std::string& name, const std::string& value, st
         {"abort", OnError::kAbort}, {"retry", OnError::kRetry}, {"ignore", OnError::kIgnore}};
     auto it = answers.find(value);
     if (it == answers.end()) {
-      error = "--on-error takes abort, retry or ignore, not \"" + value + "\"";
+      error = "--on-error takes abort, retry or ignore, not \"" + shown(value) + "\"";
       return false;
     }
     o.on_error = it->second;
   } else if (name == "--project") {
+    if (!code_value(name, value, error)) return false;
     o.codes.project = value;
   } else if (name == "--node") {
+    if (!code_value(name, value, error)) return false;
     o.codes.node = value;
   } else if (name == "--activity") {
+    if (!code_value(name, value, error)) return false;
     o.codes.activity = value;
   } else if (name == "--day") {
     if (value == "none") {
@@ -183,17 +262,22 @@ bool set_value(Options& o, const std::string& name, const std::string& value, st
   } else if (name == "--to") {
     return date(o.to);
   } else if (name == "--every") {
+    // The step field holds three digits, from 1 to 999 days.
+    if (!whole_value(name, value, 1, 999, error)) return false;
     o.every = value;
   } else if (name == "--hours") {
+    // The duration fields hold two characters; the calendar's own rules then check the range.
+    if (!whole_value(name, value, 0, 99, error)) return false;
     o.hours = value;
   } else if (name == "--minutes") {
+    if (!whole_value(name, value, 0, 99, error)) return false;
     o.minutes = value;
   } else if (name == "--existing") {
     static const std::map<std::string, Existing> treatments = {
         {"stop", Existing::kStop}, {"skip", Existing::kSkip}, {"overwrite", Existing::kOverwrite}};
     auto it = treatments.find(value);
     if (it == treatments.end()) {
-      error = "--existing takes stop, skip or overwrite, not \"" + value + "\"";
+      error = "--existing takes stop, skip or overwrite, not \"" + shown(value) + "\"";
       return false;
     }
     o.existing = it->second;
@@ -202,7 +286,7 @@ bool set_value(Options& o, const std::string& name, const std::string& value, st
         {"table", Format::kTable}, {"csv", Format::kCsv}, {"json", Format::kJson}};
     auto it = formats.find(value);
     if (it == formats.end()) {
-      error = "--format takes table, csv or json, not \"" + value + "\"";
+      error = "--format takes table, csv or json, not \"" + shown(value) + "\"";
       return false;
     }
     o.format = it->second;
@@ -270,15 +354,15 @@ bool parse_arguments(const std::vector<std::string>& args, Options& o, std::stri
         o.given.insert(name);
         continue;
       }
-      error = "unknown option " + name;
+      error = "unknown option " + shown(name);
       return false;
     }
     if (!a.empty() && a[0] == '-') {
-      error = "unknown option " + a;
+      error = "unknown option " + shown(a);
       return false;
     }
     if (!o.command.empty()) {
-      error = "unexpected argument " + a;
+      error = "unexpected argument " + shown(a);
       return false;
     }
     o.command = a;
@@ -290,7 +374,7 @@ bool parse_arguments(const std::vector<std::string>& args, Options& o, std::stri
   }
   const CommandEntry* entry = find_command(o.command);
   if (!entry) {
-    error = "unknown command " + o.command;
+    error = "unknown command " + shown(o.command);
     return false;
   }
   for (const auto& name : o.given) {

@@ -38,13 +38,19 @@ bool FRMPD_CALENDATT::TrovaIDAttivitaWBS(std::shared_ptr<host::Connection>& Gcon
       runtime::is_blank(Variant(strCodAttivita)))
     return result;
 
+  // The codes arrive as typed by the person or handed over by the calling program. Each one is written
+  // as a text literal with its single quotes doubled, so that a code can never end the literal and add
+  // conditions of its own (and a genuine code such as L'ORTO is found). A code without quotes is sent
+  // exactly as it was typed, trailing blanks included.
+  const auto literal_body = [](const std::string& code) { return runtime::replace_all(code, "'", "''"); };
   const std::string crlf = "\r\n";
   const std::string sql =
       std::string("SELECT * ") +
       "FROM PD0G_DISBAPROG INNER JOIN PD0H_LEGDISBAPROG ON PD0H_IDDISBAPROG_PD0G = PD0G_IDDISBAPROG " + crlf +
       "WHERE PD0G_DITTA_CG18 = " + std::to_string(intDitta) + " " + crlf + "AND (RTRIM(PD0G_CODPROG_PD68)='" +
-      strCodProgetto + "' " + "      AND RTRIM(PD0G_CODNODO_PD0C)='" + strCodNodo + "' " +
-      "      AND RTRIM(PD0H_CODATTIVITA_PD0D)='" + strCodAttivita + "')";
+      literal_body(strCodProgetto) + "' " + "      AND RTRIM(PD0G_CODNODO_PD0C)='" +
+      literal_body(strCodNodo) + "' " + "      AND RTRIM(PD0H_CODATTIVITA_PD0D)='" +
+      literal_body(strCodAttivita) + "')";
 
   std::shared_ptr<host::RecordService> service;
   std::shared_ptr<host::Recordset> rs;

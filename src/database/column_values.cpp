@@ -138,10 +138,18 @@ runtime::Variant field_value(const runtime::Variant& value, ColumnKind kind, con
       if (blank_text) return runtime::Variant::null();
       if (type == VarType::Boolean) return static_cast<std::int32_t>(value.to_bool() ? -1 : 0);
       if (type == VarType::Integer || type == VarType::Long) return value.to_long();
-      try {
-        return number_field(value.to_double());
-      } catch (const runtime::Error&) {
-        mismatch(quoted(value) + " (non è un numero valido)", column);
+      {
+        double d = 0;
+        try {
+          d = value.to_double();
+        } catch (const runtime::Error&) {
+          mismatch(quoted(value) + " (non è un numero valido)", column);
+        }
+        // A whole-number column takes whole numbers only: a fraction is refused, never stored as it is
+        // nor rounded without a word.
+        if (kind == ColumnKind::Integer && std::isfinite(d) && d != std::floor(d))
+          mismatch(quoted(value) + " (non è un numero intero)", column);
+        return number_field(d);
       }
     case ColumnKind::Text:
       if (type == VarType::String) return value;

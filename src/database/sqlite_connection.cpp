@@ -6,7 +6,9 @@
 #include <utility>
 
 #include "database/dialect.hpp"
+#include "database/file_check.hpp"
 #include "database/sqlite_recordset.hpp"
+#include "database/statement_guard.hpp"
 #include "runtime/error.hpp"
 
 namespace database {
@@ -131,18 +133,36 @@ void SqliteConnection::open_file(bool create) {
   if (!create && !std::filesystem::is_regular_file(target.path, ec)) {
     fail(kOpenError, SQLITE_CANTOPEN, "Il database '" + target.path + "' non esiste.");
   }
-  int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+  // An existing file that is not a SQLite database (an empty file included) is never opened: SQLite would
+  // take it for a new database and write its header into it.
+  if (!create && !has_sqlite_header(target.path)) {
+    fail(kOpenError, SQLITE_NOTADB,
+         "Il file '" + target.path + "' non è un database: il file non è stato modificato.");
+  }
+  // A database that this user may not write (or whose folder is read-only) is opened read-only: it can be
+  // read, and a write is refused by the engine with its own error.
+  bool read_only = !create && read_only_location(target.path);
   sqlite3* db = nullptr;
-  int rc = sqlite3_open_v2(target.path.c_str(), &db, flags, nullptr);
-  if (rc != SQLITE_OK) {
-    std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
-    int code = db ? sqlite3_extended_errcode(db) : rc;
-    sqlite3_close_v2(db);
-    fail(kOpenError, code, "Impossibile aprire il database '" + target.path + "': " + message);
+  if (read_only) {
+    std::string message;
+    int rc = open_read_only(target.path, &db, message);
+    if (rc != SQLITE_OK)
+      fail(kOpenError, rc, "Impossibile aprire il database '" + target.path + "': " + message);
+  } else {
+    int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+    int rc = sqlite3_open_v2(target.path.c_str(), &db, flags, nullptr);
+    if (rc != SQLITE_OK) {
+      std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+      int code = db ? sqlite3_extended_errcode(db) : rc;
+      sqlite3_close_v2(db);
+      fail(kOpenError, code, "Impossibile aprire il database '" + target.path + "': " + message);
+    }
   }
   sqlite3_extended_result_codes(db, 1);
   sqlite3_busy_timeout(db, 5000);
-  for (const char* pragma : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=FULL"}) {
+  std::vector<const char*> pragmas = {"PRAGMA synchronous=FULL"};
+  if (!read_only) pragmas.insert(pragmas.begin(), "PRAGMA journal_mode=WAL");
+  for (const char* pragma : pragmas) {
     char* message = nullptr;
     if (sqlite3_exec(db, pragma, nullptr, nullptr, &message) != SQLITE_OK) {
       std::string text = message ? message : sqlite3_errmsg(db);
@@ -168,7 +188,16 @@ std::int32_t SqliteConnection::State() const {
   return db_ ? host::kAdStateOpen : host::kAdStateClosed;
 }
 
+void SqliteConnection::refuse_comments(const std::string& sql) {
+  if (comment_outside_literals(sql)) {
+    errors_.clear();
+    fail(kCommandError, SQLITE_ERROR,
+         "Il testo contiene un commento o un valore testo non chiuso e non è stato eseguito: " + sql);
+  }
+}
+
 std::shared_ptr<host::Recordset> SqliteConnection::Execute(const std::string& sql, std::int32_t options) {
+  refuse_comments(sql);
   bool no_records = (options & host::kAdExecuteNoRecords) != 0;
   QueryResult result = run(adapt_statement(sql), {}, !no_records);
   if (no_records) return nullptr;
@@ -178,6 +207,7 @@ std::shared_ptr<host::Recordset> SqliteConnection::Execute(const std::string& sq
 }
 
 QueryResult SqliteConnection::query(const std::string& sql) {
+  refuse_comments(sql);
   return run(adapt_statement(sql), {}, true);
 }
 

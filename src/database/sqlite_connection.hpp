@@ -3,11 +3,14 @@
 //
 // Connection string: "Provider=SQLite;Data Source=/path/file.db" (keys in any case, Provider optional,
 // values may be quoted), or a bare path without '='. Open never creates a file; open_or_create() does.
+// Open never writes into a file that is not a SQLite database (an empty file included), and opens
+// read-only a database that this user may not write or whose folder is read-only.
 // An open database runs in WAL mode with full sync (a statement that returned is durable) and waits up to
 // five seconds for another user's lock instead of failing.
 //
 // Execute takes the module's text, adapts it (dialect.hpp) and runs exactly one statement: a text
-// holding a second statement is refused and nothing runs. The layer opens no transaction: each statement
+// holding a second statement, or a comment outside its literals (statement_guard.hpp), is refused and
+// nothing runs. The layer opens no transaction: each statement
 // commits on its own. Every failure fills Errors() with the provider's error (number = SQLite extended
 // result code, source "SQLite") and throws runtime::Error(-2147217900, ..., "SQLite provider") for a
 // statement the engine rejected, or the number of the original provider for misuse (3704 closed, 3705
@@ -81,6 +84,8 @@ class SqliteConnection : public host::Connection, public std::enable_shared_from
 
   void open_file(bool create);
   void require_open();
+  // Refuses, before anything runs, a text with a comment outside its literals (statement_guard.hpp).
+  void refuse_comments(const std::string& sql);
   QueryResult run(const std::string& sql, const std::vector<SqlValue>& parameters, bool want_rows);
   [[noreturn]] void fail(std::int32_t number, std::int32_t provider_number, const std::string& description);
   [[noreturn]] void fail_engine(const std::string& sql);

@@ -24,6 +24,7 @@
 #include <QVBoxLayout>
 #include <cstdlib>
 
+#include "desktop/database_file.hpp"
 #include "host/registry.hpp"
 #include "module/mdlpd_calendatt.hpp"
 #include "runtime/date.hpp"
@@ -672,6 +673,10 @@ void DesktopHost::edit_settings() {
   changed.company = company->value();
   changed.language = language->currentData().toString().toStdString();
   changed.short_date_form = date_form->currentText().toStdString();
+  // Another database is opened only once it is known to be a calendar (or the person created it).
+  if (changed.db_path != options_.db_path &&
+      prepare_database_file(window_, changed.db_path, changed.language) != DatabaseFile::kReady)
+    return;
   write_settings_file(settings_file_, changed);
   apply_options(changed);
 }

@@ -6,8 +6,7 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "database/schema.hpp"
-#include "database/sqlite_connection.hpp"
+#include "desktop/database_file.hpp"
 #include "desktop/desktop_host.hpp"
 #include "desktop/screenshots.hpp"
 #include "runtime/error.hpp"
@@ -72,14 +71,13 @@ int main(int argc, char** argv) {
   }
 
   try {
-    if (!QFileInfo::exists(QString::fromStdString(options.db_path))) {
-      std::cerr << "calendatt-desktop: no database at " << options.db_path
-                << "; creating it with the demo data\n";
-      QDir().mkpath(QFileInfo(QString::fromStdString(options.db_path)).absolutePath());
-      auto connection = database::open_or_create(options.db_path);
-      database::ensure_schema(*connection);
-      database::insert_demo_data(*connection);
-      connection->Close();
+    switch (desktop::prepare_database_file(nullptr, options.db_path, options.language)) {
+      case desktop::DatabaseFile::kReady:
+        break;
+      case desktop::DatabaseFile::kDeclined:
+        return 1;
+      case desktop::DatabaseFile::kFailed:
+        return kFailure;
     }
     desktop::DesktopHost host(options, settings_file);
     host.window()->resize(1180, 820);

@@ -3,6 +3,7 @@
 // scratch directory, with standard input from /dev/null (no terminal) or from a pseudo-terminal, and
 // collects its exit status, standard output and the lines of standard error.
 
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <pty.h>
@@ -86,9 +87,23 @@ inline std::string read_file(const std::string& path) {
   return s.str();
 }
 
-// Runs the program with standard input from /dev/null; its output goes through files of `dir`.
-inline CliResult run_program(std::vector<std::string> args, const std::string& dir) {
-  args.insert(args.begin(), program());
+// The user the program runs as when a test needs one without the administrator's rights (permissions are
+// not checked for root): nobody.
+inline constexpr uid_t kUnprivileged = 65534;
+
+// Runs the program with standard input from /dev/null; its output goes through files of `dir`. With
+// `unprivileged` the program runs as an ordinary user when the tests run as root.
+inline CliResult run_program(std::vector<std::string> args, const std::string& dir,
+                             bool unprivileged = false) {
+  std::string path = program();
+  if (unprivileged) {
+    // The build folder may lie where an ordinary user cannot reach: the program is run from a copy.
+    std::error_code ec;
+    const std::string copy = dir + "/calendatt";
+    if (!std::filesystem::exists(copy)) std::filesystem::copy_file(path, copy, ec);
+    path = copy;
+  }
+  args.insert(args.begin(), path);
   const std::string out_path = dir + "/stdout.txt", err_path = dir + "/stderr.txt";
   pid_t pid = fork();
   if (pid == 0) {
@@ -99,6 +114,9 @@ inline CliResult run_program(std::vector<std::string> args, const std::string& d
     dup2(in, 0);
     dup2(out, 1);
     dup2(err, 2);
+    if (unprivileged && geteuid() == 0) {
+      if (setgroups(0, nullptr) != 0 || setgid(kUnprivileged) != 0 || setuid(kUnprivileged) != 0) _exit(126);
+    }
     auto argv = argv_of(args);
     execv(argv[0], argv.data());
     _exit(127);

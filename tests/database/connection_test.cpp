@@ -88,8 +88,31 @@ TEST(DatabaseConnection, RunsOneStatementOnly) {
     EXPECT_EQ(c->Errors().size(), 1u);
     EXPECT_EQ(count_days(*c), before);
   }
-  // A single ';', blanks and comments after the statement are fine.
-  for (const char* sql : {"SELECT 1;", "SELECT 1 ; -- end", "SELECT 1 /* a */ ;\r\n"}) {
+  // A single ';' and blanks after the statement are fine.
+  for (const char* sql : {"SELECT 1;", "SELECT 1 ; \r\n"}) {
+    SCOPED_TRACE(sql);
+    EXPECT_EQ(c->Execute(sql, host::kAdCmdText)->RecordCount(), 1);
+  }
+}
+
+// The calendar never writes a comment: one outside a literal can only come from a value that left its
+// quotes, so the whole text is refused before it runs. Inside literals and quoted names it is a value.
+TEST(DatabaseConnection, RefusesACommentOrAnOpenLiteralOutsideTheValues) {
+  testing::TempDatabase db;
+  auto c = db.create(true);
+  const std::string before = count_days(*c);
+  for (const char* sql : {"DELETE FROM PD4G_CALENDATT WHERE PD4G_DITTA_CG18 = 1 -- AND 1=0",
+                          "DELETE FROM PD4G_CALENDATT WHERE PD4G_DITTA_CG18 = 1 /* AND 1=0 */",
+                          "DELETE FROM PD4G_CALENDATT WHERE PD4G_DITTA_CG18 = 1 AND 'x' = 'it''s",
+                          "SELECT 1 ; -- end", "SELECT 1 /* a */"}) {
+    SCOPED_TRACE(sql);
+    runtime::Error e = error_of([&] { c->Execute(sql, 129); });
+    EXPECT_EQ(e.number(), kCommandError);
+    EXPECT_NE(e.description().find("commento"), std::string::npos) << e.description();
+    ASSERT_EQ(c->Errors().size(), 1u);
+    EXPECT_EQ(count_days(*c), before);
+  }
+  for (const char* sql : {"SELECT '--' AS x", "SELECT '/*' AS \"a--b\"", "SELECT 'l''orto -- x' AS [c/*]"}) {
     SCOPED_TRACE(sql);
     EXPECT_EQ(c->Execute(sql, host::kAdCmdText)->RecordCount(), 1);
   }

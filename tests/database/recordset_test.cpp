@@ -188,6 +188,9 @@ TEST_F(DatabaseRecordset, RefusedWrites) {
            {"alias of the link id", "PD4G_IDLEGAME_FIN", Variant(5), -2147217887},
            {"impossible date", "PD4G_DATAATTIVITA", Variant("31/02/2026"), runtime::err::kTypeMismatch},
            {"text that is no number", "PD4G_DURATAORE", Variant("otto"), runtime::err::kTypeMismatch},
+           {"fraction in a whole-number column", "PD4G_DURATAORE", Variant(0.5), runtime::err::kTypeMismatch},
+           {"fraction as text in a whole-number column", "PD4G_DURATAMINUTI", Variant(".9"),
+            runtime::err::kTypeMismatch},
            {"unknown field", "PD4G_CODATTIVITA_PD0D", Variant("ATT01"), 3265},
        }) {
     SCOPED_TRACE(c.name);

@@ -23,6 +23,7 @@
 
 #include "database/schema.hpp"
 #include "database/sqlite_connection.hpp"
+#include "desktop/database_file.hpp"
 #include "desktop/desktop_host.hpp"
 #include "desktop/lookup_dialog.hpp"
 #include "desktop/qt_responder.hpp"
@@ -68,6 +69,7 @@ class DesktopHostTest : public QObject {
   void calledModeOpensOnTheActivity();
   void navigatorExportsAndChangesCompany();
   void commandLineAndSettingsFile();
+  void aDatabaseFileIsCreatedOnlyWhenThePersonSaysSo();
 
  private:
   // ---- The host on a scratch demo database.
@@ -756,6 +758,59 @@ void DesktopHostTest::commandLineAndSettingsFile() {
   QCOMPARE(read.company, 5);
   QCOMPARE(read.language, std::string("en"));
   QCOMPARE(read.short_date_form, std::string("mm/dd/yyyy"));
+}
+
+void DesktopHostTest::aDatabaseFileIsCreatedOnlyWhenThePersonSaysSo() {
+  // Clicks the named button of the next question and records the question's text.
+  auto answer_question = [this](const char* button_name, QString* text) {
+    when_modal([this, button_name, text](QWidget* modal) {
+      auto* box = qobject_cast<QMessageBox*>(modal);
+      if (!box) {
+        missed_ << "a question was expected";
+        return;
+      }
+      *text = box->text();
+      if (auto* button = box->findChild<QAbstractButton*>(button_name))
+        click(button);
+      else
+        missed_ << QString("the question has no button ") + button_name;
+    });
+  };
+  const std::string missing = scratch_->filePath("new/calendar.db").toStdString();
+  QString asked;
+  answer_question(desktop::kDoNotCreate, &asked);
+  QCOMPARE(desktop::prepare_database_file(nullptr, missing, "en"), desktop::DatabaseFile::kDeclined);
+  QCOMPARE(asked, QString::fromStdString("There is no database at " + missing + ".\nCreate it now?"));
+  QVERIFY(!QFile::exists(QString::fromStdString(missing)));
+
+  answer_question(desktop::kCreateEmpty, &asked);
+  QCOMPARE(desktop::prepare_database_file(nullptr, missing, "it"), desktop::DatabaseFile::kReady);
+  QVERIFY(asked.startsWith("Il database "));
+  {
+    auto connection = database::new_connection();
+    connection->Open("Data Source=" + missing, "", "", -1);
+    QCOMPARE(connection->Execute("SELECT COUNT(*) AS N FROM PD0G_DISBAPROG", 1)->Field("N").to_long(), 0);
+  }
+
+  const std::string with_demo = scratch_->filePath("demo.db").toStdString();
+  answer_question(desktop::kCreateWithDemo, &asked);
+  QCOMPARE(desktop::prepare_database_file(nullptr, with_demo, "en"), desktop::DatabaseFile::kReady);
+  {
+    auto connection = database::new_connection();
+    connection->Open("Data Source=" + with_demo, "", "", -1);
+    QVERIFY(connection->Execute("SELECT COUNT(*) AS N FROM PD4G_CALENDATT", 1)->Field("N").to_long() > 0);
+  }
+
+  // A file that is not a calendar is shown in a dialog and left as it is.
+  const QString empty = scratch_->filePath("empty.db");
+  QFile(empty).open(QIODevice::WriteOnly);
+  answer_next_box(1);
+  QCOMPARE(desktop::prepare_database_file(nullptr, empty.toStdString(), "en"),
+           desktop::DatabaseFile::kFailed);
+  QCOMPARE(boxes_.size(), std::size_t{1});
+  QVERIFY(boxes_[0].text.contains("is an empty file, not a calendar database"));
+  QCOMPARE(boxes_[0].icon, QMessageBox::Critical);
+  QCOMPARE(QFileInfo(empty).size(), qint64{0});
 }
 
 QTEST_MAIN(DesktopHostTest)

@@ -47,7 +47,9 @@ TEST_F(WindowHours, WrongValuesShowTheirMessageAndKeepTheFocus) {
     const char* minutes;
     std::int32_t number;
   };
-  const Case cases[] = {{"24", "1", 77203}, {"25", "0", 77202}, {"-1", "0", 77202}, {"8", "60", 77204}};
+  // A fraction is refused by the field it stands in: durations are whole hours and whole minutes.
+  const Case cases[] = {{"24", "1", 77203}, {"25", "0", 77202}, {"-1", "0", 77202},
+                        {"8", "60", 77204}, {".9", "0", 77202}, {"8", ".5", 77204}};
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.hours) + ":" + c.minutes);
     responder_.clear_record();

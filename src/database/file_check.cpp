@@ -1,0 +1,161 @@
+#include "database/file_check.hpp"
+
+#include <limits.h>
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+namespace database {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char kHeader[] = "SQLite format 3";  // followed by a zero byte: 16 bytes in all
+
+std::string folder_of(const std::string& path) {
+  fs::path parent = fs::path(path).parent_path();
+  return parent.empty() ? std::string(".") : parent.string();
+}
+
+bool path_too_long(const std::string& path) {
+  if (path.size() >= PATH_MAX) return true;
+  for (const auto& part : fs::path(path))
+    if (part.string().size() > NAME_MAX) return true;
+  return false;
+}
+
+// The calendar's own tables; a database without them is another program's.
+bool has_calendar_tables(sqlite3* db) {
+  const char* sql =
+      "SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name IN "
+      "('PD4G_CALENDATT', 'PD4H_ALLRISPROG', 'PD0G_DISBAPROG', 'PD0H_LEGDISBAPROG')";
+  sqlite3_stmt* stmt = nullptr;
+  if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) != SQLITE_OK) return false;
+  bool all = sqlite3_step(stmt) == SQLITE_ROW && sqlite3_column_int(stmt, 0) == 4;
+  sqlite3_finalize(stmt);
+  return all;
+}
+
+}  // namespace
+
+bool has_sqlite_header(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  char buffer[sizeof kHeader] = {};
+  if (!in.read(buffer, sizeof buffer)) return false;
+  return std::memcmp(buffer, kHeader, sizeof kHeader) == 0;
+}
+
+bool read_only_location(const std::string& path) {
+  return ::access(path.c_str(), W_OK) != 0 || ::access(folder_of(path).c_str(), W_OK | X_OK) != 0;
+}
+
+namespace {
+
+// A file name written as a URI path: every byte that has a meaning in a URI is escaped.
+std::string uri_of(const std::string& path) {
+  std::string absolute = fs::absolute(path).string();
+  std::string out = "file:";
+  static const char* hex = "0123456789ABCDEF";
+  for (unsigned char c : absolute) {
+    if (std::isalnum(c) || c == '/' || c == '-' || c == '_' || c == '.' || c == '~') {
+      out += static_cast<char>(c);
+    } else {
+      out += '%';
+      out += hex[c >> 4];
+      out += hex[c & 15];
+    }
+  }
+  return out;
+}
+
+int readable(sqlite3* db, std::string& error) {
+  sqlite3_stmt* probe = nullptr;
+  int rc = sqlite3_prepare_v2(db, "SELECT COUNT(*) FROM sqlite_master", -1, &probe, nullptr);
+  if (rc == SQLITE_OK) {
+    rc = sqlite3_step(probe);
+    if (rc == SQLITE_ROW) rc = SQLITE_OK;
+  }
+  if (rc != SQLITE_OK) error = sqlite3_errmsg(db);
+  sqlite3_finalize(probe);
+  return rc;
+}
+
+}  // namespace
+
+int open_read_only(const std::string& path, sqlite3** db, std::string& error) {
+  *db = nullptr;
+  int rc = sqlite3_open_v2(path.c_str(), db, SQLITE_OPEN_READONLY, nullptr);
+  if (rc == SQLITE_OK) rc = readable(*db, error);
+  if (rc == SQLITE_OK) return rc;
+  if (*db && error.empty()) error = sqlite3_errmsg(*db);
+  if (!*db && error.empty()) error = sqlite3_errstr(rc);
+  sqlite3_close_v2(*db);
+  *db = nullptr;
+  if ((rc & 0xFF) != SQLITE_READONLY && (rc & 0xFF) != SQLITE_CANTOPEN) return rc;
+  std::string unused;
+  int second = sqlite3_open_v2((uri_of(path) + "?immutable=1").c_str(), db,
+                               SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
+  if (second == SQLITE_OK) second = readable(*db, unused);
+  if (second == SQLITE_OK) {
+    error.clear();
+    return second;
+  }
+  sqlite3_close_v2(*db);
+  *db = nullptr;
+  return rc;
+}
+
+FileCheck check_calendar_file(const std::string& path) {
+  FileCheck check;
+  auto fail = [&](FileState state, const std::string& message) {
+    check.state = state;
+    check.message = message;
+    return check;
+  };
+  if (path.empty()) return fail(FileState::kBadPath, "no database file was given");
+  if (path.find('\0') != std::string::npos)
+    return fail(FileState::kBadPath, "the database path is not a name");
+  if (path_too_long(path)) return fail(FileState::kBadPath, "the database path is too long for this system");
+  std::error_code ec;
+  fs::file_status status = fs::status(path, ec);
+  if (ec && ec != std::errc::no_such_file_or_directory && ec != std::errc::not_a_directory)
+    return fail(FileState::kUnreadable, "cannot reach the database " + path + ": " + ec.message());
+  if (!fs::exists(status))
+    return fail(FileState::kMissing,
+                "no database at " + path + " (create it with: calendatt init --db " + path + " --demo)");
+  if (fs::is_directory(status)) return fail(FileState::kNotAFile, path + " is a folder, not a database file");
+  if (!fs::is_regular_file(status)) return fail(FileState::kNotAFile, path + " is not a regular file");
+  if (::access(path.c_str(), R_OK) != 0)
+    return fail(FileState::kUnreadable, "the database " + path + " cannot be read: permission denied");
+  auto size = fs::file_size(path, ec);
+  if (ec) return fail(FileState::kUnreadable, "cannot read the database " + path + ": " + ec.message());
+  if (size == 0)
+    return fail(FileState::kEmpty, path + " is an empty file, not a calendar database; it was left as it is");
+  if (!has_sqlite_header(path))
+    return fail(FileState::kNotSqlite,
+                path + " is not a calendar database (not a SQLite file); it was left as it is");
+
+  check.read_only = read_only_location(path);
+  // Read-only: looking must not change the file.
+  sqlite3* db = nullptr;
+  std::string error_text;
+  int rc = open_read_only(path, &db, error_text);
+  if (rc != SQLITE_OK)
+    return fail(FileState::kDamaged, "the database " + path + " cannot be read: " + error_text);
+  bool tables = has_calendar_tables(db);
+  sqlite3_close_v2(db);
+  if (!tables)
+    return fail(
+        FileState::kNoTables,
+        path + " is a SQLite database without the calendar's tables (add them with: calendatt init --db " +
+            path + ")");
+  check.state = FileState::kCalendar;
+  return check;
+}
+
+}  // namespace database

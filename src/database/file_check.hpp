@@ -1,0 +1,49 @@
+#pragma once
+// What a file offered as a calendar database is, found without changing a byte of it.
+//
+// check_calendar_file() reads the file's header and, when it is a SQLite database, opens it read-only to
+// look for the calendar's tables. It never creates, converts or writes anything: a file that is not a
+// calendar database is left exactly as it was. The hosts call it before they open the calendar, so that
+// every problem with a path is one clear sentence instead of an error report from inside the window.
+
+#include <string>
+
+struct sqlite3;
+
+namespace database {
+
+enum class FileState {
+  kCalendar,    // a SQLite database holding the calendar's tables
+  kMissing,     // nothing at the path
+  kBadPath,     // a path the system cannot take (too long, empty, not a name)
+  kNotAFile,    // a folder or a device
+  kUnreadable,  // present, but not readable by this user
+  kEmpty,       // a file of 0 bytes
+  kNotSqlite,   // a file without the SQLite header
+  kNoTables,    // a SQLite database without the calendar's tables
+  kDamaged,     // a SQLite header, but the database cannot be read
+};
+
+struct FileCheck {
+  FileState state = FileState::kMissing;
+  bool read_only = false;  // the file or its folder cannot be written by this user
+  std::string message;     // one sentence for a person, empty for kCalendar
+};
+
+FileCheck check_calendar_file(const std::string& path);
+
+// Opens a SQLite database read-only and checks that it can be read. In a folder where the journal's
+// shared-memory file cannot be created, SQLite cannot read a WAL database the usual way; it is then opened
+// as immutable (no other program can be writing it there: nobody may create its journal). Returns the
+// SQLite result code; on success *db is open (the caller closes it), otherwise *db is null and `error`
+// says why.
+int open_read_only(const std::string& path, sqlite3** db, std::string& error);
+
+// True when the file's first bytes are the SQLite header. Reads 16 bytes at most.
+bool has_sqlite_header(const std::string& path);
+
+// True when the file or the folder it lies in cannot be written by this user (a database in WAL mode
+// writes files of its own beside the database).
+bool read_only_location(const std::string& path);
+
+}  // namespace database
