@@ -606,20 +606,17 @@ void DesktopHost::change_company() {
 void DesktopHost::export_grid() {
   auto site = main_site();
   if (!site) return;
-  std::shared_ptr<QtGrid> grid;
+  std::shared_ptr<standin::GridModel> grid;
   for (const auto& c : site->controls())
-    if (auto g = std::dynamic_pointer_cast<QtGrid>(c)) grid = g;
+    if (auto g = std::dynamic_pointer_cast<standin::GridModel>(c)) grid = g;
   if (!grid) return;
   QString path = export_file_chooser_ ? qs(export_file_chooser_())
                                       : QFileDialog::getSaveFileName(
                                             window_, qs(text("Esporta la griglia", "Export the grid")),
                                             "calendario.csv", "CSV (*.csv)");
   if (path.isEmpty()) return;
-  auto exporter = std::make_shared<standin::StandinExportToOffice>();
-  if (!env_->navigator()->export_to_office(exporter)) return;
   try {
-    grid->refresh();
-    standin::write_csv(path.toStdString(), exporter->titolomaster(), grid->captions(), grid->shown_rows());
+    if (!standin::export_grid_csv(*env_->navigator(), *grid, path.toStdString())) return;
     window_->statusBar()->showMessage(qs(text("Esportato in ", "Exported to ")) + path, 5000);
   } catch (const runtime::Error& e) {
     responder_->answer_message(

@@ -11,7 +11,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QRegularExpressionValidator>
 #include <QTableView>
 #include <QTableWidget>
 #include <QToolButton>
@@ -30,29 +29,8 @@ using runtime::Variant;
 
 namespace {
 
-constexpr std::int32_t kInvalidPropertyValue = 380;
-constexpr std::int32_t kInvalidArrayIndex = 381;
-
 QString qs(const std::string& text) {
   return QString::fromStdString(text);
-}
-
-// Raises an event slot on a copy of its handler.
-template <class Slot, class... Args>
-void raise(const Slot& slot, Args&&... args) {
-  if (!slot) return;
-  Slot handler = slot;
-  handler(std::forward<Args>(args)...);
-}
-
-// A whole number written with an optional sign and digits; blanks around.
-std::optional<double> whole_number(const std::string& text) {
-  std::string s = runtime::trim(text);
-  std::size_t i = (!s.empty() && (s[0] == '+' || s[0] == '-')) ? 1 : 0;
-  if (i == s.size()) return std::nullopt;
-  for (std::size_t k = i; k < s.size(); ++k)
-    if (!std::isdigit(static_cast<unsigned char>(s[k]))) return std::nullopt;
-  return std::strtod(s.c_str(), nullptr);
 }
 
 // The widget that really takes the focus for `widget` (its deepest focus proxy).
@@ -99,16 +77,6 @@ class FocusFilter : public QObject {
   QtInput* input_;
 };
 
-// Typed text becomes upper case.
-class UpperCase : public QValidator {
- public:
-  using QValidator::QValidator;
-  State validate(QString& input, int&) const override {
-    input = input.toUpper();
-    return Acceptable;
-  }
-};
-
 }  // namespace
 
 QDate to_qdate(const runtime::Date& date) {
@@ -122,47 +90,35 @@ runtime::Date from_qdate(const QDate& date) {
                                  static_cast<unsigned>(date.day()));
 }
 
-QtInput* FormInput::control_of(QWidget* widget) const {
+standin::InputModel* FormInput::model_of(QWidget* widget) const {
   auto it = by_widget.find(widget);
-  return it == by_widget.end() ? nullptr : it->second;
+  return it == by_widget.end() ? nullptr : &it->second->input_model();
+}
+
+QtInput* FormInput::focused() const {
+  if (!models->focused) return nullptr;
+  auto it = by_model.find(models->focused);
+  return it == by_model.end() ? nullptr : it->second;
 }
 
 // ---- QtInput
 
-QtInput::QtInput(host::ControlDesign design, std::shared_ptr<FormInput> window)
-    : design_(std::move(design)), window_(std::move(window)) {
-  enabled_ = setting_bool("enabled", true);
+QtInput::QtInput(std::shared_ptr<standin::InputModel> model, std::shared_ptr<FormInput> window)
+    : input_(std::move(model)), window_(std::move(window)) {
+  window_->by_model[input_.get()] = this;
 }
 
 QtInput::~QtInput() {
-  if (window_->focused == this) window_->focused = nullptr;
+  input_->set_view({});
   if (window_->leaving == this) window_->leaving = nullptr;
   std::erase_if(window_->by_widget, [this](const auto& entry) { return entry.second == this; });
+  window_->by_model.erase(input_.get());
   if (filter_) static_cast<FocusFilter*>(filter_.data())->detach();
-}
-
-Variant QtInput::setting(const std::string& key) const {
-  auto it = design_.settings.find(key);
-  return it == design_.settings.end() ? Variant() : it->second;
-}
-
-bool QtInput::setting_bool(const char* key, bool fallback) const {
-  Variant v = setting(key);
-  return v.is_empty() || v.is_null() ? fallback : v.to_bool();
-}
-
-std::optional<double> QtInput::setting_number(const char* key) const {
-  Variant v = setting(key);
-  if (v.is_empty() || v.is_null()) return std::nullopt;
-  return v.to_double();
 }
 
 void QtInput::set_widgets(QWidget* widget, QWidget* focus_widget) {
   widget_ = widget;
-  if (widget) {
-    widget->setObjectName(qs(name()));
-    widget->setEnabled(enabled_);
-  }
+  if (widget) widget->setObjectName(qs(name()));
   focus_widget_ = focus_target(focus_widget);
   if (focus_widget_) {
     auto* filter = new FocusFilter(this, focus_widget_);
@@ -170,20 +126,24 @@ void QtInput::set_widgets(QWidget* widget, QWidget* focus_widget) {
     filter_ = filter;
     window_->by_widget[focus_widget_] = this;
   }
+  // The view follows its model from now on; the model's view calls hold no reference to the view.
+  standin::ModelView view;
+  view.refresh = [this] { refresh(); };
+  view.focus = [this] { focus_quietly(); };
+  input_->set_view(std::move(view));
+  refresh();
 }
 
-void QtInput::set_enabled(bool value) {
-  enabled_ = value;
-  if (!widget_) return;
+void QtInput::refresh() {
+  if (!widget_ || widget_->isEnabled() == input_->enabled()) return;
   // Switching off the field that has the focus moves the focus on: that is the code's move, not the
   // person's, and raises no validation.
   ++window_->code_moves;
-  widget_->setEnabled(value);
+  widget_->setEnabled(input_->enabled());
   --window_->code_moves;
 }
 
-void QtInput::focus_from_code() {
-  window_->focused = this;
+void QtInput::focus_quietly() {
   if (!focus_widget_ || !focus_widget_->isEnabled()) return;
   ++window_->code_moves;
   focus_widget_->setFocus(Qt::OtherFocusReason);
@@ -191,7 +151,7 @@ void QtInput::focus_from_code() {
 }
 
 bool QtInput::click_into() {
-  if (!enabled_ || !focus_widget_) return false;
+  if (!input_->enabled() || !focus_widget_) return false;
   if (focused()) return true;
   // A move of the person: the field that has the focus raises its validation.
   focus_widget_->setFocus(Qt::OtherFocusReason);
@@ -201,13 +161,14 @@ bool QtInput::click_into() {
 void QtInput::focus_in() {
   // While a validation runs, the focus wanders (message boxes, lookups); the outcome decides.
   if (window_->leaving) return;
-  window_->focused = this;
+  window_->models->focused = input_.get();
 }
 
 void QtInput::focus_out(Qt::FocusReason reason) {
-  if (window_->focused != this || window_->leaving) return;
+  auto& models = *window_->models;
+  if (models.focused != input_.get() || window_->leaving) return;
   if (window_->code_moves > 0) {
-    window_->focused = nullptr;
+    models.focused = nullptr;
     return;
   }
   // Another window becoming active (a message box, another program) is no move within the window.
@@ -221,11 +182,12 @@ void QtInput::focus_out(Qt::FocusReason reason) {
       tab && focus_widget_ &&
       next_in_tab_order(focus_widget_, reason == Qt::TabFocusReason) == QApplication::focusWidget();
   window_->leaving = this;
-  bool left = leave();
+  bool left = input_->leave();
   window_->leaving = nullptr;
   if (left) {
-    if (window_->focused != this) return;  // the field's handler put the focus somewhere
-    window_->focused = window_->control_of(QApplication::focusWidget());
+    // The field's handler put the focus somewhere.
+    if (models.focused && models.focused != input_.get()) return;
+    models.focused = window_->model_of(QApplication::focusWidget());
     // The validation may have switched on the fields that follow: Tab goes to the next one now.
     if (moved_by_tab && focus_widget_) {
       QWidget* next = next_in_tab_order(focus_widget_, reason == Qt::TabFocusReason);
@@ -233,88 +195,69 @@ void QtInput::focus_out(Qt::FocusReason reason) {
         ++window_->code_moves;
         next->setFocus(reason);
         --window_->code_moves;
-        window_->focused = window_->control_of(next);
+        models.focused = window_->model_of(next);
       }
     }
     return;
   }
   // Refused: the focus goes back into the field (or wherever the field's handler put it), and the rest
   // of a click that tried to move it is not delivered.
-  QtInput* target = window_->focused && window_->focused != this ? window_->focused : this;
-  window_->focused = target;
+  QtInput* target = window_->focused() && window_->focused() != this ? window_->focused() : this;
+  models.focused = &target->input_model();
   if (session() && reason == Qt::MouseFocusReason) session()->swallow_click = true;
   if (target->focus_widget_) {
     ++window_->code_moves;
     target->focus_widget_->setFocus(Qt::OtherFocusReason);
     --window_->code_moves;
-    window_->focused = target;
+    models.focused = &target->input_model();
   }
-}
-
-bool QtInput::validate(const std::function<void(bool&)>& slot) {
-  bool cancel = false;
-  raise(slot, cancel);
-  return !cancel;
-}
-
-void QtInput::notice(const std::string& text) const {
-  if (session() && session()->notice) session()->notice(text, design_.caption);
 }
 
 // ---- Text controls
 
-template <class Interface>
-QtTextControl<Interface>::QtTextControl(host::ControlDesign design, std::shared_ptr<FormInput> window,
-                                        QWidget* parent)
-    : QtControl<Interface>(std::move(design), std::move(window)) {
-  if (auto max = this->setting_number("maxchar"); max && *max > 0)
-    max_chars_ = static_cast<std::size_t>(*max);
-  Variant text_case = this->setting("case");
-  upper_case_ =
-      text_case.type() == runtime::VarType::String && runtime::upper(text_case.to_string()) == "MAIUSCOLO";
-  mandatory_ = this->setting_bool("obbligatorio", false);
-
+template <class Model>
+QtTextControl<Model>::QtTextControl(std::shared_ptr<Model> model, std::shared_ptr<FormInput> window,
+                                    QWidget* parent)
+    : QtInput(model, std::move(window)), model_(std::move(model)) {
   edit_ = new QLineEdit(parent);
-  if (max_chars_ > 0) edit_->setMaxLength(static_cast<int>(max_chars_));
-  if (upper_case_) edit_->setValidator(new UpperCase(edit_));
-  edit_->setProperty("mandatory", mandatory_);
-  QString tip = qs(this->design().caption);
-  if (mandatory_)
-    tip += this->session() ? qs(this->session()->text(" (obbligatorio)", " (required)")) : QString();
+  edit_->setProperty("mandatory", model_->mandatory());
+  QString tip = qs(design().caption);
+  if (model_->mandatory())
+    tip += session() ? qs(session()->text(" (obbligatorio)", " (required)")) : QString();
   edit_->setToolTip(tip);
-  edit_->setAccessibleName(qs(this->design().caption));
+  edit_->setAccessibleName(qs(design().caption));
+  // Every change of the person's goes to the model, which takes it, changes its case, or refuses it.
   QObject::connect(edit_, &QLineEdit::textEdited, edit_, [this](const QString& text) {
-    text_ = text.toStdString();
-    auto keep = this->shared_from_this();
-    typed();
+    auto keep = shared_from_this();
+    model_->edit(text.toStdString());
   });
 }
 
-template <class Interface>
-std::string QtTextControl<Interface>::Text() const {
-  return edit_ ? edit_->text().toStdString() : text_;
+template <class Model>
+void QtTextControl<Model>::refresh() {
+  QtInput::refresh();
+  if (!edit_) return;
+  QString text = qs(model_->Text());
+  if (edit_->text() != text) {
+    int cursor = edit_->cursorPosition();
+    edit_->setText(text);
+    edit_->setCursorPosition(std::min(cursor, static_cast<int>(text.size())));
+  }
+  if (model_->text_selected() && edit_->selectedText() != edit_->text()) edit_->selectAll();
 }
 
-template <class Interface>
-void QtTextControl<Interface>::set_Text(const std::string& value) {
-  text_ = value;
-  if (edit_) edit_->setText(qs(value));
-  text_set_by_code();
-}
-
-template <class Interface>
-void QtTextControl<Interface>::SelectText() {
-  if (edit_) edit_->selectAll();
-}
-
-template class QtTextControl<host::CodeEdit>;
-template class QtTextControl<host::DateEdit>;
-template class QtTextControl<host::NumericEdit>;
+template class QtTextControl<standin::CodeEditModel>;
+template class QtTextControl<standin::DateEditModel>;
+template class QtTextControl<standin::NumericEditModel>;
 
 // ---- Code edit
 
-QtCodeEdit::QtCodeEdit(host::ControlDesign design, std::shared_ptr<FormInput> window, QWidget* parent)
-    : QtTextControl(std::move(design), std::move(window), parent) {
+QtCodeEdit::QtCodeEdit(std::shared_ptr<standin::CodeEditModel> model, std::shared_ptr<FormInput> window,
+                       QWidget* parent)
+    : QtTextControl(std::move(model), std::move(window), parent) {
+  this->model()->set_lookup_chooser([this](standin::CodeEditModel& m, const standin::LookupRequest& request) {
+    return choose(m, request);
+  });
   const bool lookup = setting_bool("lookup", false);
   const bool maintenance = setting_bool("isgestione", false);
   if (!lookup && !maintenance) {
@@ -345,21 +288,12 @@ QtCodeEdit::QtCodeEdit(host::ControlDesign design, std::shared_ptr<FormInput> wi
     key_button_->setFocusPolicy(Qt::NoFocus);
     layout->addWidget(key_button_);
     QObject::connect(key_button_, &QToolButton::clicked, key_button_,
-                     [this] { press_key(Variant("Kgestione")); });
+                     [this] { this->model()->press_key(Variant("Kgestione")); });
   }
   box->setFocusProxy(line_edit());
   set_widgets(box, line_edit());
   line_edit()->setObjectName(qs(name()));
   box->setObjectName(qs(name() + "_BOX"));
-}
-
-void QtCodeEdit::typed() {
-  modified_ = true;
-  decode_ok_ = false;
-  decode_pending_ = true;
-  Variant unused;
-  raise(TextChange, unused);
-  raise(CodeChange);
 }
 
 bool QtCodeEdit::key_pressed(int key) {
@@ -371,26 +305,23 @@ bool QtCodeEdit::key_pressed(int key) {
 void QtCodeEdit::lookup_clicked() {
   auto keep = shared_from_this();
   if (!click_into()) return;
-  OpenLookup();
+  model()->OpenLookup();
 }
 
-void QtCodeEdit::OpenLookup() {
-  auto keep = shared_from_this();
-  standin::LookupRequest request;
-  bool cancel = false;
-  raise(StartLookup, cancel, request.text_a, request.value_b, request.text_c, request.connection);
-  if (cancel) return;
+Variant QtCodeEdit::choose(standin::CodeEditModel& m, const standin::LookupRequest& request) {
   LookupList list;
   try {
     list.rows = standin::run_lookup(request);
   } catch (const runtime::Error& e) {
-    notice((session() ? session()->text("Ricerca non riuscita: ", "The search failed: ") : std::string()) +
-           e.description());
-    return;
+    if (session())
+      session()->notice(session()->text("Ricerca non riuscita: ", "The search failed: ") + e.description(),
+                        design().caption);
+    return Variant();
   }
   list.title = runtime::is_blank(request.value_b) ? design().caption : request.value_b.to_string();
-  if (lookup_setting_.type() == runtime::VarType::String) {
-    std::string captions = lookup_setting_.to_string();
+  Variant setting = m.LookupSetting();
+  if (setting.type() == runtime::VarType::String) {
+    std::string captions = setting.to_string();
     std::size_t start = 0;
     while (start <= captions.size()) {
       std::size_t bar = captions.find('|', start);
@@ -400,289 +331,140 @@ void QtCodeEdit::OpenLookup() {
     }
   }
   QWidget* parent = line_edit() ? line_edit()->window() : nullptr;
-  auto chosen = choose_from_list(list, runtime::trim(Text()), session() ? session()->language : "it", parent);
+  auto chosen =
+      choose_from_list(list, runtime::trim(m.Text()), session() ? session()->language : "it", parent);
   // The window of the field becomes active again, as the window manager does when a dialog closes.
   if (parent) parent->activateWindow();
   Variant row;
   if (chosen) {
     const auto& values = list.rows[*chosen];
-    std::string code =
-        values.empty() || runtime::is_blank(values[0]) ? "" : runtime::rtrim(values[0].to_string());
-    set_Text(code);
-    decode_ok_ = true;
-    decode_pending_ = false;
+    m.set_Text(values.empty() || runtime::is_blank(values[0]) ? "" : runtime::rtrim(values[0].to_string()));
+    m.set_decode_ok(true);
     row = standin::lookup_row(values);
   }
-  if (line_edit() && focused()) {
-    ++window().code_moves;
-    line_edit()->setFocus(Qt::OtherFocusReason);
-    --window().code_moves;
-  }
-  raise(CloseLookup, row);
+  if (focused()) focus_quietly();
+  return row;
 }
 
-bool QtCodeEdit::IsValid() {
-  return !(mandatory() && runtime::trim(Text()).empty());
-}
+// ---- Date edit, numeric edit
 
-void QtCodeEdit::decode() {
-  auto keep = shared_from_this();
-  decode_pending_ = false;
-  auto result =
-      standin::decode_code_field(Text(), [this](Variant& first, std::string& a, Variant& b, std::string& c) {
-        raise(StartDecode, first, a, b, c);
-      });
-  decode_ok_ = result && result->found;
-  if (!result || decode_ok_ || !session()) return;
-  notice(result->failure.empty()
-             ? session()->text("Codice inesistente: ", "No such code: ") + Text()
-             : session()->text("Decodifica non riuscita: ", "The decode failed: ") + result->failure);
-}
-
-bool QtCodeEdit::leave() {
-  auto keep = shared_from_this();
-  if (decode_pending_ && setting("decode").type() == runtime::VarType::Boolean && setting("decode").to_bool())
-    decode();
-  return validate(Validate) && validate(PostValidate);
-}
-
-void QtCodeEdit::press_key(const Variant& key) {
-  auto keep = shared_from_this();
-  if (!enabled()) return;
-  Variant first;
-  raise(KeyButtonMenuPress, first, key);
-}
-
-// ---- Date edit
-
-QtDateEdit::QtDateEdit(host::ControlDesign design, std::shared_ptr<FormInput> window, QWidget* parent)
-    : QtTextControl(std::move(design), std::move(window), parent) {
-  line_edit()->setMaxLength(10);
-  line_edit()->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9/.\\-]*"), line_edit()));
-  if (enabled()) line_edit()->setPlaceholderText(qs(runtime::short_date_form()));
+QtDateEdit::QtDateEdit(std::shared_ptr<standin::DateEditModel> model, std::shared_ptr<FormInput> window,
+                       QWidget* parent)
+    : QtTextControl(std::move(model), std::move(window), parent) {
+  if (this->model()->enabled()) line_edit()->setPlaceholderText(qs(runtime::short_date_form()));
   set_widgets(line_edit(), line_edit());
 }
 
-bool QtDateEdit::IsDateValid() const {
-  return runtime::parse_date(Text()).has_value();
-}
-
-bool QtDateEdit::IsValid() {
-  if (runtime::trim(Text()).empty()) return !mandatory();
-  return IsDateValid();
-}
-
-bool QtDateEdit::leave() {
-  auto keep = shared_from_this();
-  std::string text = runtime::trim(Text());
-  if (!text.empty()) {
-    auto date = runtime::parse_date(text);
-    if (!date) {
-      notice((session() ? session()->text("Data non valida: ", "Not a valid date: ") : std::string()) + text);
-      return false;
-    }
-    std::string shown = runtime::date_text(*date);
-    if (shown != Text() && line_edit()) line_edit()->setText(qs(shown));
-  }
-  return validate(Validate);
-}
-
-// ---- Numeric edit
-
-QtNumericEdit::QtNumericEdit(host::ControlDesign design, std::shared_ptr<FormInput> window, QWidget* parent)
-    : QtTextControl(std::move(design), std::move(window), parent) {
-  min_ = setting_number("min").value_or(-2147483648.0);
-  max_ = setting_number("max").value_or(2147483647.0);
-  QString pattern = min_ < 0 ? "[+-]?[0-9]*" : "[0-9]*";
-  line_edit()->setValidator(new QRegularExpressionValidator(QRegularExpression(pattern), line_edit()));
+QtNumericEdit::QtNumericEdit(std::shared_ptr<standin::NumericEditModel> model,
+                             std::shared_ptr<FormInput> window, QWidget* parent)
+    : QtTextControl(std::move(model), std::move(window), parent) {
   line_edit()->setAlignment(Qt::AlignRight);
   set_widgets(line_edit(), line_edit());
 }
 
-bool QtNumericEdit::IsValid() {
-  if (runtime::trim(Text()).empty()) return !mandatory();
-  auto n = whole_number(Text());
-  return n && *n >= min_ && *n <= max_;
-}
-
-bool QtNumericEdit::leave() {
-  auto keep = shared_from_this();
-  if (!runtime::trim(Text()).empty() && !IsValid()) {
-    if (session())
-      notice(session()->text("Valore ammesso da ", "Allowed values: from ") + runtime::number_text(min_) +
-             session()->text(" a ", " to ") + runtime::number_text(max_));
-    return false;
-  }
-  return validate(Validate);
-}
-
 // ---- Combo
 
-QtCombo::QtCombo(host::ControlDesign design, std::shared_ptr<FormInput> window, QWidget* parent)
-    : QtControl(std::move(design), std::move(window)) {
-  sorted_ = setting_bool("sorted", false);
+QtCombo::QtCombo(std::shared_ptr<standin::ComboModel> model, std::shared_ptr<FormInput> window,
+                 QWidget* parent)
+    : QtInput(model, std::move(window)), model_(std::move(model)) {
   combo_ = new QComboBox(parent);
-  combo_->setToolTip(qs(this->design().caption));
+  combo_->setToolTip(qs(design().caption));
   combo_->setProperty("mandatory", setting_bool("obbligatorio", false));
   combo_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
   QObject::connect(combo_, &QComboBox::activated, combo_, [this](int index) {
-    if (!by_code_) list_index_ = index;
+    if (by_code_) return;
+    auto keep = shared_from_this();
+    if (!model_->choose(index)) refresh();
   });
   set_widgets(combo_, combo_);
 }
 
-void QtCombo::show_items() {
+void QtCombo::refresh() {
+  QtInput::refresh();
   if (!combo_) return;
   by_code_ = true;
-  combo_->clear();
-  for (const auto& item : items_) combo_->addItem(qs(item));
-  combo_->setCurrentIndex(list_index_);
-  by_code_ = false;
-}
-
-void QtCombo::Clear() {
-  items_.clear();
-  list_index_ = -1;
-  show_items();
-}
-
-void QtCombo::AddItem(const std::string& text) {
-  if (!sorted_) {
-    items_.push_back(text);
-  } else {
-    auto before = [](const std::string& a, const std::string& b) {
-      return runtime::upper(a) < runtime::upper(b);
-    };
-    auto at = std::upper_bound(items_.begin(), items_.end(), text, before);
-    auto position = static_cast<std::int32_t>(at - items_.begin());
-    items_.insert(at, text);
-    if (list_index_ >= position) ++list_index_;
+  QStringList items;
+  for (std::int32_t i = 0; i < model_->ListCount(); ++i) items << qs(model_->ItemText(i));
+  QStringList shown;
+  for (int i = 0; i < combo_->count(); ++i) shown << combo_->itemText(i);
+  if (items != shown) {
+    combo_->clear();
+    combo_->addItems(items);
   }
-  show_items();
-}
-
-void QtCombo::set_ListIndex(std::int32_t position) {
-  if (position < -1 || position >= ListCount())
-    throw runtime::Error(kInvalidPropertyValue, "Invalid property value", name());
-  list_index_ = position;
-  if (!combo_) return;
-  by_code_ = true;
-  combo_->setCurrentIndex(position);
+  combo_->setCurrentIndex(model_->ListIndex());
   by_code_ = false;
-}
-
-std::string QtCombo::ItemText(std::int32_t position) const {
-  if (position < 0 || position >= ListCount())
-    throw runtime::Error(kInvalidArrayIndex, "Invalid property array index", name());
-  return items_[static_cast<std::size_t>(position)];
-}
-
-std::string QtCombo::Value() const {
-  return list_index_ < 0 ? std::string() : std::to_string(list_index_);
 }
 
 // ---- Calendar
 
-QtCalendar::QtCalendar(host::ControlDesign design, std::shared_ptr<FormInput> window, QWidget* parent)
-    : QtControl(std::move(design), std::move(window)) {
+QtCalendar::QtCalendar(std::shared_ptr<standin::CalendarModel> model, std::shared_ptr<FormInput> window,
+                       QWidget* parent)
+    : QtInput(model, std::move(window)), model_(std::move(model)) {
   calendar_ = new QCalendarWidget(parent);
   calendar_->setGridVisible(true);
   calendar_->setVerticalHeaderFormat(QCalendarWidget::ISOWeekNumbers);
   if (session())
     calendar_->setLocale(QLocale(session()->language == "en" ? QLocale::English : QLocale::Italian));
-  set_FirstDayOfWeek(
-      setting_number("firstdayofweek") ? runtime::round_to_long(*setting_number("firstdayofweek")) : 1);
-  QObject::connect(calendar_, &QCalendarWidget::selectionChanged, calendar_, [this] { chosen(); });
+  QObject::connect(calendar_, &QCalendarWidget::selectionChanged, calendar_, [this] {
+    if (by_code_ || !calendar_) return;
+    auto keep = shared_from_this();
+    if (!model_->choose(from_qdate(calendar_->selectedDate()))) refresh();
+  });
   QWidget* view = calendar_->focusProxy() ? calendar_->focusProxy() : calendar_->findChild<QTableView*>();
   set_widgets(calendar_, view ? view : calendar_);
 }
 
-int QtCalendar::first_day_of_week() const {
-  return calendar_ ? calendar_->firstDayOfWeek() : Qt::Monday;
-}
-
-void QtCalendar::set_FirstDayOfWeek(std::int32_t value) {
+void QtCalendar::refresh() {
+  QtInput::refresh();
   if (!calendar_) return;
-  // 1 is Sunday in the control's numbering, Qt counts from Monday.
-  int day = value <= 1 || value > 7 ? Qt::Sunday : value - 1;
-  calendar_->setFirstDayOfWeek(static_cast<Qt::DayOfWeek>(day));
-}
-
-void QtCalendar::set_Value(const Variant& value) {
-  value_ = value;
-  if (!calendar_ || runtime::is_blank(value)) return;
   by_code_ = true;
-  calendar_->setSelectedDate(to_qdate(value.to_date()));
+  // 1 is Sunday in the control's numbering, Qt counts from Monday.
+  std::int32_t first = model_->first_day_of_week();
+  calendar_->setFirstDayOfWeek(static_cast<Qt::DayOfWeek>(first <= 1 || first > 7 ? Qt::Sunday : first - 1));
+  if (!runtime::is_blank(model_->Value())) calendar_->setSelectedDate(to_qdate(model_->Value().to_date()));
   by_code_ = false;
 }
 
-void QtCalendar::chosen() {
-  if (by_code_ || !calendar_) return;
-  auto keep = shared_from_this();
-  Variant previous = value_;
-  value_ = Variant(from_qdate(calendar_->selectedDate()));
-  Variant day = value_;
-  raise(DateChange, previous, day);
-}
+// ---- Toolbar button, label, frame
 
-// ---- Toolbar button, label, frame, resize, MDI container
-
-QtToolbarButton::QtToolbarButton(host::ControlDesign design, std::shared_ptr<FormInput> window,
-                                 QWidget* parent)
-    : QtControl(std::move(design), std::move(window)) {
+QtToolbarButton::QtToolbarButton(std::shared_ptr<standin::ToolbarButtonModel> model,
+                                 std::shared_ptr<FormInput> window, QWidget* parent)
+    : QtInput(model, std::move(window)), model_(std::move(model)) {
   button_ = new QToolButton(parent);
-  button_->setText(qs(this->design().caption));
+  button_->setText(qs(design().caption));
   button_->setToolButtonStyle(Qt::ToolButtonTextOnly);
   button_->setFocusPolicy(Qt::NoFocus);
   QObject::connect(button_, &QToolButton::clicked, button_, [this] {
-    if (!enabled()) return;
     auto keep = shared_from_this();
-    raise(ButtonClick);
+    model_->click();
   });
   set_widgets(button_, nullptr);
 }
 
-QtLabel::QtLabel(host::ControlDesign design, std::shared_ptr<FormInput> window, QWidget* parent)
-    : QtControl(std::move(design), std::move(window)), caption_(this->design().caption) {
-  label_ = new QLabel(qs(caption_), parent);
+QtLabel::QtLabel(std::shared_ptr<standin::LabelModel> model, std::shared_ptr<FormInput> window,
+                 QWidget* parent)
+    : QtInput(model, std::move(window)), model_(std::move(model)) {
+  label_ = new QLabel(qs(model_->Caption()), parent);
   set_widgets(label_, nullptr);
 }
 
-void QtLabel::set_Caption(const std::string& value) {
-  caption_ = value;
-  if (label_) label_->setText(qs(value));
+void QtLabel::refresh() {
+  QtInput::refresh();
+  if (label_ && label_->text() != qs(model_->Caption())) label_->setText(qs(model_->Caption()));
 }
 
-QtFrameControl::QtFrameControl(host::ControlDesign design, std::shared_ptr<FormInput> window, QWidget* parent)
-    : QtControl(std::move(design), std::move(window)) {
+QtFrameControl::QtFrameControl(std::shared_ptr<standin::FrameModel> model, std::shared_ptr<FormInput> window,
+                               QWidget* parent)
+    : QtInput(std::move(model), std::move(window)) {
   auto* frame = new QFrame(parent);
   frame->setFrameShape(QFrame::StyledPanel);
   set_widgets(frame, nullptr);
 }
 
-void QtResizeControl::resized() {
-  auto keep = shared_from_this();
-  raise(Resize);
-}
-
-void QtResizeControl::Place(const std::shared_ptr<host::Control>& control, std::int32_t) {
-  if (!control) throw runtime::Error(runtime::err::kObjectRequired, "Object required", name());
-}
-
-void QtMdiContainer::form_loaded() {
-  auto keep = shared_from_this();
-  raise(FormLoad);
-}
-
-void QtMdiContainer::Initialize(std::int32_t&, std::int32_t&, std::int32_t width, std::int32_t height) {
-  // Twips, 15 to a pixel.
-  requested_ = QSize(width / 15, height / 15);
-}
-
 // ---- Grid
 
-QtGrid::QtGrid(host::ControlDesign design, std::shared_ptr<FormInput> window, QWidget* parent)
-    : QtControl(std::move(design), std::move(window)) {
+QtGrid::QtGrid(std::shared_ptr<standin::GridModel> model, std::shared_ptr<FormInput> window, QWidget* parent)
+    : QtInput(model, std::move(window)), model_(std::move(model)) {
   table_ = new QTableWidget(parent);
   table_->setSelectionBehavior(QAbstractItemView::SelectRows);
   table_->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -694,125 +476,42 @@ QtGrid::QtGrid(host::ControlDesign design, std::shared_ptr<FormInput> window, QW
   table_->setFocusPolicy(Qt::ClickFocus);
   QObject::connect(table_, &QTableWidget::currentCellChanged, table_,
                    [this](int row, int, int previous, int) {
-                     if (!by_code_ && row != previous) row_chosen(row);
+                     if (by_code_ || row == previous) return;
+                     auto keep = shared_from_this();
+                     model_->select_row(row);
+                     mark_current();
                    });
   set_widgets(table_, table_);
 }
 
-const QtGridColumn* QtGrid::column(const std::string& field) const {
-  std::string key = runtime::upper(field);
-  auto it = std::find_if(columns_.begin(), columns_.end(),
-                         [&](const QtGridColumn& c) { return runtime::upper(c.field) == key; });
-  return it == columns_.end() ? nullptr : &*it;
-}
-
-std::vector<std::string> QtGrid::captions() const {
-  std::vector<std::string> out;
-  for (const auto& c : columns_) out.push_back(c.caption);
-  return out;
-}
-
-void QtGrid::BeginDefinition() {
-  columns_.clear();
-  lookups_.clear();
-}
-
-void QtGrid::AddLookupColumn(const std::string& field, const std::string& lookup_query,
-                             const std::string& caption, std::int32_t width, bool visible) {
-  if (lookup_query.empty())
-    throw runtime::Error(runtime::err::kInvalidArgument, "Lookup column without a query: " + field, name());
-  if (column(field))
-    throw runtime::Error(runtime::err::kInvalidArgument, "Column already in the grid: " + field, name());
-  columns_.push_back(QtGridColumn{field, caption, lookup_query, width, visible});
-}
-
-void QtGrid::AddColumn(const std::string& field, const std::string& caption, std::int32_t, std::int32_t width,
-                       bool visible) {
-  if (column(field))
-    throw runtime::Error(runtime::err::kInvalidArgument, "Column already in the grid: " + field, name());
-  columns_.push_back(QtGridColumn{field, caption, "", width, visible});
-}
-
-void QtGrid::EndColumns() {
-  if (!table_) return;
-  table_->setColumnCount(static_cast<int>(columns_.size()));
-  QStringList headers;
-  for (const auto& c : columns_) headers << qs(c.caption);
-  table_->setHorizontalHeaderLabels(headers);
-  for (std::size_t i = 0; i < columns_.size(); ++i) {
-    int index = static_cast<int>(i);
-    // Widths are in twips, 15 to a pixel in the original's font, where a date took 60 pixels.
-    const double scale = table_->fontMetrics().horizontalAdvance(QStringLiteral("00/00/0000")) / 60.0;
-    table_->setColumnWidth(index, std::max(40, static_cast<int>(columns_[i].width / 15 * scale)));
-    table_->setColumnHidden(index, !columns_[i].visible);
-  }
-}
-
-bool QtGrid::has_current_row() const {
-  return attached_ && attached_->State() == host::kAdStateOpen && !attached_->Eof() && !attached_->Bof();
-}
-
-void QtGrid::raise_row_change() {
-  auto keep = shared_from_this();
-  raise(RowChange);
-}
-
-void QtGrid::AttachRecordset(std::shared_ptr<host::Recordset> value) {
-  attached_ = std::move(value);
-  lookups_.clear();
-  refresh();
-  if (attached_) raise_row_change();
-}
-
-void QtGrid::DetachRecordset() {
-  attached_.reset();
-  lookups_.clear();
-  refresh();
-}
-
-void QtGrid::Reset() {
-  DetachRecordset();
-}
-
-void QtGrid::Close() {
-  DetachRecordset();
-}
-
 void QtGrid::refresh() {
-  if (!attached_ || attached_->State() != host::kAdStateOpen) {
+  QtInput::refresh();
+  auto rs = model_->AttachedRecordset();
+  if (!rs || rs->State() != host::kAdStateOpen) {
     rows_.clear();
-  } else if (!attached_->EditPending()) {
-    // Reading the lines moves the recordset; the current row is put back.
-    const bool at_end = attached_->Eof();
-    const bool at_start = attached_->Bof();
-    const std::int32_t position = attached_->AbsolutePosition();
-    std::vector<std::vector<std::string>> rows;
+  } else if (!rs->EditPending()) {
     try {
-      for (std::int32_t i = 0; i < attached_->RecordCount(); ++i) {
-        attached_->SetAbsolutePosition(i);
-        std::vector<std::string> line;
-        for (const auto& c : columns_) {
-          Variant v = CurrentValue(c.field);
-          line.push_back(runtime::is_blank(v) ? std::string() : v.to_string());
-        }
-        rows.push_back(std::move(line));
-      }
-      rows_ = std::move(rows);
+      rows_ = model_->shown_rows();
     } catch (const runtime::Error&) {
       // A lookup that cannot run leaves the lines as they were.
-    }
-    if (position >= 0) {
-      attached_->SetAbsolutePosition(position);
-    } else if (attached_->RecordCount() > 0 && at_end) {
-      attached_->MoveLast();
-      attached_->MoveNext();
-    } else if (attached_->RecordCount() > 0 && at_start) {
-      attached_->MoveFirst();
-      attached_->MovePrevious();
     }
   }
   if (!table_) return;
   by_code_ = true;
+  const auto& columns = model_->columns();
+  if (table_->columnCount() != static_cast<int>(columns.size())) {
+    table_->setColumnCount(static_cast<int>(columns.size()));
+    QStringList headers;
+    for (const auto& c : columns) headers << qs(c.caption);
+    table_->setHorizontalHeaderLabels(headers);
+    // Widths are in twips, 15 to a pixel in the original's font, where a date took 60 pixels.
+    const double scale = table_->fontMetrics().horizontalAdvance(QStringLiteral("00/00/0000")) / 60.0;
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+      int index = static_cast<int>(i);
+      table_->setColumnWidth(index, std::max(40, static_cast<int>(columns[i].width / 15 * scale)));
+      table_->setColumnHidden(index, !columns[i].visible);
+    }
+  }
   table_->setRowCount(static_cast<int>(rows_.size()));
   for (std::size_t r = 0; r < rows_.size(); ++r) {
     for (std::size_t c = 0; c < rows_[r].size(); ++c) {
@@ -827,7 +526,9 @@ void QtGrid::refresh() {
 void QtGrid::mark_current() {
   if (!table_) return;
   by_code_ = true;
-  int line = has_current_row() && !attached_->IsNewRow() ? attached_->AbsolutePosition() : -1;
+  auto rs = model_->AttachedRecordset();
+  bool current = rs && rs->State() == host::kAdStateOpen && !rs->Eof() && !rs->Bof() && !rs->IsNewRow();
+  int line = current ? rs->AbsolutePosition() : -1;
   if (line >= 0 && line < table_->rowCount()) {
     table_->setCurrentCell(line, 0);
     table_->selectRow(line);
@@ -838,61 +539,29 @@ void QtGrid::mark_current() {
   by_code_ = false;
 }
 
-void QtGrid::row_chosen(int line) {
-  if (!attached_ || line < 0 || line >= attached_->RecordCount()) return;
-  auto keep = shared_from_this();
-  std::shared_ptr<host::RecordFrame> frame =
-      session() && session()->active_frame ? session()->active_frame() : nullptr;
-  if (frame && frame->Recordset() == attached_) {
-    // The frame saves a changed row before it moves, and refreshes the window.
-    frame->MoveTo(line);
-  } else {
-    attached_->SetAbsolutePosition(line);
-    raise_row_change();
-  }
-  mark_current();
-}
+// ---- Construction
 
-const std::map<std::string, Variant>& QtGrid::lookup_map(const QtGridColumn& c) {
-  std::string key = runtime::upper(c.field);
-  auto found = lookups_.find(key);
-  if (found != lookups_.end()) return found->second;
-  auto map = standin::read_lookup_column(session() ? session()->query_runner : standin::QueryRunner(),
-                                         c.lookup_query, c.field, name());
-  return lookups_.emplace(key, std::move(map)).first->second;
-}
-
-Variant QtGrid::CurrentValue(const std::string& column_name) {
-  if (!has_current_row()) return Variant();
-  const QtGridColumn* c = column(column_name);
-  if (!c || !c->is_lookup()) return attached_->Field(column_name);
-  auto id = standin::lookup_key(attached_->Field(c->field));
-  if (!id) return Variant::null();
-  const auto& map = lookup_map(*c);
-  auto it = map.find(*id);
-  return it == map.end() ? Variant::null() : it->second;
-}
-
-// ---- Construction from a design
-
-std::shared_ptr<host::Control> make_qt_control(const host::ControlDesign& design,
-                                               std::shared_ptr<FormInput> window, QWidget* parent) {
-  const std::string kind = runtime::upper(design.kind);
-  auto is = [&](const char* k) { return kind == runtime::upper(k); };
-  if (is(host::kind::kCodeEdit)) return std::make_shared<QtCodeEdit>(design, std::move(window), parent);
-  if (is(host::kind::kDateEdit)) return std::make_shared<QtDateEdit>(design, std::move(window), parent);
-  if (is(host::kind::kNumericEdit)) return std::make_shared<QtNumericEdit>(design, std::move(window), parent);
-  if (is(host::kind::kCombo)) return std::make_shared<QtCombo>(design, std::move(window), parent);
-  if (is(host::kind::kCalendar)) return std::make_shared<QtCalendar>(design, std::move(window), parent);
-  if (is(host::kind::kToolbarButton))
-    return std::make_shared<QtToolbarButton>(design, std::move(window), parent);
-  if (is(host::kind::kLabel)) return std::make_shared<QtLabel>(design, std::move(window), parent);
-  if (is(host::kind::kResize)) return std::make_shared<QtResizeControl>(design, std::move(window));
-  if (is(host::kind::kMdiContainer)) return std::make_shared<QtMdiContainer>(design, std::move(window));
-  if (is(host::kind::kGrid)) return std::make_shared<QtGrid>(design, std::move(window), parent);
-  if (is(host::kind::kGridNavigator)) return std::make_shared<QtGridNavigator>(design, std::move(window));
-  if (is(host::kind::kFrame)) return std::make_shared<QtFrameControl>(design, std::move(window), parent);
-  throw runtime::Error(runtime::err::kInvalidArgument, "Unknown control kind " + design.kind, design.name);
+std::shared_ptr<QtInput> make_qt_view(const std::shared_ptr<host::Control>& model,
+                                      std::shared_ptr<FormInput> window, QWidget* parent) {
+  if (auto m = std::dynamic_pointer_cast<standin::CodeEditModel>(model))
+    return std::make_shared<QtCodeEdit>(m, std::move(window), parent);
+  if (auto m = std::dynamic_pointer_cast<standin::DateEditModel>(model))
+    return std::make_shared<QtDateEdit>(m, std::move(window), parent);
+  if (auto m = std::dynamic_pointer_cast<standin::NumericEditModel>(model))
+    return std::make_shared<QtNumericEdit>(m, std::move(window), parent);
+  if (auto m = std::dynamic_pointer_cast<standin::ComboModel>(model))
+    return std::make_shared<QtCombo>(m, std::move(window), parent);
+  if (auto m = std::dynamic_pointer_cast<standin::CalendarModel>(model))
+    return std::make_shared<QtCalendar>(m, std::move(window), parent);
+  if (auto m = std::dynamic_pointer_cast<standin::ToolbarButtonModel>(model))
+    return std::make_shared<QtToolbarButton>(m, std::move(window), parent);
+  if (auto m = std::dynamic_pointer_cast<standin::LabelModel>(model))
+    return std::make_shared<QtLabel>(m, std::move(window), parent);
+  if (auto m = std::dynamic_pointer_cast<standin::GridModel>(model))
+    return std::make_shared<QtGrid>(m, std::move(window), parent);
+  if (auto m = std::dynamic_pointer_cast<standin::FrameModel>(model))
+    return std::make_shared<QtFrameControl>(m, std::move(window), parent);
+  return nullptr;
 }
 
 }  // namespace desktop

@@ -21,8 +21,6 @@ namespace desktop {
 
 namespace {
 
-constexpr std::int32_t kObjectUnloaded = 364;
-
 QString qs(const std::string& text) {
   return QString::fromStdString(text);
 }
@@ -105,37 +103,33 @@ class ClickFilter : public QObject {
   std::weak_ptr<QtSession> session_;
 };
 
-bool is_row_field(const std::shared_ptr<host::Control>& c) {
-  return std::dynamic_pointer_cast<QtCodeEdit>(c) || std::dynamic_pointer_cast<QtDateEdit>(c) ||
-         std::dynamic_pointer_cast<QtNumericEdit>(c) || std::dynamic_pointer_cast<QtCombo>(c);
+bool is_row_field(const std::shared_ptr<QtInput>& v) {
+  return std::dynamic_pointer_cast<QtCodeEdit>(v) || std::dynamic_pointer_cast<QtDateEdit>(v) ||
+         std::dynamic_pointer_cast<QtNumericEdit>(v) || std::dynamic_pointer_cast<QtCombo>(v);
 }
 
-bool is_lookup_field(const std::shared_ptr<host::Control>& c) {
-  auto code = std::dynamic_pointer_cast<QtCodeEdit>(c);
+bool is_lookup_field(const std::shared_ptr<QtInput>& v) {
+  auto code = std::dynamic_pointer_cast<QtCodeEdit>(v);
   return code && code->setting_bool("lookup", false);
-}
-
-QtInput* input_of(const std::shared_ptr<host::Control>& c) {
-  return dynamic_cast<QtInput*>(c.get());
 }
 
 // A row of the window: its label, its fields side by side, and a label after them ("giorni").
 struct Row {
   QWidget* label = nullptr;
-  std::vector<std::shared_ptr<host::Control>> fields;
+  std::vector<std::shared_ptr<QtInput>> fields;
   QWidget* trailing = nullptr;
 };
 
 // The width a field needs for its characters.
-void size_field(const std::shared_ptr<host::Control>& c) {
-  auto* input = input_of(c);
+void size_field(const std::shared_ptr<QtInput>& input) {
   if (!input || !input->focus_widget()) return;
   auto* edit = qobject_cast<QLineEdit*>(input->focus_widget());
   if (!edit) return;
   const int unit = edit->fontMetrics().horizontalAdvance(QLatin1Char('M'));
-  int chars = edit->maxLength() > 0 && edit->maxLength() < 1000 ? edit->maxLength() : 20;
-  if (std::dynamic_pointer_cast<QtDateEdit>(c)) chars = 9;
-  if (std::dynamic_pointer_cast<QtCodeEdit>(c) && !input->setting_bool("enabled", true)) {
+  auto max = input->input_model().setting_number("maxchar");
+  int chars = max && *max > 0 && *max < 1000 ? static_cast<int>(*max) : 20;
+  if (std::dynamic_pointer_cast<QtDateEdit>(input)) chars = 9;
+  if (std::dynamic_pointer_cast<QtCodeEdit>(input) && !input->setting_bool("enabled", true)) {
     // A description: it takes the room left.
     edit->setMinimumWidth(unit * 14);
     edit->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -161,7 +155,7 @@ QWidget* rows_widget(const std::vector<Row>& rows, std::size_t from, std::size_t
     bool stretches = false;
     for (const auto& field : row.fields) {
       size_field(field);
-      auto* input = input_of(field);
+      auto* input = field.get();
       if (!input || !input->widget()) continue;
       input->widget()->setParent(box);
       fields->addWidget(input->widget(),
@@ -175,7 +169,7 @@ QWidget* rows_widget(const std::vector<Row>& rows, std::size_t from, std::size_t
     if (!stretches) fields->addStretch(1);
     grid->addLayout(fields, line, 1);
     if (auto* label = qobject_cast<QLabel*>(row.label); label && !row.fields.empty())
-      label->setBuddy(input_of(row.fields.front()) ? input_of(row.fields.front())->focus_widget() : nullptr);
+      label->setBuddy(row.fields.front()->focus_widget());
   }
   return box;
 }
@@ -186,25 +180,17 @@ QWidget* rows_widget(const std::vector<Row>& rows, std::size_t from, std::size_t
 
 QtFormSite::QtFormSite(const host::FormDesign& design, host::FormEvents* events,
                        std::shared_ptr<QtSession> session)
-    : name_(design.name),
-      caption_(design.caption),
-      events_(events),
-      session_(std::move(session)),
-      input_(std::make_shared<FormInput>()) {
-  input_->form_name = name_;
-  input_->session = session_;
+    : FormModel(design, events, session), session_(std::move(session)), form_(std::make_shared<FormInput>()) {
+  form_->models = input_;
+  form_->session = session_;
   content_ = new QWidget;
-  content_->setObjectName(qs(name_));
-  for (const auto& control_design : design.controls) {
-    std::string key = runtime::upper(control_design.name);
-    if (by_name_.count(key))
-      throw runtime::Error(runtime::err::kInvalidArgument, "Two controls named " + control_design.name,
-                           name_);
-    auto c = make_qt_control(control_design, input_, content_);
-    controls_.push_back(c);
-    by_name_.emplace(key, std::move(c));
+  content_->setObjectName(qs(name()));
+  for (const auto& model : controls()) {
+    auto view = make_qt_view(model, form_, content_);
+    views_.push_back(view);
+    if (view) view_by_name_.emplace(runtime::upper(model->Name()), view);
   }
-  lay_out(design);
+  lay_out();
 }
 
 QtFormSite::~QtFormSite() {
@@ -217,7 +203,7 @@ QtFormSite::~QtFormSite() {
     content_->deleteLater();
 }
 
-void QtFormSite::lay_out(const host::FormDesign&) {
+void QtFormSite::lay_out() {
   auto* root = new QVBoxLayout(content_);
   root->setContentsMargins(4, 4, 4, 4);
   content_->setStyleSheet("QLineEdit[mandatory=\"true\"]:enabled { background-color: #fff3c4; }");
@@ -230,8 +216,11 @@ void QtFormSite::lay_out(const host::FormDesign&) {
   std::vector<QWidget*> pending_labels;
   bool after_field = false;
 
-  for (std::size_t i = 0; i < controls_.size(); ++i) {
-    const auto& c = controls_[i];
+  std::vector<std::shared_ptr<QtInput>> views;
+  for (const auto& v : views_)
+    if (v) views.push_back(v);
+  for (std::size_t i = 0; i < views.size(); ++i) {
+    const auto& c = views[i];
     if (auto button = std::dynamic_pointer_cast<QtToolbarButton>(c)) {
       if (!toolbar) {
         toolbar = new QToolBar(content_);
@@ -241,7 +230,7 @@ void QtFormSite::lay_out(const host::FormDesign&) {
       toolbar->addWidget(button->button());
       after_field = false;
     } else if (auto label = std::dynamic_pointer_cast<QtLabel>(c)) {
-      const bool next_is_field = i + 1 < controls_.size() && is_row_field(controls_[i + 1]);
+      const bool next_is_field = i + 1 < views.size() && is_row_field(views[i + 1]);
       if (after_field && !next_is_field && !rows.empty() && !rows.back().trailing)
         rows.back().trailing = label->label();
       else
@@ -254,9 +243,7 @@ void QtFormSite::lay_out(const host::FormDesign&) {
           row.label = pending_labels.front();
           pending_labels.erase(pending_labels.begin());
         } else {
-          row.label = new QLabel(qs(c->Name()), content_);
-          if (auto* input = input_of(c))
-            static_cast<QLabel*>(row.label)->setText(qs(input->design().caption));
+          row.label = new QLabel(qs(c->design().caption), content_);
         }
         rows.push_back(row);
       }
@@ -266,7 +253,7 @@ void QtFormSite::lay_out(const host::FormDesign&) {
       if (auto cal = std::dynamic_pointer_cast<QtCalendar>(c)) calendar = cal;
       if (auto g = std::dynamic_pointer_cast<QtGrid>(c)) grid = g;
       if (auto frame = std::dynamic_pointer_cast<QtFrameControl>(c))
-        frames[runtime::upper(frame->Name())] = frame;
+        frames[runtime::upper(frame->name())] = frame;
       after_field = false;
     }
   }
@@ -288,8 +275,7 @@ void QtFormSite::lay_out(const host::FormDesign&) {
     std::size_t split = rows.size();
     for (std::size_t i = 0; i < rows.size(); ++i) {
       const auto& first = rows[i].fields;
-      if (!first.empty() && !is_lookup_field(first.front()) && input_of(first.front()) &&
-          input_of(first.front())->setting_bool("enabled", true)) {
+      if (!first.empty() && !is_lookup_field(first.front()) && first.front()->setting_bool("enabled", true)) {
         split = i;
         break;
       }
@@ -333,108 +319,72 @@ void QtFormSite::lay_out(const host::FormDesign&) {
   }
 }
 
-std::shared_ptr<host::Control> QtFormSite::find(const std::string& control_name) const {
-  auto it = by_name_.find(runtime::upper(control_name));
-  if (it == by_name_.end())
-    throw runtime::Error(runtime::err::kInvalidArgument, "No control named " + control_name, name_);
-  return it->second;
-}
-
-std::shared_ptr<host::Control> QtFormSite::control(const std::string& control_name) {
-  return find(control_name);
-}
-
-std::string QtFormSite::focused_name() const {
-  return input_->focused ? input_->focused->name() : "";
-}
-
 bool QtFormSite::validate_focused() {
-  QtInput* field = input_->focused;
+  QtInput* field = form_->focused();
   if (!field || closed_) return true;
   auto keep = shared_from_this();
   auto keep_field = field->shared_from_this();
-  input_->leaving = field;
-  bool left = field->leave();
-  input_->leaving = nullptr;
+  form_->leaving = field;
+  bool left = field->input_model().leave();
+  form_->leaving = nullptr;
   if (!left) {
     // The focus stays (or goes where the field's handler put it).
-    QtInput* target = input_->focused ? input_->focused : field;
-    if (target->focus_widget()) {
-      ++input_->code_moves;
-      target->focus_widget()->setFocus(Qt::OtherFocusReason);
-      --input_->code_moves;
-    }
-    input_->focused = target;
+    QtInput* target = form_->focused() ? form_->focused() : field;
+    target->focus_quietly();
+    input_->focused = &target->input_model();
     return false;
   }
-  if (input_->focused == field) input_->focused = input_->control_of(QApplication::focusWidget());
+  if (!input_->focused || input_->focused == &field->input_model())
+    input_->focused = form_->model_of(QApplication::focusWidget());
   return true;
-}
-
-bool QtFormSite::request_close() {
-  if (closed_ || !events_) return closed_;
-  auto keep = shared_from_this();
-  bool unloaded = events_->SiteCloseRequested();
-  return unloaded || closed_;
 }
 
 void QtFormSite::activate() {
   if (closed_ || !events_ || !visible_) return;
   if (session_->active_site == this) return;
-  auto keep = shared_from_this();
   session_->active_site = this;
-  events_->SiteActivated();
+  raise_activated();
 }
 
 void QtFormSite::resized() {
-  if (closed_ || !events_ || !shown_before_) return;
-  auto keep = shared_from_this();
-  events_->SiteResized();
-  for (const auto& c : controls_) {
-    if (closed_) return;
-    if (auto r = std::dynamic_pointer_cast<QtResizeControl>(c)) r->resized();
-  }
+  if (!shown_before_) return;
+  raise_resized();
 }
 
 void QtFormSite::refresh_grids() {
-  for (const auto& c : controls_)
-    if (auto grid = std::dynamic_pointer_cast<QtGrid>(c)) grid->refresh();
+  for (const auto& c : controls())
+    if (auto grid = std::dynamic_pointer_cast<standin::GridModel>(c)) grid->refresh();
 }
 
-void QtFormSite::set_Caption(const std::string& value) {
-  caption_ = value;
-  if (dialog_) dialog_->setWindowTitle(qs(value));
-  if (embedded_ && session_->embed && content_) session_->embed(content_, caption_);
-  if (content_ && !embedded_ && !dialog_) content_->setWindowTitle(qs(value));
+void QtFormSite::caption_changed() {
+  if (dialog_) dialog_->setWindowTitle(qs(Caption()));
+  if (embedded_ && session_->embed && content_) session_->embed(content_, Caption());
+  if (content_ && !embedded_ && !dialog_) content_->setWindowTitle(qs(Caption()));
 }
 
-void QtFormSite::set_Icon(const runtime::Variant& picture) {
-  icon_ = picture;
-  apply_icon();
-}
-
-void QtFormSite::apply_icon() {
-  if (!content_ || runtime::is_blank(icon_)) return;
+void QtFormSite::icon_changed() {
+  if (!content_ || runtime::is_blank(icon())) return;
   // The host's pictures are named; the one a window gets is the mark of linked multimedia data.
-  QIcon icon = content_->style()->standardIcon(QStyle::SP_FileDialogInfoView);
+  QIcon picture = content_->style()->standardIcon(QStyle::SP_FileDialogInfoView);
   if (dialog_)
-    dialog_->setWindowIcon(icon);
+    dialog_->setWindowIcon(picture);
   else if (content_->window())
-    content_->window()->setWindowIcon(icon);
+    content_->window()->setWindowIcon(picture);
 }
 
 void QtFormSite::place(bool modal) {
   placed_ = true;
-  auto* watcher = new SiteWatcher(weak_from_this(), content_);
+  std::weak_ptr<QtFormSite> self = std::static_pointer_cast<QtFormSite>(shared_from_this());
+  auto* watcher = new SiteWatcher(self, content_);
   watcher_ = watcher;
   content_->installEventFilter(watcher);
   if (modal) {
     QWidget* parent = session_->dialog_parent ? session_->dialog_parent() : nullptr;
     if (!parent) parent = QApplication::activeWindow();
-    auto* dialog = new FormDialog(weak_from_this(), parent);
+    auto* dialog = new FormDialog(self, parent);
     dialog_ = dialog;
-    dialog->setObjectName(qs(name_ + "_DIALOG"));
-    dialog->setWindowTitle(qs(caption_));
+    dialog->setObjectName(qs(name() + "_DIALOG"));
+    dialog->setWindowTitle(qs(Caption()));
     dialog->setModal(true);
     auto* layout = new QVBoxLayout(dialog);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -443,27 +393,26 @@ void QtFormSite::place(bool modal) {
     dialog->installEventFilter(watcher);
     dialog->adjustSize();
   } else {
-    embedded_ = session_->embed && session_->embed(content_, caption_);
-    if (!embedded_) content_->setWindowTitle(qs(caption_));
+    embedded_ = session_->embed && session_->embed(content_, Caption());
+    if (!embedded_) content_->setWindowTitle(qs(Caption()));
     if (QWidget* top = content_->window(); top && top != content_) top->installEventFilter(watcher);
   }
-  apply_icon();
+  icon_changed();
 }
 
 void QtFormSite::Show(bool modal) {
-  if (closed_) throw runtime::Error(kObjectUnloaded, "Object was unloaded", name_);
+  require_open();
   auto keep = shared_from_this();
   if (!placed_) place(modal);
   visible_ = true;
   if (!shown_before_) {
-    shown_before_ = true;
-    for (const auto& c : controls_) {
-      if (closed_) return;
-      if (auto mdi = std::dynamic_pointer_cast<QtMdiContainer>(c)) {
-        mdi->form_loaded();
-        if (!mdi->requested_size().isEmpty() && !embedded_ && !dialog_)
-          content_->resize(mdi->requested_size());
-      }
+    if (!load_once()) return;
+    for (const auto& c : controls()) {
+      auto mdi = std::dynamic_pointer_cast<standin::MdiContainerModel>(c);
+      if (!mdi || mdi->initializations().empty() || embedded_ || dialog_) continue;
+      // Twips, 15 to a pixel.
+      const auto& size = mdi->initializations().back();
+      if (size.width > 0 && size.height > 0) content_->resize(size.width / 15, size.height / 15);
     }
   }
   if (closed_) return;
@@ -481,10 +430,7 @@ void QtFormSite::Show(bool modal) {
 }
 
 void QtFormSite::Close() {
-  visible_ = false;
-  closed_ = true;
-  events_ = nullptr;
-  input_->focused = nullptr;
+  FormModel::Close();
   if (session_->active_site == this) session_->active_site = nullptr;
   if (dialog_) {
     QWidget* parent = dialog_->parentWidget();
@@ -514,18 +460,13 @@ QtFormFactory::~QtFormFactory() {
 }
 
 std::shared_ptr<QtFormSite> QtFormFactory::site(const std::string& form_name) const {
-  for (auto it = sites_.rbegin(); it != sites_.rend(); ++it) {
-    auto s = it->lock();
-    if (s && !s->closed() && s->name() == form_name) return s;
-  }
-  return nullptr;
+  return sites_.find(form_name);
 }
 
 std::shared_ptr<host::FormSite> QtFormFactory::CreateForm(const host::FormDesign& design,
                                                           host::FormEvents* events) {
   auto s = std::make_shared<QtFormSite>(design, events, session_);
-  std::erase_if(sites_, [](const std::weak_ptr<QtFormSite>& w) { return w.expired(); });
-  sites_.push_back(s);
+  sites_.add(s);
   return s;
 }
 

@@ -60,11 +60,7 @@ void fill(QLineEdit* edit, const QString& text) {
 }
 
 QLineEdit* edit_of(QtFormSite& site, const char* name) {
-  auto control = site.control(name);
-  if (auto code = std::dynamic_pointer_cast<QtCodeEdit>(control)) return code->line_edit();
-  if (auto date = std::dynamic_pointer_cast<QtDateEdit>(control)) return date->line_edit();
-  if (auto number = std::dynamic_pointer_cast<QtNumericEdit>(control)) return number->line_edit();
-  return nullptr;
+  return qobject_cast<QLineEdit*>(site.get<QtInput>(name)->focus_widget());
 }
 
 QToolButton* button_of(QtFormSite& site, const char* name) {

@@ -66,7 +66,7 @@ void write_csv(const std::string& path, const std::string& title, const std::vec
   if (!out) throw runtime::Error(75, "Impossibile scrivere il file " + path, "ExportToOffice");
 }
 
-bool export_grid_csv(StandinNavigator& navigator, HeadlessGrid& grid, const std::string& path) {
+bool export_grid_csv(StandinNavigator& navigator, GridModel& grid, const std::string& path) {
   auto exporter = std::make_shared<StandinExportToOffice>();
   if (!navigator.export_to_office(exporter)) return false;
   write_csv(path, exporter->titolomaster(), grid.captions(), grid.shown_rows());

@@ -53,10 +53,10 @@ void write_csv(const std::string& path, const std::string& title, const std::vec
                const std::vector<std::vector<std::string>>& rows);
 
 class StandinNavigator;
-class HeadlessGrid;
+class GridModel;
 
 // The navigator's export button: raises BeforeExportToOffice with a new export object and, unless the
 // receiver cancelled, writes the grid's rows under the export's title. Returns whether it wrote.
-bool export_grid_csv(StandinNavigator& navigator, HeadlessGrid& grid, const std::string& path);
+bool export_grid_csv(StandinNavigator& navigator, GridModel& grid, const std::string& path);
 
 }  // namespace standin

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCalendarWidget>
+#include <QClipboard>
 #include <QComboBox>
 #include <QFile>
 #include <QInputDialog>
@@ -10,6 +11,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
+#include <QProcess>
 #include <QPushButton>
 #include <QTableView>
 #include <QTableWidget>
@@ -70,6 +72,7 @@ class DesktopHostTest : public QObject {
   void navigatorExportsAndChangesCompany();
   void commandLineAndSettingsFile();
   void aDatabaseFileIsCreatedOnlyWhenThePersonSaysSo();
+  void bothHostsAnswerAlike();
 
  private:
   // ---- The host on a scratch demo database.
@@ -163,11 +166,7 @@ int DesktopHostTest::count(const std::string& where) {
 // ---- Person
 
 QLineEdit* DesktopHostTest::edit(QtFormSite& site, const char* name) {
-  auto control = site.control(name);
-  if (auto c = std::dynamic_pointer_cast<desktop::QtCodeEdit>(control)) return c->line_edit();
-  if (auto d = std::dynamic_pointer_cast<desktop::QtDateEdit>(control)) return d->line_edit();
-  if (auto n = std::dynamic_pointer_cast<desktop::QtNumericEdit>(control)) return n->line_edit();
-  return nullptr;
+  return qobject_cast<QLineEdit*>(site.get<desktop::QtInput>(name)->focus_widget());
 }
 
 void DesktopHostTest::click(QWidget* widget, QPoint at) {
@@ -366,7 +365,7 @@ void DesktopHostTest::aCompleteDay() {
     QCOMPARE(focus(), static_cast<QWidget*>(treatment));
     QTest::keyClick(treatment, Qt::Key_Down);
     QTest::keyClick(treatment, Qt::Key_Down);
-    QCOMPARE(d->get<desktop::QtCombo>("CBO_VARPRESENTI")->Value(), std::string("2"));
+    QCOMPARE(d->get<desktop::QtCombo>("CBO_VARPRESENTI")->model()->Value(), std::string("2"));
     answer_next_box(standin::box::kOk);
     click_button(*d, "BTN_CONFERMA");
   });
@@ -530,9 +529,9 @@ void DesktopHostTest::controlsCarryTheirDesignValues() {
   QCOMPARE(s.get<desktop::QtToolbarButton>("BTN_INSMULTIPLO")->button()->text(),
            QString("&Ins./mod. multipla"));
   QCOMPARE(s.get<desktop::QtLabel>("LBL_ORE")->label()->text(), QString("Ore /  Minuti"));
-  QCOMPARE(edit(s, "TXT_CODPROG")->maxLength(), 25);
-  QCOMPARE(edit(s, "TXT_ORE")->maxLength(), 2);
-  QCOMPARE(edit(s, "TXT_DESPROG")->maxLength(), 40);
+  QCOMPARE(s.get<desktop::QtCodeEdit>("TXT_CODPROG")->model()->max_chars(), std::size_t{25});
+  QCOMPARE(s.get<desktop::QtCodeEdit>("TXT_ORE")->model()->max_chars(), std::size_t{2});
+  QCOMPARE(s.get<desktop::QtCodeEdit>("TXT_DESPROG")->model()->max_chars(), std::size_t{40});
   QVERIFY(edit(s, "TXT_CODPROG")->property("mandatory").toBool());
   QVERIFY(!edit(s, "TXT_DESPROG")->property("mandatory").toBool());
   for (const char* disabled :
@@ -811,6 +810,88 @@ void DesktopHostTest::aDatabaseFileIsCreatedOnlyWhenThePersonSaysSo() {
   QVERIFY(boxes_[0].text.contains("is an empty file, not a calendar database"));
   QCOMPARE(boxes_[0].icon, QMessageBox::Critical);
   QCOMPARE(QFileInfo(empty).size(), qint64{0});
+}
+
+// The same over-long, out-of-range and badly cased values, given to the insertion dialog on the desktop
+// (pasted whole into the field, as a value a person brings) and to the command line: both refuse or
+// take them alike, because both hosts use the same control models.
+void DesktopHostTest::bothHostsAnswerAlike() {
+  const QString cli = qEnvironmentVariable("CALENDATT_CLI");
+  QVERIFY2(!cli.isEmpty(), "CALENDATT_CLI is not set");
+  struct Case {
+    const char* field;
+    const char* option;
+    QString value;
+    QString field_text;  // what the field holds after the paste
+    QString notice;      // what leaving the field says ("" when it is left)
+    int cli_status;
+    QString cli_says;
+  };
+  const std::vector<Case> cases = {
+      {"TXT_RIPETIOGNI", "--every", "1000", "", "", 2, "--every must be a whole number from 1 to 999"},
+      {"TXT_RIPETIOGNI", "--every", "0", "0", "Valore ammesso da 1 a 999", 2,
+       "--every must be a whole number from 1 to 999"},
+      {"TXT_RIPETIOGNI", "--every", "7x", "", "", 2, "--every must be a whole number from 1 to 999"},
+      {"TXT_ORE", "--hours", "123", "", "", 2, "--hours must be a whole number from 0 to 99"},
+      {"TXT_CODATTIVITA", "--activity", "att01", "ATT01", "", 0, ""},
+  };
+  open_host({});
+  for (const auto& c : cases) {
+    QStringList args = {"add-range",  "--db",       QString::fromStdString(db_),
+                        "--project",  "PRJ001",     "--node",
+                        "N01",        "--activity", "ATT01",
+                        "--from",     "2026-03-20", "--to",
+                        "2026-03-20", "--every",    "1",
+                        "--hours",    "1",          "--minutes",
+                        "0"};
+    const int at = static_cast<int>(args.indexOf(c.option));
+    args[at + 1] = c.value;
+    QProcess process;
+    process.start(cli, args);
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.exitCode(), c.cli_status);
+    QVERIFY2(QString::fromUtf8(process.readAllStandardError()).contains(c.cli_says), c.field);
+
+    boxes_.clear();
+    when_modal([&](QWidget*) {
+      auto d = dialog("FRMPD_ADDCALENDATT");
+      if (!d) {
+        missed_ << "the insertion dialog did not open";
+        return;
+      }
+      QLineEdit* field = edit(*d, c.field);
+      type_into(edit(*d, "TXT_CODPROG"), "PRJ001");
+      tab();
+      type("N01");
+      tab();
+      if (QString(c.field) != "TXT_CODATTIVITA") {
+        type("ATT01");
+        tab();
+        type("20/03/2026");
+        tab();
+        type("20/03/2026");
+        tab();
+        if (QString(c.field) == "TXT_ORE") {
+          type("1");
+          tab();
+        }
+      }
+      QCOMPARE(focus(), static_cast<QWidget*>(field));
+      QApplication::clipboard()->setText(c.value);
+      QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+      QCOMPARE(field->text(), c.field_text);
+      if (!c.notice.isEmpty()) {
+        answer_next_box(standin::box::kOk);
+        tab();
+        QCOMPARE(boxes_.size(), std::size_t{1});
+        QCOMPARE(boxes_[0].text, c.notice);
+        QCOMPARE(focus(), static_cast<QWidget*>(field));
+      }
+      click_button(*d, "BTN_ANNULLA");
+    });
+    click_button(main(), "BTN_INSMULTIPLO");
+    QVERIFY(!dialog("FRMPD_ADDCALENDATT"));
+  }
 }
 
 QTEST_MAIN(DesktopHostTest)

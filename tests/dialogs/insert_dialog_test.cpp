@@ -258,7 +258,7 @@ TEST_F(HostScenario, DateFieldsKeepThePlanningPeriod) {
     type_date(s, "TXT_DATAINIZIALE", "28/02/2026");
     EXPECT_FALSE(leave(s));
     EXPECT_EQ(s.focused_name(), "TXT_DATAINIZIALE");
-    type_date(s, "TXT_DATAINIZIALE", "31/02/2026");  // not a date: refused without a message
+    type_date(s, "TXT_DATAINIZIALE", "31/02/2026");  // not a date: the field itself refuses it
     EXPECT_FALSE(leave(s));
     type_date(s, "TXT_DATAINIZIALE", "01/03/2026");  // the bound itself is accepted
     EXPECT_TRUE(leave(s));
@@ -271,11 +271,12 @@ TEST_F(HostScenario, DateFieldsKeepThePlanningPeriod) {
     click(s, "BTN_ANNULLA");
   });
   press(main, "BTN_INSMULTIPLO");
-  ASSERT_EQ(message_numbers(), (std::vector<std::int32_t>{77194, 77195, 77194}));
+  ASSERT_EQ(message_numbers(), (std::vector<std::int32_t>{77194, 0, 77195, 77194}));
   EXPECT_EQ(messages()[0].text, "Non sono ammesse date inferiori al 01/03/2026");
   EXPECT_EQ(messages()[0].style, 48);
   EXPECT_EQ(messages()[0].title, kInsertCaption);
-  EXPECT_EQ(messages()[1].text, "Non sono ammesse date superiori al 31/03/2026");
+  EXPECT_EQ(messages()[1].text, "Data non valida: 31/02/2026");
+  EXPECT_EQ(messages()[2].text, "Non sono ammesse date superiori al 31/03/2026");
 }
 
 TEST_F(HostScenario, DurationFieldsCheckThePairAndWriteTwoDigits) {

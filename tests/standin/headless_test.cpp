@@ -53,8 +53,12 @@ TEST_F(HeadlessTest, TypingFollowsTheDesign) {
   std::vector<std::string> events;
   code->TextChange = [&](Variant&) { events.push_back("TextChange " + code->Text()); };
   code->CodeChange = [&] { events.push_back("CodeChange"); };
-  ASSERT_TRUE(code->type("attività wbs"));
-  // Upper case (accented letters too), cut to eight characters, not eight bytes.
+  // A text longer than the field (eight characters, not eight bytes) is refused as a whole.
+  EXPECT_FALSE(code->type("attività wbs"));
+  EXPECT_EQ(code->Text(), "");
+  EXPECT_TRUE(events.empty());
+  ASSERT_TRUE(code->type("attività"));
+  // Upper case, accented letters too.
   EXPECT_EQ(code->Text(), "ATTIVITÀ");
   EXPECT_EQ(events, (std::vector<std::string>{"TextChange ATTIVITÀ", "CodeChange"}));
   EXPECT_TRUE(code->IsModified());
@@ -67,6 +71,34 @@ TEST_F(HeadlessTest, TypingFollowsTheDesign) {
   EXPECT_EQ(code->Text(), "p1 lungo codice");
   EXPECT_FALSE(code->IsModified());
   EXPECT_EQ(events.size(), 2u);
+}
+
+// Text a field cannot take is refused as it is typed; a number outside the bounds and a text that is no
+// date are refused when the field is left, with a notice that says why, and the focus stays.
+TEST_F(HeadlessTest, FieldsRefuseWhatTheyCannotHoldAndSayWhy) {
+  std::vector<std::string> notices;
+  factory.set_notice([&](const std::string& text, const std::string&) { notices.push_back(text); });
+  auto every = site->numeric("TXT_OGNI");
+  EXPECT_FALSE(every->type("12a"));
+  EXPECT_FALSE(every->type("-1"));  // the bounds take no negative number
+  EXPECT_FALSE(every->type("1.5"));
+  EXPECT_EQ(every->Text(), "");
+  ASSERT_TRUE(every->type("1000"));
+  EXPECT_FALSE(every->leave());
+  EXPECT_EQ(site->focused_name(), "TXT_OGNI");
+  ASSERT_TRUE(every->type("999"));
+  EXPECT_TRUE(every->leave());
+
+  auto day = site->date("TXT_DATA2");
+  EXPECT_FALSE(day->type("ieri"));
+  EXPECT_FALSE(day->type("2026-03-01 10"));
+  ASSERT_TRUE(day->type("31/02/2026"));
+  EXPECT_FALSE(day->leave());
+  EXPECT_EQ(site->focused_name(), "TXT_DATA2");
+  ASSERT_TRUE(day->type("1/3/2026"));
+  EXPECT_TRUE(day->leave());
+  EXPECT_EQ(day->Text(), "01/03/2026");  // written back in the short date form
+  EXPECT_EQ(notices, (std::vector<std::string>{"Valore ammesso da 1 a 999", "Data non valida: 31/02/2026"}));
 }
 
 TEST_F(HeadlessTest, TypingAnotherCodeNeedsANewDecode) {

@@ -1,4 +1,4 @@
-#include "standin/headless_controls.hpp"
+#include "standin/control_models.hpp"
 
 #include "standin/code_lookup.hpp"
 
@@ -24,17 +24,6 @@ constexpr std::int32_t kInvalidArrayIndex = 381;
 
 bool is_continuation(unsigned char c) {
   return (c & 0xC0) == 0x80;
-}
-
-bool setting_bool(const HeadlessInput& control, const char* key, bool fallback) {
-  Variant v = control.setting(key);
-  return v.is_empty() || v.is_null() ? fallback : v.to_bool();
-}
-
-std::optional<double> setting_number(const HeadlessInput& control, const char* key) {
-  Variant v = control.setting(key);
-  if (v.is_empty() || v.is_null()) return std::nullopt;
-  return v.to_double();
 }
 
 // A number written with an optional sign, digits and (when `fraction`) one decimal point; blanks around.
@@ -101,27 +90,47 @@ std::string utf8_upper(const std::string& text) {
   return out;
 }
 
-// ---- HeadlessInput
+// ---- InputModel
 
-HeadlessInput::HeadlessInput(host::ControlDesign design, std::shared_ptr<WindowInput> window)
+InputModel::InputModel(host::ControlDesign design, std::shared_ptr<WindowInput> window)
     : design_(std::move(design)), window_(std::move(window)) {
-  enabled_ = setting_bool(*this, "enabled", true);
+  enabled_ = setting_bool("enabled", true);
 }
 
-HeadlessInput::~HeadlessInput() {
+InputModel::~InputModel() {
   drop_focus();
 }
 
-Variant HeadlessInput::setting(const std::string& key) const {
+Variant InputModel::setting(const std::string& key) const {
   auto it = design_.settings.find(key);
   return it == design_.settings.end() ? Variant() : it->second;
 }
 
-bool HeadlessInput::click_into() {
+bool InputModel::setting_bool(const char* key, bool fallback) const {
+  Variant v = setting(key);
+  return v.is_empty() || v.is_null() ? fallback : v.to_bool();
+}
+
+std::optional<double> InputModel::setting_number(const char* key) const {
+  Variant v = setting(key);
+  if (v.is_empty() || v.is_null()) return std::nullopt;
+  return v.to_double();
+}
+
+void InputModel::focus_from_code() {
+  window_->focused = this;
+  if (view_.focus) view_.focus();
+}
+
+void InputModel::notice(const std::string& text) const {
+  if (session() && session()->notice) session()->notice(text, design_.caption);
+}
+
+bool InputModel::click_into() {
   if (!enabled_) return false;
   if (focused()) return true;
   auto keep = shared_from_this();
-  if (HeadlessInput* current = window_->focused) {
+  if (InputModel* current = window_->focused) {
     auto keep_current = current->shared_from_this();
     if (!current->leave()) return false;
   }
@@ -130,12 +139,12 @@ bool HeadlessInput::click_into() {
   return true;
 }
 
-bool HeadlessInput::leave() {
+bool InputModel::leave() {
   drop_focus();
   return true;
 }
 
-bool HeadlessInput::validate(const std::function<void(bool&)>& slot) {
+bool InputModel::validate(const std::function<void(bool&)>& slot) {
   bool cancel = false;
   raise(slot, cancel);
   return !cancel;
@@ -144,44 +153,61 @@ bool HeadlessInput::validate(const std::function<void(bool&)>& slot) {
 // ---- Text controls
 
 template <class Interface>
-HeadlessTextControl<Interface>::HeadlessTextControl(host::ControlDesign design,
-                                                    std::shared_ptr<WindowInput> window)
-    : HeadlessControl<Interface>(std::move(design), std::move(window)) {
-  if (auto max = setting_number(*this, "maxchar"); max && *max > 0)
+TextModel<Interface>::TextModel(host::ControlDesign design, std::shared_ptr<WindowInput> window)
+    : ControlModel<Interface>(std::move(design), std::move(window)) {
+  if (auto max = this->setting_number("maxchar"); max && *max > 0)
     max_chars_ = static_cast<std::size_t>(*max);
   Variant text_case = this->setting("case");
   upper_case_ =
       text_case.type() == runtime::VarType::String && runtime::upper(text_case.to_string()) == "MAIUSCOLO";
-  mandatory_ = setting_bool(*this, "obbligatorio", false);
+  mandatory_ = this->setting_bool("obbligatorio", false);
 }
 
 template <class Interface>
-void HeadlessTextControl<Interface>::set_Text(const std::string& value) {
+void TextModel<Interface>::set_Text(const std::string& value) {
   text_ = value;
   selected_ = false;
   text_set_by_code();
+  this->changed();
 }
 
 template <class Interface>
-bool HeadlessTextControl<Interface>::type(const std::string& text) {
+bool TextModel<Interface>::fits(const std::string& text) const {
+  return max_chars_ == 0 || utf8_length(text) <= max_chars_;
+}
+
+template <class Interface>
+bool TextModel<Interface>::type(const std::string& text) {
   auto keep = this->shared_from_this();
+  if (!fits(text)) return false;
   if (!this->click_into()) return false;
+  return edit(text);
+}
+
+template <class Interface>
+bool TextModel<Interface>::edit(const std::string& text) {
+  auto keep = this->shared_from_this();
   std::string typed_text = upper_case_ ? utf8_upper(text) : text;
-  if (max_chars_ > 0) typed_text = utf8_truncate(typed_text, max_chars_);
+  if (!fits(typed_text)) {
+    this->changed();  // the view shows the text as it stays
+    return false;
+  }
   bool changed = typed_text != text_;
+  bool recased = typed_text != text;
   text_ = std::move(typed_text);
   selected_ = false;
+  if (recased) this->changed();
   typed(changed);
   return true;
 }
 
-template class HeadlessTextControl<host::CodeEdit>;
-template class HeadlessTextControl<host::DateEdit>;
-template class HeadlessTextControl<host::NumericEdit>;
+template class TextModel<host::CodeEdit>;
+template class TextModel<host::DateEdit>;
+template class TextModel<host::NumericEdit>;
 
 // ---- Code edit
 
-void HeadlessCodeEdit::typed(bool changed) {
+void CodeEditModel::typed(bool changed) {
   if (!changed) return;
   modified_ = true;
   decode_ok_ = false;
@@ -191,7 +217,7 @@ void HeadlessCodeEdit::typed(bool changed) {
   raise(CodeChange);
 }
 
-void HeadlessCodeEdit::OpenLookup() {
+void CodeEditModel::OpenLookup() {
   auto keep = shared_from_this();
   ++lookups_opened_;
   LookupRequest request;
@@ -208,24 +234,24 @@ void HeadlessCodeEdit::OpenLookup() {
   raise(CloseLookup, row);
 }
 
-bool HeadlessCodeEdit::IsValid() {
+bool CodeEditModel::IsValid() {
   return !(mandatory() && runtime::trim(Text()).empty());
 }
 
-void HeadlessCodeEdit::decode() {
+void CodeEditModel::decode() {
   auto keep = shared_from_this();
   decode_pending_ = false;
   auto result = decode_code_field(Text(), [this](Variant& first, std::string& a, Variant& b, std::string& c) {
     raise(StartDecode, first, a, b, c);
   });
   decode_ok_ = result && result->found;
-  if (!result || decode_ok_ || !window().session || !window().session->notice) return;
-  window().session->notice(result->failure.empty() ? "Codice inesistente: " + Text()
-                                                   : "Decodifica non riuscita: " + result->failure,
-                           design().caption);
+  if (!result || decode_ok_ || !session()) return;
+  notice(result->failure.empty()
+             ? session()->text("Codice inesistente: ", "No such code: ") + Text()
+             : session()->text("Decodifica non riuscita: ", "The decode failed: ") + result->failure);
 }
 
-bool HeadlessCodeEdit::leave() {
+bool CodeEditModel::leave() {
   if (!focused()) return true;
   auto keep = shared_from_this();
   if (decode_pending_ && setting("decode").type() == runtime::VarType::Boolean && setting("decode").to_bool())
@@ -235,26 +261,44 @@ bool HeadlessCodeEdit::leave() {
   return true;
 }
 
-void HeadlessCodeEdit::press_key(const Variant& key) {
+void CodeEditModel::press_key(const Variant& key) {
   auto keep = shared_from_this();
+  if (!enabled()) return;
   Variant first;
   raise(KeyButtonMenuPress, first, key);
 }
 
 // ---- Date edit
 
-bool HeadlessDateEdit::IsDateValid() const {
+bool DateEditModel::IsDateValid() const {
   return runtime::parse_date(Text()).has_value();
 }
 
-bool HeadlessDateEdit::IsValid() {
+bool DateEditModel::IsValid() {
   if (runtime::trim(Text()).empty()) return !mandatory();
   return IsDateValid();
 }
 
-bool HeadlessDateEdit::leave() {
+bool DateEditModel::fits(const std::string& text) const {
+  if (utf8_length(text) > 10) return false;
+  return std::all_of(text.begin(), text.end(), [](char c) {
+    return std::isdigit(static_cast<unsigned char>(c)) || c == '/' || c == '.' || c == '-';
+  });
+}
+
+bool DateEditModel::leave() {
   if (!focused()) return true;
   auto keep = shared_from_this();
+  std::string text = runtime::trim(Text());
+  if (!text.empty()) {
+    auto date = runtime::parse_date(text);
+    if (!date) {
+      if (session()) notice(session()->text("Data non valida: ", "Not a valid date: ") + text);
+      return false;
+    }
+    std::string shown = runtime::date_text(*date);
+    if (shown != Text()) set_Text(shown);
+  }
   if (!validate(Validate)) return false;
   drop_focus();
   return true;
@@ -262,21 +306,34 @@ bool HeadlessDateEdit::leave() {
 
 // ---- Numeric edit
 
-HeadlessNumericEdit::HeadlessNumericEdit(host::ControlDesign design, std::shared_ptr<WindowInput> window)
-    : HeadlessTextControl(std::move(design), std::move(window)) {
-  min_ = setting_number(*this, "min").value_or(-2147483648.0);
-  max_ = setting_number(*this, "max").value_or(2147483647.0);
+NumericEditModel::NumericEditModel(host::ControlDesign design, std::shared_ptr<WindowInput> window)
+    : TextModel(std::move(design), std::move(window)) {
+  min_ = setting_number("min").value_or(-2147483648.0);
+  max_ = setting_number("max").value_or(2147483647.0);
 }
 
-bool HeadlessNumericEdit::IsValid() {
+bool NumericEditModel::IsValid() {
   if (runtime::trim(Text()).empty()) return !mandatory();
   auto n = plain_number(Text(), false);
   return n && *n >= min_ && *n <= max_;
 }
 
-bool HeadlessNumericEdit::leave() {
+bool NumericEditModel::fits(const std::string& text) const {
+  if (!TextModel::fits(text)) return false;
+  std::size_t start = min_ < 0 && !text.empty() && (text[0] == '+' || text[0] == '-') ? 1 : 0;
+  return std::all_of(text.begin() + static_cast<std::ptrdiff_t>(start), text.end(),
+                     [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; });
+}
+
+bool NumericEditModel::leave() {
   if (!focused()) return true;
   auto keep = shared_from_this();
+  if (!runtime::trim(Text()).empty() && !IsValid()) {
+    if (session())
+      notice(session()->text("Valore ammesso da ", "Allowed values: from ") + runtime::number_text(min_) +
+             session()->text(" a ", " to ") + runtime::number_text(max_));
+    return false;
+  }
   if (!validate(Validate)) return false;
   drop_focus();
   return true;
@@ -284,26 +341,28 @@ bool HeadlessNumericEdit::leave() {
 
 // ---- Combo
 
-HeadlessCombo::HeadlessCombo(host::ControlDesign design, std::shared_ptr<WindowInput> window)
-    : HeadlessControl(std::move(design), std::move(window)) {
-  sorted_ = setting_bool(*this, "sorted", false);
+ComboModel::ComboModel(host::ControlDesign design, std::shared_ptr<WindowInput> window)
+    : ControlModel(std::move(design), std::move(window)) {
+  sorted_ = setting_bool("sorted", false);
 }
 
-bool HeadlessCombo::choose(std::int32_t position) {
+bool ComboModel::choose(std::int32_t position) {
   if (position < 0 || position >= ListCount()) return false;
   if (!click_into()) return false;
   list_index_ = position;
   return true;
 }
 
-void HeadlessCombo::Clear() {
+void ComboModel::Clear() {
   items_.clear();
   list_index_ = -1;
+  changed();
 }
 
-void HeadlessCombo::AddItem(const std::string& text) {
+void ComboModel::AddItem(const std::string& text) {
   if (!sorted_) {
     items_.push_back(text);
+    changed();
     return;
   }
   auto before = [](const std::string& a, const std::string& b) {
@@ -313,33 +372,34 @@ void HeadlessCombo::AddItem(const std::string& text) {
   auto position = static_cast<std::int32_t>(at - items_.begin());
   items_.insert(at, text);
   if (list_index_ >= position) ++list_index_;
+  changed();
 }
 
-void HeadlessCombo::set_ListIndex(std::int32_t position) {
+void ComboModel::set_ListIndex(std::int32_t position) {
   if (position < -1 || position >= ListCount())
     throw runtime::Error(kInvalidPropertyValue, "Invalid property value", name());
   list_index_ = position;
+  changed();
 }
 
-std::string HeadlessCombo::ItemText(std::int32_t position) const {
+std::string ComboModel::ItemText(std::int32_t position) const {
   if (position < 0 || position >= ListCount())
     throw runtime::Error(kInvalidArrayIndex, "Invalid property array index", name());
   return items_[static_cast<std::size_t>(position)];
 }
 
-std::string HeadlessCombo::Value() const {
+std::string ComboModel::Value() const {
   return list_index_ < 0 ? std::string() : std::to_string(list_index_);
 }
 
 // ---- Calendar
 
-HeadlessCalendar::HeadlessCalendar(host::ControlDesign design, std::shared_ptr<WindowInput> window)
-    : HeadlessControl(std::move(design), std::move(window)) {
-  if (auto first = setting_number(*this, "firstdayofweek"))
-    first_day_of_week_ = runtime::round_to_long(*first);
+CalendarModel::CalendarModel(host::ControlDesign design, std::shared_ptr<WindowInput> window)
+    : ControlModel(std::move(design), std::move(window)) {
+  if (auto first = setting_number("firstdayofweek")) first_day_of_week_ = runtime::round_to_long(*first);
 }
 
-bool HeadlessCalendar::choose(runtime::Date day) {
+bool CalendarModel::choose(runtime::Date day) {
   auto keep = shared_from_this();
   if (!click_into()) return false;
   Variant previous = value_;
@@ -349,7 +409,7 @@ bool HeadlessCalendar::choose(runtime::Date day) {
   return true;
 }
 
-bool HeadlessCalendar::clear() {
+bool CalendarModel::clear() {
   auto keep = shared_from_this();
   if (!click_into()) return false;
   Variant previous = value_;
@@ -361,37 +421,37 @@ bool HeadlessCalendar::clear() {
 
 // ---- Toolbar button, label, resize, MDI container
 
-bool HeadlessToolbarButton::click() {
+bool ToolbarButtonModel::click() {
   if (!enabled()) return false;
   auto keep = shared_from_this();
   raise(ButtonClick);
   return true;
 }
 
-HeadlessLabel::HeadlessLabel(host::ControlDesign design, std::shared_ptr<WindowInput> window)
-    : HeadlessControl(std::move(design), std::move(window)), caption_(this->design().caption) {}
+LabelModel::LabelModel(host::ControlDesign design, std::shared_ptr<WindowInput> window)
+    : ControlModel(std::move(design), std::move(window)), caption_(this->design().caption) {}
 
-void HeadlessResizeControl::resize() {
+void ResizeModel::resize() {
   auto keep = shared_from_this();
   raise(Resize);
 }
 
-void HeadlessResizeControl::PlaceByName(const std::string& control_name, std::int32_t code) {
+void ResizeModel::PlaceByName(const std::string& control_name, std::int32_t code) {
   placements_.push_back(Placement{control_name, code});
 }
 
-void HeadlessResizeControl::Place(const std::shared_ptr<host::Control>& control, std::int32_t code) {
+void ResizeModel::Place(const std::shared_ptr<host::Control>& control, std::int32_t code) {
   if (!control) throw runtime::Error(runtime::err::kObjectRequired, "Object required", name());
   placements_.push_back(Placement{control->Name(), code});
 }
 
-void HeadlessMdiContainer::form_loaded() {
+void MdiContainerModel::form_loaded() {
   auto keep = shared_from_this();
   raise(FormLoad);
 }
 
-void HeadlessMdiContainer::Initialize(std::int32_t& a, std::int32_t& b, std::int32_t width,
-                                      std::int32_t height) {
+void MdiContainerModel::Initialize(std::int32_t& a, std::int32_t& b, std::int32_t width,
+                                   std::int32_t height) {
   initializations_.push_back(Initialization{a, b, width, height});
 }
 
@@ -441,70 +501,77 @@ std::optional<std::string> lookup_key(const Variant& value) {
   }
 }
 
-const GridColumn* HeadlessGrid::column(const std::string& field) const {
+const GridColumn* GridModel::column(const std::string& field) const {
   std::string key = runtime::upper(field);
   auto it = std::find_if(columns_.begin(), columns_.end(),
                          [&](const GridColumn& c) { return runtime::upper(c.field) == key; });
   return it == columns_.end() ? nullptr : &*it;
 }
 
-std::int32_t HeadlessGrid::row_count() const {
+std::int32_t GridModel::row_count() const {
   if (!attached_ || attached_->State() != host::kAdStateOpen) return 0;
   return attached_->RecordCount();
 }
 
-bool HeadlessGrid::has_current_row() const {
+bool GridModel::has_current_row() const {
   return attached_ && attached_->State() == host::kAdStateOpen && !attached_->Eof() && !attached_->Bof();
 }
 
-void HeadlessGrid::raise_row_change() {
+void GridModel::raise_row_change() {
   auto keep = shared_from_this();
   raise(RowChange);
 }
 
-bool HeadlessGrid::select_row(std::int32_t position) {
+bool GridModel::select_row(std::int32_t position) {
   if (position < 0 || position >= row_count()) return false;
-  attached_->SetAbsolutePosition(position);
-  raise_row_change();
+  auto keep = shared_from_this();
+  auto frame = session() && session()->active_frame ? session()->active_frame() : nullptr;
+  if (frame && frame->Recordset() == attached_) {
+    // The frame saves a changed row before it moves, and refreshes the window.
+    frame->MoveTo(position);
+  } else {
+    attached_->SetAbsolutePosition(position);
+    raise_row_change();
+  }
   return true;
 }
 
-void HeadlessGrid::BeginDefinition() {
+void GridModel::BeginDefinition() {
   calls_.push_back("BeginDefinition");
   columns_.clear();
   lookups_.clear();
   finalized_ = false;
 }
 
-void HeadlessGrid::set_Definition(std::shared_ptr<host::GridDefinition> value) {
+void GridModel::set_Definition(std::shared_ptr<host::GridDefinition> value) {
   calls_.push_back(std::string("set_Definition(") + (value ? "object" : "nothing") + ")");
   definition_ = value;
 }
 
-void HeadlessGrid::set_Option(std::int32_t value) {
+void GridModel::set_Option(std::int32_t value) {
   calls_.push_back("set_Option(" + std::to_string(value) + ")");
   option_ = value;
 }
 
-void HeadlessGrid::set_Flags(bool first, bool second) {
+void GridModel::set_Flags(bool first, bool second) {
   calls_.push_back(std::string("set_Flags(") + yes_no(first) + ", " + yes_no(second) + ")");
   flags_ = {first, second};
 }
 
-void HeadlessGrid::set_Title(const std::string& value) {
+void GridModel::set_Title(const std::string& value) {
   calls_.push_back("set_Title(" + value + ")");
   title_ = value;
 }
 
-void HeadlessGrid::add_column(GridColumn c, const char* call) {
+void GridModel::add_column(GridColumn c, const char* call) {
   if (column(c.field))
     throw runtime::Error(runtime::err::kInvalidArgument, "Column already in the grid: " + c.field, name());
   calls_.push_back(std::string(call) + "(" + c.field + ")");
   columns_.push_back(std::move(c));
 }
 
-void HeadlessGrid::AddLookupColumn(const std::string& field, const std::string& lookup_query,
-                                   const std::string& caption, std::int32_t width, bool visible) {
+void GridModel::AddLookupColumn(const std::string& field, const std::string& lookup_query,
+                                const std::string& caption, std::int32_t width, bool visible) {
   if (lookup_query.empty())
     throw runtime::Error(runtime::err::kInvalidArgument, "Lookup column without a query: " + field, name());
   GridColumn c;
@@ -516,8 +583,8 @@ void HeadlessGrid::AddLookupColumn(const std::string& field, const std::string& 
   add_column(std::move(c), "AddLookupColumn");
 }
 
-void HeadlessGrid::AddColumn(const std::string& field, const std::string& caption, std::int32_t kind,
-                             std::int32_t width, bool visible) {
+void GridModel::AddColumn(const std::string& field, const std::string& caption, std::int32_t kind,
+                          std::int32_t width, bool visible) {
   GridColumn c;
   c.field = field;
   c.caption = caption;
@@ -527,11 +594,12 @@ void HeadlessGrid::AddColumn(const std::string& field, const std::string& captio
   add_column(std::move(c), "AddColumn");
 }
 
-void HeadlessGrid::EndColumns() {
+void GridModel::EndColumns() {
   calls_.push_back("EndColumns");
+  changed();
 }
 
-void HeadlessGrid::set_ColumnOption(const std::string& field, std::int32_t value) {
+void GridModel::set_ColumnOption(const std::string& field, std::int32_t value) {
   std::string key = runtime::upper(field);
   auto it = std::find_if(columns_.begin(), columns_.end(),
                          [&](const GridColumn& c) { return runtime::upper(c.field) == key; });
@@ -541,38 +609,42 @@ void HeadlessGrid::set_ColumnOption(const std::string& field, std::int32_t value
   it->option = value;
 }
 
-void HeadlessGrid::Finalize() {
+void GridModel::Finalize() {
   calls_.push_back("Finalize");
   finalized_ = true;
 }
 
-void HeadlessGrid::AttachRecordset(std::shared_ptr<host::Recordset> value) {
+void GridModel::AttachRecordset(std::shared_ptr<host::Recordset> value) {
   calls_.push_back(std::string("AttachRecordset(") + (value ? "object" : "nothing") + ")");
   attached_ = std::move(value);
   lookups_.clear();
+  changed();
   if (attached_) raise_row_change();
 }
 
-void HeadlessGrid::DetachRecordset() {
+void GridModel::DetachRecordset() {
   calls_.push_back("DetachRecordset");
   attached_.reset();
   lookups_.clear();
+  changed();
 }
 
-void HeadlessGrid::Reset() {
+void GridModel::Reset() {
   calls_.push_back("Reset");
   attached_.reset();
   lookups_.clear();
+  changed();
 }
 
-void HeadlessGrid::Close() {
+void GridModel::Close() {
   calls_.push_back("Close");
   attached_.reset();
   lookups_.clear();
   closed_ = true;
+  changed();
 }
 
-const std::map<std::string, Variant>& HeadlessGrid::lookup_map(const GridColumn& c) {
+const std::map<std::string, Variant>& GridModel::lookup_map(const GridColumn& c) {
   std::string key = runtime::upper(c.field);
   auto found = lookups_.find(key);
   if (found != lookups_.end()) return found->second;
@@ -584,7 +656,7 @@ const std::map<std::string, Variant>& HeadlessGrid::lookup_map(const GridColumn&
   return lookups_.emplace(key, std::move(map)).first->second;
 }
 
-Variant HeadlessGrid::CurrentValue(const std::string& column_name) {
+Variant GridModel::CurrentValue(const std::string& column_name) {
   if (!has_current_row()) return Variant();
   const GridColumn* c = column(column_name);
   if (!c || !c->is_lookup()) return attached_->Field(column_name);
@@ -597,39 +669,37 @@ Variant HeadlessGrid::CurrentValue(const std::string& column_name) {
 
 // ---- Grid navigator
 
-HeadlessGridNavigator::HeadlessGridNavigator(host::ControlDesign design, std::shared_ptr<WindowInput> window)
-    : HeadlessControl(std::move(design), std::move(window)) {}
+GridNavigatorModel::GridNavigatorModel(host::ControlDesign design, std::shared_ptr<WindowInput> window)
+    : ControlModel(std::move(design), std::move(window)) {}
 
 // ---- Construction from a design
 
-std::shared_ptr<host::Control> make_headless_control(const host::ControlDesign& design,
-                                                     std::shared_ptr<WindowInput> window) {
+std::shared_ptr<host::Control> make_control_model(const host::ControlDesign& design,
+                                                  std::shared_ptr<WindowInput> window) {
   const std::string kind = runtime::upper(design.kind);
   auto is = [&](const char* k) { return kind == runtime::upper(k); };
-  if (is(host::kind::kCodeEdit)) return std::make_shared<HeadlessCodeEdit>(design, std::move(window));
-  if (is(host::kind::kDateEdit)) return std::make_shared<HeadlessDateEdit>(design, std::move(window));
-  if (is(host::kind::kNumericEdit)) return std::make_shared<HeadlessNumericEdit>(design, std::move(window));
-  if (is(host::kind::kCombo)) return std::make_shared<HeadlessCombo>(design, std::move(window));
-  if (is(host::kind::kCalendar)) return std::make_shared<HeadlessCalendar>(design, std::move(window));
-  if (is(host::kind::kToolbarButton))
-    return std::make_shared<HeadlessToolbarButton>(design, std::move(window));
-  if (is(host::kind::kLabel)) return std::make_shared<HeadlessLabel>(design, std::move(window));
-  if (is(host::kind::kResize)) return std::make_shared<HeadlessResizeControl>(design, std::move(window));
-  if (is(host::kind::kMdiContainer)) return std::make_shared<HeadlessMdiContainer>(design, std::move(window));
-  if (is(host::kind::kGrid)) return std::make_shared<HeadlessGrid>(design, std::move(window));
-  if (is(host::kind::kGridNavigator))
-    return std::make_shared<HeadlessGridNavigator>(design, std::move(window));
-  if (is(host::kind::kFrame)) return std::make_shared<HeadlessFrameControl>(design, std::move(window));
+  if (is(host::kind::kCodeEdit)) return std::make_shared<CodeEditModel>(design, std::move(window));
+  if (is(host::kind::kDateEdit)) return std::make_shared<DateEditModel>(design, std::move(window));
+  if (is(host::kind::kNumericEdit)) return std::make_shared<NumericEditModel>(design, std::move(window));
+  if (is(host::kind::kCombo)) return std::make_shared<ComboModel>(design, std::move(window));
+  if (is(host::kind::kCalendar)) return std::make_shared<CalendarModel>(design, std::move(window));
+  if (is(host::kind::kToolbarButton)) return std::make_shared<ToolbarButtonModel>(design, std::move(window));
+  if (is(host::kind::kLabel)) return std::make_shared<LabelModel>(design, std::move(window));
+  if (is(host::kind::kResize)) return std::make_shared<ResizeModel>(design, std::move(window));
+  if (is(host::kind::kMdiContainer)) return std::make_shared<MdiContainerModel>(design, std::move(window));
+  if (is(host::kind::kGrid)) return std::make_shared<GridModel>(design, std::move(window));
+  if (is(host::kind::kGridNavigator)) return std::make_shared<GridNavigatorModel>(design, std::move(window));
+  if (is(host::kind::kFrame)) return std::make_shared<FrameModel>(design, std::move(window));
   throw runtime::Error(runtime::err::kInvalidArgument, "Unknown control kind " + design.kind, design.name);
 }
 
-std::vector<std::string> HeadlessGrid::captions() const {
+std::vector<std::string> GridModel::captions() const {
   std::vector<std::string> out;
   for (const auto& c : columns_) out.push_back(c.caption);
   return out;
 }
 
-std::vector<std::vector<std::string>> HeadlessGrid::shown_rows() {
+std::vector<std::vector<std::string>> GridModel::shown_rows() {
   std::vector<std::vector<std::string>> rows;
   for (const auto& values : shown_values()) {
     std::vector<std::string> row;
@@ -639,11 +709,11 @@ std::vector<std::vector<std::string>> HeadlessGrid::shown_rows() {
   return rows;
 }
 
-std::vector<std::vector<Variant>> HeadlessGrid::shown_values() {
+std::vector<std::vector<Variant>> GridModel::shown_values() {
   std::vector<std::vector<Variant>> rows;
   if (!attached_ || attached_->State() != host::kAdStateOpen) return rows;
   if (attached_->EditPending())
-    throw runtime::Error(5, "La riga corrente ha modifiche non salvate", "HeadlessGrid");
+    throw runtime::Error(5, "La riga corrente ha modifiche non salvate", "GridModel");
   std::int32_t position = attached_->AbsolutePosition();
   for (std::int32_t i = 0; i < attached_->RecordCount(); ++i) {
     attached_->SetAbsolutePosition(i);
