@@ -24,6 +24,10 @@ namespace {
   std::abort();
 }
 
+// The runtime's days: 1 January 100 to 31 December 9999, as serials.
+constexpr double kFirstDay = -657434.0;
+constexpr double kLastDay = 2958465.0;
+
 bool is_real_day(const runtime::Date& d) {
   auto ymd = d.ymd();
   int year = static_cast<int>(ymd.year());
@@ -41,6 +45,24 @@ void check_runtime(const std::string& text) {
     finding("date_text does not read back", text + " -> " + written);
   auto iso = runtime::parse_date(date->iso());
   if (!iso || iso->serial != std::floor(date->serial)) finding("iso() does not read back", text);
+}
+
+// CDate of a text: the date the text names, a number read as a day serial within the runtime's days
+// (years 100 to 9999), or Error 13 (type mismatch) or 6 (overflow).
+void check_conversion(const std::string& text) {
+  runtime::Date d;
+  try {
+    d = runtime::Variant(text).to_date();
+  } catch (const runtime::Error& e) {
+    if (e.number() != runtime::err::kTypeMismatch && e.number() != runtime::err::kOverflow)
+      finding("CDate raised another error", text);
+    return;
+  }
+  if (!std::isfinite(d.serial) || d.serial < kFirstDay || d.serial >= kLastDay + 1)
+    finding("CDate gave a serial outside the runtime's days", text);
+  if (auto parsed = runtime::parse_date(text); parsed && parsed->serial != d.serial)
+    finding("CDate and the date parser disagree", text);
+  runtime::date_text(d);
 }
 
 void check_cli(const std::string& text) {
@@ -88,6 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   runtime::set_short_date_form(kForms[data[0] % forms]);
   std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);
   check_runtime(text);
+  check_conversion(text);
   check_cli(text);
   check_database(text);
   return 0;
