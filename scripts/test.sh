@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds and runs the test suite. Presets: default (normal build) and asan
-# (AddressSanitizer + UndefinedBehaviorSanitizer). Without arguments both run.
+# (AddressSanitizer + UndefinedBehaviorSanitizer). Without arguments both run. A run that includes asan
+# also runs the fuzzing harnesses once (scripts/fuzz.sh, 15 s each; CALENDATT_FUZZ_SECONDS changes it).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -15,3 +16,8 @@ for preset in "${presets[@]}"; do
   cmake --build --preset "$preset" -j2
   ctest --preset "$preset"
 done
+
+if [[ " ${presets[*]} " == *" asan "* ]]; then
+  echo "== fuzz =="
+  scripts/fuzz.sh "${CALENDATT_FUZZ_SECONDS:-15}"
+fi

@@ -21,6 +21,13 @@ namespace {
   throw Error(err::kOverflow, "Overflow", "runtime");
 }
 
+// A number taken as a day serial: only the runtime's days (1 January 100 to 31 December 9999) are
+// dates; any other number overflows, as in the original runtime.
+Date serial_date(double serial) {
+  if (!(serial >= -657434.0 && serial < 2958466.0)) overflow();
+  return Date{serial};
+}
+
 // A whole text that is a number: blanks around, optional sign, digits with a point or, failing that, a
 // comma as decimal separator, optional exponent.
 bool parse_number(const std::string& text, double& out) {
@@ -162,14 +169,14 @@ Date Variant::to_date() const {
     case VarType::String: {
       if (auto d = parse_date(std::get<std::string>(v_))) return *d;
       double serial = 0.0;
-      if (parse_number(std::get<std::string>(v_), serial)) return Date{serial};
+      if (parse_number(std::get<std::string>(v_), serial)) return serial_date(serial);
       type_mismatch();
     }
     case VarType::Array:
     case VarType::Object:
       type_mismatch();
     default:
-      return Date{to_double()};
+      return serial_date(to_double());
   }
 }
 

@@ -124,5 +124,15 @@ TEST(Dates, ShortDateFormAndIsoBothRead) {
   set_short_date_form("dd/mm/yyyy");
 }
 
+// Found by fuzzing: a number far outside the calendar became a date whose text could not be written.
+TEST(Dates, NumbersAreDatesOnlyWithinTheRuntimesDays) {
+  EXPECT_EQ(Variant("46082").to_date(), Date::from_ymd(2026, 3, 1));
+  EXPECT_EQ(Variant(Date::from_ymd(9999, 12, 31).serial + 0.5).to_date().iso(), "9999-12-31");
+  EXPECT_EQ(Variant(Date::from_ymd(100, 1, 1).serial).to_date().iso(), "0100-01-01");
+  for (const Variant& v : {Variant("1e300"), Variant("-1e300"), Variant(1e300), Variant(-657435.0),
+                           Variant(Date::from_ymd(9999, 12, 31).serial + 1)})
+    EXPECT_EQ(error_number([&] { (void)v.to_date(); }), err::kOverflow) << v.to_string();
+}
+
 }  // namespace
 }  // namespace runtime
