@@ -1,4 +1,4 @@
-#include "insert_dialog/range_dialog.hpp"
+#include "range_dialog/range_dialog.hpp"
 
 #include "calendar_window/code_field_support.hpp"
 #include "calendar_window/frmpd_calendatt.hpp"
