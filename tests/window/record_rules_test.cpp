@@ -181,6 +181,19 @@ TEST_F(WindowRecordRules, InCalledModeANewRowOnAPlannedDayIsRefused) {
       1);
 }
 
+// In called mode the ids are the host's: a link of 0 is refused as an activity not found.
+TEST_F(WindowRecordRules, InCalledModeALinkOf0IsNeverSaved) {
+  call_for("PRJ001", "N01", "ATT01", database::demo::kNodeDesign, 0, "2026-03-01", "2026-03-31");
+  auto& s = open_main();
+  choose(s, "2026-03-12");
+  frame().NewRow();
+  ASSERT_EQ(frame().Status(), host::RecordFrame::kStatusNew);
+  ASSERT_TRUE(enter_duration(s, "3", "15"));
+  EXPECT_EQ(frame().Save(true, 0, true), standin::StandinRecordFrame::kSaveRefused);
+  EXPECT_EQ(message_numbers(), std::vector<std::int32_t>{77197});
+  EXPECT_EQ(rows_where("PD4G_DATAATTIVITA = '2026-03-12'"), 0);
+}
+
 // A host that hands over only the planning start (no end) leaves the window unable to check the period:
 // whatever the answer to the error report, the new row stays in the window and nothing reaches the
 // database.
