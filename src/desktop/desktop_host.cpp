@@ -24,8 +24,8 @@
 #include <QVBoxLayout>
 #include <cstdlib>
 
+#include "common/mdlpd_calendatt.hpp"
 #include "host/registry.hpp"
-#include "module/mdlpd_calendatt.hpp"
 #include "runtime/date.hpp"
 #include "runtime/error.hpp"
 #include "standin/calling_program.hpp"

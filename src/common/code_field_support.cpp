@@ -1,4 +1,4 @@
-#include "calendar_window/code_field_support.hpp"
+#include "common/code_field_support.hpp"
 
 namespace calendatt::code_field_support {
 
