@@ -17,11 +17,11 @@
 #include <vector>
 
 #include "calendar_window/frmpd_calendatt.hpp"
+#include "common/mdlpd_calendatt.hpp"
 #include "database/demo.hpp"
 #include "database/schema.hpp"
 #include "database/sqlite_connection.hpp"
 #include "module/clspd_calendatt.hpp"
-#include "module/mdlpd_calendatt.hpp"
 #include "runtime/date.hpp"
 #include "standin/host_setup.hpp"
 

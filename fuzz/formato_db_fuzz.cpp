@@ -18,7 +18,7 @@
 #include "calendar_window/frmpd_calendatt.hpp"
 #include "database/temp_database.hpp"
 #include "module/clspd_calendatt.hpp"
-#include "module/mdlpd_calendatt.hpp"
+#include "common/mdlpd_calendatt.hpp"
 #include "runtime/date.hpp"
 #include "runtime/error.hpp"
 #include "runtime/variant.hpp"

@@ -1,10 +1,10 @@
 // The project, node and activity code fields of the calendar window: lookup and decode preparation,
 // lookup results, maintenance programs, and the validation of the completed triple.
-#include "calendar_window/code_field_support.hpp"
 #include "calendar_window/frmpd_calendatt.hpp"
+#include "common/code_field_support.hpp"
+#include "common/mdlpd_calendatt.hpp"
 #include "host/registry.hpp"
 #include "module/clspd_calendatt.hpp"
-#include "module/mdlpd_calendatt.hpp"
 
 namespace calendatt {
 

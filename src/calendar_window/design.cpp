@@ -1,6 +1,6 @@
 // The layout of the calendar window: its controls with their design values.
-#include "calendar_window/code_field_support.hpp"
 #include "calendar_window/frmpd_calendatt.hpp"
+#include "common/code_field_support.hpp"
 
 namespace calendatt {
 

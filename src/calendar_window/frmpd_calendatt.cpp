@@ -1,8 +1,8 @@
 #include "calendar_window/frmpd_calendatt.hpp"
 
+#include "common/mdlpd_calendatt.hpp"
 #include "host/registry.hpp"
 #include "module/clspd_calendatt.hpp"
-#include "module/mdlpd_calendatt.hpp"
 
 namespace calendatt {
 

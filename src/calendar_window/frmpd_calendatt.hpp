@@ -9,13 +9,13 @@
 #include <optional>
 #include <string>
 
+#include "common/form_base.hpp"
+#include "common/trace.hpp"
 #include "host/contract.hpp"
 #include "host/controls.hpp"
 #include "host/global.hpp"
 #include "host/scriptable.hpp"
 #include "host/services.hpp"
-#include "module/form_base.hpp"
-#include "module/trace.hpp"
 #include "runtime/error.hpp"
 #include "runtime/ref.hpp"
 #include "runtime/variant.hpp"

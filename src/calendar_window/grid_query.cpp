@@ -1,8 +1,8 @@
 // The calendar query, the grid's columns, the record binding, and the grid's and calendar's events.
 #include "calendar_window/frmpd_calendatt.hpp"
+#include "common/mdlpd_calendatt.hpp"
 #include "host/registry.hpp"
 #include "module/clspd_calendatt.hpp"
-#include "module/mdlpd_calendatt.hpp"
 
 namespace calendatt {
 

@@ -1,10 +1,10 @@
 // The calendar window's activation, layout, toolbar buttons and project data transfer.
 #include "calendar_window/frmpd_calendatt.hpp"
+#include "common/mdlpd_calendatt.hpp"
 #include "delete_dialog/frmpd_delcalendatt.hpp"
 #include "host/registry.hpp"
 #include "insert_dialog/frmpd_addcalendatt.hpp"
 #include "module/clspd_calendatt.hpp"
-#include "module/mdlpd_calendatt.hpp"
 
 namespace calendatt {
 

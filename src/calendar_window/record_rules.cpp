@@ -1,7 +1,7 @@
 // The rules of single-day editing, checked in the record frame's events, and the duration fields.
 #include "calendar_window/frmpd_calendatt.hpp"
+#include "common/mdlpd_calendatt.hpp"
 #include "module/clspd_calendatt.hpp"
-#include "module/mdlpd_calendatt.hpp"
 
 namespace calendatt {
 
@@ -35,7 +35,17 @@ void FRMPD_CALENDATT::FME_CALENDATT_BeforeUpdate(bool& fbol_Cancel) {
   ErrorTrap trap(*this, "FME_CALENDATT_BeforeUpdate");
   auto unset = [](const Variant& v) { return runtime::is_blank(v) || v.to_double() == 0; };
   auto text = [this](const char* name) { return control<host::TextControl>(name)->Text(); };
-  bool new_row = false;
+  // A new row reaches the database only checked and written in full: a step that failed, whether the
+  // routine then left or went on past it, keeps the row back. A row that cannot be read counts as new.
+  bool new_row = true;
+  struct KeepBack {
+    bool& cancel;
+    const bool& new_row;
+    const ErrorTrap& trap;
+    ~KeepBack() {
+      if (new_row && trap.incomplete()) cancel = true;
+    }
+  } keep_back{fbol_Cancel, new_row, trap};
   if (!trap.step([&] {
         new_row = unset(GrstRecordSet->Field("PD4G_IDDISBAPROG_PD0G")) ||
                   unset(GrstRecordSet->Field("PD4G_IDLEGAME_PD0H"));

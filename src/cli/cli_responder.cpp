@@ -131,6 +131,12 @@ int CliResponder::answer_report(const standin::ErrorReport& report) {
   auto buttons = box::buttons(report.style);
   int wanted = box::kAbort;
   if (on_error_ == OnError::kRetry) {
+    std::string key =
+        report.routine + "\n" + std::to_string(report.error.number) + "\n" + report.error.description;
+    if (key != retried_report_) {
+      retried_report_ = key;
+      retries_ = 0;
+    }
     if (retries_ < kMostRetries) {
       wanted = box::kRetry;
       ++retries_;

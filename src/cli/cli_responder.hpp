@@ -18,7 +18,8 @@ namespace cli {
 
 class CliResponder : public standin::MessageResponder {
  public:
-  // Retry is answered at most this many times in a run; then Abort.
+  // Retry is answered at most this many times to one error report; then Abort. A report that comes
+  // again after a Retry (same routine, same error) is the same report; any other one counts afresh.
   static constexpr int kMostRetries = 3;
 
   // `terminal` is where a question is asked when no answer was given in advance; null when there is no
@@ -49,6 +50,7 @@ class CliResponder : public standin::MessageResponder {
   int messages_shown_ = 0;
   int reports_shown_ = 0;
   int retries_ = 0;
+  std::string retried_report_;
   bool unanswered_ = false;
   std::vector<std::int32_t> numbers_;
 };

@@ -266,11 +266,12 @@ bool set_value(Options& o, const std::string& name, const std::string& value, st
     if (!whole_value(name, value, 1, 999, error)) return false;
     o.every = value;
   } else if (name == "--hours") {
-    // The duration fields hold two characters; the calendar's own rules then check the range.
-    if (!whole_value(name, value, 0, 99, error)) return false;
+    // The duration fields hold two characters; the calendar's own rules then check the range. An empty
+    // value leaves the field blank, which the calendar reads as 00.
+    if (!value.empty() && !whole_value(name, value, 0, 99, error)) return false;
     o.hours = value;
   } else if (name == "--minutes") {
-    if (!whole_value(name, value, 0, 99, error)) return false;
+    if (!value.empty() && !whole_value(name, value, 0, 99, error)) return false;
     o.minutes = value;
   } else if (name == "--existing") {
     static const std::map<std::string, Existing> treatments = {

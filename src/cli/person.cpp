@@ -151,6 +151,11 @@ bool Person::enter_codes(const ActivityCodes& codes) {
 }
 
 bool Person::enter_duration(const std::string& hours, const std::string& minutes) {
+  // Leaving either field checks the pair, so the field typed first must make a valid pair with what the
+  // other still holds. 24 hours allow no minutes: then the minutes go first (0 or blank, or the pair is
+  // wrong anyway). Below 24 hours any minutes the fields hold are valid with the new hours.
+  if (runtime::leading_number(hours) == 24)
+    return type("TXT_MINUTI", minutes) && type("TXT_ORE", hours) && leave("TXT_ORE");
   return type("TXT_ORE", hours) && type("TXT_MINUTI", minutes) && leave("TXT_MINUTI");
 }
 

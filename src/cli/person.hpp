@@ -37,7 +37,8 @@ class Person {
   // Types the three codes into the code fields that are enabled (those that are not were filled for
   // the person) and leaves the last one typed.
   bool enter_codes(const ActivityCodes& codes);
-  // Types the hours, then the minutes, and leaves the minutes.
+  // Types the hours and the minutes, in the order that lets the window accept them whatever the fields
+  // held before, and leaves the one typed last.
   bool enter_duration(const std::string& hours, const std::string& minutes);
 
   // Gives up for a reason of the caller's.

@@ -22,6 +22,7 @@ inline constexpr std::array kProjects{
     Project{kCompany, "PRJ001", "Ampliamento stabilimento"},
     Project{kCompany, "PRJ002", "Manutenzione impianti"},
     Project{kOtherCompany, "PRJ900", "Commessa estera"},
+    Project{kOtherCompany, "PRJ001", "Ampliamento filiale"},
 };
 
 // Node codes with their descriptions (PD0C_NODI).
@@ -31,9 +32,13 @@ struct NodeCode {
   std::string_view description;
 };
 inline constexpr std::array kNodeCodes{
-    NodeCode{kCompany, "N01", "Progettazione"},      NodeCode{kCompany, "N02", "Costruzione"},
-    NodeCode{kCompany, "N03", "Collaudo"},           NodeCode{kCompany, "M01", "Impianti elettrici"},
-    NodeCode{kCompany, "M02", "Impianti idraulici"}, NodeCode{kOtherCompany, "Z01", "Cantiere estero"},
+    NodeCode{kCompany, "N01", "Progettazione"},
+    NodeCode{kCompany, "N02", "Costruzione"},
+    NodeCode{kCompany, "N03", "Collaudo"},
+    NodeCode{kCompany, "M01", "Impianti elettrici"},
+    NodeCode{kCompany, "M02", "Impianti idraulici"},
+    NodeCode{kOtherCompany, "Z01", "Cantiere estero"},
+    NodeCode{kOtherCompany, "N01", "Progettazione filiale"},
 };
 
 // Activity codes with their descriptions (PD0D_ATTIVITA).
@@ -60,6 +65,8 @@ inline constexpr std::int32_t kNodeTest = 103;        // PRJ001 / N03, no activi
 inline constexpr std::int32_t kNodeElectrical = 201;  // PRJ002 / M01
 inline constexpr std::int32_t kNodeHydraulic = 202;   // PRJ002 / M02, no activities
 inline constexpr std::int32_t kNodeForeign = 901;     // PRJ900 / Z01 (company 2)
+// PRJ001 / N01 of company 2: the same codes as kNodeDesign, told apart only by the company.
+inline constexpr std::int32_t kNodeOtherDesign = 902;
 
 struct Node {
   std::int32_t id;
@@ -68,9 +75,13 @@ struct Node {
   std::string_view code;     // as stored
 };
 inline constexpr std::array kNodes{
-    Node{kNodeDesign, kCompany, "PRJ001", "N01"},    Node{kNodeBuild, kCompany, "PRJ001  ", "N02"},
-    Node{kNodeTest, kCompany, "PRJ001", "N03"},      Node{kNodeElectrical, kCompany, "PRJ002", "M01"},
-    Node{kNodeHydraulic, kCompany, "PRJ002", "M02"}, Node{kNodeForeign, kOtherCompany, "PRJ900", "Z01"},
+    Node{kNodeDesign, kCompany, "PRJ001", "N01"},
+    Node{kNodeBuild, kCompany, "PRJ001  ", "N02"},
+    Node{kNodeTest, kCompany, "PRJ001", "N03"},
+    Node{kNodeElectrical, kCompany, "PRJ002", "M01"},
+    Node{kNodeHydraulic, kCompany, "PRJ002", "M02"},
+    Node{kNodeForeign, kOtherCompany, "PRJ900", "Z01"},
+    Node{kNodeOtherDesign, kOtherCompany, "PRJ001", "N01"},
 };
 
 // Activities linked to nodes (PD0H_LEGDISBAPROG). Empty dates are NULL.
@@ -85,6 +96,8 @@ inline constexpr std::int32_t kLinkBuild =
     1008;  // N02 ATT01 (code stored "ATT01   "), 2026-05-01..2026-05-31
 inline constexpr std::int32_t kLinkMaintenance = 1009;  // M01 MAN01, planned 2026-02-01..2026-12-31
 inline constexpr std::int32_t kLinkForeign = 1901;  // Z01 ATT01 (company 2), planned 2026-03-01..2026-03-31
+// PRJ001 / N01 / ATT01 of company 2, planned 2026-06-01..2026-06-30.
+inline constexpr std::int32_t kLinkOtherDesign = 1902;
 
 struct Link {
   std::int32_t id;
@@ -103,6 +116,7 @@ inline constexpr std::array kLinks{
     Link{kLinkBuild, kNodeBuild, "ATT01   ", "2026-05-01", "2026-05-31", "", ""},
     Link{kLinkMaintenance, kNodeElectrical, "MAN01", "2026-02-01", "2026-12-31", "", ""},
     Link{kLinkForeign, kNodeForeign, "ATT01", "2026-03-01", "2026-03-31", "", ""},
+    Link{kLinkOtherDesign, kNodeOtherDesign, "ATT01", "2026-06-01", "2026-06-30", "", ""},
 };
 
 // Planned days (PD4G_CALENDATT), with their ids: each starts at 0:00 and ends at its duration.

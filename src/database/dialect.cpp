@@ -429,6 +429,10 @@ std::optional<bool> evaluate(const Token& left, const Token& op, const Token& ri
     if (!equality && !inequality) return std::nullopt;
     auto a = string_content(left.text), b = string_content(right.text);
     if (!a || !b) return std::nullopt;
+    // Trailing blanks do not count, as on a server engine ('A ' = 'A').
+    auto trimmed = [](std::string& x) { x.erase(x.find_last_not_of(' ') + 1); };
+    trimmed(*a);
+    trimmed(*b);
     return equality == (*a == *b);
   }
   if (left.kind == Kind::Number && right.kind == Kind::Number) {
@@ -570,6 +574,41 @@ void simplify_groups(Tokens& t) {
   }
 }
 
+// ---------------------------------------------------------------------------------------------------
+// Trimmed texts compare without their trailing blanks
+
+// A server engine ignores trailing blanks when it compares texts; SQLite's RTRIM collation does the same.
+// A column keeps the collation it was declared with, but a function's result has none, so the module's
+// `RTRIM(code)='ATT01 '` is given it explicitly: `RTRIM(code) COLLATE RTRIM='ATT01 '`.
+Tokens collate_trimmed(const Tokens& t) {
+  Tokens out;
+  std::vector<int> open_depths;  // nesting depth of each RTRIM( still open
+  int depth = 0;
+  bool after_rtrim = false;
+  for (std::size_t i = 0; i < t.size(); ++i) {
+    out.push_back(t[i]);
+    if (!is_significant(t[i])) continue;
+    if (is_punct(t[i], "(")) {
+      ++depth;
+      if (after_rtrim) open_depths.push_back(depth);
+    } else if (is_punct(t[i], ")")) {
+      if (!open_depths.empty() && open_depths.back() == depth) {
+        open_depths.pop_back();
+        std::size_t next = next_significant(t, i);
+        if (next == kNone || !is_word(t[next], "COLLATE")) {
+          out.push_back({Kind::Space, " "});
+          out.push_back({Kind::Word, "COLLATE"});
+          out.push_back({Kind::Space, " "});
+          out.push_back({Kind::Word, "RTRIM"});
+        }
+      }
+      --depth;
+    }
+    after_rtrim = is_word(t[i], "RTRIM");
+  }
+  return out;
+}
+
 }  // namespace
 
 std::string adapt_statement(const std::string& sql) {
@@ -579,7 +618,7 @@ std::string adapt_statement(const std::string& sql) {
   fold_comparisons(tokens);
   tokens = compact(std::move(tokens));
   simplify_groups(tokens);
-  return render(tokens);
+  return render(collate_trimmed(tokens));
 }
 
 }  // namespace database

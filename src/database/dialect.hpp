@@ -15,8 +15,8 @@
 //     last token of that SELECT (before a ';' ending the statement, before the ')' closing a subquery,
 //     and before trailing comments). `TOP n PERCENT` and `TOP n WITH TIES` are left as they are.
 //  5. Constant folding, only in the conditions of WHERE, ON and HAVING: a comparison between two
-//     literals of the same kind is evaluated as SQLite would evaluate it — two texts with =, ==, <>, !=
-//     (byte-wise, as the default collation compares), two decimal numbers with those and <, >, <=, >= —
+//     literals of the same kind is evaluated — two texts with =, ==, <>, != (byte-wise without their
+//     trailing blanks, as a server engine compares texts), two decimal numbers with those and <, >, <=, >= —
 //     when it stands alone between boolean operators or parentheses (never next to an arithmetic
 //     operator, COLLATE, IS, BETWEEN and the like). A folded comparison is written `1=1` or `1=0`, which
 //     has the same value. Then, in each parenthesised group that is a whole boolean term (an operand of
@@ -24,10 +24,14 @@
 //     that is a folded constant (or a group already reduced to one) is simplified: one true term makes
 //     the group `(1=1)`, false terms are removed with their OR, and a group of only false terms becomes
 //     `(1=0)`. Comparisons of a text with a number are left unchanged.
+//  6. `RTRIM(x)` is given the RTRIM collation, `RTRIM(x) COLLATE RTRIM`, unless a COLLATE follows it
+//     already: compared with a text, trailing blanks on either side do not count, as on a server engine.
+//     The schema declares its code columns with that collation, so comparisons on the bare columns
+//     behave the same way.
 //
-// The result set of the adapted text is the same as that of the original text run by SQLite; folding
-// only lets SQLite see which column comparisons remain, so that it can use an index for them. For
-// example the module's self-disabling filter ` AND (PD4G_DATAATTIVITA = '2026-03-01' OR
+// Apart from trailing blanks, the result set of the adapted text is the same as that of the original text
+// run by SQLite; folding only lets SQLite see which column comparisons remain, so that it can use an index
+// for them. For example the module's self-disabling filter ` AND (PD4G_DATAATTIVITA = '2026-03-01' OR
 // '2026-03-01'='') ` becomes ` AND (PD4G_DATAATTIVITA = '2026-03-01') `, and ` AND (PD4G_IDLEGAME_PD0H =
 // 0 OR 0=0) ` becomes ` AND (1=1) `.
 //

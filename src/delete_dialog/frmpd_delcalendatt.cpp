@@ -1,7 +1,7 @@
 #include "delete_dialog/frmpd_delcalendatt.hpp"
 
 #include "calendar_window/frmpd_calendatt.hpp"
-#include "module/mdlpd_calendatt.hpp"
+#include "common/mdlpd_calendatt.hpp"
 
 namespace calendatt {
 

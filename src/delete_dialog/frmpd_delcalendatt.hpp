@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "insert_dialog/range_dialog.hpp"
+#include "range_dialog/range_dialog.hpp"
 
 namespace calendatt {
 

@@ -24,9 +24,9 @@
 #include <QVBoxLayout>
 #include <cstdlib>
 
+#include "common/mdlpd_calendatt.hpp"
 #include "desktop/database_file.hpp"
 #include "host/registry.hpp"
-#include "module/mdlpd_calendatt.hpp"
 #include "runtime/date.hpp"
 #include "runtime/error.hpp"
 #include "standin/calling_program.hpp"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "insert_dialog/range_dialog.hpp"
+#include "range_dialog/range_dialog.hpp"
 
 namespace calendatt {
 

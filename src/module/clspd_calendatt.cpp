@@ -1,8 +1,8 @@
 #include "module/clspd_calendatt.hpp"
 
 #include "calendar_window/frmpd_calendatt.hpp"
+#include "common/mdlpd_calendatt.hpp"
 #include "host/registry.hpp"
-#include "module/mdlpd_calendatt.hpp"
 
 namespace calendatt {
 

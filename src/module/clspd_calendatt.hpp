@@ -8,11 +8,11 @@
 #include <memory>
 #include <string>
 
+#include "common/trace.hpp"
 #include "host/contract.hpp"
 #include "host/global.hpp"
 #include "host/scriptable.hpp"
 #include "host/services.hpp"
-#include "module/trace.hpp"
 #include "runtime/ref.hpp"
 #include "runtime/variant.hpp"
 

@@ -61,7 +61,10 @@ bool ErrorTrap::step(const std::function<void()>& body) {
     std::int32_t answer = reporter_->VisualizzaErrore(routine_);
     clear_pending_error();
     if (answer == kRetry) continue;
-    if (answer == kIgnore) return true;
+    if (answer == kIgnore) {
+      skipped_ = true;
+      return true;
+    }
     left_ = true;
     leaving_answer_ = answer;
   }

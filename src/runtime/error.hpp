@@ -73,6 +73,8 @@ class ErrorTrap {
 
   bool step(const std::function<void()>& body);
   bool left() const { return left_; }
+  // Whether a step did not run to its end: the routine was left, or went on past it (Ignore).
+  bool incomplete() const { return left_ || skipped_; }
   // The answer that made the routine leave (3 for Abort), 0 while it runs.
   std::int32_t leaving_answer() const { return leaving_answer_; }
 
@@ -80,6 +82,7 @@ class ErrorTrap {
   ErrorReporter* reporter_;
   std::string routine_;
   bool left_ = false;
+  bool skipped_ = false;
   std::int32_t leaving_answer_ = 0;
 };
 

@@ -16,9 +16,12 @@ std::string as_held(const std::string& code) {
   return runtime::rtrim(utf8_upper(code));
 }
 
+// A planning date is set when it is neither null nor the zero date.
 std::optional<runtime::Date> date_of(const Variant& v) {
   if (runtime::is_blank(v)) return std::nullopt;
-  return v.to_date();
+  runtime::Date d = v.to_date();
+  if (d.is_zero()) return std::nullopt;
+  return d;
 }
 
 host::Scriptable& own_interface(host::Cinterface& module) {
@@ -34,11 +37,8 @@ std::vector<CalledActivity> find_activities(HostEnvironment& env, std::int32_t c
                                             const std::string& activity) {
   CalledActivity codes{as_held(project), as_held(node), as_held(activity), 0, 0, std::nullopt, std::nullopt};
   const std::string sql =
-      "SELECT PD0G_IDDISBAPROG AS IDNODO, PD0H_IDLEGAME AS IDLEGAME, "
-      "CASE WHEN (PD0H_DATAINIZPIAN IS NOT NULL) OR (PD0H_DATAFINPIAN IS NOT NULL) "
-      "THEN PD0H_DATAINIZPIAN ELSE PD0H_DATAINIZPREV END AS INIZIO, "
-      "CASE WHEN (PD0H_DATAINIZPIAN IS NOT NULL) OR (PD0H_DATAFINPIAN IS NOT NULL) "
-      "THEN PD0H_DATAFINPIAN ELSE PD0H_DATAFINPREV END AS FINE "
+      "SELECT PD0G_IDDISBAPROG AS IDNODO, PD0H_IDLEGAME AS IDLEGAME, PD0H_DATAINIZPIAN, PD0H_DATAFINPIAN, "
+      "PD0H_DATAINIZPREV, PD0H_DATAFINPREV "
       "FROM PD0G_DISBAPROG INNER JOIN PD0H_LEGDISBAPROG ON PD0H_IDDISBAPROG_PD0G = PD0G_IDDISBAPROG "
       "WHERE PD0G_DITTA_CG18 = " +
       std::to_string(company) + " AND RTRIM(PD0G_CODPROG_PD68) = " + sql_text(codes.project) +
@@ -50,8 +50,16 @@ std::vector<CalledActivity> find_activities(HostEnvironment& env, std::int32_t c
     CalledActivity a = codes;
     a.node_id = rs->Field("IDNODO").to_double();
     a.link_id = rs->Field("IDLEGAME").to_double();
-    a.start = date_of(rs->Field("INIZIO"));
-    a.end = date_of(rs->Field("FINE"));
+    // The period as the module resolves it: the planned dates when either is set, else the forecast
+    // ones; a missing bound is the other one.
+    a.start = date_of(rs->Field("PD0H_DATAINIZPIAN"));
+    a.end = date_of(rs->Field("PD0H_DATAFINPIAN"));
+    if (!a.start && !a.end) {
+      a.start = date_of(rs->Field("PD0H_DATAINIZPREV"));
+      a.end = date_of(rs->Field("PD0H_DATAFINPREV"));
+    }
+    if (!a.end) a.end = a.start;
+    if (!a.start) a.start = a.end;
     found.push_back(std::move(a));
   }
   rs->Close();

@@ -20,7 +20,8 @@ struct CalledActivity {
   std::string project, node, activity;
   double node_id = 0;
   double link_id = 0;
-  // The planning period: the planned dates when either is set, else the forecast ones.
+  // The planning period: the planned dates when either is set, else the forecast ones; a missing bound
+  // is the other one. None when the activity has no date at all.
   std::optional<runtime::Date> start, end;
 };
 
@@ -29,8 +30,8 @@ std::vector<CalledActivity> find_activities(HostEnvironment& env, std::int32_t c
                                             const std::string& project, const std::string& node,
                                             const std::string& activity);
 
-// Sets Cinterface_IsCalled and the called-mode properties; a period bound the activity lacks is not
-// handed over. Throws runtime::Error 438 when the module has no such properties.
+// Sets Cinterface_IsCalled and the called-mode properties; the period is not handed over when the
+// activity has none. Throws runtime::Error 438 when the module has no such properties.
 void hand_over(host::Cinterface& module, const CalledActivity& activity);
 
 // The module's ModificatoDati: whether its window changed calendar data.

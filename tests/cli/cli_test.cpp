@@ -130,7 +130,8 @@ TEST_F(CliList, CalledModeRefusesADayOutsideThePlanningPeriodInTheChosenLanguage
 TEST_F(CliList, CalledModeNeedsExactlyOneActivityOfTheCompany) {
   for (const auto& args :
        {with({"list", "--called"}, {"--project", "PRJ001", "--node", "N01", "--activity", "ATT99"}),
-        with({"list", "--called", "--company", "2"}, kAtt01),
+        with({"list", "--called", "--company", "2"},
+             {"--project", "PRJ001", "--node", "N01", "--activity", "ATT02"}),
         with({"list", "--called"}, {"--project", "PRJ001", "--node", "N01", "--activity", "ATT06"})}) {
     auto r = run(args);
     EXPECT_EQ(r.status, 1) << r.all_err();
@@ -222,6 +223,83 @@ TEST_F(CliDays, SetDayChangesTheDurationOfTheStoredRow) {
   EXPECT_TRUE(missing.has_line(
       "calendatt: nothing changed: the grid shows no day 2026-03-07 of PRJ001 / N01 / ATT01"))
       << missing.all_err();
+}
+
+TEST_F(CliDays, SetDayReachesEveryValidDurationWhateverTheDayHeld) {
+  // 7:05 to 24:00 needs the minutes cleared before the hours; 24:00 to 7:30 the hours before the minutes.
+  auto added = run(with({"add-day", "--day", "2026-03-10", "--hours", "7", "--minutes", "5"}, kAtt01));
+  ASSERT_EQ(added.status, 0) << added.all_err();
+  const std::pair<const char*, const char*> durations[] = {{"24", "0"}, {"7", "30"}, {"24", ""}, {"0", "59"}};
+  for (const auto& [hours, minutes] : durations) {
+    auto r = run(with({"set-day", "--day", "2026-03-10", "--hours", hours, "--minutes", minutes}, kAtt01));
+    EXPECT_EQ(r.status, 0) << hours << ":" << minutes << "\n" << r.all_err();
+    EXPECT_TRUE(r.numbers().empty()) << r.all_err();
+    const std::string h = hours, m = *minutes ? minutes : "0";
+    const auto days = days_of(kLinkPlanned);
+    EXPECT_NE(std::find(days.begin(), days.end(), "2026-03-10 " + h + ":" + m + " (0:0-" + h + ":" + m + ")"),
+              days.end())
+        << hours << ":" << minutes;
+  }
+  // 24 hours with minutes stay refused.
+  auto refused = run(with({"set-day", "--day", "2026-03-10", "--hours", "24", "--minutes", "1"}, kAtt01));
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(refused.numbers(), (Numbers{77203, 77203})) << refused.all_err();
+}
+
+TEST_F(CliDays, TypedCodesWithTrailingBlanksResolveLikeTheStoredOnes) {
+  auto r = run({"add-day", "--project", "PRJ001 ", "--node", "N01  ", "--activity", "ATT01 ", "--day",
+                "2026-03-10", "--hours", "7", "--minutes", "0"});
+  EXPECT_EQ(r.status, 0) << r.all_err();
+  const auto days = days_of(kLinkPlanned);
+  EXPECT_NE(std::find(days.begin(), days.end(), "2026-03-10 7:0 (0:0-7:0)"), days.end());
+  // Node N02 keeps its project and activity codes with trailing blanks of their own.
+  auto build = run({"add-day", "--project", "PRJ001", "--node", "N02 ", "--activity", "ATT01  ", "--day",
+                    "2026-05-04", "--hours", "6", "--minutes", "0"});
+  EXPECT_EQ(build.status, 0) << build.all_err();
+  EXPECT_EQ(days_of(database::demo::kLinkBuild), std::vector<std::string>{"2026-05-04 6:0 (0:0-6:0)"});
+}
+
+TEST_F(CliDays, CalledModeOnHalfAPlanningPeriodKeepsToItsOneDay) {
+  // ATT02 has only a planned start, ATT03 only a planned end: the period is that one day.
+  const std::tuple<const char*, const char*, int> activities[] = {
+      {"ATT02", "2026-03-01", database::demo::kLinkStartOnly},
+      {"ATT03", "2026-03-15", database::demo::kLinkEndOnly}};
+  for (const auto& [activity, day, link] : activities) {
+    const std::vector<std::string> codes = {"--project", "PRJ001", "--node", "N01", "--activity", activity};
+    auto r = run(with({"add-day", "--called", "--day", day, "--hours", "8", "--minutes", "0"}, codes));
+    EXPECT_EQ(r.status, 0) << activity << "\n" << r.all_err();
+    EXPECT_EQ(days_of(link), std::vector<std::string>{std::string(day) + " 8:0 (0:0-8:0)"}) << activity;
+    // Another day is outside the period, whatever the answer to an error report.
+    for (const char* on_error : {"abort", "ignore"}) {
+      auto outside = run(with({"add-day", "--called", "--day", "2026-03-08", "--hours", "8", "--minutes", "0",
+                               "--on-error", on_error},
+                              codes));
+      EXPECT_EQ(outside.status, 1) << activity << " " << on_error << "\n" << outside.all_err();
+      EXPECT_FALSE(outside.has_line_starting("[error]")) << outside.all_err();
+      EXPECT_EQ(days_of(link).size(), 1u) << activity << " " << on_error;
+    }
+  }
+}
+
+TEST_F(CliDays, TheSameCodesInAnotherCompanyAreAnotherActivity) {
+  // Company 2 has its own PRJ001 / N01 / ATT01, planned in June.
+  const std::string other =
+      "SELECT COUNT(*) FROM PD4G_CALENDATT WHERE PD4G_DITTA_CG18 = 2 AND PD4G_IDLEGAME_PD0H = " +
+      std::to_string(database::demo::kLinkOtherDesign);
+  for (bool called : {false, true}) {
+    auto march =
+        with({"add-day", "--company", "2", "--day", "2026-03-10", "--hours", "8", "--minutes", "0"}, kAtt01);
+    if (called) march.push_back("--called");
+    auto r = run(march);
+    EXPECT_EQ(r.status, 1) << called << "\n" << r.all_err();
+    EXPECT_EQ(r.numbers(), called ? Numbers{77194} : Numbers{77198}) << r.all_err();
+  }
+  EXPECT_EQ(count(other), 0);
+  auto june = run(
+      with({"add-day", "--company", "2", "--day", "2026-06-10", "--hours", "8", "--minutes", "0"}, kAtt01));
+  EXPECT_EQ(june.status, 0) << june.all_err();
+  EXPECT_EQ(count(other), 1);
+  EXPECT_EQ(days_of(kLinkPlanned), kDemoDays);
 }
 
 TEST_F(CliDays, DeleteDaySparesADayWithAllocatedResources) {
@@ -380,11 +458,19 @@ TEST_F(CliFailures, AnErrorReportIsAnsweredAsAskedAndStillFails) {
   EXPECT_TRUE(ignored.has_line_starting("[error] routine InizializzaVirtualFrame: ")) << ignored.all_err();
   EXPECT_TRUE(ignored.has_line("calendatt: answered Ignore")) << ignored.all_err();
 
-  // Retry is given a few times, then Abort.
+  // Retry is given three times to each report, then Abort: opening the window, preparing it and
+  // choosing the day fail one after the other, and each of those reports is retried.
   auto retried = run({"list", "--day", "2026-03-02", "--on-error", "retry"});
   EXPECT_EQ(retried.status, 3);
-  EXPECT_EQ(std::count(retried.err.begin(), retried.err.end(), "calendatt: answered Retry"), 3);
-  EXPECT_TRUE(retried.has_line("calendatt: answered Abort"));
+  std::vector<std::string> answers;
+  for (const auto& line : retried.err)
+    if (line.rfind("calendatt: answered ", 0) == 0) answers.push_back(line.substr(20));
+  const std::vector<std::string> retried_thrice = {"Retry", "Retry", "Retry", "Abort"};
+  std::vector<std::string> expected;
+  for (int report = 0; report < 3; ++report)
+    expected.insert(expected.end(), retried_thrice.begin(), retried_thrice.end());
+  EXPECT_EQ(answers, expected) << retried.all_err();
+  EXPECT_TRUE(retried.has_line_starting("[error] routine PreparaForm: ")) << retried.all_err();
 }
 
 }  // namespace

@@ -143,7 +143,43 @@ TEST(DatabaseDialect, Folding) {
       {"select list", "SELECT 'a'='', CASE WHEN 0=0 THEN 1 END FROM T",
        "SELECT 'a'='', CASE WHEN 0=0 THEN 1 END FROM T"},
       {"function arguments", "SELECT 1 FROM T WHERE F((A OR 1=0))", "SELECT 1 FROM T WHERE F((A OR 1=0))"},
+      {"trailing blanks do not count", "SELECT 1 FROM T WHERE (A = 1 OR 'x  '='x') AND ('  '<>'' OR B = 2)",
+       "SELECT 1 FROM T WHERE (1=1) AND (B = 2)"},
   });
+}
+
+TEST(DatabaseDialect, TrimmedTextsTakeTheTrimmingCollation) {
+  expect_cases({
+      {"the resolution's codes", "WHERE (RTRIM(PD0G_CODPROG_PD68)='PRJ001 ' AND rtrim( C )<>'x')",
+       "WHERE (RTRIM(PD0G_CODPROG_PD68) COLLATE RTRIM='PRJ001 ' AND rtrim( C ) COLLATE RTRIM<>'x')"},
+      {"nested calls", "SELECT RTRIM(LTRIM(A)) AS C FROM T ORDER BY RTRIM(B)",
+       "SELECT RTRIM(LTRIM(A)) COLLATE RTRIM AS C FROM T ORDER BY RTRIM(B) COLLATE RTRIM"},
+      {"a collation of its own kept", "SELECT 1 FROM T WHERE RTRIM(A) COLLATE NOCASE = 'a'",
+       "SELECT 1 FROM T WHERE RTRIM(A) COLLATE NOCASE = 'a'"},
+      {"not a call", "SELECT RTRIM FROM T", "SELECT RTRIM FROM T"},
+  });
+}
+
+// Texts compare as on a server engine: trailing blanks on either side never count, for =, <>, IN and the
+// trimmed codes of the activity resolution, on stored codes with and without trailing blanks.
+TEST(DatabaseDialect, TextComparisonsIgnoreTrailingBlanks) {
+  testing::TempDatabase db;
+  db.create(true)->Close();
+  auto connection = db.connect();
+  auto count = [&](const std::string& where) {
+    auto rs = connection->Execute(
+        "SELECT COUNT(*) AS N FROM PD0G_DISBAPROG INNER JOIN PD0H_LEGDISBAPROG ON PD0H_IDDISBAPROG_PD0G = "
+        "PD0G_IDDISBAPROG WHERE PD0G_DITTA_CG18 = 1 AND " +
+            where,
+        host::kAdCmdText);
+    return rs->Field("N").to_long();
+  };
+  // Node 102 is stored as "PRJ001  " / "N02" with activity "ATT01   ".
+  EXPECT_EQ(count("RTRIM(PD0H_CODATTIVITA_PD0D)='ATT01 ' AND RTRIM(PD0G_CODNODO_PD0C)='N02  '"), 1);
+  EXPECT_EQ(count("PD0H_CODATTIVITA_PD0D='ATT01' AND PD0G_CODNODO_PD0C='N02 '"), 1);
+  EXPECT_EQ(count("PD0G_CODPROG_PD68 = 'PRJ001 ' AND PD0G_CODNODO_PD0C IN ('N01 ', 'N02')"), 8);
+  EXPECT_EQ(count("PD0G_CODPROG_PD68 <> 'PRJ001   '"), 1);
+  EXPECT_EQ(count("RTRIM(PD0H_CODATTIVITA_PD0D)='ATT0'"), 0);
 }
 
 }  // namespace

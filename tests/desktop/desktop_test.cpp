@@ -64,6 +64,7 @@ class DesktopHostTest : public QObject {
 
   void aCompleteDay();
   void aRefusedValidationKeepsTheFocusAndTheClick();
+  void aStoredDayReachesEveryValidDuration();
   void rangeFieldsRefuseWhatTheyCannotHold();
   void controlsCarryTheirDesignValues();
   void messageBoxesFollowTheStyle();
@@ -465,6 +466,60 @@ void DesktopHostTest::aRefusedValidationKeepsTheFocusAndTheClick() {
   type("6");
   press("save");
   QCOMPARE(count("PD4G_IDLEGAME_PD0H = 1001 AND PD4G_DATAATTIVITA = '2026-03-10' AND PD4G_DURATAORE = 6"), 1);
+}
+
+void DesktopHostTest::aStoredDayReachesEveryValidDuration() {
+  open_host({});
+  auto* calendar = main().get<desktop::QtCalendar>("KVO_CALENDARIO")->calendar();
+  auto* ore = edit(main(), "TXT_ORE");
+  auto* minuti = edit(main(), "TXT_MINUTI");
+  auto stored = [&](int hours, int minutes) {
+    return count("PD4G_IDLEGAME_PD0H = 1001 AND PD4G_DATAATTIVITA = '2026-03-10' AND PD4G_DURATAORE = " +
+                 std::to_string(hours) + " AND PD4G_DURATAMINUTI = " + std::to_string(minutes));
+  };
+
+  // A day of 7:05.
+  pick_day(calendar, QDate(2026, 3, 10));
+  press("new");
+  type_into(edit(main(), "TXT_CODPROG"), "PRJ001");
+  tab();
+  type("N01");
+  tab();
+  type("ATT01");
+  tab();
+  type("7");
+  tab();
+  type("5");
+  press("save");
+  QCOMPARE(stored(7, 5), 1);
+  QCOMPARE(ore->text(), QString("7"));
+  QCOMPARE(minuti->text(), QString("5"));
+
+  // 24 hours typed first make a pair with the 5 minutes still there: refused, the focus stays.
+  type_into(ore, "24");
+  answer_next_box(standin::box::kOk);
+  click(minuti);
+  QCOMPARE(boxes_.size(), std::size_t{1});
+  QVERIFY2(boxes_[0].text.contains("massimo di 24 ore"), qPrintable(boxes_[0].text));
+  QCOMPARE(focus(), static_cast<QWidget*>(ore));
+
+  // The person puts the hours back, clears the minutes, then types 24 hours: 24:00 is saved.
+  ore->selectAll();
+  type("7");
+  type_into(minuti, "0");
+  type_into(ore, "24");
+  QCOMPARE(minuti->text(), QString("00"));
+  press("save");
+  QCOMPARE(boxes_.size(), std::size_t{1});
+  QCOMPARE(stored(24, 0), 1);
+
+  // And back to 7:30, hours first.
+  type_into(ore, "7");
+  type_into(minuti, "30");
+  press("save");
+  QCOMPARE(boxes_.size(), std::size_t{1});
+  QCOMPARE(stored(7, 30), 1);
+  QCOMPARE(count("PD4G_IDLEGAME_PD0H = 1001 AND PD4G_DATAATTIVITA = '2026-03-10'"), 1);
 }
 
 void DesktopHostTest::rangeFieldsRefuseWhatTheyCannotHold() {

@@ -83,11 +83,13 @@ TEST_F(HostScenario, DeletionWithNothingToDeleteSaysWhyAndStaysOpen) {
   in_dialog(kDeleteName, [](HeadlessFormSite& s) {
     delete_range(s, "20/03/2026", "25/03/2026", "1");
     delete_range(s, "04/03/2026", "05/03/2026", "1");
+    delete_range(s, "05/03/2026", "05/03/2026", "1");  // one spared date, and nothing else
     EXPECT_FALSE(s.closed());
     click(s, "BTN_ANNULLA");
   });
   press(main, "BTN_CANCMULTIPLA");
-  ASSERT_EQ(messages().size(), 2u);
+  ASSERT_EQ(messages().size(), 3u);
+  EXPECT_EQ(messages()[2].text, messages()[1].text);
   EXPECT_EQ(messages()[0].number, 0);
   EXPECT_EQ(messages()[0].text, "Non sono presenti date da eliminare.");
   EXPECT_EQ(messages()[0].style, 64);
@@ -145,6 +147,74 @@ TEST_F(HostScenario, DeletionGoesOnWithAnEmptiedActivityField) {
   press(main, "BTN_CANCMULTIPLA");
   EXPECT_EQ(message_numbers(), (std::vector<std::int32_t>{0, 42123}));
   EXPECT_EQ(dates_of(kLinkPlanned).back(), "2026-03-06");
+}
+
+// The allocation query of one date fails: Retry asks again, Ignore leaves that date out of both counts,
+// Abort leaves the confirmation with nothing deleted and the dialog open.
+TEST_F(HostScenario, AFailingAllocationQueryIsRetriedLeftOutOrAbandoned) {
+  call_for_planned_activity();
+  auto& main = open_main();
+  const std::string third_of_march = "PD4G_DATAATTIVITA = '2026-03-03'";
+  struct Case {
+    int answer;
+    std::vector<std::string> kept;
+  };
+  const Case cases[] = {
+      {standin::box::kAbort,
+       {"2026-03-02", "2026-03-03", "2026-03-04", "2026-03-05", "2026-03-06", "2026-03-09"}},
+      {standin::box::kIgnore, {"2026-03-03", "2026-03-04", "2026-03-05", "2026-03-09"}},
+      {standin::box::kRetry, {"2026-03-04", "2026-03-05", "2026-03-09"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.answer);
+    if (c.answer == standin::box::kRetry)
+      raw_->exec(
+          "INSERT INTO PD4G_CALENDATT (PD4G_DITTA_CG18, "
+          "PD4G_IDDISBAPROG_PD0G, PD4G_IDLEGAME_PD0H, PD4G_DATAATTIVITA) "
+          "VALUES (1, 101, 1001, '2026-03-02')");
+    responder_.clear_record();
+    responder_.push_answer(c.answer);
+    if (c.answer != standin::box::kAbort) responder_.push_answer(standin::box::kYes);
+    in_dialog(kDeleteName, [&](HeadlessFormSite& s) {
+      fail_next(third_of_march);
+      delete_range(s, "02/03/2026", "06/03/2026", "1");
+      sql_->fail_when = nullptr;
+      EXPECT_EQ(s.closed(), c.answer != standin::box::kAbort);
+      if (!s.closed()) click(s, "BTN_ANNULLA");
+    });
+    press(main, "BTN_CANCMULTIPLA");
+    ASSERT_EQ(responder_.reports().size(), 1u);
+    EXPECT_EQ(responder_.reports()[0].routine, "BTN_CONFERMA_ButtonClick");
+    EXPECT_EQ(dates_of(kLinkPlanned), c.kept);
+    if (c.answer == standin::box::kIgnore) {
+      ASSERT_EQ(messages().size(), 2u);
+      EXPECT_EQ(messages()[0].text,
+                "Saranno eliminate 2 date. \r\n"
+                "Altre 2 date non saranno eliminate perchè per esse esistono risorse allocate.\r\n"
+                "Proseguire?");
+    }
+  }
+}
+
+// The list of dates to delete has a 16-bit count: a range of more than 32767 deletable dates (the two
+// with allocations are spared, not listed) is a reported failure, and nothing is deleted.
+TEST_F(HostScenario, MoreThan32767DatesToDeleteIsAReportedFailure) {
+  call_for("PRJ001", "N01", "ATT01", database::demo::kNodeDesign, kLinkPlanned, "2000-01-01", "2099-12-31");
+  auto& main = open_main();
+  runtime::Date first = *runtime::parse_date("2000-01-01");
+  responder_.push_answer(standin::box::kAbort);
+  in_dialog(kDeleteName, [&](HeadlessFormSite& s) {
+    delete_range(s, "01/01/2000", runtime::date_text(first.add_days(32769)), "1");  // 32768 listed
+    EXPECT_FALSE(s.closed());
+    click(s, "BTN_ANNULLA");
+  });
+  press(main, "BTN_CANCMULTIPLA");
+  ASSERT_EQ(responder_.reports().size(), 1u);
+  EXPECT_EQ(responder_.reports()[0].routine, "BTN_CONFERMA_ButtonClick");
+  EXPECT_EQ(responder_.reports()[0].error.number, 6);
+  EXPECT_TRUE(messages().empty());
+  EXPECT_TRUE(sql_->starting_with("DELETE").empty());
+  EXPECT_EQ(count("SELECT COUNT(*) FROM PD4G_CALENDATT"), 9);
 }
 
 TEST(DeletionBlankRule, ArraysGiveAnEmptyValueAndBlanksTheDefault) {

@@ -2,6 +2,7 @@
 // checks, and the generation of calendar days with the three treatments of existing days.
 #include "runtime/system.hpp"
 #include "standin/navigator.hpp"
+#include "standin/wbs_services.hpp"
 #include "support/scenario_host.hpp"
 
 namespace calendatt::testing {
@@ -249,6 +250,99 @@ TEST_F(HostScenario, ConfirmRefusesACodeTheDecodeNoLongerFinds) {
   press(main, "BTN_INSMULTIPLO");
   EXPECT_EQ(message_numbers(), (std::vector<std::int32_t>{29648}));
   EXPECT_EQ(dates_of(kLinkPlanned), kDemoDates);
+}
+
+// A decode service whose host has closed one project since the dialog resolved it.
+class ClosedProjectDecode : public standin::StandinDecodeService {
+ public:
+  static inline std::string closed;
+  bool ProjectRejected(const std::string& project) override {
+    return project == closed || StandinDecodeService::ProjectRejected(project);
+  }
+};
+
+// At the confirmation a project code and an activity code the person changed are asked of the decode
+// service again, each on its own.
+TEST_F(HostScenario, ConfirmRefusesAChangedProjectOrActivityTheDecodeNoLongerFinds) {
+  env_->add_class(host::progid::kDecode, [] { return std::make_shared<ClosedProjectDecode>(); });
+  auto& main = open_main();
+  auto resolve = [](HeadlessFormSite& s) {
+    type(s, "TXT_CODPROG", "PRJ001");
+    type(s, "TXT_CODNODO", "N01");
+    type(s, "TXT_CODATTIVITA", "ATT01");
+    ASSERT_TRUE(leave(s));
+    ASSERT_TRUE(s.control("BTN_CONFERMA")->Enabled());
+  };
+  // The project is closed while the dialog is open; its node and activity are still found.
+  in_dialog(kInsertName, [&](HeadlessFormSite& s) {
+    resolve(s);
+    ClosedProjectDecode::closed = "PRJ001";
+    generate(s, "20/03/2026", "21/03/2026", "1", "1", "0", 0);
+    ClosedProjectDecode::closed.clear();
+    click(s, "BTN_ANNULLA");
+  });
+  press(main, "BTN_INSMULTIPLO");
+  EXPECT_EQ(message_numbers(), (std::vector<std::int32_t>{29648}));
+  // The activity is taken off every node of the project; the project and its node remain.
+  responder_.clear_record();
+  in_dialog(kInsertName, [&](HeadlessFormSite& s) {
+    resolve(s);
+    raw_->exec("DELETE FROM PD0H_LEGDISBAPROG WHERE PD0H_IDLEGAME IN (1001, 1008)");
+    generate(s, "20/03/2026", "21/03/2026", "1", "1", "0", 0);
+    click(s, "BTN_ANNULLA");
+  });
+  press(main, "BTN_INSMULTIPLO");
+  EXPECT_EQ(message_numbers(), (std::vector<std::int32_t>{29648}));
+  EXPECT_EQ(dates_of(kLinkPlanned), kDemoDates);
+}
+
+// An end date typed after the planning end is refused at the confirmation even when the date field was
+// never left.
+TEST_F(HostScenario, ConfirmRefusesAnEndAfterThePlanningEnd) {
+  call_for_planned_activity();
+  auto& main = open_main();
+  in_dialog(kInsertName, [&](HeadlessFormSite& s) {
+    type(s, "TXT_ORE", "1");
+    type(s, "TXT_MINUTI", "0");
+    type_number(s, "TXT_RIPETIOGNI", "1");
+    type_date(s, "TXT_DATAINIZIALE", "30/03/2026");
+    type_date(s, "TXT_DATAFINALE", "02/04/2026");
+    click(s, "BTN_CONFERMA");
+    EXPECT_FALSE(s.closed());
+    click(s, "BTN_ANNULLA");
+  });
+  press(main, "BTN_INSMULTIPLO");
+  EXPECT_EQ(message_numbers(), (std::vector<std::int32_t>{29648}));
+  EXPECT_EQ(dates_of(kLinkPlanned), kDemoDates);
+}
+
+// A duration field still blank at the confirmation writes 0: days of 0:00 to 0:00.
+TEST_F(HostScenario, BlankHoursOrMinutesGenerateDaysOfNoTime) {
+  call_for_planned_activity();
+  auto& main = open_main();
+  // The field typed first is checked when left and holds "00"; the one typed last is still blank when
+  // Conferma is pressed.
+  const std::pair<const char*, const char*> orders[] = {{"TXT_ORE", "TXT_MINUTI"}, {"TXT_MINUTI", "TXT_ORE"}};
+  for (const auto& [first, last] : orders) {
+    const std::string day = first == std::string("TXT_ORE") ? "20/03/2026" : "21/03/2026";
+    in_dialog(kInsertName, [&, first = first, last = last](HeadlessFormSite& s) {
+      type(s, first, "");
+      type_date(s, "TXT_DATAINIZIALE", day);
+      type_date(s, "TXT_DATAFINALE", day);
+      type_number(s, "TXT_RIPETIOGNI", "1");
+      type(s, last, "");
+      EXPECT_EQ(s.code(first)->Text(), "00");
+      click(s, "BTN_CONFERMA");
+    });
+    press(main, "BTN_INSMULTIPLO");
+  }
+  EXPECT_EQ(message_numbers(), (std::vector<std::int32_t>{42123, 42123}));
+  const auto days = days_of(kLinkPlanned);
+  std::vector<StoredDay> generated;
+  for (const auto& d : days)
+    if (d.date >= "2026-03-20") generated.push_back(d);
+  EXPECT_EQ(generated, (std::vector<StoredDay>{{"2026-03-20", 2026, 3, 20, 0, 0, 0, 0, 0, 0},
+                                               {"2026-03-21", 2026, 3, 21, 0, 0, 0, 0, 0, 0}}));
 }
 
 TEST_F(HostScenario, DateFieldsKeepThePlanningPeriod) {

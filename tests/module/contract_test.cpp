@@ -2,10 +2,10 @@
 
 #include <optional>
 
+#include "common/mdlpd_calendatt.hpp"
+#include "common/trace.hpp"
 #include "host/registry.hpp"
 #include "module/clspd_calendatt.hpp"
-#include "module/mdlpd_calendatt.hpp"
-#include "module/trace.hpp"
 #include "runtime/system.hpp"
 
 namespace calendatt {

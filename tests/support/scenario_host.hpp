@@ -13,13 +13,13 @@
 #include <vector>
 
 #include "calendar_window/frmpd_calendatt.hpp"
+#include "common/mdlpd_calendatt.hpp"
 #include "database/demo.hpp"
 #include "database/sqlite_connection.hpp"
 #include "database/sqlite_recordset.hpp"
 #include "database/temp_database.hpp"
 #include "host/registry.hpp"
 #include "module/clspd_calendatt.hpp"
-#include "module/mdlpd_calendatt.hpp"
 #include "runtime/date.hpp"
 #include "standin/host_setup.hpp"
 #include "standin/record_frame.hpp"

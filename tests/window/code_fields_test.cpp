@@ -109,6 +109,42 @@ TEST_F(WindowCodeFields, AnActivityWithoutPlanningDatesIsRefused) {
   expect_codes_enabled(s, true);
 }
 
+// The period of an activity is its planned dates when either is set, else its forecast ones; a missing
+// bound is the other one. The window shows it, and a new day must lie in it.
+TEST_F(WindowCodeFields, ThePlanningPeriodIsCompletedFromTheDatesTheActivityHas) {
+  struct Case {
+    const char* activity;
+    const char* start;
+    const char* end;
+  };
+  const Case cases[] = {{"ATT01", "2026-03-01", "2026-03-31"},
+                        {"ATT02", "2026-03-01", "2026-03-01"},   // planned start only
+                        {"ATT03", "2026-03-15", "2026-03-15"},   // planned end only
+                        {"ATT04", "2026-03-01", "2026-03-15"}};  // forecast dates only
+  auto& s = open_main();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.activity);
+    const runtime::Date start = day(c.start), end = day(c.end);
+    std::vector<std::pair<runtime::Date, bool>> tries = {{start.add_days(-1), false}, {start, true}};
+    if (end != start) tries.push_back({end, true});
+    tries.push_back({end.add_days(1), false});
+    for (const auto& [chosen, inside] : tries) {
+      SCOPED_TRACE(chosen.iso());
+      responder_.clear_record();
+      choose(s, chosen.iso());
+      frame().NewRow();
+      ASSERT_TRUE(enter_codes(s, "PRJ001", "N01", c.activity));
+      EXPECT_EQ(s.date("TXT_DATAINIZ")->Text(), shown(c.start));
+      EXPECT_EQ(s.date("TXT_DATAFIN")->Text(), shown(c.end));
+      ASSERT_TRUE(enter_duration(s, "1", "00"));
+      EXPECT_EQ(frame().Save(true, 0, true),
+                inside ? standin::StandinRecordFrame::kSaved : standin::StandinRecordFrame::kSaveRefused);
+      EXPECT_EQ(message_numbers(), inside ? std::vector<std::int32_t>{} : std::vector<std::int32_t>{77198});
+      if (!inside) frame().CancelEdit();
+    }
+  }
+}
+
 TEST_F(WindowCodeFields, AnUnknownActivityIsRefusedWithTheFieldsOwnText) {
   auto& s = open_new_row();
   // Without the host's contract the text each field hands over is what the person reads.

@@ -181,5 +181,67 @@ TEST_F(WindowRecordRules, InCalledModeANewRowOnAPlannedDayIsRefused) {
       1);
 }
 
+// In called mode the ids are the host's: a link of 0 is refused as an activity not found.
+TEST_F(WindowRecordRules, InCalledModeALinkOf0IsNeverSaved) {
+  call_for("PRJ001", "N01", "ATT01", database::demo::kNodeDesign, 0, "2026-03-01", "2026-03-31");
+  auto& s = open_main();
+  choose(s, "2026-03-12");
+  frame().NewRow();
+  ASSERT_EQ(frame().Status(), host::RecordFrame::kStatusNew);
+  ASSERT_TRUE(enter_duration(s, "3", "15"));
+  EXPECT_EQ(frame().Save(true, 0, true), standin::StandinRecordFrame::kSaveRefused);
+  EXPECT_EQ(message_numbers(), std::vector<std::int32_t>{77197});
+  EXPECT_EQ(rows_where("PD4G_DATAATTIVITA = '2026-03-12'"), 0);
+}
+
+// A host that hands over only the planning start (no end) leaves the window unable to check the period:
+// whatever the answer to the error report, the new row stays in the window and nothing reaches the
+// database.
+TEST_F(WindowRecordRules, APeriodHandedOverWithoutItsEndNeverSendsAnUnfilledRow) {
+  module_->let_Cinterface_IsCalled(true);
+  class_->set_pCodProgetto("PRJ001");
+  class_->set_pCodNodo("N01");
+  class_->set_pCodAttivita("ATT02");
+  class_->set_pIDDisBaProgWBS(database::demo::kNodeDesign);
+  class_->set_pIDLegameWBS(database::demo::kLinkStartOnly);
+  class_->set_pDataInizioWBS(shown("2026-03-01"));
+  auto& s = open_main();
+  const int rows = count("SELECT COUNT(*) FROM PD4G_CALENDATT");
+  for (int answer : {runtime::kAbort, runtime::kIgnore}) {
+    SCOPED_TRACE(answer);
+    responder_.clear_record();
+    choose(s, "2026-03-01");
+    frame().NewRow();
+    ASSERT_EQ(frame().Status(), host::RecordFrame::kStatusNew);
+    ASSERT_TRUE(enter_duration(s, "8", "00"));
+    responder_.push_answer(answer);
+    EXPECT_EQ(frame().Save(true, 0, true), standin::StandinRecordFrame::kSaveRefused);
+    ASSERT_EQ(responder_.reports().size(), 1u);
+    EXPECT_EQ(responder_.reports()[0].routine, "FME_CALENDATT_BeforeUpdate");
+    EXPECT_EQ(responder_.reports()[0].error.number, 13);
+    EXPECT_EQ(frame().Status(), host::RecordFrame::kStatusNew);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM PD4G_CALENDATT"), rows);
+    EXPECT_FALSE(class_->ModificatoDati());
+    frame().CancelEdit();
+  }
+}
+
+// A failure while the new row is written, answered Ignore, keeps the whole row back; a stored row that is
+// changed still takes what could be written.
+TEST_F(WindowRecordRules, AWriteStepThatFailedKeepsANewRowBack) {
+  auto& s = open_main();
+  choose(s, "2026-03-10");
+  frame().NewRow();
+  ASSERT_TRUE(enter_codes(s, "PRJ001", "N01", "ATT01"));
+  ASSERT_TRUE(enter_duration(s, "7", "30"));
+  // The day's text cannot be read as a date: writing the date parts fails.
+  s.date("TXT_DATA")->set_Text("not a day");
+  for (int i = 0; i < 4; ++i) responder_.push_answer(runtime::kIgnore);
+  EXPECT_EQ(frame().Save(true, 0, true), standin::StandinRecordFrame::kSaveRefused);
+  EXPECT_FALSE(responder_.reports().empty());
+  EXPECT_EQ(rows_where("PD4G_IDLEGAME_PD0H = 1001 AND PD4G_DURATAORE = 7 AND PD4G_DURATAMINUTI = 30"), 0);
+  frame().CancelEdit();
+}
+
 }  // namespace
 }  // namespace calendatt::testing

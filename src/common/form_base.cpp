@@ -1,4 +1,4 @@
-#include "module/form_base.hpp"
+#include "common/form_base.hpp"
 
 #include "host/registry.hpp"
 

@@ -13,13 +13,13 @@
 #include <string>
 #include <vector>
 
+#include "common/form_base.hpp"
+#include "common/trace.hpp"
 #include "host/contract.hpp"
 #include "host/controls.hpp"
 #include "host/database.hpp"
 #include "host/global.hpp"
 #include "host/services.hpp"
-#include "module/form_base.hpp"
-#include "module/trace.hpp"
 #include "runtime/error.hpp"
 #include "runtime/variant.hpp"
 

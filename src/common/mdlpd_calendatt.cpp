@@ -1,4 +1,4 @@
-#include "module/mdlpd_calendatt.hpp"
+#include "common/mdlpd_calendatt.hpp"
 
 #include "runtime/error.hpp"
 

@@ -1,22 +1,23 @@
-#include "calendar_window/code_field_support.hpp"
+#include "common/code_field_support.hpp"
 
 namespace calendatt::code_field_support {
 
 using runtime::Variant;
 
 host::ControlDesign code_field(const char* name, const char* caption, const char* dbfield, bool qbe) {
-  return {host::kind::kCodeEdit,
-          name,
-          caption,
-          {{"lookup", true},
-           {"decode", true},
-           {"isgestione", true},
-           {"case", "Maiuscolo"},
-           {"maxchar", std::int32_t{25}},
-           {"obbligatorio", true},
-           {"isqbe", qbe},
-           {"gettextmode", std::int32_t{2}},
-           {"dbfield", dbfield}}};
+  host::ControlDesign design{host::kind::kCodeEdit,
+                             name,
+                             caption,
+                             {{"lookup", true},
+                              {"decode", true},
+                              {"isgestione", true},
+                              {"case", "Maiuscolo"},
+                              {"maxchar", std::int32_t{25}},
+                              {"obbligatorio", true},
+                              {"isqbe", qbe},
+                              {"dbfield", dbfield}}};
+  if (qbe) design.settings["gettextmode"] = Variant(std::int32_t{2});
+  return design;
 }
 
 host::ControlDesign description_field(const char* name, const char* caption) {

@@ -1,22 +1,22 @@
-#include "insert_dialog/range_dialog.hpp"
+#include "range_dialog/range_dialog.hpp"
 
-#include "calendar_window/code_field_support.hpp"
 #include "calendar_window/frmpd_calendatt.hpp"
+#include "common/code_field_support.hpp"
+#include "common/mdlpd_calendatt.hpp"
 #include "host/registry.hpp"
-#include "module/mdlpd_calendatt.hpp"
 
 namespace calendatt {
 
 namespace mdl = MDLPD_CALENDATT;
-using runtime::Date;
-using runtime::ErrorTrap;
-using runtime::suppressed;
-using runtime::Variant;
 using code_field_support::code_field;
 using code_field_support::description_field;
 using code_field_support::is_maintenance_key;
 using code_field_support::kManyRowsQuestion;
 using code_field_support::read_lookup;
+using runtime::Date;
+using runtime::ErrorTrap;
+using runtime::suppressed;
+using runtime::Variant;
 
 namespace {
 

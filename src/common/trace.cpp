@@ -1,4 +1,4 @@
-#include "module/trace.hpp"
+#include "common/trace.hpp"
 
 #include <cstdio>
 

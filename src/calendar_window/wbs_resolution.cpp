@@ -1,7 +1,7 @@
 // Resolution of a project/node/activity triple to its WBS node, link and planning period.
 #include "calendar_window/frmpd_calendatt.hpp"
+#include "common/mdlpd_calendatt.hpp"
 #include "host/registry.hpp"
-#include "module/mdlpd_calendatt.hpp"
 
 namespace calendatt {
 

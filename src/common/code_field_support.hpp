@@ -11,7 +11,8 @@
 
 namespace calendatt::code_field_support {
 
-// A code field: lookup, decode and maintenance key on, upper case, at most 25 characters, required.
+// A code field: lookup, decode and maintenance key on, upper case, at most 25 characters, required. The
+// project and node fields (`qbe`) are also usable in query-by-example and read their text in mode 2.
 host::ControlDesign code_field(const char* name, const char* caption, const char* dbfield, bool qbe);
 // The read-only description beside a code field.
 host::ControlDesign description_field(const char* name, const char* caption);
