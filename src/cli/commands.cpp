@@ -10,6 +10,7 @@
 #include "cli/grid_output.hpp"
 #include "cli/host_session.hpp"
 #include "cli/person.hpp"
+#include "database/postgres_connection.hpp"
 #include "host/controls.hpp"
 #include "runtime/error.hpp"
 #include "standin/headless_controls.hpp"
@@ -271,7 +272,7 @@ Outcome dispatch(Run& run) {
 int run_window_command(const Options& options, std::ostream& out, std::ostream& err, std::istream* terminal) {
   CliResponder responder(err, options.answer, options.on_error, terminal);
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(options.db, ec)) {
+  if (!database::is_postgres_target(options.db) && !std::filesystem::is_regular_file(options.db, ec)) {
     responder.note("no database at " + options.db + " (create it with: calendatt init --db " + options.db +
                    " --demo)");
     return kExitFailure;

@@ -8,34 +8,34 @@
 
 #include "cli/commands.hpp"
 #include "cli/options.hpp"
+#include "database/connection.hpp"
+#include "database/postgres_connection.hpp"
 #include "database/schema.hpp"
-#include "database/sqlite_connection.hpp"
 #include "runtime/error.hpp"
 
 namespace {
 
 int run_init(const cli::Options& options) {
-  bool existed = std::filesystem::exists(options.db);
-  auto connection = database::open_or_create(options.db);
+  bool server = database::is_postgres_target(options.db);
+  bool existed = server || std::filesystem::exists(options.db);
+  auto connection = database::open_target(options.db, true);
   database::ensure_schema(*connection);
   bool demo_written = options.demo && database::insert_demo_data(*connection);
   connection->Close();
-  std::cout << (existed ? "Schema checked in " : "Created ") << options.db << "\n";
+  std::cout << (existed ? "Schema checked in " : "Created ") << database::describe_target(options.db) << "\n";
   if (options.demo)
     std::cout << (demo_written ? "Demo data written.\n"
-                               : "Demo data not written: the file already holds WBS data.\n");
+                               : "Demo data not written: the database already holds WBS data.\n");
   return cli::kExitDone;
 }
 
 int run_contents(const cli::Options& options) {
-  if (!std::filesystem::exists(options.db)) {
+  if (!database::is_postgres_target(options.db) && !std::filesystem::exists(options.db)) {
     std::cerr << "calendatt: no database at " << options.db << " (create it with: calendatt init --db "
               << options.db << " --demo)\n";
     return cli::kExitFailure;
   }
-  auto connection = database::new_connection();
-  connection->SetConnectionString("Data Source=" + options.db);
-  connection->Open("", "", "", -1);
+  auto connection = database::open_target(options.db, false);
   auto print = [&](const std::string& title, const std::string& sql) {
     auto rs = connection->Execute(sql, host::kAdCmdText);
     std::cout << title << " (" << rs->RecordCount() << ")\n";

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "database/postgres_connection.hpp"
 #include "database/schema.hpp"
 #include "database/sqlite_connection.hpp"
 #include "desktop/desktop_host.hpp"
@@ -72,7 +73,8 @@ int main(int argc, char** argv) {
   }
 
   try {
-    if (!QFileInfo::exists(QString::fromStdString(options.db_path))) {
+    if (!database::is_postgres_target(options.db_path) &&
+        !QFileInfo::exists(QString::fromStdString(options.db_path))) {
       std::cerr << "calendatt-desktop: no database at " << options.db_path
                 << "; creating it with the demo data\n";
       QDir().mkpath(QFileInfo(QString::fromStdString(options.db_path)).absolutePath());
