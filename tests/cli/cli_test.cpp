@@ -20,9 +20,10 @@ const std::vector<std::string> kDemoDays = {"2026-03-02 8:0 (0:0-8:0)", "2026-03
 
 // ---- Usage
 
-class CliUsage : public CliScenario {};
+class CliUsage : public calendatt::testing::OnEachEngine<CliScenario> {};
+CALENDATT_ON_EACH_ENGINE(CliUsage);
 
-TEST_F(CliUsage, WrongUsageExitsTwoAndTouchesNothing) {
+TEST_P(CliUsage, WrongUsageExitsTwoAndTouchesNothing) {
   struct Case {
     std::vector<std::string> args;
     std::string error;
@@ -60,7 +61,7 @@ TEST_F(CliUsage, WrongUsageExitsTwoAndTouchesNothing) {
   EXPECT_EQ(days_of(kLinkPlanned), kDemoDays);
 }
 
-TEST_F(CliUsage, EveryCommandExplainsItself) {
+TEST_P(CliUsage, EveryCommandExplainsItself) {
   for (const char* command :
        {"init", "contents", "list", "add-day", "set-day", "delete-day", "add-range", "delete-range"}) {
     auto r = run({command, "--help"});
@@ -74,9 +75,10 @@ TEST_F(CliUsage, EveryCommandExplainsItself) {
 
 // ---- list
 
-class CliList : public CliScenario {};
+class CliList : public calendatt::testing::OnEachEngine<CliScenario> {};
+CALENDATT_ON_EACH_ENGINE(CliList);
 
-TEST_F(CliList, ShowsTheGridOfTheChosenDayUnderItsCaptions) {
+TEST_P(CliList, ShowsTheGridOfTheChosenDayUnderItsCaptions) {
   auto r = run({"list", "--day", "2026-03-02"});
   EXPECT_EQ(r.status, 0) << r.all_err();
   EXPECT_TRUE(r.err.empty()) << r.all_err();
@@ -87,7 +89,7 @@ TEST_F(CliList, ShowsTheGridOfTheChosenDayUnderItsCaptions) {
       "PRJ002           M01          MAN01            02/03/2026  2    0    01/02/2026       31/12/2026\n");
 }
 
-TEST_F(CliList, WithoutADayEveryDayOfTheCompanyInCsvWithIsoDates) {
+TEST_P(CliList, WithoutADayEveryDayOfTheCompanyInCsvWithIsoDates) {
   auto r = run({"list", "--day", "none", "--format", "csv"});
   EXPECT_EQ(r.status, 0) << r.all_err();
   auto lines = split_lines(r.out);
@@ -101,7 +103,7 @@ TEST_F(CliList, WithoutADayEveryDayOfTheCompanyInCsvWithIsoDates) {
   EXPECT_EQ(r.out.find("PRJ900"), std::string::npos) << "another company's days";
 }
 
-TEST_F(CliList, CalledModeShowsOnlyTheActivityItWasCalledForAsJson) {
+TEST_P(CliList, CalledModeShowsOnlyTheActivityItWasCalledForAsJson) {
   auto r = run(with({"list", "--called", "--day", "2026-03-02", "--format", "json"}, kAtt01));
   EXPECT_EQ(r.status, 0) << r.all_err();
   EXPECT_EQ(r.out,
@@ -114,7 +116,7 @@ TEST_F(CliList, CalledModeShowsOnlyTheActivityItWasCalledForAsJson) {
   EXPECT_EQ(opening.out, "[]\n");
 }
 
-TEST_F(CliList, CalledModeRefusesADayOutsideThePlanningPeriodInTheChosenLanguage) {
+TEST_P(CliList, CalledModeRefusesADayOutsideThePlanningPeriodInTheChosenLanguage) {
   auto r = run(with({"list", "--called", "--lang", "en", "--day", "2026-04-02"}, kAtt01));
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(r.out.empty()) << r.out;
@@ -127,7 +129,7 @@ TEST_F(CliList, CalledModeRefusesADayOutsideThePlanningPeriodInTheChosenLanguage
             "Project Code,Node Code,Activity Code,Date,Hours,Min,Activity start,Activity end");
 }
 
-TEST_F(CliList, CalledModeNeedsExactlyOneActivityOfTheCompany) {
+TEST_P(CliList, CalledModeNeedsExactlyOneActivityOfTheCompany) {
   for (const auto& args :
        {with({"list", "--called"}, {"--project", "PRJ001", "--node", "N01", "--activity", "ATT99"}),
         with({"list", "--called", "--company", "2"}, kAtt01),
@@ -141,9 +143,10 @@ TEST_F(CliList, CalledModeNeedsExactlyOneActivityOfTheCompany) {
 
 // ---- Single days
 
-class CliDays : public CliScenario {};
+class CliDays : public calendatt::testing::OnEachEngine<CliScenario> {};
+CALENDATT_ON_EACH_ENGINE(CliDays);
 
-TEST_F(CliDays, AddDaySavesANewRowThroughTheFrame) {
+TEST_P(CliDays, AddDaySavesANewRowThroughTheFrame) {
   auto r = run(with({"add-day", "--day", "2026-03-10", "--hours", "7", "--minutes", "30"}, kAtt01));
   EXPECT_EQ(r.status, 0) << r.all_err();
   EXPECT_TRUE(r.err.empty()) << r.all_err();
@@ -160,7 +163,7 @@ TEST_F(CliDays, AddDaySavesANewRowThroughTheFrame) {
   EXPECT_NE(std::find(days.begin(), days.end(), "2026-03-12 3:15 (0:0-3:15)"), days.end());
 }
 
-TEST_F(CliDays, AddDayOnADayThatExistsIsRefused) {
+TEST_P(CliDays, AddDayOnADayThatExistsIsRefused) {
   for (bool called : {false, true}) {
     std::vector<std::string> args =
         with({"add-day", "--day", "2026-03-02", "--hours", "7", "--minutes", "30"}, kAtt01);
@@ -175,7 +178,7 @@ TEST_F(CliDays, AddDayOnADayThatExistsIsRefused) {
   EXPECT_EQ(days_of(kLinkPlanned), kDemoDays);
 }
 
-TEST_F(CliDays, AddDayIsRefusedByEachRuleWithItsMessage) {
+TEST_P(CliDays, AddDayIsRefusedByEachRuleWithItsMessage) {
   struct Case {
     std::vector<std::string> args;
     Numbers numbers;
@@ -205,7 +208,7 @@ TEST_F(CliDays, AddDayIsRefusedByEachRuleWithItsMessage) {
   EXPECT_EQ(calendar_rows(), rows);
 }
 
-TEST_F(CliDays, SetDayChangesTheDurationOfTheStoredRow) {
+TEST_P(CliDays, SetDayChangesTheDurationOfTheStoredRow) {
   auto r = run(with({"set-day", "--day", "2026-03-09", "--hours", "6", "--minutes", "15"}, kAtt01));
   EXPECT_EQ(r.status, 0) << r.all_err();
   EXPECT_EQ(r.out, "Changed the day 2026-03-09 of PRJ001 / N01 / ATT01.\n");
@@ -224,7 +227,7 @@ TEST_F(CliDays, SetDayChangesTheDurationOfTheStoredRow) {
       << missing.all_err();
 }
 
-TEST_F(CliDays, DeleteDaySparesADayWithAllocatedResources) {
+TEST_P(CliDays, DeleteDaySparesADayWithAllocatedResources) {
   auto refused = run(with({"delete-day", "--day", "2026-03-05"}, kAtt01));
   EXPECT_EQ(refused.status, 1);
   EXPECT_EQ(refused.numbers(), Numbers{77193});
@@ -240,7 +243,7 @@ TEST_F(CliDays, DeleteDaySparesADayWithAllocatedResources) {
 
 // ---- Ranges
 
-class CliRanges : public CliScenario {
+class CliRanges : public calendatt::testing::OnEachEngine<CliScenario> {
  protected:
   // Every third day from 1 to 10 March (1, 4, 7, 10), 5:15 each.
   std::vector<std::string> add_range(const std::string& existing) {
@@ -253,7 +256,9 @@ class CliRanges : public CliScenario {
   }
 };
 
-TEST_F(CliRanges, AddRangeStopWritesNothingWhenADayExists) {
+CALENDATT_ON_EACH_ENGINE(CliRanges);
+
+TEST_P(CliRanges, AddRangeStopWritesNothingWhenADayExists) {
   auto r = run(add_range("stop"));
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.numbers(), Numbers{77201});
@@ -261,7 +266,7 @@ TEST_F(CliRanges, AddRangeStopWritesNothingWhenADayExists) {
   EXPECT_EQ(days_of(kLinkPlanned), kDemoDays);
 }
 
-TEST_F(CliRanges, AddRangeStopWritesEveryDayWhenNoneExistsInCalledMode) {
+TEST_P(CliRanges, AddRangeStopWritesEveryDayWhenNoneExistsInCalledMode) {
   auto r = run(with({"add-range", "--called", "--from", "2026-03-20", "--to", "2026-03-22", "--every", "1",
                      "--hours", "1", "--minutes", "45", "--existing", "stop"},
                     kAtt01));
@@ -275,7 +280,7 @@ TEST_F(CliRanges, AddRangeStopWritesEveryDayWhenNoneExistsInCalledMode) {
                                       "2026-03-22 1:45 (0:0-1:45)"}));
 }
 
-TEST_F(CliRanges, AddRangeSkipKeepsAndOverwriteReplacesTheDaysThatExist) {
+TEST_P(CliRanges, AddRangeSkipKeepsAndOverwriteReplacesTheDaysThatExist) {
   auto skip = run(add_range("skip"));
   EXPECT_EQ(skip.status, 0) << skip.all_err();
   EXPECT_EQ(skip.numbers(), Numbers{42123});
@@ -292,7 +297,7 @@ TEST_F(CliRanges, AddRangeSkipKeepsAndOverwriteReplacesTheDaysThatExist) {
   EXPECT_EQ(days.size(), kDemoDays.size() + 3);
 }
 
-TEST_F(CliRanges, AddRangeRefusesAStartBeforeThePlanningPeriodInTheField) {
+TEST_P(CliRanges, AddRangeRefusesAStartBeforeThePlanningPeriodInTheField) {
   auto r = run(with({"add-range", "--from", "2026-02-20", "--to", "2026-03-22", "--every", "1", "--hours",
                      "1", "--minutes", "0"},
                     kAtt01));
@@ -302,7 +307,7 @@ TEST_F(CliRanges, AddRangeRefusesAStartBeforeThePlanningPeriodInTheField) {
   EXPECT_EQ(days_of(kLinkPlanned), kDemoDays);
 }
 
-TEST_F(CliRanges, DeleteRangeAnsweredNoDeletesNothing) {
+TEST_P(CliRanges, DeleteRangeAnsweredNoDeletesNothing) {
   auto r = run(with(delete_range("2026-03-06"), {"--no"}));
   EXPECT_EQ(r.status, 1);
   // The question (handed over already translated, without a number), then the answer given in advance.
@@ -315,7 +320,7 @@ TEST_F(CliRanges, DeleteRangeAnsweredNoDeletesNothing) {
   EXPECT_EQ(days_of(kLinkPlanned), kDemoDays);
 }
 
-TEST_F(CliRanges, DeleteRangeAnsweredYesDeletesTheDaysWithoutAllocations) {
+TEST_P(CliRanges, DeleteRangeAnsweredYesDeletesTheDaysWithoutAllocations) {
   auto r = run(with(delete_range("2026-03-06"), {"--yes"}));
   EXPECT_EQ(r.status, 0) << r.all_err();
   EXPECT_EQ(r.numbers(), (Numbers{0, 0, 0, 42123}));
@@ -325,7 +330,7 @@ TEST_F(CliRanges, DeleteRangeAnsweredYesDeletesTheDaysWithoutAllocations) {
                                       "2026-03-09 4:30 (0:0-4:30)"}));
 }
 
-TEST_F(CliRanges, AQuestionWithNoTerminalAndNoAnswerFailsAndWritesNothing) {
+TEST_P(CliRanges, AQuestionWithNoTerminalAndNoAnswerFailsAndWritesNothing) {
   auto r = run(delete_range("2026-03-06"));
   EXPECT_EQ(r.status, 3);
   EXPECT_TRUE(r.has_line_starting("calendatt: this question needs an answer and there is no terminal"))
@@ -334,9 +339,9 @@ TEST_F(CliRanges, AQuestionWithNoTerminalAndNoAnswerFailsAndWritesNothing) {
   EXPECT_EQ(days_of(kLinkPlanned), kDemoDays);
 }
 
-TEST_F(CliRanges, AtATerminalTheQuestionIsAskedAtThePrompt) {
+TEST_P(CliRanges, AtATerminalTheQuestionIsAskedAtThePrompt) {
   std::vector<std::string> args = delete_range("2026-03-06");
-  args.insert(args.end(), {"--db", db_.path()});
+  args.insert(args.end(), {"--db", db_->target()});
   // An answer that is not a button is asked again; No declines.
   auto declined = run_on_terminal(args, "Yes/No? ", {"maybe", "n"});
   EXPECT_EQ(declined.status, 1) << declined.out;
@@ -355,16 +360,20 @@ TEST_F(CliRanges, AtATerminalTheQuestionIsAskedAtThePrompt) {
 
 // ---- Failures
 
-class CliFailures : public CliScenario {};
+class CliFailures : public calendatt::testing::OnEachEngine<CliScenario> {};
+CALENDATT_ON_EACH_ENGINE(CliFailures);
 
-TEST_F(CliFailures, ADatabaseThatCannotBeOpenedIsAFailure) {
-  auto missing = run_program({"list", "--db", db_.dir().string() + "/none.db"}, db_.dir().string());
+// A file that is missing or is not a database.
+class CliFileFailures : public calendatt::testing::OnEngine<CliScenario, Engine::SQLite> {};
+
+TEST_F(CliFileFailures, ADatabaseThatCannotBeOpenedIsAFailure) {
+  auto missing = run_program({"list", "--db", db_->dir().string() + "/none.db"}, db_->dir().string());
   EXPECT_EQ(missing.status, 3);
   EXPECT_TRUE(missing.has_line_starting("calendatt: no database at ")) << missing.all_err();
 
-  const std::string garbage = db_.dir().string() + "/garbage.db";
+  const std::string garbage = db_->dir().string() + "/garbage.db";
   std::ofstream(garbage) << "this is not a database";
-  auto report = run_program({"list", "--db", garbage}, db_.dir().string());
+  auto report = run_program({"list", "--db", garbage}, db_->dir().string());
   EXPECT_EQ(report.status, 3);
   EXPECT_TRUE(report.has_line_starting("[error] routine Form_Load: error ")) << report.all_err();
   EXPECT_TRUE(report.has_line_starting("[error]   database: ")) << report.all_err();
@@ -372,7 +381,7 @@ TEST_F(CliFailures, ADatabaseThatCannotBeOpenedIsAFailure) {
   EXPECT_TRUE(report.out.empty());
 }
 
-TEST_F(CliFailures, AnErrorReportIsAnsweredAsAskedAndStillFails) {
+TEST_P(CliFailures, AnErrorReportIsAnsweredAsAskedAndStillFails) {
   raw_->exec("DROP TABLE PD4H_ALLRISPROG");
   raw_->exec("DROP TABLE PD4G_CALENDATT");
   auto ignored = run({"list", "--day", "2026-03-02", "--on-error", "ignore"});
@@ -393,7 +402,7 @@ TEST_F(CliFailures, AnErrorReportIsAnsweredAsAskedAndStillFails) {
 namespace cli::testing {
 namespace {
 
-TEST_F(CliDays, ACraftedCodeReachesTheModuleUnchangedAndWritesNothing) {
+TEST_P(CliDays, ACraftedCodeReachesTheModuleUnchangedAndWritesNothing) {
   auto snapshot = [&] { return raw_->rows("SELECT * FROM PD4G_CALENDATT ORDER BY PD4G_IDCALENDARIO"); };
   const auto before = snapshot();
   for (const std::string code : {"A';DELETE FROM PD4G_CALEN", "ATT'01", "ATT01;"}) {

@@ -7,6 +7,8 @@
 namespace calendatt::testing {
 namespace {
 
+class InsertDialog : public OnEachEngine<HostScenario> {};
+
 using database::demo::kLinkPlanned;
 
 const std::vector<const char*> kInsertRange = {"FrameIntervallo", "TXT_DATAINIZIALE", "TXT_DATAFINALE",
@@ -22,7 +24,7 @@ std::vector<std::string> with_demo(std::vector<std::string> added) {
   return added;
 }
 
-TEST_F(HostScenario, InsertDialogOpensOnThePresetActivityAndCancelChangesNothing) {
+TEST_P(InsertDialog, InsertDialogOpensOnThePresetActivityAndCancelChangesNothing) {
   call_for_planned_activity();
   auto& main = open_main();
   auto script = std::make_shared<standin::StandinScriptObject>();
@@ -88,7 +90,7 @@ TEST_F(HostScenario, InsertDialogOpensOnThePresetActivityAndCancelChangesNothing
   EXPECT_EQ(traces, (std::vector<std::string>{"INI", "TER"}));
 }
 
-TEST_F(HostScenario, GenerationWalksEveryNDaysWithTheEndInclusive) {
+TEST_P(InsertDialog, GenerationWalksEveryNDaysWithTheEndInclusive) {
   call_for_planned_activity();
   auto& main = open_main();
   in_dialog(kInsertName,
@@ -143,7 +145,7 @@ TEST_F(HostScenario, GenerationWalksEveryNDaysWithTheEndInclusive) {
                                                "2026-03-20", "2026-03-24", "2026-03-28", "2026-03-31"}));
 }
 
-TEST_F(HostScenario, AnnullaOperazioneWritesNothingWhenADateExists) {
+TEST_P(InsertDialog, AnnullaOperazioneWritesNothingWhenADateExists) {
   call_for_planned_activity();
   auto& main = open_main();
   in_dialog(kInsertName, [](HeadlessFormSite& s) {
@@ -159,7 +161,7 @@ TEST_F(HostScenario, AnnullaOperazioneWritesNothingWhenADateExists) {
   EXPECT_FALSE(class_->ModificatoDati());
 }
 
-TEST_F(HostScenario, TralasciaKeepsExistingDaysAndSovrascriviRewritesThem) {
+TEST_P(InsertDialog, TralasciaKeepsExistingDaysAndSovrascriviRewritesThem) {
   call_for_planned_activity();
   auto& main = open_main();
   in_dialog(kInsertName,
@@ -202,7 +204,7 @@ TEST_F(HostScenario, TralasciaKeepsExistingDaysAndSovrascriviRewritesThem) {
   EXPECT_EQ(count("SELECT COUNT(*) FROM PD4G_CALENDATT WHERE PD4G_DITTA_CG18 = 2"), 2);
 }
 
-TEST_F(HostScenario, ConfirmRefusesInvalidInput) {
+TEST_P(InsertDialog, ConfirmRefusesInvalidInput) {
   call_for_planned_activity();
   auto& main = open_main();
   in_dialog(kInsertName, [&](HeadlessFormSite& s) {
@@ -233,7 +235,7 @@ TEST_F(HostScenario, ConfirmRefusesInvalidInput) {
   EXPECT_EQ(dates_of(kLinkPlanned), kDemoDates);
 }
 
-TEST_F(HostScenario, ConfirmRefusesACodeTheDecodeNoLongerFinds) {
+TEST_P(InsertDialog, ConfirmRefusesACodeTheDecodeNoLongerFinds) {
   auto& main = open_main();
   in_dialog(kInsertName, [&](HeadlessFormSite& s) {
     type(s, "TXT_CODPROG", "PRJ001");
@@ -251,7 +253,7 @@ TEST_F(HostScenario, ConfirmRefusesACodeTheDecodeNoLongerFinds) {
   EXPECT_EQ(dates_of(kLinkPlanned), kDemoDates);
 }
 
-TEST_F(HostScenario, DateFieldsKeepThePlanningPeriod) {
+TEST_P(InsertDialog, DateFieldsKeepThePlanningPeriod) {
   call_for_planned_activity();
   auto& main = open_main();
   in_dialog(kInsertName, [&](HeadlessFormSite& s) {
@@ -278,7 +280,7 @@ TEST_F(HostScenario, DateFieldsKeepThePlanningPeriod) {
   EXPECT_EQ(messages()[1].text, "Non sono ammesse date superiori al 31/03/2026");
 }
 
-TEST_F(HostScenario, DurationFieldsCheckThePairAndWriteTwoDigits) {
+TEST_P(InsertDialog, DurationFieldsCheckThePairAndWriteTwoDigits) {
   call_for_planned_activity();
   auto& main = open_main();
   in_dialog(kInsertName, [&](HeadlessFormSite& s) {
@@ -300,7 +302,7 @@ TEST_F(HostScenario, DurationFieldsCheckThePairAndWriteTwoDigits) {
   EXPECT_EQ(message_numbers(), (std::vector<std::int32_t>{77202, 77204}));
 }
 
-TEST_F(HostScenario, MoreThan32767DatesIsAReportedFailure) {
+TEST_P(InsertDialog, MoreThan32767DatesIsAReportedFailure) {
   call_for("PRJ001", "N01", "ATT01", database::demo::kNodeDesign, kLinkPlanned, "2000-01-01", "2099-12-31");
   auto& main = open_main();
   runtime::Date first = *runtime::parse_date("2000-01-01");
@@ -325,10 +327,10 @@ TEST_F(HostScenario, MoreThan32767DatesIsAReportedFailure) {
   EXPECT_EQ(dates_of(kLinkPlanned), kDemoDates);
 }
 
-TEST_F(HostScenario, AnAbandonedLoadReachesTheToolbarButton) {
+TEST_P(InsertDialog, AnAbandonedLoadReachesTheToolbarButton) {
   call_for_planned_activity();
   auto& main = open_main();
-  env_->global()->set_ConnectionString("Provider=SQLite;Data Source=" + db_.path() + ".missing");
+  env_->global()->set_ConnectionString(db_->missing_connection_string());
   responder_.push_answer(standin::box::kAbort);  // the dialog's load
   responder_.push_answer(standin::box::kAbort);  // the calendar window's button
   press(main, "BTN_INSMULTIPLO");
@@ -346,7 +348,7 @@ TEST_F(HostScenario, AnAbandonedLoadReachesTheToolbarButton) {
 namespace calendatt::testing {
 namespace {
 
-TEST_F(HostScenario, AFailedInsertAnsweredIgnoreLeavesThatDateOutAndWritesTheRest) {
+TEST_P(InsertDialog, AFailedInsertAnsweredIgnoreLeavesThatDateOutAndWritesTheRest) {
   call_for_planned_activity();
   auto& main = open_main();
   // The INSERT of the 12th fails (its values are the only text with this fragment); Ignore goes on with
@@ -362,6 +364,8 @@ TEST_F(HostScenario, AFailedInsertAnsweredIgnoreLeavesThatDateOutAndWritesTheRes
   EXPECT_EQ(message_numbers(), (std::vector<std::int32_t>{42123}));
   EXPECT_TRUE(class_->ModificatoDati());
 }
+
+CALENDATT_ON_EACH_ENGINE(InsertDialog);
 
 }  // namespace
 }  // namespace calendatt::testing

@@ -9,9 +9,9 @@ namespace {
 
 using database::demo::kLinkPlanned;
 
-class WindowRecordRules : public WindowScenario {};
+class WindowRecordRules : public OnEachEngine<WindowScenario> {};
 
-TEST_F(WindowRecordRules, ANewDayIsWrittenWithEveryColumn) {
+TEST_P(WindowRecordRules, ANewDayIsWrittenWithEveryColumn) {
   auto& s = open_main();
   choose(s, "2026-03-10");
   frame().NewRow();
@@ -41,7 +41,7 @@ TEST_F(WindowRecordRules, ANewDayIsWrittenWithEveryColumn) {
   EXPECT_EQ(s.grid("GRID_CALENDATT")->row_count(), 1);
 }
 
-TEST_F(WindowRecordRules, ADayAlreadyPlannedIsRefusedWhenTheCodesAreValidated) {
+TEST_P(WindowRecordRules, ADayAlreadyPlannedIsRefusedWhenTheCodesAreValidated) {
   auto& s = open_main();
   choose(s, "2026-03-02");
   frame().NewRow();
@@ -61,7 +61,7 @@ TEST_F(WindowRecordRules, ADayAlreadyPlannedIsRefusedWhenTheCodesAreValidated) {
     EXPECT_TRUE(s.code(field)->Enabled()) << field;
 }
 
-TEST_F(WindowRecordRules, ANewDayNeedsItsThreeCodes) {
+TEST_P(WindowRecordRules, ANewDayNeedsItsThreeCodes) {
   auto& s = open_main();
   choose(s, "2026-03-10");
   frame().NewRow();
@@ -75,7 +75,7 @@ TEST_F(WindowRecordRules, ANewDayNeedsItsThreeCodes) {
   EXPECT_EQ(rows_where("PD4G_DATAATTIVITA = '2026-03-10'"), 0);
 }
 
-TEST_F(WindowRecordRules, ANewDayWithCodesThatDoNotResolveIsNotSaved) {
+TEST_P(WindowRecordRules, ANewDayWithCodesThatDoNotResolveIsNotSaved) {
   auto& s = open_main();
   choose(s, "2026-03-10");
   frame().NewRow();
@@ -87,7 +87,7 @@ TEST_F(WindowRecordRules, ANewDayWithCodesThatDoNotResolveIsNotSaved) {
   EXPECT_EQ(rows_where("PD4G_DATAATTIVITA = '2026-03-10'"), 0);
 }
 
-TEST_F(WindowRecordRules, ANewDayMustLieInThePlanningPeriodOfItsActivity) {
+TEST_P(WindowRecordRules, ANewDayMustLieInThePlanningPeriodOfItsActivity) {
   auto& s = open_main();
   choose(s, "2026-04-01");
   frame().NewRow();
@@ -114,7 +114,7 @@ TEST_F(WindowRecordRules, ANewDayMustLieInThePlanningPeriodOfItsActivity) {
   EXPECT_EQ(days.back(), (StoredDay{"2026-03-31", 2026, 3, 31, 0, 0, 8, 0, 8, 0}));
 }
 
-TEST_F(WindowRecordRules, ADayWithAllocatedResourcesIsNotDeleted) {
+TEST_P(WindowRecordRules, ADayWithAllocatedResourcesIsNotDeleted) {
   auto& s = open_main();
   choose(s, "2026-03-05");
   ASSERT_EQ(s.grid("GRID_CALENDATT")->row_count(), 1);
@@ -134,7 +134,7 @@ TEST_F(WindowRecordRules, ADayWithAllocatedResourcesIsNotDeleted) {
   EXPECT_TRUE(class_->ModificatoDati());
 }
 
-TEST_F(WindowRecordRules, ChangingTheHoursOfAStoredDayKeepsItsActivity) {
+TEST_P(WindowRecordRules, ChangingTheHoursOfAStoredDayKeepsItsActivity) {
   auto& s = open_main();
   choose(s, "2026-03-09");
   ASSERT_EQ(text(s, "TXT_ORE"), "4");
@@ -155,7 +155,7 @@ TEST_F(WindowRecordRules, ChangingTheHoursOfAStoredDayKeepsItsActivity) {
   EXPECT_EQ(*stored, (StoredDay{"2026-03-09", 2026, 3, 9, 0, 0, 6, 30, 6, 30}));
 }
 
-TEST_F(WindowRecordRules, InCalledModeANewRowOnAPlannedDayIsRefused) {
+TEST_P(WindowRecordRules, InCalledModeANewRowOnAPlannedDayIsRefused) {
   call_for_planned_activity();
   auto& s = open_main();
   choose(s, "2026-03-02");
@@ -180,6 +180,8 @@ TEST_F(WindowRecordRules, InCalledModeANewRowOnAPlannedDayIsRefused) {
                  "AND PD4G_DURATAMINUTI = 15"),
       1);
 }
+
+CALENDATT_ON_EACH_ENGINE(WindowRecordRules);
 
 }  // namespace
 }  // namespace calendatt::testing
