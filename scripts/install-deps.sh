@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs to build, test and run (qt6-base-dev for the desktop
-# host, xvfb and xauth for running it on a machine without a display). Installs only what is missing.
+# host, xvfb and xauth for running it on a machine without a display, libpq-dev for the PostgreSQL
+# engine and postgresql for the throwaway server the tests run on). Installs only what is missing.
 set -euo pipefail
 
-packages=(build-essential cmake pkg-config libsqlite3-dev uuid-dev libgtest-dev libgmock-dev
+packages=(build-essential cmake pkg-config libsqlite3-dev uuid-dev libpq-dev postgresql libgtest-dev libgmock-dev
           libbenchmark-dev clang-format
           qt6-base-dev xvfb xauth)
 

@@ -1,10 +1,16 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds and runs the test suite. Presets: default (normal build) and asan
-# (AddressSanitizer + UndefinedBehaviorSanitizer). Without arguments both run.
+# (AddressSanitizer + UndefinedBehaviorSanitizer). Without arguments both run. The scenario suites run on
+# both engines: the script starts a throwaway PostgreSQL server for them (scripts/with-postgres.sh), or
+# uses the one CALENDATT_TEST_PG names.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
+
+if [ -z "${CALENDATT_TEST_PG:-}" ]; then
+  exec scripts/with-postgres.sh "$0" "$@"
+fi
 
 presets=("$@")
 [ ${#presets[@]} -eq 0 ] && presets=(default asan)

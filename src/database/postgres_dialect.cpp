@@ -124,8 +124,13 @@ Tokens coalesce_as_text(const Tokens& t) {
     bool any_text = false;
     for (const Argument& a : arguments) any_text = any_text || is_text(a);
     if (!any_text) continue;
+    auto is_text_cast = [&](const Argument& a) {
+      std::size_t before_last = previous_significant(t, a.last);
+      return is_word(t[a.first], "CAST") && is_punct(t[a.last], ")") && before_last != kNone &&
+             is_word(t[before_last], "TEXT");
+    };
     for (const Argument& a : arguments) {
-      if (a.count == 0 || is_text(a)) continue;
+      if (a.count == 0 || is_text(a) || is_text_cast(a)) continue;
       before[a.first].push_back({Kind::Word, "CAST("});
       after[a.last].push_back({Kind::Word, " AS TEXT)"});
     }

@@ -25,6 +25,10 @@ namespace calendatt::testing {
 
 enum class Engine { SQLite, PostgreSQL };
 
+inline void PrintTo(Engine engine, std::ostream* os) {
+  *os << (engine == Engine::SQLite ? "SQLite" : "PostgreSQL");
+}
+
 inline std::string engine_name(const ::testing::TestParamInfo<Engine>& info) {
   return info.param == Engine::SQLite ? "SQLite" : "PostgreSQL";
 }
