@@ -381,6 +381,25 @@ TEST_F(CliFileFailures, ADatabaseThatCannotBeOpenedIsAFailure) {
   EXPECT_TRUE(report.out.empty());
 }
 
+// A server database that cannot be opened, named with a password.
+class CliServerFailures : public calendatt::testing::OnEngine<CliScenario, Engine::PostgreSQL> {};
+
+TEST_F(CliServerFailures, ADatabaseThatCannotBeOpenedIsAFailureThatNeverShowsThePassword) {
+  const std::string target =
+      calendatt::testing::server_database("calendatt_none") + " password='Secret-Word-42'";
+  auto list = run_program({"list", "--db", target}, db_->dir().string());
+  EXPECT_EQ(list.status, 3);
+  EXPECT_TRUE(list.has_line_starting("[error] routine Form_Load: error ")) << list.all_err();
+  EXPECT_NE(list.all_err().find("calendatt_none"), std::string::npos) << list.all_err();
+  auto init = run_program({"init", "--db", target, "--demo"}, db_->dir().string());
+  EXPECT_EQ(init.status, 3);
+  EXPECT_NE(init.all_err().find("calendatt_none"), std::string::npos) << init.all_err();
+  for (const CliResult* r : {&list, &init}) {
+    EXPECT_EQ(r->all_err().find("Secret-Word-42"), std::string::npos) << r->all_err();
+    EXPECT_EQ(r->out.find("Secret-Word-42"), std::string::npos) << r->out;
+  }
+}
+
 TEST_P(CliFailures, AnErrorReportIsAnsweredAsAskedAndStillFails) {
   raw_->exec("DROP TABLE PD4H_ALLRISPROG");
   raw_->exec("DROP TABLE PD4G_CALENDATT");
