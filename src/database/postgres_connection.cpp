@@ -182,8 +182,7 @@ std::string describe_target(const std::string& text) {
   std::map<std::string, std::string> values;
   for (PQconninfoOption* o = parsed.options; o && o->keyword; ++o)
     if (o->val && *o->val) values[o->keyword] = o->val;
-  std::string out =
-      "PostgreSQL database '" + (values.count("dbname") ? values["dbname"] : std::string()) + "'";
+  std::string out = "PostgreSQL '" + (values.count("dbname") ? values["dbname"] : std::string()) + "'";
   std::string host = values.count("host")       ? values["host"]
                      : values.count("hostaddr") ? values["hostaddr"]
                                                 : "";

@@ -85,7 +85,7 @@ class PostgresConnection : public EngineConnection, public std::enable_shared_fr
 // parameters (host=... dbname=...). Anything else is a SQLite file or connection string.
 bool is_postgres_target(const std::string& text);
 
-// The text to show for a database in messages: the file of SQLite, or "PostgreSQL database 'name' on
+// The text to show for a database in messages: the file of SQLite, or "PostgreSQL 'name' on
 // host:port as user" for a server. Never holds a password.
 std::string describe_target(const std::string& text);
 
