@@ -51,12 +51,17 @@ trap 'exit 130' INT TERM
 
 "${as_owner[@]}" "$bindir/initdb" -D "$data" -U calendatt --auth=trust -E UTF8 --locale=C.UTF-8 \
   >"$top/log/initdb.log" 2>&1 || { cat "$top/log/initdb.log" >&2; exit 1; }
-# A scratch cluster: durability is not what the tests look at.
-"${as_owner[@]}" "$bindir/pg_ctl" -D "$data" -l "$top/log/server.log" -w -t 60 \
-  -o "-k $socket -p $port -c listen_addresses='' -c fsync=off -c synchronous_commit=off \
--c full_page_writes=off -c max_connections=200" start >/dev/null ||
+# A scratch cluster: durability is not what the tests look at, unless CALENDATT_PG_DURABLE is set (the
+# benchmark measures a server that waits for the disk at each commit, as SQLite's synchronous=FULL does).
+settings="-k $socket -p $port -c listen_addresses='' -c max_connections=200"
+if [ -z "${CALENDATT_PG_DURABLE:-}" ]; then
+  settings="$settings -c fsync=off -c synchronous_commit=off -c full_page_writes=off"
+fi
+"${as_owner[@]}" "$bindir/pg_ctl" -D "$data" -l "$top/log/server.log" -w -t 60 -o "$settings" start >/dev/null ||
   { cat "$top/log/server.log" >&2; exit 1; }
 
 export CALENDATT_TEST_PG="postgresql://calendatt@/postgres?host=$socket&port=$port"
+# The server's log, for the benchmark that replays the statements it received.
+export CALENDATT_TEST_PG_LOG="$top/log/server.log"
 echo "$("$bindir/postgres" --version) running for the tests: $CALENDATT_TEST_PG"
 "$@"
