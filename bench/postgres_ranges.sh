@@ -14,7 +14,7 @@ cd "$(dirname "$0")/.."
 
 if [ -z "${CALENDATT_TEST_PG:-}" ] || [ -z "${CALENDATT_TEST_PG_LOG:-}" ]; then
   export CALENDATT_PG_DURABLE=1
-  exec scripts/with-postgres.sh "$0" "$@"
+  exec scripts/with-postgres.sh bench/postgres_ranges.sh "$@"
 fi
 
 build="${1:-build/default}"

@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 
 if [ -z "${CALENDATT_TEST_PG:-}" ]; then
-  exec scripts/with-postgres.sh "$0" "$@"
+  exec scripts/with-postgres.sh scripts/test.sh "$@"
 fi
 
 presets=("$@")
