@@ -3,7 +3,8 @@
 # `calendatt add-range` of 32767 days, `calendatt delete-range` of the same days, and `calendatt list` of
 # one day of 1000 rows, each against the very statements the program sent (taken from the server's log)
 # replayed by psql in the same run, one autocommitted statement at a time. The server is a throwaway one
-# that waits for the disk at each commit (scripts/with-postgres.sh with CALENDATT_PG_DURABLE=1).
+# that waits for the disk at each commit (scripts/with-postgres.sh with CALENDATT_PG_DURABLE=1), or with
+# CALENDATT_PG_DURABLE= (empty) one that does not, which shows the CPU cost alone.
 #
 #   bench/postgres_ranges.sh [BUILD_DIR] [RUNS]      (default build/default, 3 runs)
 #
@@ -13,7 +14,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 if [ -z "${CALENDATT_TEST_PG:-}" ] || [ -z "${CALENDATT_TEST_PG_LOG:-}" ]; then
-  export CALENDATT_PG_DURABLE=1
+  export CALENDATT_PG_DURABLE="${CALENDATT_PG_DURABLE-1}"
   exec scripts/with-postgres.sh bench/postgres_ranges.sh "$@"
 fi
 
