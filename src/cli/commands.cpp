@@ -11,6 +11,7 @@
 #include "cli/host_session.hpp"
 #include "cli/person.hpp"
 #include "database/file_check.hpp"
+#include "database/postgres_connection.hpp"
 #include "host/controls.hpp"
 #include "runtime/error.hpp"
 #include "standin/headless_controls.hpp"
@@ -274,10 +275,13 @@ Outcome dispatch(Run& run) {
 
 int run_window_command(const Options& options, std::ostream& out, std::ostream& err, std::istream* terminal) {
   CliResponder responder(err, options.answer, options.on_error, terminal);
-  database::FileCheck check = database::check_calendar_file(options.db);
-  if (check.state != database::FileState::kCalendar) {
-    responder.note(check.message);
-    return kExitFailure;
+  database::FileCheck check;
+  if (!database::is_postgres_target(options.db)) {
+    check = database::check_calendar_file(options.db);
+    if (check.state != database::FileState::kCalendar) {
+      responder.note(check.message);
+      return kExitFailure;
+    }
   }
   if (check.read_only && options.command != "list") {
     responder.note("the database " + options.db +

@@ -1,5 +1,6 @@
 #include "cli/host_session.hpp"
 
+#include "database/connection.hpp"
 #include "host/controls.hpp"
 #include "runtime/error.hpp"
 #include "runtime/variant.hpp"
@@ -11,7 +12,7 @@ namespace {
 
 standin::HostSettings settings_of(const Options& o) {
   standin::HostSettings s;
-  s.connection_string = "Provider=SQLite;Data Source=" + o.db;
+  s.connection_string = database::connection_string_for(o.db);
   s.company = o.company;
   s.language = o.language;
   return s;

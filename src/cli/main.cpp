@@ -10,9 +10,10 @@
 #include "cli/commands.hpp"
 #include "cli/grid_output.hpp"
 #include "cli/options.hpp"
+#include "database/connection.hpp"
 #include "database/file_check.hpp"
+#include "database/postgres_connection.hpp"
 #include "database/schema.hpp"
-#include "database/sqlite_connection.hpp"
 #include "runtime/error.hpp"
 
 namespace {
@@ -20,14 +21,16 @@ namespace {
 // Creates the tables (and the demo data) in a new file, or adds what is missing to a calendar database.
 // Any other file is left exactly as it is.
 int run_init(const cli::Options& options) {
-  database::FileCheck check = database::check_calendar_file(options.db);
-  bool existed = check.state != database::FileState::kMissing;
-  if (check.state != database::FileState::kMissing && check.state != database::FileState::kCalendar &&
-      check.state != database::FileState::kNoTables) {
+  const bool server = database::is_postgres_target(options.db);
+  database::FileCheck check;
+  if (!server) check = database::check_calendar_file(options.db);
+  bool existed = server || check.state != database::FileState::kMissing;
+  if (!server && check.state != database::FileState::kMissing &&
+      check.state != database::FileState::kCalendar && check.state != database::FileState::kNoTables) {
     std::cerr << "calendatt: " << check.message << "\n";
     return cli::kExitFailure;
   }
-  if (existed && check.read_only) {
+  if (!server && existed && check.read_only) {
     std::cerr << "calendatt: the database " << options.db << " is read-only here: nothing was changed\n";
     return cli::kExitFailure;
   }
@@ -43,26 +46,25 @@ int run_init(const cli::Options& options) {
       }
     }
   }
-  auto connection = database::open_or_create(options.db);
+  auto connection = database::open_target(options.db, true);
   database::ensure_schema(*connection);
   bool demo_written = options.demo && database::insert_demo_data(*connection);
   connection->Close();
-  std::cout << (existed ? "Schema checked in " : "Created ") << options.db << "\n";
+  std::cout << (existed ? "Schema checked in " : "Created ") << database::describe_target(options.db) << "\n";
   if (options.demo)
     std::cout << (demo_written ? "Demo data written.\n"
-                               : "Demo data not written: the file already holds WBS data.\n");
+                               : "Demo data not written: the database already holds WBS data.\n");
   return cli::kExitDone;
 }
 
 int run_contents(const cli::Options& options) {
-  database::FileCheck check = database::check_calendar_file(options.db);
-  if (check.state != database::FileState::kCalendar) {
+  database::FileCheck check;
+  if (!database::is_postgres_target(options.db)) check = database::check_calendar_file(options.db);
+  if (!database::is_postgres_target(options.db) && check.state != database::FileState::kCalendar) {
     std::cerr << "calendatt: " << check.message << "\n";
     return cli::kExitFailure;
   }
-  auto connection = database::new_connection();
-  connection->SetConnectionString("Data Source=" + options.db);
-  connection->Open("", "", "", -1);
+  auto connection = database::open_target(options.db, false);
   auto print = [&](const std::string& title, const std::string& sql) {
     auto rs = connection->Execute(sql, host::kAdCmdText);
     std::cout << title << " (" << rs->RecordCount() << ")\n";

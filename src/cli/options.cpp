@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdlib>
 #include <map>
 
 namespace cli {
@@ -36,7 +37,7 @@ std::vector<std::string> codes_and(std::vector<std::string> more) {
 const std::vector<CommandEntry>& commands() {
   static const std::vector<CommandEntry> entries = {
       {"init",
-       "init [--db FILE] [--demo]",
+       "init [--db DB] [--demo]",
        "create the calendar's tables (and the demo data)",
        {"--db", "--demo"},
        {},
@@ -44,7 +45,7 @@ const std::vector<CommandEntry>& commands() {
        "missing is added; nothing is deleted. --demo also writes the demo projects, activities and days\n"
        "when the file holds no WBS data yet.\n"},
       {"contents",
-       "contents [--db FILE]",
+       "contents [--db DB]",
        "list the WBS activities and calendar days stored in the file",
        {"--db"},
        {},
@@ -105,7 +106,9 @@ const CommandEntry* find_command(const std::string& name) {
 
 const char* kWindowOptionsHelp =
     "Options of the commands that open the calendar window:\n"
-    "  --db FILE          the database file (default: demo/calendatt-demo.db)\n"
+    "  --db DB            the database: a SQLite file, or a PostgreSQL server's database as\n"
+    "                     postgresql://user@host:port/dbname or \"host=... dbname=...\" (default:\n"
+    "                     $CALENDATT_DB, else demo/calendatt-demo.db)\n"
     "  --company N        the company (default 1)\n"
     "  --lang it|en       the language of the messages and captions (default it)\n"
     "  --yes, --no        answer every question in advance; without them a question is asked at the\n"
@@ -217,7 +220,7 @@ bool set_value(Options& o, const std::string& name, const std::string& value, st
   };
   if (name == "--db") {
     if (value.empty()) {
-      error = "--db needs a file name";
+      error = "--db needs a file name or a PostgreSQL connection";
       return false;
     }
     o.db = value;
@@ -309,6 +312,7 @@ bool known_command(const std::string& command) {
 }
 
 bool parse_arguments(const std::vector<std::string>& args, Options& o, std::string& error) {
+  if (const char* db = std::getenv("CALENDATT_DB"); db && *db) o.db = db;
   for (std::size_t i = 0; i < args.size(); ++i) {
     std::string a = args[i];
     if (a == "-h" || a == "--help") {
@@ -414,7 +418,9 @@ std::string usage(const std::string& command) {
     if (std::find(entry->options.begin(), entry->options.end(), "--called") != entry->options.end())
       out += std::string("\n") + kWindowOptionsHelp + "\n" + kExitHelp;
     else
-      out += "\n  --db FILE    the database file (default: demo/calendatt-demo.db)\n";
+      out +=
+          "\n  --db DB      the database: a SQLite file or a PostgreSQL connection (postgresql://...)\n"
+          "               (default: $CALENDATT_DB, else demo/calendatt-demo.db)\n";
     return out;
   }
   std::string out =

@@ -1,5 +1,6 @@
 #pragma once
-// Adaptation of the module's SQL text (written for a server engine) to SQLite.
+// Adaptation of the module's SQL text (written for a server engine) to SQLite. The tokenizer and the
+// steps 1 to 5 are shared with the PostgreSQL adaptation (sql_tokens.hpp, postgres_dialect.hpp).
 //
 // adapt_statement() reads the text token by token: string literals ('...' with '' escapes), comments
 // (-- to the end of the line, /* ... */) and quoted identifiers ("...", [...], `...`) are copied

@@ -4,6 +4,8 @@
 #include <string_view>
 
 #include "database/demo.hpp"
+#include "database/engine.hpp"
+#include "database/postgres_schema.hpp"
 #include "runtime/error.hpp"
 
 namespace database {
@@ -156,14 +158,18 @@ void insert_demo_rows(host::Connection& c) {
 }  // namespace
 
 void ensure_schema(host::Connection& connection) {
+  if (dialect_of(connection) == Dialect::PostgreSQL) return ensure_postgres_schema(connection);
   for (const char* statement : kStatements) run(connection, statement);
   run(connection, "INSERT OR IGNORE INTO CALENDATT_INFO (\"key\", \"value\") VALUES ('schema_version', '" +
                       std::to_string(kSchemaVersion) + "')");
 }
 
 bool insert_demo_data(host::Connection& connection) {
-  run(connection, "BEGIN IMMEDIATE");
+  bool server = dialect_of(connection) == Dialect::PostgreSQL;
+  run(connection, server ? "BEGIN" : "BEGIN IMMEDIATE");
   try {
+    // Another run of this on the server waits here until this one has committed.
+    if (server) run(connection, "LOCK TABLE PD0G_DISBAPROG IN SHARE ROW EXCLUSIVE MODE");
     auto count = connection.Execute("SELECT COUNT(*) AS N FROM PD0G_DISBAPROG", host::kAdCmdText);
     bool empty = count->Field("N").to_long() == 0;
     count->Close();

@@ -215,6 +215,13 @@ QueryResult SqliteConnection::run_bound(const std::string& sql, const std::vecto
   return run(sql, parameters, true);
 }
 
+std::int64_t SqliteConnection::insert_returning_key(const std::string& sql,
+                                                    const std::vector<SqlValue>& parameters,
+                                                    const std::string&) {
+  run(sql, parameters, true);
+  return last_insert_id();
+}
+
 std::int64_t SqliteConnection::last_insert_id() const {
   return db_ ? sqlite3_last_insert_rowid(db_) : 0;
 }
@@ -335,10 +342,6 @@ QueryResult SqliteConnection::run(const std::string& sql, const std::vector<SqlV
   if (rc != SQLITE_DONE) fail_engine(sql);
   if (!sqlite3_stmt_readonly(stmt)) rows_affected_ = sqlite3_changes64(db_);
   return result;
-}
-
-std::shared_ptr<host::Connection> new_connection() {
-  return std::make_shared<SqliteConnection>();
 }
 
 std::shared_ptr<host::Connection> open_or_create(const std::string& path) {

@@ -21,36 +21,14 @@
 #include <vector>
 
 #include "database/column_values.hpp"
+#include "database/engine.hpp"
 #include "host/database.hpp"
 
 struct sqlite3;
 
 namespace database {
 
-// Number of the error thrown for a statement that the engine refused or that failed while running.
-inline constexpr std::int32_t kCommandError = -2147217900;
-// Number of the error thrown when the database cannot be opened.
-inline constexpr std::int32_t kOpenError = -2147467259;
-inline constexpr std::int32_t kObjectClosed = 3704;
-inline constexpr std::int32_t kObjectOpen = 3705;
-
-// One column of a query's result as SQLite describes it. database, table and origin are empty for an
-// expression; origin differs from name for an alias.
-struct ResultColumn {
-  std::string name;
-  std::string declared_type;
-  std::string database;
-  std::string table;
-  std::string origin;
-  ColumnKind kind = ColumnKind::None;
-};
-
-struct QueryResult {
-  std::vector<ResultColumn> columns;
-  std::vector<std::vector<runtime::Variant>> rows;
-};
-
-class SqliteConnection : public host::Connection, public std::enable_shared_from_this<SqliteConnection> {
+class SqliteConnection : public EngineConnection, public std::enable_shared_from_this<SqliteConnection> {
  public:
   SqliteConnection() = default;
   ~SqliteConnection() override;
@@ -69,13 +47,15 @@ class SqliteConnection : public host::Connection, public std::enable_shared_from
   std::vector<host::ProviderError> Errors() const override { return errors_; }
   std::int64_t RowsAffected() const override { return rows_affected_; }
 
-  // Runs one statement of the module's text (adapted) and returns every row.
-  QueryResult query(const std::string& sql);
-  // Runs one statement of the layer's own text, not adapted, with its parameters bound (?1, ?2, ...).
-  QueryResult run_bound(const std::string& sql, const std::vector<SqlValue>& parameters);
+  Dialect dialect() const override { return Dialect::SQLite; }
+  QueryResult query(const std::string& sql) override;
+  QueryResult run_bound(const std::string& sql, const std::vector<SqlValue>& parameters) override;
+  // The row id of the new row.
+  std::int64_t insert_returning_key(const std::string& sql, const std::vector<SqlValue>& parameters,
+                                    const std::string& key_column) override;
   std::int64_t last_insert_id() const;
   // The name of the table's INTEGER PRIMARY KEY column (its row id), or "" when it has none.
-  std::string integer_key(const std::string& database, const std::string& table);
+  std::string integer_key(const std::string& database, const std::string& table) override;
   // The file of the open database ("" when closed).
   const std::string& path() const { return path_; }
 
@@ -97,8 +77,8 @@ class SqliteConnection : public host::Connection, public std::enable_shared_from
   std::int64_t rows_affected_ = 0;
 };
 
-// A new, unopened connection (the host's connection factory). The SQLite provider is the only one so
-// far; the connection string's Provider will choose others.
+// A new, unopened connection (the host's connection factory): a Connection (connection.hpp), whose
+// connection string chooses SQLite or PostgreSQL when it opens.
 std::shared_ptr<host::Connection> new_connection();
 
 // Opens the SQLite file at path, creating an empty database when the file does not exist.

@@ -33,12 +33,12 @@ std::string quote_identifier(const std::string& name) {
 void SqliteRecordset::Open(const std::string& source, const std::shared_ptr<host::Connection>& connection,
                            std::int32_t, std::int32_t, std::int32_t) {
   if (open_) raise(kObjectOpen, "Operazione non consentita se il recordset è aperto.");
-  auto sqlite = std::dynamic_pointer_cast<SqliteConnection>(connection);
-  if (!sqlite) raise(kBadArgument, "Il recordset richiede una connessione SQLite.");
-  attach(sqlite, sqlite->query(source));
+  auto engine = std::dynamic_pointer_cast<EngineConnection>(connection);
+  if (!engine) raise(kBadArgument, "Il recordset richiede una connessione del database.");
+  attach(engine, engine->query(source));
 }
 
-void SqliteRecordset::attach(std::shared_ptr<SqliteConnection> connection, QueryResult result) {
+void SqliteRecordset::attach(std::shared_ptr<EngineConnection> connection, QueryResult result) {
   connection_ = std::move(connection);
   columns_ = std::move(result.columns);
   rows_ = std::move(result.rows);
@@ -229,7 +229,7 @@ void SqliteRecordset::AddNew() {
   edit_ = Edit{true, true, std::vector<bool>(columns_.size(), false), rows_.back(), back};
 }
 
-SqliteConnection& SqliteRecordset::connection() {
+EngineConnection& SqliteRecordset::connection() {
   if (!connection_) raise(kNotUpdatable, "Il recordset non è collegato a una connessione.");
   return *connection_;
 }
@@ -317,8 +317,7 @@ void SqliteRecordset::Update() {
       }
       sql += " (" + names + ") VALUES (" + marks + ")";
     }
-    connection().run_bound(sql, parameters);
-    key = connection().last_insert_id();
+    key = connection().insert_returning_key(sql, parameters, key_column_);
   } else {
     if (changed.empty()) {
       edit_ = Edit{};

@@ -1,6 +1,7 @@
 #pragma once
-// The recordset on a SQLite query. It holds every row in memory, so RecordCount is exact, and writes the
-// current row back to the base table of the query with parameterised statements.
+// The recordset on a query of either engine (SQLite or PostgreSQL, through engine.hpp). It holds every row in
+// memory, so RecordCount is exact, and writes the current row back to the base table of the query with
+// parameterised statements.
 //
 // Reading: each value keeps its own type (see column_values.hpp): whole numbers as Long (Double above 32
 // bits, overflow above 2^53), reals as Double, texts as String, NULL as Null; a column declared as a date
@@ -15,8 +16,9 @@
 // table is not, and SetField on it raises an error. A written value is converted at once to the column's
 // kind (a text in the short date form or ISO into a date column becomes a Date, a text into a number
 // column a number) and kept in memory until Update/UpdateBatch. The row is found by the base table's
-// INTEGER PRIMARY KEY, which must be among the query's columns. After a write the row is read back from
-// the table, so generated keys and the values of aliases of written columns are current.
+// integer primary key (SQLite's INTEGER PRIMARY KEY), which must be among the query's columns. After a write
+// the row is read back from the table, so generated keys and the values of aliases of written columns are
+// current.
 //
 // Delete removes the row from the table and from the recordset; the deleted row stays current (its fields
 // can no longer be read) until the next move, and MoveNext then reaches the row that followed it.
@@ -25,7 +27,7 @@
 #include <string>
 #include <vector>
 
-#include "database/sqlite_connection.hpp"
+#include "database/engine.hpp"
 #include "host/database.hpp"
 
 namespace database {
@@ -63,7 +65,7 @@ class SqliteRecordset : public host::Recordset {
 
   // Opens on rows a connection has already read (Execute uses it). A statement without result columns
   // leaves the recordset closed, as the original provider does.
-  void attach(std::shared_ptr<SqliteConnection> connection, QueryResult result);
+  void attach(std::shared_ptr<EngineConnection> connection, QueryResult result);
 
  private:
   struct Edit {
@@ -81,12 +83,12 @@ class SqliteRecordset : public host::Recordset {
   bool from_base_table(const ResultColumn& column) const;
   void commit_pending();
   void require_key();
-  SqliteConnection& connection();
+  EngineConnection& connection();
   std::int64_t key_of(const std::vector<runtime::Variant>& row) const;
   void read_back(std::int64_t key);
   std::string table_name() const;
 
-  std::shared_ptr<SqliteConnection> connection_;
+  std::shared_ptr<EngineConnection> connection_;
   std::vector<ResultColumn> columns_;
   std::vector<std::vector<runtime::Variant>> rows_;
   bool open_ = false;

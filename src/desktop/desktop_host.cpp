@@ -25,6 +25,8 @@
 #include <cstdlib>
 
 #include "common/mdlpd_calendatt.hpp"
+#include "database/connection.hpp"
+#include "database/postgres_connection.hpp"
 #include "desktop/database_file.hpp"
 #include "host/registry.hpp"
 #include "runtime/date.hpp"
@@ -54,7 +56,7 @@ bool valid_date_form(const std::string& form) {
 
 standin::HostSettings DesktopOptions::host_settings() const {
   standin::HostSettings s;
-  s.connection_string = "Provider=SQLite;Data Source=" + db_path;
+  s.connection_string = database::connection_string_for(db_path);
   s.company = company;
   s.short_date_form = short_date_form;
   s.language = language;
@@ -67,7 +69,9 @@ const char* usage_text() {
          "The WBS activity calendar in a desktop window.\n"
          "\n"
          "Options:\n"
-         "  --db FILE            the database file (default: demo/calendatt-demo.db)\n"
+         "  --db DB              the database: a SQLite file, or a PostgreSQL server's database as\n"
+         "                       postgresql://user@host:port/dbname or \"host=... dbname=...\"\n"
+         "                       (default: $CALENDATT_DB, else demo/calendatt-demo.db)\n"
          "  --company N          the company (default 1)\n"
          "  --lang it|en         the language of the messages (default it)\n"
          "  --date-form FORM     the short date form: dd/mm/yyyy (default), mm/dd/yyyy, yyyy-mm-dd,\n"
@@ -172,6 +176,8 @@ bool apply_command_line(const CommandLine& line, DesktopOptions& options, std::s
 }
 
 void read_settings_file(const std::string& path, DesktopOptions& options) {
+  // CALENDATT_DB is the database when neither the settings nor the command line name one.
+  if (const char* db = std::getenv("CALENDATT_DB"); db && *db) options.db_path = db;
   if (path.empty() || !QFileInfo::exists(qs(path))) return;
   QSettings file(qs(path), QSettings::IniFormat);
   if (file.contains("database")) options.db_path = file.value("database").toString().toStdString();
@@ -710,8 +716,13 @@ void DesktopHost::refresh_status() {
   std::string company;
   runtime::suppressed([&] { company = env_->global()->Company().to_string(); });
   status_company_->setText(qs(text("Ditta ", "Company ") + company));
-  status_database_->setText(QFileInfo(qs(options_.db_path)).fileName());
-  status_database_->setToolTip(qs(options_.db_path));
+  if (database::is_postgres_target(options_.db_path)) {
+    status_database_->setText(qs(database::describe_target(options_.db_path)));
+    status_database_->setToolTip(qs(database::describe_target(options_.db_path)));
+  } else {
+    status_database_->setText(QFileInfo(qs(options_.db_path)).fileName());
+    status_database_->setToolTip(qs(options_.db_path));
+  }
 }
 
 }  // namespace desktop

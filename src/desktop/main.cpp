@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "database/postgres_connection.hpp"
 #include "desktop/database_file.hpp"
 #include "desktop/desktop_host.hpp"
 #include "desktop/screenshots.hpp"
@@ -71,7 +72,10 @@ int main(int argc, char** argv) {
   }
 
   try {
-    switch (desktop::prepare_database_file(nullptr, options.db_path, options.language)) {
+    // A server database is not a file: the connection says what is wrong with it.
+    switch (database::is_postgres_target(options.db_path)
+                ? desktop::DatabaseFile::kReady
+                : desktop::prepare_database_file(nullptr, options.db_path, options.language)) {
       case desktop::DatabaseFile::kReady:
         break;
       case desktop::DatabaseFile::kDeclined:

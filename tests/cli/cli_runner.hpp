@@ -1,7 +1,7 @@
 #pragma once
-// Runs the real `calendatt` program (its path comes from CALENDATT_CLI) on a fresh demo database in a
-// scratch directory, with standard input from /dev/null (no terminal) or from a pseudo-terminal, and
-// collects its exit status, standard output and the lines of standard error.
+// Runs the real `calendatt` program (its path comes from CALENDATT_CLI) on a fresh demo database of
+// either engine (support/engines.hpp), with standard input from /dev/null (no terminal) or from a
+// pseudo-terminal, and collects its exit status, standard output and the lines of standard error.
 
 #include <grp.h>
 #include <gtest/gtest.h>
@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "database/temp_database.hpp"
+#include "support/engines.hpp"
 
 namespace cli::testing {
 
@@ -175,24 +175,37 @@ inline CliResult run_on_terminal(std::vector<std::string> args, const std::strin
   return r;
 }
 
-// A fresh demo database for each test, made by `calendatt init --demo`.
+using calendatt::testing::Engine;
+
+// A fresh demo database for each test, made by `calendatt init --demo`, on the engine of engine().
 class CliScenario : public ::testing::Test {
  protected:
-  database::testing::TempDatabase db_;
-  std::unique_ptr<database::testing::RawDatabase> raw_;
+  std::unique_ptr<calendatt::testing::ScratchDatabase> db_;
+  std::unique_ptr<calendatt::testing::RawAccess> raw_;
+
+  virtual Engine engine() const = 0;
 
   void SetUp() override {
     ASSERT_FALSE(program().empty()) << "CALENDATT_CLI is not set";
-    auto init = run_program({"init", "--db", db_.path(), "--demo"}, db_.dir().string());
+    if (engine() == Engine::PostgreSQL) {
+      ASSERT_FALSE(calendatt::testing::test_server().empty()) << calendatt::testing::kNoServer;
+    }
+    db_ = std::make_unique<calendatt::testing::ScratchDatabase>(engine());
+    auto init = run_program({"init", "--db", db_->target(), "--demo"}, db_->dir().string());
     ASSERT_EQ(init.status, 0) << init.all_err();
-    raw_ = std::make_unique<database::testing::RawDatabase>(db_.path());
+    raw_ = db_->raw();
+  }
+
+  void TearDown() override {
+    raw_.reset();
+    db_.reset();
   }
 
   // Runs a command on the scenario's database.
   CliResult run(std::vector<std::string> args) {
     args.push_back("--db");
-    args.push_back(db_.path());
-    return run_program(std::move(args), db_.dir().string());
+    args.push_back(db_->target());
+    return run_program(std::move(args), db_->dir().string());
   }
 
   static std::vector<std::string> with(std::vector<std::string> args, const std::vector<std::string>& more) {

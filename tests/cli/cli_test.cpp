@@ -20,9 +20,10 @@ const std::vector<std::string> kDemoDays = {"2026-03-02 8:0 (0:0-8:0)", "2026-03
 
 // ---- Usage
 
-class CliUsage : public CliScenario {};
+class CliUsage : public calendatt::testing::OnEachEngine<CliScenario> {};
+CALENDATT_ON_EACH_ENGINE(CliUsage);
 
-TEST_F(CliUsage, WrongUsageExitsTwoAndTouchesNothing) {
+TEST_P(CliUsage, WrongUsageExitsTwoAndTouchesNothing) {
   struct Case {
     std::vector<std::string> args;
     std::string error;
@@ -60,7 +61,7 @@ TEST_F(CliUsage, WrongUsageExitsTwoAndTouchesNothing) {
   EXPECT_EQ(days_of(kLinkPlanned), kDemoDays);
 }
 
-TEST_F(CliUsage, EveryCommandExplainsItself) {
+TEST_P(CliUsage, EveryCommandExplainsItself) {
   for (const char* command :
        {"init", "contents", "list", "add-day", "set-day", "delete-day", "add-range", "delete-range"}) {
     auto r = run({command, "--help"});
@@ -74,9 +75,10 @@ TEST_F(CliUsage, EveryCommandExplainsItself) {
 
 // ---- list
 
-class CliList : public CliScenario {};
+class CliList : public calendatt::testing::OnEachEngine<CliScenario> {};
+CALENDATT_ON_EACH_ENGINE(CliList);
 
-TEST_F(CliList, ShowsTheGridOfTheChosenDayUnderItsCaptions) {
+TEST_P(CliList, ShowsTheGridOfTheChosenDayUnderItsCaptions) {
   auto r = run({"list", "--day", "2026-03-02"});
   EXPECT_EQ(r.status, 0) << r.all_err();
   EXPECT_TRUE(r.err.empty()) << r.all_err();
@@ -87,7 +89,7 @@ TEST_F(CliList, ShowsTheGridOfTheChosenDayUnderItsCaptions) {
       "PRJ002           M01          MAN01            02/03/2026  2    0    01/02/2026       31/12/2026\n");
 }
 
-TEST_F(CliList, WithoutADayEveryDayOfTheCompanyInCsvWithIsoDates) {
+TEST_P(CliList, WithoutADayEveryDayOfTheCompanyInCsvWithIsoDates) {
   auto r = run({"list", "--day", "none", "--format", "csv"});
   EXPECT_EQ(r.status, 0) << r.all_err();
   auto lines = split_lines(r.out);
@@ -101,7 +103,7 @@ TEST_F(CliList, WithoutADayEveryDayOfTheCompanyInCsvWithIsoDates) {
   EXPECT_EQ(r.out.find("PRJ900"), std::string::npos) << "another company's days";
 }
 
-TEST_F(CliList, CalledModeShowsOnlyTheActivityItWasCalledForAsJson) {
+TEST_P(CliList, CalledModeShowsOnlyTheActivityItWasCalledForAsJson) {
   auto r = run(with({"list", "--called", "--day", "2026-03-02", "--format", "json"}, kAtt01));
   EXPECT_EQ(r.status, 0) << r.all_err();
   EXPECT_EQ(r.out,
@@ -114,7 +116,7 @@ TEST_F(CliList, CalledModeShowsOnlyTheActivityItWasCalledForAsJson) {
   EXPECT_EQ(opening.out, "[]\n");
 }
 
-TEST_F(CliList, CalledModeRefusesADayOutsideThePlanningPeriodInTheChosenLanguage) {
+TEST_P(CliList, CalledModeRefusesADayOutsideThePlanningPeriodInTheChosenLanguage) {
   auto r = run(with({"list", "--called", "--lang", "en", "--day", "2026-04-02"}, kAtt01));
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(r.out.empty()) << r.out;
@@ -127,7 +129,7 @@ TEST_F(CliList, CalledModeRefusesADayOutsideThePlanningPeriodInTheChosenLanguage
             "Project Code,Node Code,Activity Code,Date,Hours,Min,Activity start,Activity end");
 }
 
-TEST_F(CliList, CalledModeNeedsExactlyOneActivityOfTheCompany) {
+TEST_P(CliList, CalledModeNeedsExactlyOneActivityOfTheCompany) {
   for (const auto& args :
        {with({"list", "--called"}, {"--project", "PRJ001", "--node", "N01", "--activity", "ATT99"}),
         with({"list", "--called", "--company", "2"},
@@ -142,9 +144,10 @@ TEST_F(CliList, CalledModeNeedsExactlyOneActivityOfTheCompany) {
 
 // ---- Single days
 
-class CliDays : public CliScenario {};
+class CliDays : public calendatt::testing::OnEachEngine<CliScenario> {};
+CALENDATT_ON_EACH_ENGINE(CliDays);
 
-TEST_F(CliDays, AddDaySavesANewRowThroughTheFrame) {
+TEST_P(CliDays, AddDaySavesANewRowThroughTheFrame) {
   auto r = run(with({"add-day", "--day", "2026-03-10", "--hours", "7", "--minutes", "30"}, kAtt01));
   EXPECT_EQ(r.status, 0) << r.all_err();
   EXPECT_TRUE(r.err.empty()) << r.all_err();
@@ -161,7 +164,7 @@ TEST_F(CliDays, AddDaySavesANewRowThroughTheFrame) {
   EXPECT_NE(std::find(days.begin(), days.end(), "2026-03-12 3:15 (0:0-3:15)"), days.end());
 }
 
-TEST_F(CliDays, AddDayOnADayThatExistsIsRefused) {
+TEST_P(CliDays, AddDayOnADayThatExistsIsRefused) {
   for (bool called : {false, true}) {
     std::vector<std::string> args =
         with({"add-day", "--day", "2026-03-02", "--hours", "7", "--minutes", "30"}, kAtt01);
@@ -176,7 +179,7 @@ TEST_F(CliDays, AddDayOnADayThatExistsIsRefused) {
   EXPECT_EQ(days_of(kLinkPlanned), kDemoDays);
 }
 
-TEST_F(CliDays, AddDayIsRefusedByEachRuleWithItsMessage) {
+TEST_P(CliDays, AddDayIsRefusedByEachRuleWithItsMessage) {
   struct Case {
     std::vector<std::string> args;
     Numbers numbers;
@@ -206,7 +209,7 @@ TEST_F(CliDays, AddDayIsRefusedByEachRuleWithItsMessage) {
   EXPECT_EQ(calendar_rows(), rows);
 }
 
-TEST_F(CliDays, SetDayChangesTheDurationOfTheStoredRow) {
+TEST_P(CliDays, SetDayChangesTheDurationOfTheStoredRow) {
   auto r = run(with({"set-day", "--day", "2026-03-09", "--hours", "6", "--minutes", "15"}, kAtt01));
   EXPECT_EQ(r.status, 0) << r.all_err();
   EXPECT_EQ(r.out, "Changed the day 2026-03-09 of PRJ001 / N01 / ATT01.\n");
@@ -225,7 +228,7 @@ TEST_F(CliDays, SetDayChangesTheDurationOfTheStoredRow) {
       << missing.all_err();
 }
 
-TEST_F(CliDays, SetDayReachesEveryValidDurationWhateverTheDayHeld) {
+TEST_P(CliDays, SetDayReachesEveryValidDurationWhateverTheDayHeld) {
   // 7:05 to 24:00 needs the minutes cleared before the hours; 24:00 to 7:30 the hours before the minutes.
   auto added = run(with({"add-day", "--day", "2026-03-10", "--hours", "7", "--minutes", "5"}, kAtt01));
   ASSERT_EQ(added.status, 0) << added.all_err();
@@ -246,7 +249,7 @@ TEST_F(CliDays, SetDayReachesEveryValidDurationWhateverTheDayHeld) {
   EXPECT_EQ(refused.numbers(), (Numbers{77203, 77203})) << refused.all_err();
 }
 
-TEST_F(CliDays, TypedCodesWithTrailingBlanksResolveLikeTheStoredOnes) {
+TEST_P(CliDays, TypedCodesWithTrailingBlanksResolveLikeTheStoredOnes) {
   auto r = run({"add-day", "--project", "PRJ001 ", "--node", "N01  ", "--activity", "ATT01 ", "--day",
                 "2026-03-10", "--hours", "7", "--minutes", "0"});
   EXPECT_EQ(r.status, 0) << r.all_err();
@@ -259,7 +262,7 @@ TEST_F(CliDays, TypedCodesWithTrailingBlanksResolveLikeTheStoredOnes) {
   EXPECT_EQ(days_of(database::demo::kLinkBuild), std::vector<std::string>{"2026-05-04 6:0 (0:0-6:0)"});
 }
 
-TEST_F(CliDays, CalledModeOnHalfAPlanningPeriodKeepsToItsOneDay) {
+TEST_P(CliDays, CalledModeOnHalfAPlanningPeriodKeepsToItsOneDay) {
   // ATT02 has only a planned start, ATT03 only a planned end: the period is that one day.
   const std::tuple<const char*, const char*, int> activities[] = {
       {"ATT02", "2026-03-01", database::demo::kLinkStartOnly},
@@ -281,7 +284,7 @@ TEST_F(CliDays, CalledModeOnHalfAPlanningPeriodKeepsToItsOneDay) {
   }
 }
 
-TEST_F(CliDays, TheSameCodesInAnotherCompanyAreAnotherActivity) {
+TEST_P(CliDays, TheSameCodesInAnotherCompanyAreAnotherActivity) {
   // Company 2 has its own PRJ001 / N01 / ATT01, planned in June.
   const std::string other =
       "SELECT COUNT(*) FROM PD4G_CALENDATT WHERE PD4G_DITTA_CG18 = 2 AND PD4G_IDLEGAME_PD0H = " +
@@ -302,7 +305,7 @@ TEST_F(CliDays, TheSameCodesInAnotherCompanyAreAnotherActivity) {
   EXPECT_EQ(days_of(kLinkPlanned), kDemoDays);
 }
 
-TEST_F(CliDays, DeleteDaySparesADayWithAllocatedResources) {
+TEST_P(CliDays, DeleteDaySparesADayWithAllocatedResources) {
   auto refused = run(with({"delete-day", "--day", "2026-03-05"}, kAtt01));
   EXPECT_EQ(refused.status, 1);
   EXPECT_EQ(refused.numbers(), Numbers{77193});
@@ -318,7 +321,7 @@ TEST_F(CliDays, DeleteDaySparesADayWithAllocatedResources) {
 
 // ---- Ranges
 
-class CliRanges : public CliScenario {
+class CliRanges : public calendatt::testing::OnEachEngine<CliScenario> {
  protected:
   // Every third day from 1 to 10 March (1, 4, 7, 10), 5:15 each.
   std::vector<std::string> add_range(const std::string& existing) {
@@ -331,7 +334,9 @@ class CliRanges : public CliScenario {
   }
 };
 
-TEST_F(CliRanges, AddRangeStopWritesNothingWhenADayExists) {
+CALENDATT_ON_EACH_ENGINE(CliRanges);
+
+TEST_P(CliRanges, AddRangeStopWritesNothingWhenADayExists) {
   auto r = run(add_range("stop"));
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.numbers(), Numbers{77201});
@@ -339,7 +344,7 @@ TEST_F(CliRanges, AddRangeStopWritesNothingWhenADayExists) {
   EXPECT_EQ(days_of(kLinkPlanned), kDemoDays);
 }
 
-TEST_F(CliRanges, AddRangeStopWritesEveryDayWhenNoneExistsInCalledMode) {
+TEST_P(CliRanges, AddRangeStopWritesEveryDayWhenNoneExistsInCalledMode) {
   auto r = run(with({"add-range", "--called", "--from", "2026-03-20", "--to", "2026-03-22", "--every", "1",
                      "--hours", "1", "--minutes", "45", "--existing", "stop"},
                     kAtt01));
@@ -353,7 +358,7 @@ TEST_F(CliRanges, AddRangeStopWritesEveryDayWhenNoneExistsInCalledMode) {
                                       "2026-03-22 1:45 (0:0-1:45)"}));
 }
 
-TEST_F(CliRanges, AddRangeSkipKeepsAndOverwriteReplacesTheDaysThatExist) {
+TEST_P(CliRanges, AddRangeSkipKeepsAndOverwriteReplacesTheDaysThatExist) {
   auto skip = run(add_range("skip"));
   EXPECT_EQ(skip.status, 0) << skip.all_err();
   EXPECT_EQ(skip.numbers(), Numbers{42123});
@@ -370,7 +375,7 @@ TEST_F(CliRanges, AddRangeSkipKeepsAndOverwriteReplacesTheDaysThatExist) {
   EXPECT_EQ(days.size(), kDemoDays.size() + 3);
 }
 
-TEST_F(CliRanges, AddRangeRefusesAStartBeforeThePlanningPeriodInTheField) {
+TEST_P(CliRanges, AddRangeRefusesAStartBeforeThePlanningPeriodInTheField) {
   auto r = run(with({"add-range", "--from", "2026-02-20", "--to", "2026-03-22", "--every", "1", "--hours",
                      "1", "--minutes", "0"},
                     kAtt01));
@@ -380,7 +385,7 @@ TEST_F(CliRanges, AddRangeRefusesAStartBeforeThePlanningPeriodInTheField) {
   EXPECT_EQ(days_of(kLinkPlanned), kDemoDays);
 }
 
-TEST_F(CliRanges, DeleteRangeAnsweredNoDeletesNothing) {
+TEST_P(CliRanges, DeleteRangeAnsweredNoDeletesNothing) {
   auto r = run(with(delete_range("2026-03-06"), {"--no"}));
   EXPECT_EQ(r.status, 1);
   // The question (handed over already translated, without a number), then the answer given in advance.
@@ -393,7 +398,7 @@ TEST_F(CliRanges, DeleteRangeAnsweredNoDeletesNothing) {
   EXPECT_EQ(days_of(kLinkPlanned), kDemoDays);
 }
 
-TEST_F(CliRanges, DeleteRangeAnsweredYesDeletesTheDaysWithoutAllocations) {
+TEST_P(CliRanges, DeleteRangeAnsweredYesDeletesTheDaysWithoutAllocations) {
   auto r = run(with(delete_range("2026-03-06"), {"--yes"}));
   EXPECT_EQ(r.status, 0) << r.all_err();
   EXPECT_EQ(r.numbers(), (Numbers{0, 0, 0, 42123}));
@@ -403,7 +408,7 @@ TEST_F(CliRanges, DeleteRangeAnsweredYesDeletesTheDaysWithoutAllocations) {
                                       "2026-03-09 4:30 (0:0-4:30)"}));
 }
 
-TEST_F(CliRanges, AQuestionWithNoTerminalAndNoAnswerFailsAndWritesNothing) {
+TEST_P(CliRanges, AQuestionWithNoTerminalAndNoAnswerFailsAndWritesNothing) {
   auto r = run(delete_range("2026-03-06"));
   EXPECT_EQ(r.status, 3);
   EXPECT_TRUE(r.has_line_starting("calendatt: this question needs an answer and there is no terminal"))
@@ -412,9 +417,9 @@ TEST_F(CliRanges, AQuestionWithNoTerminalAndNoAnswerFailsAndWritesNothing) {
   EXPECT_EQ(days_of(kLinkPlanned), kDemoDays);
 }
 
-TEST_F(CliRanges, AtATerminalTheQuestionIsAskedAtThePrompt) {
+TEST_P(CliRanges, AtATerminalTheQuestionIsAskedAtThePrompt) {
   std::vector<std::string> args = delete_range("2026-03-06");
-  args.insert(args.end(), {"--db", db_.path()});
+  args.insert(args.end(), {"--db", db_->target()});
   // An answer that is not a button is asked again; No declines.
   auto declined = run_on_terminal(args, "Yes/No? ", {"maybe", "n"});
   EXPECT_EQ(declined.status, 1) << declined.out;
@@ -433,16 +438,20 @@ TEST_F(CliRanges, AtATerminalTheQuestionIsAskedAtThePrompt) {
 
 // ---- Failures
 
-class CliFailures : public CliScenario {};
+class CliFailures : public calendatt::testing::OnEachEngine<CliScenario> {};
+CALENDATT_ON_EACH_ENGINE(CliFailures);
 
-TEST_F(CliFailures, ADatabaseThatCannotBeOpenedIsAFailure) {
-  auto missing = run_program({"list", "--db", db_.dir().string() + "/none.db"}, db_.dir().string());
+// A file that is missing or is not a database.
+class CliFileFailures : public calendatt::testing::OnEngine<CliScenario, Engine::SQLite> {};
+
+TEST_F(CliFileFailures, ADatabaseThatCannotBeOpenedIsAFailure) {
+  auto missing = run_program({"list", "--db", db_->dir().string() + "/none.db"}, db_->dir().string());
   EXPECT_EQ(missing.status, 3);
   EXPECT_TRUE(missing.has_line_starting("calendatt: no database at ")) << missing.all_err();
 
-  const std::string garbage = db_.dir().string() + "/garbage.db";
+  const std::string garbage = db_->dir().string() + "/garbage.db";
   std::ofstream(garbage) << "this is not a database";
-  auto report = run_program({"list", "--db", garbage}, db_.dir().string());
+  auto report = run_program({"list", "--db", garbage}, db_->dir().string());
   EXPECT_EQ(report.status, 3);
   EXPECT_EQ(report.err, std::vector<std::string>{"calendatt: " + garbage +
                                                  " is not a calendar database (not a SQLite file); it was "
@@ -451,7 +460,26 @@ TEST_F(CliFailures, ADatabaseThatCannotBeOpenedIsAFailure) {
   EXPECT_TRUE(report.out.empty());
 }
 
-TEST_F(CliFailures, AnErrorReportIsAnsweredAsAskedAndStillFails) {
+// A server database that cannot be opened, named with a password.
+class CliServerFailures : public calendatt::testing::OnEngine<CliScenario, Engine::PostgreSQL> {};
+
+TEST_F(CliServerFailures, ADatabaseThatCannotBeOpenedIsAFailureThatNeverShowsThePassword) {
+  const std::string target =
+      calendatt::testing::server_database("calendatt_none") + " password='Secret-Word-42'";
+  auto list = run_program({"list", "--db", target}, db_->dir().string());
+  EXPECT_EQ(list.status, 3);
+  EXPECT_TRUE(list.has_line_starting("[error] routine Form_Load: error ")) << list.all_err();
+  EXPECT_NE(list.all_err().find("calendatt_none"), std::string::npos) << list.all_err();
+  auto init = run_program({"init", "--db", target, "--demo"}, db_->dir().string());
+  EXPECT_EQ(init.status, 3);
+  EXPECT_NE(init.all_err().find("calendatt_none"), std::string::npos) << init.all_err();
+  for (const CliResult* r : {&list, &init}) {
+    EXPECT_EQ(r->all_err().find("Secret-Word-42"), std::string::npos) << r->all_err();
+    EXPECT_EQ(r->out.find("Secret-Word-42"), std::string::npos) << r->out;
+  }
+}
+
+TEST_P(CliFailures, AnErrorReportIsAnsweredAsAskedAndStillFails) {
   raw_->exec("ALTER TABLE PD4G_CALENDATT RENAME COLUMN PD4G_DITTA_CG18 TO PD4G_DITTA");
   auto ignored = run({"list", "--day", "2026-03-02", "--on-error", "ignore"});
   EXPECT_EQ(ignored.status, 3);
@@ -479,7 +507,7 @@ TEST_F(CliFailures, AnErrorReportIsAnsweredAsAskedAndStillFails) {
 namespace cli::testing {
 namespace {
 
-TEST_F(CliDays, ACraftedCodeReachesTheModuleUnchangedAndWritesNothing) {
+TEST_P(CliDays, ACraftedCodeReachesTheModuleUnchangedAndWritesNothing) {
   auto snapshot = [&] { return raw_->rows("SELECT * FROM PD4G_CALENDATT ORDER BY PD4G_IDCALENDARIO"); };
   const auto before = snapshot();
   for (const std::string code : {"A';DELETE FROM PD4G_CALEN", "ATT'01", "ATT01;"}) {

@@ -22,16 +22,17 @@ std::vector<std::string> codes(const std::string& project, const std::string& no
   return {"--project", project, "--node", node, "--activity", activity};
 }
 
-class CliSafety : public CliScenario {
+// Bytes, paths and permissions are a file's: these run on a SQLite file.
+class CliSafety : public calendatt::testing::OnEngine<CliScenario, calendatt::testing::Engine::SQLite> {
  protected:
   // The bytes of the database and of its journal. The fixture's own handle is closed first, so that the
   // program's connection is the last one and leaves everything it wrote in the database file.
   std::string bytes() {
     raw_.reset();
-    std::string journal = db_.path() + "-wal";
-    return read_file(db_.path()) + "|" + (fs::exists(journal) ? read_file(journal) : std::string());
+    std::string journal = db_->target() + "-wal";
+    return read_file(db_->target()) + "|" + (fs::exists(journal) ? read_file(journal) : std::string());
   }
-  void reopen() { raw_ = std::make_unique<database::testing::RawDatabase>(db_.path()); }
+  void reopen() { raw_ = db_->raw(); }
 
   // Adds the activity L'ORTO to PRJ001 / N01, planned through March 2026, as link 1100.
   void add_activity_with_apostrophe() {
@@ -179,7 +180,7 @@ TEST_F(CliSafety, HostileInputsLeaveTheDatabaseAsItWas) {
 
 // Every problem with a path is one line and exit 3, from every command, and the file keeps its bytes.
 TEST_F(CliSafety, EveryPathProblemIsOneLineAndTheFileIsLeftAlone) {
-  const fs::path dir = db_.dir();
+  const fs::path dir = db_->dir();
   const std::string empty = (dir / "empty.db").string();
   const std::string text = (dir / "notes.db").string();
   const std::string foreign = (dir / "other.db").string();
@@ -200,7 +201,7 @@ TEST_F(CliSafety, EveryPathProblemIsOneLineAndTheFileIsLeftAlone) {
       {(dir / "missing.db").string(), "no database at "},
       {(dir / std::string(300, 'a')).string() + ".db", "the database path is too long"},
       {dir.string(), "is a folder, not a database file"},
-      {db_.path() + "/inside.db", "no database at "},
+      {db_->target() + "/inside.db", "no database at "},
       {empty, "is an empty file, not a calendar database"},
       {text, "is not a calendar database (not a SQLite file)"},
       {foreign, "is a SQLite database without the calendar's tables"},
@@ -253,38 +254,39 @@ TEST_F(CliSafety, EveryPathProblemIsOneLineAndTheFileIsLeftAlone) {
 // Permissions are the system's: a file that cannot be read is one line; a database in a read-only folder
 // is listed, and a change is refused before the window opens, leaving no journal behind.
 TEST_F(CliSafety, AReadOnlyDatabaseIsListedAndNeverWritten) {
-  const fs::path dir = db_.dir();
+  const fs::path dir = db_->dir();
   raw_.reset();
   chmod(dir.c_str(), 0755);
-  chmod(db_.path().c_str(), 0444);
+  chmod(db_->target().c_str(), 0444);
   chmod(dir.c_str(), 0555);
-  const std::string before = read_file(db_.path());
+  const std::string before = read_file(db_->target());
   // Output goes to a folder the program's user may write.
   database::testing::TempDatabase scratch;
   chmod(scratch.dir().c_str(), 0777);
 
-  auto listed = run_program({"list", "--db", db_.path(), "--day", "2026-03-02", "--format", "csv"},
+  auto listed = run_program({"list", "--db", db_->target(), "--day", "2026-03-02", "--format", "csv"},
                             scratch.dir().string(), true);
   EXPECT_EQ(listed.status, 0) << listed.all_err();
   EXPECT_NE(listed.out.find("ATT01"), std::string::npos) << listed.out;
 
   auto added = run_program(
-      with({"add-day", "--db", db_.path(), "--day", "2026-03-20", "--hours", "8", "--minutes", "0"}, kAtt01),
+      with({"add-day", "--db", db_->target(), "--day", "2026-03-20", "--hours", "8", "--minutes", "0"},
+           kAtt01),
       scratch.dir().string(), true);
   EXPECT_EQ(added.status, 3) << added.all_err();
-  EXPECT_EQ(added.err, std::vector<std::string>{"calendatt: the database " + db_.path() +
+  EXPECT_EQ(added.err, std::vector<std::string>{"calendatt: the database " + db_->target() +
                                                 " is read-only here: nothing can be changed (list and "
                                                 "contents still work)"});
-  EXPECT_EQ(read_file(db_.path()), before);
-  EXPECT_FALSE(fs::exists(db_.path() + "-wal"));
+  EXPECT_EQ(read_file(db_->target()), before);
+  EXPECT_FALSE(fs::exists(db_->target() + "-wal"));
 
   chmod(dir.c_str(), 0755);
-  chmod(db_.path().c_str(), 0000);
-  auto unreadable = run_program({"contents", "--db", db_.path()}, scratch.dir().string(), true);
+  chmod(db_->target().c_str(), 0000);
+  auto unreadable = run_program({"contents", "--db", db_->target()}, scratch.dir().string(), true);
   EXPECT_EQ(unreadable.status, 3);
-  EXPECT_EQ(unreadable.err, std::vector<std::string>{"calendatt: the database " + db_.path() +
+  EXPECT_EQ(unreadable.err, std::vector<std::string>{"calendatt: the database " + db_->target() +
                                                      " cannot be read: permission denied"});
-  chmod(db_.path().c_str(), 0644);
+  chmod(db_->target().c_str(), 0644);
 }
 
 // An error report answered Abort is the last word: no line says the work was done.

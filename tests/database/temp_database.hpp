@@ -45,7 +45,7 @@ class TempDatabase {
 
   // Another connection on the same file, opened through the connection string.
   std::shared_ptr<SqliteConnection> connect() const {
-    auto connection = std::dynamic_pointer_cast<SqliteConnection>(new_connection());
+    auto connection = std::make_shared<SqliteConnection>();
     connection->Open("Provider=SQLite;Data Source=" + path_, "", "", -1);
     return connection;
   }

@@ -44,8 +44,11 @@ Variant lookup_row(const std::string& description, const std::string& node, doub
   return Variant(row);
 }
 
-class RangeCodeFields : public HostScenario, public ::testing::WithParamInterface<DialogCase> {
+class RangeCodeFields : public HostScenario,
+                        public ::testing::WithParamInterface<std::tuple<DialogCase, Engine>> {
  protected:
+  Engine engine() const override { return std::get<1>(GetParam()); }
+  static const DialogCase& dialog() { return std::get<0>(GetParam()); }
   void TearDown() override {
     standin::MaintenancePrograms::instance() = {};
     HostScenario::TearDown();
@@ -53,12 +56,12 @@ class RangeCodeFields : public HostScenario, public ::testing::WithParamInterfac
   // Runs the person's actions in the dialog of the case, opened on no activity.
   void run(std::function<void(HeadlessFormSite&)> action) {
     auto& main = open_main();
-    in_dialog(GetParam().name, std::move(action));
-    press(main, GetParam().button);
+    in_dialog(dialog().name, std::move(action));
+    press(main, dialog().button);
     EXPECT_TRUE(failures().empty()) << failures().front();
   }
   void expect_range(HeadlessFormSite& s, bool enabled) {
-    for (const char* name : GetParam().range) EXPECT_EQ(s.control(name)->Enabled(), enabled) << name;
+    for (const char* name : dialog().range) EXPECT_EQ(s.control(name)->Enabled(), enabled) << name;
   }
 };
 
@@ -66,8 +69,8 @@ TEST_P(RangeCodeFields, AResolvedActivityUnlocksTheRangeAndAnUnresolvedOneLocksI
   run([&](HeadlessFormSite& s) {
     // Opened on no activity: the range is locked, the code fields are empty and usable.
     expect_range(s, false);
-    if (GetParam().frame) {
-      EXPECT_FALSE(s.control(GetParam().frame)->Enabled());
+    if (dialog().frame) {
+      EXPECT_FALSE(s.control(dialog().frame)->Enabled());
     }
     for (const char* field : {"TXT_CODPROG", "TXT_CODNODO", "TXT_CODATTIVITA"}) {
       EXPECT_TRUE(s.code(field)->Enabled()) << field;
@@ -78,8 +81,8 @@ TEST_P(RangeCodeFields, AResolvedActivityUnlocksTheRangeAndAnUnresolvedOneLocksI
     type(s, "TXT_CODATTIVITA", "ATT01");
     ASSERT_TRUE(s.code("TXT_CODATTIVITA")->leave());
     expect_range(s, true);
-    if (GetParam().frame) {
-      EXPECT_TRUE(s.control(GetParam().frame)->Enabled());
+    if (dialog().frame) {
+      EXPECT_TRUE(s.control(dialog().frame)->Enabled());
     }
     EXPECT_EQ(s.date("TXT_DATAINIZ")->Text(), "01/03/2026");
     EXPECT_EQ(s.date("TXT_DATAFIN")->Text(), "31/03/2026");
@@ -91,8 +94,8 @@ TEST_P(RangeCodeFields, AResolvedActivityUnlocksTheRangeAndAnUnresolvedOneLocksI
     type(s, "TXT_CODATTIVITA", "ATT05");
     EXPECT_TRUE(s.code("TXT_CODATTIVITA")->leave());
     expect_range(s, false);
-    if (GetParam().frame) {
-      EXPECT_TRUE(s.control(GetParam().frame)->Enabled());
+    if (dialog().frame) {
+      EXPECT_TRUE(s.control(dialog().frame)->Enabled());
     }
     EXPECT_EQ(s.date("TXT_DATAINIZ")->Text(), "01/03/2026");
   });
@@ -154,7 +157,7 @@ TEST_P(RangeCodeFields, AnActivityInSeveralRowsOffersTheLookup) {
   });
   ASSERT_EQ(message_numbers(), (std::vector<std::int32_t>{77199, 77199}));
   EXPECT_EQ(messages()[0].style, 1);
-  EXPECT_EQ(messages()[0].title, GetParam().caption);
+  EXPECT_EQ(messages()[0].title, dialog().caption);
 }
 
 TEST_P(RangeCodeFields, TheActivityLookupLeavesAnEmptyNodeEmpty) {
@@ -223,11 +226,15 @@ TEST_P(RangeCodeFields, TheMaintenanceKeyOpensTheProgramsWithTheirCodes) {
   EXPECT_TRUE(responder_.reports().empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(BothDialogs, RangeCodeFields, ::testing::Values(kInsert, kDelete),
-                         [](const ::testing::TestParamInfo<DialogCase>& param_info) {
-                           return std::string(param_info.param.name) == kInsert.name ? "Insertion"
-                                                                                     : "Deletion";
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    BothDialogs, RangeCodeFields,
+    ::testing::Combine(::testing::Values(kInsert, kDelete),
+                       ::testing::Values(Engine::SQLite, Engine::PostgreSQL)),
+    [](const ::testing::TestParamInfo<std::tuple<DialogCase, Engine>>& param_info) {
+      std::string dialog =
+          std::get<0>(param_info.param).name == std::string(kInsert.name) ? "Insertion" : "Deletion";
+      return dialog + "_" + engine_name({std::get<1>(param_info.param), param_info.index});
+    });
 
 }  // namespace
 }  // namespace calendatt::testing

@@ -6,12 +6,14 @@
 namespace calendatt::testing {
 namespace {
 
+class DeleteDialog : public OnEachEngine<HostScenario> {};
+
 using database::demo::kLinkPlanned;
 
 const std::vector<const char*> kDeleteRange = {"TXT_DATAINIZIALE", "TXT_DATAFINALE", "TXT_CANCELLAOGNI",
                                                "BTN_CONFERMA"};
 
-TEST_F(HostScenario, DeletionAsksWithBothCountsAndSparesAllocatedDays) {
+TEST_P(DeleteDialog, DeletionAsksWithBothCountsAndSparesAllocatedDays) {
   call_for_planned_activity();
   auto& main = open_main();
   responder_.push_answer(standin::box::kNo);
@@ -60,7 +62,7 @@ TEST_F(HostScenario, DeletionAsksWithBothCountsAndSparesAllocatedDays) {
                 "'2026-03-03', '2026-03-06')"}));
 }
 
-TEST_F(HostScenario, DeletionCountsOnlyTheDaysThatExist) {
+TEST_P(DeleteDialog, DeletionCountsOnlyTheDaysThatExist) {
   call_for_planned_activity();
   auto& main = open_main();
   responder_.push_answer(standin::box::kYes);
@@ -77,7 +79,7 @@ TEST_F(HostScenario, DeletionCountsOnlyTheDaysThatExist) {
   EXPECT_EQ(count("SELECT COUNT(*) FROM PD4G_CALENDATT"), 8);
 }
 
-TEST_F(HostScenario, DeletionWithNothingToDeleteSaysWhyAndStaysOpen) {
+TEST_P(DeleteDialog, DeletionWithNothingToDeleteSaysWhyAndStaysOpen) {
   call_for_planned_activity();
   auto& main = open_main();
   in_dialog(kDeleteName, [](HeadlessFormSite& s) {
@@ -102,7 +104,7 @@ TEST_F(HostScenario, DeletionWithNothingToDeleteSaysWhyAndStaysOpen) {
   EXPECT_FALSE(class_->ModificatoDati());
 }
 
-TEST_F(HostScenario, DeletionDialogRefusesInputLikeTheInsertionDialog) {
+TEST_P(DeleteDialog, DeletionDialogRefusesInputLikeTheInsertionDialog) {
   call_for_planned_activity();
   auto& main = open_main();
   in_dialog(kDeleteName, [](HeadlessFormSite& s) {
@@ -124,7 +126,7 @@ TEST_F(HostScenario, DeletionDialogRefusesInputLikeTheInsertionDialog) {
   EXPECT_EQ(count("SELECT COUNT(*) FROM PD4G_CALENDATT"), 9);
 }
 
-TEST_F(HostScenario, DeletionGoesOnWithAnEmptiedActivityField) {
+TEST_P(DeleteDialog, DeletionGoesOnWithAnEmptiedActivityField) {
   auto& main = open_main();
   responder_.push_answer(standin::box::kYes);
   in_dialog(kDeleteName, [](HeadlessFormSite& s) {
@@ -151,7 +153,7 @@ TEST_F(HostScenario, DeletionGoesOnWithAnEmptiedActivityField) {
 
 // The allocation query of one date fails: Retry asks again, Ignore leaves that date out of both counts,
 // Abort leaves the confirmation with nothing deleted and the dialog open.
-TEST_F(HostScenario, AFailingAllocationQueryIsRetriedLeftOutOrAbandoned) {
+TEST_P(DeleteDialog, AFailingAllocationQueryIsRetriedLeftOutOrAbandoned) {
   call_for_planned_activity();
   auto& main = open_main();
   const std::string third_of_march = "PD4G_DATAATTIVITA = '2026-03-03'";
@@ -198,7 +200,7 @@ TEST_F(HostScenario, AFailingAllocationQueryIsRetriedLeftOutOrAbandoned) {
 
 // The list of dates to delete has a 16-bit count: a range of more than 32767 deletable dates (the two
 // with allocations are spared, not listed) is a reported failure, and nothing is deleted.
-TEST_F(HostScenario, MoreThan32767DatesToDeleteIsAReportedFailure) {
+TEST_P(DeleteDialog, MoreThan32767DatesToDeleteIsAReportedFailure) {
   call_for("PRJ001", "N01", "ATT01", database::demo::kNodeDesign, kLinkPlanned, "2000-01-01", "2099-12-31");
   auto& main = open_main();
   runtime::Date first = *runtime::parse_date("2000-01-01");
@@ -227,6 +229,8 @@ TEST(DeletionBlankRule, ArraysGiveAnEmptyValueAndBlanksTheDefault) {
   EXPECT_EQ(dialog->NVL(Variant(" a "), Variant("x")), Variant(" a "));
   EXPECT_EQ(dialog->NVL(Variant(std::int32_t{0}), Variant("x")), Variant(std::int32_t{0}));
 }
+
+CALENDATT_ON_EACH_ENGINE(DeleteDialog);
 
 }  // namespace
 }  // namespace calendatt::testing

@@ -8,6 +8,8 @@
 namespace calendatt::testing {
 namespace {
 
+class InsertDialog : public OnEachEngine<HostScenario> {};
+
 using database::demo::kLinkPlanned;
 
 const std::vector<const char*> kInsertRange = {"FrameIntervallo", "TXT_DATAINIZIALE", "TXT_DATAFINALE",
@@ -23,7 +25,7 @@ std::vector<std::string> with_demo(std::vector<std::string> added) {
   return added;
 }
 
-TEST_F(HostScenario, InsertDialogOpensOnThePresetActivityAndCancelChangesNothing) {
+TEST_P(InsertDialog, InsertDialogOpensOnThePresetActivityAndCancelChangesNothing) {
   call_for_planned_activity();
   auto& main = open_main();
   auto script = std::make_shared<standin::StandinScriptObject>();
@@ -89,7 +91,7 @@ TEST_F(HostScenario, InsertDialogOpensOnThePresetActivityAndCancelChangesNothing
   EXPECT_EQ(traces, (std::vector<std::string>{"INI", "TER"}));
 }
 
-TEST_F(HostScenario, GenerationWalksEveryNDaysWithTheEndInclusive) {
+TEST_P(InsertDialog, GenerationWalksEveryNDaysWithTheEndInclusive) {
   call_for_planned_activity();
   auto& main = open_main();
   in_dialog(kInsertName,
@@ -144,7 +146,7 @@ TEST_F(HostScenario, GenerationWalksEveryNDaysWithTheEndInclusive) {
                                                "2026-03-20", "2026-03-24", "2026-03-28", "2026-03-31"}));
 }
 
-TEST_F(HostScenario, AnnullaOperazioneWritesNothingWhenADateExists) {
+TEST_P(InsertDialog, AnnullaOperazioneWritesNothingWhenADateExists) {
   call_for_planned_activity();
   auto& main = open_main();
   in_dialog(kInsertName, [](HeadlessFormSite& s) {
@@ -160,7 +162,7 @@ TEST_F(HostScenario, AnnullaOperazioneWritesNothingWhenADateExists) {
   EXPECT_FALSE(class_->ModificatoDati());
 }
 
-TEST_F(HostScenario, TralasciaKeepsExistingDaysAndSovrascriviRewritesThem) {
+TEST_P(InsertDialog, TralasciaKeepsExistingDaysAndSovrascriviRewritesThem) {
   call_for_planned_activity();
   auto& main = open_main();
   in_dialog(kInsertName,
@@ -203,7 +205,7 @@ TEST_F(HostScenario, TralasciaKeepsExistingDaysAndSovrascriviRewritesThem) {
   EXPECT_EQ(count("SELECT COUNT(*) FROM PD4G_CALENDATT WHERE PD4G_DITTA_CG18 = 2"), 2);
 }
 
-TEST_F(HostScenario, ConfirmRefusesInvalidInput) {
+TEST_P(InsertDialog, ConfirmRefusesInvalidInput) {
   call_for_planned_activity();
   auto& main = open_main();
   in_dialog(kInsertName, [&](HeadlessFormSite& s) {
@@ -234,7 +236,7 @@ TEST_F(HostScenario, ConfirmRefusesInvalidInput) {
   EXPECT_EQ(dates_of(kLinkPlanned), kDemoDates);
 }
 
-TEST_F(HostScenario, ConfirmRefusesACodeTheDecodeNoLongerFinds) {
+TEST_P(InsertDialog, ConfirmRefusesACodeTheDecodeNoLongerFinds) {
   auto& main = open_main();
   in_dialog(kInsertName, [&](HeadlessFormSite& s) {
     type(s, "TXT_CODPROG", "PRJ001");
@@ -263,7 +265,7 @@ class ClosedProjectDecode : public standin::StandinDecodeService {
 
 // At the confirmation a project code and an activity code the person changed are asked of the decode
 // service again, each on its own.
-TEST_F(HostScenario, ConfirmRefusesAChangedProjectOrActivityTheDecodeNoLongerFinds) {
+TEST_P(InsertDialog, ConfirmRefusesAChangedProjectOrActivityTheDecodeNoLongerFinds) {
   env_->add_class(host::progid::kDecode, [] { return std::make_shared<ClosedProjectDecode>(); });
   auto& main = open_main();
   auto resolve = [](HeadlessFormSite& s) {
@@ -298,7 +300,7 @@ TEST_F(HostScenario, ConfirmRefusesAChangedProjectOrActivityTheDecodeNoLongerFin
 
 // An end date typed after the planning end is refused at the confirmation even when the date field was
 // never left.
-TEST_F(HostScenario, ConfirmRefusesAnEndAfterThePlanningEnd) {
+TEST_P(InsertDialog, ConfirmRefusesAnEndAfterThePlanningEnd) {
   call_for_planned_activity();
   auto& main = open_main();
   in_dialog(kInsertName, [&](HeadlessFormSite& s) {
@@ -317,7 +319,7 @@ TEST_F(HostScenario, ConfirmRefusesAnEndAfterThePlanningEnd) {
 }
 
 // A duration field still blank at the confirmation writes 0: days of 0:00 to 0:00.
-TEST_F(HostScenario, BlankHoursOrMinutesGenerateDaysOfNoTime) {
+TEST_P(InsertDialog, BlankHoursOrMinutesGenerateDaysOfNoTime) {
   call_for_planned_activity();
   auto& main = open_main();
   // The field typed first is checked when left and holds "00"; the one typed last is still blank when
@@ -345,7 +347,7 @@ TEST_F(HostScenario, BlankHoursOrMinutesGenerateDaysOfNoTime) {
                                                {"2026-03-21", 2026, 3, 21, 0, 0, 0, 0, 0, 0}}));
 }
 
-TEST_F(HostScenario, DateFieldsKeepThePlanningPeriod) {
+TEST_P(InsertDialog, DateFieldsKeepThePlanningPeriod) {
   call_for_planned_activity();
   auto& main = open_main();
   in_dialog(kInsertName, [&](HeadlessFormSite& s) {
@@ -373,7 +375,7 @@ TEST_F(HostScenario, DateFieldsKeepThePlanningPeriod) {
   EXPECT_EQ(messages()[2].text, "Non sono ammesse date superiori al 31/03/2026");
 }
 
-TEST_F(HostScenario, DurationFieldsCheckThePairAndWriteTwoDigits) {
+TEST_P(InsertDialog, DurationFieldsCheckThePairAndWriteTwoDigits) {
   call_for_planned_activity();
   auto& main = open_main();
   in_dialog(kInsertName, [&](HeadlessFormSite& s) {
@@ -395,7 +397,7 @@ TEST_F(HostScenario, DurationFieldsCheckThePairAndWriteTwoDigits) {
   EXPECT_EQ(message_numbers(), (std::vector<std::int32_t>{77202, 77204}));
 }
 
-TEST_F(HostScenario, MoreThan32767DatesIsAReportedFailure) {
+TEST_P(InsertDialog, MoreThan32767DatesIsAReportedFailure) {
   call_for("PRJ001", "N01", "ATT01", database::demo::kNodeDesign, kLinkPlanned, "2000-01-01", "2099-12-31");
   auto& main = open_main();
   runtime::Date first = *runtime::parse_date("2000-01-01");
@@ -420,10 +422,10 @@ TEST_F(HostScenario, MoreThan32767DatesIsAReportedFailure) {
   EXPECT_EQ(dates_of(kLinkPlanned), kDemoDates);
 }
 
-TEST_F(HostScenario, AnAbandonedLoadReachesTheToolbarButton) {
+TEST_P(InsertDialog, AnAbandonedLoadReachesTheToolbarButton) {
   call_for_planned_activity();
   auto& main = open_main();
-  env_->global()->set_ConnectionString("Provider=SQLite;Data Source=" + db_.path() + ".missing");
+  env_->global()->set_ConnectionString(db_->missing_connection_string());
   responder_.push_answer(standin::box::kAbort);  // the dialog's load
   responder_.push_answer(standin::box::kAbort);  // the calendar window's button
   press(main, "BTN_INSMULTIPLO");
@@ -441,7 +443,7 @@ TEST_F(HostScenario, AnAbandonedLoadReachesTheToolbarButton) {
 namespace calendatt::testing {
 namespace {
 
-TEST_F(HostScenario, AFailedInsertAnsweredIgnoreLeavesThatDateOutAndWritesTheRest) {
+TEST_P(InsertDialog, AFailedInsertAnsweredIgnoreLeavesThatDateOutAndWritesTheRest) {
   call_for_planned_activity();
   auto& main = open_main();
   // The INSERT of the 12th fails (its values are the only text with this fragment); Ignore goes on with
@@ -457,6 +459,8 @@ TEST_F(HostScenario, AFailedInsertAnsweredIgnoreLeavesThatDateOutAndWritesTheRes
   EXPECT_EQ(message_numbers(), (std::vector<std::int32_t>{42123}));
   EXPECT_TRUE(class_->ModificatoDati());
 }
+
+CALENDATT_ON_EACH_ENGINE(InsertDialog);
 
 }  // namespace
 }  // namespace calendatt::testing

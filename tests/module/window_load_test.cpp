@@ -7,11 +7,11 @@
 namespace calendatt::testing {
 namespace {
 
-class WindowLoad : public HostScenario {
+class WindowLoad : public OnEngine<HostScenario, Engine::SQLite> {
  protected:
   // Points the host at a database file that is not there yet.
   std::string missing_database() {
-    std::string path = db_.path() + ".later.db";
+    std::string path = db_->target() + ".later.db";
     standin::HostSettings settings = env_->settings();
     settings.connection_string = "Provider=SQLite;Data Source=" + path;
     env_->apply_settings(settings);
@@ -42,7 +42,7 @@ TEST_F(WindowLoad, AbortUnloadsTheWindowThatCouldNotOpenItsDatabase) {
 TEST_F(WindowLoad, RetryRunsTheFailingStepAgain) {
   std::string path = missing_database();
   // While the report is shown, the database file is put in place; Retry then opens it.
-  responder_.push_answer(runtime::kRetry, [&] { std::filesystem::copy_file(db_.path(), path); });
+  responder_.push_answer(runtime::kRetry, [&] { std::filesystem::copy_file(db_->target(), path); });
   module_->Cinterface_ShowForm();
   ASSERT_EQ(report_routines(), (std::vector<std::string>{"Form_Load"}));
   EXPECT_NE(class_->window()->ActiveInterface, nullptr);

@@ -14,7 +14,7 @@ using runtime::Date;
 using runtime::Variant;
 namespace demo = database::demo;
 
-class NavigatorEvents : public HostScenario {
+class NavigatorEvents : public OnEachEngine<HostScenario> {
  protected:
   void TearDown() override {
     standin::MediaManagerProgram::instance().create = nullptr;
@@ -39,7 +39,7 @@ class NavigatorEvents : public HostScenario {
   std::shared_ptr<host::RecordFrame> frame() { return class_->window()->frame(); }
 };
 
-TEST_F(NavigatorEvents, CompanyChangeWhileInactiveAsksNothingAndShowsTheNewCompany) {
+TEST_P(NavigatorEvents, CompanyChangeWhileInactiveAsksNothingAndShowsTheNewCompany) {
   HeadlessFormSite& s = open_on(Date::from_ymd(2026, 3, 2));
   EXPECT_EQ(grid_days(s), (std::vector<std::string>{"ATT01 02/03/2026", "MAN01 02/03/2026"}));
   EXPECT_TRUE(env_->navigator()->change_company(demo::kOtherCompany, *env_->global()));
@@ -50,7 +50,7 @@ TEST_F(NavigatorEvents, CompanyChangeWhileInactiveAsksNothingAndShowsTheNewCompa
   EXPECT_FALSE(s.closed());
 }
 
-TEST_F(NavigatorEvents, CompanyChangeWhileActiveAsksAndNoKeepsWindowAndCompany) {
+TEST_P(NavigatorEvents, CompanyChangeWhileActiveAsksAndNoKeepsWindowAndCompany) {
   HeadlessFormSite& s = open_on(Date::from_ymd(2026, 3, 2));
   module_->let_Cinterface_IsActive(true);
   responder_.push_answer(7);
@@ -70,7 +70,7 @@ TEST_F(NavigatorEvents, CompanyChangeWhileActiveAsksAndNoKeepsWindowAndCompany) 
   EXPECT_EQ(env_->global()->Company().to_long(), demo::kOtherCompany);
 }
 
-TEST_F(NavigatorEvents, MultimediaButtonOnANewRowOnlyTellsWhy) {
+TEST_P(NavigatorEvents, MultimediaButtonOnANewRowOnlyTellsWhy) {
   open_on(Date::from_ymd(2026, 3, 10));
   module_->let_Cinterface_IsActive(true);
   frame()->NewRow();
@@ -82,7 +82,7 @@ TEST_F(NavigatorEvents, MultimediaButtonOnANewRowOnlyTellsWhy) {
   EXPECT_EQ(class_->hypermedia(), nullptr);
 }
 
-TEST_F(NavigatorEvents, MultimediaButtonLinksCreatedMediaToTheStoredRowAtOnce) {
+TEST_P(NavigatorEvents, MultimediaButtonLinksCreatedMediaToTheStoredRowAtOnce) {
   HeadlessFormSite& s = open_on(Date::from_ymd(2026, 3, 9));
   module_->let_Cinterface_IsActive(true);
   env_->global()->set_MediaValue(1, Variant(std::int32_t{1}));
@@ -126,10 +126,10 @@ TEST_F(NavigatorEvents, MultimediaButtonLinksCreatedMediaToTheStoredRowAtOnce) {
   EXPECT_TRUE(messages().empty());
 }
 
-TEST_F(NavigatorEvents, ExportWritesTheGridUnderTheTranslatedTitle) {
+TEST_P(NavigatorEvents, ExportWritesTheGridUnderTheTranslatedTitle) {
   HeadlessFormSite& s = open_on(Date::from_ymd(2026, 3, 2));
   module_->let_Cinterface_IsActive(true);
-  std::string path = db_.path() + ".csv";
+  std::string path = (db_->dir() / "grid.csv").string();
   ASSERT_TRUE(standin::export_grid_csv(*env_->navigator(), *s.grid("GRID_CALENDATT"), path));
   std::ifstream in(path, std::ios::binary);
   std::stringstream text;
@@ -143,7 +143,7 @@ TEST_F(NavigatorEvents, ExportWritesTheGridUnderTheTranslatedTitle) {
   std::filesystem::remove(path);
 }
 
-TEST_F(NavigatorEvents, ScriptAndLayoutModelsReceiveTheWindowAndTheFrame) {
+TEST_P(NavigatorEvents, ScriptAndLayoutModelsReceiveTheWindowAndTheFrame) {
   HeadlessFormSite& s = open_on(Date::from_ymd(2026, 3, 2));
   auto script = std::make_shared<standin::StandinScriptObject>();
   auto layout = std::make_shared<standin::StandinLayoutObject>();
@@ -172,6 +172,8 @@ TEST_F(NavigatorEvents, ScriptAndLayoutModelsReceiveTheWindowAndTheFrame) {
   EXPECT_EQ(s.grid("GRID_CALENDATT")->shown_rows()[0][4], "6");
   EXPECT_THROW(script->call("FRMPD_CALENDATT", "Explode"), runtime::Error);
 }
+
+CALENDATT_ON_EACH_ENGINE(NavigatorEvents);
 
 }  // namespace
 }  // namespace calendatt::testing

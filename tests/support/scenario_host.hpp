@@ -1,8 +1,9 @@
 #pragma once
-// The scenario fixture of the headless host: a demo database in a scratch directory, the stand-in host
-// with a scripted responder, and the module created and shown as the host does. Every SQL text the module
-// sends (queries opened on a recordset and statements executed) is recorded, so that a test can check
-// the texts the database receives.
+// The scenario fixture of the headless host: a demo database of one engine (engines.hpp), the stand-in
+// host with a scripted responder, and the module created and shown as the host does. A test fixture
+// runs on both engines by deriving from OnEachEngine<...> and naming itself in CALENDATT_ON_EACH_ENGINE.
+// Every SQL text the module sends (queries opened on a recordset and statements executed) is recorded, so
+// that a test can check the texts the database receives.
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,7 @@
 
 #include "calendar_window/frmpd_calendatt.hpp"
 #include "common/mdlpd_calendatt.hpp"
+#include "database/connection.hpp"
 #include "database/demo.hpp"
 #include "database/sqlite_connection.hpp"
 #include "database/sqlite_recordset.hpp"
@@ -25,6 +27,7 @@
 #include "standin/record_frame.hpp"
 #include "standin/services.hpp"
 #include "standin/wbs_services.hpp"
+#include "support/engines.hpp"
 
 namespace calendatt::testing {
 
@@ -56,12 +59,12 @@ struct SqlLog {
   }
 };
 
-class RecordingConnection : public database::SqliteConnection {
+class RecordingConnection : public database::Connection {
  public:
   explicit RecordingConnection(std::shared_ptr<SqlLog> log) : log_(std::move(log)) {}
   std::shared_ptr<host::Recordset> Execute(const std::string& sql, std::int32_t options) override {
     log_->record(sql);
-    return SqliteConnection::Execute(sql, options);
+    return Connection::Execute(sql, options);
   }
 
  private:
@@ -122,20 +125,27 @@ class HostScenario : public ::testing::Test {
   static constexpr const char* kInsertCaption = "Inserimento multiplo calendario attività";
   static constexpr const char* kDeleteCaption = "Cancellazione multipla calendario attività";
 
-  database::testing::TempDatabase db_;
-  std::unique_ptr<database::testing::RawDatabase> raw_;
+  std::unique_ptr<ScratchDatabase> db_;
+  std::unique_ptr<RawAccess> raw_;
   std::shared_ptr<SqlLog> sql_ = std::make_shared<SqlLog>();
   standin::ScriptedResponder responder_;
   std::unique_ptr<standin::HostEnvironment> env_;
   std::shared_ptr<host::Cinterface> module_;
   std::shared_ptr<CLSPD_CALENDATT> class_;
 
+  // The engine the scenario runs on.
+  virtual Engine engine() const = 0;
+
   void SetUp() override {
-    db_.create(true)->Close();
-    raw_ = std::make_unique<database::testing::RawDatabase>(db_.path());
+    if (engine() == Engine::PostgreSQL) {
+      ASSERT_FALSE(test_server().empty()) << kNoServer;
+    }
+    db_ = std::make_unique<ScratchDatabase>(engine());
+    db_->create(true)->Close();
+    raw_ = db_->raw();
     MDLPD_CALENDATT::reset();
     standin::HostSettings settings;
-    settings.connection_string = "Provider=SQLite;Data Source=" + db_.path();
+    settings.connection_string = db_->connection_string();
     settings.company = database::demo::kCompany;
     env_ = std::make_unique<standin::HostEnvironment>(settings, responder_);
     env_->register_classes();
@@ -165,6 +175,7 @@ class HostScenario : public ::testing::Test {
     module_.reset();
     env_.reset();
     raw_.reset();
+    db_.reset();
     MDLPD_CALENDATT::reset();
     EXPECT_TRUE(responder_.unanswered().empty()) << responder_.unanswered().front();
   }

@@ -14,7 +14,7 @@ const char* const kSeveralRows =
     "L'attività è presente in più righe della WBS per il nodo del progetto\r\n"
     "Vuoi avviare la funzione di lookup per selezionare l'attività desiderata?";
 
-class WindowCodeFields : public WindowScenario {
+class WindowCodeFields : public OnEachEngine<WindowScenario> {
  protected:
   // The window open on a day without rows, with a new row being entered.
   HeadlessFormSite& open_new_row() {
@@ -36,7 +36,7 @@ class WindowCodeFields : public WindowScenario {
   }
 };
 
-TEST_F(WindowCodeFields, AnActivityOnSeveralRowsAsksAndCancelOnlyCancels) {
+TEST_P(WindowCodeFields, AnActivityOnSeveralRowsAsksAndCancelOnlyCancels) {
   auto& s = open_new_row();
   responder_.push_answer(standin::box::kCancel);
   EXPECT_FALSE(enter_codes(s, "PRJ001", "N01", "ATT06"));
@@ -50,7 +50,7 @@ TEST_F(WindowCodeFields, AnActivityOnSeveralRowsAsksAndCancelOnlyCancels) {
   expect_codes_enabled(s, true);
 }
 
-TEST_F(WindowCodeFields, TheRowChosenInTheLookupIsAcceptedOnceAndLaterCodesAreCheckedAgain) {
+TEST_P(WindowCodeFields, TheRowChosenInTheLookupIsAcceptedOnceAndLaterCodesAreCheckedAgain) {
   auto& s = open_new_row();
   auto activity = s.code("TXT_CODATTIVITA");
   activity->set_lookup_chooser(standin::pick_code("ATT06", 1));
@@ -82,7 +82,7 @@ TEST_F(WindowCodeFields, TheRowChosenInTheLookupIsAcceptedOnceAndLaterCodesAreCh
   expect_codes_enabled(s, false);
 }
 
-TEST_F(WindowCodeFields, ALookupClosedWithoutAChoiceLeavesTheQuestionForTheNextValidation) {
+TEST_P(WindowCodeFields, ALookupClosedWithoutAChoiceLeavesTheQuestionForTheNextValidation) {
   auto& s = open_new_row();
   auto activity = s.code("TXT_CODATTIVITA");
   activity->set_lookup_chooser(
@@ -99,7 +99,7 @@ TEST_F(WindowCodeFields, ALookupClosedWithoutAChoiceLeavesTheQuestionForTheNextV
   EXPECT_EQ(activity->lookups_opened(), 1);
 }
 
-TEST_F(WindowCodeFields, AnActivityWithoutPlanningDatesIsRefused) {
+TEST_P(WindowCodeFields, AnActivityWithoutPlanningDatesIsRefused) {
   auto& s = open_new_row();
   EXPECT_FALSE(enter_codes(s, "PRJ001", "N01", "ATT05"));
   ASSERT_EQ(message_numbers(), std::vector<std::int32_t>{77200});
@@ -111,7 +111,7 @@ TEST_F(WindowCodeFields, AnActivityWithoutPlanningDatesIsRefused) {
 
 // The period of an activity is its planned dates when either is set, else its forecast ones; a missing
 // bound is the other one. The window shows it, and a new day must lie in it.
-TEST_F(WindowCodeFields, ThePlanningPeriodIsCompletedFromTheDatesTheActivityHas) {
+TEST_P(WindowCodeFields, ThePlanningPeriodIsCompletedFromTheDatesTheActivityHas) {
   struct Case {
     const char* activity;
     const char* start;
@@ -145,7 +145,7 @@ TEST_F(WindowCodeFields, ThePlanningPeriodIsCompletedFromTheDatesTheActivityHas)
   }
 }
 
-TEST_F(WindowCodeFields, AnUnknownActivityIsRefusedWithTheFieldsOwnText) {
+TEST_P(WindowCodeFields, AnUnknownActivityIsRefusedWithTheFieldsOwnText) {
   auto& s = open_new_row();
   // Without the host's contract the text each field hands over is what the person reads.
   window().ActiveInterface = nullptr;
@@ -174,7 +174,7 @@ TEST_F(WindowCodeFields, AnUnknownActivityIsRefusedWithTheFieldsOwnText) {
   expect_codes_enabled(s, true);
 }
 
-TEST_F(WindowCodeFields, AProjectOrNodeTheDecodeDidNotFindIsRefusedByTheControlsNoticeAlone) {
+TEST_P(WindowCodeFields, AProjectOrNodeTheDecodeDidNotFindIsRefusedByTheControlsNoticeAlone) {
   auto& s = open_new_row();
   ASSERT_TRUE(s.code("TXT_CODPROG")->type("PRJ999"));
   EXPECT_FALSE(s.code("TXT_CODPROG")->leave());
@@ -191,7 +191,7 @@ TEST_F(WindowCodeFields, AProjectOrNodeTheDecodeDidNotFindIsRefusedByTheControls
   EXPECT_EQ(sql_->count_containing("PD0G_DISBAPROG INNER JOIN PD0H_LEGDISBAPROG ON"), 0u);
 }
 
-TEST_F(WindowCodeFields, TheActivityLookupRowAndTheClearingOfLowerCodes) {
+TEST_P(WindowCodeFields, TheActivityLookupRowAndTheClearingOfLowerCodes) {
   auto& s = open_new_row();
   auto activity = s.code("TXT_CODATTIVITA");
   ASSERT_TRUE(s.code("TXT_CODPROG")->type("PRJ001"));
@@ -239,7 +239,7 @@ TEST_F(WindowCodeFields, TheActivityLookupRowAndTheClearingOfLowerCodes) {
   EXPECT_TRUE(messages().empty());
 }
 
-TEST_F(WindowCodeFields, EmptyingTheNodeEmptiesTheActivity) {
+TEST_P(WindowCodeFields, EmptyingTheNodeEmptiesTheActivity) {
   auto& s = open_new_row();
   ASSERT_TRUE(s.code("TXT_CODPROG")->type("PRJ001"));
   ASSERT_TRUE(s.code("TXT_CODNODO")->type("N01"));
@@ -253,7 +253,7 @@ TEST_F(WindowCodeFields, EmptyingTheNodeEmptiesTheActivity) {
   EXPECT_EQ(text(s, "TXT_DESATTIVITA"), "Progetto esecutivo");
 }
 
-TEST_F(WindowCodeFields, TheMaintenanceKeyOpensTheProgramOfTheField) {
+TEST_P(WindowCodeFields, TheMaintenanceKeyOpensTheProgramOfTheField) {
   std::vector<std::string> projects_opened;
   std::optional<std::string> chosen = "PRJ002";
   standin::MaintenancePrograms::instance().project = [&](const std::string& project) {
@@ -306,6 +306,8 @@ TEST_F(WindowCodeFields, TheMaintenanceKeyOpensTheProgramOfTheField) {
   EXPECT_TRUE(messages().empty());
   EXPECT_TRUE(responder_.reports().empty());
 }
+
+CALENDATT_ON_EACH_ENGINE(WindowCodeFields);
 
 }  // namespace
 }  // namespace calendatt::testing

@@ -5,7 +5,7 @@
 namespace calendatt::testing {
 namespace {
 
-class DatabaseFailure : public WindowScenario {
+class DatabaseFailure : public OnEachEngine<WindowScenario> {
  protected:
   std::vector<std::string> report_routines() const {
     std::vector<std::string> out;
@@ -18,7 +18,7 @@ constexpr const char* kCalendarQuery = " SELECT PD4G_CALENDATT.*, ";
 constexpr const char* kDayCheck =
     " SELECT PD4G_CALENDATT.*  FROM PD4G_CALENDATT  WHERE PD4G_DITTA_CG18 = 1 AND";
 
-TEST_F(DatabaseFailure, TheCalendarQueryFailingOnceIsRetriedOrLeftOut) {
+TEST_P(DatabaseFailure, TheCalendarQueryFailingOnceIsRetriedOrLeftOut) {
   auto s = open_kept();
   choose(*s, "2026-03-02");
   ASSERT_EQ(s->grid("GRID_CALENDATT")->row_count(), 2);
@@ -48,7 +48,7 @@ TEST_F(DatabaseFailure, TheCalendarQueryFailingOnceIsRetriedOrLeftOut) {
   EXPECT_EQ(s->grid("GRID_CALENDATT")->row_count(), 2);
 }
 
-TEST_F(DatabaseFailure, TheDayCheckOfAValidationFailingOnceIsRetried) {
+TEST_P(DatabaseFailure, TheDayCheckOfAValidationFailingOnceIsRetried) {
   auto s = open_kept();
   choose(*s, "2026-03-10");
   frame().NewRow();
@@ -63,7 +63,7 @@ TEST_F(DatabaseFailure, TheDayCheckOfAValidationFailingOnceIsRetried) {
   frame().CancelEdit();
 }
 
-TEST_F(DatabaseFailure, IgnoringAFailedDayCheckGoesOnWithTheNextStep) {
+TEST_P(DatabaseFailure, IgnoringAFailedDayCheckGoesOnWithTheNextStep) {
   auto s = open_kept();
   choose(*s, "2026-03-10");
   frame().NewRow();
@@ -85,6 +85,8 @@ TEST_F(DatabaseFailure, IgnoringAFailedDayCheckGoesOnWithTheNextStep) {
   EXPECT_FALSE(s->code("TXT_CODPROG")->Enabled());
   frame().CancelEdit();
 }
+
+CALENDATT_ON_EACH_ENGINE(DatabaseFailure);
 
 }  // namespace
 }  // namespace calendatt::testing

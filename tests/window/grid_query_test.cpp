@@ -9,12 +9,12 @@ namespace {
 
 using runtime::Variant;
 
-class WindowGrid : public WindowScenario {
+class WindowGrid : public OnEachEngine<WindowScenario> {
  protected:
   std::shared_ptr<standin::HeadlessGrid> grid(HeadlessFormSite& s) { return s.grid("GRID_CALENDATT"); }
 };
 
-TEST_F(WindowGrid, TheQueryOfAChosenDayInFreeMode) {
+TEST_P(WindowGrid, TheQueryOfAChosenDayInFreeMode) {
   auto& s = open_main();
   sql_->texts.clear();
   choose(s, "2026-03-02");
@@ -36,7 +36,7 @@ TEST_F(WindowGrid, TheQueryOfAChosenDayInFreeMode) {
   EXPECT_EQ(frame().query(), expected);
 }
 
-TEST_F(WindowGrid, TheEightColumnsWithTheirCaptionsWidthsAndLookups) {
+TEST_P(WindowGrid, TheEightColumnsWithTheirCaptionsWidthsAndLookups) {
   auto& s = open_main();
   auto g = grid(s);
   const std::string crlf = "\r\n";
@@ -84,7 +84,7 @@ TEST_F(WindowGrid, TheEightColumnsWithTheirCaptionsWidthsAndLookups) {
   EXPECT_TRUE(g->finalized());
 }
 
-TEST_F(WindowGrid, AChosenDayListsThatDaysRowsOfTheCompanyWithTheirCodesAndPeriods) {
+TEST_P(WindowGrid, AChosenDayListsThatDaysRowsOfTheCompanyWithTheirCodesAndPeriods) {
   auto& s = open_main();
   choose(s, "2026-03-02");
   auto g = grid(s);
@@ -130,7 +130,7 @@ TEST_F(WindowGrid, AChosenDayListsThatDaysRowsOfTheCompanyWithTheirCodesAndPerio
   EXPECT_EQ(MDLPD_CALENDATT::pDataInizioWBS, "");
 }
 
-TEST_F(WindowGrid, ARowWhoseProjectCannotBeLookedUpIsNotTakenForAStoredDay) {
+TEST_P(WindowGrid, ARowWhoseProjectCannotBeLookedUpIsNotTakenForAStoredDay) {
   raw_->exec(
       "INSERT INTO PD4G_CALENDATT (PD4G_DITTA_CG18, PD4G_IDDISBAPROG_PD0G, PD4G_IDLEGAME_PD0H, "
       "PD4G_DATAATTIVITA, PD4G_DURATAORE, PD4G_DURATAMINUTI) VALUES (1, 999, 9999, '2026-03-20', 5, 0)");
@@ -145,7 +145,7 @@ TEST_F(WindowGrid, ARowWhoseProjectCannotBeLookedUpIsNotTakenForAStoredDay) {
   EXPECT_EQ(s.date("TXT_DATA")->Text(), shown("2026-03-20"));
 }
 
-TEST_F(WindowGrid, ANodeWithoutALinkListsTheDaysOfEveryActivityOfTheNode) {
+TEST_P(WindowGrid, ANodeWithoutALinkListsTheDaysOfEveryActivityOfTheNode) {
   raw_->exec(
       "INSERT INTO PD4G_CALENDATT (PD4G_DITTA_CG18, PD4G_IDDISBAPROG_PD0G, PD4G_IDLEGAME_PD0H, "
       "PD4G_DATAATTIVITA, PD4G_DURATAORE, PD4G_DURATAMINUTI) VALUES (1, 101, 1002, '2026-03-02', 1, 0)");
@@ -160,7 +160,7 @@ TEST_F(WindowGrid, ANodeWithoutALinkListsTheDaysOfEveryActivityOfTheNode) {
   }
 }
 
-TEST_F(WindowGrid, InCalledModeADayOutsideThePlanningPeriodIsRefused) {
+TEST_P(WindowGrid, InCalledModeADayOutsideThePlanningPeriodIsRefused) {
   call_for_planned_activity();
   auto& s = open_main();
   auto calendar = s.calendar("KVO_CALENDARIO");
@@ -189,7 +189,7 @@ TEST_F(WindowGrid, InCalledModeADayOutsideThePlanningPeriodIsRefused) {
   EXPECT_EQ(MDLPD_CALENDATT::pIDLegameWBS, database::demo::kLinkPlanned);
 }
 
-TEST_F(WindowGrid, InFreeModeANewDayClearsTheSelectionAndTheSameDayDoesNotRequery) {
+TEST_P(WindowGrid, InFreeModeANewDayClearsTheSelectionAndTheSameDayDoesNotRequery) {
   module_->let_Cinterface_ProgramMode(3);
   auto& s = open_main();
   EXPECT_EQ(frame().ProgramMode(), 3);
@@ -210,6 +210,8 @@ TEST_F(WindowGrid, InFreeModeANewDayClearsTheSelectionAndTheSameDayDoesNotRequer
   EXPECT_EQ(grid(s)->calls().size(), attaches);
   EXPECT_TRUE(messages().empty());
 }
+
+CALENDATT_ON_EACH_ENGINE(WindowGrid);
 
 }  // namespace
 }  // namespace calendatt::testing

@@ -39,7 +39,7 @@ std::regex dictionary_pattern(std::int32_t number) {
   return std::regex(std::regex_replace(escaped, std::regex("%[1-9]"), "(.+)"));
 }
 
-class HandedTexts : public WindowScenario {
+class HandedTexts : public OnEngine<WindowScenario, Engine::SQLite> {
  protected:
   struct Row {
     std::int32_t number;

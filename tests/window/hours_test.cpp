@@ -5,7 +5,7 @@
 namespace calendatt::testing {
 namespace {
 
-class WindowHours : public WindowScenario {
+class WindowHours : public OnEachEngine<WindowScenario> {
  protected:
   HeadlessFormSite& open() {
     auto& s = open_main();
@@ -20,7 +20,7 @@ class WindowHours : public WindowScenario {
   }
 };
 
-TEST_F(WindowHours, RightValuesAreRewrittenAsTwoDigitsInTheFieldThatIsLeft) {
+TEST_P(WindowHours, RightValuesAreRewrittenAsTwoDigitsInTheFieldThatIsLeft) {
   auto& s = open();
   ASSERT_TRUE(s.code("TXT_ORE")->type("7"));
   ASSERT_TRUE(s.code("TXT_MINUTI")->type("5"));  // leaves the hours
@@ -40,7 +40,7 @@ TEST_F(WindowHours, RightValuesAreRewrittenAsTwoDigitsInTheFieldThatIsLeft) {
   EXPECT_TRUE(messages().empty());
 }
 
-TEST_F(WindowHours, WrongValuesShowTheirMessageAndKeepTheFocus) {
+TEST_P(WindowHours, WrongValuesShowTheirMessageAndKeepTheFocus) {
   auto& s = open();
   struct Case {
     const char* hours;
@@ -80,7 +80,7 @@ TEST_F(WindowHours, WrongValuesShowTheirMessageAndKeepTheFocus) {
   EXPECT_TRUE(s.code("TXT_MINUTI")->text_selected());
 }
 
-TEST_F(WindowHours, CheckFormatoORELeavesWrongTextsUnchanged) {
+TEST_P(WindowHours, CheckFormatoORELeavesWrongTextsUnchanged) {
   open();
   std::string hours = "7", minutes = "5";
   EXPECT_TRUE(window().CheckFormatoORE(hours, minutes));
@@ -98,6 +98,8 @@ TEST_F(WindowHours, CheckFormatoORELeavesWrongTextsUnchanged) {
   EXPECT_EQ(minutes, "03");
   EXPECT_EQ(message_numbers(), std::vector<std::int32_t>{77203});
 }
+
+CALENDATT_ON_EACH_ENGINE(WindowHours);
 
 }  // namespace
 }  // namespace calendatt::testing

@@ -10,7 +10,7 @@ namespace {
 
 using runtime::Variant;
 
-class WindowLifecycle : public WindowScenario {
+class WindowLifecycle : public OnEachEngine<WindowScenario> {
  protected:
   void SetUp() override {
     WindowScenario::SetUp();
@@ -32,7 +32,7 @@ class WindowLifecycle : public WindowScenario {
   std::vector<std::string> trace_;
 };
 
-TEST_F(WindowLifecycle, ShowFormOpensTheWindowAndCloseFormReleasesItsHostObjects) {
+TEST_P(WindowLifecycle, ShowFormOpensTheWindowAndCloseFormReleasesItsHostObjects) {
   auto site = open_kept();
   auto& s = *site;
   const std::string id = window().IdentificativoIstanza().to_string();
@@ -76,7 +76,7 @@ TEST_F(WindowLifecycle, ShowFormOpensTheWindowAndCloseFormReleasesItsHostObjects
   EXPECT_EQ(trace_count(ter), 1u);
 }
 
-TEST_F(WindowLifecycle, CloseFormReportsFalseWhileARowCannotBeSaved) {
+TEST_P(WindowLifecycle, CloseFormReportsFalseWhileARowCannotBeSaved) {
   auto site = open_kept();
   auto& s = *site;
   choose(s, "2026-04-10");
@@ -94,7 +94,7 @@ TEST_F(WindowLifecycle, CloseFormReportsFalseWhileARowCannotBeSaved) {
   EXPECT_TRUE(s.closed());
 }
 
-TEST_F(WindowLifecycle, TheHostsScriptObjectMayForbidClosing) {
+TEST_P(WindowLifecycle, TheHostsScriptObjectMayForbidClosing) {
   auto site = open_kept();
   auto& s = *site;
   auto script = std::make_shared<standin::StandinScriptObject>();
@@ -115,7 +115,7 @@ TEST_F(WindowLifecycle, TheHostsScriptObjectMayForbidClosing) {
   EXPECT_EQ(env_->navigator()->ClsScript(), nullptr);
 }
 
-TEST_F(WindowLifecycle, TheActiveFrameIsTheWindowsUnlessTheHostSetsOne) {
+TEST_P(WindowLifecycle, TheActiveFrameIsTheWindowsUnlessTheHostSetsOne) {
   open_main();
   auto own = window().frame();
   ASSERT_TRUE(own);
@@ -127,7 +127,7 @@ TEST_F(WindowLifecycle, TheActiveFrameIsTheWindowsUnlessTheHostSetsOne) {
   EXPECT_EQ(module_->Cinterface_ActiveFrame(), own);
 }
 
-TEST_F(WindowLifecycle, FirstActivationInFreeModeUsesTodayAndLeavesTheCodesUsable) {
+TEST_P(WindowLifecycle, FirstActivationInFreeModeUsesTodayAndLeavesTheCodesUsable) {
   class_->set_pDataInizioWBS(shown("2026-03-01"));  // not called: the planning start does not count
   auto& s = open_main();
   const auto today = runtime::Date::today();
@@ -139,7 +139,7 @@ TEST_F(WindowLifecycle, FirstActivationInFreeModeUsesTodayAndLeavesTheCodesUsabl
   EXPECT_EQ(calendar_queries(), 1u);
 }
 
-TEST_F(WindowLifecycle, FirstActivationInCalledModeStartsOnThePlanningStartWithThePresetCodesLocked) {
+TEST_P(WindowLifecycle, FirstActivationInCalledModeStartsOnThePlanningStartWithThePresetCodesLocked) {
   call_for("PRJ001", "  ", "", database::demo::kNodeDesign, database::demo::kLinkPlanned, "2026-03-01",
            "2026-03-31");
   auto& s = open_main();
@@ -157,14 +157,14 @@ TEST_F(WindowLifecycle, FirstActivationInCalledModeStartsOnThePlanningStartWithT
   EXPECT_NE(q.find(" AND (PD4G_DATAATTIVITA<= '2026-03-31' OR '2026-03-31'='') "), std::string::npos) << q;
 }
 
-TEST_F(WindowLifecycle, CalledModeWithoutAPlanningStartUsesToday) {
+TEST_P(WindowLifecycle, CalledModeWithoutAPlanningStartUsesToday) {
   call_for_planned_activity();
   class_->set_pDataInizioWBS("   ");
   open_main();
   EXPECT_EQ(window().current_day().to_date(), runtime::Date::today());
 }
 
-TEST_F(WindowLifecycle, ReactivationOnlyRefreshesTheNavigator) {
+TEST_P(WindowLifecycle, ReactivationOnlyRefreshesTheNavigator) {
   auto& s = open_main();
   choose(s, "2026-03-02");
   s.code("TXT_ORE")->set_Text("changed");
@@ -179,6 +179,8 @@ TEST_F(WindowLifecycle, ReactivationOnlyRefreshesTheNavigator) {
   EXPECT_EQ(s.calendar("KVO_CALENDARIO")->Value().to_date(), day("2026-03-02"));
   EXPECT_EQ(text(s, "TXT_ORE"), "changed");
 }
+
+CALENDATT_ON_EACH_ENGINE(WindowLifecycle);
 
 }  // namespace
 }  // namespace calendatt::testing

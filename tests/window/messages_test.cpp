@@ -7,9 +7,9 @@ namespace {
 
 using runtime::Variant;
 
-class WindowMessages : public WindowScenario {};
+class WindowMessages : public OnEachEngine<WindowScenario> {};
 
-TEST_F(WindowMessages, WithAContractTheDictionaryDecidesTheTextOfANumberedMessage) {
+TEST_P(WindowMessages, WithAContractTheDictionaryDecidesTheTextOfANumberedMessage) {
   open_main();
   responder_.push_answer(standin::box::kCancel);
   EXPECT_EQ(window().MostraMessaggio("testo consegnato", 77192, 1, "Titolo"), standin::box::kCancel);
@@ -30,7 +30,7 @@ TEST_F(WindowMessages, WithAContractTheDictionaryDecidesTheTextOfANumberedMessag
   EXPECT_EQ(messages()[2].text, "Non sono ammesse date inferiori al 01/03/2026");
 }
 
-TEST_F(WindowMessages, WithoutAContractTheNumberIsShownBeforeTheTextAndNothingIsTranslated) {
+TEST_P(WindowMessages, WithoutAContractTheNumberIsShownBeforeTheTextAndNothingIsTranslated) {
   // A window that the host never handed its contract.
   auto bare = std::make_shared<FRMPD_CALENDATT>();
   ASSERT_EQ(bare->ActiveInterface, nullptr);
@@ -47,7 +47,7 @@ TEST_F(WindowMessages, WithoutAContractTheNumberIsShownBeforeTheTextAndNothingIs
   EXPECT_EQ(bare->TraduciMessaggio("l'orto e l'olivo", 77198, std::nullopt, 1), "l''orto e l''olivo");
 }
 
-TEST_F(WindowMessages, TranslationOfAMessageWithItsOptions) {
+TEST_P(WindowMessages, TranslationOfAMessageWithItsOptions) {
   open_main();
   // Number 0: the text itself, marked, or with its quotes doubled for SQL.
   EXPECT_EQ(window().TraduciMessaggio("l'orto", 0, std::nullopt, 0), "[x0x] l'orto");
@@ -62,7 +62,7 @@ TEST_F(WindowMessages, TranslationOfAMessageWithItsOptions) {
   EXPECT_TRUE(messages().empty());
 }
 
-TEST_F(WindowMessages, FormatoDBWritesEveryKindAndRefusesWhatCannotBeWritten) {
+TEST_P(WindowMessages, FormatoDBWritesEveryKindAndRefusesWhatCannotBeWritten) {
   open_main();
   auto& w = window();
   const std::string date_null =
@@ -120,7 +120,7 @@ TEST_F(WindowMessages, FormatoDBWritesEveryKindAndRefusesWhatCannotBeWritten) {
   EXPECT_TRUE(messages().empty());
 }
 
-TEST_F(WindowMessages, FormatoDBStoresItsErrorTextInTheUsersLanguage) {
+TEST_P(WindowMessages, FormatoDBStoresItsErrorTextInTheUsersLanguage) {
   auto settings = env_->settings();
   settings.language = "en";
   env_->apply_settings(settings);
@@ -132,6 +132,8 @@ TEST_F(WindowMessages, FormatoDBStoresItsErrorTextInTheUsersLanguage) {
   EXPECT_EQ(window().last_format_error(),
             "Error while converting the date (Quentor.CLSFW_Date, DBFormat method)");
 }
+
+CALENDATT_ON_EACH_ENGINE(WindowMessages);
 
 }  // namespace
 }  // namespace calendatt::testing

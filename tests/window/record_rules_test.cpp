@@ -9,9 +9,9 @@ namespace {
 
 using database::demo::kLinkPlanned;
 
-class WindowRecordRules : public WindowScenario {};
+class WindowRecordRules : public OnEachEngine<WindowScenario> {};
 
-TEST_F(WindowRecordRules, ANewDayIsWrittenWithEveryColumn) {
+TEST_P(WindowRecordRules, ANewDayIsWrittenWithEveryColumn) {
   auto& s = open_main();
   choose(s, "2026-03-10");
   frame().NewRow();
@@ -41,7 +41,7 @@ TEST_F(WindowRecordRules, ANewDayIsWrittenWithEveryColumn) {
   EXPECT_EQ(s.grid("GRID_CALENDATT")->row_count(), 1);
 }
 
-TEST_F(WindowRecordRules, ADayAlreadyPlannedIsRefusedWhenTheCodesAreValidated) {
+TEST_P(WindowRecordRules, ADayAlreadyPlannedIsRefusedWhenTheCodesAreValidated) {
   auto& s = open_main();
   choose(s, "2026-03-02");
   frame().NewRow();
@@ -61,7 +61,7 @@ TEST_F(WindowRecordRules, ADayAlreadyPlannedIsRefusedWhenTheCodesAreValidated) {
     EXPECT_TRUE(s.code(field)->Enabled()) << field;
 }
 
-TEST_F(WindowRecordRules, ANewDayNeedsItsThreeCodes) {
+TEST_P(WindowRecordRules, ANewDayNeedsItsThreeCodes) {
   auto& s = open_main();
   choose(s, "2026-03-10");
   frame().NewRow();
@@ -75,7 +75,7 @@ TEST_F(WindowRecordRules, ANewDayNeedsItsThreeCodes) {
   EXPECT_EQ(rows_where("PD4G_DATAATTIVITA = '2026-03-10'"), 0);
 }
 
-TEST_F(WindowRecordRules, ANewDayWithCodesThatDoNotResolveIsNotSaved) {
+TEST_P(WindowRecordRules, ANewDayWithCodesThatDoNotResolveIsNotSaved) {
   auto& s = open_main();
   choose(s, "2026-03-10");
   frame().NewRow();
@@ -87,7 +87,7 @@ TEST_F(WindowRecordRules, ANewDayWithCodesThatDoNotResolveIsNotSaved) {
   EXPECT_EQ(rows_where("PD4G_DATAATTIVITA = '2026-03-10'"), 0);
 }
 
-TEST_F(WindowRecordRules, ANewDayMustLieInThePlanningPeriodOfItsActivity) {
+TEST_P(WindowRecordRules, ANewDayMustLieInThePlanningPeriodOfItsActivity) {
   auto& s = open_main();
   choose(s, "2026-04-01");
   frame().NewRow();
@@ -114,7 +114,7 @@ TEST_F(WindowRecordRules, ANewDayMustLieInThePlanningPeriodOfItsActivity) {
   EXPECT_EQ(days.back(), (StoredDay{"2026-03-31", 2026, 3, 31, 0, 0, 8, 0, 8, 0}));
 }
 
-TEST_F(WindowRecordRules, ADayWithAllocatedResourcesIsNotDeleted) {
+TEST_P(WindowRecordRules, ADayWithAllocatedResourcesIsNotDeleted) {
   auto& s = open_main();
   choose(s, "2026-03-05");
   ASSERT_EQ(s.grid("GRID_CALENDATT")->row_count(), 1);
@@ -134,7 +134,7 @@ TEST_F(WindowRecordRules, ADayWithAllocatedResourcesIsNotDeleted) {
   EXPECT_TRUE(class_->ModificatoDati());
 }
 
-TEST_F(WindowRecordRules, ChangingTheHoursOfAStoredDayKeepsItsActivity) {
+TEST_P(WindowRecordRules, ChangingTheHoursOfAStoredDayKeepsItsActivity) {
   auto& s = open_main();
   choose(s, "2026-03-09");
   ASSERT_EQ(text(s, "TXT_ORE"), "4");
@@ -155,7 +155,7 @@ TEST_F(WindowRecordRules, ChangingTheHoursOfAStoredDayKeepsItsActivity) {
   EXPECT_EQ(*stored, (StoredDay{"2026-03-09", 2026, 3, 9, 0, 0, 6, 30, 6, 30}));
 }
 
-TEST_F(WindowRecordRules, InCalledModeANewRowOnAPlannedDayIsRefused) {
+TEST_P(WindowRecordRules, InCalledModeANewRowOnAPlannedDayIsRefused) {
   call_for_planned_activity();
   auto& s = open_main();
   choose(s, "2026-03-02");
@@ -182,7 +182,7 @@ TEST_F(WindowRecordRules, InCalledModeANewRowOnAPlannedDayIsRefused) {
 }
 
 // In called mode the ids are the host's: a link of 0 is refused as an activity not found.
-TEST_F(WindowRecordRules, InCalledModeALinkOf0IsNeverSaved) {
+TEST_P(WindowRecordRules, InCalledModeALinkOf0IsNeverSaved) {
   call_for("PRJ001", "N01", "ATT01", database::demo::kNodeDesign, 0, "2026-03-01", "2026-03-31");
   auto& s = open_main();
   choose(s, "2026-03-12");
@@ -197,7 +197,7 @@ TEST_F(WindowRecordRules, InCalledModeALinkOf0IsNeverSaved) {
 // A host that hands over only the planning start (no end) leaves the window unable to check the period:
 // whatever the answer to the error report, the new row stays in the window and nothing reaches the
 // database.
-TEST_F(WindowRecordRules, APeriodHandedOverWithoutItsEndNeverSendsAnUnfilledRow) {
+TEST_P(WindowRecordRules, APeriodHandedOverWithoutItsEndNeverSendsAnUnfilledRow) {
   module_->let_Cinterface_IsCalled(true);
   class_->set_pCodProgetto("PRJ001");
   class_->set_pCodNodo("N01");
@@ -228,7 +228,7 @@ TEST_F(WindowRecordRules, APeriodHandedOverWithoutItsEndNeverSendsAnUnfilledRow)
 
 // A failure while the new row is written, answered Ignore, keeps the whole row back; a stored row that is
 // changed still takes what could be written.
-TEST_F(WindowRecordRules, AWriteStepThatFailedKeepsANewRowBack) {
+TEST_P(WindowRecordRules, AWriteStepThatFailedKeepsANewRowBack) {
   auto& s = open_main();
   choose(s, "2026-03-10");
   frame().NewRow();
@@ -242,6 +242,7 @@ TEST_F(WindowRecordRules, AWriteStepThatFailedKeepsANewRowBack) {
   EXPECT_EQ(rows_where("PD4G_IDLEGAME_PD0H = 1001 AND PD4G_DURATAORE = 7 AND PD4G_DURATAMINUTI = 30"), 0);
   frame().CancelEdit();
 }
+CALENDATT_ON_EACH_ENGINE(WindowRecordRules);
 
 }  // namespace
 }  // namespace calendatt::testing

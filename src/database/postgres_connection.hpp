@@ -1,0 +1,92 @@
+#pragma once
+// The connection on a PostgreSQL database, through libpq.
+//
+// Connection string: a libpq URI (`postgresql://user@host:port/dbname?...`) or libpq's key=value
+// parameters (`host=... port=... dbname=... user=...`). A password given there or in Open is used and
+// never shown: messages describe the database by name, host, port and user only (describe_target()).
+//
+// Execute takes the module's text, adapts it (postgres_dialect.hpp) and runs exactly one statement: a
+// text holding a second statement is refused and nothing runs. The layer opens no transaction: each
+// statement commits on its own, so a failing statement never undoes the ones before it. A session
+// waits at most ten seconds for another user's lock. Every failure fills Errors() with the server's error
+// (source "PostgreSQL", sql_state the SQLSTATE, number the SQLSTATE packed as the server packs it
+// internally, description the server's message and detail) and throws runtime::Error(-2147217900,
+// ..., "PostgreSQL provider"); misuse throws the numbers of the SQLite connection (3704, 3705,
+// -2147467259 for a database that cannot be opened).
+//
+// Values read are those the SQLite connection gives for the same row (column_values.hpp): integers of
+// every width as Long (Double above 32 bits, overflow above 2^53), reals as Double, numerics as whole
+// numbers when whole, dates and timestamps as Date, texts as stored, NULL as Null. Result columns are
+// named as the statement's text spells them (PostgreSQL reports unquoted names in lower case); a
+// column of a table that the text does not name (SELECT *) gets its name in upper case, the schema's
+// spelling.
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "database/engine.hpp"
+
+struct pg_conn;
+
+namespace database {
+
+class PostgresConnection : public EngineConnection, public std::enable_shared_from_this<PostgresConnection> {
+ public:
+  PostgresConnection() = default;
+  ~PostgresConnection() override;
+  PostgresConnection(const PostgresConnection&) = delete;
+  PostgresConnection& operator=(const PostgresConnection&) = delete;
+
+  std::string ConnectionString() const override { return connection_string_; }
+  void SetConnectionString(const std::string& text) override;
+  // A user and a password given here override those of the connection string.
+  void Open(const std::string& text, const std::string& user, const std::string& password,
+            std::int32_t options) override;
+  void Close() override;
+  std::int32_t State() const override;
+  std::shared_ptr<host::Recordset> Execute(const std::string& sql, std::int32_t options) override;
+  std::vector<host::ProviderError> Errors() const override { return errors_; }
+  std::int64_t RowsAffected() const override { return rows_affected_; }
+
+  Dialect dialect() const override { return Dialect::PostgreSQL; }
+  QueryResult query(const std::string& sql) override;
+  QueryResult run_bound(const std::string& sql, const std::vector<SqlValue>& parameters) override;
+  std::int64_t insert_returning_key(const std::string& sql, const std::vector<SqlValue>& parameters,
+                                    const std::string& key_column) override;
+  std::string integer_key(const std::string& database, const std::string& table) override;
+
+  // Runs the layer's own text as it is, several statements allowed (the schema's script).
+  void run_script(const std::string& sql);
+
+ private:
+  struct Table {
+    std::string schema;
+    std::string name;
+    std::map<int, std::string> columns;  // by attribute number
+  };
+
+  void require_open();
+  QueryResult run(const std::string& sql, const std::vector<SqlValue>& parameters,
+                  const std::map<std::string, std::string>* spellings);
+  const Table* table(unsigned oid);
+  [[noreturn]] void fail(std::int32_t number, const std::string& sql_state, const std::string& description);
+  [[noreturn]] void fail_result(const void* result, const std::string& sql);
+
+  std::string connection_string_;
+  pg_conn* conn_ = nullptr;
+  std::vector<host::ProviderError> errors_;
+  std::int64_t rows_affected_ = 0;
+  std::map<unsigned, Table> tables_;
+};
+
+// True when the text names a PostgreSQL database: a postgresql:// or postgres:// URI, or libpq key=value
+// parameters (host=... dbname=...). Anything else is a SQLite file or connection string.
+bool is_postgres_target(const std::string& text);
+
+// The text to show for a database in messages: the file of SQLite, or "PostgreSQL 'name' on
+// host:port as user" for a server. Never holds a password.
+std::string describe_target(const std::string& text);
+
+}  // namespace database

@@ -1,0 +1,45 @@
+#pragma once
+// Adaptation of the module's SQL text (written for a server engine with SQL Server's rules) to
+// PostgreSQL. It shares the tokenizer and the first steps with the SQLite adaptation (sql_tokens.hpp):
+// string literals, comments and quoted identifiers are never looked into, and outside them it makes
+// these changes and nothing else:
+//
+//  1. `N'...'` becomes `'...'`.
+//  2. A number directly followed by a letter is split from it: `1001AND` becomes `1001 AND`.
+//  3. Locking table hints are removed: `WITH(NOLOCK)` and the other hints the SQLite adaptation removes.
+//  4. `SELECT [DISTINCT|ALL] TOP n` and `TOP (n)` become ` LIMIT n` at the end of that SELECT, as for
+//     SQLite.
+//  5. Constant folding of comparisons between two literals in WHERE, ON and HAVING, and simplification
+//     of the OR groups holding them, as for SQLite, except that two texts are compared without their
+//     trailing blanks (`'a ' = 'a'` is true), as the module's server compares them.
+//  6. A quoted identifier ("Name", [Name], `Name`) becomes "name": the module's server reads names
+//     without regard to case, and the schema's names are unquoted, which PostgreSQL keeps in lower case.
+//  7. `==` becomes `=`.
+//  8. A text literal compared with something (an operand of =, <>, !=, <, >, <= or >= outside an UPDATE's
+//     SET list, or an item of an IN list) loses its trailing blanks. With the schema's text columns,
+//     which ignore trailing blanks when they compare (bpchar), this gives the server's rule on both
+//     sides: `CODE = 'A  '` finds 'A' and 'A ' alike, `RTRIM(CODE) = 'A '` finds them too, and an index
+//     on CODE still serves the comparison. A text literal assigned (SET X = 'a ', VALUES) keeps its
+//     blanks: texts are stored as given.
+//  9. In COALESCE(a, b, ...) holding a text literal among its arguments, every other argument is read as
+//     text (`CAST(a AS TEXT)`), as the module's server converts a date to text there.
+//
+// The function is pure, and a text with several statements is adapted statement by statement (the
+// connection refuses it: `statements` says how many there are).
+
+#include <map>
+#include <string>
+
+namespace database {
+
+struct PostgresStatement {
+  std::string text;
+  int statements = 0;
+  // The spelling of each word of the original text, by its lower-case form: the connection gives the
+  // result columns the names the text wrote (PostgreSQL reports unquoted names in lower case).
+  std::map<std::string, std::string> spellings;
+};
+
+PostgresStatement adapt_postgres_statement(const std::string& sql);
+
+}  // namespace database

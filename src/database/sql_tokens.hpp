@@ -1,0 +1,76 @@
+#pragma once
+// The tokenizer of the module's SQL text and the rewriting steps that the dialect adaptations share
+// (dialect.hpp for SQLite, postgres_dialect.hpp for PostgreSQL). Each adaptation composes these steps
+// and adds its own; the header comment of each adaptation lists every change it makes.
+//
+// tokenize() reads the text into tokens: string literals ('...' with '' escapes; the N of N'...' is
+// dropped), comments (-- to the end of the line, /* ... */), quoted identifiers ("...", [...], `...`),
+// numbers (a number glued to a word, as in `1001AND`, is followed by a blank token), words and
+// punctuation (two-character operators are one token). render() writes the tokens back: text that no
+// step changed is copied exactly.
+
+#include <cstddef>
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace database::sql {
+
+enum class Kind { Space, Comment, String, Number, Word, Quoted, Punct, Constant };
+
+struct Token {
+  Kind kind = Kind::Punct;
+  std::string text;
+  bool value = false;    // truth of a Constant
+  bool deleted = false;  // dropped from the output
+};
+
+using Tokens = std::vector<Token>;
+
+constexpr std::size_t kNone = std::string::npos;
+
+bool equals_ci(std::string_view a, std::string_view b);
+bool is_significant(const Token& t);
+bool is_word(const Token& t, std::string_view w);
+bool is_punct(const Token& t, std::string_view p);
+bool is_any_word(const Token& t, std::initializer_list<std::string_view> words);
+// Keywords that end a WHERE/ON/HAVING condition at the same nesting level.
+bool ends_condition(const Token& t);
+
+Tokens tokenize(const std::string& s);
+std::string render(const Tokens& tokens);
+// The tokens without the deleted ones.
+Tokens compact(Tokens tokens);
+// Index of the next or previous significant token (not blank, comment or deleted), or kNone.
+std::size_t next_significant(const Tokens& t, std::size_t i);
+std::size_t previous_significant(const Tokens& t, std::size_t i);
+// The text of a string literal without its quotes, '' read as one quote.
+std::optional<std::string> string_content(const std::string& literal);
+
+// Where each token stands: in which clause, and whether an AND is the logical one (not BETWEEN's).
+enum class Clause { Other, Select, From, Condition };
+
+struct Place {
+  Clause clause = Clause::Other;
+  bool logical_and = false;
+};
+
+std::vector<Place> places(const Tokens& t);
+
+// Locking table hints (WITH(NOLOCK) and the like) are deleted.
+void remove_table_hints(Tokens& t);
+// SELECT TOP n and TOP (n) become ... LIMIT n at the end of that SELECT.
+Tokens move_top_to_limit(Tokens t);
+
+// How two text literals compare when a comparison of them is folded: byte by byte, or byte by byte
+// after removing the trailing blanks of both.
+enum class TextRule { Exact, IgnoreTrailingBlanks };
+
+// Comparisons of two literals in WHERE/ON/HAVING conditions become the constant 1=1 or 1=0.
+void fold_comparisons(Tokens& t, TextRule rule);
+// OR groups holding folded constants are simplified.
+void simplify_groups(Tokens& t);
+
+}  // namespace database::sql
