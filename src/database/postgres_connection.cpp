@@ -7,6 +7,7 @@
 
 #include "database/postgres_dialect.hpp"
 #include "database/sqlite_recordset.hpp"
+#include "database/statement_guard.hpp"
 #include "runtime/error.hpp"
 
 namespace database {
@@ -265,6 +266,10 @@ std::shared_ptr<host::Recordset> PostgresConnection::Execute(const std::string& 
 QueryResult PostgresConnection::query(const std::string& sql) {
   errors_.clear();
   require_open();
+  // A comment outside the literals can only come from a value that left its quotes (statement_guard.hpp).
+  if (comment_outside_literals(sql))
+    fail(kCommandError, "42601",
+         "Il testo contiene un commento o un valore testo non chiuso e non è stato eseguito: " + sql);
   PostgresStatement statement = adapt_postgres_statement(sql);
   if (statement.statements == 0)
     fail(kCommandError, "42601", "Il testo non contiene alcuna istruzione SQL: '" + sql + "'.");

@@ -141,6 +141,21 @@ TEST_F(PostgresEngine, RunsOneStatementOfATextAndNothingOfTwo) {
   EXPECT_EQ(connection_->RowsAffected(), 2);
 }
 
+// As on a file: a comment outside the literals refuses the whole text, a comment marker inside one is a
+// value.
+TEST_F(PostgresEngine, RefusesACommentOutsideTheValues) {
+  const std::string before = count("PD4G_CALENDATT");
+  for (const char* sql : {"DELETE FROM PD4G_CALENDATT WHERE PD4G_DITTA_CG18 = 1 -- AND 1=0",
+                          "DELETE FROM PD4G_CALENDATT WHERE PD4G_DITTA_CG18 = 1 /* AND 1=0 */"}) {
+    SCOPED_TRACE(sql);
+    runtime::Error e = error_of([&] { connection_->Execute(sql, 129); });
+    EXPECT_EQ(e.number(), kCommandError);
+    EXPECT_NE(e.description().find("commento"), std::string::npos) << e.description();
+    EXPECT_EQ(count("PD4G_CALENDATT"), before);
+  }
+  EXPECT_EQ(connection_->Execute("SELECT 'l''orto -- /*' AS X", 1)->Field("X").to_string(), "l'orto -- /*");
+}
+
 TEST_F(PostgresEngine, TextsCompareWithoutTrailingBlanksThroughTheIndexAndReadAsStored) {
   connection_->Execute(
       "INSERT INTO PD0G_DISBAPROG (PD0G_IDDISBAPROG, PD0G_DITTA_CG18, PD0G_CODPROG_PD68, PD0G_CODNODO_PD0C) "
