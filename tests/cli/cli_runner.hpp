@@ -175,7 +175,12 @@ inline CliResult run_on_terminal(std::vector<std::string> args, const std::strin
   return r;
 }
 
-// A fresh demo database for each test, made by `calendatt init --demo`.
+// The demo's dates as the tests know them: the first planned day on 2 March 2026, whatever today is.
+inline void fix_demo_dates() {
+  setenv("CALENDATT_DEMO_BASE", "2026-03-02", 1);
+}
+
+// A fresh demo database for each test, made by `calendatt init --demo`, on the fixed demo dates.
 class CliScenario : public ::testing::Test {
  protected:
   database::testing::TempDatabase db_;
@@ -183,6 +188,7 @@ class CliScenario : public ::testing::Test {
 
   void SetUp() override {
     ASSERT_FALSE(program().empty()) << "CALENDATT_CLI is not set";
+    fix_demo_dates();
     auto init = run_program({"init", "--db", db_.path(), "--demo"}, db_.dir().string());
     ASSERT_EQ(init.status, 0) << init.all_err();
     raw_ = std::make_unique<database::testing::RawDatabase>(db_.path());
