@@ -320,8 +320,8 @@ Outcome add_range(Run& run) {
   std::string counts;
   if (auto after = before ? range_days(run) : std::nullopt) {
     auto c = count_insertion(*before, *after, *treatment == static_cast<std::int32_t>(Existing::kOverwrite));
-    counts = run.say(": " + std::to_string(c.added) + " aggiunti, " + std::to_string(c.overwritten) +
-                         " sovrascritti, " + std::to_string(c.skipped) + " saltati",
+    counts = run.say(": aggiunti " + std::to_string(c.added) + ", sovrascritti " +
+                         std::to_string(c.overwritten) + ", saltati " + std::to_string(c.skipped),
                      ": " + std::to_string(c.added) + " added, " + std::to_string(c.overwritten) +
                          " overwritten, " + std::to_string(c.skipped) + " skipped");
   }
@@ -347,8 +347,8 @@ Outcome delete_range(Run& run) {
   std::string counts;
   if (auto after = before ? range_days(run) : std::nullopt) {
     auto c = count_deletion(*before, *after);
-    counts = run.say(": " + std::to_string(c.deleted) + " eliminati, " + std::to_string(c.spared) +
-                         " risparmiati (con risorse allocate)",
+    counts = run.say(": eliminati " + std::to_string(c.deleted) + ", risparmiati " +
+                         std::to_string(c.spared) + " (con risorse allocate)",
                      ": " + std::to_string(c.deleted) + " deleted, " + std::to_string(c.spared) +
                          " spared (resources allocated)");
   }
