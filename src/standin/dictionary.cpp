@@ -24,9 +24,11 @@ struct CaptionEntry {
   const char* english;
 };
 
-// The captions of the window and of the two dialogs, without the access-key mark.
+// The captions of the window and of the two dialogs, without the access-key mark, with the entries of the
+// insertion dialog's list and the words the stand-in controls say about a code.
 constexpr CaptionEntry kCaptions[] = {
     {"Annulla", "Cancel"},
+    {"Annulla operazione", "Cancel the operation"},
     {"Attività", "Activity"},
     {"Calendario attività WBS", "WBS activity calendar"},
     {"Canc. multipla", "Multiple delete"},
@@ -35,6 +37,7 @@ constexpr CaptionEntry kCaptions[] = {
     {"Codice Attività", "Activity Code"},
     {"Codice Nodo", "Node Code"},
     {"Codice Progetto", "Project Code"},
+    {"Codice inesistente", "No such code"},
     {"Comportamento variazioni già presenti", "Treatment of dates already planned"},
     {"Conferma", "Confirm"},
     {"Data", "Date"},
@@ -59,6 +62,8 @@ constexpr CaptionEntry kCaptions[] = {
     {"Periodo pianificazione", "Planning period"},
     {"Progetto", "Project"},
     {"Ripeti ogni", "Repeat every"},
+    {"Sovrascrivi", "Overwrite"},
+    {"Tralascia", "Skip"},
     {"giorni", "days"},
 };
 

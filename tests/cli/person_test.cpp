@@ -121,6 +121,21 @@ TEST_F(CliLanguage, FileChecksInitAndContentsFollowTheLanguage) {
   }
 }
 
+TEST_F(CliLanguage, AnErrorReportIsAnsweredInTheLanguage) {
+  raw_->exec("ALTER TABLE PD4G_CALENDATT RENAME COLUMN PD4G_DITTA_CG18 TO PD4G_DITTA");
+  auto italian = run({"list", "--day", "2026-03-02", "--on-error", "ignore"});
+  EXPECT_EQ(italian.status, 3);
+  EXPECT_TRUE(italian.has_line("calendatt: risposto Ignora")) << italian.all_err();
+  EXPECT_EQ(italian.err.back(),
+            "calendatt: sono state mostrate 2 segnalazioni d'errore: il comando non è stato eseguito come "
+            "richiesto");
+  auto english = run({"list", "--day", "2026-03-02", "--lang", "en"});
+  EXPECT_TRUE(english.has_line("calendatt: answered Abort")) << english.all_err();
+  EXPECT_NE(english.err.back().find(" error reports were shown: the command did not complete as asked"),
+            std::string::npos)
+      << english.all_err();
+}
+
 // ---- The prompt
 
 class CliPrompt : public CliScenario {
