@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "cli/language.hpp"
 #include "runtime/variant.hpp"
 
 namespace cli {
@@ -54,14 +55,55 @@ int negative_button(const std::vector<int>& buttons) {
   return first_of(buttons, {box::kNo, box::kCancel, box::kAbort});
 }
 
-int typed_button(const std::string& typed, const std::vector<int>& buttons) {
-  std::string t = lower(runtime::trim(typed));
-  if (t.empty()) return 0;
-  for (int b : buttons) {
-    std::string name = lower(box::answer_name(b));
-    if (t == name || (t.size() == 1 && t[0] == name[0])) return b;
+int default_button(std::int32_t style, const std::vector<int>& buttons) {
+  auto index = static_cast<std::size_t>((style >> 8) & 3);
+  if (buttons.empty()) return box::kOk;
+  return index < buttons.size() ? buttons[index] : buttons.front();
+}
+
+std::string button_name(int button, const std::string& language) {
+  if (language != "it") return box::answer_name(button);
+  switch (button) {
+    case box::kCancel:
+      return "Annulla";
+    case box::kAbort:
+      return "Interrompi";
+    case box::kRetry:
+      return "Riprova";
+    case box::kIgnore:
+      return "Ignora";
+    case box::kYes:
+      return "Sì";
+    default:
+      return box::answer_name(button);
   }
-  if (t == "y" || t == "yes") return affirmative_button(buttons);
+}
+
+int typed_button(const std::string& typed, const std::vector<int>& buttons, const std::string& language) {
+  // Lower case, with the accented i of "sì" read as a plain i.
+  auto plain = [](const std::string& text) {
+    std::string out = lower(runtime::trim(text));
+    for (const char* accented : {"\xc3\xac", "\xc3\x8c", "\xc3\xad", "\xc3\x8d"})
+      out = runtime::replace_all(out, accented, "i");
+    return out;
+  };
+  std::string t = plain(typed);
+  if (t.empty()) return 0;
+  for (int b : buttons)
+    if (t == plain(button_name(b, language))) return b;
+  if (t.size() == 1) {
+    int named = 0;
+    int starting = 0;
+    for (int b : buttons) {
+      if (plain(button_name(b, language))[0] == t[0]) {
+        named = b;
+        ++starting;
+      }
+    }
+    if (starting == 1) return named;
+  }
+  bool italian = language == "it";
+  if (t == "y" || t == "yes" || (italian && (t == "s" || t == "si"))) return affirmative_button(buttons);
   if (t == "n" || t == "no") return negative_button(buttons);
   return 0;
 }
@@ -80,18 +122,22 @@ void CliResponder::note(const std::string& text) {
   err_.flush();
 }
 
-int CliResponder::ask(const std::vector<int>& buttons) {
+int CliResponder::ask(const std::vector<int>& buttons, int default_choice) {
   std::string choices;
-  for (int b : buttons) choices += std::string(choices.empty() ? "" : "/") + box::answer_name(b);
+  for (int b : buttons) choices += std::string(choices.empty() ? "" : "/") + button_name(b, language_);
+  const std::string prompt =
+      choices + " (" + say(language_, "Invio: ", "Enter: ") + button_name(default_choice, language_) + ")? ";
   while (true) {
-    err_ << "calendatt: " << choices << "? ";
+    err_ << "calendatt: " << prompt;
     err_.flush();
     std::string line;
+    // The end of the input gives no answer.
     if (!std::getline(*terminal_, line)) {
       err_ << "\n";
       return 0;
     }
-    if (int b = typed_button(line, buttons)) return b;
+    if (runtime::trim(line).empty()) return default_choice;
+    if (int b = typed_button(line, buttons, language_)) return b;
   }
 }
 
@@ -104,17 +150,27 @@ int CliResponder::answer_message(const standin::ShownMessage& message) {
 
   if (answer_) {
     int b = *answer_ ? affirmative_button(buttons) : negative_button(buttons);
-    note(std::string("answered ") + box::answer_name(b) + (*answer_ ? " (--yes)" : " (--no)"));
+    note(say(language_, "risposto ", "answered ") + button_name(b, language_) +
+         (*answer_ ? " (--yes)" : " (--no)"));
     return b;
   }
   if (terminal_) {
-    if (int b = ask(buttons)) return b;
+    if (int typed = ask(buttons, default_button(message.style, buttons))) return typed;
   }
+  // Nobody answered: the negative button, and the run counts as failed.
   unanswered_ = true;
   int b = negative_button(buttons);
-  note(std::string("this question needs an answer and there is no terminal to ask it on: give --yes or --no "
-                   "(answered ") +
-       box::answer_name(b) + ")");
+  if (terminal_) {
+    note(say(language_, "nessuna risposta data (risposto ", "no answer given (answered ") +
+         button_name(b, language_) + ")");
+    return b;
+  }
+  note(say(language_,
+           "questa domanda chiede una risposta e non c'è un terminale su cui porla: indicare --yes o --no "
+           "(risposto ",
+           "this question needs an answer and there is no terminal to ask it on: give --yes or --no "
+           "(answered ") +
+       button_name(b, language_) + ")");
   return b;
 }
 
@@ -141,13 +197,14 @@ int CliResponder::answer_report(const standin::ErrorReport& report) {
       wanted = box::kRetry;
       ++retries_;
     } else {
-      note("still failing after " + std::to_string(kMostRetries) + " retries");
+      note(say(language_, "ancora in errore dopo " + std::to_string(kMostRetries) + " tentativi",
+               "still failing after " + std::to_string(kMostRetries) + " retries"));
     }
   } else if (on_error_ == OnError::kIgnore) {
     wanted = box::kIgnore;
   }
   int b = has(buttons, wanted) ? wanted : (buttons.empty() ? box::kOk : buttons.front());
-  note(std::string("answered ") + box::answer_name(b));
+  note(say(language_, "risposto ", "answered ") + button_name(b, language_));
   return b;
 }
 

@@ -32,6 +32,10 @@ class CliResponder : public standin::MessageResponder {
   // A line of the command line's own, on standard error: "calendatt: <text>".
   void note(const std::string& text);
 
+  // The language of the prompt and of the lines of the command line's own ("it" or "en").
+  void set_language(const std::string& language) { language_ = language; }
+  const std::string& language() const { return language_; }
+
   int messages_shown() const { return messages_shown_; }
   int reports_shown() const { return reports_shown_; }
   // A question came that nobody could answer.
@@ -41,7 +45,7 @@ class CliResponder : public standin::MessageResponder {
 
  private:
   void print(const std::string& prefix, const std::string& text);
-  int ask(const std::vector<int>& buttons);
+  int ask(const std::vector<int>& buttons, int default_button);
 
   std::ostream& err_;
   std::optional<bool> answer_;
@@ -53,6 +57,7 @@ class CliResponder : public standin::MessageResponder {
   std::string retried_report_;
   bool unanswered_ = false;
   std::vector<std::int32_t> numbers_;
+  std::string language_ = "it";
 };
 
 // The lines of a text: split at CR LF, LF or CR; an empty text is one empty line.
@@ -63,8 +68,15 @@ std::vector<std::string> text_lines(const std::string& text);
 int affirmative_button(const std::vector<int>& buttons);
 int negative_button(const std::vector<int>& buttons);
 
-// The button a typed answer names (its name or its first letter, in any case; y and n also name the
-// affirmative and the negative button); 0 when it names none of the box's buttons.
-int typed_button(const std::string& typed, const std::vector<int>& buttons);
+// The button a box's style makes the default (the first, second or third button), as Enter presses it.
+int default_button(std::int32_t style, const std::vector<int>& buttons);
+
+// A button's name in the language ("it": Sì, No, Annulla, ...; else OK, Cancel, Yes, ...).
+std::string button_name(int button, const std::string& language);
+
+// The button a typed answer names in the language: the button's name, or its first letter when no other
+// button of the box starts with it, in any case. Yes and no are also s, si, sì in Italian and y, yes, n,
+// no in both languages. 0 when it names none of the box's buttons.
+int typed_button(const std::string& typed, const std::vector<int>& buttons, const std::string& language);
 
 }  // namespace cli

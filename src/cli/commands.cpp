@@ -1,5 +1,6 @@
 #include "cli/commands.hpp"
 
+#include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <functional>
@@ -9,7 +10,9 @@
 #include "cli/cli_responder.hpp"
 #include "cli/grid_output.hpp"
 #include "cli/host_session.hpp"
+#include "cli/language.hpp"
 #include "cli/person.hpp"
+#include "cli/stored_days.hpp"
 #include "database/file_check.hpp"
 #include "database/postgres_connection.hpp"
 #include "host/controls.hpp"
@@ -26,6 +29,8 @@ constexpr const char* kCalendar = "KVO_CALENDARIO";
 constexpr const char* kGrid = "GRID_CALENDATT";
 constexpr const char* kInsertDialog = "FRMPD_ADDCALENDATT";
 constexpr const char* kDeleteDialog = "FRMPD_DELCALENDATT";
+// "Sono presenti date in conflitto. Operazione annullata."
+constexpr std::int32_t kConflictMessage = 77201;
 
 // What one command needs while it runs.
 struct Run {
@@ -36,6 +41,11 @@ struct Run {
   // The line that tells the person the command was carried out; written only when nothing went wrong
   // on the way, so that the last line and the exit status tell one story.
   std::string success;
+
+  // The run's language for the lines of the command line's own.
+  std::string say(std::string italian, std::string english) const {
+    return cli::say(options.language, std::move(italian), std::move(english));
+  }
 
   // The person gave up: says why and counts as refused.
   Outcome refused(const std::string& reason) {
@@ -57,22 +67,29 @@ Outcome open_window(Run& run) {
   if (o.called) {
     auto found = run.session.find_activity(o.codes);
     if (found.empty())
-      return run.refused("no WBS activity " + o.codes.text() + " in company " + std::to_string(o.company) +
-                         " to call the calendar for");
+      return run.refused(run.say("nessuna attività WBS " + o.codes.text() + " nella ditta " +
+                                     std::to_string(o.company) + " per cui aprire il calendario",
+                                 "no WBS activity " + o.codes.text() + " in company " +
+                                     std::to_string(o.company) + " to call the calendar for"));
     if (found.size() > 1) {
       std::string links;
       for (const auto& a : found) links += (links.empty() ? "" : ", ") + runtime::number_text(a.link_id);
-      return run.refused("the activity " + o.codes.text() + " stands in " + std::to_string(found.size()) +
-                         " WBS rows (links " + links + "): the calendar is called for one activity");
+      return run.refused(
+          run.say("l'attività " + o.codes.text() + " sta in " + std::to_string(found.size()) +
+                      " righe della WBS (legami " + links + "): il calendario si apre per una sola attività",
+                  "the activity " + o.codes.text() + " stands in " + std::to_string(found.size()) +
+                      " WBS rows (links " + links + "): the calendar is called for one activity"));
     }
     if (!run.session.open_window(&found.front())) {
-      run.responder.note("the calendar window did not open");
+      run.responder.note(
+          run.say("la finestra del calendario non si è aperta", "the calendar window did not open"));
       return Outcome::kFailed;
     }
     return Outcome::kDone;
   }
   if (!run.session.open_window()) {
-    run.responder.note("the calendar window did not open");
+    run.responder.note(
+        run.say("la finestra del calendario non si è aperta", "the calendar window did not open"));
     return Outcome::kFailed;
   }
   return Outcome::kDone;
@@ -86,9 +103,10 @@ Outcome list(Run& run) {
   Person person(run.session.window(), run.responder);
   if (run.options.day) person.choose_day(kCalendar, *run.options.day);
   if (run.options.no_day) person.clear_day(kCalendar);
-  if (person.gave_up()) return run.gave_up(person, "nothing listed");
+  if (person.gave_up()) return run.gave_up(person, run.say("nessun elenco", "nothing listed"));
   auto grid = run.session.window().grid(kGrid);
-  GridView view{grid->captions(), grid->shown_values()};
+  GridView view{{}, grid->captions(), grid->shown_values()};
+  for (const auto& column : grid->columns()) view.keys.push_back(column_key(column.field));
   write_grid(view, run.options.format, run.out);
   return Outcome::kDone;
 }
@@ -105,7 +123,7 @@ std::int32_t find_row(Run& run, Person& person) {
     std::size_t i = 0;
     while (i < columns.size() && runtime::upper(columns[i].field) != field) ++i;
     if (i == columns.size()) {
-      person.give_up(std::string("the grid has no column ") + field);
+      person.give_up(run.say("la griglia non ha la colonna ", "the grid has no column ") + field);
       return -1;
     }
     at.push_back(i);
@@ -126,16 +144,20 @@ std::int32_t find_row(Run& run, Person& person) {
       matches.push_back(static_cast<std::int32_t>(r));
   }
   if (matches.empty()) {
-    person.give_up("the grid shows no day " + day_of(run.options) + " of " + c.text());
+    person.give_up(run.say("la griglia non mostra il giorno " + day_of(run.options) + " di " + c.text(),
+                           "the grid shows no day " + day_of(run.options) + " of " + c.text()));
     return -1;
   }
   if (matches.size() > 1) {
-    person.give_up("the grid shows " + std::to_string(matches.size()) + " rows of " + c.text() + " on " +
-                   day_of(run.options) + ", which cannot be told apart");
+    person.give_up(run.say("la griglia mostra " + std::to_string(matches.size()) + " righe di " + c.text() +
+                               " il " + day_of(run.options) + ", che non si distinguono",
+                           "the grid shows " + std::to_string(matches.size()) + " rows of " + c.text() +
+                               " on " + day_of(run.options) + ", which cannot be told apart"));
     return -1;
   }
   if (!grid->select_row(matches.front())) {
-    person.give_up("the grid row could not be selected");
+    person.give_up(
+        run.say("la riga della griglia non si è potuta selezionare", "the grid row could not be selected"));
     return -1;
   }
   return matches.front();
@@ -143,57 +165,75 @@ std::int32_t find_row(Run& run, Person& person) {
 
 Outcome add_day(Run& run) {
   const Options& o = run.options;
+  const std::string nothing = run.say("nulla aggiunto", "nothing added");
   Person person(run.session.window(), run.responder);
-  if (!person.choose_day(kCalendar, *o.day)) return run.gave_up(person, "nothing added");
+  if (!person.choose_day(kCalendar, *o.day)) return run.gave_up(person, nothing);
   auto frame = run.session.frame();
-  if (!frame) return run.refused("nothing added: the window has no record frame");
+  if (!frame)
+    return run.refused(nothing +
+                       run.say(": la finestra non ha un frame", ": the window has no record frame"));
   frame->NewRow();
   if (frame->Status() != host::RecordFrame::kStatusNew) {
-    person.give_up("the record frame did not start a new row");
-    return run.gave_up(person, "nothing added");
+    person.give_up(
+        run.say("il frame non ha iniziato una riga nuova", "the record frame did not start a new row"));
+    return run.gave_up(person, nothing);
   }
   if (!person.enter_codes(o.codes) || !person.enter_duration(o.hours, o.minutes))
-    return run.gave_up(person, "nothing added");
+    return run.gave_up(person, nothing);
   frame->Update();
-  if (!run.session.data_changed()) return run.refused("nothing added: the row was not saved");
-  run.success = "Added the day " + o.day->iso() + " of " + o.codes.text() + ".";
+  if (!run.session.data_changed())
+    return run.refused(nothing + run.say(": la riga non è stata salvata", ": the row was not saved"));
+  run.success = run.say("Aggiunto il giorno " + o.day->iso() + " di " + o.codes.text() + ".",
+                        "Added the day " + o.day->iso() + " of " + o.codes.text() + ".");
   return Outcome::kDone;
 }
 
 Outcome set_day(Run& run) {
   const Options& o = run.options;
+  const std::string nothing = run.say("nulla cambiato", "nothing changed");
   Person person(run.session.window(), run.responder);
   if (!person.choose_day(kCalendar, *o.day) || find_row(run, person) < 0 ||
       !person.enter_duration(o.hours, o.minutes))
-    return run.gave_up(person, "nothing changed");
+    return run.gave_up(person, nothing);
   auto frame = run.session.frame();
-  if (!frame) return run.refused("nothing changed: the window has no record frame");
+  if (!frame)
+    return run.refused(nothing +
+                       run.say(": la finestra non ha un frame", ": the window has no record frame"));
   if (frame->Status() == host::RecordFrame::kStatusStored) {
-    run.success = "The day " + o.day->iso() + " of " + o.codes.text() + " already has that duration.";
+    run.success =
+        run.say("Il giorno " + o.day->iso() + " di " + o.codes.text() + " ha già questa durata.",
+                "The day " + o.day->iso() + " of " + o.codes.text() + " already has that duration.");
     return Outcome::kDone;
   }
   frame->Update();
-  if (!run.session.data_changed()) return run.refused("nothing changed: the row was not saved");
-  run.success = "Changed the day " + o.day->iso() + " of " + o.codes.text() + ".";
+  if (!run.session.data_changed())
+    return run.refused(nothing + run.say(": la riga non è stata salvata", ": the row was not saved"));
+  run.success = run.say("Cambiato il giorno " + o.day->iso() + " di " + o.codes.text() + ".",
+                        "Changed the day " + o.day->iso() + " of " + o.codes.text() + ".");
   return Outcome::kDone;
 }
 
 Outcome delete_day(Run& run) {
   const Options& o = run.options;
+  const std::string nothing = run.say("nulla eliminato", "nothing deleted");
   Person person(run.session.window(), run.responder);
-  if (!person.choose_day(kCalendar, *o.day) || find_row(run, person) < 0)
-    return run.gave_up(person, "nothing deleted");
+  if (!person.choose_day(kCalendar, *o.day) || find_row(run, person) < 0) return run.gave_up(person, nothing);
   auto frame = run.session.frame();
-  if (!frame) return run.refused("nothing deleted: the window has no record frame");
+  if (!frame)
+    return run.refused(nothing +
+                       run.say(": la finestra non ha un frame", ": the window has no record frame"));
   frame->DeleteRow();
-  if (!run.session.data_changed()) return run.refused("nothing deleted: the row was not deleted");
-  run.success = "Deleted the day " + o.day->iso() + " of " + o.codes.text() + ".";
+  if (!run.session.data_changed())
+    return run.refused(nothing + run.say(": la riga non è stata eliminata", ": the row was not deleted"));
+  run.success = run.say("Eliminato il giorno " + o.day->iso() + " di " + o.codes.text() + ".",
+                        "Deleted the day " + o.day->iso() + " of " + o.codes.text() + ".");
   return Outcome::kDone;
 }
 
 // What happened in a range dialog while the person worked in it.
 struct DialogWork {
   CliResponder* responder = nullptr;
+  std::string language;
   bool opened = false;
   std::string reason;  // why the person gave up
 };
@@ -204,11 +244,14 @@ Outcome range_dialog(Run& run, const char* button, const char* dialog, const std
                      std::function<void(Person&)> work) {
   auto state = std::make_shared<DialogWork>();
   state->responder = &run.responder;
+  state->language = run.options.language;
   run.session.forms().script(dialog, [state, work](standin::HeadlessFormSite& site) {
     state->opened = true;
     Person person(site, *state->responder);
     work(person);
-    if (!person.gave_up() && !site.closed()) person.give_up("the dialog did not complete");
+    if (!person.gave_up() && !site.closed())
+      person.give_up(
+          say(state->language, "la finestra di dialogo non ha concluso", "the dialog did not complete"));
     state->reason = person.reason();
   });
   Person person(run.session.window(), run.responder);
@@ -219,43 +262,101 @@ Outcome range_dialog(Run& run, const char* button, const char* dialog, const std
     return Outcome::kFailed;
   }
   if (person.gave_up()) return run.gave_up(person, what_not_done);
-  if (!state->opened) return run.refused(what_not_done + ": the dialog did not open");
+  if (!state->opened)
+    return run.refused(what_not_done +
+                       run.say(": la finestra di dialogo non si è aperta", ": the dialog did not open"));
   if (!run.session.data_changed())
     return run.refused(what_not_done + ": " +
-                       (state->reason.empty() ? "the dialog did not complete" : state->reason));
+                       (state->reason.empty()
+                            ? run.say("la finestra di dialogo non ha concluso", "the dialog did not complete")
+                            : state->reason));
   return Outcome::kDone;
+}
+
+// The days of the activity on the dates of the range, as stored now; nullopt when the activity is not one
+// WBS row of the company (the dialog then resolves the codes itself and says what it finds) or the file
+// cannot be read.
+std::optional<StoredDays> range_days(Run& run) {
+  const Options& o = run.options;
+  auto found = run.session.find_activity(o.codes);
+  if (found.size() != 1) return std::nullopt;
+  int every = std::stoi(o.every);
+  return stored_days(o.db, o.company, found.front().link_id, range_dates(*o.from, *o.to, every));
+}
+
+std::string date_list(const StoredDays& days) {
+  std::string out;
+  for (const auto& entry : days) out += (out.empty() ? "" : ", ") + entry.first;
+  return out;
 }
 
 Outcome add_range(Run& run) {
   const Options o = run.options;
-  Outcome outcome = range_dialog(run, "BTN_INSMULTIPLO", kInsertDialog, "nothing planned", [o](Person& p) {
-    if (!p.enter_codes(o.codes) || !p.type("TXT_DATAINIZIALE", runtime::date_text(*o.from)) ||
-        !p.type("TXT_DATAFINALE", runtime::date_text(*o.to)) || !p.type("TXT_RIPETIOGNI", o.every) ||
-        !p.type("TXT_ORE", o.hours) || !p.type("TXT_MINUTI", o.minutes))
-      return;
-    if (o.existing ? !p.choose_entry("CBO_VARPRESENTI", static_cast<std::int32_t>(*o.existing))
-                   : !p.leave("TXT_MINUTI"))
-      return;
-    p.click("BTN_CONFERMA");
-  });
-  if (outcome == Outcome::kDone)
-    run.success =
-        "Planned the days of " + o.codes.text() + " from " + o.from->iso() + " to " + o.to->iso() + ".";
+  const auto before = range_days(run);
+  // The treatment of the dates that already exist, as the list shows it when the person confirms.
+  auto treatment = std::make_shared<std::int32_t>(-1);
+  CliResponder* responder = &run.responder;
+  const std::string conflicts =
+      before ? run.say("date in conflitto: ", "conflicting dates: ") + date_list(*before) : std::string();
+  Outcome outcome = range_dialog(
+      run, "BTN_INSMULTIPLO", kInsertDialog, run.say("nulla pianificato", "nothing planned"),
+      [o, treatment, responder, conflicts](Person& p) {
+        if (!p.enter_codes(o.codes) || !p.type("TXT_DATAINIZIALE", runtime::date_text(*o.from)) ||
+            !p.type("TXT_DATAFINALE", runtime::date_text(*o.to)) || !p.type("TXT_RIPETIOGNI", o.every) ||
+            !p.type("TXT_ORE", o.hours) || !p.type("TXT_MINUTI", o.minutes))
+          return;
+        if (o.existing ? !p.choose_entry("CBO_VARPRESENTI", static_cast<std::int32_t>(*o.existing))
+                       : !p.leave("TXT_MINUTI"))
+          return;
+        *treatment = p.list_index("CBO_VARPRESENTI");
+        std::size_t shown = responder->numbers().size();
+        p.click("BTN_CONFERMA");
+        // The conflict message names no date: the command line names them on a line of its own.
+        const auto& numbers = responder->numbers();
+        if (!conflicts.empty() && std::find(numbers.begin() + static_cast<std::ptrdiff_t>(shown),
+                                            numbers.end(), kConflictMessage) != numbers.end())
+          responder->note(conflicts);
+      });
+  if (outcome != Outcome::kDone) return outcome;
+  std::string counts;
+  if (auto after = before ? range_days(run) : std::nullopt) {
+    auto c = count_insertion(*before, *after, *treatment == static_cast<std::int32_t>(Existing::kOverwrite));
+    counts = run.say(": aggiunti " + std::to_string(c.added) + ", sovrascritti " +
+                         std::to_string(c.overwritten) + ", saltati " + std::to_string(c.skipped),
+                     ": " + std::to_string(c.added) + " added, " + std::to_string(c.overwritten) +
+                         " overwritten, " + std::to_string(c.skipped) + " skipped");
+  }
+  run.success = run.say("Pianificati i giorni di " + o.codes.text() + " dal " + o.from->iso() + " al " +
+                            o.to->iso() + counts + ".",
+                        "Planned the days of " + o.codes.text() + " from " + o.from->iso() + " to " +
+                            o.to->iso() + counts + ".");
   return outcome;
 }
 
 Outcome delete_range(Run& run) {
   const Options o = run.options;
-  Outcome outcome = range_dialog(run, "BTN_CANCMULTIPLA", kDeleteDialog, "nothing deleted", [o](Person& p) {
-    if (!p.enter_codes(o.codes) || !p.type("TXT_DATAINIZIALE", runtime::date_text(*o.from)) ||
-        !p.type("TXT_DATAFINALE", runtime::date_text(*o.to)) || !p.type("TXT_CANCELLAOGNI", o.every) ||
-        !p.leave("TXT_CANCELLAOGNI"))
-      return;
-    p.click("BTN_CONFERMA");
-  });
-  if (outcome == Outcome::kDone)
-    run.success =
-        "Deleted the days of " + o.codes.text() + " from " + o.from->iso() + " to " + o.to->iso() + ".";
+  const auto before = range_days(run);
+  Outcome outcome = range_dialog(
+      run, "BTN_CANCMULTIPLA", kDeleteDialog, run.say("nulla eliminato", "nothing deleted"), [o](Person& p) {
+        if (!p.enter_codes(o.codes) || !p.type("TXT_DATAINIZIALE", runtime::date_text(*o.from)) ||
+            !p.type("TXT_DATAFINALE", runtime::date_text(*o.to)) || !p.type("TXT_CANCELLAOGNI", o.every) ||
+            !p.leave("TXT_CANCELLAOGNI"))
+          return;
+        p.click("BTN_CONFERMA");
+      });
+  if (outcome != Outcome::kDone) return outcome;
+  std::string counts;
+  if (auto after = before ? range_days(run) : std::nullopt) {
+    auto c = count_deletion(*before, *after);
+    counts = run.say(": eliminati " + std::to_string(c.deleted) + ", risparmiati " +
+                         std::to_string(c.spared) + " (con risorse allocate)",
+                     ": " + std::to_string(c.deleted) + " deleted, " + std::to_string(c.spared) +
+                         " spared (resources allocated)");
+  }
+  run.success = run.say("Eliminati i giorni di " + o.codes.text() + " dal " + o.from->iso() + " al " +
+                            o.to->iso() + counts + ".",
+                        "Deleted the days of " + o.codes.text() + " from " + o.from->iso() + " to " +
+                            o.to->iso() + counts + ".");
   return outcome;
 }
 
@@ -267,7 +368,7 @@ Outcome dispatch(Run& run) {
   if (c == "delete-day") return delete_day(run);
   if (c == "add-range") return add_range(run);
   if (c == "delete-range") return delete_range(run);
-  run.responder.note("unknown command " + c);
+  run.responder.note(run.say("comando sconosciuto ", "unknown command ") + c);
   return Outcome::kFailed;
 }
 
@@ -275,17 +376,23 @@ Outcome dispatch(Run& run) {
 
 int run_window_command(const Options& options, std::ostream& out, std::ostream& err, std::istream* terminal) {
   CliResponder responder(err, options.answer, options.on_error, terminal);
+  responder.set_language(options.language);
+  auto say = [&](std::string italian, std::string english) {
+    return cli::say(options.language, std::move(italian), std::move(english));
+  };
   database::FileCheck check;
   if (!database::is_postgres_target(options.db)) {
     check = database::check_calendar_file(options.db);
     if (check.state != database::FileState::kCalendar) {
-      responder.note(check.message);
+      responder.note(database::describe(check, options.language));
       return kExitFailure;
     }
   }
   if (check.read_only && options.command != "list") {
-    responder.note("the database " + options.db +
-                   " is read-only here: nothing can be changed (list and contents still work)");
+    responder.note(say("il database " + options.db +
+                           " qui è di sola lettura: nulla può essere cambiato (list e contents funzionano)",
+                       "the database " + options.db +
+                           " is read-only here: nothing can be changed (list and contents still work)"));
     return kExitFailure;
   }
   Outcome outcome = Outcome::kFailed;
@@ -296,19 +403,26 @@ int run_window_command(const Options& options, std::ostream& out, std::ostream& 
     outcome = open_window(run);
     if (outcome == Outcome::kDone) outcome = dispatch(run);
     success = run.success;
-    if (!session.close_window()) responder.note("the calendar window did not close");
+    if (!session.close_window())
+      responder.note(say("la finestra del calendario non si è chiusa", "the calendar window did not close"));
   } catch (const runtime::Error& e) {
-    responder.note("failure: " + e.description() + " (error " + std::to_string(e.number()) + ")");
+    responder.note(say("errore: ", "failure: ") + e.description() + say(" (errore ", " (error ") +
+                   std::to_string(e.number()) + ")");
     outcome = Outcome::kFailed;
   } catch (const std::exception& e) {
-    responder.note(std::string("failure: ") + e.what());
+    responder.note(say("errore: ", "failure: ") + e.what());
     outcome = Outcome::kFailed;
   }
   out.flush();
-  if (responder.reports_shown() > 0) {
-    responder.note(std::to_string(responder.reports_shown()) +
-                   (responder.reports_shown() == 1 ? " error report was" : " error reports were") +
-                   " shown: the command did not complete as asked");
+  if (int shown = responder.reports_shown(); shown > 0) {
+    responder.note(shown == 1
+                       ? say("è stata mostrata 1 segnalazione d'errore: il comando non è stato eseguito "
+                             "come richiesto",
+                             "1 error report was shown: the command did not complete as asked")
+                       : say("sono state mostrate " + std::to_string(shown) +
+                                 " segnalazioni d'errore: il comando non è stato eseguito come richiesto",
+                             std::to_string(shown) +
+                                 " error reports were shown: the command did not complete as asked"));
     return kExitFailure;
   }
   if (outcome == Outcome::kFailed || responder.unanswered()) return kExitFailure;

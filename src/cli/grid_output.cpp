@@ -1,6 +1,7 @@
 #include "cli/grid_output.hpp"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 
@@ -27,9 +28,10 @@ std::string number_literal(double d) {
   return s == "-0" ? "0" : s;
 }
 
-// The text a cell shows in the window, escaped so that a stored line break cannot break the table's rows
-// nor a stored escape sequence move the terminal.
+// The text of a cell in the table, escaped so that a stored line break cannot break the table's rows nor a
+// stored escape sequence move the terminal; dates are ISO.
 std::string shown_text(const Variant& v) {
+  if (v.type() == VarType::Date) return machine_text(v);
   return escape_control(runtime::is_blank(v) ? std::string() : v.to_string());
 }
 
@@ -91,7 +93,7 @@ void write_csv(const GridView& grid, std::ostream& out) {
     for (std::size_t i = 0; i < cells.size(); ++i) out << (i ? "," : "") << csv_field(cells[i]);
     out << "\n";
   };
-  write_line(grid.captions);
+  write_line(grid.keys);
   for (const auto& row : grid.rows) {
     std::vector<std::string> cells;
     for (const auto& v : row) cells.push_back(machine_text(v));
@@ -104,14 +106,33 @@ void write_json(const GridView& grid, std::ostream& out) {
   for (std::size_t r = 0; r < grid.rows.size(); ++r) {
     out << (r ? ",\n " : "\n ") << "{";
     const auto& row = grid.rows[r];
-    for (std::size_t i = 0; i < grid.captions.size() && i < row.size(); ++i)
-      out << (i ? ", " : "") << json_string(grid.captions[i]) << ": " << json_value(row[i]);
+    for (std::size_t i = 0; i < grid.keys.size() && i < row.size(); ++i)
+      out << (i ? ", " : "") << json_string(grid.keys[i]) << ": " << json_value(row[i]);
     out << "}";
   }
   out << (grid.rows.empty() ? "]\n" : "\n]\n");
 }
 
 }  // namespace
+
+std::string column_key(const std::string& field) {
+  static const std::pair<const char*, const char*> keys[] = {
+      {"PD4G_IDDISBAPROG_PD68", "project"},
+      {"PD4G_IDDISBAPROG_PD0C", "node"},
+      {"PD4G_IDLEGAME_PD0D", "activity"},
+      {"PD4G_DATAATTIVITA", "day"},
+      {"PD4G_DURATAORE", "hours"},
+      {"PD4G_DURATAMINUTI", "minutes"},
+      {"PD4G_IDLEGAME_INI", "planning_start"},
+      {"PD4G_IDLEGAME_FIN", "planning_end"},
+  };
+  const std::string upper = runtime::upper(field);
+  for (const auto& [name, key] : keys)
+    if (upper == name) return key;
+  std::string lower = field;
+  for (auto& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return lower;
+}
 
 std::string csv_field(const std::string& text) {
   if (text.find_first_of(",\"\r\n") == std::string::npos) return text;

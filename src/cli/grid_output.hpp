@@ -1,6 +1,7 @@
 #pragma once
-// The grid of the calendar window written out: as a table of the texts the window shows, or as CSV or
-// JSON with ISO dates and plain numbers.
+// The grid of the calendar window written out: as a table under the captions of the run's language, or as
+// CSV or JSON under keys that never change with the language (project, node, activity, day, hours,
+// minutes, planning_start, planning_end). Every format writes dates ISO, the form the options take.
 
 #include <ostream>
 #include <string>
@@ -12,9 +13,14 @@
 namespace cli {
 
 struct GridView {
+  std::vector<std::string> keys;  // one per caption, for CSV and JSON
   std::vector<std::string> captions;
   std::vector<std::vector<runtime::Variant>> rows;  // one value per caption
 };
+
+// The key of a grid column for scripts, from the column's field: "project", ..., or the field's name in
+// lower case for a column the calendar does not know.
+std::string column_key(const std::string& field);
 
 void write_grid(const GridView& grid, Format format, std::ostream& out);
 

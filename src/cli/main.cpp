@@ -1,14 +1,18 @@
 // calendatt: the command-line host of the WBS activity calendar.
 #include <unistd.h>
 
+#include <cstdlib>
 #include <exception>
 #include <filesystem>
 #include <iostream>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/commands.hpp"
 #include "cli/grid_output.hpp"
+#include "cli/language.hpp"
 #include "cli/options.hpp"
 #include "database/connection.hpp"
 #include "database/file_check.hpp"
@@ -18,21 +22,54 @@
 
 namespace {
 
+std::string say_in(const cli::Options& options, std::string italian, std::string english) {
+  return cli::say(options.language, std::move(italian), std::move(english));
+}
+
+// The day the demo's first planned day falls on: today, or the ISO day of CALENDATT_DEMO_BASE (kept for
+// tests and screenshots, which need the same dates on every day they run).
+std::optional<runtime::Date> demo_base() {
+  const char* fixed = std::getenv("CALENDATT_DEMO_BASE");
+  if (!fixed || !*fixed) return runtime::Date::today();
+  return cli::parse_iso_date(fixed);
+}
+
+// The system's own words from an error that names the database: what follows "'<path>': ".
+std::string reason_of(const runtime::Error& e) {
+  const std::string& text = e.description();
+  auto at = text.find("': ");
+  return at == std::string::npos ? text : text.substr(at + 3);
+}
+
 // Creates the tables (and the demo data) in a new file, or adds what is missing to a calendar database.
 // Any other file is left exactly as it is.
 int run_init(const cli::Options& options) {
+  auto say = [&](std::string italian, std::string english) {
+    return say_in(options, std::move(italian), std::move(english));
+  };
   const bool server = database::is_postgres_target(options.db);
   database::FileCheck check;
   if (!server) check = database::check_calendar_file(options.db);
   bool existed = server || check.state != database::FileState::kMissing;
   if (!server && check.state != database::FileState::kMissing &&
       check.state != database::FileState::kCalendar && check.state != database::FileState::kNoTables) {
-    std::cerr << "calendatt: " << check.message << "\n";
+    std::cerr << "calendatt: " << database::describe(check, options.language) << "\n";
     return cli::kExitFailure;
   }
   if (!server && existed && check.read_only) {
-    std::cerr << "calendatt: the database " << options.db << " is read-only here: nothing was changed\n";
+    std::cerr << "calendatt: "
+              << say("il database " + options.db + " qui è di sola lettura: nulla è stato cambiato",
+                     "the database " + options.db + " is read-only here: nothing was changed")
+              << "\n";
     return cli::kExitFailure;
+  }
+  std::optional<runtime::Date> base = demo_base();
+  if (options.demo && !base) {
+    std::cerr << "calendatt: "
+              << say("CALENDATT_DEMO_BASE deve essere un giorno scritto AAAA-MM-GG",
+                     "CALENDATT_DEMO_BASE must be a day written YYYY-MM-DD")
+              << "\n";
+    return cli::kExitUsage;
   }
   if (!existed) {
     std::error_code ec;
@@ -40,20 +77,31 @@ int run_init(const cli::Options& options) {
     if (!folder.empty() && !std::filesystem::is_directory(folder, ec)) {
       std::filesystem::create_directories(folder, ec);
       if (ec) {
-        std::cerr << "calendatt: cannot create the folder " << folder.string() << ": " << ec.message()
-                  << "\n";
+        std::cerr << "calendatt: " << say("impossibile creare la cartella ", "cannot create the folder ")
+                  << folder.string() << ": " << ec.message() << "\n";
         return cli::kExitFailure;
       }
     }
   }
-  auto connection = database::open_target(options.db, true);
+  std::shared_ptr<host::Connection> connection;
+  try {
+    connection = database::open_target(options.db, true);
+  } catch (const runtime::Error& e) {
+    std::cerr << "calendatt: "
+              << say("impossibile aprire o creare il database ", "cannot open or create the database ")
+              << database::describe_target(options.db) << ": " << reason_of(e) << "\n";
+    return cli::kExitFailure;
+  }
   database::ensure_schema(*connection);
-  bool demo_written = options.demo && database::insert_demo_data(*connection);
+  bool demo_written = options.demo && database::insert_demo_data(*connection, *base);
   connection->Close();
-  std::cout << (existed ? "Schema checked in " : "Created ") << database::describe_target(options.db) << "\n";
+  std::cout << (existed ? say("Schema verificato in ", "Schema checked in ") : say("Creato ", "Created "))
+            << database::describe_target(options.db) << "\n";
   if (options.demo)
-    std::cout << (demo_written ? "Demo data written.\n"
-                               : "Demo data not written: the database already holds WBS data.\n");
+    std::cout << (demo_written ? say("Dati dimostrativi scritti, intorno al " + base->iso() + ".\n",
+                                     "Demo data written, around " + base->iso() + ".\n")
+                               : say("Dati dimostrativi non scritti: il database contiene già dati WBS.\n",
+                                     "Demo data not written: the database already holds WBS data.\n"));
   return cli::kExitDone;
 }
 
@@ -61,7 +109,7 @@ int run_contents(const cli::Options& options) {
   database::FileCheck check;
   if (!database::is_postgres_target(options.db)) check = database::check_calendar_file(options.db);
   if (!database::is_postgres_target(options.db) && check.state != database::FileState::kCalendar) {
-    std::cerr << "calendatt: " << check.message << "\n";
+    std::cerr << "calendatt: " << database::describe(check, options.language) << "\n";
     return cli::kExitFailure;
   }
   auto connection = database::open_target(options.db, false);
@@ -74,21 +122,22 @@ int run_contents(const cli::Options& options) {
     for (; !rs->Eof(); rs->MoveNext()) {
       for (std::size_t i = 0; i < names.size(); ++i) {
         runtime::Variant v = rs->Field(names[i]);
+        // Dates ISO, numbers plain: the same text on every machine and in every language.
         std::cout << (i ? "\t" : "  ")
-                  << (v.is_null() ? std::string("-") : cli::escape_control(v.to_string()));
+                  << (v.is_null() ? std::string("-") : cli::escape_control(cli::machine_text(v)));
       }
       std::cout << "\n";
     }
     std::cout << "\n";
   };
-  print("WBS activities",
+  print(say_in(options, "Attività WBS", "WBS activities"),
         "SELECT PD0G_DITTA_CG18 AS DITTA, RTRIM(PD0G_CODPROG_PD68) AS PROGETTO, RTRIM(PD0G_CODNODO_PD0C) AS "
         "NODO, "
         "RTRIM(PD0H_CODATTIVITA_PD0D) AS ATTIVITA, PD0G_IDDISBAPROG AS IDNODO, PD0H_IDLEGAME AS IDLEGAME, "
         "PD0H_DATAINIZPIAN AS INIZIO_PIAN, PD0H_DATAFINPIAN AS FINE_PIAN, PD0H_DATAINIZPREV AS INIZIO_PREV, "
         "PD0H_DATAFINPREV AS FINE_PREV FROM PD0G_DISBAPROG INNER JOIN PD0H_LEGDISBAPROG "
         "ON PD0H_IDDISBAPROG_PD0G = PD0G_IDDISBAPROG ORDER BY 1, 2, 3, 4, 6");
-  print("Calendar days",
+  print(say_in(options, "Giorni del calendario", "Calendar days"),
         "SELECT PD4G_DITTA_CG18 AS DITTA, PD4G_IDDISBAPROG_PD0G AS IDNODO, PD4G_IDLEGAME_PD0H AS IDLEGAME, "
         "PD4G_DATAATTIVITA AS DATA, PD4G_DURATAORE AS ORE, PD4G_DURATAMINUTI AS MINUTI, "
         "(SELECT COUNT(*) FROM PD4H_ALLRISPROG WHERE PD4H_IDCALENDARIO_PD4G = PD4G_IDCALENDARIO) AS RISORSE "
@@ -103,9 +152,13 @@ int main(int argc, char** argv) {
   cli::Options options;
   std::string error;
   if (!cli::parse_arguments(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
-    std::cerr << "calendatt: " << error << "\n\n"
-              << cli::usage(cli::known_command(options.command) ? options.command : "");
+    std::cerr << "calendatt: " << error << "\n"
+              << "calendatt: " << cli::usage_hint(options.command) << "\n";
     return cli::kExitUsage;
+  }
+  if (options.version) {
+    std::cout << "calendatt " << CALENDATT_VERSION << "\n";
+    return cli::kExitDone;
   }
   if (options.help) {
     std::cout << cli::usage(options.command);
@@ -115,7 +168,8 @@ int main(int argc, char** argv) {
     if (options.command == "init") return run_init(options);
     if (options.command == "contents") return run_contents(options);
   } catch (const runtime::Error& e) {
-    std::cerr << "calendatt: " << e.description() << " (error " << e.number() << ")\n";
+    std::cerr << "calendatt: " << e.description() << say_in(options, " (errore ", " (error ") << e.number()
+              << ")\n";
     return cli::kExitFailure;
   } catch (const std::exception& e) {
     std::cerr << "calendatt: " << e.what() << "\n";

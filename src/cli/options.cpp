@@ -15,7 +15,9 @@ struct CommandEntry {
   const char* summary;
   std::vector<std::string> options;   // accepted, besides --help
   std::vector<std::string> required;  // must be given
-  const char* details;
+  const char* details;                // what it does
+  const char* own_options;            // its own options, one per line
+  const char* examples;               // two
 };
 
 const std::vector<std::string> kWindowOptions = {"--db", "--company",  "--lang",  "--yes",
@@ -34,66 +36,112 @@ std::vector<std::string> codes_and(std::vector<std::string> more) {
   return out;
 }
 
+#define CODES_HELP                               \
+  "  --project P          the project's code\n"  \
+  "  --node N             the WBS node's code\n" \
+  "  --activity A         the activity's code\n"
+#define DURATION_HELP                           \
+  "  --hours H            the hours, 0 to 24\n" \
+  "  --minutes M          the minutes, 0 to 59 (default 0)\n"
+#define RANGE_HELP                                                   \
+  "  --from D, --to D     the first and the last day of the range\n" \
+  "  --every N            the step in days, 1 to 999\n"
+
 const std::vector<CommandEntry>& commands() {
   static const std::vector<CommandEntry> entries = {
       {"init",
-       "init [--db DB] [--demo]",
+       "init [--db DB] [--demo] [--lang it|en]",
        "create the calendar's tables (and the demo data)",
-       {"--db", "--demo"},
+       {"--db", "--demo", "--lang"},
        {},
-       "Creates the tables in a SQLite file (a new file is created). On an existing file only what is\n"
-       "missing is added; nothing is deleted. --demo also writes the demo projects, activities and days\n"
-       "when the file holds no WBS data yet.\n"},
+       "Creates the tables in a SQLite file (a new file is created). On an existing calendar database only\n"
+       "what is missing is added; nothing is deleted; any other file is left as it is.\n",
+       "  --db FILE            the database file (default: demo/calendatt-demo.db)\n"
+       "  --demo               also write the demo projects, activities and days, placed around today,\n"
+       "                       when the file holds no WBS data yet\n"
+       "  --lang it|en         the language of the lines it writes (default it)\n",
+       "  calendatt init --db demo/calendatt-demo.db --demo\n"
+       "  calendatt init --db /srv/calendar.db --lang en\n"},
       {"contents",
-       "contents [--db DB]",
+       "contents [--db DB] [--lang it|en]",
        "list the WBS activities and calendar days stored in the file",
-       {"--db"},
+       {"--db", "--lang"},
        {},
-       "Lists the tables' rows as they are stored, without opening the calendar window.\n"},
+       "Lists the tables' rows as they are stored, without opening the calendar window; dates are ISO.\n",
+       "  --db FILE            the database file (default: demo/calendatt-demo.db)\n"
+       "  --lang it|en         the language of the titles and messages (default it)\n",
+       "  calendatt contents\n"
+       "  calendatt contents --db /srv/calendar.db --lang en\n"},
       {"list",
        "list [--day D|none] [--format table|csv|json] [--called --project P --node N --activity A]",
        "what the calendar window's grid shows",
        with_window_options(codes_and({"--day", "--format"})),
        {},
-       "Opens the calendar window and prints its grid, every column under its caption.\n"
-       "  --day D      chooses that day in the calendar (the window opens on today, or on the planning\n"
-       "               start in called mode)\n"
-       "  --day none   clears the calendar's day, so that the grid is not narrowed to one day\n"
-       "  --format     table (the default, dates as the window shows them), csv or json (ISO dates)\n"
-       "The activity codes are taken only with --called.\n"},
-      {"add-day", "add-day --project P --node N --activity A --day D --hours H --minutes M",
+       "Opens the calendar window and prints its grid.\n",
+       "  --day D              choose that day in the calendar (the window opens on today, or on the\n"
+       "                       planning start in called mode)\n"
+       "  --day none           clear the calendar's day, so that the grid is not narrowed to one day\n"
+       "  --format F           table (the default: under the captions of --lang), csv or json (keys that\n"
+       "                       never change: project, node, activity, day, hours, minutes,\n"
+       "                       planning_start, planning_end); dates are ISO in all three\n"
+       "  --called             open the window for the activity of --project, --node, --activity\n",
+       "  calendatt list --day 2026-03-02\n"
+       "  calendatt list --day none --format csv --lang en\n"},
+      {"add-day", "add-day --project P --node N --activity A --day D --hours H [--minutes M]",
        "add one calendar day through the record frame",
-       with_window_options(codes_and({"--day", "--hours", "--minutes"})),
-       codes_and({"--day", "--hours", "--minutes"}),
+       with_window_options(codes_and({"--day", "--hours", "--minutes"})), codes_and({"--day", "--hours"}),
        "Chooses the day in the calendar, starts a new row, enters the codes (unless the window was\n"
-       "opened for the activity), the hours and the minutes, and saves the row.\n"},
-      {"set-day", "set-day --project P --node N --activity A --day D --hours H --minutes M",
+       "opened for the activity), the hours and the minutes, and saves the row.\n",
+       CODES_HELP "  --day D              the day\n" DURATION_HELP,
+       "  calendatt add-day --project PRJ001 --node N01 --activity ATT01 --day 2026-03-10 --hours 8\n"
+       "  calendatt add-day --called --project PRJ001 --node N01 --activity ATT01 --day 2026-03-11 \\\n"
+       "                    --hours 4 --minutes 30\n"},
+      {"set-day", "set-day --project P --node N --activity A --day D --hours H [--minutes M]",
        "change the duration of the stored day of an activity",
-       with_window_options(codes_and({"--day", "--hours", "--minutes"})),
-       codes_and({"--day", "--hours", "--minutes"}),
+       with_window_options(codes_and({"--day", "--hours", "--minutes"})), codes_and({"--day", "--hours"}),
        "Chooses the day in the calendar, selects the activity's row in the grid, enters the hours and\n"
-       "the minutes and saves the row.\n"},
+       "the minutes and saves the row.\n",
+       CODES_HELP "  --day D              the day\n" DURATION_HELP,
+       "  calendatt set-day --project PRJ001 --node N01 --activity ATT01 --day 2026-03-09 --hours 6\n"
+       "  calendatt set-day --project PRJ001 --node N01 --activity ATT01 --day 2026-03-09 --hours 6 \\\n"
+       "                    --minutes 15 --lang en\n"},
       {"delete-day", "delete-day --project P --node N --activity A --day D",
        "delete the stored day of an activity through the record frame",
        with_window_options(codes_and({"--day"})), codes_and({"--day"}),
-       "Chooses the day in the calendar, selects the activity's row in the grid and deletes it.\n"},
+       "Chooses the day in the calendar, selects the activity's row in the grid and deletes it.\n",
+       CODES_HELP "  --day D              the day\n",
+       "  calendatt delete-day --project PRJ001 --node N01 --activity ATT01 --day 2026-03-06\n"
+       "  calendatt delete-day --called --project PRJ001 --node N01 --activity ATT01 --day 2026-03-06\n"},
       {"add-range",
-       "add-range --project P --node N --activity A --from D --to D --every N --hours H --minutes M\n"
+       "add-range --project P --node N --activity A --from D --to D --every N --hours H [--minutes M]\n"
        "                    [--existing stop|skip|overwrite]",
        "plan the days of a range through the insertion dialog",
        with_window_options(codes_and({"--from", "--to", "--every", "--hours", "--minutes", "--existing"})),
-       codes_and({"--from", "--to", "--every", "--hours", "--minutes"}),
+       codes_and({"--from", "--to", "--every", "--hours"}),
        "Opens the insertion dialog from the toolbar, enters the codes (unless the window was opened for\n"
-       "the activity), the range, the step in days, the duration and the treatment of days that already\n"
-       "exist (stop: nothing is written; skip: they are left as they are; overwrite: they take the new\n"
-       "duration; without --existing the list is left as the dialog opens it), and confirms.\n"},
+       "the activity), the range, the step, the duration and the treatment of days that already exist,\n"
+       "and confirms. The last line counts the days added, overwritten and skipped.\n",
+       CODES_HELP RANGE_HELP DURATION_HELP
+       "  --existing T         days already planned: stop (nothing is written and the conflicting\n"
+       "                       dates are listed), skip (left as they are) or overwrite (they take the\n"
+       "                       new duration); without it the list is left as the dialog opens it\n",
+       "  calendatt add-range --project PRJ001 --node N01 --activity ATT01 --from 2026-03-16 \\\n"
+       "                      --to 2026-03-20 --every 1 --hours 8\n"
+       "  calendatt add-range --project PRJ001 --node N01 --activity ATT01 --from 2026-03-01 \\\n"
+       "                      --to 2026-03-31 --every 7 --hours 2 --minutes 30 --existing skip\n"},
       {"delete-range", "delete-range --project P --node N --activity A --from D --to D --every N",
        "delete the days of a range through the deletion dialog",
        with_window_options(codes_and({"--from", "--to", "--every"})),
        codes_and({"--from", "--to", "--every"}),
        "Opens the deletion dialog from the toolbar, enters the codes (unless the window was opened for\n"
-       "the activity), the range and the step in days, and confirms. The dialog's question is answered\n"
-       "by --yes or --no, or at the terminal's prompt.\n"},
+       "the activity), the range and the step, and confirms. The dialog's question is answered by --yes\n"
+       "or --no, or at the terminal's prompt. Days with allocated resources are spared; the last line\n"
+       "counts the days deleted and spared.\n",
+       CODES_HELP RANGE_HELP,
+       "  calendatt delete-range --project PRJ001 --node N01 --activity ATT01 --from 2026-03-01 \\\n"
+       "                         --to 2026-03-06 --every 1 --yes\n"
+       "  calendatt delete-range --project PRJ001 --node N01 --activity ATT01 --from 2026-03-01 \\\n"
+       "                         --to 2026-03-31 --every 2\n"},
   };
   return entries;
 }
@@ -105,32 +153,30 @@ const CommandEntry* find_command(const std::string& name) {
 }
 
 const char* kWindowOptionsHelp =
-    "Options of the commands that open the calendar window:\n"
-    "  --db DB            the database: a SQLite file, or a PostgreSQL server's database as\n"
-    "                     postgresql://user@host:port/dbname or \"host=... dbname=...\" (default:\n"
-    "                     $CALENDATT_DB, else demo/calendatt-demo.db)\n"
-    "  --company N        the company (default 1)\n"
-    "  --lang it|en       the language of the messages and captions (default it)\n"
-    "  --yes, --no        answer every question in advance; without them a question is asked at the\n"
-    "                     terminal's prompt, and with no terminal it is an error that writes nothing\n"
+    "Common options:\n"
+    "  --db DB              the database: a SQLite file, or a PostgreSQL server's database as\n"
+    "                       postgresql://user@host:port/dbname or \"host=... dbname=...\" (default:\n"
+    "                       $CALENDATT_DB, else demo/calendatt-demo.db)\n"
+    "  --company N          the company (default 1)\n"
+    "  --lang it|en         the language of messages, captions and every line (default it)\n"
+    "  --yes, --no          answer every question in advance (else at the terminal's prompt)\n"
     "  --on-error abort|retry|ignore\n"
-    "                     the answer to an error report (default abort; retry is given at most 3 times)\n"
-    "  --called           open the window for the activity of --project, --node and --activity, as the\n"
-    "                     program that calls the calendar for one activity does, instead of typing the\n"
-    "                     codes\n"
+    "                       the answer to an error report (default abort; retry at most 3 times)\n"
+    "  --called             open the window for the activity of the three codes, as the program that\n"
+    "                       calls the calendar for one activity does\n"
     "Dates are ISO: YYYY-MM-DD.\n";
 
 const char* kExitHelp =
     "Messages of the calendar go to standard error, one line per message line, each prefixed with its\n"
-    "number: [77192] ...\n"
+    "number: [77192] ...; lines of the command line's own start with \"calendatt:\".\n"
     "Exit status: 0 done; 1 refused by a rule or declined (a message says why); 2 wrong usage;\n"
-    "3 failure (an error report, a database that cannot be opened, a question nobody could answer).\n";
+    "3 failure (an error report, a database that cannot be opened, a question nobody answered).\n";
 
 // Options that take a value.
 const std::set<std::string> kValued = {"--db",    "--company",  "--lang",    "--on-error", "--project",
                                        "--node",  "--activity", "--day",     "--from",     "--to",
                                        "--every", "--hours",    "--minutes", "--existing", "--format"};
-const std::set<std::string> kFlags = {"--yes", "--no", "--called", "--demo"};
+const std::set<std::string> kFlags = {"--yes", "--no", "--called", "--demo", "--version"};
 
 // The number of characters of a UTF-8 text; -1 when the text is not valid UTF-8.
 long utf8_length(const std::string& text) {
@@ -341,6 +387,9 @@ bool parse_arguments(const std::vector<std::string>& args, Options& o, std::stri
           o.answer = yes;
         } else if (name == "--called") {
           o.called = true;
+        } else if (name == "--version") {
+          o.version = true;
+          continue;
         } else {
           o.demo = true;
         }
@@ -372,7 +421,7 @@ bool parse_arguments(const std::vector<std::string>& args, Options& o, std::stri
     }
     o.command = a;
   }
-  if (o.help) return true;
+  if (o.help || o.version) return true;
   if (o.command.empty()) {
     error = "no command given";
     return false;
@@ -414,13 +463,10 @@ bool parse_arguments(const std::vector<std::string>& args, Options& o, std::stri
 
 std::string usage(const std::string& command) {
   if (const CommandEntry* entry = find_command(command)) {
-    std::string out = std::string("Usage: calendatt ") + entry->synopsis + "\n\n" + entry->details;
+    std::string out = std::string("Usage: calendatt ") + entry->synopsis + "\n\n" + entry->details + "\n" +
+                      "Options:\n" + entry->own_options + "\nExamples:\n" + entry->examples;
     if (std::find(entry->options.begin(), entry->options.end(), "--called") != entry->options.end())
-      out += std::string("\n") + kWindowOptionsHelp + "\n" + kExitHelp;
-    else
-      out +=
-          "\n  --db DB      the database: a SQLite file or a PostgreSQL connection (postgresql://...)\n"
-          "               (default: $CALENDATT_DB, else demo/calendatt-demo.db)\n";
+      out += std::string("\n") + kWindowOptionsHelp;
     return out;
   }
   std::string out =
@@ -434,11 +480,17 @@ std::string usage(const std::string& command) {
     std::string name = c.name;
     out += "  " + name + std::string(14 - name.size(), ' ') + c.summary + "\n";
   }
-  out += "\n'calendatt <command> --help' gives a command's options.\n\n";
+  out +=
+      "\n'calendatt <command> --help' gives a command's options and examples; 'calendatt --version' the\n"
+      "version.\n\n";
   out += kWindowOptionsHelp;
   out += "\n";
   out += kExitHelp;
   return out;
+}
+
+std::string usage_hint(const std::string& command) {
+  return known_command(command) ? "see 'calendatt " + command + " --help'" : "see 'calendatt --help'";
 }
 
 }  // namespace cli

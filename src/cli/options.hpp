@@ -34,6 +34,7 @@ struct ActivityCodes {
 struct Options {
   std::string command;
   bool help = false;
+  bool version = false;
 
   std::string db = "demo/calendatt-demo.db";
   std::int32_t company = 1;
@@ -50,7 +51,7 @@ struct Options {
   std::optional<runtime::Date> to;
   std::string every;
   std::string hours;
-  std::string minutes;
+  std::string minutes = "0";
   std::optional<Existing> existing;  // none: the list is left as the dialog opens it
   Format format = Format::kTable;
 
@@ -64,6 +65,10 @@ bool parse_arguments(const std::vector<std::string>& args, Options& options, std
 
 // The help text: the general one for an empty or unknown command, else the command's own.
 std::string usage(const std::string& command);
+
+// What a usage error points to: "see 'calendatt <command> --help'", or the general help for an unknown
+// or missing command.
+std::string usage_hint(const std::string& command);
 
 // True for a command that `usage` knows.
 bool known_command(const std::string& command);

@@ -1,6 +1,8 @@
 #include "cli/person.hpp"
 
+#include "cli/language.hpp"
 #include "runtime/variant.hpp"
+#include "standin/dictionary.hpp"
 #include "standin/headless_controls.hpp"
 
 namespace cli {
@@ -12,7 +14,10 @@ Person::Person(standin::HeadlessFormSite& site, CliResponder& responder)
     if (!code) continue;
     std::string name = caption(code->name());
     code->set_lookup_chooser([&responder, name](standin::HeadlessCodeEdit&, const standin::LookupRequest&) {
-      responder.note("the lookup list of " + name + " cannot be shown here: it is closed without a choice");
+      responder.note(
+          say(responder.language(),
+              "l'elenco di ricerca di " + name + " non può essere mostrato qui: è chiuso senza scelta",
+              "the lookup list of " + name + " cannot be shown here: it is closed without a choice"));
       return runtime::Variant();
     });
   }
@@ -20,8 +25,14 @@ Person::Person(standin::HeadlessFormSite& site, CliResponder& responder)
 
 std::string Person::caption(const std::string& control) const {
   auto input = site_->get<standin::HeadlessInput>(control);
-  std::string text = runtime::replace_all(input->design().caption, "&", "");
+  std::string text = runtime::replace_all(
+      standin::translate_caption(input->design().caption, responder_->language()), "&", "");
   return text.empty() ? control : "\"" + text + "\"";
+}
+
+std::string Person::not_accepted(const std::string& field) const {
+  return say(responder_->language(), "il campo " + caption(field) + " non è stato accettato",
+             "the field " + caption(field) + " was not accepted");
 }
 
 void Person::give_up(const std::string& reason) {
@@ -29,7 +40,9 @@ void Person::give_up(const std::string& reason) {
 }
 
 bool Person::go_on() {
-  if (responder_->unanswered()) give_up("a question was left unanswered");
+  if (responder_->unanswered())
+    give_up(say(responder_->language(), "una domanda è rimasta senza risposta",
+                "a question was left unanswered"));
   return !gave_up();
 }
 
@@ -37,7 +50,8 @@ bool Person::type(const std::string& field, const std::string& text) {
   if (gave_up()) return false;
   auto input = site_->get<standin::HeadlessInput>(field);
   if (!input->enabled()) {
-    give_up("the field " + caption(field) + " is disabled");
+    give_up(say(responder_->language(), "il campo " + caption(field) + " è disabilitato",
+                "the field " + caption(field) + " is disabled"));
     return false;
   }
   std::string focused = site_->focused_name();
@@ -49,15 +63,17 @@ bool Person::type(const std::string& field, const std::string& text) {
   } else if (auto number = std::dynamic_pointer_cast<standin::HeadlessNumericEdit>(input)) {
     typed = number->type(text);
   } else {
-    give_up("the control " + caption(field) + " takes no typing");
+    give_up(say(responder_->language(), "nel controllo " + caption(field) + " non si scrive",
+                "the control " + caption(field) + " takes no typing"));
     return false;
   }
   if (!typed) {
     if (!go_on()) return false;
     if (!focused.empty() && site_->focused_name() == focused)
-      give_up("the field " + caption(focused) + " was not accepted");
+      give_up(not_accepted(focused));
     else
-      give_up("could not move into the field " + caption(field));
+      give_up(say(responder_->language(), "impossibile entrare nel campo " + caption(field),
+                  "could not move into the field " + caption(field)));
     return false;
   }
   return go_on();
@@ -67,7 +83,7 @@ bool Person::leave(const std::string& field) {
   if (gave_up()) return false;
   auto input = site_->get<standin::HeadlessInput>(field);
   if (!input->leave()) {
-    if (go_on()) give_up("the field " + caption(field) + " was not accepted");
+    if (go_on()) give_up(not_accepted(field));
     return false;
   }
   return go_on();
@@ -80,15 +96,16 @@ bool Person::choose_day(const std::string& calendar, runtime::Date day) {
   if (!control->choose(day)) {
     if (!go_on()) return false;
     if (!control->enabled())
-      give_up("the calendar is disabled");
+      give_up(say(responder_->language(), "il calendario è disabilitato", "the calendar is disabled"));
     else
-      give_up("the field " + caption(focused) + " was not accepted");
+      give_up(not_accepted(focused));
     return false;
   }
   if (!go_on()) return false;
   runtime::Variant value = control->Value();
   if (value.type() != runtime::VarType::Date || value.to_date() != day) {
-    give_up("the calendar did not take the day " + day.iso());
+    give_up(say(responder_->language(), "il calendario non ha preso il giorno " + day.iso(),
+                "the calendar did not take the day " + day.iso()));
     return false;
   }
   return true;
@@ -98,12 +115,15 @@ bool Person::clear_day(const std::string& calendar) {
   if (gave_up()) return false;
   auto control = site_->calendar(calendar);
   if (!control->clear()) {
-    if (go_on()) give_up("the calendar's day could not be cleared");
+    if (go_on())
+      give_up(say(responder_->language(), "il giorno del calendario non si è potuto togliere",
+                  "the calendar's day could not be cleared"));
     return false;
   }
   if (!go_on()) return false;
   if (!runtime::is_blank(control->Value())) {
-    give_up("the calendar kept its day");
+    give_up(
+        say(responder_->language(), "il calendario ha tenuto il suo giorno", "the calendar kept its day"));
     return false;
   }
   return true;
@@ -113,26 +133,34 @@ bool Person::choose_entry(const std::string& combo, std::int32_t position) {
   if (gave_up()) return false;
   auto control = site_->combo(combo);
   if (!control->enabled()) {
-    give_up("the list " + caption(combo) + " is disabled");
+    give_up(say(responder_->language(), "l'elenco " + caption(combo) + " è disabilitato",
+                "the list " + caption(combo) + " is disabled"));
     return false;
   }
   std::string focused = site_->focused_name();
   if (!control->choose(position)) {
     if (!go_on()) return false;
     if (!focused.empty() && site_->focused_name() == focused)
-      give_up("the field " + caption(focused) + " was not accepted");
+      give_up(not_accepted(focused));
     else
-      give_up("the list " + caption(combo) + " has no entry " + std::to_string(position));
+      give_up(say(responder_->language(),
+                  "l'elenco " + caption(combo) + " non ha la voce " + std::to_string(position),
+                  "the list " + caption(combo) + " has no entry " + std::to_string(position)));
     return false;
   }
   return go_on();
+}
+
+std::int32_t Person::list_index(const std::string& combo) const {
+  return site_->combo(combo)->ListIndex();
 }
 
 bool Person::click(const std::string& button) {
   if (gave_up()) return false;
   auto control = site_->button(button);
   if (!control->click()) {
-    give_up("the button " + caption(button) + " is disabled");
+    give_up(say(responder_->language(), "il pulsante " + caption(button) + " è disabilitato",
+                "the button " + caption(button) + " is disabled"));
     return false;
   }
   return go_on();

@@ -32,6 +32,8 @@ class Person {
   // Clears the calendar's day.
   bool clear_day(const std::string& calendar);
   bool choose_entry(const std::string& combo, std::int32_t position);
+  // The position of the entry the list shows (-1 for none).
+  std::int32_t list_index(const std::string& combo) const;
   bool click(const std::string& button);
 
   // Types the three codes into the code fields that are enabled (those that are not were filled for
@@ -47,6 +49,8 @@ class Person {
  private:
   // The caption of a control as the person reads it (its name when it has none).
   std::string caption(const std::string& control) const;
+  // "the field ... was not accepted", in the run's language.
+  std::string not_accepted(const std::string& field) const;
   // Checks after a step: a question that went unanswered ends the person's work.
   bool go_on();
 

@@ -1,13 +1,17 @@
 #pragma once
 // The demo database's content: two companies, their projects, WBS nodes, linked activities with their
 // planning periods, a few planned days and resource allocations. insert_demo_data() writes exactly these
-// rows; tests rely on the ids and codes below.
+// rows; tests rely on the ids and codes below. The dates are given for a demo written on kBaseDay;
+// written on another day, every date moves by the same number of days.
 
 #include <array>
 #include <cstdint>
 #include <string_view>
 
 namespace database::demo {
+
+// The demo's first planned day (two activities are planned on it): the day the dates below are given for.
+inline constexpr std::string_view kBaseDay = "2026-03-02";
 
 inline constexpr std::int32_t kCompany = 1;       // the company the demo opens on
 inline constexpr std::int32_t kOtherCompany = 2;  // a second company, never visible from company 1

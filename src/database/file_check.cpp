@@ -112,50 +112,92 @@ int open_read_only(const std::string& path, sqlite3** db, std::string& error) {
 
 FileCheck check_calendar_file(const std::string& path) {
   FileCheck check;
-  auto fail = [&](FileState state, const std::string& message) {
+  check.path = path;
+  auto fail = [&](FileState state, const std::string& detail = std::string()) {
     check.state = state;
-    check.message = message;
+    check.detail = detail;
+    check.message = describe(check, "en");
     return check;
   };
-  if (path.empty()) return fail(FileState::kBadPath, "no database file was given");
-  if (path.find('\0') != std::string::npos)
-    return fail(FileState::kBadPath, "the database path is not a name");
-  if (path_too_long(path)) return fail(FileState::kBadPath, "the database path is too long for this system");
+  if (path.empty() || path.find('\0') != std::string::npos) return fail(FileState::kBadPath);
+  if (path_too_long(path)) {
+    check.too_long = true;
+    return fail(FileState::kBadPath);
+  }
   std::error_code ec;
   fs::file_status status = fs::status(path, ec);
   if (ec && ec != std::errc::no_such_file_or_directory && ec != std::errc::not_a_directory)
-    return fail(FileState::kUnreadable, "cannot reach the database " + path + ": " + ec.message());
-  if (!fs::exists(status))
-    return fail(FileState::kMissing,
-                "no database at " + path + " (create it with: calendatt init --db " + path + " --demo)");
-  if (fs::is_directory(status)) return fail(FileState::kNotAFile, path + " is a folder, not a database file");
-  if (!fs::is_regular_file(status)) return fail(FileState::kNotAFile, path + " is not a regular file");
-  if (::access(path.c_str(), R_OK) != 0)
-    return fail(FileState::kUnreadable, "the database " + path + " cannot be read: permission denied");
+    return fail(FileState::kUnreadable, ec.message());
+  if (!fs::exists(status)) return fail(FileState::kMissing);
+  if (!fs::is_regular_file(status)) return fail(FileState::kNotAFile);
+  if (::access(path.c_str(), R_OK) != 0) return fail(FileState::kUnreadable);
   auto size = fs::file_size(path, ec);
-  if (ec) return fail(FileState::kUnreadable, "cannot read the database " + path + ": " + ec.message());
-  if (size == 0)
-    return fail(FileState::kEmpty, path + " is an empty file, not a calendar database; it was left as it is");
-  if (!has_sqlite_header(path))
-    return fail(FileState::kNotSqlite,
-                path + " is not a calendar database (not a SQLite file); it was left as it is");
+  if (ec) return fail(FileState::kUnreadable, ec.message());
+  if (size == 0) return fail(FileState::kEmpty);
+  if (!has_sqlite_header(path)) return fail(FileState::kNotSqlite);
 
   check.read_only = read_only_location(path);
   // Read-only: looking must not change the file.
   sqlite3* db = nullptr;
   std::string error_text;
   int rc = open_read_only(path, &db, error_text);
-  if (rc != SQLITE_OK)
-    return fail(FileState::kDamaged, "the database " + path + " cannot be read: " + error_text);
+  if (rc != SQLITE_OK) return fail(FileState::kDamaged, error_text);
   bool tables = has_calendar_tables(db);
   sqlite3_close_v2(db);
-  if (!tables)
-    return fail(
-        FileState::kNoTables,
-        path + " is a SQLite database without the calendar's tables (add them with: calendatt init --db " +
-            path + ")");
+  if (!tables) return fail(FileState::kNoTables);
   check.state = FileState::kCalendar;
   return check;
+}
+
+std::string describe(const FileCheck& check, const std::string& language) {
+  const bool it = language == "it";
+  const std::string& p = check.path;
+  auto with_detail = [&](std::string text) {
+    return check.detail.empty() ? text : text + ": " + check.detail;
+  };
+  switch (check.state) {
+    case FileState::kCalendar:
+      return {};
+    case FileState::kBadPath:
+      if (p.empty()) return it ? "non è stato indicato alcun file di database" : "no database file was given";
+      if (check.too_long)
+        return it ? "il percorso del database è troppo lungo per questo sistema"
+                  : "the database path is too long for this system";
+      return it ? "il percorso del database non è un nome" : "the database path is not a name";
+    case FileState::kMissing:
+      return it ? "nessun database in " + p + " (lo crea: calendatt init --db " + p + " --demo)"
+                : "no database at " + p + " (create it with: calendatt init --db " + p + " --demo)";
+    case FileState::kNotAFile: {
+      std::error_code ec;
+      if (fs::is_directory(p, ec))
+        return it ? p + " è una cartella, non un file di database" : p + " is a folder, not a database file";
+      return it ? p + " non è un file regolare" : p + " is not a regular file";
+    }
+    case FileState::kUnreadable:
+      if (check.detail.empty())
+        return it ? "il database " + p + " non può essere letto: permesso negato"
+                  : "the database " + p + " cannot be read: permission denied";
+      return with_detail(it ? "impossibile leggere il database " + p : "cannot read the database " + p);
+    case FileState::kEmpty:
+      return it ? p + " è un file vuoto, non un database del calendario; è stato lasciato com'è"
+                : p + " is an empty file, not a calendar database; it was left as it is";
+    case FileState::kNotSqlite:
+      return it ? p + " non è un database del calendario (non è un file SQLite); è stato lasciato com'è"
+                : p + " is not a calendar database (not a SQLite file); it was left as it is";
+    case FileState::kNoTables:
+      return it ? p +
+                      " è un database SQLite senza le tabelle del calendario (le aggiunge: calendatt init "
+                      "--db " +
+                      p + ")"
+                : p +
+                      " is a SQLite database without the calendar's tables (add them with: calendatt init "
+                      "--db " +
+                      p + ")";
+    case FileState::kDamaged:
+      return with_detail(it ? "il database " + p + " non può essere letto"
+                            : "the database " + p + " cannot be read");
+  }
+  return {};
 }
 
 }  // namespace database

@@ -27,10 +27,17 @@ enum class FileState {
 struct FileCheck {
   FileState state = FileState::kMissing;
   bool read_only = false;  // the file or its folder cannot be written by this user
-  std::string message;     // one sentence for a person, empty for kCalendar
+  std::string path;        // as given
+  std::string detail;      // the system's own words for an unreadable or damaged file; else empty
+  bool too_long = false;   // kBadPath: the path is too long for this system
+  std::string message;     // one English sentence for a person, empty for kCalendar (see describe())
 };
 
 FileCheck check_calendar_file(const std::string& path);
+
+// The check worded for a person in `language` ("it" or "en"; anything else reads English): one sentence,
+// empty for kCalendar. The system's own detail stays as the system gives it.
+std::string describe(const FileCheck& check, const std::string& language);
 
 // Opens a SQLite database read-only and checks that it can be read. In a folder where the journal's
 // shared-memory file cannot be created, SQLite cannot read a WAL database the usual way; it is then opened

@@ -1,5 +1,6 @@
 #include "database/schema.hpp"
 
+#include <cmath>
 #include <string>
 #include <string_view>
 
@@ -94,8 +95,14 @@ constexpr const char* kStatements[] = {
 std::string text(std::string_view s) {
   return "'" + runtime::replace_all(std::string(s), "'", "''") + "'";
 }
-std::string date_or_null(std::string_view iso) {
-  return iso.empty() ? "NULL" : text(iso);
+// A date of demo.hpp moved by `shift` days, as ISO text.
+std::string shifted(std::string_view iso, int shift) {
+  auto date = runtime::parse_date(std::string(iso));
+  if (!date) throw runtime::Error(runtime::err::kInvalidArgument, "Not a date: " + std::string(iso), "demo");
+  return date->add_days(shift).iso();
+}
+std::string date_or_null(std::string_view iso, int shift) {
+  return iso.empty() ? "NULL" : text(shifted(iso, shift));
 }
 std::string number(std::int32_t n) {
   return std::to_string(n);
@@ -105,7 +112,7 @@ void run(host::Connection& connection, const std::string& sql) {
   connection.Execute(sql, kNoRecords);
 }
 
-void insert_demo_rows(host::Connection& c) {
+void insert_demo_rows(host::Connection& c, int shift) {
   using namespace demo;
   for (const Project& p : kProjects) {
     run(c, "INSERT INTO PD68_PROGETTI (PD68_DITTA_CG18, PD68_CODPROG, PD68_DESCRIZIONE) VALUES (" +
@@ -130,14 +137,15 @@ void insert_demo_rows(host::Connection& c) {
         "INSERT INTO PD0H_LEGDISBAPROG (PD0H_IDLEGAME, PD0H_IDDISBAPROG_PD0G, PD0H_CODATTIVITA_PD0D, "
         "PD0H_DATAINIZPIAN, PD0H_DATAFINPIAN, PD0H_DATAINIZPREV, PD0H_DATAFINPREV) VALUES (" +
             number(l.id) + ", " + number(l.node) + ", " + text(l.activity) + ", " +
-            date_or_null(l.planned_start) + ", " + date_or_null(l.planned_end) + ", " +
-            date_or_null(l.forecast_start) + ", " + date_or_null(l.forecast_end) + ")");
+            date_or_null(l.planned_start, shift) + ", " + date_or_null(l.planned_end, shift) + ", " +
+            date_or_null(l.forecast_start, shift) + ", " + date_or_null(l.forecast_end, shift) + ")");
   }
   for (const Day& d : kDays) {
     // The date parts come from the ISO text: YYYY-MM-DD.
-    int year = std::stoi(std::string(d.date.substr(0, 4)));
-    int month = std::stoi(std::string(d.date.substr(5, 2)));
-    int day = std::stoi(std::string(d.date.substr(8, 2)));
+    const std::string date = shifted(d.date, shift);
+    int year = std::stoi(date.substr(0, 4));
+    int month = std::stoi(date.substr(5, 2));
+    int day = std::stoi(date.substr(8, 2));
     run(c,
         "INSERT INTO PD4G_CALENDATT (PD4G_IDCALENDARIO, PD4G_DITTA_CG18, PD4G_IDDISBAPROG_PD0G, "
         "PD4G_IDLEGAME_PD0H, "
@@ -145,7 +153,7 @@ void insert_demo_rows(host::Connection& c) {
         "PD4G_MININIZIO, "
         "PD4G_ORAFINE, PD4G_MINFINE, PD4G_DURATAORE, PD4G_DURATAMINUTI) VALUES (" +
             number(d.id) + ", " + number(d.company) + ", " + number(d.node) + ", " + number(d.link) + ", " +
-            text(d.date) + ", " + number(year) + ", " + number(month) + ", " + number(day) + ", 0, 0, " +
+            text(date) + ", " + number(year) + ", " + number(month) + ", " + number(day) + ", 0, 0, " +
             number(d.hours) + ", " + number(d.minutes) + ", " + number(d.hours) + ", " + number(d.minutes) +
             ")");
   }
@@ -165,6 +173,12 @@ void ensure_schema(host::Connection& connection) {
 }
 
 bool insert_demo_data(host::Connection& connection) {
+  return insert_demo_data(connection, *runtime::parse_date(std::string(demo::kBaseDay)));
+}
+
+bool insert_demo_data(host::Connection& connection, runtime::Date base) {
+  const auto fixed = runtime::parse_date(std::string(demo::kBaseDay));
+  const int shift = static_cast<int>(std::floor(base.serial) - fixed->serial);
   bool server = dialect_of(connection) == Dialect::PostgreSQL;
   run(connection, server ? "BEGIN" : "BEGIN IMMEDIATE");
   try {
@@ -173,7 +187,7 @@ bool insert_demo_data(host::Connection& connection) {
     auto count = connection.Execute("SELECT COUNT(*) AS N FROM PD0G_DISBAPROG", host::kAdCmdText);
     bool empty = count->Field("N").to_long() == 0;
     count->Close();
-    if (empty) insert_demo_rows(connection);
+    if (empty) insert_demo_rows(connection, shift);
     run(connection, "COMMIT");
     return empty;
   } catch (...) {

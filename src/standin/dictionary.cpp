@@ -1,6 +1,7 @@
 #include "standin/dictionary.hpp"
 
 #include <algorithm>
+#include <cctype>
 
 #include "runtime/error.hpp"
 #include "standin/message_catalog.hpp"
@@ -18,7 +19,75 @@ const CatalogEntry* find_entry(std::int32_t number) {
   return &*it;
 }
 
+struct CaptionEntry {
+  const char* italian;
+  const char* english;
+};
+
+// The captions of the window and of the two dialogs, without the access-key mark, with the entries of the
+// insertion dialog's list and the words the stand-in controls say about a code.
+constexpr CaptionEntry kCaptions[] = {
+    {"Annulla", "Cancel"},
+    {"Annulla operazione", "Cancel the operation"},
+    {"Attività", "Activity"},
+    {"Calendario attività WBS", "WBS activity calendar"},
+    {"Canc. multipla", "Multiple delete"},
+    {"Cancella ogni", "Delete every"},
+    {"Cancellazione multipla calendario attività", "Multiple deletion from the activity calendar"},
+    {"Codice Attività", "Activity Code"},
+    {"Codice Nodo", "Node Code"},
+    {"Codice Progetto", "Project Code"},
+    {"Codice inesistente", "No such code"},
+    {"Comportamento variazioni già presenti", "Treatment of dates already planned"},
+    {"Conferma", "Confirm"},
+    {"Data", "Date"},
+    {"Data fine pianificata", "Planned end date"},
+    {"Data finale", "End date"},
+    {"Data iniziale", "Start date"},
+    {"Data inizio pianificata", "Planned start date"},
+    {"Descrizione attività", "Activity description"},
+    {"Descrizione nodo", "Node description"},
+    {"Descrizione progetto", "Project description"},
+    {"Durata Attività (MINUTI)", "Activity duration (MINUTES)"},
+    {"Durata Attività (ORE)", "Activity duration (HOURS)"},
+    {"Fine attività", "Activity end"},
+    {"Ins./mod. multipla", "Multiple add/change"},
+    {"Inizio attività", "Activity start"},
+    {"Inserimento multiplo calendario attività", "Multiple insertion into the activity calendar"},
+    {"Min", "Min"},
+    {"Nodo", "Node"},
+    {"Ore", "Hours"},
+    {"Ore /  Minuti", "Hours / Minutes"},
+    {"Per date già presenti", "For dates already planned"},
+    {"Periodo pianificazione", "Planning period"},
+    {"Progetto", "Project"},
+    {"Ripeti ogni", "Repeat every"},
+    {"Sovrascrivi", "Overwrite"},
+    {"Tralascia", "Skip"},
+    {"giorni", "days"},
+};
+
 }  // namespace
+
+std::string translate_caption(const std::string& caption, const std::string& language) {
+  if (!Dictionary::supports(language))
+    throw runtime::Error(runtime::err::kInvalidArgument, "Language not in the dictionary: " + language,
+                         "Dictionary");
+  if (runtime::upper(language) != "EN") return caption;
+  std::string bare = runtime::replace_all(caption, "&", "");
+  for (const auto& entry : kCaptions) {
+    if (bare != entry.italian) continue;
+    std::string english = entry.english;
+    auto mark = caption.find('&');
+    if (mark == std::string::npos || mark + 1 >= caption.size()) return english;
+    // The mark stays on its letter when the English word has it, else goes to the first letter.
+    char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(caption[mark + 1])));
+    for (std::size_t i = 0; i < english.size(); ++i)
+      if (std::tolower(static_cast<unsigned char>(english[i])) == letter) return english.insert(i, "&");
+    return "&" + english;
+  }
+  return caption;
+}
 
 bool Dictionary::supports(const std::string& language) {
   std::string l = runtime::upper(language);

@@ -29,6 +29,13 @@ class Dictionary {
   bool contains(std::int32_t number) const;
 };
 
+// A caption of the calendar's windows and dialogs (a field's, a label's, a button's, a title) in
+// `language`. The designs carry their captions in Italian; the dictionary holds them in English too. The
+// caption may carry the access-key mark "&", which stays on the same letter when the word keeps it and
+// moves to the first letter otherwise. A caption the dictionary does not hold comes back as it is, and so
+// does every caption in Italian. Throws runtime::Error 5 for a language the dictionary does not hold.
+std::string translate_caption(const std::string& caption, const std::string& language);
+
 // Fills %1..%9 of `pattern` from `params` as Dictionary::translate does.
 std::string fill_placeholders(const std::string& pattern, const runtime::ParamList& params);
 

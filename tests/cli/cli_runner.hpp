@@ -177,7 +177,13 @@ inline CliResult run_on_terminal(std::vector<std::string> args, const std::strin
 
 using calendatt::testing::Engine;
 
-// A fresh demo database for each test, made by `calendatt init --demo`, on the engine of engine().
+// The demo's dates as the tests know them: the first planned day on 2 March 2026, whatever today is.
+inline void fix_demo_dates() {
+  setenv("CALENDATT_DEMO_BASE", "2026-03-02", 1);
+}
+
+// A fresh demo database for each test, made by `calendatt init --demo` on the fixed demo dates, on the
+// engine of engine().
 class CliScenario : public ::testing::Test {
  protected:
   std::unique_ptr<calendatt::testing::ScratchDatabase> db_;
@@ -191,6 +197,7 @@ class CliScenario : public ::testing::Test {
       ASSERT_FALSE(calendatt::testing::test_server().empty()) << calendatt::testing::kNoServer;
     }
     db_ = std::make_unique<calendatt::testing::ScratchDatabase>(engine());
+    fix_demo_dates();
     auto init = run_program({"init", "--db", db_->target(), "--demo"}, db_->dir().string());
     ASSERT_EQ(init.status, 0) << init.all_err();
     raw_ = db_->raw();

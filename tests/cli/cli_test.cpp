@@ -32,8 +32,8 @@ TEST_P(CliUsage, WrongUsageExitsTwoAndTouchesNothing) {
       {{}, "no command given"},
       {{"frobnicate"}, "unknown command frobnicate"},
       {{"add-day", "--project", "PRJ001", "--node", "N01", "--activity", "ATT01", "--day", "2026-03-10",
-        "--hours", "7"},
-       "add-day needs --minutes"},
+        "--minutes", "7"},
+       "add-day needs --hours"},
       {with({"add-day", "--day", "10/03/2026", "--hours", "7", "--minutes", "0"}, kAtt01),
        "--day needs a real day written YYYY-MM-DD, got \"10/03/2026\""},
       {with({"add-day", "--day", "2026-02-30", "--hours", "7", "--minutes", "0"}, kAtt01),
@@ -55,7 +55,10 @@ TEST_P(CliUsage, WrongUsageExitsTwoAndTouchesNothing) {
     auto r = run(c.args);
     EXPECT_EQ(r.status, 2) << c.error;
     ASSERT_FALSE(r.err.empty()) << c.error;
-    EXPECT_EQ(r.err.front(), "calendatt: " + c.error);
+    // One line of cause and one that points to the help, never the help itself.
+    const std::string command = c.args.empty() || c.args.front() == "frobnicate" ? "" : c.args.front() + " ";
+    EXPECT_EQ(r.err, (std::vector<std::string>{"calendatt: " + c.error,
+                                               "calendatt: see 'calendatt " + command + "--help'"}));
     EXPECT_TRUE(r.out.empty()) << c.error;
   }
   EXPECT_EQ(days_of(kLinkPlanned), kDemoDays);
@@ -85,8 +88,8 @@ TEST_P(CliList, ShowsTheGridOfTheChosenDayUnderItsCaptions) {
   EXPECT_EQ(
       r.out,
       "Codice Progetto  Codice Nodo  Codice Attività  Data        Ore  Min  Inizio attività  Fine attività\n"
-      "PRJ001           N01          ATT01            02/03/2026  8    0    01/03/2026       31/03/2026\n"
-      "PRJ002           M01          MAN01            02/03/2026  2    0    01/02/2026       31/12/2026\n");
+      "PRJ001           N01          ATT01            2026-03-02  8    0    2026-03-01       2026-03-31\n"
+      "PRJ002           M01          MAN01            2026-03-02  2    0    2026-02-01       2026-12-31\n");
 }
 
 TEST_P(CliList, WithoutADayEveryDayOfTheCompanyInCsvWithIsoDates) {
@@ -94,8 +97,7 @@ TEST_P(CliList, WithoutADayEveryDayOfTheCompanyInCsvWithIsoDates) {
   EXPECT_EQ(r.status, 0) << r.all_err();
   auto lines = split_lines(r.out);
   ASSERT_EQ(lines.size(), 8u) << r.out;
-  EXPECT_EQ(lines[0],
-            "Codice Progetto,Codice Nodo,Codice Attività,Data,Ore,Min,Inizio attività,Fine attività");
+  EXPECT_EQ(lines[0], "project,node,activity,day,hours,minutes,planning_start,planning_end");
   EXPECT_NE(std::find(lines.begin(), lines.end(), "PRJ001,N01,ATT01,2026-03-09,4,30,2026-03-01,2026-03-31"),
             lines.end());
   EXPECT_NE(std::find(lines.begin(), lines.end(), "PRJ002,M01,MAN01,2026-03-02,2,0,2026-02-01,2026-12-31"),
@@ -107,9 +109,9 @@ TEST_P(CliList, CalledModeShowsOnlyTheActivityItWasCalledForAsJson) {
   auto r = run(with({"list", "--called", "--day", "2026-03-02", "--format", "json"}, kAtt01));
   EXPECT_EQ(r.status, 0) << r.all_err();
   EXPECT_EQ(r.out,
-            "[\n {\"Codice Progetto\": \"PRJ001\", \"Codice Nodo\": \"N01\", \"Codice Attività\": \"ATT01\", "
-            "\"Data\": \"2026-03-02\", \"Ore\": 8, \"Min\": 0, \"Inizio attività\": \"2026-03-01\", "
-            "\"Fine attività\": \"2026-03-31\"}\n]\n");
+            "[\n {\"project\": \"PRJ001\", \"node\": \"N01\", \"activity\": \"ATT01\", "
+            "\"day\": \"2026-03-02\", \"hours\": 8, \"minutes\": 0, \"planning_start\": \"2026-03-01\", "
+            "\"planning_end\": \"2026-03-31\"}\n]\n");
   // Called mode opens on the planning start, where the activity has no day.
   auto opening = run(with({"list", "--called", "--format", "json"}, kAtt01));
   EXPECT_EQ(opening.status, 0) << opening.all_err();
@@ -123,10 +125,10 @@ TEST_P(CliList, CalledModeRefusesADayOutsideThePlanningPeriodInTheChosenLanguage
   EXPECT_EQ(r.numbers(), Numbers{77195});
   EXPECT_TRUE(r.has_line("[77195] Dates later than 31/03/2026 are not allowed")) << r.all_err();
 
-  auto english = run({"list", "--lang", "en", "--day", "2026-03-09", "--format", "csv"});
+  auto english = run({"list", "--lang", "en", "--day", "2026-03-09"});
   EXPECT_EQ(english.status, 0) << english.all_err();
   EXPECT_EQ(split_lines(english.out).front(),
-            "Project Code,Node Code,Activity Code,Date,Hours,Min,Activity start,Activity end");
+            "Project Code  Node Code  Activity Code  Date        Hours  Min  Activity start  Activity end");
 }
 
 TEST_P(CliList, CalledModeNeedsExactlyOneActivityOfTheCompany) {
@@ -151,7 +153,7 @@ TEST_P(CliDays, AddDaySavesANewRowThroughTheFrame) {
   auto r = run(with({"add-day", "--day", "2026-03-10", "--hours", "7", "--minutes", "30"}, kAtt01));
   EXPECT_EQ(r.status, 0) << r.all_err();
   EXPECT_TRUE(r.err.empty()) << r.all_err();
-  EXPECT_EQ(r.out, "Added the day 2026-03-10 of PRJ001 / N01 / ATT01.\n");
+  EXPECT_EQ(r.out, "Aggiunto il giorno 2026-03-10 di PRJ001 / N01 / ATT01.\n");
   auto days = days_of(kLinkPlanned);
   EXPECT_NE(std::find(days.begin(), days.end(), "2026-03-10 7:30 (0:0-7:30)"), days.end());
   EXPECT_EQ(days.size(), kDemoDays.size() + 1);
@@ -173,7 +175,7 @@ TEST_P(CliDays, AddDayOnADayThatExistsIsRefused) {
     EXPECT_EQ(r.status, 1) << called;
     EXPECT_EQ(r.numbers(), Numbers{77192}) << r.all_err();
     EXPECT_TRUE(r.has_line("[77192] Pianificazione già esistente per la data corrente"));
-    EXPECT_TRUE(r.has_line_starting("calendatt: nothing added: ")) << r.all_err();
+    EXPECT_TRUE(r.has_line_starting("calendatt: nulla aggiunto: ")) << r.all_err();
     EXPECT_TRUE(r.out.empty());
   }
   EXPECT_EQ(days_of(kLinkPlanned), kDemoDays);
@@ -204,7 +206,7 @@ TEST_P(CliDays, AddDayIsRefusedByEachRuleWithItsMessage) {
     auto r = run(c.args);
     EXPECT_EQ(r.status, 1) << r.all_err();
     EXPECT_EQ(r.numbers(), c.numbers) << r.all_err();
-    EXPECT_TRUE(r.has_line_starting("calendatt: nothing added: ")) << r.all_err();
+    EXPECT_TRUE(r.has_line_starting("calendatt: nulla aggiunto: ")) << r.all_err();
   }
   EXPECT_EQ(calendar_rows(), rows);
 }
@@ -212,19 +214,19 @@ TEST_P(CliDays, AddDayIsRefusedByEachRuleWithItsMessage) {
 TEST_P(CliDays, SetDayChangesTheDurationOfTheStoredRow) {
   auto r = run(with({"set-day", "--day", "2026-03-09", "--hours", "6", "--minutes", "15"}, kAtt01));
   EXPECT_EQ(r.status, 0) << r.all_err();
-  EXPECT_EQ(r.out, "Changed the day 2026-03-09 of PRJ001 / N01 / ATT01.\n");
+  EXPECT_EQ(r.out, "Cambiato il giorno 2026-03-09 di PRJ001 / N01 / ATT01.\n");
   EXPECT_EQ(days_of(kLinkPlanned).back(), "2026-03-09 6:15 (0:0-6:15)");
 
   // The same duration again leaves nothing to save.
   auto again = run(with({"set-day", "--day", "2026-03-09", "--hours", "6", "--minutes", "15"}, kAtt01));
   EXPECT_EQ(again.status, 0) << again.all_err();
-  EXPECT_EQ(again.out, "The day 2026-03-09 of PRJ001 / N01 / ATT01 already has that duration.\n");
+  EXPECT_EQ(again.out, "Il giorno 2026-03-09 di PRJ001 / N01 / ATT01 ha già questa durata.\n");
 
   // A day without a row of the activity cannot be changed.
   auto missing = run(with({"set-day", "--day", "2026-03-07", "--hours", "6", "--minutes", "0"}, kAtt01));
   EXPECT_EQ(missing.status, 1);
   EXPECT_TRUE(missing.has_line(
-      "calendatt: nothing changed: the grid shows no day 2026-03-07 of PRJ001 / N01 / ATT01"))
+      "calendatt: nulla cambiato: la griglia non mostra il giorno 2026-03-07 di PRJ001 / N01 / ATT01"))
       << missing.all_err();
 }
 
@@ -314,7 +316,7 @@ TEST_P(CliDays, DeleteDaySparesADayWithAllocatedResources) {
 
   auto deleted = run(with({"delete-day", "--day", "2026-03-06"}, kAtt01));
   EXPECT_EQ(deleted.status, 0) << deleted.all_err();
-  EXPECT_EQ(deleted.out, "Deleted the day 2026-03-06 of PRJ001 / N01 / ATT01.\n");
+  EXPECT_EQ(deleted.out, "Eliminato il giorno 2026-03-06 di PRJ001 / N01 / ATT01.\n");
   EXPECT_EQ(count("SELECT COUNT(*) FROM PD4G_CALENDATT WHERE PD4G_DATAATTIVITA = '2026-03-06'"), 0);
   EXPECT_EQ(days_of(kLinkPlanned).size(), kDemoDays.size() - 1);
 }
@@ -350,7 +352,9 @@ TEST_P(CliRanges, AddRangeStopWritesEveryDayWhenNoneExistsInCalledMode) {
                     kAtt01));
   EXPECT_EQ(r.status, 0) << r.all_err();
   EXPECT_EQ(r.numbers(), Numbers{42123});
-  EXPECT_EQ(r.out, "Planned the days of PRJ001 / N01 / ATT01 from 2026-03-20 to 2026-03-22.\n");
+  EXPECT_EQ(r.out,
+            "Pianificati i giorni di PRJ001 / N01 / ATT01 dal 2026-03-20 al 2026-03-22: aggiunti 3, "
+            "sovrascritti 0, saltati 0.\n");
   auto days = days_of(kLinkPlanned);
   ASSERT_EQ(days.size(), kDemoDays.size() + 3);
   EXPECT_EQ(std::vector<std::string>(days.end() - 3, days.end()),
@@ -392,7 +396,7 @@ TEST_P(CliRanges, DeleteRangeAnsweredNoDeletesNothing) {
   const std::vector<std::string> expected = {
       "[0] Saranno eliminate 3 date. ",
       "[0] Altre 2 date non saranno eliminate perchè per esse esistono risorse allocate.", "[0] Proseguire?",
-      "calendatt: answered No (--no)"};
+      "calendatt: risposto No (--no)"};
   ASSERT_GE(r.err.size(), expected.size()) << r.all_err();
   EXPECT_EQ(std::vector<std::string>(r.err.begin(), r.err.begin() + 4), expected);
   EXPECT_EQ(days_of(kLinkPlanned), kDemoDays);
@@ -402,7 +406,10 @@ TEST_P(CliRanges, DeleteRangeAnsweredYesDeletesTheDaysWithoutAllocations) {
   auto r = run(with(delete_range("2026-03-06"), {"--yes"}));
   EXPECT_EQ(r.status, 0) << r.all_err();
   EXPECT_EQ(r.numbers(), (Numbers{0, 0, 0, 42123}));
-  EXPECT_EQ(r.out, "Deleted the days of PRJ001 / N01 / ATT01 from 2026-03-01 to 2026-03-06.\n");
+  EXPECT_EQ(
+      r.out,
+      "Eliminati i giorni di PRJ001 / N01 / ATT01 dal 2026-03-01 al 2026-03-06: eliminati 3, risparmiati 2 "
+      "(con risorse allocate).\n");
   EXPECT_EQ(days_of(kLinkPlanned),
             (std::vector<std::string>{"2026-03-04 8:0 (0:0-8:0)", "2026-03-05 8:0 (0:0-8:0)",
                                       "2026-03-09 4:30 (0:0-4:30)"}));
@@ -411,27 +418,28 @@ TEST_P(CliRanges, DeleteRangeAnsweredYesDeletesTheDaysWithoutAllocations) {
 TEST_P(CliRanges, AQuestionWithNoTerminalAndNoAnswerFailsAndWritesNothing) {
   auto r = run(delete_range("2026-03-06"));
   EXPECT_EQ(r.status, 3);
-  EXPECT_TRUE(r.has_line_starting("calendatt: this question needs an answer and there is no terminal"))
+  EXPECT_TRUE(r.has_line_starting("calendatt: questa domanda chiede una risposta e non c'è un terminale"))
       << r.all_err();
   EXPECT_TRUE(r.out.empty());
   EXPECT_EQ(days_of(kLinkPlanned), kDemoDays);
 }
 
-TEST_P(CliRanges, AtATerminalTheQuestionIsAskedAtThePrompt) {
+TEST_P(CliRanges, AtATerminalTheQuestionIsAskedAtThePromptInItsLanguage) {
   std::vector<std::string> args = delete_range("2026-03-06");
   args.insert(args.end(), {"--db", db_->target()});
-  // An answer that is not a button is asked again; No declines.
-  auto declined = run_on_terminal(args, "Yes/No? ", {"maybe", "n"});
+  // The prompt names the buttons and the default in Italian; an answer that is not a button is asked
+  // again; "n" declines.
+  const std::string prompt = "Sì/No (Invio: Sì)? ";
+  auto declined = run_on_terminal(args, prompt, {"maybe", "n"});
   EXPECT_EQ(declined.status, 1) << declined.out;
   EXPECT_TRUE(declined.has_line("[0] Proseguire?")) << declined.out;
   std::size_t prompts = 0;
-  for (auto at = declined.out.find("Yes/No? "); at != std::string::npos;
-       at = declined.out.find("Yes/No? ", at + 1))
+  for (auto at = declined.out.find(prompt); at != std::string::npos; at = declined.out.find(prompt, at + 1))
     ++prompts;
   EXPECT_EQ(prompts, 2u) << declined.out;
   EXPECT_EQ(days_of(kLinkPlanned), kDemoDays);
 
-  auto accepted = run_on_terminal(args, "Yes/No? ", {"yes"});
+  auto accepted = run_on_terminal(args, prompt, {"sì"});
   EXPECT_EQ(accepted.status, 0) << accepted.out;
   EXPECT_EQ(days_of(kLinkPlanned).size(), 3u);
 }
@@ -447,11 +455,11 @@ class CliFileFailures : public calendatt::testing::OnEngine<CliScenario, Engine:
 TEST_F(CliFileFailures, ADatabaseThatCannotBeOpenedIsAFailure) {
   auto missing = run_program({"list", "--db", db_->dir().string() + "/none.db"}, db_->dir().string());
   EXPECT_EQ(missing.status, 3);
-  EXPECT_TRUE(missing.has_line_starting("calendatt: no database at ")) << missing.all_err();
+  EXPECT_TRUE(missing.has_line_starting("calendatt: nessun database in ")) << missing.all_err();
 
   const std::string garbage = db_->dir().string() + "/garbage.db";
   std::ofstream(garbage) << "this is not a database";
-  auto report = run_program({"list", "--db", garbage}, db_->dir().string());
+  auto report = run_program({"list", "--db", garbage, "--lang", "en"}, db_->dir().string());
   EXPECT_EQ(report.status, 3);
   EXPECT_EQ(report.err, std::vector<std::string>{"calendatt: " + garbage +
                                                  " is not a calendar database (not a SQLite file); it was "
@@ -481,14 +489,14 @@ TEST_F(CliServerFailures, ADatabaseThatCannotBeOpenedIsAFailureThatNeverShowsThe
 
 TEST_P(CliFailures, AnErrorReportIsAnsweredAsAskedAndStillFails) {
   raw_->exec("ALTER TABLE PD4G_CALENDATT RENAME COLUMN PD4G_DITTA_CG18 TO PD4G_DITTA");
-  auto ignored = run({"list", "--day", "2026-03-02", "--on-error", "ignore"});
+  auto ignored = run({"list", "--day", "2026-03-02", "--on-error", "ignore", "--lang", "en"});
   EXPECT_EQ(ignored.status, 3);
   EXPECT_TRUE(ignored.has_line_starting("[error] routine InizializzaVirtualFrame: ")) << ignored.all_err();
   EXPECT_TRUE(ignored.has_line("calendatt: answered Ignore")) << ignored.all_err();
 
   // Retry is given three times to each report, then Abort: opening the window, preparing it and
   // choosing the day fail one after the other, and each of those reports is retried.
-  auto retried = run({"list", "--day", "2026-03-02", "--on-error", "retry"});
+  auto retried = run({"list", "--day", "2026-03-02", "--on-error", "retry", "--lang", "en"});
   EXPECT_EQ(retried.status, 3);
   std::vector<std::string> answers;
   for (const auto& line : retried.err)

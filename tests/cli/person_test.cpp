@@ -1,0 +1,341 @@
+// The command line as a person and a script meet it: one language per run in every line of its own, a
+// prompt that speaks the question's language, keys and dates that scripts can rely on, short usage
+// errors, help with examples, summaries that count the days, and demo data around the day it is written.
+#include <cstdlib>
+
+#include "cli/cli_runner.hpp"
+#include "database/demo.hpp"
+#include "runtime/date.hpp"
+
+namespace cli::testing {
+namespace {
+
+using database::demo::kLinkPlanned;
+
+const std::vector<std::string> kAtt01 = {"--project", "PRJ001", "--node", "N01", "--activity", "ATT01"};
+
+// The lines of the command line's own ("calendatt: ...") of a run.
+std::vector<std::string> own_lines(const CliResult& r) {
+  std::vector<std::string> lines;
+  for (const auto& l : r.err)
+    if (l.rfind("calendatt: ", 0) == 0) lines.push_back(l);
+  return lines;
+}
+
+std::vector<std::string> in(const std::string& language, std::vector<std::string> args) {
+  args.insert(args.end(), {"--lang", language});
+  return args;
+}
+
+// ---- One language at a time
+
+class CliLanguage : public calendatt::testing::OnEngine<CliScenario, calendatt::testing::Engine::SQLite> {};
+
+// The same runs in Italian and in English: every line of the command line's own, the field's caption
+// inside it and the calendar's message speak the run's language and only it.
+TEST_F(CliLanguage, EveryLineOfARunSpeaksItsLanguage) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string out_it, out_en;                   // standard output
+    std::vector<std::string> lines_it, lines_en;  // lines of our own
+  };
+  const std::vector<Case> cases = {
+      {{"add-day", "--project", "PRJ001", "--node", "N01", "--activity", "ATT99", "--day", "2026-03-11",
+        "--hours", "8"},
+       "",
+       "",
+       {"calendatt: nulla aggiunto: il campo \"Codice Attività\" non è stato accettato"},
+       {"calendatt: nothing added: the field \"Activity Code\" was not accepted"}},
+      {with({"set-day", "--day", "2026-03-07", "--hours", "6"}, kAtt01),
+       "",
+       "",
+       {"calendatt: nulla cambiato: la griglia non mostra il giorno 2026-03-07 di PRJ001 / N01 / ATT01"},
+       {"calendatt: nothing changed: the grid shows no day 2026-03-07 of PRJ001 / N01 / ATT01"}},
+      {with({"list", "--called"}, {"--project", "PRJ001", "--node", "N01", "--activity", "ATT06"}),
+       "",
+       "",
+       {"calendatt: l'attività PRJ001 / N01 / ATT06 sta in 2 righe della WBS (legami 1006, 1007): il "
+        "calendario si apre per una sola attività"},
+       {"calendatt: the activity PRJ001 / N01 / ATT06 stands in 2 WBS rows (links 1006, 1007): the calendar "
+        "is "
+        "called for one activity"}},
+      {with({"delete-range", "--from", "2026-03-01", "--to", "2026-03-06", "--every", "1", "--no"}, kAtt01),
+       "",
+       "",
+       {"calendatt: risposto No (--no)",
+        "calendatt: nulla eliminato: la finestra di dialogo non ha concluso"},
+       {"calendatt: answered No (--no)", "calendatt: nothing deleted: the dialog did not complete"}},
+  };
+  for (const auto& c : cases) {
+    auto italian = run(in("it", c.args));
+    auto english = run(in("en", c.args));
+    EXPECT_EQ(own_lines(italian), c.lines_it) << italian.all_err();
+    EXPECT_EQ(own_lines(english), c.lines_en) << english.all_err();
+    EXPECT_EQ(italian.out, c.out_it);
+    EXPECT_EQ(english.out, c.out_en);
+    EXPECT_EQ(italian.status, english.status) << c.args.front();
+    // Italian is the language when none is given.
+    if (c.out_it.empty()) {
+      auto plain = run(c.args);
+      EXPECT_EQ(own_lines(plain), c.lines_it) << plain.all_err();
+    }
+  }
+  // Success lines too.
+  auto deleted_it = run(in("it", with({"delete-day", "--day", "2026-03-06"}, kAtt01)));
+  auto deleted_en = run(in("en", with({"delete-day", "--day", "2026-03-03"}, kAtt01)));
+  EXPECT_EQ(deleted_it.out, "Eliminato il giorno 2026-03-06 di PRJ001 / N01 / ATT01.\n");
+  EXPECT_EQ(deleted_en.out, "Deleted the day 2026-03-03 of PRJ001 / N01 / ATT01.\n");
+  // The calendar's own messages follow too.
+  auto refused = run(in("en", with({"add-day", "--day", "2026-03-02", "--hours", "7"}, kAtt01)));
+  EXPECT_TRUE(refused.has_line("[77192] Planning already exists for the current date")) << refused.all_err();
+}
+
+TEST_F(CliLanguage, FileChecksInitAndContentsFollowTheLanguage) {
+  const std::string dir = db_->dir().string();
+  const std::string missing = dir + "/missing.db";
+  auto it = run_program({"list", "--db", missing}, dir);
+  auto en = run_program({"list", "--db", missing, "--lang", "en"}, dir);
+  EXPECT_EQ(it.err, std::vector<std::string>{"calendatt: nessun database in " + missing +
+                                             " (lo crea: calendatt init --db " + missing + " --demo)"});
+  EXPECT_EQ(en.err,
+            std::vector<std::string>{"calendatt: no database at " + missing +
+                                     " (create it with: calendatt init --db " + missing + " --demo)"});
+
+  const std::string fresh = dir + "/fresh.db";
+  auto created = run_program({"init", "--db", fresh, "--demo", "--lang", "en"}, dir);
+  EXPECT_EQ(created.status, 0) << created.all_err();
+  EXPECT_EQ(created.out, "Created " + fresh + "\nDemo data written, around 2026-03-02.\n");
+  auto again = run_program({"init", "--db", fresh, "--demo"}, dir);
+  EXPECT_EQ(again.out, "Schema verificato in " + fresh +
+                           "\nDati dimostrativi non scritti: il database contiene già dati WBS.\n");
+
+  // contents: titles in the language, dates ISO in both.
+  auto listed_it = run({"contents"});
+  auto listed_en = run({"contents", "--lang", "en"});
+  EXPECT_EQ(listed_it.out.rfind("Attività WBS (", 0), 0u) << listed_it.out;
+  EXPECT_NE(listed_it.out.find("Giorni del calendario ("), std::string::npos);
+  EXPECT_EQ(listed_en.out.rfind("WBS activities (", 0), 0u) << listed_en.out;
+  for (const auto* out : {&listed_it.out, &listed_en.out}) {
+    EXPECT_NE(out->find("\t2026-03-02\t8\t0\t0"), std::string::npos) << *out;
+    EXPECT_EQ(out->find("02/03/2026"), std::string::npos) << *out;
+  }
+}
+
+TEST_F(CliLanguage, AnErrorReportIsAnsweredInTheLanguage) {
+  raw_->exec("ALTER TABLE PD4G_CALENDATT RENAME COLUMN PD4G_DITTA_CG18 TO PD4G_DITTA");
+  auto italian = run({"list", "--day", "2026-03-02", "--on-error", "ignore"});
+  EXPECT_EQ(italian.status, 3);
+  EXPECT_TRUE(italian.has_line("calendatt: risposto Ignora")) << italian.all_err();
+  EXPECT_EQ(italian.err.back(),
+            "calendatt: sono state mostrate 2 segnalazioni d'errore: il comando non è stato eseguito come "
+            "richiesto");
+  auto english = run({"list", "--day", "2026-03-02", "--lang", "en"});
+  EXPECT_TRUE(english.has_line("calendatt: answered Abort")) << english.all_err();
+  EXPECT_NE(english.err.back().find(" error reports were shown: the command did not complete as asked"),
+            std::string::npos)
+      << english.all_err();
+}
+
+// ---- The prompt
+
+class CliPrompt : public calendatt::testing::OnEngine<CliScenario, calendatt::testing::Engine::SQLite> {
+ protected:
+  std::vector<std::string> delete_week(const std::string& language) {
+    return with({"delete-range", "--from", "2026-03-01", "--to", "2026-03-06", "--every", "1", "--lang",
+                 language, "--db", db_->target()},
+                kAtt01);
+  }
+};
+
+TEST_F(CliPrompt, EnglishAnswersAtAnEnglishPromptAndEnterTakesTheDefault) {
+  const std::string prompt = "Yes/No (Enter: Yes)? ";
+  auto declined = run_on_terminal(delete_week("en"), prompt, {"si", "no"});
+  EXPECT_EQ(declined.status, 1) << declined.out;
+  EXPECT_TRUE(declined.has_line("[0] Continue?")) << declined.out;
+  EXPECT_NE(declined.out.find(prompt + "si\r\ncalendatt: " + prompt), std::string::npos)
+      << "\"si\" is not English: " << declined.out;
+  EXPECT_EQ(days_of(kLinkPlanned).size(), 6u);
+
+  // Enter presses the default button, as in the box.
+  auto accepted = run_on_terminal(delete_week("en"), prompt, {""});
+  EXPECT_EQ(accepted.status, 0) << accepted.out;
+  EXPECT_EQ(days_of(kLinkPlanned).size(), 3u);
+}
+
+TEST_F(CliPrompt, ItalianAnswersAtTheItalianPrompt) {
+  for (const char* yes : {"s", "SI", "Sì", "y"}) {
+    fix_demo_dates();
+    raw_.reset();
+    std::filesystem::remove(db_->target());
+    ASSERT_EQ(run_program({"init", "--db", db_->target(), "--demo"}, db_->dir().string()).status, 0);
+    raw_ = db_->raw();
+    auto r = run_on_terminal(delete_week("it"), "Sì/No (Invio: Sì)? ", {yes});
+    EXPECT_EQ(r.status, 0) << yes << "\n" << r.out;
+    EXPECT_EQ(days_of(kLinkPlanned).size(), 3u) << yes;
+  }
+}
+
+TEST_F(CliPrompt, TheEndOfInputIsNoAnswerAndWritesNothing) {
+  for (const char* language : {"it", "en"}) {
+    const std::string prompt =
+        language == std::string("it") ? "Sì/No (Invio: Sì)? " : "Yes/No (Enter: Yes)? ";
+    // Ctrl+D at the start of a line ends the terminal's input.
+    auto r = run_on_terminal(delete_week(language), prompt, {"\x04"});
+    EXPECT_EQ(r.status, 3) << r.out;
+    EXPECT_TRUE(r.has_line(language == std::string("it") ? "calendatt: nessuna risposta data (risposto No)"
+                                                         : "calendatt: no answer given (answered No)"))
+        << r.out;
+    EXPECT_EQ(r.out.find("terminal"), std::string::npos) << r.out;
+    EXPECT_EQ(days_of(kLinkPlanned).size(), 6u);
+  }
+}
+
+// ---- Output for scripts
+
+class CliOutput : public calendatt::testing::OnEngine<CliScenario, calendatt::testing::Engine::SQLite> {};
+
+TEST_F(CliOutput, KeysAndDatesDoNotChangeWithTheLanguage) {
+  for (const char* format : {"csv", "json"}) {
+    auto it = run({"list", "--day", "2026-03-09", "--format", format});
+    auto en = run({"list", "--day", "2026-03-09", "--format", format, "--lang", "en"});
+    EXPECT_EQ(it.status, 0) << it.all_err();
+    EXPECT_EQ(it.out, en.out) << format;
+  }
+  auto csv = run({"list", "--day", "2026-03-09", "--format", "csv", "--lang", "en"});
+  EXPECT_EQ(csv.out,
+            "project,node,activity,day,hours,minutes,planning_start,planning_end\n"
+            "PRJ001,N01,ATT01,2026-03-09,4,30,2026-03-01,2026-03-31\n");
+  // The table is for people: captions of the language, and the dates the options take.
+  auto table = run({"list", "--day", "2026-03-09", "--lang", "en"});
+  EXPECT_EQ(split_lines(table.out).at(1),
+            "PRJ001        N01        ATT01          2026-03-09  4      30   2026-03-01      2026-03-31");
+}
+
+// ---- Help
+
+class CliHelp : public calendatt::testing::OnEngine<CliScenario, calendatt::testing::Engine::SQLite> {};
+
+TEST_F(CliHelp, ACommandsHelpShowsItsOwnOptionsFirstAndTwoExamples) {
+  for (const char* command :
+       {"init", "contents", "list", "add-day", "set-day", "delete-day", "add-range", "delete-range"}) {
+    auto r = run({command, "--help"});
+    EXPECT_EQ(r.status, 0);
+    const std::string& out = r.out;
+    auto options = out.find("\nOptions:\n"), examples = out.find("\nExamples:\n"),
+         common = out.find("Common options:");
+    ASSERT_NE(options, std::string::npos) << out;
+    ASSERT_NE(examples, std::string::npos) << out;
+    EXPECT_LT(options, examples);
+    if (common != std::string::npos) {
+      EXPECT_LT(examples, common);
+    }
+    std::size_t shown = 0;
+    for (const auto& line : split_lines(out.substr(examples)))
+      if (line == std::string("  calendatt ") + command ||
+          line.rfind(std::string("  calendatt ") + command + " ", 0) == 0)
+        ++shown;
+    EXPECT_EQ(shown, 2u) << out;
+  }
+  auto version = run_program({"--version"}, db_->dir().string());
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out.rfind("calendatt ", 0), 0u) << version.out;
+  EXPECT_EQ(split_lines(version.out).size(), 1u);
+}
+
+TEST_F(CliHelp, MinutesDefaultToZero) {
+  auto r = run(with({"add-day", "--day", "2026-03-10", "--hours", "7"}, kAtt01));
+  EXPECT_EQ(r.status, 0) << r.all_err();
+  auto days = days_of(kLinkPlanned);
+  EXPECT_NE(std::find(days.begin(), days.end(), "2026-03-10 7:0 (0:0-7:0)"), days.end());
+}
+
+// ---- Summaries
+
+class CliSummary : public calendatt::testing::OnEngine<CliScenario, calendatt::testing::Engine::SQLite> {
+ protected:
+  // 1, 4, 7 and 10 March; the demo plans 4 March already.
+  std::vector<std::string> every_third(const std::string& existing, const std::string& language) {
+    return with({"add-range", "--from", "2026-03-01", "--to", "2026-03-10", "--every", "3", "--hours", "5",
+                 "--existing", existing, "--lang", language},
+                kAtt01);
+  }
+};
+
+TEST_F(CliSummary, ARangeCountsTheDaysAddedOverwrittenAndSkipped) {
+  auto skip = run(every_third("skip", "it"));
+  EXPECT_EQ(skip.status, 0) << skip.all_err();
+  EXPECT_EQ(
+      skip.out,
+      "Pianificati i giorni di PRJ001 / N01 / ATT01 dal 2026-03-01 al 2026-03-10: aggiunti 3, sovrascritti "
+      "0, saltati 1.\n");
+  auto overwrite = run(every_third("overwrite", "en"));
+  EXPECT_EQ(overwrite.status, 0) << overwrite.all_err();
+  EXPECT_EQ(
+      overwrite.out,
+      "Planned the days of PRJ001 / N01 / ATT01 from 2026-03-01 to 2026-03-10: 0 added, 4 overwritten, 0 "
+      "skipped.\n");
+
+  auto deleted = run(with(
+      {"delete-range", "--from", "2026-03-01", "--to", "2026-03-10", "--every", "1", "--yes", "--lang", "en"},
+      kAtt01));
+  EXPECT_EQ(deleted.status, 0) << deleted.all_err();
+  // 1, 2, 3, 6, 7, 9 and 10 March go; 4 and 5 March carry allocated resources.
+  EXPECT_EQ(deleted.out,
+            "Deleted the days of PRJ001 / N01 / ATT01 from 2026-03-01 to 2026-03-10: 7 deleted, 2 spared "
+            "(resources allocated).\n");
+  EXPECT_EQ(days_of(kLinkPlanned).size(), 2u);
+}
+
+TEST_F(CliSummary, AConflictNamesItsDatesOnALineOfItsOwn) {
+  raw_->exec("UPDATE PD4G_CALENDATT SET PD4G_DATAATTIVITA = '2026-03-07' WHERE PD4G_IDCALENDARIO = 6");
+  for (const char* language : {"it", "en"}) {
+    auto r = run(every_third("stop", language));
+    EXPECT_EQ(r.status, 1);
+    ASSERT_GE(r.err.size(), 2u) << r.all_err();
+    const bool it = language == std::string("it");
+    EXPECT_EQ(r.err[0], it ? "[77201] Sono presenti date in conflitto. Operazione annullata."
+                           : "[77201] There are conflicting dates. Operation cancelled.");
+    EXPECT_EQ(r.err[1], it ? "calendatt: date in conflitto: 2026-03-04, 2026-03-07"
+                           : "calendatt: conflicting dates: 2026-03-04, 2026-03-07");
+  }
+  EXPECT_EQ(count("SELECT COUNT(*) FROM PD4G_CALENDATT WHERE PD4G_IDLEGAME_PD0H = 1001"), 6);
+}
+
+// ---- Demo data
+
+class CliDemo : public calendatt::testing::OnEngine<CliScenario, calendatt::testing::Engine::SQLite> {
+ protected:
+  void TearDown() override { fix_demo_dates(); }
+};
+
+TEST_F(CliDemo, TheDemoIsPlacedAroundTheDayItIsWritten) {
+  unsetenv("CALENDATT_DEMO_BASE");
+  const std::string dir = db_->dir().string();
+  const std::string today_db = dir + "/today.db";
+  ASSERT_EQ(run_program({"init", "--db", today_db, "--demo"}, dir).status, 0);
+  const runtime::Date today = runtime::Date::today();
+  // The window opens on today, where the demo plans two activities, each inside its period.
+  auto r = run_program({"list", "--db", today_db, "--format", "csv"}, dir);
+  ASSERT_EQ(r.status, 0) << r.all_err();
+  const std::string t = today.iso();
+  EXPECT_EQ(r.out,
+            "project,node,activity,day,hours,minutes,planning_start,planning_end\n"
+            "PRJ001,N01,ATT01," +
+                t + ",8,0," + today.add_days(-1).iso() + "," + today.add_days(29).iso() +
+                "\n"
+                "PRJ002,M01,MAN01," +
+                t + ",2,0," + today.add_days(-29).iso() + "," + today.add_days(304).iso() + "\n");
+  // The allocations stay on the same days of the shape: 2 and 3 days after the first.
+  database::testing::RawDatabase raw(today_db);
+  EXPECT_EQ(raw.value("SELECT PD4G_DATAATTIVITA FROM PD4G_CALENDATT WHERE PD4G_IDCALENDARIO = 3"),
+            today.add_days(2).iso());
+
+  setenv("CALENDATT_DEMO_BASE", "2026-13-01", 1);
+  auto wrong = run_program({"init", "--db", dir + "/wrong.db", "--demo", "--lang", "en"}, dir);
+  EXPECT_EQ(wrong.status, 2);
+  EXPECT_EQ(wrong.err,
+            std::vector<std::string>{"calendatt: CALENDATT_DEMO_BASE must be a day written YYYY-MM-DD"});
+}
+
+}  // namespace
+}  // namespace cli::testing
