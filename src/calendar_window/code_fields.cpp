@@ -4,7 +4,6 @@
 #include "common/code_field_support.hpp"
 #include "common/mdlpd_calendatt.hpp"
 #include "host/registry.hpp"
-#include "module/clspd_calendatt.hpp"
 
 namespace calendatt {
 

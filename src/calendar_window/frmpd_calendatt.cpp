@@ -2,7 +2,6 @@
 
 #include "common/mdlpd_calendatt.hpp"
 #include "host/registry.hpp"
-#include "module/clspd_calendatt.hpp"
 
 namespace calendatt {
 

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "common/form_base.hpp"
+#include "common/main_window.hpp"
 #include "common/trace.hpp"
 #include "host/contract.hpp"
 #include "host/controls.hpp"
@@ -22,9 +23,8 @@
 
 namespace calendatt {
 
-class CLSPD_CALENDATT;
-
 class FRMPD_CALENDATT : public FormBase,
+                        public MainWindow,
                         public runtime::ErrorReporter,
                         public host::Scriptable,
                         public std::enable_shared_from_this<FRMPD_CALENDATT> {
@@ -38,29 +38,29 @@ class FRMPD_CALENDATT : public FormBase,
 
   // Set by the module object before the window loads.
   runtime::Ref<host::Cinterface> ActiveInterface;
-  runtime::Ref<CLSPD_CALENDATT> GobjThisClass;
+  runtime::Ref<DataChangeListener> GobjThisClass;
 
   // Messages, error report and navigator notices.
   std::int32_t VisualizzaErrore(const std::string& SubOrFunctionName) override;
   std::int32_t MostraMessaggio(const std::string& text, std::int32_t number, std::int32_t style,
                                const std::string& title,
-                               const std::optional<runtime::ParamList>& params = {});
+                               const std::optional<runtime::ParamList>& params = {}) override;
   std::string TraduciMessaggio(const std::string& text, std::int32_t number,
-                               const std::optional<runtime::ParamList>& params, std::int16_t option);
+                               const std::optional<runtime::ParamList>& params, std::int16_t option) override;
   void AggiornaNavigatore();
   void NotificaProgramma(const runtime::Variant& event);
 
   // SQL text of a value: kind 0 text, 1 decimal number, 2 number through the host's number object,
   // 3 date, 4 Unicode text. Never raises; a refused value gives Empty and sets the last formatting error.
-  runtime::Variant FormatoDB(const runtime::Variant& value, std::int32_t kind, bool nullable);
+  runtime::Variant FormatoDB(const runtime::Variant& value, std::int32_t kind, bool nullable) override;
   const std::string& last_format_error() const { return last_format_error_; }
 
   // Resolves the three codes to the WBS node, link and planning period (the module-wide selection).
   bool TrovaIDAttivitaWBS(std::shared_ptr<host::Connection>& GconConnect, std::int16_t intDitta,
                           const std::string& strCodProgetto, const std::string& strCodNodo,
-                          const std::string& strCodAttivita, std::int16_t* NrRighe = nullptr);
+                          const std::string& strCodAttivita, std::int16_t* NrRighe = nullptr) override;
   // Checks hours and minutes; on success rewrites both as two digits.
-  bool CheckFormatoORE(std::string& ORE, std::string& MINUTI);
+  bool CheckFormatoORE(std::string& ORE, std::string& MINUTI) override;
 
   // The calendar query, grid and record frame.
   void GeneraQuerySQL();

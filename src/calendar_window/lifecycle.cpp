@@ -4,7 +4,6 @@
 #include "delete_dialog/frmpd_delcalendatt.hpp"
 #include "host/registry.hpp"
 #include "insert_dialog/frmpd_addcalendatt.hpp"
-#include "module/clspd_calendatt.hpp"
 
 namespace calendatt {
 
@@ -147,7 +146,8 @@ template <class Dialog>
 void open_range_dialog(FRMPD_CALENDATT& window, const char* routine, runtime::Ref<runtime::Object>& slot,
                        const runtime::Ref<host::RecordFrame>& frame,
                        const runtime::Ref<host::Cinterface>& contract,
-                       const runtime::Ref<CLSPD_CALENDATT>& module, std::shared_ptr<FRMPD_CALENDATT> self) {
+                       const runtime::Ref<DataChangeListener>& module,
+                       std::shared_ptr<FRMPD_CALENDATT> self) {
   ErrorTrap trap(window, routine);
   std::shared_ptr<Dialog> dialog;
   std::int32_t result = 2;

@@ -1,7 +1,6 @@
 // The rules of single-day editing, checked in the record frame's events, and the duration fields.
 #include "calendar_window/frmpd_calendatt.hpp"
 #include "common/mdlpd_calendatt.hpp"
-#include "module/clspd_calendatt.hpp"
 
 namespace calendatt {
 

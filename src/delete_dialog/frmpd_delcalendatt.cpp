@@ -1,6 +1,5 @@
 #include "delete_dialog/frmpd_delcalendatt.hpp"
 
-#include "calendar_window/frmpd_calendatt.hpp"
 #include "common/mdlpd_calendatt.hpp"
 
 namespace calendatt {

@@ -1,6 +1,5 @@
 #include "insert_dialog/frmpd_addcalendatt.hpp"
 
-#include "calendar_window/frmpd_calendatt.hpp"
 #include "common/mdlpd_calendatt.hpp"
 
 namespace calendatt {

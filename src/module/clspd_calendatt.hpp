@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "common/main_window.hpp"
 #include "common/trace.hpp"
 #include "host/contract.hpp"
 #include "host/global.hpp"
@@ -21,6 +22,7 @@ namespace calendatt {
 class FRMPD_CALENDATT;
 
 class CLSPD_CALENDATT : public host::Cinterface,
+                        public DataChangeListener,
                         public host::Scriptable,
                         public std::enable_shared_from_this<CLSPD_CALENDATT> {
  public:
@@ -93,7 +95,7 @@ class CLSPD_CALENDATT : public host::Cinterface,
   void set_pDataFineWBS(runtime::Date value);
 
   bool ModificatoDati() const { return modificato_dati_; }
-  void let_ModificatoDati(bool value) { modificato_dati_ = value; }
+  void let_ModificatoDati(bool value) override { modificato_dati_ = value; }
 
   // The class's own interface by name, for hosts that create it through the registry: the called-mode
   // properties (write only) and ModificatoDati (read and write).

@@ -1,6 +1,5 @@
 #include "range_dialog/range_dialog.hpp"
 
-#include "calendar_window/frmpd_calendatt.hpp"
 #include "common/code_field_support.hpp"
 #include "common/mdlpd_calendatt.hpp"
 #include "host/registry.hpp"
@@ -224,7 +223,7 @@ void RangeDialog::NotificaProgramma(const Variant& event) {
   }
 }
 
-FRMPD_CALENDATT& RangeDialog::main_window() {
+MainWindow& RangeDialog::main_window() {
   if (!FrmMain) object_not_set(Name());
   return *FrmMain;
 }

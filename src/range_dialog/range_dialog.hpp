@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "common/form_base.hpp"
+#include "common/main_window.hpp"
 #include "common/trace.hpp"
 #include "host/contract.hpp"
 #include "host/controls.hpp"
@@ -25,15 +26,13 @@
 
 namespace calendatt {
 
-class FRMPD_CALENDATT;
-
 class RangeDialog : public FormBase, public runtime::ErrorReporter, public runtime::Object {
  public:
   ~RangeDialog() override;
 
   // Handed in by the calendar window before ShowDialog.
   std::shared_ptr<host::Cinterface> ActiveInterface;
-  std::shared_ptr<FRMPD_CALENDATT> FrmMain;
+  std::shared_ptr<MainWindow> FrmMain;
 
   // Shows the dialog modally and makes sure it is unloaded afterwards: 2 when it was cancelled or closed,
   // 1 when its work completed.
@@ -139,7 +138,7 @@ class RangeDialog : public FormBase, public runtime::ErrorReporter, public runti
   static std::int16_t next_count(std::int16_t count);
 
   // The calendar window that opened the dialog; Error 91 when there is none.
-  FRMPD_CALENDATT& main_window();
+  MainWindow& main_window();
   // A message through the calendar window with the dialog's caption as title.
   std::int32_t message(const std::string& text, std::int32_t number, std::int32_t style,
                        const std::optional<runtime::ParamList>& params = std::nullopt);
