@@ -89,6 +89,8 @@ class HeadlessFormFactory : public host::FormFactory {
   // How the grids run their lookup queries.
   void set_query_runner(QueryRunner runner) { session_->query_runner = std::move(runner); }
   // How the controls show their own notices to the person.
+  // The language of the controls' own notices ("it" or "en").
+  void set_language(const std::string& language) { session_->language = language; }
   void set_notice(std::function<void(const std::string&, const std::string&)> notice) {
     session_->notice = std::move(notice);
   }

@@ -55,6 +55,7 @@ HostEnvironment::HostEnvironment(HostSettings settings, MessageResponder& respon
       query_database_(std::make_shared<QueryDatabase>()) {
   query_database_->connection_string = settings_.connection_string;
   forms_->set_query_runner([db = query_database_](const std::string& sql) { return db->run(sql); });
+  forms_->set_language(runtime::upper(settings_.language) == "EN" ? "en" : "it");
   forms_->set_notice([this](const std::string& text, const std::string& title) {
     responder_->answer_message(ShownMessage{0, text, 48, title});
   });
@@ -71,6 +72,7 @@ HostEnvironment::~HostEnvironment() {
 
 void HostEnvironment::apply_settings(const HostSettings& settings) {
   multilanguage_->set_language(settings.language);
+  forms_->set_language(runtime::upper(settings.language) == "EN" ? "en" : "it");
   settings_ = settings;
   global_->apply(settings_);
   query_database_->close();

@@ -88,6 +88,11 @@ TEST_F(CliLanguage, EveryLineOfARunSpeaksItsLanguage) {
   // The calendar's own messages follow too.
   auto refused = run(in("en", with({"add-day", "--day", "2026-03-02", "--hours", "7"}, kAtt01)));
   EXPECT_TRUE(refused.has_line("[77192] Planning already exists for the current date")) << refused.all_err();
+  // And the fields' own notices.
+  const auto unknown = with({"add-day", "--day", "2026-03-11", "--hours", "8"},
+                            {"--project", "PRJ001", "--node", "N01", "--activity", "ATT99"});
+  EXPECT_TRUE(run(in("en", unknown)).has_line("[0] No such code: ATT99"));
+  EXPECT_TRUE(run(in("it", unknown)).has_line("[0] Codice inesistente: ATT99"));
 }
 
 TEST_F(CliLanguage, FileChecksInitAndContentsFollowTheLanguage) {
