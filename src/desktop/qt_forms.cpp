@@ -465,9 +465,7 @@ std::shared_ptr<QtFormSite> QtFormFactory::site(const std::string& form_name) co
 
 std::shared_ptr<host::FormSite> QtFormFactory::CreateForm(const host::FormDesign& design,
                                                           host::FormEvents* events) {
-  auto s = std::make_shared<QtFormSite>(design, events, session_);
-  sites_.add(s);
-  return s;
+  return sites_.open(design, events, session_);
 }
 
 }  // namespace desktop

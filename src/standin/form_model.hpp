@@ -98,9 +98,13 @@ class OpenSites {
     }
     return nullptr;
   }
-  void add(const std::shared_ptr<Site>& site) {
+  // Makes a window and keeps it among the open ones.
+  template <class... Args>
+  std::shared_ptr<Site> open(Args&&... args) {
+    auto site = std::make_shared<Site>(std::forward<Args>(args)...);
     std::erase_if(sites_, [](const std::weak_ptr<Site>& w) { return w.expired(); });
     sites_.push_back(site);
+    return site;
   }
 
  private:

@@ -71,10 +71,8 @@ std::shared_ptr<HeadlessFormSite> HeadlessFormFactory::site(const std::string& f
 
 std::shared_ptr<host::FormSite> HeadlessFormFactory::CreateForm(const host::FormDesign& design,
                                                                 host::FormEvents* events) {
-  auto s = std::make_shared<HeadlessFormSite>(design, events, session_);
-  sites_.add(s);
   ++forms_created_;
-  return s;
+  return sites_.open(design, events, session_);
 }
 
 }  // namespace standin
