@@ -1,6 +1,6 @@
 // The command line's option parser. The input is the argument list, one argument per line. The parser
-// either gives options for a known command (or the help) or a usage error with a message; it never
-// crashes or raises.
+// either gives options for a known command (or the help, or the version) or a usage error with a message; it
+// never crashes or raises.
 
 #include <cstdint>
 #include <cstdio>
@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string error;
   bool ok = cli::parse_arguments(args, options, error);
   if (!ok && error.empty()) finding("a usage error without a message", args, error);
-  if (ok && !options.help && !cli::known_command(options.command))
+  if (ok && !options.help && !options.version && !cli::known_command(options.command))
     finding("options for an unknown command", args, error);
   // Every option that was taken is one the program knows, and the dates it took are real days.
   if (ok) {
