@@ -103,7 +103,32 @@ std::string text_or_empty(const char* s) {
 }  // namespace
 
 SqliteConnection::~SqliteConnection() {
-  if (db_) sqlite3_close_v2(db_);
+  if (!db_) return;
+  try {
+    commit_action_work();
+  } catch (const runtime::Error&) {
+    // Rolled back: the rows of the failed commit are not in the database.
+  }
+  sqlite3_close_v2(db_);
+}
+
+void SqliteConnection::begin_action_work() {
+  if (sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
+    fail_engine("BEGIN IMMEDIATE");
+  in_action_ = true;
+  hold_action();
+}
+
+void SqliteConnection::commit_action_work() {
+  if (!in_action_ || !db_) return;
+  in_action_ = false;
+  release_action();
+  if (sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK) return;
+  std::int32_t code = sqlite3_extended_errcode(db_);
+  std::string message = sqlite3_errmsg(db_);
+  if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+  errors_ = {host::ProviderError{code, message, "SQLite", ""}};
+  throw runtime::Error(kCommandError, "Errore SQLite: " + message + " [SQL: COMMIT]", kSource);
 }
 
 void SqliteConnection::SetConnectionString(const std::string& text) {
@@ -179,6 +204,7 @@ void SqliteConnection::open_file(bool create) {
 void SqliteConnection::Close() {
   errors_.clear();
   if (!db_) fail(kObjectClosed, SQLITE_MISUSE, "Operazione non consentita se la connessione è chiusa.");
+  commit_action_work();
   sqlite3_close_v2(db_);
   db_ = nullptr;
   path_.clear();
@@ -252,6 +278,11 @@ void SqliteConnection::fail(std::int32_t number, std::int32_t provider_number,
 void SqliteConnection::fail_engine(const std::string& sql) {
   std::int32_t code = sqlite3_extended_errcode(db_);
   std::string message = sqlite3_errmsg(db_);
+  // Some errors (a full disk, an I/O error) make the engine roll back the whole transaction.
+  if (in_action_ && sqlite3_get_autocommit(db_)) {
+    in_action_ = false;
+    release_action();
+  }
   errors_ = {host::ProviderError{code, message, "SQLite", ""}};
   throw runtime::Error(kCommandError, "Errore SQLite: " + message + " [SQL: " + sql + "]", kSource);
 }
@@ -260,6 +291,8 @@ QueryResult SqliteConnection::run(const std::string& sql, const std::vector<SqlV
                                   bool want_rows) {
   errors_.clear();
   require_open();
+  bool in_action = join_action();
+  if (in_action_ && action_work_is_old()) commit_action_work();
   StatementGuard guard;
   const char* tail = nullptr;
   if (sqlite3_prepare_v2(db_, sql.data(), static_cast<int>(sql.size()), &guard.stmt, &tail) != SQLITE_OK) {
@@ -272,6 +305,8 @@ QueryResult SqliteConnection::run(const std::string& sql, const std::vector<SqlV
          "Il testo contiene più di un'istruzione SQL e non è stato eseguito: " + sql);
   }
   sqlite3_stmt* stmt = guard.stmt;
+  if (in_action && !in_action_ && !sqlite3_stmt_readonly(stmt) && sqlite3_db_readonly(db_, "main") == 0)
+    begin_action_work();
   for (std::size_t i = 0; i < parameters.size(); ++i) {
     int index = static_cast<int>(i) + 1;
     const SqlValue& p = parameters[i];
