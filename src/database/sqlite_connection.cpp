@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <utility>
 
@@ -100,6 +102,24 @@ std::string text_or_empty(const char* s) {
   return s ? s : "";
 }
 
+// With CALENDATT_SQL_TRACE naming a file, every statement the engine runs is appended to it, its
+// parameters in place, each ending with ";" on a line of its own: the benchmarks replay them through the
+// engine's own shell.
+int write_statement(unsigned, void* file, void* statement, void*) {
+  char* text = sqlite3_expanded_sql(static_cast<sqlite3_stmt*>(statement));
+  if (text) std::fprintf(static_cast<std::FILE*>(file), "%s\n;\n", text);
+  sqlite3_free(text);
+  return 0;
+}
+
+void trace_statements(sqlite3* db) {
+  static std::FILE* file = [] {
+    const char* path = std::getenv("CALENDATT_SQL_TRACE");
+    return path && *path ? std::fopen(path, "a") : nullptr;
+  }();
+  if (file) sqlite3_trace_v2(db, SQLITE_TRACE_STMT, write_statement, file);
+}
+
 }  // namespace
 
 SqliteConnection::~SqliteConnection() {
@@ -185,6 +205,7 @@ void SqliteConnection::open_file(bool create) {
   }
   sqlite3_extended_result_codes(db, 1);
   sqlite3_busy_timeout(db, 5000);
+  trace_statements(db);
   std::vector<const char*> pragmas = {"PRAGMA synchronous=FULL"};
   if (!read_only) pragmas.insert(pragmas.begin(), "PRAGMA journal_mode=WAL");
   for (const char* pragma : pragmas) {

@@ -5,8 +5,9 @@
 // values may be quoted), or a bare path without '='. Open never creates a file; open_or_create() does.
 // Open never writes into a file that is not a SQLite database (an empty file included), and opens
 // read-only a database that this user may not write or whose folder is read-only.
-// An open database runs in WAL mode with full sync (a statement that returned is durable) and waits up to
-// five seconds for another user's lock instead of failing.
+// An open database runs in WAL mode with full sync (a commit that returned is durable) and waits up to
+// five seconds for another user's lock instead of failing. With the environment variable
+// CALENDATT_SQL_TRACE naming a file, every statement run is appended to it (the benchmarks replay them).
 //
 // Execute takes the module's text, adapts it (dialect.hpp) and runs exactly one statement: a text
 // holding a second statement, or a comment outside its literals (statement_guard.hpp), is refused and
