@@ -132,9 +132,9 @@ SqliteConnection::~SqliteConnection() {
   sqlite3_close_v2(db_);
 }
 
-void SqliteConnection::begin_action_work() {
-  if (sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
-    fail_engine("BEGIN IMMEDIATE");
+void SqliteConnection::begin_action_work(const std::string& sql) {
+  // A lock that another user keeps past the busy timeout fails the statement, as it would on its own.
+  if (sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) fail_engine(sql);
   in_action_ = true;
   hold_action();
 }
@@ -327,7 +327,7 @@ QueryResult SqliteConnection::run(const std::string& sql, const std::vector<SqlV
   }
   sqlite3_stmt* stmt = guard.stmt;
   if (in_action && !in_action_ && !sqlite3_stmt_readonly(stmt) && sqlite3_db_readonly(db_, "main") == 0)
-    begin_action_work();
+    begin_action_work(sql);
   for (std::size_t i = 0; i < parameters.size(); ++i) {
     int index = static_cast<int>(i) + 1;
     const SqlValue& p = parameters[i];

@@ -78,7 +78,7 @@ class SqliteConnection : public EngineConnection,
   [[noreturn]] void fail(std::int32_t number, std::int32_t provider_number, const std::string& description);
   [[noreturn]] void fail_engine(const std::string& sql);
   // Begins the action's transaction before a statement that writes.
-  void begin_action_work();
+  void begin_action_work(const std::string& sql);
 
   std::string connection_string_;
   std::string path_;
