@@ -106,5 +106,26 @@ TEST_F(CliCrash, AGenerationKilledMidRunLeavesAnIntactFileOfWholeDays) {
   EXPECT_EQ(raw_->value("PRAGMA integrity_check"), "ok");
 }
 
+TEST_F(CliCrash, AGenerationIsWrittenInFewTransactionsNotOnePerDay) {
+  // The engine's trace of the run: the person's confirmation is one action, committed at its end and every
+  // half second, so the 366 days of 2028 take a handful of transactions, never one a day.
+  const std::string trace = (db_->dir() / "statements.trace").string();
+  setenv("CALENDATT_SQL_TRACE", trace.c_str(), 1);
+  auto r = run(with({"add-range", "--from", "2028-01-01", "--to", "2028-12-31", "--every", "1", "--hours",
+                     "3", "--minutes", "45", "--existing", "stop", "--yes"},
+                    kLong));
+  unsetenv("CALENDATT_SQL_TRACE");
+  ASSERT_EQ(r.status, 0) << r.all_err();
+  EXPECT_EQ(generated(), 366);
+  std::string text = read_file(trace);
+  std::size_t begins = 0, inserts = 0;
+  for (std::size_t at = 0; (at = text.find("BEGIN IMMEDIATE", at)) != std::string::npos; ++at) ++begins;
+  for (std::size_t at = 0; (at = text.find("INSERT INTO PD4G_CALENDATT", at)) != std::string::npos; ++at)
+    ++inserts;
+  EXPECT_EQ(inserts, 366u);
+  EXPECT_GE(begins, 1u);
+  EXPECT_LT(begins, 366u / 4);
+}
+
 }  // namespace
 }  // namespace cli::testing
