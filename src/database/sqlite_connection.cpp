@@ -120,6 +120,18 @@ void trace_statements(sqlite3* db) {
   if (file) sqlite3_trace_v2(db, SQLITE_TRACE_STMT, write_statement, file);
 }
 
+// A lock held by another user is waited for up to five seconds, looking again every millisecond: a
+// writer whose long action releases its lock for a moment every half second (action.hpp) lets the
+// waiting one in.
+constexpr int kLockWaitMs = 5000;
+constexpr int kLetOthersWriteMs = 3;
+
+int wait_for_lock(void*, int attempts) {
+  if (attempts >= kLockWaitMs) return 0;
+  sqlite3_sleep(1);
+  return 1;
+}
+
 }  // namespace
 
 SqliteConnection::~SqliteConnection() {
@@ -204,7 +216,7 @@ void SqliteConnection::open_file(bool create) {
     }
   }
   sqlite3_extended_result_codes(db, 1);
-  sqlite3_busy_timeout(db, 5000);
+  sqlite3_busy_handler(db, wait_for_lock, nullptr);
   trace_statements(db);
   std::vector<const char*> pragmas = {"PRAGMA synchronous=FULL"};
   if (!read_only) pragmas.insert(pragmas.begin(), "PRAGMA journal_mode=WAL");
@@ -313,7 +325,12 @@ QueryResult SqliteConnection::run(const std::string& sql, const std::vector<SqlV
   errors_.clear();
   require_open();
   bool in_action = join_action();
-  if (in_action_ && action_work_is_old()) commit_action_work();
+  if (in_action_ && action_work_is_old()) {
+    commit_action_work();
+    // Another writer waiting for the lock gets it now (it looks every millisecond), instead of finding
+    // it taken again at once until its wait runs out.
+    sqlite3_sleep(kLetOthersWriteMs);
+  }
   StatementGuard guard;
   const char* tail = nullptr;
   if (sqlite3_prepare_v2(db_, sql.data(), static_cast<int>(sql.size()), &guard.stmt, &tail) != SQLITE_OK) {
