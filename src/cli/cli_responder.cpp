@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "cli/language.hpp"
+#include "database/action.hpp"
 #include "runtime/variant.hpp"
 
 namespace cli {
@@ -118,6 +119,7 @@ void CliResponder::print(const std::string& prefix, const std::string& text) {
 }
 
 void CliResponder::note(const std::string& text) {
+  database::commit_action();
   err_ << "calendatt: " << text << "\n";
   err_.flush();
 }
@@ -142,6 +144,7 @@ int CliResponder::ask(const std::vector<int>& buttons, int default_choice) {
 }
 
 int CliResponder::answer_message(const standin::ShownMessage& message) {
+  database::commit_action();
   ++messages_shown_;
   numbers_.push_back(message.number);
   print("[" + std::to_string(message.number) + "] ", message.text);
@@ -175,6 +178,7 @@ int CliResponder::answer_message(const standin::ShownMessage& message) {
 }
 
 int CliResponder::answer_report(const standin::ErrorReport& report) {
+  database::commit_action();
   ++reports_shown_;
   print("[error] ", "routine " + report.routine + ": error " + std::to_string(report.error.number) + ": " +
                         report.error.description);

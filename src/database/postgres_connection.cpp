@@ -194,7 +194,30 @@ std::string describe_target(const std::string& text) {
 }
 
 PostgresConnection::~PostgresConnection() {
-  if (conn_) PQfinish(conn_);
+  if (!conn_) return;
+  try {
+    commit_action_work();
+  } catch (const runtime::Error&) {
+    // Rolled back: the rows of the failed commit are not in the database.
+  }
+  PQfinish(conn_);
+}
+
+void PostgresConnection::control(const char* sql) {
+  ResultGuard guard{PQexec(conn_, sql)};
+  if (PQresultStatus(guard.result) != PGRES_COMMAND_OK) fail_result(guard.result, sql);
+}
+
+void PostgresConnection::commit_action_work() {
+  if (!in_action_ || !conn_) return;
+  in_action_ = false;
+  release_action();
+  ResultGuard guard{PQexec(conn_, "COMMIT")};
+  // A transaction the server had aborted answers COMMIT with ROLLBACK.
+  if (PQresultStatus(guard.result) == PGRES_COMMAND_OK && std::string(PQcmdStatus(guard.result)) == "COMMIT")
+    return;
+  if (PQtransactionStatus(conn_) != PQTRANS_IDLE) ResultGuard rollback{PQexec(conn_, "ROLLBACK")};
+  fail_result(guard.result, "COMMIT");
 }
 
 void PostgresConnection::SetConnectionString(const std::string& text) {
@@ -246,6 +269,7 @@ void PostgresConnection::Open(const std::string& text, const std::string& user, 
 void PostgresConnection::Close() {
   errors_.clear();
   if (!conn_) fail(kObjectClosed, "", "Operazione non consentita se la connessione è chiusa.");
+  commit_action_work();
   PQfinish(conn_);
   conn_ = nullptr;
 }
@@ -340,6 +364,13 @@ void PostgresConnection::fail_result(const void* result_pointer, const std::stri
   if (detail) message += std::string(" (") + detail + ")";
   std::string sql_state = state ? state : (PQstatus(conn_) == CONNECTION_BAD ? "08006" : "XX000");
   errors_ = {host::ProviderError{sqlstate_number(sql_state), message, kProvider, sql_state}};
+  // A transaction that can no longer go on (the connection dropped, a savepoint that could not be
+  // undone) is given up: the statements since the last commit are lost, as the server decided.
+  if (in_action_ && PQtransactionStatus(conn_) != PQTRANS_INTRANS) {
+    if (PQtransactionStatus(conn_) == PQTRANS_INERROR) ResultGuard rollback{PQexec(conn_, "ROLLBACK")};
+    in_action_ = false;
+    release_action();
+  }
   throw runtime::Error(kCommandError, "Errore PostgreSQL: " + message + " [SQL: " + sql + "]", kSource);
 }
 
@@ -371,11 +402,28 @@ QueryResult PostgresConnection::run(const std::string& sql, const std::vector<Sq
     texts[i] = parameter_text(parameters[i]);
     values[i] = texts[i].c_str();
   }
+  // Inside the person's action the statement joins its transaction, in a savepoint of its own: an error
+  // aborts a whole transaction on this server, and only the failed statement may be undone.
+  bool in_action = join_action();
+  if (in_action_ && action_work_is_old()) commit_action_work();
+  if (in_action && !in_action_) {
+    control("BEGIN");
+    in_action_ = true;
+    hold_action();
+  }
+  if (in_action_) control("SAVEPOINT calendatt_statement");
   ResultGuard guard{PQexecParams(conn_, sql.c_str(), static_cast<int>(parameters.size()), nullptr,
                                  values.empty() ? nullptr : values.data(), nullptr, nullptr, 0)};
   PGresult* result = guard.result;
   ExecStatusType status = PQresultStatus(result);
-  if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) fail_result(result, sql);
+  bool failed = status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK;
+  if (in_action_) {
+    ResultGuard end{PQexec(conn_, failed ? "ROLLBACK TO SAVEPOINT calendatt_statement; "
+                                           "RELEASE SAVEPOINT calendatt_statement"
+                                         : "RELEASE SAVEPOINT calendatt_statement")};
+    if (PQresultStatus(end.result) != PGRES_COMMAND_OK && !failed) fail_result(end.result, sql);
+  }
+  if (failed) fail_result(result, sql);
   std::string command = PQcmdStatus(result);
   if (command.rfind("SELECT", 0) != 0 && *PQcmdTuples(result))
     rows_affected_ = std::atoll(PQcmdTuples(result));

@@ -26,13 +26,16 @@
 #include <string>
 #include <vector>
 
+#include "database/action.hpp"
 #include "database/engine.hpp"
 
 struct pg_conn;
 
 namespace database {
 
-class PostgresConnection : public EngineConnection, public std::enable_shared_from_this<PostgresConnection> {
+class PostgresConnection : public EngineConnection,
+                           public ActionParticipant,
+                           public std::enable_shared_from_this<PostgresConnection> {
  public:
   PostgresConnection() = default;
   ~PostgresConnection() override;
@@ -60,6 +63,8 @@ class PostgresConnection : public EngineConnection, public std::enable_shared_fr
   // Runs the layer's own text as it is, several statements allowed (the schema's script).
   void run_script(const std::string& sql);
 
+  void commit_action_work() override;
+
  private:
   struct Table {
     std::string schema;
@@ -71,6 +76,8 @@ class PostgresConnection : public EngineConnection, public std::enable_shared_fr
   QueryResult run(const std::string& sql, const std::vector<SqlValue>& parameters,
                   const std::map<std::string, std::string>* spellings);
   const Table* table(unsigned oid);
+  // Runs a statement of the layer's own control (BEGIN, SAVEPOINT, ...); throws as a failed statement.
+  void control(const char* sql);
   [[noreturn]] void fail(std::int32_t number, const std::string& sql_state, const std::string& description);
   [[noreturn]] void fail_result(const void* result, const std::string& sql);
 
@@ -79,6 +86,7 @@ class PostgresConnection : public EngineConnection, public std::enable_shared_fr
   std::vector<host::ProviderError> errors_;
   std::int64_t rows_affected_ = 0;
   std::map<unsigned, Table> tables_;
+  bool in_action_ = false;  // holds the action's transaction
 };
 
 // True when the text names a PostgreSQL database: a postgresql:// or postgres:// URI, or libpq key=value

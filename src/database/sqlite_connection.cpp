@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <utility>
 
@@ -100,10 +102,65 @@ std::string text_or_empty(const char* s) {
   return s ? s : "";
 }
 
+// With CALENDATT_SQL_TRACE naming a file, every statement the engine runs is appended to it, its
+// parameters in place, each ending with ";" on a line of its own: the benchmarks replay them through the
+// engine's own shell.
+int write_statement(unsigned, void* file, void* statement, void*) {
+  char* text = sqlite3_expanded_sql(static_cast<sqlite3_stmt*>(statement));
+  if (text) std::fprintf(static_cast<std::FILE*>(file), "%s\n;\n", text);
+  sqlite3_free(text);
+  return 0;
+}
+
+void trace_statements(sqlite3* db) {
+  static std::FILE* file = [] {
+    const char* path = std::getenv("CALENDATT_SQL_TRACE");
+    return path && *path ? std::fopen(path, "a") : nullptr;
+  }();
+  if (file) sqlite3_trace_v2(db, SQLITE_TRACE_STMT, write_statement, file);
+}
+
+// A lock held by another user is waited for up to five seconds, looking again every millisecond: a
+// writer whose long action releases its lock for a moment every half second (action.hpp) lets the
+// waiting one in.
+constexpr int kLockWaitMs = 5000;
+constexpr int kLetOthersWriteMs = 3;
+
+int wait_for_lock(void*, int attempts) {
+  if (attempts >= kLockWaitMs) return 0;
+  sqlite3_sleep(1);
+  return 1;
+}
+
 }  // namespace
 
 SqliteConnection::~SqliteConnection() {
-  if (db_) sqlite3_close_v2(db_);
+  if (!db_) return;
+  try {
+    commit_action_work();
+  } catch (const runtime::Error&) {
+    // Rolled back: the rows of the failed commit are not in the database.
+  }
+  sqlite3_close_v2(db_);
+}
+
+void SqliteConnection::begin_action_work(const std::string& sql) {
+  // A lock that another user keeps past the busy timeout fails the statement, as it would on its own.
+  if (sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) fail_engine(sql);
+  in_action_ = true;
+  hold_action();
+}
+
+void SqliteConnection::commit_action_work() {
+  if (!in_action_ || !db_) return;
+  in_action_ = false;
+  release_action();
+  if (sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK) return;
+  std::int32_t code = sqlite3_extended_errcode(db_);
+  std::string message = sqlite3_errmsg(db_);
+  if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+  errors_ = {host::ProviderError{code, message, "SQLite", ""}};
+  throw runtime::Error(kCommandError, "Errore SQLite: " + message + " [SQL: COMMIT]", kSource);
 }
 
 void SqliteConnection::SetConnectionString(const std::string& text) {
@@ -159,7 +216,8 @@ void SqliteConnection::open_file(bool create) {
     }
   }
   sqlite3_extended_result_codes(db, 1);
-  sqlite3_busy_timeout(db, 5000);
+  sqlite3_busy_handler(db, wait_for_lock, nullptr);
+  trace_statements(db);
   std::vector<const char*> pragmas = {"PRAGMA synchronous=FULL"};
   if (!read_only) pragmas.insert(pragmas.begin(), "PRAGMA journal_mode=WAL");
   for (const char* pragma : pragmas) {
@@ -179,6 +237,7 @@ void SqliteConnection::open_file(bool create) {
 void SqliteConnection::Close() {
   errors_.clear();
   if (!db_) fail(kObjectClosed, SQLITE_MISUSE, "Operazione non consentita se la connessione è chiusa.");
+  commit_action_work();
   sqlite3_close_v2(db_);
   db_ = nullptr;
   path_.clear();
@@ -252,6 +311,11 @@ void SqliteConnection::fail(std::int32_t number, std::int32_t provider_number,
 void SqliteConnection::fail_engine(const std::string& sql) {
   std::int32_t code = sqlite3_extended_errcode(db_);
   std::string message = sqlite3_errmsg(db_);
+  // Some errors (a full disk, an I/O error) make the engine roll back the whole transaction.
+  if (in_action_ && sqlite3_get_autocommit(db_)) {
+    in_action_ = false;
+    release_action();
+  }
   errors_ = {host::ProviderError{code, message, "SQLite", ""}};
   throw runtime::Error(kCommandError, "Errore SQLite: " + message + " [SQL: " + sql + "]", kSource);
 }
@@ -260,6 +324,13 @@ QueryResult SqliteConnection::run(const std::string& sql, const std::vector<SqlV
                                   bool want_rows) {
   errors_.clear();
   require_open();
+  bool in_action = join_action();
+  if (in_action_ && action_work_is_old()) {
+    commit_action_work();
+    // Another writer waiting for the lock gets it now (it looks every millisecond), instead of finding
+    // it taken again at once until its wait runs out.
+    sqlite3_sleep(kLetOthersWriteMs);
+  }
   StatementGuard guard;
   const char* tail = nullptr;
   if (sqlite3_prepare_v2(db_, sql.data(), static_cast<int>(sql.size()), &guard.stmt, &tail) != SQLITE_OK) {
@@ -272,6 +343,8 @@ QueryResult SqliteConnection::run(const std::string& sql, const std::vector<SqlV
          "Il testo contiene più di un'istruzione SQL e non è stato eseguito: " + sql);
   }
   sqlite3_stmt* stmt = guard.stmt;
+  if (in_action && !in_action_ && !sqlite3_stmt_readonly(stmt) && sqlite3_db_readonly(db_, "main") == 0)
+    begin_action_work(sql);
   for (std::size_t i = 0; i < parameters.size(); ++i) {
     int index = static_cast<int>(i) + 1;
     const SqlValue& p = parameters[i];

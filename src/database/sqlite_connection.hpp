@@ -5,13 +5,16 @@
 // values may be quoted), or a bare path without '='. Open never creates a file; open_or_create() does.
 // Open never writes into a file that is not a SQLite database (an empty file included), and opens
 // read-only a database that this user may not write or whose folder is read-only.
-// An open database runs in WAL mode with full sync (a statement that returned is durable) and waits up to
-// five seconds for another user's lock instead of failing.
+// An open database runs in WAL mode with full sync (a commit that returned is durable) and waits up to
+// five seconds for another user's lock instead of failing. With the environment variable
+// CALENDATT_SQL_TRACE naming a file, every statement run is appended to it (the benchmarks replay them).
 //
 // Execute takes the module's text, adapts it (dialect.hpp) and runs exactly one statement: a text
 // holding a second statement, or a comment outside its literals (statement_guard.hpp), is refused and
-// nothing runs. The layer opens no transaction: each statement
-// commits on its own. Every failure fills Errors() with the provider's error (number = SQLite extended
+// nothing runs. Outside the person's action (action.hpp) each statement commits on its own; inside it,
+// the first statement that writes begins the action's transaction (BEGIN IMMEDIATE, so that no other
+// writer can make a later statement of it fail), and a statement that fails is undone alone by the
+// engine. Every failure fills Errors() with the provider's error (number = SQLite extended
 // result code, source "SQLite") and throws runtime::Error(-2147217900, ..., "SQLite provider") for a
 // statement the engine rejected, or the number of the original provider for misuse (3704 closed, 3705
 // already open, -2147467259 database not found).
@@ -20,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "database/action.hpp"
 #include "database/column_values.hpp"
 #include "database/engine.hpp"
 #include "host/database.hpp"
@@ -28,7 +32,9 @@ struct sqlite3;
 
 namespace database {
 
-class SqliteConnection : public EngineConnection, public std::enable_shared_from_this<SqliteConnection> {
+class SqliteConnection : public EngineConnection,
+                         public ActionParticipant,
+                         public std::enable_shared_from_this<SqliteConnection> {
  public:
   SqliteConnection() = default;
   ~SqliteConnection() override;
@@ -59,6 +65,8 @@ class SqliteConnection : public EngineConnection, public std::enable_shared_from
   // The file of the open database ("" when closed).
   const std::string& path() const { return path_; }
 
+  void commit_action_work() override;
+
  private:
   friend std::shared_ptr<host::Connection> open_or_create(const std::string& path);
 
@@ -69,12 +77,15 @@ class SqliteConnection : public EngineConnection, public std::enable_shared_from
   QueryResult run(const std::string& sql, const std::vector<SqlValue>& parameters, bool want_rows);
   [[noreturn]] void fail(std::int32_t number, std::int32_t provider_number, const std::string& description);
   [[noreturn]] void fail_engine(const std::string& sql);
+  // Begins the action's transaction before a statement that writes.
+  void begin_action_work(const std::string& sql);
 
   std::string connection_string_;
   std::string path_;
   sqlite3* db_ = nullptr;
   std::vector<host::ProviderError> errors_;
   std::int64_t rows_affected_ = 0;
+  bool in_action_ = false;  // holds the action's transaction
 };
 
 // A new, unopened connection (the host's connection factory): a Connection (connection.hpp), whose

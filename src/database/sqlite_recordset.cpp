@@ -20,8 +20,17 @@ constexpr std::int32_t kRowDeleted = -2147217885;
   throw runtime::Error(number, description, kSource);
 }
 
+// Names compare as runtime::upper makes them (ASCII letters only), without building the upper-case copies:
+// the record frame and the grid look fields up by name for every row.
 bool equals_ci(const std::string& a, const std::string& b) {
-  return runtime::upper(a) == runtime::upper(b);
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
+    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
+    if (x != y) return false;
+  }
+  return true;
 }
 
 std::string quote_identifier(const std::string& name) {

@@ -11,6 +11,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "database/action.hpp"
+
 namespace desktop {
 
 namespace {
@@ -213,6 +215,7 @@ QWidget* QtResponder::parent() const {
 }
 
 int QtResponder::answer_message(const standin::ShownMessage& message) {
+  database::commit_action();
   QWidget* owner = parent();
   QMessageBox* box = make_message_box(message, language_, owner);
   box->exec();
@@ -224,6 +227,7 @@ int QtResponder::answer_message(const standin::ShownMessage& message) {
 }
 
 int QtResponder::answer_report(const standin::ErrorReport& report) {
+  database::commit_action();
   QWidget* owner = parent();
   int answer = 0;
   {

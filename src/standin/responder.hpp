@@ -60,6 +60,8 @@ struct ErrorReport {
   std::string text() const;
 };
 
+// Every implementation commits the person's action (database/action.hpp) before it shows anything, so
+// that the person, and whoever reads the database meanwhile, sees what one commit per statement holds.
 class MessageResponder {
  public:
   virtual ~MessageResponder() = default;

@@ -460,6 +460,61 @@ TEST_P(InsertDialog, AFailedInsertAnsweredIgnoreLeavesThatDateOutAndWritesTheRes
   EXPECT_TRUE(class_->ModificatoDati());
 }
 
+// The database refuses one day (a trigger of the engine, so the statement really fails inside it).
+void refuse_day(RawAccess& raw, Engine engine, const std::string& iso) {
+  if (engine == Engine::SQLite) {
+    raw.exec("CREATE TRIGGER refuse_day BEFORE INSERT ON PD4G_CALENDATT WHEN NEW.PD4G_DATAATTIVITA = '" +
+             iso + "' BEGIN SELECT RAISE(ABORT, 'day refused'); END");
+  } else {
+    raw.exec(
+        "CREATE FUNCTION refuse_day() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN IF "
+        "NEW.pd4g_dataattivita = DATE '" +
+        iso +
+        "' THEN RAISE EXCEPTION 'day refused'; END IF; RETURN NEW; END $$; CREATE TRIGGER refuse_day "
+        "BEFORE INSERT ON pd4g_calendatt FOR EACH ROW EXECUTE FUNCTION refuse_day()");
+  }
+}
+
+void accept_days(RawAccess& raw, Engine engine) {
+  raw.exec(engine == Engine::SQLite
+               ? "DROP TRIGGER refuse_day"
+               : "DROP TRIGGER refuse_day ON pd4g_calendatt; DROP FUNCTION refuse_day()");
+}
+
+TEST_P(InsertDialog, AnEngineErrorMidGenerationShowsTheDaysBeforeItAndUndoesOnlyItsOwnDay) {
+  call_for_planned_activity();
+  auto& main = open_main();
+  // While the report is shown, another user of the database sees every day written before the failed
+  // one; the person removes the cause and answers Retry: the same day is written and the rest follow.
+  refuse_day(*raw_, engine(), "2026-03-12");
+  std::vector<std::string> at_report;
+  responder_.push_answer(runtime::kRetry, [&] {
+    at_report = dates_of(kLinkPlanned);
+    accept_days(*raw_, engine());
+  });
+  in_dialog(kInsertName,
+            [](HeadlessFormSite& s) { generate(s, "10/03/2026", "14/03/2026", "1", "6", "0", 0); });
+  press(main, "BTN_INSMULTIPLO");
+  ASSERT_EQ(responder_.reports().size(), 1u);
+  EXPECT_NE(responder_.reports()[0].error.description.find("day refused"), std::string::npos);
+  EXPECT_EQ(at_report, with_demo({"2026-03-10", "2026-03-11"}));
+  EXPECT_EQ(dates_of(kLinkPlanned),
+            with_demo({"2026-03-10", "2026-03-11", "2026-03-12", "2026-03-13", "2026-03-14"}));
+
+  // Ignore leaves the refused day out and keeps the days on either side of it.
+  refuse_day(*raw_, engine(), "2026-03-17");
+  responder_.push_answer(runtime::kIgnore, [&] { at_report = dates_of(kLinkPlanned); });
+  in_dialog(kInsertName,
+            [](HeadlessFormSite& s) { generate(s, "16/03/2026", "18/03/2026", "1", "6", "0", 0); });
+  press(main, "BTN_INSMULTIPLO");
+  ASSERT_EQ(responder_.reports().size(), 2u);
+  EXPECT_EQ(at_report,
+            with_demo({"2026-03-10", "2026-03-11", "2026-03-12", "2026-03-13", "2026-03-14", "2026-03-16"}));
+  EXPECT_EQ(dates_of(kLinkPlanned), with_demo({"2026-03-10", "2026-03-11", "2026-03-12", "2026-03-13",
+                                               "2026-03-14", "2026-03-16", "2026-03-18"}));
+  EXPECT_EQ(message_numbers(), (std::vector<std::int32_t>{42123, 42123}));
+}
+
 CALENDATT_ON_EACH_ENGINE(InsertDialog);
 
 }  // namespace

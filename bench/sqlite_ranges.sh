@@ -1,0 +1,157 @@
+#!/usr/bin/env bash
+# The range commands and the window's listing on a SQLite file holding a million other calendar days, as
+# whole runs of the program: `calendatt add-range` of 32767 days, `calendatt delete-range` of the same
+# days, and `calendatt list` of one day of 1000 rows. Each is set against the very statements the program
+# ran (written out by the engine, CALENDATT_SQL_TRACE) replayed in the same run by the `sqlite3` shell on
+# the same file and settings (WAL journal, synchronous FULL): once one autocommitted statement at a time,
+# once in a single transaction. For the generation a third figure gives the limit of the work: the two
+# statements of a day prepared once and run with the day bound, in one transaction (Python's sqlite3).
+#
+#   bench/sqlite_ranges.sh [BUILD_DIR] [RUNS]      (default build/default, 3 runs)
+#
+# Prints, per run and operation: wall seconds of the program, of the shell (autocommitted and in one
+# transaction), the ratio of the program to the shell in one transaction, the program's user CPU seconds
+# and its peak memory.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+build="${1:-build/default}"
+runs="${2:-3}"
+cli="$(realpath "$build/calendatt")"
+[ -x "$cli" ] || { echo "no $cli: build the calendatt target first" >&2; exit 1; }
+command -v sqlite3 >/dev/null || { echo "the sqlite3 shell is needed" >&2; exit 1; }
+
+work="$(mktemp -d /tmp/calendatt-bench-XXXXXX)"
+trap 'rm -rf "$work"' EXIT
+db="$work/million.db"
+
+"$cli" init --db "$db" --demo >/dev/null
+# A million other days of company 1: 1000 links on 100 nodes, 1000 consecutive days each.
+sqlite3 "$db" <<'SQL'
+BEGIN;
+WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 999)
+INSERT INTO PD0G_DISBAPROG (PD0G_IDDISBAPROG, PD0G_DITTA_CG18, PD0G_CODPROG_PD68, PD0G_CODNODO_PD0C)
+  SELECT 3000 + i, 1, 'PRJBIG', 'B' || i FROM n WHERE i < 100;
+WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 999)
+INSERT INTO PD0H_LEGDISBAPROG (PD0H_IDLEGAME, PD0H_IDDISBAPROG_PD0G, PD0H_CODATTIVITA_PD0D, PD0H_DATAINIZPIAN,
+                               PD0H_DATAFINPIAN)
+  SELECT 5000 + i, 3000 + i / 10, 'A' || i, '2000-01-01', '2003-12-31' FROM n;
+WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 999),
+  days(d) AS (SELECT date('2000-01-01', '+' || i || ' days') FROM n)
+INSERT INTO PD4G_CALENDATT (PD4G_DITTA_CG18, PD4G_IDDISBAPROG_PD0G, PD4G_IDLEGAME_PD0H, PD4G_DATAATTIVITA,
+                            PD4G_ANNOATTIVITA, PD4G_MESEATTIVITA, PD4G_GGATTIVITA, PD4G_ORAINIZIO,
+                            PD4G_MININIZIO, PD4G_ORAFINE, PD4G_MINFINE, PD4G_DURATAORE, PD4G_DURATAMINUTI)
+  SELECT 1, 3000 + l.i / 10, 5000 + l.i, d, CAST(strftime('%Y', d) AS INTEGER), CAST(strftime('%m', d) AS INTEGER),
+         CAST(strftime('%d', d) AS INTEGER), 0, 0, 8, 0, 8, 0
+  FROM n AS l, days;
+-- The measured activity, planned over a century on PRJ002 / M01.
+INSERT INTO PD0D_ATTIVITA (PD0D_DITTA_CG18, PD0D_CODATTIVITA, PD0D_DESCRIZIONE) VALUES (1, 'BENCH', 'Misura');
+INSERT INTO PD0H_LEGDISBAPROG (PD0H_IDLEGAME, PD0H_IDDISBAPROG_PD0G, PD0H_CODATTIVITA_PD0D, PD0H_DATAINIZPIAN,
+                               PD0H_DATAFINPIAN) VALUES (1100, 201, 'BENCH', '1950-01-01', '2049-12-31');
+COMMIT;
+ANALYZE;
+SQL
+
+measure() {  # command...: prints "wall user peak_kib" of the command
+  /usr/bin/time -f "%e %U %M" -o "$work/time" "${@}" >/dev/null 2>"$work/stderr" || {
+    cat "$work/stderr" >&2
+    return 1
+  }
+  cat "$work/time"
+}
+
+# The traced statements as shell scripts: the layer's own transaction control and connection settings
+# left out, then as they are (autocommitted) and in one transaction.
+scripts() {  # trace, name
+  python3 - "$1" "$work/$2" <<'PY'
+import sys
+texts = [t.strip() for t in open(sys.argv[1], encoding="utf-8").read().split("\n;\n")]
+texts = [t for t in texts if t and t not in ("BEGIN IMMEDIATE", "COMMIT", "ROLLBACK") and not t.startswith("PRAGMA")]
+head = "PRAGMA synchronous=FULL;\n"
+body = "".join(t + ";\n" for t in texts)
+open(sys.argv[2] + ".auto.sql", "w", encoding="utf-8").write(head + body)
+open(sys.argv[2] + ".one.sql", "w", encoding="utf-8").write(head + "BEGIN;\n" + body + "COMMIT;\n")
+print(len(texts))
+PY
+}
+
+# The generation's two statements per day, prepared once, in one transaction.
+cat >"$work/prepared.py" <<'PY'
+import sqlite3, sys, datetime
+c = sqlite3.connect(sys.argv[1], isolation_level=None)
+c.execute("PRAGMA synchronous=FULL")
+c.execute("BEGIN")
+day = datetime.date(1950, 1, 1)
+exists = ("SELECT PD4G_CALENDATT.* FROM PD4G_CALENDATT WHERE PD4G_DITTA_CG18 = 1 AND PD4G_IDDISBAPROG_PD0G = 201 "
+          "AND PD4G_IDLEGAME_PD0H = 1100 AND PD4G_DATAATTIVITA = ?")
+insert = ("INSERT INTO PD4G_CALENDATT (PD4G_IDDISBAPROG_PD0G, PD4G_IDLEGAME_PD0H, PD4G_DATAATTIVITA, PD4G_ANNOATTIVITA, "
+          "PD4G_MESEATTIVITA, PD4G_GGATTIVITA, PD4G_ORAINIZIO, PD4G_MININIZIO, PD4G_ORAFINE, PD4G_MINFINE, "
+          "PD4G_DURATAORE, PD4G_DURATAMINUTI, PD4G_DITTA_CG18) VALUES (201, 1100, ?, ?, ?, ?, 0, 0, 8, 0, 8, 0, 1)")
+for _ in range(32767):
+    iso = day.isoformat()
+    if not c.execute(exists, (iso,)).fetchall():
+        c.execute(insert, (iso, day.year, day.month, day.day))
+    day += datetime.timedelta(days=1)
+c.execute("COMMIT")
+PY
+
+key="PD4G_DITTA_CG18 = 1 AND PD4G_IDDISBAPROG_PD0G = 201 AND PD4G_IDLEGAME_PD0H = 1100"
+range=(--called --project PRJ002 --node M01 --activity BENCH --from 1950-01-01 --to 2039-09-17 --every 1)
+clear="DELETE FROM PD4G_CALENDATT WHERE $key"
+refill="WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 32766),
+  days(d) AS (SELECT date('1950-01-01', '+' || i || ' days') FROM n)
+INSERT INTO PD4G_CALENDATT (PD4G_DITTA_CG18, PD4G_IDDISBAPROG_PD0G, PD4G_IDLEGAME_PD0H, PD4G_DATAATTIVITA,
+  PD4G_ANNOATTIVITA, PD4G_MESEATTIVITA, PD4G_GGATTIVITA, PD4G_ORAINIZIO, PD4G_MININIZIO, PD4G_ORAFINE, PD4G_MINFINE,
+  PD4G_DURATAORE, PD4G_DURATAMINUTI) SELECT 1, 201, 1100, d, CAST(strftime('%Y', d) AS INTEGER),
+  CAST(strftime('%m', d) AS INTEGER), CAST(strftime('%d', d) AS INTEGER), 0, 0, 8, 0, 8, 0 FROM days"
+stored() { sqlite3 "$db" "SELECT COUNT(*) FROM PD4G_CALENDATT WHERE $key"; }
+
+report() {  # operation, program figures, shell autocommitted, shell in one transaction
+  read -r pw pu pm <<<"$2"
+  read -r aw _ _ <<<"$3"
+  read -r ow _ _ <<<"$4"
+  printf '%-13s calendatt %6.2f s wall %5.2f s user %6d KiB peak | sqlite3 autocommit %6.2f s | one transaction %5.2f s | ratio %.2f\n' \
+    "$1" "$pw" "$pu" "$pm" "$aw" "$ow" "$(echo "$pw / $ow" | bc -l)"
+}
+
+for run in $(seq 1 "$runs"); do
+  echo "== run $run"
+  sqlite3 "$db" "$clear"
+  rm -f "$work/generate.trace"
+  gen=$(CALENDATT_SQL_TRACE="$work/generate.trace" measure "$cli" add-range --db "$db" "${range[@]}" \
+    --hours 8 --minutes 0 --existing stop --yes)
+  [ "$(stored)" = 32767 ] || { echo "generation incomplete" >&2; exit 1; }
+  n_gen=$(scripts "$work/generate.trace" generate)
+  sqlite3 "$db" "$clear"
+  gen_auto=$(measure sqlite3 "$db" ".read $work/generate.auto.sql")
+  [ "$(stored)" = 32767 ] || { echo "replayed generation incomplete" >&2; exit 1; }
+  sqlite3 "$db" "$clear"
+  gen_one=$(measure sqlite3 "$db" ".read $work/generate.one.sql")
+  report "add-range" "$gen" "$gen_auto" "$gen_one"
+
+  rm -f "$work/delete.trace"
+  del=$(CALENDATT_SQL_TRACE="$work/delete.trace" measure "$cli" delete-range --db "$db" "${range[@]}" --yes)
+  [ "$(stored)" = 0 ] || { echo "deletion incomplete" >&2; exit 1; }
+  n_del=$(scripts "$work/delete.trace" delete)
+  sqlite3 "$db" "$refill"
+  del_auto=$(measure sqlite3 "$db" ".read $work/delete.auto.sql")
+  [ "$(stored)" = 0 ] || { echo "replayed deletion incomplete" >&2; exit 1; }
+  sqlite3 "$db" "$refill"
+  del_one=$(measure sqlite3 "$db" ".read $work/delete.one.sql")
+  report "delete-range" "$del" "$del_auto" "$del_one"
+
+  rm -f "$work/list.trace"
+  list=$(CALENDATT_SQL_TRACE="$work/list.trace" measure "$cli" list --db "$db" --day 2001-06-15 --format csv)
+  n_list=$(scripts "$work/list.trace" list)
+  list_auto=$(measure sqlite3 "$db" ".read $work/list.auto.sql")
+  report "list one day" "$list" "$list_auto" "$list_auto"
+
+  sqlite3 "$db" "$clear"
+  pre=$(measure python3 "$work/prepared.py" "$db")
+  [ "$(stored)" = 32767 ] || { echo "prepared generation incomplete" >&2; exit 1; }
+  read -r pre_wall _ pre_mem <<<"$pre"
+  printf 'add-range, two statements prepared once, one transaction (python3 sqlite3): %.2f s, %d KiB peak\n' \
+    "$pre_wall" "$pre_mem"
+  sqlite3 "$db" "$clear"
+done
+echo "statements per run: add-range $n_gen, delete-range $n_del, list $n_list"

@@ -1,0 +1,67 @@
+#pragma once
+// The person's action: everything the system writes in answer to one event of the person (a click, a
+// field left, a day chosen) is one transaction, which the host commits before it shows the person
+// anything (a message box, a question, an error report, a lookup list), when the event ends, and in any
+// case at least every half second while the event runs. So whenever the person sees something, the
+// database holds what one commit per statement would hold, and a long generation pays the disk once.
+//
+// The host opens an ActionScope around each event it dispatches and calls commit_action() before it
+// shows anything. The connections of this layer (SQLite and PostgreSQL) consult the action before each
+// statement: outside an action every statement commits on its own, as before; inside one the statement
+// joins the action's transaction. One connection at a time holds the transaction: a statement on
+// another connection (the module opens one per window) first commits the one that holds it, so that it
+// sees every row written before it and never waits for a lock of this same process. A failing statement
+// undoes only itself (SQLite undoes a failed statement by itself; PostgreSQL runs each statement inside
+// a savepoint), so Retry and Ignore act on one statement as before.
+//
+// The person's events run on one thread; so does this.
+
+#include <chrono>
+
+namespace database {
+
+// A connection that may hold the action's transaction.
+class ActionParticipant {
+ public:
+  virtual ~ActionParticipant();
+  // Commits the transaction it holds for the action; nothing when it holds none. Throws runtime::Error
+  // when the engine refuses the commit (the transaction is then rolled back).
+  virtual void commit_action_work() = 0;
+
+ protected:
+  // Called before each statement of this connection. Commits the transaction of another connection
+  // when one holds it, and returns whether this statement runs inside the action.
+  bool join_action();
+  // This connection began the action's transaction, or ended it.
+  void hold_action();
+  void release_action();
+  // True when the transaction this connection holds began at least half a second ago.
+  bool action_work_is_old() const;
+
+ private:
+  std::chrono::steady_clock::time_point began_{};
+};
+
+// Opens the person's action for its lifetime; commits it when it ends. Scopes nest (a modal window
+// runs the person's events inside the event that opened it): the action stays open until the outer
+// scope ends, and every scope commits when it ends.
+class ActionScope {
+ public:
+  ActionScope();
+  ~ActionScope();
+  ActionScope(const ActionScope&) = delete;
+  ActionScope& operator=(const ActionScope&) = delete;
+};
+
+// True while an ActionScope is open.
+bool action_open();
+
+// Commits the action's transaction, when a connection holds one. Called before anything is shown to the
+// person. A commit the engine refuses is rolled back and written to the standard error: the person
+// then sees the database as it was at the previous commit.
+void commit_action() noexcept;
+
+// The half second after which a running action commits what it wrote so far.
+inline constexpr std::chrono::milliseconds kActionCommitInterval{500};
+
+}  // namespace database

@@ -1,0 +1,131 @@
+// A generation killed without warning (SIGKILL, as a power cut or `kill -9`) leaves an intact SQLite file
+// holding the days of its last commit, each one whole.
+#include <signal.h>
+
+#include <filesystem>
+#include <thread>
+
+#include "cli/cli_runner.hpp"
+
+namespace cli::testing {
+namespace {
+
+// An activity of PRJ002 / M01 planned over ninety years, for a generation of about 30,000 days.
+constexpr int kLongLink = 1999;
+const std::vector<std::string> kLong = {"--project", "PRJ002", "--node", "M01", "--activity", "LONG1"};
+constexpr int kDaysAsked = 30680;  // 2027-01-01 .. 2110-12-31
+
+class CliCrash : public calendatt::testing::OnEngine<CliScenario, Engine::SQLite> {
+ protected:
+  void SetUp() override {
+    CliScenario::SetUp();
+    if (HasFatalFailure()) return;
+    raw_->exec(
+        "INSERT INTO PD0H_LEGDISBAPROG (PD0H_IDLEGAME, PD0H_IDDISBAPROG_PD0G, PD0H_CODATTIVITA_PD0D, "
+        "PD0H_DATAINIZPIAN, PD0H_DATAFINPIAN) VALUES (1999, 201, 'LONG1', '2027-01-01', '2116-12-31')");
+    raw_->exec(
+        "INSERT INTO PD0D_ATTIVITA (PD0D_DITTA_CG18, PD0D_CODATTIVITA, PD0D_DESCRIZIONE) "
+        "VALUES (1, 'LONG1', 'Manutenzione lunga')");
+  }
+
+  // Starts the program without waiting for it.
+  pid_t start(std::vector<std::string> args) {
+    args.insert(args.begin(), program());
+    args.insert(args.end(), {"--db", db_->target()});
+    const std::string out_path = (db_->dir() / "stdout.txt").string();
+    const std::string err_path = (db_->dir() / "stderr.txt").string();
+    pid_t pid = fork();
+    if (pid == 0) {
+      int in = open("/dev/null", O_RDONLY);
+      int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      if (in < 0 || out < 0 || err < 0) _exit(127);
+      dup2(in, 0);
+      dup2(out, 1);
+      dup2(err, 2);
+      auto argv = argv_of(args);
+      execv(argv[0], argv.data());
+      _exit(127);
+    }
+    return pid;
+  }
+
+  int generated() const {
+    return count("SELECT COUNT(*) FROM PD4G_CALENDATT WHERE PD4G_IDLEGAME_PD0H = " +
+                 std::to_string(kLongLink));
+  }
+};
+
+TEST_F(CliCrash, AGenerationKilledMidRunLeavesAnIntactFileOfWholeDays) {
+  pid_t pid = start(with({"add-range", "--from", "2027-01-01", "--to", "2110-12-31", "--every", "1",
+                          "--hours", "3", "--minutes", "45", "--existing", "stop", "--yes"},
+                         kLong));
+  ASSERT_GT(pid, 0);
+  // Killed once its first commit is visible, long before its end.
+  bool ended = false;
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (generated() == 0 && std::chrono::steady_clock::now() < deadline) {
+    int status = 0;
+    if (waitpid(pid, &status, WNOHANG) == pid) {
+      ended = true;
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ASSERT_FALSE(ended) << "the generation ended before it could be killed";
+  ASSERT_EQ(kill(pid, SIGKILL), 0);
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "the generation ended on its own";
+
+  // A fresh connection recovers the file from its journal.
+  raw_ = db_->raw();
+  EXPECT_EQ(raw_->value("PRAGMA integrity_check"), "ok");
+  int days = generated();
+  EXPECT_GT(days, 0);
+  EXPECT_LT(days, kDaysAsked);
+  // The days of the last commit: the first `days` days of the range, with no gap.
+  EXPECT_EQ(raw_->value("SELECT MAX(PD4G_DATAATTIVITA) FROM PD4G_CALENDATT WHERE PD4G_IDLEGAME_PD0H = 1999"),
+            raw_->value("SELECT date('2027-01-01', '+" + std::to_string(days - 1) + " days')"));
+  // Each one whole: every column of the row as the generation writes it.
+  EXPECT_EQ(count("SELECT COUNT(*) FROM PD4G_CALENDATT WHERE PD4G_IDLEGAME_PD0H = 1999 AND NOT COALESCE("
+                  "PD4G_DITTA_CG18 = 1 AND PD4G_IDDISBAPROG_PD0G = 201 "
+                  "AND PD4G_ANNOATTIVITA = CAST(strftime('%Y', PD4G_DATAATTIVITA) AS INTEGER) "
+                  "AND PD4G_MESEATTIVITA = CAST(strftime('%m', PD4G_DATAATTIVITA) AS INTEGER) "
+                  "AND PD4G_GGATTIVITA = CAST(strftime('%d', PD4G_DATAATTIVITA) AS INTEGER) "
+                  "AND PD4G_ORAINIZIO = 0 AND PD4G_MININIZIO = 0 AND PD4G_ORAFINE = 3 AND PD4G_MINFINE = 45 "
+                  "AND PD4G_DURATAORE = 3 AND PD4G_DURATAMINUTI = 45, 0)"),
+            0);
+
+  // The person runs it again, skipping the days already there: the range is completed.
+  auto again = run(with({"add-range", "--from", "2027-01-01", "--to", "2110-12-31", "--every", "1", "--hours",
+                         "3", "--minutes", "45", "--existing", "skip", "--yes"},
+                        kLong));
+  EXPECT_EQ(again.status, 0) << again.all_err();
+  EXPECT_EQ(generated(), kDaysAsked);
+  EXPECT_EQ(raw_->value("PRAGMA integrity_check"), "ok");
+}
+
+TEST_F(CliCrash, AGenerationIsWrittenInFewTransactionsNotOnePerDay) {
+  // The engine's trace of the run: the person's confirmation is one action, committed at its end and every
+  // half second, so the 366 days of 2028 take a handful of transactions, never one a day.
+  const std::string trace = (db_->dir() / "statements.trace").string();
+  setenv("CALENDATT_SQL_TRACE", trace.c_str(), 1);
+  auto r = run(with({"add-range", "--from", "2028-01-01", "--to", "2028-12-31", "--every", "1", "--hours",
+                     "3", "--minutes", "45", "--existing", "stop", "--yes"},
+                    kLong));
+  unsetenv("CALENDATT_SQL_TRACE");
+  ASSERT_EQ(r.status, 0) << r.all_err();
+  EXPECT_EQ(generated(), 366);
+  std::string text = read_file(trace);
+  std::size_t begins = 0, inserts = 0;
+  for (std::size_t at = 0; (at = text.find("BEGIN IMMEDIATE", at)) != std::string::npos; ++at) ++begins;
+  for (std::size_t at = 0; (at = text.find("INSERT INTO PD4G_CALENDATT", at)) != std::string::npos; ++at)
+    ++inserts;
+  EXPECT_EQ(inserts, 366u);
+  EXPECT_GE(begins, 1u);
+  EXPECT_LT(begins, 366u / 4);
+}
+
+}  // namespace
+}  // namespace cli::testing
