@@ -12,7 +12,13 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QMenu>
+#include <QTranslator>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QAbstractButton>
 #include <QPushButton>
 #include <QSettings>
 #include <QSpinBox>
@@ -219,6 +225,22 @@ std::string default_settings_file() {
   return base + "/calendatt/desktop.ini";
 }
 
+bool use_qt_translations(const std::string& language) {
+  static QTranslator* installed = nullptr;
+  if (installed) {
+    QCoreApplication::removeTranslator(installed);
+    delete installed;
+    installed = nullptr;
+  }
+  if (language != "it") return true;
+  auto translator = std::make_unique<QTranslator>();
+  if (!translator->load(QLocale(QLocale::Italian), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    return false;
+  installed = translator.release();
+  QCoreApplication::installTranslator(installed);
+  return true;
+}
+
 // ---- Main window
 
 HostWindow::HostWindow(DesktopHost& host) : host_(&host) {}
@@ -260,6 +282,7 @@ DesktopHost::DesktopHost(DesktopOptions options, std::string settings_file)
   session.dialog_parent = [this]() -> QWidget* { return window_.data(); };
   responder_->set_parent([this]() -> QWidget* { return window_.data(); });
 
+  use_qt_translations(options_.language);
   env_->register_classes();
   auto factory = forms_;
   env_->add_class(host::progid::kFormFactory, [factory] { return factory; });
@@ -295,12 +318,38 @@ std::string DesktopHost::text(const char* italian, const char* english) const {
 
 void DesktopHost::add_action(const std::string& name, const std::string& it, const std::string& en, int icon,
                              const QKeySequence& shortcut, std::function<void()> command) {
-  auto* action = new QAction(qs(options_.language == "en" ? en : it), window_);
+  auto* action = new QAction(window_);
   action->setObjectName(qs("NAV_" + runtime::upper(name)));
   if (icon >= 0) action->setIcon(window_->style()->standardIcon(static_cast<QStyle::StandardPixmap>(icon)));
   if (!shortcut.isEmpty()) action->setShortcut(shortcut);
   QObject::connect(action, &QAction::triggered, window_, [command = std::move(command)] { command(); });
   actions_[name] = action;
+  translated(action, it, en);
+}
+
+void DesktopHost::translated(QObject* object, const std::string& it, const std::string& en) {
+  QPointer<QObject> target = object;
+  auto apply = [this, target, it, en] {
+    if (!target) return;
+    QString shown = qs(text(it.c_str(), en.c_str()));
+    if (auto* a = qobject_cast<QAction*>(target.data()))
+      a->setText(shown);
+    else if (auto* m = qobject_cast<QMenu*>(target.data()))
+      m->setTitle(shown);
+    else if (auto* b = qobject_cast<QAbstractButton*>(target.data()))
+      b->setText(shown);
+    else if (auto* l = qobject_cast<QLabel*>(target.data()))
+      l->setText(shown);
+    else if (auto* w = qobject_cast<QWidget*>(target.data()))
+      w->setWindowTitle(shown);
+  };
+  apply();
+  retranslators_.push_back(std::move(apply));
+}
+
+void DesktopHost::retranslate() {
+  for (const auto& apply : retranslators_) apply();
+  refresh_status();
 }
 
 QAction* DesktopHost::action(const std::string& name) const {
@@ -317,7 +366,7 @@ void DesktopHost::build_window() {
              [this] { frame_command(true, [](host::RecordFrame& f) { f.NewRow(); }); });
   add_action("save", "Salva", "Save", QStyle::SP_DialogSaveButton, QKeySequence::Save,
              [this] { frame_command(true, [](host::RecordFrame& f) { f.Save(true, 0, true); }); });
-  add_action("delete", "Elimina", "Delete", QStyle::SP_TrashIcon, QKeySequence(), [this] {
+  add_action("delete", "Elimina", "Delete", QStyle::SP_TrashIcon, QKeySequence(Qt::CTRL | Qt::Key_Delete), [this] {
     frame_command(false, [this](host::RecordFrame& f) {
       auto rs = f.Recordset();
       if (f.Status() == host::RecordFrame::kStatusNew || !rs || rs->Eof() || rs->Bof()) return;
@@ -328,33 +377,50 @@ void DesktopHost::build_window() {
       if (answer == standin::box::kYes) f.DeleteRow();
     });
   });
-  add_action("cancel", "Annulla", "Cancel", QStyle::SP_DialogCancelButton, QKeySequence(),
+  add_action("cancel", "Annulla", "Cancel", QStyle::SP_DialogCancelButton, QKeySequence(Qt::Key_Escape),
              [this] { frame_command(false, [](host::RecordFrame& f) { f.CancelEdit(); }); });
-  add_action("first", "Primo", "First", QStyle::SP_MediaSkipBackward, QKeySequence(), [this] { move(0); });
-  add_action("previous", "Precedente", "Previous", QStyle::SP_MediaSeekBackward, QKeySequence(),
-             [this] { move(1); });
-  add_action("next", "Successivo", "Next", QStyle::SP_MediaSeekForward, QKeySequence(), [this] { move(2); });
-  add_action("last", "Ultimo", "Last", QStyle::SP_MediaSkipForward, QKeySequence(), [this] { move(3); });
-  add_action("company", "Cambio ditta", "Change company", QStyle::SP_ComputerIcon, QKeySequence(),
+  add_action("first", "Primo", "First", QStyle::SP_MediaSkipBackward, QKeySequence(Qt::ALT | Qt::Key_Home),
+             [this] { move(0); });
+  add_action("previous", "Precedente", "Previous", QStyle::SP_MediaSeekBackward,
+             QKeySequence(Qt::ALT | Qt::Key_PageUp), [this] { move(1); });
+  add_action("next", "Successivo", "Next", QStyle::SP_MediaSeekForward, QKeySequence(Qt::ALT | Qt::Key_PageDown),
+             [this] { move(2); });
+  add_action("last", "Ultimo", "Last", QStyle::SP_MediaSkipForward, QKeySequence(Qt::ALT | Qt::Key_End),
+             [this] { move(3); });
+  add_action("company", "Cambio ditta", "Change company", QStyle::SP_ComputerIcon, QKeySequence(Qt::Key_F7),
              [this] { change_company(); });
-  add_action("export", "Esporta", "Export", QStyle::SP_DialogSaveButton, QKeySequence(),
+  add_action("export", "Esporta", "Export", QStyle::SP_DialogSaveButton, QKeySequence(Qt::CTRL | Qt::Key_E),
              [this] { export_grid(); });
   add_action("multimedia", "Multimedia", "Multimedia", QStyle::SP_FileDialogInfoView, QKeySequence(),
              [this] { multimedia(); });
   add_action("open", "Apri calendario", "Open the calendar", -1, QKeySequence(), [this] { open_module(); });
-  add_action("settings", "Impostazioni...", "Settings...", -1, QKeySequence(), [this] { edit_settings(); });
+  add_action("settings", "Impostazioni...", "Settings...", -1, QKeySequence::Preferences,
+             [this] { edit_settings(); });
   add_action("quit", "Esci", "Quit", -1, QKeySequence::Quit, [this] { window_->close(); });
+  add_action("about", "Informazioni su Calendario attività WBS", "About the WBS activity calendar", -1,
+             QKeySequence(Qt::Key_F1), [this] { about(); });
+  if (auto* settings = action("settings"); settings->shortcut().isEmpty())
+    settings->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
 
-  auto* file = window_->menuBar()->addMenu(qs(text("&File", "&File")));
+  auto* file = window_->menuBar()->addMenu(QString());
+  translated(file, "&File", "&File");
   file->addAction(action("open"));
   file->addAction(action("settings"));
   file->addSeparator();
   file->addAction(action("quit"));
-  auto* record = window_->menuBar()->addMenu(qs(text("&Record", "&Record")));
+  auto* record = window_->menuBar()->addMenu(QString());
+  translated(record, "&Record", "&Record");
   for (const char* name : {"new", "save", "delete", "cancel", "first", "previous", "next", "last"})
     record->addAction(action(name));
+  record->addSeparator();
+  for (const char* name : {"company", "export", "multimedia"}) record->addAction(action(name));
+  auto* help = window_->menuBar()->addMenu(QString());
+  help->setObjectName("HELP_MENU");
+  translated(help, "&Aiuto", "&Help");
+  help->addAction(action("about"));
 
-  auto* navigator = window_->addToolBar(qs(text("Navigatore", "Navigator")));
+  auto* navigator = window_->addToolBar(QString());
+  translated(navigator, "Navigatore", "Navigator");
   navigator->setObjectName("NAVIGATOR");
   navigator->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
   navigator->setMovable(false);
@@ -369,12 +435,12 @@ void DesktopHost::build_window() {
   closed_page_ = new QWidget(workspace_);
   auto* closed_layout = new QVBoxLayout(closed_page_);
   closed_layout->addStretch(1);
-  auto* closed_label =
-      new QLabel(qs(text("Il calendario è chiuso.", "The calendar is closed.")), closed_page_);
+  auto* closed_label = new QLabel(closed_page_);
+  translated(closed_label, "Il calendario è chiuso.", "The calendar is closed.");
   closed_label->setAlignment(Qt::AlignCenter);
   closed_layout->addWidget(closed_label);
-  auto* reopen = new QPushButton(qs(text("Apri Calendario attività WBS", "Open the WBS activity calendar")),
-                                 closed_page_);
+  auto* reopen = new QPushButton(closed_page_);
+  translated(reopen, "Apri Calendario attività WBS", "Open the WBS activity calendar");
   reopen->setObjectName("REOPEN");
   QObject::connect(reopen, &QPushButton::clicked, window_, [this] { open_module(); });
   closed_layout->addWidget(reopen, 0, Qt::AlignCenter);
@@ -549,6 +615,8 @@ bool DesktopHost::apply_options(const DesktopOptions& options) {
   options_ = options;
   responder_->set_language(options_.language);
   forms_->session()->language = options_.language;
+  use_qt_translations(options_.language);
+  retranslate();
   env_->apply_settings(options_.host_settings());
   env_->global()->set_MediaValue(1, runtime::Variant(options_.company));
   return open_module();
@@ -628,6 +696,19 @@ void DesktopHost::export_grid() {
     responder_->answer_message(
         standin::ShownMessage{0, e.description(), 16, standin::HostEnvironment::kModuleTitle});
   }
+}
+
+void DesktopHost::about() {
+  QMessageBox box(QMessageBox::Information,
+                  qs(text("Informazioni su Calendario attività WBS", "About the WBS activity calendar")),
+                  qs(text("Calendario attività WBS", "WBS activity calendar") + " " + CALENDATT_VERSION + "\n\n" +
+                     text("Pianifica le ore delle attività WBS giorno per giorno.\n"
+                          "Database: ",
+                          "Plans the hours of WBS activities day by day.\nDatabase: ") +
+                     options_.db_path),
+                  QMessageBox::Ok, window_);
+  box.setObjectName("ABOUT");
+  box.exec();
 }
 
 void DesktopHost::multimedia() {

@@ -53,6 +53,10 @@ bool parse_command_line(const std::vector<std::string>& args, CommandLine& out, 
 bool apply_command_line(const CommandLine& line, DesktopOptions& options, std::string& error);
 const char* usage_text();
 
+// Qt's own texts (standard buttons, file dialogs) in `language`: Debian's Qt translations for Italian,
+// Qt's built-in English otherwise. Needs a QApplication; false when the translation was not found.
+bool use_qt_translations(const std::string& language);
+
 // The settings file (an INI file): the database file, the company, the language and the short date
 // form. Values missing from the file keep those of `options`.
 void read_settings_file(const std::string& path, DesktopOptions& options);
@@ -112,6 +116,8 @@ class DesktopHost {
 
   // Refreshes the status bar from the navigator and the frame.
   void refresh_status();
+  // Shows the host's own texts (menus, navigator, status bar) in the options' language again.
+  void retranslate();
 
  private:
   friend class HostWindow;
@@ -119,6 +125,10 @@ class DesktopHost {
   void add_action(const std::string& name, const std::string& it, const std::string& en, int icon,
                   const QKeySequence& shortcut, std::function<void()> command);
   std::string text(const char* italian, const char* english) const;
+  // Gives the object (an action, menu, button, label or window) its text in the language of the moment,
+  // and again at every retranslate().
+  void translated(QObject* object, const std::string& it, const std::string& en);
+  void about();
   std::shared_ptr<host::RecordFrame> frame() const;
   // The navigator's record commands: the focused field is left first (its validation may refuse).
   void frame_command(bool validate_first, const std::function<void(host::RecordFrame&)>& command);
@@ -144,6 +154,7 @@ class DesktopHost {
   QLabel* status_database_ = nullptr;
   QTimer* status_timer_ = nullptr;
   std::map<std::string, QAction*> actions_;
+  std::vector<std::function<void()>> retranslators_;
   std::function<std::string()> export_file_chooser_;
 };
 

@@ -221,11 +221,11 @@ QtTextControl<Model>::QtTextControl(std::shared_ptr<Model> model, std::shared_pt
     : QtInput(model, std::move(window)), model_(std::move(model)) {
   edit_ = new QLineEdit(parent);
   edit_->setProperty("mandatory", model_->mandatory());
-  QString tip = qs(design().caption);
+  QString tip = qs(input_model().shown_caption());
   if (model_->mandatory())
     tip += session() ? qs(session()->text(" (obbligatorio)", " (required)")) : QString();
   edit_->setToolTip(tip);
-  edit_->setAccessibleName(qs(design().caption));
+  edit_->setAccessibleName(qs(input_model().shown_caption()));
   // Every change of the person's goes to the model, which takes it, changes its case, or refuses it.
   QObject::connect(edit_, &QLineEdit::textEdited, edit_, [this](const QString& text) {
     auto keep = shared_from_this();
@@ -315,10 +315,10 @@ Variant QtCodeEdit::choose(standin::CodeEditModel& m, const standin::LookupReque
   } catch (const runtime::Error& e) {
     if (session())
       session()->notice(session()->text("Ricerca non riuscita: ", "The search failed: ") + e.description(),
-                        design().caption);
+                        input_model().shown_caption());
     return Variant();
   }
-  list.title = runtime::is_blank(request.value_b) ? design().caption : request.value_b.to_string();
+  list.title = runtime::is_blank(request.value_b) ? input_model().shown_caption() : request.value_b.to_string();
   Variant setting = m.LookupSetting();
   if (setting.type() == runtime::VarType::String) {
     std::string captions = setting.to_string();
@@ -326,7 +326,8 @@ Variant QtCodeEdit::choose(standin::CodeEditModel& m, const standin::LookupReque
     while (start <= captions.size()) {
       std::size_t bar = captions.find('|', start);
       if (bar == std::string::npos) bar = captions.size();
-      list.captions.push_back(captions.substr(start, bar - start));
+      std::string caption = captions.substr(start, bar - start);
+      list.captions.push_back(session() ? session()->caption(caption) : caption);
       start = bar + 1;
     }
   }
@@ -368,7 +369,7 @@ QtCombo::QtCombo(std::shared_ptr<standin::ComboModel> model, std::shared_ptr<For
                  QWidget* parent)
     : QtInput(model, std::move(window)), model_(std::move(model)) {
   combo_ = new QComboBox(parent);
-  combo_->setToolTip(qs(design().caption));
+  combo_->setToolTip(qs(input_model().shown_caption()));
   combo_->setProperty("mandatory", setting_bool("obbligatorio", false));
   combo_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
   QObject::connect(combo_, &QComboBox::activated, combo_, [this](int index) {
@@ -431,7 +432,7 @@ QtToolbarButton::QtToolbarButton(std::shared_ptr<standin::ToolbarButtonModel> mo
                                  std::shared_ptr<FormInput> window, QWidget* parent)
     : QtInput(model, std::move(window)), model_(std::move(model)) {
   button_ = new QToolButton(parent);
-  button_->setText(qs(design().caption));
+  button_->setText(qs(input_model().shown_caption()));
   button_->setToolButtonStyle(Qt::ToolButtonTextOnly);
   button_->setFocusPolicy(Qt::NoFocus);
   QObject::connect(button_, &QToolButton::clicked, button_, [this] {
@@ -444,13 +445,17 @@ QtToolbarButton::QtToolbarButton(std::shared_ptr<standin::ToolbarButtonModel> mo
 QtLabel::QtLabel(std::shared_ptr<standin::LabelModel> model, std::shared_ptr<FormInput> window,
                  QWidget* parent)
     : QtInput(model, std::move(window)), model_(std::move(model)) {
-  label_ = new QLabel(qs(model_->Caption()), parent);
+  label_ = new QLabel(shown(), parent);
   set_widgets(label_, nullptr);
+}
+
+QString QtLabel::shown() const {
+  return qs(session() ? session()->caption(model_->Caption()) : model_->Caption());
 }
 
 void QtLabel::refresh() {
   QtInput::refresh();
-  if (label_ && label_->text() != qs(model_->Caption())) label_->setText(qs(model_->Caption()));
+  if (label_ && label_->text() != shown()) label_->setText(shown());
 }
 
 QtFrameControl::QtFrameControl(std::shared_ptr<standin::FrameModel> model, std::shared_ptr<FormInput> window,
@@ -502,7 +507,7 @@ void QtGrid::refresh() {
   if (table_->columnCount() != static_cast<int>(columns.size())) {
     table_->setColumnCount(static_cast<int>(columns.size()));
     QStringList headers;
-    for (const auto& c : columns) headers << qs(c.caption);
+    for (const auto& c : model_->shown_captions()) headers << qs(c);
     table_->setHorizontalHeaderLabels(headers);
     // Widths are in twips, 15 to a pixel in the original's font, where a date took 60 pixels.
     const double scale = table_->fontMetrics().horizontalAdvance(QStringLiteral("00/00/0000")) / 60.0;

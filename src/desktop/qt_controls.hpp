@@ -210,6 +210,9 @@ class QtLabel : public QtInput {
   void refresh() override;
 
  private:
+  // The caption in the session's language.
+  QString shown() const;
+
   std::shared_ptr<standin::LabelModel> model_;
   QPointer<QLabel> label_;
 };

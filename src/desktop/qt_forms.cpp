@@ -243,7 +243,7 @@ void QtFormSite::lay_out() {
           row.label = pending_labels.front();
           pending_labels.erase(pending_labels.begin());
         } else {
-          row.label = new QLabel(qs(c->design().caption), content_);
+          row.label = new QLabel(qs(c->input_model().shown_caption()), content_);
         }
         rows.push_back(row);
       }
@@ -357,9 +357,9 @@ void QtFormSite::refresh_grids() {
 }
 
 void QtFormSite::caption_changed() {
-  if (dialog_) dialog_->setWindowTitle(qs(Caption()));
-  if (embedded_ && session_->embed && content_) session_->embed(content_, Caption());
-  if (content_ && !embedded_ && !dialog_) content_->setWindowTitle(qs(Caption()));
+  if (dialog_) dialog_->setWindowTitle(qs(session_->caption(Caption())));
+  if (embedded_ && session_->embed && content_) session_->embed(content_, session_->caption(Caption()));
+  if (content_ && !embedded_ && !dialog_) content_->setWindowTitle(qs(session_->caption(Caption())));
 }
 
 void QtFormSite::icon_changed() {
@@ -384,7 +384,7 @@ void QtFormSite::place(bool modal) {
     auto* dialog = new FormDialog(self, parent);
     dialog_ = dialog;
     dialog->setObjectName(qs(name() + "_DIALOG"));
-    dialog->setWindowTitle(qs(Caption()));
+    dialog->setWindowTitle(qs(session_->caption(Caption())));
     dialog->setModal(true);
     auto* layout = new QVBoxLayout(dialog);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -393,8 +393,8 @@ void QtFormSite::place(bool modal) {
     dialog->installEventFilter(watcher);
     dialog->adjustSize();
   } else {
-    embedded_ = session_->embed && session_->embed(content_, Caption());
-    if (!embedded_) content_->setWindowTitle(qs(Caption()));
+    embedded_ = session_->embed && session_->embed(content_, session_->caption(Caption()));
+    if (!embedded_) content_->setWindowTitle(qs(session_->caption(Caption())));
     if (QWidget* top = content_->window(); top && top != content_) top->installEventFilter(watcher);
   }
   icon_changed();

@@ -50,6 +50,9 @@ struct ControlSession {
   std::string text(const char* italian, const char* english) const {
     return language == "en" ? english : italian;
   }
+  // A caption of a design (a label's, a button's, a column's, a window's) as the person reads it: in the
+  // session's language, through the dictionary.
+  std::string caption(const std::string& design_caption) const;
 };
 
 // What the controls of one window share: the control that has the focus and the session.
@@ -82,6 +85,8 @@ class InputModel : public std::enable_shared_from_this<InputModel> {
 
   const host::ControlDesign& design() const { return design_; }
   const std::string& name() const { return design_.name; }
+  // The design's caption in the session's language (as the person reads it).
+  std::string shown_caption() const;
   // A design setting; Empty when the design does not give it.
   runtime::Variant setting(const std::string& key) const;
   bool enabled() const { return enabled_; }
@@ -437,6 +442,8 @@ class GridModel : public ControlModel<host::Grid> {
   // The same cells as values (dates as dates, numbers as numbers; a lookup without a match is Null).
   std::vector<std::vector<runtime::Variant>> shown_values();
   std::vector<std::string> captions() const;
+  // The columns' captions in the session's language.
+  std::vector<std::string> shown_captions() const;
 
   // The person selects the row at `position` (0-based): the recordset moves there and RowChange is
   // raised. False when there is no such row.
