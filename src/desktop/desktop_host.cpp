@@ -1,5 +1,6 @@
 #include "desktop/desktop_host.hpp"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -11,14 +12,12 @@
 #include <QFormLayout>
 #include <QInputDialog>
 #include <QLabel>
-#include <QLineEdit>
 #include <QLibraryInfo>
+#include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
-#include <QTranslator>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QAbstractButton>
 #include <QPushButton>
 #include <QSettings>
 #include <QSpinBox>
@@ -27,6 +26,7 @@
 #include <QStyle>
 #include <QTimer>
 #include <QToolBar>
+#include <QTranslator>
 #include <QVBoxLayout>
 #include <cstdlib>
 
@@ -234,7 +234,8 @@ bool use_qt_translations(const std::string& language) {
   }
   if (language != "it") return true;
   auto translator = std::make_unique<QTranslator>();
-  if (!translator->load(QLocale(QLocale::Italian), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+  if (!translator->load(QLocale(QLocale::Italian), "qtbase", "_",
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
     return false;
   installed = translator.release();
   QCoreApplication::installTranslator(installed);
@@ -366,25 +367,26 @@ void DesktopHost::build_window() {
              [this] { frame_command(true, [](host::RecordFrame& f) { f.NewRow(); }); });
   add_action("save", "Salva", "Save", QStyle::SP_DialogSaveButton, QKeySequence::Save,
              [this] { frame_command(true, [](host::RecordFrame& f) { f.Save(true, 0, true); }); });
-  add_action("delete", "Elimina", "Delete", QStyle::SP_TrashIcon, QKeySequence(Qt::CTRL | Qt::Key_Delete), [this] {
-    frame_command(false, [this](host::RecordFrame& f) {
-      auto rs = f.Recordset();
-      if (f.Status() == host::RecordFrame::kStatusNew || !rs || rs->Eof() || rs->Bof()) return;
-      // Yes/No with a question mark, No the default.
-      int answer = responder_->answer_message(
-          standin::ShownMessage{0, text("Eliminare la riga selezionata?", "Delete the selected row?"),
-                                4 + 32 + 256, standin::HostEnvironment::kModuleTitle});
-      if (answer == standin::box::kYes) f.DeleteRow();
-    });
-  });
+  add_action(
+      "delete", "Elimina", "Delete", QStyle::SP_TrashIcon, QKeySequence(Qt::CTRL | Qt::Key_Delete), [this] {
+        frame_command(false, [this](host::RecordFrame& f) {
+          auto rs = f.Recordset();
+          if (f.Status() == host::RecordFrame::kStatusNew || !rs || rs->Eof() || rs->Bof()) return;
+          // Yes/No with a question mark, No the default.
+          int answer = responder_->answer_message(
+              standin::ShownMessage{0, text("Eliminare la riga selezionata?", "Delete the selected row?"),
+                                    4 + 32 + 256, standin::HostEnvironment::kModuleTitle});
+          if (answer == standin::box::kYes) f.DeleteRow();
+        });
+      });
   add_action("cancel", "Annulla", "Cancel", QStyle::SP_DialogCancelButton, QKeySequence(Qt::Key_Escape),
              [this] { frame_command(false, [](host::RecordFrame& f) { f.CancelEdit(); }); });
   add_action("first", "Primo", "First", QStyle::SP_MediaSkipBackward, QKeySequence(Qt::ALT | Qt::Key_Home),
              [this] { move(0); });
   add_action("previous", "Precedente", "Previous", QStyle::SP_MediaSeekBackward,
              QKeySequence(Qt::ALT | Qt::Key_PageUp), [this] { move(1); });
-  add_action("next", "Successivo", "Next", QStyle::SP_MediaSeekForward, QKeySequence(Qt::ALT | Qt::Key_PageDown),
-             [this] { move(2); });
+  add_action("next", "Successivo", "Next", QStyle::SP_MediaSeekForward,
+             QKeySequence(Qt::ALT | Qt::Key_PageDown), [this] { move(2); });
   add_action("last", "Ultimo", "Last", QStyle::SP_MediaSkipForward, QKeySequence(Qt::ALT | Qt::Key_End),
              [this] { move(3); });
   add_action("company", "Cambio ditta", "Change company", QStyle::SP_ComputerIcon, QKeySequence(Qt::Key_F7),
@@ -699,14 +701,15 @@ void DesktopHost::export_grid() {
 }
 
 void DesktopHost::about() {
-  QMessageBox box(QMessageBox::Information,
-                  qs(text("Informazioni su Calendario attività WBS", "About the WBS activity calendar")),
-                  qs(text("Calendario attività WBS", "WBS activity calendar") + " " + CALENDATT_VERSION + "\n\n" +
-                     text("Pianifica le ore delle attività WBS giorno per giorno.\n"
-                          "Database: ",
-                          "Plans the hours of WBS activities day by day.\nDatabase: ") +
-                     options_.db_path),
-                  QMessageBox::Ok, window_);
+  QMessageBox box(
+      QMessageBox::Information,
+      qs(text("Informazioni su Calendario attività WBS", "About the WBS activity calendar")),
+      qs(text("Calendario attività WBS", "WBS activity calendar") + " " + CALENDATT_VERSION + "\n\n" +
+         text("Pianifica le ore delle attività WBS giorno per giorno.\n"
+              "Database: ",
+              "Plans the hours of WBS activities day by day.\nDatabase: ") +
+         options_.db_path),
+      QMessageBox::Ok, window_);
   box.setObjectName("ABOUT");
   box.exec();
 }

@@ -318,7 +318,8 @@ Variant QtCodeEdit::choose(standin::CodeEditModel& m, const standin::LookupReque
                         input_model().shown_caption());
     return Variant();
   }
-  list.title = runtime::is_blank(request.value_b) ? input_model().shown_caption() : request.value_b.to_string();
+  list.title =
+      runtime::is_blank(request.value_b) ? input_model().shown_caption() : request.value_b.to_string();
   Variant setting = m.LookupSetting();
   if (setting.type() == runtime::VarType::String) {
     std::string captions = setting.to_string();
@@ -385,7 +386,8 @@ void QtCombo::refresh() {
   if (!combo_) return;
   by_code_ = true;
   QStringList items;
-  for (std::int32_t i = 0; i < model_->ListCount(); ++i) items << qs(model_->ItemText(i));
+  for (std::int32_t i = 0; i < model_->ListCount(); ++i)
+    items << qs(session() ? session()->caption(model_->ItemText(i)) : model_->ItemText(i));
   QStringList shown;
   for (int i = 0; i < combo_->count(); ++i) shown << combo_->itemText(i);
   if (items != shown) {

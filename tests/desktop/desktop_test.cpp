@@ -9,10 +9,12 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -30,6 +32,7 @@
 #include "desktop/lookup_dialog.hpp"
 #include "desktop/qt_responder.hpp"
 #include "runtime/date.hpp"
+#include "standin/dictionary.hpp"
 
 using desktop::DesktopHost;
 using desktop::QtFormSite;
@@ -43,6 +46,71 @@ struct SeenBox {
   QStringList buttons;  // texts, in order
   QString default_button;
 };
+
+// Every text a person can read in `root` and the windows it owns: captions, labels, buttons, titles,
+// tooltips, menus, list entries, grid headers.
+QStringList shown_texts(QWidget* root) {
+  QStringList out;
+  auto add = [&out](QString text) {
+    text.remove('&');
+    text = text.trimmed();
+    if (!text.isEmpty()) out << text;
+  };
+  add(root->windowTitle());
+  for (auto* w : root->findChildren<QWidget*>()) {
+    add(w->toolTip());
+    add(w->windowTitle());
+    if (auto* l = qobject_cast<QLabel*>(w)) add(l->text());
+    if (auto* b = qobject_cast<QAbstractButton*>(w)) add(b->text());
+    if (auto* m = qobject_cast<QMenu*>(w)) add(m->title());
+    if (auto* c = qobject_cast<QComboBox*>(w))
+      for (int i = 0; i < c->count(); ++i) add(c->itemText(i));
+    if (auto* t = qobject_cast<QTableWidget*>(w))
+      for (int i = 0; i < t->columnCount(); ++i)
+        if (t->horizontalHeaderItem(i)) add(t->horizontalHeaderItem(i)->text());
+  }
+  for (auto* a : root->findChildren<QAction*>()) add(a->text());
+  return out;
+}
+
+// The words of one language that the other does not share: the dictionary's captions and the host's own.
+QStringList words_only_in(const std::string& language) {
+  std::vector<std::pair<std::string, std::string>> pairs = standin::caption_pairs();
+  for (auto [it, en] :
+       std::initializer_list<std::pair<const char*, const char*>>{{"Nuovo", "New"},
+                                                                  {"Salva", "Save"},
+                                                                  {"Elimina", "Delete"},
+                                                                  {"Primo", "First"},
+                                                                  {"Precedente", "Previous"},
+                                                                  {"Successivo", "Next"},
+                                                                  {"Ultimo", "Last"},
+                                                                  {"Esporta", "Export"},
+                                                                  {"Navigatore", "Navigator"},
+                                                                  {"Impostazioni", "Settings"},
+                                                                  {"Esci", "Quit"},
+                                                                  {"Aiuto", "Help"},
+                                                                  {"Visualizzazione", "Browse"},
+                                                                  {"Ditta", "Company"},
+                                                                  {"Lingua", "Language"},
+                                                                  {"Sfoglia", "Browse"}})
+    pairs.emplace_back(it, en);
+  QStringList out;
+  for (const auto& [it, en] : pairs)
+    if (it != en) out << QString::fromStdString(language == "en" ? en : it);
+  return out;
+}
+
+// The texts among `texts` that hold a word of the other language (whole words only).
+QStringList of_the_other_language(const QStringList& texts, const std::string& language) {
+  QStringList wrong;
+  for (const auto& word : words_only_in(language == "en" ? "it" : "en")) {
+    QRegularExpression whole("(^|[^\\w])" + QRegularExpression::escape(word) + "($|[^\\w])",
+                             QRegularExpression::UseUnicodePropertiesOption);
+    for (const auto& text : texts)
+      if (whole.match(text).hasMatch()) wrong << QString("\"%1\" (%2)").arg(text, word);
+  }
+  return wrong;
+}
 
 SeenBox seen(QMessageBox* box) {
   SeenBox s;
@@ -74,6 +142,9 @@ class DesktopHostTest : public QObject {
   void commandLineAndSettingsFile();
   void aDatabaseFileIsCreatedOnlyWhenThePersonSaysSo();
   void bothHostsAnswerAlike();
+  void oneLanguageAtATime_data();
+  void oneLanguageAtATime();
+  void aLanguageChosenInTheSettingsReachesTheHost();
 
  private:
   // ---- The host on a scratch demo database.
@@ -947,6 +1018,71 @@ void DesktopHostTest::bothHostsAnswerAlike() {
     click_button(main(), "BTN_INSMULTIPLO");
     QVERIFY(!dialog("FRMPD_ADDCALENDATT"));
   }
+}
+
+void DesktopHostTest::oneLanguageAtATime_data() {
+  QTest::addColumn<QString>("language");
+  QTest::newRow("it") << "it";
+  QTest::newRow("en") << "en";
+}
+
+void DesktopHostTest::oneLanguageAtATime() {
+  QFETCH(QString, language);
+  const std::string lang = language.toStdString();
+  desktop::DesktopOptions options;
+  options.language = lang;
+  open_host(options);
+  QStringList texts = shown_texts(host_->window());
+  QVERIFY(texts.size() > 40);
+  QStringList wrong = of_the_other_language(texts, lang);
+
+  // Both range dialogs, opened and given up.
+  for (auto [button, name] : {std::pair{"BTN_INSMULTIPLO", "FRMPD_ADDCALENDATT"},
+                              std::pair{"BTN_CANCMULTIPLA", "FRMPD_DELCALENDATT"}}) {
+    QStringList seen_in_dialog;
+    when_modal([&, name = name](QWidget* modal) {
+      seen_in_dialog = shown_texts(modal);
+      auto d = dialog(name);
+      if (!d) {
+        missed_ << QString("%1 did not open").arg(name);
+        return;
+      }
+      click_button(*d, "BTN_ANNULLA");
+    });
+    click_button(main(), button);
+    QVERIFY2(seen_in_dialog.size() > 10, name);
+    wrong << of_the_other_language(seen_in_dialog, lang);
+  }
+
+  // The settings dialog: Qt's own buttons speak the language too.
+  QStringList seen_in_settings;
+  when_modal([&](QWidget* modal) {
+    seen_in_settings = shown_texts(modal);
+    QTest::keyClick(modal, Qt::Key_Escape);
+  });
+  host_->action("settings")->trigger();
+  QVERIFY(seen_in_settings.contains(lang == "en" ? "Cancel" : "Annulla"));
+  wrong << of_the_other_language(seen_in_settings, lang);
+  QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join("\n")));
+}
+
+void DesktopHostTest::aLanguageChosenInTheSettingsReachesTheHost() {
+  open_host({});
+  QCOMPARE(host_->action("new")->text(), QString("Nuovo"));
+  desktop::DesktopOptions english = host_->options();
+  english.language = "en";
+  QVERIFY(host_->apply_options(english));
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // the closed window's widgets
+  QCOMPARE(host_->action("new")->text(), QString("New"));
+  QCOMPARE(main().get<desktop::QtLabel>("LBL_PROGETTO")->label()->text().remove('&'), QString("Project"));
+  QStringList wrong = of_the_other_language(shown_texts(host_->window()), "en");
+  QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join("\n")));
+  // And back.
+  english.language = "it";
+  QVERIFY(host_->apply_options(english));
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  wrong = of_the_other_language(shown_texts(host_->window()), "it");
+  QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join("\n")));
 }
 
 QTEST_MAIN(DesktopHostTest)
