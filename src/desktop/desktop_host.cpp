@@ -247,7 +247,7 @@ bool use_qt_translations(const std::string& language) {
 HostWindow::HostWindow(DesktopHost& host) : host_(&host) {}
 
 void HostWindow::closeEvent(QCloseEvent* event) {
-  if (host_->close_module())
+  if (host_->settle_pending_change() && host_->close_module())
     event->accept();
   else
     event->ignore();
@@ -366,7 +366,20 @@ void DesktopHost::build_window() {
   add_action("new", "Nuovo", "New", QStyle::SP_FileIcon, QKeySequence::New,
              [this] { frame_command(true, [](host::RecordFrame& f) { f.NewRow(); }); });
   add_action("save", "Salva", "Save", QStyle::SP_DialogSaveButton, QKeySequence::Save,
-             [this] { frame_command(true, [](host::RecordFrame& f) { f.Save(true, 0, true); }); });
+             [this] {
+               frame_command(true, [this](host::RecordFrame& f) {
+                 // In browse mode there is nothing to write: the person is told how to add a day.
+                 if (f.Status() == host::RecordFrame::kStatusStored) {
+                   responder_->answer_message(standin::ShownMessage{
+                       0,
+                       text("Nessuna modifica da salvare. Per aggiungere un giorno premere prima Nuovo.",
+                            "There is no change to save. To add a day, press New first."),
+                       64, standin::HostEnvironment::kModuleTitle});
+                   return;
+                 }
+                 f.Save(true, 0, true);
+               });
+             });
   add_action(
       "delete", "Elimina", "Delete", QStyle::SP_TrashIcon, QKeySequence(Qt::CTRL | Qt::Key_Delete), [this] {
         frame_command(false, [this](host::RecordFrame& f) {
@@ -595,6 +608,37 @@ bool DesktopHost::open_module() {
   return true;
 }
 
+bool DesktopHost::settle_pending_change() {
+  auto site = main_site();
+  auto f = frame();
+  if (!site || !f) return true;
+  // The field being typed in is left first: its change reaches the row, or its refusal keeps the window.
+  if (!site->validate_focused()) return false;
+  if (f->Status() == host::RecordFrame::kStatusStored) return true;
+  QMessageBox box(QMessageBox::Question, qs(standin::HostEnvironment::kModuleTitle),
+                  qs(f->Status() == host::RecordFrame::kStatusNew
+                         ? text("Il nuovo giorno non è stato salvato. Salvarlo?",
+                                "The new day has not been saved. Save it?")
+                         : text("Le modifiche al giorno non sono state salvate. Salvarle?",
+                                "The changes to the day have not been saved. Save them?")),
+                  QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, window_);
+  box.setObjectName("pending_change");
+  box.setDefaultButton(QMessageBox::Save);
+  box.setEscapeButton(QMessageBox::Cancel);
+  int answer = box.exec();
+  bool settled = false;
+  if (answer == QMessageBox::Save) {
+    f->Save(true, 0, true);
+    settled = f->Status() == host::RecordFrame::kStatusStored;
+  } else if (answer == QMessageBox::Discard) {
+    f->CancelEdit();
+    settled = true;
+  }
+  if (auto s = main_site()) s->refresh_grids();
+  refresh_status();
+  return settled;
+}
+
 bool DesktopHost::close_module() {
   if (!module_) return true;
   if (main_site()) {
@@ -765,6 +809,7 @@ void DesktopHost::edit_settings() {
       prepare_database_file(window_, changed.db_path, changed.language) != DatabaseFile::kReady)
     return;
   write_settings_file(settings_file_, changed);
+  if (!settle_pending_change()) return;
   apply_options(changed);
 }
 

@@ -106,6 +106,9 @@ class DesktopHost {
   bool open_module();
   // Asks the module to close its window; true when it closed (or none was open). The module is let go.
   bool close_module();
+  // A day being entered or changed is saved, given up or kept, as the person answers (Save, Discard,
+  // Cancel). True when nothing is pending any more.
+  bool settle_pending_change();
   // Takes new settings: the module is closed first (false when it refused), then reopened.
   bool apply_options(const DesktopOptions& options);
 

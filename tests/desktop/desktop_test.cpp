@@ -25,6 +25,7 @@
 #include <functional>
 #include <memory>
 
+#include "database/file_check.hpp"
 #include "database/schema.hpp"
 #include "database/sqlite_connection.hpp"
 #include "desktop/database_file.hpp"
@@ -936,6 +937,14 @@ void DesktopHostTest::aDatabaseFileIsCreatedOnlyWhenThePersonSaysSo() {
   QVERIFY(boxes_[0].text.contains("is an empty file, not a calendar database"));
   QCOMPARE(boxes_[0].icon, QMessageBox::Critical);
   QCOMPARE(QFileInfo(empty).size(), qint64{0});
+  // In Italian, the same check in Italian.
+  answer_next_box(1);
+  QCOMPARE(desktop::prepare_database_file(nullptr, empty.toStdString(), "it"),
+           desktop::DatabaseFile::kFailed);
+  QCOMPARE(boxes_.size(), std::size_t{2});
+  QCOMPARE(boxes_[1].text,
+           QString::fromStdString(database::describe(database::check_calendar_file(empty.toStdString()), "it")));
+  QVERIFY(boxes_[1].text != boxes_[0].text);
 }
 
 // The same over-long, out-of-range and badly cased values, given to the insertion dialog on the desktop
