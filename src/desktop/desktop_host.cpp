@@ -365,21 +365,20 @@ void DesktopHost::build_window() {
 
   add_action("new", "Nuovo", "New", QStyle::SP_FileIcon, QKeySequence::New,
              [this] { frame_command(true, [](host::RecordFrame& f) { f.NewRow(); }); });
-  add_action("save", "Salva", "Save", QStyle::SP_DialogSaveButton, QKeySequence::Save,
-             [this] {
-               frame_command(true, [this](host::RecordFrame& f) {
-                 // In browse mode there is nothing to write: the person is told how to add a day.
-                 if (f.Status() == host::RecordFrame::kStatusStored) {
-                   responder_->answer_message(standin::ShownMessage{
-                       0,
-                       text("Nessuna modifica da salvare. Per aggiungere un giorno premere prima Nuovo.",
-                            "There is no change to save. To add a day, press New first."),
-                       64, standin::HostEnvironment::kModuleTitle});
-                   return;
-                 }
-                 f.Save(true, 0, true);
-               });
-             });
+  add_action("save", "Salva", "Save", QStyle::SP_DialogSaveButton, QKeySequence::Save, [this] {
+    frame_command(true, [this](host::RecordFrame& f) {
+      // In browse mode there is nothing to write: the person is told how to add a day.
+      if (f.Status() == host::RecordFrame::kStatusStored) {
+        responder_->answer_message(standin::ShownMessage{
+            0,
+            text("Nessuna modifica da salvare. Per aggiungere un giorno premere prima Nuovo.",
+                 "There is no change to save. To add a day, press New first."),
+            64, standin::HostEnvironment::kModuleTitle});
+        return;
+      }
+      f.Save(true, 0, true);
+    });
+  });
   add_action(
       "delete", "Elimina", "Delete", QStyle::SP_TrashIcon, QKeySequence(Qt::CTRL | Qt::Key_Delete), [this] {
         frame_command(false, [this](host::RecordFrame& f) {

@@ -270,9 +270,8 @@ void CodeEditModel::text_set_by_code() {
   if (!description || following_ || runtime::rtrim(Text()) == described_code_) return;
   following_ = true;
   runtime::suppressed([&] {
-    auto result = decode_code_field(Text(), [this](Variant& first, std::string& a, Variant& b, std::string& c) {
-      raise(StartDecode, first, a, b, c);
-    });
+    auto result = decode_code_field(Text(), [this](Variant& first, std::string& a, Variant& b,
+                                                   std::string& c) { raise(StartDecode, first, a, b, c); });
     decode_ok_ = result && result->found;
     if (!result) description->set_Text("");
   });

@@ -146,6 +146,8 @@ class DesktopHostTest : public QObject {
   void oneLanguageAtATime_data();
   void oneLanguageAtATime();
   void aLanguageChosenInTheSettingsReachesTheHost();
+  void theFormNeverMisleads();
+  void quittingWithAPendingChangeAsks();
 
  private:
   // ---- The host on a scratch demo database.
@@ -942,8 +944,8 @@ void DesktopHostTest::aDatabaseFileIsCreatedOnlyWhenThePersonSaysSo() {
   QCOMPARE(desktop::prepare_database_file(nullptr, empty.toStdString(), "it"),
            desktop::DatabaseFile::kFailed);
   QCOMPARE(boxes_.size(), std::size_t{2});
-  QCOMPARE(boxes_[1].text,
-           QString::fromStdString(database::describe(database::check_calendar_file(empty.toStdString()), "it")));
+  QCOMPARE(boxes_[1].text, QString::fromStdString(
+                               database::describe(database::check_calendar_file(empty.toStdString()), "it")));
   QVERIFY(boxes_[1].text != boxes_[0].text);
 }
 
@@ -1092,6 +1094,102 @@ void DesktopHostTest::aLanguageChosenInTheSettingsReachesTheHost() {
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   wrong = of_the_other_language(shown_texts(host_->window()), "it");
   QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join("\n")));
+}
+
+void DesktopHostTest::theFormNeverMisleads() {
+  open_host({});
+  pick_day(main().get<desktop::QtCalendar>("KVO_CALENDARIO")->calendar(), QDate(2026, 3, 10));
+
+  // Salva in browse mode says what to do instead of doing nothing.
+  answer_next_box(standin::box::kOk);
+  press("save");
+  QCOMPARE(boxes_.size(), std::size_t{1});
+  QVERIFY2(boxes_[0].text.contains("Nuovo"), qPrintable(boxes_[0].text));
+  QCOMPARE(count("PD4G_DATAATTIVITA = '2026-03-10'"), 0);
+
+  // A project typed and given up: the next new day shows neither its code nor its description.
+  press("new");
+  type_into(edit(main(), "TXT_CODPROG"), "PRJ001");
+  tab();
+  QCOMPARE(edit(main(), "TXT_DESPROG")->text(), QString("Ampliamento stabilimento"));
+  press("cancel");
+  press("new");
+  QCOMPARE(edit(main(), "TXT_CODPROG")->text(), QString());
+  QCOMPARE(edit(main(), "TXT_DESPROG")->text(), QString());
+
+  // A whole day: the descriptions of its three codes; after it is deleted, they go with the codes.
+  type_into(edit(main(), "TXT_CODPROG"), "PRJ001");
+  tab();
+  type("N01");
+  tab();
+  type("ATT01");
+  tab();
+  type("8");
+  press("save");
+  QCOMPARE(count("PD4G_DATAATTIVITA = '2026-03-10'"), 1);
+  QCOMPARE(edit(main(), "TXT_DESNODO")->text(), QString("Progettazione"));
+  answer_next_box(standin::box::kYes);
+  press("delete");
+  QCOMPARE(count("PD4G_DATAATTIVITA = '2026-03-10'"), 0);
+  for (const char* pair : {"PROG", "NODO", "ATTIVITA"}) {
+    QString code = edit(main(), qPrintable(QString("TXT_COD") + pair))->text();
+    QString description = edit(main(), qPrintable(QString("TXT_DES") + pair))->text();
+    QVERIFY2(!code.isEmpty() || description.isEmpty(), qPrintable(QString(pair) + ": " + description));
+  }
+}
+
+void DesktopHostTest::quittingWithAPendingChangeAsks() {
+  open_host({});
+  pick_day(main().get<desktop::QtCalendar>("KVO_CALENDARIO")->calendar(), QDate(2026, 3, 10));
+  auto enter_a_day = [&] {
+    press("new");
+    type_into(edit(main(), "TXT_CODPROG"), "PRJ001");
+    tab();
+    type("N01");
+    tab();
+    type("ATT01");
+    tab();
+    type("6");  // still in the field when the person quits
+  };
+  // Answers the question about the pending change with that button, recording the buttons offered.
+  QStringList offered;
+  auto answer = [&](QMessageBox::StandardButton which) {
+    when_modal([&, which](QWidget* modal) {
+      auto* box = qobject_cast<QMessageBox*>(modal);
+      if (!box || box->objectName() != "pending_change") {
+        missed_ << "the question about the pending change did not open";
+        if (modal) modal->close();
+        return;
+      }
+      offered.clear();
+      for (auto* b : box->buttons()) offered << b->text().remove('&');
+      click(box->button(which));
+    });
+  };
+
+  enter_a_day();
+  answer(QMessageBox::Cancel);
+  host_->window()->close();
+  QVERIFY(host_->main_site());
+  QVERIFY(host_->window()->isVisible());
+  QCOMPARE(offered.size(), 3);
+  QVERIFY2(offered.contains("Annulla"), qPrintable(offered.join(",")));
+  QCOMPARE(count("PD4G_DATAATTIVITA = '2026-03-10'"), 0);
+
+  answer(QMessageBox::Discard);
+  host_->window()->close();
+  QVERIFY(!host_->main_site());
+  QCOMPARE(count("PD4G_DATAATTIVITA = '2026-03-10'"), 0);
+
+  host_->window()->show();
+  QVERIFY(QTest::qWaitForWindowActive(host_->window()));
+  QVERIFY(host_->open_module());
+  pick_day(main().get<desktop::QtCalendar>("KVO_CALENDARIO")->calendar(), QDate(2026, 3, 10));
+  enter_a_day();
+  answer(QMessageBox::Save);
+  host_->window()->close();
+  QVERIFY(!host_->main_site());
+  QCOMPARE(count("PD4G_DATAATTIVITA = '2026-03-10' AND PD4G_DURATAORE = 6"), 1);
 }
 
 QTEST_MAIN(DesktopHostTest)
