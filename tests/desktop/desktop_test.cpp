@@ -148,6 +148,7 @@ class DesktopHostTest : public QObject {
   void aLanguageChosenInTheSettingsReachesTheHost();
   void theFormNeverMisleads();
   void quittingWithAPendingChangeAsks();
+  void theHighlightedRowIsTheDayInTheForm();
 
  private:
   // ---- The host on a scratch demo database.
@@ -1190,6 +1191,43 @@ void DesktopHostTest::quittingWithAPendingChangeAsks() {
   host_->window()->close();
   QVERIFY(!host_->main_site());
   QCOMPARE(count("PD4G_DATAATTIVITA = '2026-03-10' AND PD4G_DURATAORE = 6"), 1);
+}
+
+void DesktopHostTest::theHighlightedRowIsTheDayInTheForm() {
+  // The demo placed around today, as `init --demo` does: the window opens on a planned day.
+  {
+    QFile::remove(QString::fromStdString(db_));
+    auto connection = database::open_or_create(db_);
+    database::ensure_schema(*connection);
+    database::insert_demo_data(*connection, runtime::Date::today());
+    connection->Close();
+  }
+  open_host({});
+  auto* grid = main().get<desktop::QtGrid>("GRID_CALENDATT")->table();
+  auto* calendar = main().get<desktop::QtCalendar>("KVO_CALENDARIO")->calendar();
+  // The form and the highlighted line show the same day, or neither shows one.
+  auto agree = [&](const char* when) {
+    const int line = grid->currentRow();
+    const QString day = edit(main(), "TXT_DATA")->text();
+    if (line < 0) {
+      QVERIFY2(grid->selectedItems().isEmpty(), when);
+      QVERIFY2(edit(main(), "TXT_ORE")->text().isEmpty(), when);
+      return;
+    }
+    QCOMPARE(day, grid_line(grid, line)[3]);
+    QCOMPARE(edit(main(), "TXT_CODATTIVITA")->text(), grid_line(grid, line)[2]);
+  };
+  agree("on opening");
+  const QDate today = desktop::to_qdate(runtime::Date::today());
+  pick_day(calendar, today.addDays(1));
+  agree("on the next day");
+  pick_day(calendar, today);
+  agree("back on today");
+  for (int line = grid->rowCount() - 1; line >= 0; --line) {
+    click(grid->viewport(), grid->visualRect(grid->model()->index(line, 3)).center());
+    QCOMPARE(grid->currentRow(), line);
+    agree("after a click");
+  }
 }
 
 QTEST_MAIN(DesktopHostTest)
