@@ -28,6 +28,7 @@
 #include <QToolBar>
 #include <QTranslator>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstdlib>
 
 #include "common/mdlpd_calendatt.hpp"
@@ -770,6 +771,9 @@ void DesktopHost::edit_settings() {
   dialog.setWindowTitle(qs(text("Impostazioni", "Settings")));
   auto* form = new QFormLayout(&dialog);
   auto* db = new QLineEdit(qs(options_.db_path), &dialog);
+  db->setObjectName("SETTINGS_DATABASE");
+  // The whole path shows (up to a reasonable width).
+  db->setMinimumWidth(std::clamp(db->fontMetrics().horizontalAdvance(db->text()) + 24, 320, 720));
   auto* browse = new QPushButton(qs(text("Sfoglia...", "Browse...")), &dialog);
   QObject::connect(browse, &QPushButton::clicked, &dialog, [&dialog, db] {
     QString chosen = QFileDialog::getOpenFileName(&dialog, QString(), db->text());

@@ -478,7 +478,8 @@ QtGrid::QtGrid(std::shared_ptr<standin::GridModel> model, std::shared_ptr<FormIn
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table_->setAlternatingRowColors(true);
   table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
-  table_->horizontalHeader()->setStretchLastSection(true);
+  // The columns keep their widths; the spare room stays empty rather than widening the last one.
+  table_->horizontalHeader()->setStretchLastSection(false);
   // Reached by a click, not by Tab: tabbing through the fields must not move the current row.
   table_->setFocusPolicy(Qt::ClickFocus);
   QObject::connect(table_, &QTableWidget::currentCellChanged, table_,

@@ -130,8 +130,9 @@ void size_field(const std::shared_ptr<QtInput>& input) {
   int chars = max && *max > 0 && *max < 1000 ? static_cast<int>(*max) : 20;
   if (std::dynamic_pointer_cast<QtDateEdit>(input)) chars = 9;
   if (std::dynamic_pointer_cast<QtCodeEdit>(input) && !input->setting_bool("enabled", true)) {
-    // A description: it takes the room left.
-    edit->setMinimumWidth(unit * 14);
+    // A description: room for its whole text, and the room left.
+    const int length = max && *max > 0 && *max < 1000 ? std::min(static_cast<int>(*max), 40) : 30;
+    edit->setMinimumWidth(edit->fontMetrics().averageCharWidth() * length + 16);
     edit->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     return;
   }

@@ -149,6 +149,7 @@ class DesktopHostTest : public QObject {
   void theFormNeverMisleads();
   void quittingWithAPendingChangeAsks();
   void theHighlightedRowIsTheDayInTheForm();
+  void wholeTextsAndSparedRoom();
 
  private:
   // ---- The host on a scratch demo database.
@@ -1228,6 +1229,61 @@ void DesktopHostTest::theHighlightedRowIsTheDayInTheForm() {
     QCOMPARE(grid->currentRow(), line);
     agree("after a click");
   }
+}
+
+void DesktopHostTest::wholeTextsAndSparedRoom() {
+  open_host({});
+  auto shows_whole = [](QLineEdit* field) {
+    return field->width() >= field->fontMetrics().horizontalAdvance(field->text()) + 4;
+  };
+  // The descriptions in the window and in the insertion dialog show their whole text.
+  press("new");
+  type_into(edit(main(), "TXT_CODPROG"), "PRJ001");
+  tab();
+  type("N01");
+  tab();
+  type("ATT01");
+  tab();
+  for (const char* name : {"TXT_DESPROG", "TXT_DESNODO", "TXT_DESATTIVITA"}) {
+    QVERIFY2(!edit(main(), name)->text().isEmpty(), name);
+    QVERIFY2(shows_whole(edit(main(), name)), name);
+  }
+  press("cancel");
+  when_modal([&](QWidget*) {
+    auto d = dialog("FRMPD_ADDCALENDATT");
+    if (!d) {
+      missed_ << "the insertion dialog did not open";
+      return;
+    }
+    type_into(edit(*d, "TXT_CODPROG"), "PRJ001");
+    tab();
+    type("N01");
+    tab();
+    type("ATT01");
+    tab();
+    for (const char* name : {"TXT_DESPROG", "TXT_DESNODO", "TXT_DESATTIVITA"})
+      if (edit(*d, name)->text().isEmpty() || !shows_whole(edit(*d, name)))
+        missed_ << QString("the dialog's %1 does not show \"%2\"").arg(name, edit(*d, name)->text());
+    click_button(*d, "BTN_ANNULLA");
+  });
+  click_button(main(), "BTN_INSMULTIPLO");
+
+  // The last column of the grid keeps about its width; the spare room is not given to it.
+  auto* grid = main().get<desktop::QtGrid>("GRID_CALENDATT")->table();
+  const int last = grid->columnCount() - 1;
+  QVERIFY(grid->viewport()->width() > 900);
+  QVERIFY2(grid->columnWidth(last) <= grid->columnWidth(last - 1),
+           qPrintable(QString::number(grid->columnWidth(last))));
+
+  // The settings show the whole database path.
+  bool path_whole = false;
+  when_modal([&](QWidget* modal) {
+    auto* path = modal->findChild<QLineEdit*>("SETTINGS_DATABASE");
+    path_whole = path && path->text() == QString::fromStdString(db_) && shows_whole(path);
+    QTest::keyClick(modal, Qt::Key_Escape);
+  });
+  host_->action("settings")->trigger();
+  QVERIFY(path_whole);
 }
 
 QTEST_MAIN(DesktopHostTest)
