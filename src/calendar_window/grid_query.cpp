@@ -126,6 +126,7 @@ bool FRMPD_CALENDATT::InitQGrid() {
 void FRMPD_CALENDATT::Requery() {
   ErrorTrap trap(*this, "Requery");
   std::shared_ptr<host::Grid> grid;
+  const std::int32_t defined_for = ditta_;
   if (!trap.step([&] { ditta_ = global()->Company().to_long(); })) return;
   if (!trap.step([&] { GeneraQuerySQL(); })) return;
   if (!trap.step([&] {
@@ -153,6 +154,9 @@ void FRMPD_CALENDATT::Requery() {
         }
       }))
     return;
+  // The grid's lookup columns read the codes of one company: after a change of company they are defined
+  // again, so that the rows of the company shown show their codes.
+  if (defined_for != 0 && defined_for != ditta_ && !InitQGrid()) return;
   if (!trap.step([&] { InizializzaVirtualFrame(); })) return;
   trap.step([&] { grid->AttachRecordset(GrstRecordSet); });
 }

@@ -150,6 +150,7 @@ class DesktopHostTest : public QObject {
   void quittingWithAPendingChangeAsks();
   void theHighlightedRowIsTheDayInTheForm();
   void wholeTextsAndSparedRoom();
+  void aChangeOfCompanyInPlaceShowsItsCodes();
 
  private:
   // ---- The host on a scratch demo database.
@@ -1284,6 +1285,28 @@ void DesktopHostTest::wholeTextsAndSparedRoom() {
   });
   host_->action("settings")->trigger();
   QVERIFY(path_whole);
+}
+
+void DesktopHostTest::aChangeOfCompanyInPlaceShowsItsCodes() {
+  open_host({});
+  // A module that is not the active program lets the company change under its open window.
+  host_->module()->let_Cinterface_IsActive(false);
+  when_modal([&](QWidget* modal) {
+    auto* input = qobject_cast<QInputDialog*>(modal);
+    if (!input) {
+      missed_ << "the company was not asked for";
+      return;
+    }
+    input->setIntValue(2);
+    input->accept();
+  });
+  press("company");
+  QVERIFY(host_->main_site());
+  QCOMPARE(host_->environment().global()->Company().to_long(), 2);
+  pick_day(main().get<desktop::QtCalendar>("KVO_CALENDARIO")->calendar(), QDate(2026, 3, 3));
+  auto* grid = main().get<desktop::QtGrid>("GRID_CALENDATT")->table();
+  QCOMPARE(grid->rowCount(), 1);
+  QCOMPARE(grid_line(grid, 0).mid(0, 4), (QStringList{"PRJ900", "Z01", "ATT01", "03/03/2026"}));
 }
 
 QTEST_MAIN(DesktopHostTest)
