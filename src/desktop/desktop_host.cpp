@@ -269,6 +269,11 @@ DesktopHost::DesktopHost(DesktopOptions options, std::string settings_file)
     responder_->answer_message(standin::ShownMessage{0, text, 48, title});
   };
   session.active_frame = [this] { return frame(); };
+  session.planned_days = [this](int year, unsigned month) {
+    return standin::planned_days(*env_, env_->global()->Company().to_long(),
+                                 calendatt::MDLPD_CALENDATT::pIDDisBaProgWBS,
+                                 calendatt::MDLPD_CALENDATT::pIDLegameWBS, year, month);
+  };
   session.embed = [this](QWidget* content, const std::string& caption) {
     if (!workspace_) return false;
     if (workspace_->indexOf(content) < 0) workspace_->addWidget(content);
@@ -845,6 +850,12 @@ void DesktopHost::refresh_status() {
     if (!env_->status_bar()->text().empty()) state += " - " + env_->status_bar()->text();
   }
   status_frame_->setText(qs(state));
+  // The calendar's marks follow the rows written meanwhile and the selection.
+  if (open) {
+    if (auto site = main_site())
+      for (const auto& view : site->views())
+        if (auto calendar = std::dynamic_pointer_cast<QtCalendar>(view)) calendar->mark_planned_days();
+  }
   std::string company;
   runtime::suppressed([&] { company = env_->global()->Company().to_string(); });
   status_company_->setText(qs(text("Ditta ", "Company ") + company));

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QTableView>
 #include <QTableWidget>
+#include <QTextCharFormat>
 #include <QToolButton>
 #include <algorithm>
 #include <cctype>
@@ -413,8 +414,25 @@ QtCalendar::QtCalendar(std::shared_ptr<standin::CalendarModel> model, std::share
     auto keep = shared_from_this();
     if (!model_->choose(from_qdate(calendar_->selectedDate()))) refresh();
   });
+  QObject::connect(calendar_, &QCalendarWidget::currentPageChanged, calendar_,
+                   [this](int, int) { mark_planned_days(); });
   QWidget* view = calendar_->focusProxy() ? calendar_->focusProxy() : calendar_->findChild<QTableView*>();
   set_widgets(calendar_, view ? view : calendar_);
+}
+
+void QtCalendar::mark_planned_days() {
+  if (!calendar_) return;
+  std::vector<QDate> days;
+  for (const auto& d :
+       model_->planned_days(calendar_->yearShown(), static_cast<unsigned>(calendar_->monthShown())))
+    days.push_back(to_qdate(d));
+  if (days == marked_) return;
+  for (const auto& d : marked_) calendar_->setDateTextFormat(d, QTextCharFormat());
+  QTextCharFormat bold;
+  bold.setFontWeight(QFont::Bold);
+  bold.setFontUnderline(true);
+  for (const auto& d : days) calendar_->setDateTextFormat(d, bold);
+  marked_ = std::move(days);
 }
 
 void QtCalendar::refresh() {
@@ -426,6 +444,7 @@ void QtCalendar::refresh() {
   calendar_->setFirstDayOfWeek(static_cast<Qt::DayOfWeek>(first <= 1 || first > 7 ? Qt::Sunday : first - 1));
   if (!runtime::is_blank(model_->Value())) calendar_->setSelectedDate(to_qdate(model_->Value().to_date()));
   by_code_ = false;
+  mark_planned_days();
 }
 
 // ---- Toolbar button, label, frame

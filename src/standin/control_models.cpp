@@ -427,6 +427,13 @@ CalendarModel::CalendarModel(host::ControlDesign design, std::shared_ptr<WindowI
   if (auto first = setting_number("firstdayofweek")) first_day_of_week_ = runtime::round_to_long(*first);
 }
 
+std::vector<runtime::Date> CalendarModel::planned_days(int year, unsigned month) const {
+  std::vector<runtime::Date> days;
+  if (!session() || !session()->planned_days) return days;
+  runtime::suppressed([&] { days = session()->planned_days(year, month); });
+  return days;
+}
+
 bool CalendarModel::choose(runtime::Date day) {
   auto keep = shared_from_this();
   if (!click_into()) return false;

@@ -25,6 +25,7 @@
 
 #include "host/controls.hpp"
 #include "host/form.hpp"
+#include "runtime/date.hpp"
 #include "runtime/variant.hpp"
 
 namespace standin {
@@ -45,6 +46,9 @@ struct ControlSession {
   std::function<std::shared_ptr<host::RecordFrame>()> active_frame;
   // "it" or "en": the language of the controls' own notices.
   std::string language = "it";
+  // The days of a month that hold planned rows for the window's current selection (the calendar marks
+  // them). May be empty.
+  std::function<std::vector<runtime::Date>(int year, unsigned month)> planned_days;
 
   // The controls' own texts in the session's language.
   std::string text(const char* italian, const char* english) const {
@@ -332,6 +336,9 @@ class CalendarModel : public ControlModel<host::Calendar> {
     first_day_of_week_ = value;
     changed();
   }
+  // The days of that month to mark as planned, as the session knows them (none without a session or
+  // when they cannot be read).
+  std::vector<runtime::Date> planned_days(int year, unsigned month) const;
 
  private:
   runtime::Variant value_;

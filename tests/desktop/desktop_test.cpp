@@ -151,6 +151,7 @@ class DesktopHostTest : public QObject {
   void theHighlightedRowIsTheDayInTheForm();
   void wholeTextsAndSparedRoom();
   void aChangeOfCompanyInPlaceShowsItsCodes();
+  void theCalendarMarksPlannedDays();
 
  private:
   // ---- The host on a scratch demo database.
@@ -1307,6 +1308,55 @@ void DesktopHostTest::aChangeOfCompanyInPlaceShowsItsCodes() {
   auto* grid = main().get<desktop::QtGrid>("GRID_CALENDATT")->table();
   QCOMPARE(grid->rowCount(), 1);
   QCOMPARE(grid_line(grid, 0).mid(0, 4), (QStringList{"PRJ900", "Z01", "ATT01", "03/03/2026"}));
+}
+
+void DesktopHostTest::theCalendarMarksPlannedDays() {
+  open_host({});
+  auto calendar_view = main().get<desktop::QtCalendar>("KVO_CALENDARIO");
+  auto* calendar = calendar_view->calendar();
+  // The days of March 2026 that hold rows, read from the database.
+  auto days_in_march = [&](const std::string& also) {
+    std::vector<QDate> out;
+    for (int day = 1; day <= 31; ++day) {
+      char iso[16];
+      std::snprintf(iso, sizeof iso, "2026-03-%02d", day);
+      if (count("PD4G_DITTA_CG18 = 1 AND PD4G_DATAATTIVITA = '" + std::string(iso) + "'" + also) > 0)
+        out.push_back(QDate(2026, 3, day));
+    }
+    return out;
+  };
+  auto bold = [&](QDate day) { return calendar->dateTextFormat(day).fontWeight() == QFont::Bold; };
+
+  pick_day(calendar, QDate(2026, 3, 10));
+  const auto all = days_in_march("");
+  QVERIFY(all.size() >= 2);
+  QCOMPARE(calendar_view->marked_days(), all);
+  for (const auto& day : all) QVERIFY(bold(day));
+  QVERIFY(!bold(QDate(2026, 3, 10)));
+
+  // A day written is marked; the other months are not.
+  press("new");
+  type_into(edit(main(), "TXT_CODPROG"), "PRJ001");
+  tab();
+  type("N01");
+  tab();
+  type("ATT01");
+  tab();
+  type("5");
+  press("save");
+  QCOMPARE(count("PD4G_DATAATTIVITA = '2026-03-10'"), 1);
+  host_->refresh_status();
+  QVERIFY(bold(QDate(2026, 3, 10)));
+  // With an activity chosen, only its days.
+  const auto of_the_activity = days_in_march(" AND PD4G_IDLEGAME_PD0H = 1001");
+  QCOMPARE(calendar_view->marked_days(), of_the_activity);
+  for (const auto& day : days_in_march(" AND PD4G_IDLEGAME_PD0H <> 1001"))
+    if (std::find(of_the_activity.begin(), of_the_activity.end(), day) == of_the_activity.end())
+      QVERIFY(!bold(day));
+
+  pick_day(calendar, QDate(2026, 4, 10));
+  QVERIFY(!bold(QDate(2026, 3, 10)));
+  for (const auto& day : calendar_view->marked_days()) QCOMPARE(day.month(), 4);
 }
 
 QTEST_MAIN(DesktopHostTest)
