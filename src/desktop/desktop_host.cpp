@@ -735,13 +735,27 @@ void DesktopHost::export_grid() {
   for (const auto& c : site->controls())
     if (auto g = std::dynamic_pointer_cast<standin::GridModel>(c)) grid = g;
   if (!grid) return;
-  QString path = export_file_chooser_ ? qs(export_file_chooser_())
-                                      : QFileDialog::getSaveFileName(
-                                            window_, qs(text("Esporta la griglia", "Export the grid")),
-                                            "calendario.csv", "CSV (*.csv)");
+  ExportChoice choice;
+  if (export_chooser_) {
+    choice = export_chooser_();
+  } else {
+    const QString standard =
+        qs(text("CSV standard: virgole, date ISO (*.csv)", "Standard CSV: commas, ISO dates (*.csv)"));
+    const QString sheet = qs(text("CSV per foglio di calcolo: punto e virgola, con titolo (*.csv)",
+                                  "Spreadsheet CSV: semicolons, with a title (*.csv)"));
+    QString chosen_filter = standard;
+    choice.path = QFileDialog::getSaveFileName(window_, qs(text("Esporta la griglia", "Export the grid")),
+                                               "calendario.csv", standard + ";;" + sheet, &chosen_filter)
+                      .toStdString();
+    choice.standard = chosen_filter == standard;
+  }
+  const QString path = qs(choice.path);
   if (path.isEmpty()) return;
   try {
-    if (!standin::export_grid_csv(*env_->navigator(), *grid, path.toStdString())) return;
+    const bool written = choice.standard
+                             ? standin::export_grid_standard_csv(*env_->navigator(), *grid, choice.path)
+                             : standin::export_grid_csv(*env_->navigator(), *grid, choice.path);
+    if (!written) return;
     window_->statusBar()->showMessage(qs(text("Esportato in ", "Exported to ")) + path, 5000);
   } catch (const runtime::Error& e) {
     responder_->answer_message(

@@ -112,9 +112,17 @@ class DesktopHost {
   // Takes new settings: the module is closed first (false when it refused), then reopened.
   bool apply_options(const DesktopOptions& options);
 
-  // Where the export asks for its file; by default a file dialog. Returns "" when the person cancelled.
+  // What the export writes: the file, and whether as standard CSV for scripts (comma, ISO dates, keys,
+  // no title line) or in the spreadsheet form (semicolons, the window's dates and captions, the title).
+  struct ExportChoice {
+    std::string path;  // "" when the person cancelled
+    bool standard = false;
+  };
+  // Where the export asks for its file and form; by default a file dialog offering both forms.
+  void set_export_chooser(std::function<ExportChoice()> chooser) { export_chooser_ = std::move(chooser); }
+  // The same, always in the spreadsheet form.
   void set_export_file_chooser(std::function<std::string()> chooser) {
-    export_file_chooser_ = std::move(chooser);
+    export_chooser_ = [chooser = std::move(chooser)] { return ExportChoice{chooser(), false}; };
   }
 
   // Refreshes the status bar from the navigator and the frame.
@@ -158,7 +166,7 @@ class DesktopHost {
   QTimer* status_timer_ = nullptr;
   std::map<std::string, QAction*> actions_;
   std::vector<std::function<void()>> retranslators_;
-  std::function<std::string()> export_file_chooser_;
+  std::function<ExportChoice()> export_chooser_;
 };
 
 }  // namespace desktop

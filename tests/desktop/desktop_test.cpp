@@ -804,6 +804,32 @@ void DesktopHostTest::navigatorExportsAndChangesCompany() {
   QCOMPARE(lines[0], QString("Calendario attività WBS"));
   QVERIFY2(lines[2].startsWith("PRJ001;N01;ATT01;02/03/2026;8;0"), qPrintable(lines[2]));
 
+  // The standard form for scripts: keys, commas, ISO dates, no title, the same in English.
+  for (const char* language : {"it", "en"}) {
+    QString standard = scratch_->filePath(QString("grid-%1.csv").arg(language));
+    host_->set_export_chooser([&] { return DesktopHost::ExportChoice{standard.toStdString(), true}; });
+    press("export");
+    QFile plain(standard);
+    QVERIFY(plain.open(QIODevice::ReadOnly));
+    const QByteArray bytes = plain.readAll();
+    QVERIFY(!bytes.startsWith("\xEF\xBB\xBF"));
+    QStringList rows = QString::fromUtf8(bytes).split("\n", Qt::SkipEmptyParts);
+    QCOMPARE(rows.size(), 3);
+    QCOMPARE(rows[0], QString("project,node,activity,day,hours,minutes,planning_start,planning_end"));
+    QCOMPARE(rows[1], QString("PRJ001,N01,ATT01,2026-03-02,8,0,2026-03-01,2026-03-31"));
+    if (std::string(language) == "it") {
+      desktop::DesktopOptions english = host_->options();
+      english.language = "en";
+      QVERIFY(host_->apply_options(english));
+      pick_day(main().get<desktop::QtCalendar>("KVO_CALENDARIO")->calendar(), QDate(2026, 3, 2));
+    }
+  }
+  {
+    desktop::DesktopOptions italian = host_->options();
+    italian.language = "it";
+    QVERIFY(host_->apply_options(italian));
+  }
+
   // Company change: the module asks; No keeps the company, Yes closes the window.
   auto change_to = [&](int company, int answer) {
     when_modal([&, company, answer](QWidget* modal) {
