@@ -535,7 +535,11 @@ void QtGrid::refresh() {
     const double scale = table_->fontMetrics().horizontalAdvance(QStringLiteral("00/00/0000")) / 60.0;
     for (std::size_t i = 0; i < columns.size(); ++i) {
       int index = static_cast<int>(i);
-      table_->setColumnWidth(index, std::max(40, static_cast<int>(columns[i].width / 15 * scale)));
+      // At least as wide as its caption and a date, so that neither is cut.
+      const int caption = table_->fontMetrics().horizontalAdvance(headers[index]) + 16;
+      const int date = table_->fontMetrics().horizontalAdvance(QStringLiteral("00/00/0000")) + 12;
+      const int width = static_cast<int>(columns[i].width / 15 * scale);
+      table_->setColumnWidth(index, std::max({40, width, caption, columns[i].width >= 1000 ? date : 0}));
       table_->setColumnHidden(index, !columns[i].visible);
     }
   }
