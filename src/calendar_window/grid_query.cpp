@@ -192,8 +192,36 @@ void FRMPD_CALENDATT::InizializzaVirtualFrame() {
   trap.step([&] { AggiornaNavigatore(); });
 }
 
+std::array<std::string, 3> FRMPD_CALENDATT::shown_codes() {
+  std::array<std::string, 3> codes;
+  suppressed([&] {
+    codes = {control<host::TextControl>("TXT_CODPROG")->Text(),
+             control<host::TextControl>("TXT_CODNODO")->Text(),
+             control<host::TextControl>("TXT_CODATTIVITA")->Text()};
+  });
+  return codes;
+}
+
+void FRMPD_CALENDATT::drop_stale_descriptions(const std::array<std::string, 3>& before) {
+  static constexpr const char* kFields[3][2] = {
+      {"TXT_CODPROG", "TXT_DESPROG"}, {"TXT_CODNODO", "TXT_DESNODO"}, {"TXT_CODATTIVITA", "TXT_DESATTIVITA"}};
+  suppressed([&] {
+    for (std::size_t i = 0; i < 3; ++i) {
+      std::string code = control<host::TextControl>(kFields[i][0])->Text();
+      if (runtime::trim(code).empty() || code != before[i])
+        control<host::TextControl>(kFields[i][1])->set_Text("");
+    }
+  });
+}
+
 void FRMPD_CALENDATT::GRID_CALENDATT_RowChange() {
   if (!activated_) return;
+  const auto before = shown_codes();
+  struct Follow {
+    FRMPD_CALENDATT* window;
+    std::array<std::string, 3> codes;
+    ~Follow() { window->drop_stale_descriptions(codes); }
+  } follow{this, before};
   auto text = [](const Variant& v) { return runtime::is_blank(v) ? std::string() : v.to_string(); };
   suppressed([&] {
     auto grid = control<host::Grid>("GRID_CALENDATT");

@@ -252,31 +252,12 @@ void CodeEditModel::decode() {
   decode_pending_ = false;
   auto result = decode_code_field(Text(), [this](Variant& first, std::string& a, Variant& b, std::string& c) {
     raise(StartDecode, first, a, b, c);
-    if (auto description = b.as<host::TextControl>()) description_ = description;
   });
-  described_code_ = runtime::rtrim(Text());
   decode_ok_ = result && result->found;
   if (!result || decode_ok_ || !session()) return;
   notice(result->failure.empty()
              ? session()->text("Codice inesistente: ", "No such code: ") + Text()
              : session()->text("Decodifica non riuscita: ", "The decode failed: ") + result->failure);
-}
-
-void CodeEditModel::text_set_by_code() {
-  modified_ = false;
-  // The description a decode filled follows the code the module's code puts in the field: a blank code
-  // clears it, another code is decoded again (without a notice: the person typed nothing).
-  auto description = description_.lock();
-  if (!description || following_ || runtime::rtrim(Text()) == described_code_) return;
-  following_ = true;
-  runtime::suppressed([&] {
-    auto result = decode_code_field(Text(), [this](Variant& first, std::string& a, Variant& b,
-                                                   std::string& c) { raise(StartDecode, first, a, b, c); });
-    decode_ok_ = result && result->found;
-    if (!result) description->set_Text("");
-  });
-  described_code_ = runtime::rtrim(Text());
-  following_ = false;
 }
 
 bool CodeEditModel::leave() {

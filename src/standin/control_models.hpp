@@ -241,14 +241,10 @@ class CodeEditModel : public TextModel<host::CodeEdit> {
 
  protected:
   void typed(bool changed) override;
-  void text_set_by_code() override;
+  void text_set_by_code() override { modified_ = false; }
 
  private:
   bool decode_ok_ = false;
-  // The description control the last decode filled, and the code it describes.
-  std::weak_ptr<host::TextControl> description_;
-  std::string described_code_;
-  bool following_ = false;
   bool modified_ = false;
   bool decode_pending_ = false;
   runtime::Variant lookup_setting_;
