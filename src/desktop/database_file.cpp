@@ -34,7 +34,7 @@ DatabaseFile prepare_database_file(QWidget* parent, const std::string& path, con
   database::FileCheck check = database::check_calendar_file(path);
   if (check.state == database::FileState::kCalendar) return DatabaseFile::kReady;
   if (check.state != database::FileState::kMissing) {
-    show_problem(parent, check.message);
+    show_problem(parent, database::describe(check, language));
     return DatabaseFile::kFailed;
   }
 

@@ -1,5 +1,6 @@
 #include "desktop/desktop_host.hpp"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -11,8 +12,12 @@
 #include <QFormLayout>
 #include <QInputDialog>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
+#include <QLocale>
+#include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
 #include <QSpinBox>
@@ -21,7 +26,9 @@
 #include <QStyle>
 #include <QTimer>
 #include <QToolBar>
+#include <QTranslator>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstdlib>
 
 #include "common/mdlpd_calendatt.hpp"
@@ -219,12 +226,29 @@ std::string default_settings_file() {
   return base + "/calendatt/desktop.ini";
 }
 
+bool use_qt_translations(const std::string& language) {
+  static QTranslator* installed = nullptr;
+  if (installed) {
+    QCoreApplication::removeTranslator(installed);
+    delete installed;
+    installed = nullptr;
+  }
+  if (language != "it") return true;
+  auto translator = std::make_unique<QTranslator>();
+  if (!translator->load(QLocale(QLocale::Italian), "qtbase", "_",
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    return false;
+  installed = translator.release();
+  QCoreApplication::installTranslator(installed);
+  return true;
+}
+
 // ---- Main window
 
 HostWindow::HostWindow(DesktopHost& host) : host_(&host) {}
 
 void HostWindow::closeEvent(QCloseEvent* event) {
-  if (host_->close_module())
+  if (host_->settle_pending_change() && host_->close_module())
     event->accept();
   else
     event->ignore();
@@ -245,6 +269,11 @@ DesktopHost::DesktopHost(DesktopOptions options, std::string settings_file)
     responder_->answer_message(standin::ShownMessage{0, text, 48, title});
   };
   session.active_frame = [this] { return frame(); };
+  session.planned_days = [this](int year, unsigned month) {
+    return standin::planned_days(*env_, env_->global()->Company().to_long(),
+                                 calendatt::MDLPD_CALENDATT::pIDDisBaProgWBS,
+                                 calendatt::MDLPD_CALENDATT::pIDLegameWBS, year, month);
+  };
   session.embed = [this](QWidget* content, const std::string& caption) {
     if (!workspace_) return false;
     if (workspace_->indexOf(content) < 0) workspace_->addWidget(content);
@@ -260,6 +289,7 @@ DesktopHost::DesktopHost(DesktopOptions options, std::string settings_file)
   session.dialog_parent = [this]() -> QWidget* { return window_.data(); };
   responder_->set_parent([this]() -> QWidget* { return window_.data(); });
 
+  use_qt_translations(options_.language);
   env_->register_classes();
   auto factory = forms_;
   env_->add_class(host::progid::kFormFactory, [factory] { return factory; });
@@ -295,12 +325,38 @@ std::string DesktopHost::text(const char* italian, const char* english) const {
 
 void DesktopHost::add_action(const std::string& name, const std::string& it, const std::string& en, int icon,
                              const QKeySequence& shortcut, std::function<void()> command) {
-  auto* action = new QAction(qs(options_.language == "en" ? en : it), window_);
+  auto* action = new QAction(window_);
   action->setObjectName(qs("NAV_" + runtime::upper(name)));
   if (icon >= 0) action->setIcon(window_->style()->standardIcon(static_cast<QStyle::StandardPixmap>(icon)));
   if (!shortcut.isEmpty()) action->setShortcut(shortcut);
   QObject::connect(action, &QAction::triggered, window_, [command = std::move(command)] { command(); });
   actions_[name] = action;
+  translated(action, it, en);
+}
+
+void DesktopHost::translated(QObject* object, const std::string& it, const std::string& en) {
+  QPointer<QObject> target = object;
+  auto apply = [this, target, it, en] {
+    if (!target) return;
+    QString shown = qs(text(it.c_str(), en.c_str()));
+    if (auto* a = qobject_cast<QAction*>(target.data()))
+      a->setText(shown);
+    else if (auto* m = qobject_cast<QMenu*>(target.data()))
+      m->setTitle(shown);
+    else if (auto* b = qobject_cast<QAbstractButton*>(target.data()))
+      b->setText(shown);
+    else if (auto* l = qobject_cast<QLabel*>(target.data()))
+      l->setText(shown);
+    else if (auto* w = qobject_cast<QWidget*>(target.data()))
+      w->setWindowTitle(shown);
+  };
+  apply();
+  retranslators_.push_back(std::move(apply));
+}
+
+void DesktopHost::retranslate() {
+  for (const auto& apply : retranslators_) apply();
+  refresh_status();
 }
 
 QAction* DesktopHost::action(const std::string& name) const {
@@ -315,46 +371,76 @@ void DesktopHost::build_window() {
 
   add_action("new", "Nuovo", "New", QStyle::SP_FileIcon, QKeySequence::New,
              [this] { frame_command(true, [](host::RecordFrame& f) { f.NewRow(); }); });
-  add_action("save", "Salva", "Save", QStyle::SP_DialogSaveButton, QKeySequence::Save,
-             [this] { frame_command(true, [](host::RecordFrame& f) { f.Save(true, 0, true); }); });
-  add_action("delete", "Elimina", "Delete", QStyle::SP_TrashIcon, QKeySequence(), [this] {
-    frame_command(false, [this](host::RecordFrame& f) {
-      auto rs = f.Recordset();
-      if (f.Status() == host::RecordFrame::kStatusNew || !rs || rs->Eof() || rs->Bof()) return;
-      // Yes/No with a question mark, No the default.
-      int answer = responder_->answer_message(
-          standin::ShownMessage{0, text("Eliminare la riga selezionata?", "Delete the selected row?"),
-                                4 + 32 + 256, standin::HostEnvironment::kModuleTitle});
-      if (answer == standin::box::kYes) f.DeleteRow();
+  add_action("save", "Salva", "Save", QStyle::SP_DialogSaveButton, QKeySequence::Save, [this] {
+    frame_command(true, [this](host::RecordFrame& f) {
+      // In browse mode there is nothing to write: the person is told how to add a day.
+      if (f.Status() == host::RecordFrame::kStatusStored) {
+        responder_->answer_message(standin::ShownMessage{
+            0,
+            text("Nessuna modifica da salvare. Per aggiungere un giorno premere prima Nuovo.",
+                 "There is no change to save. To add a day, press New first."),
+            64, standin::HostEnvironment::kModuleTitle});
+        return;
+      }
+      f.Save(true, 0, true);
     });
   });
-  add_action("cancel", "Annulla", "Cancel", QStyle::SP_DialogCancelButton, QKeySequence(),
+  add_action(
+      "delete", "Elimina", "Delete", QStyle::SP_TrashIcon, QKeySequence(Qt::CTRL | Qt::Key_Delete), [this] {
+        frame_command(false, [this](host::RecordFrame& f) {
+          auto rs = f.Recordset();
+          if (f.Status() == host::RecordFrame::kStatusNew || !rs || rs->Eof() || rs->Bof()) return;
+          // Yes/No with a question mark, No the default.
+          int answer = responder_->answer_message(
+              standin::ShownMessage{0, text("Eliminare la riga selezionata?", "Delete the selected row?"),
+                                    4 + 32 + 256, standin::HostEnvironment::kModuleTitle});
+          if (answer == standin::box::kYes) f.DeleteRow();
+        });
+      });
+  add_action("cancel", "Annulla", "Cancel", QStyle::SP_DialogCancelButton, QKeySequence(Qt::Key_Escape),
              [this] { frame_command(false, [](host::RecordFrame& f) { f.CancelEdit(); }); });
-  add_action("first", "Primo", "First", QStyle::SP_MediaSkipBackward, QKeySequence(), [this] { move(0); });
-  add_action("previous", "Precedente", "Previous", QStyle::SP_MediaSeekBackward, QKeySequence(),
-             [this] { move(1); });
-  add_action("next", "Successivo", "Next", QStyle::SP_MediaSeekForward, QKeySequence(), [this] { move(2); });
-  add_action("last", "Ultimo", "Last", QStyle::SP_MediaSkipForward, QKeySequence(), [this] { move(3); });
-  add_action("company", "Cambio ditta", "Change company", QStyle::SP_ComputerIcon, QKeySequence(),
+  add_action("first", "Primo", "First", QStyle::SP_MediaSkipBackward, QKeySequence(Qt::ALT | Qt::Key_Home),
+             [this] { move(0); });
+  add_action("previous", "Precedente", "Previous", QStyle::SP_MediaSeekBackward,
+             QKeySequence(Qt::ALT | Qt::Key_PageUp), [this] { move(1); });
+  add_action("next", "Successivo", "Next", QStyle::SP_MediaSeekForward,
+             QKeySequence(Qt::ALT | Qt::Key_PageDown), [this] { move(2); });
+  add_action("last", "Ultimo", "Last", QStyle::SP_MediaSkipForward, QKeySequence(Qt::ALT | Qt::Key_End),
+             [this] { move(3); });
+  add_action("company", "Cambio ditta", "Change company", QStyle::SP_ComputerIcon, QKeySequence(Qt::Key_F7),
              [this] { change_company(); });
-  add_action("export", "Esporta", "Export", QStyle::SP_DialogSaveButton, QKeySequence(),
+  add_action("export", "Esporta", "Export", QStyle::SP_DialogSaveButton, QKeySequence(Qt::CTRL | Qt::Key_E),
              [this] { export_grid(); });
   add_action("multimedia", "Multimedia", "Multimedia", QStyle::SP_FileDialogInfoView, QKeySequence(),
              [this] { multimedia(); });
   add_action("open", "Apri calendario", "Open the calendar", -1, QKeySequence(), [this] { open_module(); });
-  add_action("settings", "Impostazioni...", "Settings...", -1, QKeySequence(), [this] { edit_settings(); });
+  add_action("settings", "Impostazioni...", "Settings...", -1, QKeySequence::Preferences,
+             [this] { edit_settings(); });
   add_action("quit", "Esci", "Quit", -1, QKeySequence::Quit, [this] { window_->close(); });
+  add_action("about", "Informazioni su Calendario attività WBS", "About the WBS activity calendar", -1,
+             QKeySequence(Qt::Key_F1), [this] { about(); });
+  if (auto* settings = action("settings"); settings->shortcut().isEmpty())
+    settings->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
 
-  auto* file = window_->menuBar()->addMenu(qs(text("&File", "&File")));
+  auto* file = window_->menuBar()->addMenu(QString());
+  translated(file, "&File", "&File");
   file->addAction(action("open"));
   file->addAction(action("settings"));
   file->addSeparator();
   file->addAction(action("quit"));
-  auto* record = window_->menuBar()->addMenu(qs(text("&Record", "&Record")));
+  auto* record = window_->menuBar()->addMenu(QString());
+  translated(record, "&Record", "&Record");
   for (const char* name : {"new", "save", "delete", "cancel", "first", "previous", "next", "last"})
     record->addAction(action(name));
+  record->addSeparator();
+  for (const char* name : {"company", "export", "multimedia"}) record->addAction(action(name));
+  auto* help = window_->menuBar()->addMenu(QString());
+  help->setObjectName("HELP_MENU");
+  translated(help, "&Aiuto", "&Help");
+  help->addAction(action("about"));
 
-  auto* navigator = window_->addToolBar(qs(text("Navigatore", "Navigator")));
+  auto* navigator = window_->addToolBar(QString());
+  translated(navigator, "Navigatore", "Navigator");
   navigator->setObjectName("NAVIGATOR");
   navigator->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
   navigator->setMovable(false);
@@ -369,12 +455,12 @@ void DesktopHost::build_window() {
   closed_page_ = new QWidget(workspace_);
   auto* closed_layout = new QVBoxLayout(closed_page_);
   closed_layout->addStretch(1);
-  auto* closed_label =
-      new QLabel(qs(text("Il calendario è chiuso.", "The calendar is closed.")), closed_page_);
+  auto* closed_label = new QLabel(closed_page_);
+  translated(closed_label, "Il calendario è chiuso.", "The calendar is closed.");
   closed_label->setAlignment(Qt::AlignCenter);
   closed_layout->addWidget(closed_label);
-  auto* reopen = new QPushButton(qs(text("Apri Calendario attività WBS", "Open the WBS activity calendar")),
-                                 closed_page_);
+  auto* reopen = new QPushButton(closed_page_);
+  translated(reopen, "Apri Calendario attività WBS", "Open the WBS activity calendar");
   reopen->setObjectName("REOPEN");
   QObject::connect(reopen, &QPushButton::clicked, window_, [this] { open_module(); });
   closed_layout->addWidget(reopen, 0, Qt::AlignCenter);
@@ -527,6 +613,37 @@ bool DesktopHost::open_module() {
   return true;
 }
 
+bool DesktopHost::settle_pending_change() {
+  auto site = main_site();
+  auto f = frame();
+  if (!site || !f) return true;
+  // The field being typed in is left first: its change reaches the row, or its refusal keeps the window.
+  if (!site->validate_focused()) return false;
+  if (f->Status() == host::RecordFrame::kStatusStored) return true;
+  QMessageBox box(QMessageBox::Question, qs(standin::HostEnvironment::kModuleTitle),
+                  qs(f->Status() == host::RecordFrame::kStatusNew
+                         ? text("Il nuovo giorno non è stato salvato. Salvarlo?",
+                                "The new day has not been saved. Save it?")
+                         : text("Le modifiche al giorno non sono state salvate. Salvarle?",
+                                "The changes to the day have not been saved. Save them?")),
+                  QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, window_);
+  box.setObjectName("pending_change");
+  box.setDefaultButton(QMessageBox::Save);
+  box.setEscapeButton(QMessageBox::Cancel);
+  int answer = box.exec();
+  bool settled = false;
+  if (answer == QMessageBox::Save) {
+    f->Save(true, 0, true);
+    settled = f->Status() == host::RecordFrame::kStatusStored;
+  } else if (answer == QMessageBox::Discard) {
+    f->CancelEdit();
+    settled = true;
+  }
+  if (auto s = main_site()) s->refresh_grids();
+  refresh_status();
+  return settled;
+}
+
 bool DesktopHost::close_module() {
   if (!module_) return true;
   if (main_site()) {
@@ -549,6 +666,8 @@ bool DesktopHost::apply_options(const DesktopOptions& options) {
   options_ = options;
   responder_->set_language(options_.language);
   forms_->session()->language = options_.language;
+  use_qt_translations(options_.language);
+  retranslate();
   env_->apply_settings(options_.host_settings());
   env_->global()->set_MediaValue(1, runtime::Variant(options_.company));
   return open_module();
@@ -616,18 +735,46 @@ void DesktopHost::export_grid() {
   for (const auto& c : site->controls())
     if (auto g = std::dynamic_pointer_cast<standin::GridModel>(c)) grid = g;
   if (!grid) return;
-  QString path = export_file_chooser_ ? qs(export_file_chooser_())
-                                      : QFileDialog::getSaveFileName(
-                                            window_, qs(text("Esporta la griglia", "Export the grid")),
-                                            "calendario.csv", "CSV (*.csv)");
+  ExportChoice choice;
+  if (export_chooser_) {
+    choice = export_chooser_();
+  } else {
+    const QString standard =
+        qs(text("CSV standard: virgole, date ISO (*.csv)", "Standard CSV: commas, ISO dates (*.csv)"));
+    const QString sheet = qs(text("CSV per foglio di calcolo: punto e virgola, con titolo (*.csv)",
+                                  "Spreadsheet CSV: semicolons, with a title (*.csv)"));
+    QString chosen_filter = standard;
+    choice.path = QFileDialog::getSaveFileName(window_, qs(text("Esporta la griglia", "Export the grid")),
+                                               "calendario.csv", standard + ";;" + sheet, &chosen_filter)
+                      .toStdString();
+    choice.standard = chosen_filter == standard;
+  }
+  const QString path = qs(choice.path);
   if (path.isEmpty()) return;
   try {
-    if (!standin::export_grid_csv(*env_->navigator(), *grid, path.toStdString())) return;
+    const bool written = choice.standard
+                             ? standin::export_grid_standard_csv(*env_->navigator(), *grid, choice.path)
+                             : standin::export_grid_csv(*env_->navigator(), *grid, choice.path);
+    if (!written) return;
     window_->statusBar()->showMessage(qs(text("Esportato in ", "Exported to ")) + path, 5000);
   } catch (const runtime::Error& e) {
     responder_->answer_message(
         standin::ShownMessage{0, e.description(), 16, standin::HostEnvironment::kModuleTitle});
   }
+}
+
+void DesktopHost::about() {
+  QMessageBox box(
+      QMessageBox::Information,
+      qs(text("Informazioni su Calendario attività WBS", "About the WBS activity calendar")),
+      qs(text("Calendario attività WBS", "WBS activity calendar") + " " + CALENDATT_VERSION + "\n\n" +
+         text("Pianifica le ore delle attività WBS giorno per giorno.\n"
+              "Database: ",
+              "Plans the hours of WBS activities day by day.\nDatabase: ") +
+         options_.db_path),
+      QMessageBox::Ok, window_);
+  box.setObjectName("ABOUT");
+  box.exec();
 }
 
 void DesktopHost::multimedia() {
@@ -643,6 +790,9 @@ void DesktopHost::edit_settings() {
   dialog.setWindowTitle(qs(text("Impostazioni", "Settings")));
   auto* form = new QFormLayout(&dialog);
   auto* db = new QLineEdit(qs(options_.db_path), &dialog);
+  db->setObjectName("SETTINGS_DATABASE");
+  // The whole path shows (up to a reasonable width).
+  db->setMinimumWidth(std::clamp(db->fontMetrics().horizontalAdvance(db->text()) + 24, 320, 720));
   auto* browse = new QPushButton(qs(text("Sfoglia...", "Browse...")), &dialog);
   QObject::connect(browse, &QPushButton::clicked, &dialog, [&dialog, db] {
     QString chosen = QFileDialog::getOpenFileName(&dialog, QString(), db->text());
@@ -681,6 +831,7 @@ void DesktopHost::edit_settings() {
       prepare_database_file(window_, changed.db_path, changed.language) != DatabaseFile::kReady)
     return;
   write_settings_file(settings_file_, changed);
+  if (!settle_pending_change()) return;
   apply_options(changed);
 }
 
@@ -713,6 +864,12 @@ void DesktopHost::refresh_status() {
     if (!env_->status_bar()->text().empty()) state += " - " + env_->status_bar()->text();
   }
   status_frame_->setText(qs(state));
+  // The calendar's marks follow the rows written meanwhile and the selection.
+  if (open) {
+    if (auto site = main_site())
+      for (const auto& view : site->views())
+        if (auto calendar = std::dynamic_pointer_cast<QtCalendar>(view)) calendar->mark_planned_days();
+  }
   std::string company;
   runtime::suppressed([&] { company = env_->global()->Company().to_string(); });
   status_company_->setText(qs(text("Ditta ", "Company ") + company));

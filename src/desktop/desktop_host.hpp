@@ -53,6 +53,10 @@ bool parse_command_line(const std::vector<std::string>& args, CommandLine& out, 
 bool apply_command_line(const CommandLine& line, DesktopOptions& options, std::string& error);
 const char* usage_text();
 
+// Qt's own texts (standard buttons, file dialogs) in `language`: Debian's Qt translations for Italian,
+// Qt's built-in English otherwise. Needs a QApplication; false when the translation was not found.
+bool use_qt_translations(const std::string& language);
+
 // The settings file (an INI file): the database file, the company, the language and the short date
 // form. Values missing from the file keep those of `options`.
 void read_settings_file(const std::string& path, DesktopOptions& options);
@@ -102,16 +106,29 @@ class DesktopHost {
   bool open_module();
   // Asks the module to close its window; true when it closed (or none was open). The module is let go.
   bool close_module();
+  // A day being entered or changed is saved, given up or kept, as the person answers (Save, Discard,
+  // Cancel). True when nothing is pending any more.
+  bool settle_pending_change();
   // Takes new settings: the module is closed first (false when it refused), then reopened.
   bool apply_options(const DesktopOptions& options);
 
-  // Where the export asks for its file; by default a file dialog. Returns "" when the person cancelled.
+  // What the export writes: the file, and whether as standard CSV for scripts (comma, ISO dates, keys,
+  // no title line) or in the spreadsheet form (semicolons, the window's dates and captions, the title).
+  struct ExportChoice {
+    std::string path;  // "" when the person cancelled
+    bool standard = false;
+  };
+  // Where the export asks for its file and form; by default a file dialog offering both forms.
+  void set_export_chooser(std::function<ExportChoice()> chooser) { export_chooser_ = std::move(chooser); }
+  // The same, always in the spreadsheet form.
   void set_export_file_chooser(std::function<std::string()> chooser) {
-    export_file_chooser_ = std::move(chooser);
+    export_chooser_ = [chooser = std::move(chooser)] { return ExportChoice{chooser(), false}; };
   }
 
   // Refreshes the status bar from the navigator and the frame.
   void refresh_status();
+  // Shows the host's own texts (menus, navigator, status bar) in the options' language again.
+  void retranslate();
 
  private:
   friend class HostWindow;
@@ -119,6 +136,10 @@ class DesktopHost {
   void add_action(const std::string& name, const std::string& it, const std::string& en, int icon,
                   const QKeySequence& shortcut, std::function<void()> command);
   std::string text(const char* italian, const char* english) const;
+  // Gives the object (an action, menu, button, label or window) its text in the language of the moment,
+  // and again at every retranslate().
+  void translated(QObject* object, const std::string& it, const std::string& en);
+  void about();
   std::shared_ptr<host::RecordFrame> frame() const;
   // The navigator's record commands: the focused field is left first (its validation may refuse).
   void frame_command(bool validate_first, const std::function<void(host::RecordFrame&)>& command);
@@ -144,7 +165,8 @@ class DesktopHost {
   QLabel* status_database_ = nullptr;
   QTimer* status_timer_ = nullptr;
   std::map<std::string, QAction*> actions_;
-  std::function<std::string()> export_file_chooser_;
+  std::vector<std::function<void()>> retranslators_;
+  std::function<ExportChoice()> export_chooser_;
 };
 
 }  // namespace desktop

@@ -71,6 +71,7 @@ int main(int argc, char** argv) {
     return kUsageError;
   }
 
+  desktop::use_qt_translations(options.language);
   try {
     // A server database is not a file: the connection says what is wrong with it.
     switch (database::is_postgres_target(options.db_path)

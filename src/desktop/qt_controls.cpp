@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QTableView>
 #include <QTableWidget>
+#include <QTextCharFormat>
 #include <QToolButton>
 #include <algorithm>
 #include <cctype>
@@ -221,11 +222,11 @@ QtTextControl<Model>::QtTextControl(std::shared_ptr<Model> model, std::shared_pt
     : QtInput(model, std::move(window)), model_(std::move(model)) {
   edit_ = new QLineEdit(parent);
   edit_->setProperty("mandatory", model_->mandatory());
-  QString tip = qs(design().caption);
+  QString tip = qs(input_model().shown_caption());
   if (model_->mandatory())
     tip += session() ? qs(session()->text(" (obbligatorio)", " (required)")) : QString();
   edit_->setToolTip(tip);
-  edit_->setAccessibleName(qs(design().caption));
+  edit_->setAccessibleName(qs(input_model().shown_caption()));
   // Every change of the person's goes to the model, which takes it, changes its case, or refuses it.
   QObject::connect(edit_, &QLineEdit::textEdited, edit_, [this](const QString& text) {
     auto keep = shared_from_this();
@@ -315,10 +316,11 @@ Variant QtCodeEdit::choose(standin::CodeEditModel& m, const standin::LookupReque
   } catch (const runtime::Error& e) {
     if (session())
       session()->notice(session()->text("Ricerca non riuscita: ", "The search failed: ") + e.description(),
-                        design().caption);
+                        input_model().shown_caption());
     return Variant();
   }
-  list.title = runtime::is_blank(request.value_b) ? design().caption : request.value_b.to_string();
+  list.title =
+      runtime::is_blank(request.value_b) ? input_model().shown_caption() : request.value_b.to_string();
   Variant setting = m.LookupSetting();
   if (setting.type() == runtime::VarType::String) {
     std::string captions = setting.to_string();
@@ -326,7 +328,8 @@ Variant QtCodeEdit::choose(standin::CodeEditModel& m, const standin::LookupReque
     while (start <= captions.size()) {
       std::size_t bar = captions.find('|', start);
       if (bar == std::string::npos) bar = captions.size();
-      list.captions.push_back(captions.substr(start, bar - start));
+      std::string caption = captions.substr(start, bar - start);
+      list.captions.push_back(session() ? session()->caption(caption) : caption);
       start = bar + 1;
     }
   }
@@ -368,7 +371,7 @@ QtCombo::QtCombo(std::shared_ptr<standin::ComboModel> model, std::shared_ptr<For
                  QWidget* parent)
     : QtInput(model, std::move(window)), model_(std::move(model)) {
   combo_ = new QComboBox(parent);
-  combo_->setToolTip(qs(design().caption));
+  combo_->setToolTip(qs(input_model().shown_caption()));
   combo_->setProperty("mandatory", setting_bool("obbligatorio", false));
   combo_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
   QObject::connect(combo_, &QComboBox::activated, combo_, [this](int index) {
@@ -384,7 +387,8 @@ void QtCombo::refresh() {
   if (!combo_) return;
   by_code_ = true;
   QStringList items;
-  for (std::int32_t i = 0; i < model_->ListCount(); ++i) items << qs(model_->ItemText(i));
+  for (std::int32_t i = 0; i < model_->ListCount(); ++i)
+    items << qs(session() ? session()->caption(model_->ItemText(i)) : model_->ItemText(i));
   QStringList shown;
   for (int i = 0; i < combo_->count(); ++i) shown << combo_->itemText(i);
   if (items != shown) {
@@ -410,8 +414,25 @@ QtCalendar::QtCalendar(std::shared_ptr<standin::CalendarModel> model, std::share
     auto keep = shared_from_this();
     if (!model_->choose(from_qdate(calendar_->selectedDate()))) refresh();
   });
+  QObject::connect(calendar_, &QCalendarWidget::currentPageChanged, calendar_,
+                   [this](int, int) { mark_planned_days(); });
   QWidget* view = calendar_->focusProxy() ? calendar_->focusProxy() : calendar_->findChild<QTableView*>();
   set_widgets(calendar_, view ? view : calendar_);
+}
+
+void QtCalendar::mark_planned_days() {
+  if (!calendar_) return;
+  std::vector<QDate> days;
+  for (const auto& d :
+       model_->planned_days(calendar_->yearShown(), static_cast<unsigned>(calendar_->monthShown())))
+    days.push_back(to_qdate(d));
+  if (days == marked_) return;
+  for (const auto& d : marked_) calendar_->setDateTextFormat(d, QTextCharFormat());
+  QTextCharFormat bold;
+  bold.setFontWeight(QFont::Bold);
+  bold.setFontUnderline(true);
+  for (const auto& d : days) calendar_->setDateTextFormat(d, bold);
+  marked_ = std::move(days);
 }
 
 void QtCalendar::refresh() {
@@ -423,6 +444,7 @@ void QtCalendar::refresh() {
   calendar_->setFirstDayOfWeek(static_cast<Qt::DayOfWeek>(first <= 1 || first > 7 ? Qt::Sunday : first - 1));
   if (!runtime::is_blank(model_->Value())) calendar_->setSelectedDate(to_qdate(model_->Value().to_date()));
   by_code_ = false;
+  mark_planned_days();
 }
 
 // ---- Toolbar button, label, frame
@@ -431,7 +453,7 @@ QtToolbarButton::QtToolbarButton(std::shared_ptr<standin::ToolbarButtonModel> mo
                                  std::shared_ptr<FormInput> window, QWidget* parent)
     : QtInput(model, std::move(window)), model_(std::move(model)) {
   button_ = new QToolButton(parent);
-  button_->setText(qs(design().caption));
+  button_->setText(qs(input_model().shown_caption()));
   button_->setToolButtonStyle(Qt::ToolButtonTextOnly);
   button_->setFocusPolicy(Qt::NoFocus);
   QObject::connect(button_, &QToolButton::clicked, button_, [this] {
@@ -444,13 +466,17 @@ QtToolbarButton::QtToolbarButton(std::shared_ptr<standin::ToolbarButtonModel> mo
 QtLabel::QtLabel(std::shared_ptr<standin::LabelModel> model, std::shared_ptr<FormInput> window,
                  QWidget* parent)
     : QtInput(model, std::move(window)), model_(std::move(model)) {
-  label_ = new QLabel(qs(model_->Caption()), parent);
+  label_ = new QLabel(shown(), parent);
   set_widgets(label_, nullptr);
+}
+
+QString QtLabel::shown() const {
+  return qs(session() ? session()->caption(model_->Caption()) : model_->Caption());
 }
 
 void QtLabel::refresh() {
   QtInput::refresh();
-  if (label_ && label_->text() != qs(model_->Caption())) label_->setText(qs(model_->Caption()));
+  if (label_ && label_->text() != shown()) label_->setText(shown());
 }
 
 QtFrameControl::QtFrameControl(std::shared_ptr<standin::FrameModel> model, std::shared_ptr<FormInput> window,
@@ -471,7 +497,8 @@ QtGrid::QtGrid(std::shared_ptr<standin::GridModel> model, std::shared_ptr<FormIn
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table_->setAlternatingRowColors(true);
   table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
-  table_->horizontalHeader()->setStretchLastSection(true);
+  // The columns keep their widths; the spare room stays empty rather than widening the last one.
+  table_->horizontalHeader()->setStretchLastSection(false);
   // Reached by a click, not by Tab: tabbing through the fields must not move the current row.
   table_->setFocusPolicy(Qt::ClickFocus);
   QObject::connect(table_, &QTableWidget::currentCellChanged, table_,
@@ -502,13 +529,17 @@ void QtGrid::refresh() {
   if (table_->columnCount() != static_cast<int>(columns.size())) {
     table_->setColumnCount(static_cast<int>(columns.size()));
     QStringList headers;
-    for (const auto& c : columns) headers << qs(c.caption);
+    for (const auto& c : model_->shown_captions()) headers << qs(c);
     table_->setHorizontalHeaderLabels(headers);
     // Widths are in twips, 15 to a pixel in the original's font, where a date took 60 pixels.
     const double scale = table_->fontMetrics().horizontalAdvance(QStringLiteral("00/00/0000")) / 60.0;
     for (std::size_t i = 0; i < columns.size(); ++i) {
       int index = static_cast<int>(i);
-      table_->setColumnWidth(index, std::max(40, static_cast<int>(columns[i].width / 15 * scale)));
+      // At least as wide as its caption and a date, so that neither is cut.
+      const int caption = table_->fontMetrics().horizontalAdvance(headers[index]) + 16;
+      const int date = table_->fontMetrics().horizontalAdvance(QStringLiteral("00/00/0000")) + 12;
+      const int width = static_cast<int>(columns[i].width / 15 * scale);
+      table_->setColumnWidth(index, std::max({40, width, caption, columns[i].width >= 1000 ? date : 0}));
       table_->setColumnHidden(index, !columns[i].visible);
     }
   }

@@ -185,10 +185,14 @@ class QtCalendar : public QtInput {
   standin::CalendarModel* model() const { return model_.get(); }
   QCalendarWidget* calendar() const { return calendar_; }
   void refresh() override;
+  // Shows in bold the days of the month on view that hold planned rows.
+  void mark_planned_days();
+  const std::vector<QDate>& marked_days() const { return marked_; }
 
  private:
   std::shared_ptr<standin::CalendarModel> model_;
   QPointer<QCalendarWidget> calendar_;
+  std::vector<QDate> marked_;
   bool by_code_ = false;
 };
 
@@ -210,6 +214,9 @@ class QtLabel : public QtInput {
   void refresh() override;
 
  private:
+  // The caption in the session's language.
+  QString shown() const;
+
   std::shared_ptr<standin::LabelModel> model_;
   QPointer<QLabel> label_;
 };

@@ -130,8 +130,9 @@ void size_field(const std::shared_ptr<QtInput>& input) {
   int chars = max && *max > 0 && *max < 1000 ? static_cast<int>(*max) : 20;
   if (std::dynamic_pointer_cast<QtDateEdit>(input)) chars = 9;
   if (std::dynamic_pointer_cast<QtCodeEdit>(input) && !input->setting_bool("enabled", true)) {
-    // A description: it takes the room left.
-    edit->setMinimumWidth(unit * 14);
+    // A description: room for its whole text, and the room left.
+    const int length = max && *max > 0 && *max < 1000 ? std::min(static_cast<int>(*max), 40) : 30;
+    edit->setMinimumWidth(edit->fontMetrics().averageCharWidth() * length + 16);
     edit->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     return;
   }
@@ -243,7 +244,7 @@ void QtFormSite::lay_out() {
           row.label = pending_labels.front();
           pending_labels.erase(pending_labels.begin());
         } else {
-          row.label = new QLabel(qs(c->design().caption), content_);
+          row.label = new QLabel(qs(c->input_model().shown_caption()), content_);
         }
         rows.push_back(row);
       }
@@ -357,9 +358,9 @@ void QtFormSite::refresh_grids() {
 }
 
 void QtFormSite::caption_changed() {
-  if (dialog_) dialog_->setWindowTitle(qs(Caption()));
-  if (embedded_ && session_->embed && content_) session_->embed(content_, Caption());
-  if (content_ && !embedded_ && !dialog_) content_->setWindowTitle(qs(Caption()));
+  if (dialog_) dialog_->setWindowTitle(qs(session_->caption(Caption())));
+  if (embedded_ && session_->embed && content_) session_->embed(content_, session_->caption(Caption()));
+  if (content_ && !embedded_ && !dialog_) content_->setWindowTitle(qs(session_->caption(Caption())));
 }
 
 void QtFormSite::icon_changed() {
@@ -384,7 +385,7 @@ void QtFormSite::place(bool modal) {
     auto* dialog = new FormDialog(self, parent);
     dialog_ = dialog;
     dialog->setObjectName(qs(name() + "_DIALOG"));
-    dialog->setWindowTitle(qs(Caption()));
+    dialog->setWindowTitle(qs(session_->caption(Caption())));
     dialog->setModal(true);
     auto* layout = new QVBoxLayout(dialog);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -393,8 +394,8 @@ void QtFormSite::place(bool modal) {
     dialog->installEventFilter(watcher);
     dialog->adjustSize();
   } else {
-    embedded_ = session_->embed && session_->embed(content_, Caption());
-    if (!embedded_) content_->setWindowTitle(qs(Caption()));
+    embedded_ = session_->embed && session_->embed(content_, session_->caption(Caption()));
+    if (!embedded_) content_->setWindowTitle(qs(session_->caption(Caption())));
     if (QWidget* top = content_->window(); top && top != content_) top->installEventFilter(watcher);
   }
   icon_changed();

@@ -108,7 +108,7 @@ QPixmap with_box(QWidget* window, QWidget* box) {
   return base;
 }
 
-bool save(const QPixmap& picture, const std::string& dir, const char* name, int& written) {
+bool save(const QPixmap& picture, const std::string& dir, const std::string& name, int& written) {
   std::string path = dir + "/" + name;
   if (!picture.save(QString::fromStdString(path), "PNG")) {
     std::cerr << "calendatt-desktop: cannot write " << path << "\n";
@@ -138,6 +138,9 @@ int take_screenshots(const std::string& dir, const std::string& language) {
   }
 
   int written = 0;
+  // The pictures of another language than Italian carry its code: main-window-en.png.
+  const std::string suffix = language == "it" ? "" : "-" + language;
+  auto name = [&suffix](const char* base) { return std::string(base) + suffix + ".png"; };
   DesktopHost host(options);
   HostWindow* window = host.window();
   window->resize(1180, 800);
@@ -152,7 +155,7 @@ int take_screenshots(const std::string& dir, const std::string& language) {
   calendar->setFocus(Qt::MouseFocusReason);
   calendar->setSelectedDate(QDate(2026, 3, 2));
   QApplication::processEvents();
-  save(window->grab(), dir, "main-window.png", written);
+  save(window->grab(), dir, name("main-window"), written);
 
   // The insertion dialog, filled in for a week of the activity PRJ001 / N01 / ATT01.
   on_next_modal([&](QWidget* modal) {
@@ -171,7 +174,7 @@ int take_screenshots(const std::string& dir, const std::string& language) {
     combo->setFocus(Qt::OtherFocusReason);
     key(combo, Qt::Key_Down);
     QApplication::processEvents();
-    save(modal->grab(), dir, "insert-dialog.png", written);
+    save(modal->grab(), dir, name("insert-dialog"), written);
     on_next_modal([](QWidget* box) { click_answer(box, 1); });
     button_of(*dialog, "BTN_CONFERMA")->click();
   });
@@ -192,7 +195,7 @@ int take_screenshots(const std::string& dir, const std::string& language) {
     tab();
     QPointer<QWidget> dialog_window = modal;
     on_next_modal([&, dialog_window](QWidget* box) {
-      if (dialog_window) save(with_box(dialog_window, box), dir, "delete-question.png", written);
+      if (dialog_window) save(with_box(dialog_window, box), dir, name("delete-question"), written);
       click_answer(box, 7);
     });
     button_of(*dialog, "BTN_CONFERMA")->click();
@@ -207,7 +210,7 @@ int take_screenshots(const std::string& dir, const std::string& language) {
   fill(edit_of(*main, "TXT_CODNODO"), "N01");
   fill(edit_of(*main, "TXT_CODATTIVITA"), "ATT01");
   on_next_modal([&](QWidget* box) {
-    save(with_box(window, box), dir, "refusal-message.png", written);
+    save(with_box(window, box), dir, name("refusal-message"), written);
     click_answer(box, 1);
   });
   tab();

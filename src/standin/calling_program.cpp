@@ -1,5 +1,7 @@
 #include "standin/calling_program.hpp"
 
+#include <cstdio>
+
 #include "host/scriptable.hpp"
 #include "runtime/error.hpp"
 #include "standin/headless_controls.hpp"
@@ -31,6 +33,31 @@ host::Scriptable& own_interface(host::Cinterface& module) {
 }
 
 }  // namespace
+
+std::vector<runtime::Date> planned_days(HostEnvironment& env, std::int32_t company, double node_id,
+                                        double link_id, int year, unsigned month) {
+  auto iso = [](const runtime::Date& d) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d-%02u-%02u", d.year(), d.month(), d.day());
+    return std::string("'") + text + "'";
+  };
+  const runtime::Date first = runtime::Date::from_ymd(year, month, 1);
+  const runtime::Date next =
+      month == 12 ? runtime::Date::from_ymd(year + 1, 1, 1) : runtime::Date::from_ymd(year, month + 1, 1);
+  std::string sql =
+      "SELECT DISTINCT PD4G_DATAATTIVITA AS GIORNO FROM PD4G_CALENDATT WHERE PD4G_DITTA_CG18 = " +
+      std::to_string(company) + " AND PD4G_DATAATTIVITA >= " + iso(first) + " AND PD4G_DATAATTIVITA < " +
+      iso(next);
+  if (node_id != 0) sql += " AND PD4G_IDDISBAPROG_PD0G = " + runtime::number_text(node_id);
+  if (link_id != 0) sql += " AND PD4G_IDLEGAME_PD0H = " + runtime::number_text(link_id);
+  sql += " ORDER BY 1";
+  std::vector<runtime::Date> days;
+  auto rs = env.run_query(sql);
+  for (; !rs->Eof(); rs->MoveNext())
+    if (auto day = date_of(rs->Field("GIORNO"))) days.push_back(*day);
+  rs->Close();
+  return days;
+}
 
 std::vector<CalledActivity> find_activities(HostEnvironment& env, std::int32_t company,
                                             const std::string& project, const std::string& node,

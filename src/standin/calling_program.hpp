@@ -25,6 +25,11 @@ struct CalledActivity {
   std::optional<runtime::Date> start, end;
 };
 
+// The days of a month that hold planned rows of the company, for one node and one link when their ids
+// are not 0 (the calendar's current selection), in date order.
+std::vector<runtime::Date> planned_days(HostEnvironment& env, std::int32_t company, double node_id,
+                                        double link_id, int year, unsigned month);
+
 // Every WBS link of the company that carries these codes, in link order (one is the normal case).
 std::vector<CalledActivity> find_activities(HostEnvironment& env, std::int32_t company,
                                             const std::string& project, const std::string& node,

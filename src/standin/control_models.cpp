@@ -1,6 +1,7 @@
 #include "standin/control_models.hpp"
 
 #include "standin/code_lookup.hpp"
+#include "standin/dictionary.hpp"
 
 #include "host/registry.hpp"
 #include "host/services.hpp"
@@ -100,6 +101,14 @@ InputModel::InputModel(host::ControlDesign design, std::shared_ptr<WindowInput> 
   enabled_ = setting_bool("enabled", true);
 }
 
+std::string ControlSession::caption(const std::string& design_caption) const {
+  return translate_caption(design_caption, Dictionary::supports(language) ? language : Dictionary::kItalian);
+}
+
+std::string InputModel::shown_caption() const {
+  return session() ? session()->caption(design_.caption) : design_.caption;
+}
+
 InputModel::~InputModel() {
   drop_focus();
 }
@@ -126,7 +135,7 @@ void InputModel::focus_from_code() {
 }
 
 void InputModel::notice(const std::string& text) const {
-  if (session() && session()->notice) session()->notice(text, design_.caption);
+  if (session() && session()->notice) session()->notice(text, shown_caption());
 }
 
 bool InputModel::click_into() {
@@ -401,6 +410,13 @@ std::string ComboModel::Value() const {
 CalendarModel::CalendarModel(host::ControlDesign design, std::shared_ptr<WindowInput> window)
     : ControlModel(std::move(design), std::move(window)) {
   if (auto first = setting_number("firstdayofweek")) first_day_of_week_ = runtime::round_to_long(*first);
+}
+
+std::vector<runtime::Date> CalendarModel::planned_days(int year, unsigned month) const {
+  std::vector<runtime::Date> days;
+  if (!session() || !session()->planned_days) return days;
+  runtime::suppressed([&] { days = session()->planned_days(year, month); });
+  return days;
 }
 
 bool CalendarModel::choose(runtime::Date day) {
@@ -700,6 +716,12 @@ std::shared_ptr<host::Control> make_control_model(const host::ControlDesign& des
 std::vector<std::string> GridModel::captions() const {
   std::vector<std::string> out;
   for (const auto& c : columns_) out.push_back(c.caption);
+  return out;
+}
+
+std::vector<std::string> GridModel::shown_captions() const {
+  std::vector<std::string> out;
+  for (const auto& c : columns_) out.push_back(session() ? session()->caption(c.caption) : c.caption);
   return out;
 }
 

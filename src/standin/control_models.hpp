@@ -25,6 +25,7 @@
 
 #include "host/controls.hpp"
 #include "host/form.hpp"
+#include "runtime/date.hpp"
 #include "runtime/variant.hpp"
 
 namespace standin {
@@ -45,11 +46,17 @@ struct ControlSession {
   std::function<std::shared_ptr<host::RecordFrame>()> active_frame;
   // "it" or "en": the language of the controls' own notices.
   std::string language = "it";
+  // The days of a month that hold planned rows for the window's current selection (the calendar marks
+  // them). May be empty.
+  std::function<std::vector<runtime::Date>(int year, unsigned month)> planned_days;
 
   // The controls' own texts in the session's language.
   std::string text(const char* italian, const char* english) const {
     return language == "en" ? english : italian;
   }
+  // A caption of a design (a label's, a button's, a column's, a window's) as the person reads it: in the
+  // session's language, through the dictionary.
+  std::string caption(const std::string& design_caption) const;
 };
 
 // What the controls of one window share: the control that has the focus and the session.
@@ -82,6 +89,8 @@ class InputModel : public std::enable_shared_from_this<InputModel> {
 
   const host::ControlDesign& design() const { return design_; }
   const std::string& name() const { return design_.name; }
+  // The design's caption in the session's language (as the person reads it).
+  std::string shown_caption() const;
   // A design setting; Empty when the design does not give it.
   runtime::Variant setting(const std::string& key) const;
   bool enabled() const { return enabled_; }
@@ -323,6 +332,9 @@ class CalendarModel : public ControlModel<host::Calendar> {
     first_day_of_week_ = value;
     changed();
   }
+  // The days of that month to mark as planned, as the session knows them (none without a session or
+  // when they cannot be read).
+  std::vector<runtime::Date> planned_days(int year, unsigned month) const;
 
  private:
   runtime::Variant value_;
@@ -437,6 +449,8 @@ class GridModel : public ControlModel<host::Grid> {
   // The same cells as values (dates as dates, numbers as numbers; a lookup without a match is Null).
   std::vector<std::vector<runtime::Variant>> shown_values();
   std::vector<std::string> captions() const;
+  // The columns' captions in the session's language.
+  std::vector<std::string> shown_captions() const;
 
   // The person selects the row at `position` (0-based): the recordset moves there and RowChange is
   // raised. False when there is no such row.

@@ -89,6 +89,12 @@ std::string translate_caption(const std::string& caption, const std::string& lan
   return caption;
 }
 
+std::vector<std::pair<std::string, std::string>> caption_pairs() {
+  std::vector<std::pair<std::string, std::string>> out;
+  for (const auto& entry : kCaptions) out.emplace_back(entry.italian, entry.english);
+  return out;
+}
+
 bool Dictionary::supports(const std::string& language) {
   std::string l = runtime::upper(language);
   return l == "IT" || l == "EN";

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "runtime/variant.hpp"
 
@@ -35,6 +37,9 @@ class Dictionary {
 // moves to the first letter otherwise. A caption the dictionary does not hold comes back as it is, and so
 // does every caption in Italian. Throws runtime::Error 5 for a language the dictionary does not hold.
 std::string translate_caption(const std::string& caption, const std::string& language);
+
+// Every caption the dictionary holds, as (Italian, English) pairs without the access-key mark.
+std::vector<std::pair<std::string, std::string>> caption_pairs();
 
 // Fills %1..%9 of `pattern` from `params` as Dictionary::translate does.
 std::string fill_placeholders(const std::string& pattern, const runtime::ParamList& params);

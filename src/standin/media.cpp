@@ -1,6 +1,8 @@
 #include "standin/media.hpp"
 
+#include <cctype>
 #include <fstream>
+#include <utility>
 
 #include "host/registry.hpp"
 #include "runtime/error.hpp"
@@ -70,6 +72,53 @@ bool export_grid_csv(StandinNavigator& navigator, GridModel& grid, const std::st
   auto exporter = std::make_shared<StandinExportToOffice>();
   if (!navigator.export_to_office(exporter)) return false;
   write_csv(path, exporter->titolomaster(), grid.captions(), grid.shown_rows());
+  return true;
+}
+
+std::string grid_column_key(const std::string& field) {
+  static const std::pair<const char*, const char*> keys[] = {
+      {"PD4G_IDDISBAPROG_PD68", "project"},
+      {"PD4G_IDDISBAPROG_PD0C", "node"},
+      {"PD4G_IDLEGAME_PD0D", "activity"},
+      {"PD4G_DATAATTIVITA", "day"},
+      {"PD4G_DURATAORE", "hours"},
+      {"PD4G_DURATAMINUTI", "minutes"},
+      {"PD4G_IDLEGAME_INI", "planning_start"},
+      {"PD4G_IDLEGAME_FIN", "planning_end"},
+  };
+  const std::string upper = runtime::upper(field);
+  for (const auto& [name, key] : keys)
+    if (upper == name) return key;
+  std::string lower = field;
+  for (auto& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return lower;
+}
+
+bool export_grid_standard_csv(StandinNavigator& navigator, GridModel& grid, const std::string& path) {
+  auto exporter = std::make_shared<StandinExportToOffice>();
+  if (!navigator.export_to_office(exporter)) return false;
+  auto rows = grid.shown_values();
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  if (!out) throw runtime::Error(75, "Impossibile scrivere il file " + path, "ExportToOffice");
+  auto field = [](const std::string& text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+    return "\"" + runtime::replace_all(text, "\"", "\"\"") + "\"";
+  };
+  auto text = [](const runtime::Variant& v) -> std::string {
+    if (runtime::is_blank(v)) return "";
+    if (v.type() == runtime::VarType::Date) return v.to_date().iso();
+    if (v.is_numeric()) return runtime::number_text(v.to_double());
+    return v.to_string();
+  };
+  const auto& columns = grid.columns();
+  for (std::size_t i = 0; i < columns.size(); ++i)
+    out << (i ? "," : "") << field(grid_column_key(columns[i].field));
+  out << "\n";
+  for (const auto& row : rows) {
+    for (std::size_t i = 0; i < row.size(); ++i) out << (i ? "," : "") << field(text(row[i]));
+    out << "\n";
+  }
+  if (!out) throw runtime::Error(75, "Impossibile scrivere il file " + path, "ExportToOffice");
   return true;
 }
 

@@ -59,4 +59,13 @@ class GridModel;
 // receiver cancelled, writes the grid's rows under the export's title. Returns whether it wrote.
 bool export_grid_csv(StandinNavigator& navigator, GridModel& grid, const std::string& path);
 
+// The key of a grid column for scripts, from its field ("project", "node", "activity", "day", "hours",
+// "minutes", "planning_start", "planning_end"; another field's name in lower case): the same in every
+// language.
+std::string grid_column_key(const std::string& field);
+// The grid as standard CSV for scripts: a line of keys, then one line per row; comma-separated, dates
+// ISO, numbers with a point, UTF-8 without a title line or a byte-order mark. The navigator is asked
+// first, as for the spreadsheet form; false when it refused.
+bool export_grid_standard_csv(StandinNavigator& navigator, GridModel& grid, const std::string& path);
+
 }  // namespace standin

@@ -9,10 +9,12 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -23,6 +25,7 @@
 #include <functional>
 #include <memory>
 
+#include "database/file_check.hpp"
 #include "database/schema.hpp"
 #include "database/sqlite_connection.hpp"
 #include "desktop/database_file.hpp"
@@ -30,6 +33,7 @@
 #include "desktop/lookup_dialog.hpp"
 #include "desktop/qt_responder.hpp"
 #include "runtime/date.hpp"
+#include "standin/dictionary.hpp"
 
 using desktop::DesktopHost;
 using desktop::QtFormSite;
@@ -43,6 +47,71 @@ struct SeenBox {
   QStringList buttons;  // texts, in order
   QString default_button;
 };
+
+// Every text a person can read in `root` and the windows it owns: captions, labels, buttons, titles,
+// tooltips, menus, list entries, grid headers.
+QStringList shown_texts(QWidget* root) {
+  QStringList out;
+  auto add = [&out](QString text) {
+    text.remove('&');
+    text = text.trimmed();
+    if (!text.isEmpty()) out << text;
+  };
+  add(root->windowTitle());
+  for (auto* w : root->findChildren<QWidget*>()) {
+    add(w->toolTip());
+    add(w->windowTitle());
+    if (auto* l = qobject_cast<QLabel*>(w)) add(l->text());
+    if (auto* b = qobject_cast<QAbstractButton*>(w)) add(b->text());
+    if (auto* m = qobject_cast<QMenu*>(w)) add(m->title());
+    if (auto* c = qobject_cast<QComboBox*>(w))
+      for (int i = 0; i < c->count(); ++i) add(c->itemText(i));
+    if (auto* t = qobject_cast<QTableWidget*>(w))
+      for (int i = 0; i < t->columnCount(); ++i)
+        if (t->horizontalHeaderItem(i)) add(t->horizontalHeaderItem(i)->text());
+  }
+  for (auto* a : root->findChildren<QAction*>()) add(a->text());
+  return out;
+}
+
+// The words of one language that the other does not share: the dictionary's captions and the host's own.
+QStringList words_only_in(const std::string& language) {
+  std::vector<std::pair<std::string, std::string>> pairs = standin::caption_pairs();
+  for (auto [it, en] :
+       std::initializer_list<std::pair<const char*, const char*>>{{"Nuovo", "New"},
+                                                                  {"Salva", "Save"},
+                                                                  {"Elimina", "Delete"},
+                                                                  {"Primo", "First"},
+                                                                  {"Precedente", "Previous"},
+                                                                  {"Successivo", "Next"},
+                                                                  {"Ultimo", "Last"},
+                                                                  {"Esporta", "Export"},
+                                                                  {"Navigatore", "Navigator"},
+                                                                  {"Impostazioni", "Settings"},
+                                                                  {"Esci", "Quit"},
+                                                                  {"Aiuto", "Help"},
+                                                                  {"Visualizzazione", "Browse"},
+                                                                  {"Ditta", "Company"},
+                                                                  {"Lingua", "Language"},
+                                                                  {"Sfoglia", "Browse"}})
+    pairs.emplace_back(it, en);
+  QStringList out;
+  for (const auto& [it, en] : pairs)
+    if (it != en) out << QString::fromStdString(language == "en" ? en : it);
+  return out;
+}
+
+// The texts among `texts` that hold a word of the other language (whole words only).
+QStringList of_the_other_language(const QStringList& texts, const std::string& language) {
+  QStringList wrong;
+  for (const auto& word : words_only_in(language == "en" ? "it" : "en")) {
+    QRegularExpression whole("(^|[^\\w])" + QRegularExpression::escape(word) + "($|[^\\w])",
+                             QRegularExpression::UseUnicodePropertiesOption);
+    for (const auto& text : texts)
+      if (whole.match(text).hasMatch()) wrong << QString("\"%1\" (%2)").arg(text, word);
+  }
+  return wrong;
+}
 
 SeenBox seen(QMessageBox* box) {
   SeenBox s;
@@ -74,6 +143,15 @@ class DesktopHostTest : public QObject {
   void commandLineAndSettingsFile();
   void aDatabaseFileIsCreatedOnlyWhenThePersonSaysSo();
   void bothHostsAnswerAlike();
+  void oneLanguageAtATime_data();
+  void oneLanguageAtATime();
+  void aLanguageChosenInTheSettingsReachesTheHost();
+  void theFormNeverMisleads();
+  void quittingWithAPendingChangeAsks();
+  void theHighlightedRowIsTheDayInTheForm();
+  void wholeTextsAndSparedRoom();
+  void aChangeOfCompanyInPlaceShowsItsCodes();
+  void theCalendarMarksPlannedDays();
 
  private:
   // ---- The host on a scratch demo database.
@@ -726,6 +804,32 @@ void DesktopHostTest::navigatorExportsAndChangesCompany() {
   QCOMPARE(lines[0], QString("Calendario attività WBS"));
   QVERIFY2(lines[2].startsWith("PRJ001;N01;ATT01;02/03/2026;8;0"), qPrintable(lines[2]));
 
+  // The standard form for scripts: keys, commas, ISO dates, no title, the same in English.
+  for (const char* language : {"it", "en"}) {
+    QString standard = scratch_->filePath(QString("grid-%1.csv").arg(language));
+    host_->set_export_chooser([&] { return DesktopHost::ExportChoice{standard.toStdString(), true}; });
+    press("export");
+    QFile plain(standard);
+    QVERIFY(plain.open(QIODevice::ReadOnly));
+    const QByteArray bytes = plain.readAll();
+    QVERIFY(!bytes.startsWith("\xEF\xBB\xBF"));
+    QStringList rows = QString::fromUtf8(bytes).split("\n", Qt::SkipEmptyParts);
+    QCOMPARE(rows.size(), 3);
+    QCOMPARE(rows[0], QString("project,node,activity,day,hours,minutes,planning_start,planning_end"));
+    QCOMPARE(rows[1], QString("PRJ001,N01,ATT01,2026-03-02,8,0,2026-03-01,2026-03-31"));
+    if (std::string(language) == "it") {
+      desktop::DesktopOptions english = host_->options();
+      english.language = "en";
+      QVERIFY(host_->apply_options(english));
+      pick_day(main().get<desktop::QtCalendar>("KVO_CALENDARIO")->calendar(), QDate(2026, 3, 2));
+    }
+  }
+  {
+    desktop::DesktopOptions italian = host_->options();
+    italian.language = "it";
+    QVERIFY(host_->apply_options(italian));
+  }
+
   // Company change: the module asks; No keeps the company, Yes closes the window.
   auto change_to = [&](int company, int answer) {
     when_modal([&, company, answer](QWidget* modal) {
@@ -865,6 +969,14 @@ void DesktopHostTest::aDatabaseFileIsCreatedOnlyWhenThePersonSaysSo() {
   QVERIFY(boxes_[0].text.contains("is an empty file, not a calendar database"));
   QCOMPARE(boxes_[0].icon, QMessageBox::Critical);
   QCOMPARE(QFileInfo(empty).size(), qint64{0});
+  // In Italian, the same check in Italian.
+  answer_next_box(1);
+  QCOMPARE(desktop::prepare_database_file(nullptr, empty.toStdString(), "it"),
+           desktop::DatabaseFile::kFailed);
+  QCOMPARE(boxes_.size(), std::size_t{2});
+  QCOMPARE(boxes_[1].text, QString::fromStdString(
+                               database::describe(database::check_calendar_file(empty.toStdString()), "it")));
+  QVERIFY(boxes_[1].text != boxes_[0].text);
 }
 
 // The same over-long, out-of-range and badly cased values, given to the insertion dialog on the desktop
@@ -947,6 +1059,330 @@ void DesktopHostTest::bothHostsAnswerAlike() {
     click_button(main(), "BTN_INSMULTIPLO");
     QVERIFY(!dialog("FRMPD_ADDCALENDATT"));
   }
+}
+
+void DesktopHostTest::oneLanguageAtATime_data() {
+  QTest::addColumn<QString>("language");
+  QTest::newRow("it") << "it";
+  QTest::newRow("en") << "en";
+}
+
+void DesktopHostTest::oneLanguageAtATime() {
+  QFETCH(QString, language);
+  const std::string lang = language.toStdString();
+  desktop::DesktopOptions options;
+  options.language = lang;
+  open_host(options);
+  QStringList texts = shown_texts(host_->window());
+  QVERIFY(texts.size() > 40);
+  QStringList wrong = of_the_other_language(texts, lang);
+
+  // Both range dialogs, opened and given up.
+  for (auto [button, name] : {std::pair{"BTN_INSMULTIPLO", "FRMPD_ADDCALENDATT"},
+                              std::pair{"BTN_CANCMULTIPLA", "FRMPD_DELCALENDATT"}}) {
+    QStringList seen_in_dialog;
+    when_modal([&, name = name](QWidget* modal) {
+      seen_in_dialog = shown_texts(modal);
+      auto d = dialog(name);
+      if (!d) {
+        missed_ << QString("%1 did not open").arg(name);
+        return;
+      }
+      click_button(*d, "BTN_ANNULLA");
+    });
+    click_button(main(), button);
+    QVERIFY2(seen_in_dialog.size() > 10, name);
+    wrong << of_the_other_language(seen_in_dialog, lang);
+  }
+
+  // The settings dialog: Qt's own buttons speak the language too.
+  QStringList seen_in_settings;
+  when_modal([&](QWidget* modal) {
+    seen_in_settings = shown_texts(modal);
+    QTest::keyClick(modal, Qt::Key_Escape);
+  });
+  host_->action("settings")->trigger();
+  QVERIFY(seen_in_settings.contains(lang == "en" ? "Cancel" : "Annulla"));
+  wrong << of_the_other_language(seen_in_settings, lang);
+  QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join("\n")));
+}
+
+void DesktopHostTest::aLanguageChosenInTheSettingsReachesTheHost() {
+  open_host({});
+  QCOMPARE(host_->action("new")->text(), QString("Nuovo"));
+  desktop::DesktopOptions english = host_->options();
+  english.language = "en";
+  QVERIFY(host_->apply_options(english));
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // the closed window's widgets
+  QCOMPARE(host_->action("new")->text(), QString("New"));
+  QCOMPARE(main().get<desktop::QtLabel>("LBL_PROGETTO")->label()->text().remove('&'), QString("Project"));
+  QStringList wrong = of_the_other_language(shown_texts(host_->window()), "en");
+  QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join("\n")));
+  // And back.
+  english.language = "it";
+  QVERIFY(host_->apply_options(english));
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  wrong = of_the_other_language(shown_texts(host_->window()), "it");
+  QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join("\n")));
+}
+
+void DesktopHostTest::theFormNeverMisleads() {
+  open_host({});
+  pick_day(main().get<desktop::QtCalendar>("KVO_CALENDARIO")->calendar(), QDate(2026, 3, 10));
+
+  // Salva in browse mode says what to do instead of doing nothing.
+  answer_next_box(standin::box::kOk);
+  press("save");
+  QCOMPARE(boxes_.size(), std::size_t{1});
+  QVERIFY2(boxes_[0].text.contains("Nuovo"), qPrintable(boxes_[0].text));
+  QCOMPARE(count("PD4G_DATAATTIVITA = '2026-03-10'"), 0);
+
+  // A project typed and given up: the next new day shows neither its code nor its description.
+  press("new");
+  type_into(edit(main(), "TXT_CODPROG"), "PRJ001");
+  tab();
+  QCOMPARE(edit(main(), "TXT_DESPROG")->text(), QString("Ampliamento stabilimento"));
+  press("cancel");
+  press("new");
+  QCOMPARE(edit(main(), "TXT_CODPROG")->text(), QString());
+  QCOMPARE(edit(main(), "TXT_DESPROG")->text(), QString());
+
+  // A whole day: the descriptions of its three codes; after it is deleted, they go with the codes.
+  type_into(edit(main(), "TXT_CODPROG"), "PRJ001");
+  tab();
+  type("N01");
+  tab();
+  type("ATT01");
+  tab();
+  type("8");
+  press("save");
+  QCOMPARE(count("PD4G_DATAATTIVITA = '2026-03-10'"), 1);
+  QCOMPARE(edit(main(), "TXT_DESNODO")->text(), QString("Progettazione"));
+  answer_next_box(standin::box::kYes);
+  press("delete");
+  QCOMPARE(count("PD4G_DATAATTIVITA = '2026-03-10'"), 0);
+  for (const char* pair : {"PROG", "NODO", "ATTIVITA"}) {
+    QString code = edit(main(), qPrintable(QString("TXT_COD") + pair))->text();
+    QString description = edit(main(), qPrintable(QString("TXT_DES") + pair))->text();
+    QVERIFY2(!code.isEmpty() || description.isEmpty(), qPrintable(QString(pair) + ": " + description));
+  }
+}
+
+void DesktopHostTest::quittingWithAPendingChangeAsks() {
+  open_host({});
+  pick_day(main().get<desktop::QtCalendar>("KVO_CALENDARIO")->calendar(), QDate(2026, 3, 10));
+  auto enter_a_day = [&] {
+    press("new");
+    type_into(edit(main(), "TXT_CODPROG"), "PRJ001");
+    tab();
+    type("N01");
+    tab();
+    type("ATT01");
+    tab();
+    type("6");  // still in the field when the person quits
+  };
+  // Answers the question about the pending change with that button, recording the buttons offered.
+  QStringList offered;
+  auto answer = [&](QMessageBox::StandardButton which) {
+    when_modal([&, which](QWidget* modal) {
+      auto* box = qobject_cast<QMessageBox*>(modal);
+      if (!box || box->objectName() != "pending_change") {
+        missed_ << "the question about the pending change did not open";
+        if (modal) modal->close();
+        return;
+      }
+      offered.clear();
+      for (auto* b : box->buttons()) offered << b->text().remove('&');
+      click(box->button(which));
+    });
+  };
+
+  enter_a_day();
+  answer(QMessageBox::Cancel);
+  host_->window()->close();
+  QVERIFY(host_->main_site());
+  QVERIFY(host_->window()->isVisible());
+  QCOMPARE(offered.size(), 3);
+  QVERIFY2(offered.contains("Annulla"), qPrintable(offered.join(",")));
+  QCOMPARE(count("PD4G_DATAATTIVITA = '2026-03-10'"), 0);
+
+  answer(QMessageBox::Discard);
+  host_->window()->close();
+  QVERIFY(!host_->main_site());
+  QCOMPARE(count("PD4G_DATAATTIVITA = '2026-03-10'"), 0);
+
+  host_->window()->show();
+  QVERIFY(QTest::qWaitForWindowActive(host_->window()));
+  QVERIFY(host_->open_module());
+  pick_day(main().get<desktop::QtCalendar>("KVO_CALENDARIO")->calendar(), QDate(2026, 3, 10));
+  enter_a_day();
+  answer(QMessageBox::Save);
+  host_->window()->close();
+  QVERIFY(!host_->main_site());
+  QCOMPARE(count("PD4G_DATAATTIVITA = '2026-03-10' AND PD4G_DURATAORE = 6"), 1);
+}
+
+void DesktopHostTest::theHighlightedRowIsTheDayInTheForm() {
+  // The demo placed around today, as `init --demo` does: the window opens on a planned day.
+  {
+    QFile::remove(QString::fromStdString(db_));
+    auto connection = database::open_or_create(db_);
+    database::ensure_schema(*connection);
+    database::insert_demo_data(*connection, runtime::Date::today());
+    connection->Close();
+  }
+  open_host({});
+  auto* grid = main().get<desktop::QtGrid>("GRID_CALENDATT")->table();
+  auto* calendar = main().get<desktop::QtCalendar>("KVO_CALENDARIO")->calendar();
+  // The form and the highlighted line show the same day, or neither shows one.
+  auto agree = [&](const char* when) {
+    const int line = grid->currentRow();
+    const QString day = edit(main(), "TXT_DATA")->text();
+    if (line < 0) {
+      QVERIFY2(grid->selectedItems().isEmpty(), when);
+      QVERIFY2(edit(main(), "TXT_ORE")->text().isEmpty(), when);
+      return;
+    }
+    QCOMPARE(day, grid_line(grid, line)[3]);
+    QCOMPARE(edit(main(), "TXT_CODATTIVITA")->text(), grid_line(grid, line)[2]);
+  };
+  agree("on opening");
+  const QDate today = desktop::to_qdate(runtime::Date::today());
+  pick_day(calendar, today.addDays(1));
+  agree("on the next day");
+  pick_day(calendar, today);
+  agree("back on today");
+  for (int line = grid->rowCount() - 1; line >= 0; --line) {
+    click(grid->viewport(), grid->visualRect(grid->model()->index(line, 3)).center());
+    QCOMPARE(grid->currentRow(), line);
+    agree("after a click");
+  }
+}
+
+void DesktopHostTest::wholeTextsAndSparedRoom() {
+  open_host({});
+  auto shows_whole = [](QLineEdit* field) {
+    return field->width() >= field->fontMetrics().horizontalAdvance(field->text()) + 4;
+  };
+  // The descriptions in the window and in the insertion dialog show their whole text.
+  press("new");
+  type_into(edit(main(), "TXT_CODPROG"), "PRJ001");
+  tab();
+  type("N01");
+  tab();
+  type("ATT01");
+  tab();
+  for (const char* name : {"TXT_DESPROG", "TXT_DESNODO", "TXT_DESATTIVITA"}) {
+    QVERIFY2(!edit(main(), name)->text().isEmpty(), name);
+    QVERIFY2(shows_whole(edit(main(), name)), name);
+  }
+  press("cancel");
+  when_modal([&](QWidget*) {
+    auto d = dialog("FRMPD_ADDCALENDATT");
+    if (!d) {
+      missed_ << "the insertion dialog did not open";
+      return;
+    }
+    type_into(edit(*d, "TXT_CODPROG"), "PRJ001");
+    tab();
+    type("N01");
+    tab();
+    type("ATT01");
+    tab();
+    for (const char* name : {"TXT_DESPROG", "TXT_DESNODO", "TXT_DESATTIVITA"})
+      if (edit(*d, name)->text().isEmpty() || !shows_whole(edit(*d, name)))
+        missed_ << QString("the dialog's %1 does not show \"%2\"").arg(name, edit(*d, name)->text());
+    click_button(*d, "BTN_ANNULLA");
+  });
+  click_button(main(), "BTN_INSMULTIPLO");
+
+  // The last column of the grid keeps about its width; the spare room is not given to it.
+  auto* grid = main().get<desktop::QtGrid>("GRID_CALENDATT")->table();
+  const int last = grid->columnCount() - 1;
+  QVERIFY(grid->viewport()->width() > 900);
+  QVERIFY2(grid->columnWidth(last) <= grid->columnWidth(last - 1),
+           qPrintable(QString::number(grid->columnWidth(last))));
+
+  // The settings show the whole database path.
+  bool path_whole = false;
+  when_modal([&](QWidget* modal) {
+    auto* path = modal->findChild<QLineEdit*>("SETTINGS_DATABASE");
+    path_whole = path && path->text() == QString::fromStdString(db_) && shows_whole(path);
+    QTest::keyClick(modal, Qt::Key_Escape);
+  });
+  host_->action("settings")->trigger();
+  QVERIFY(path_whole);
+}
+
+void DesktopHostTest::aChangeOfCompanyInPlaceShowsItsCodes() {
+  open_host({});
+  // A module that is not the active program lets the company change under its open window.
+  host_->module()->let_Cinterface_IsActive(false);
+  when_modal([&](QWidget* modal) {
+    auto* input = qobject_cast<QInputDialog*>(modal);
+    if (!input) {
+      missed_ << "the company was not asked for";
+      return;
+    }
+    input->setIntValue(2);
+    input->accept();
+  });
+  press("company");
+  QVERIFY(host_->main_site());
+  QCOMPARE(host_->environment().global()->Company().to_long(), 2);
+  pick_day(main().get<desktop::QtCalendar>("KVO_CALENDARIO")->calendar(), QDate(2026, 3, 3));
+  auto* grid = main().get<desktop::QtGrid>("GRID_CALENDATT")->table();
+  QCOMPARE(grid->rowCount(), 1);
+  QCOMPARE(grid_line(grid, 0).mid(0, 4), (QStringList{"PRJ900", "Z01", "ATT01", "03/03/2026"}));
+}
+
+void DesktopHostTest::theCalendarMarksPlannedDays() {
+  open_host({});
+  auto calendar_view = main().get<desktop::QtCalendar>("KVO_CALENDARIO");
+  auto* calendar = calendar_view->calendar();
+  // The days of March 2026 that hold rows, read from the database.
+  auto days_in_march = [&](const std::string& also) {
+    std::vector<QDate> out;
+    for (int day = 1; day <= 31; ++day) {
+      char iso[16];
+      std::snprintf(iso, sizeof iso, "2026-03-%02d", day);
+      if (count("PD4G_DITTA_CG18 = 1 AND PD4G_DATAATTIVITA = '" + std::string(iso) + "'" + also) > 0)
+        out.push_back(QDate(2026, 3, day));
+    }
+    return out;
+  };
+  auto bold = [&](QDate day) { return calendar->dateTextFormat(day).fontWeight() == QFont::Bold; };
+
+  pick_day(calendar, QDate(2026, 3, 10));
+  const auto all = days_in_march("");
+  QVERIFY(all.size() >= 2);
+  QCOMPARE(calendar_view->marked_days(), all);
+  for (const auto& day : all) QVERIFY(bold(day));
+  QVERIFY(!bold(QDate(2026, 3, 10)));
+
+  // A day written is marked; the other months are not.
+  press("new");
+  type_into(edit(main(), "TXT_CODPROG"), "PRJ001");
+  tab();
+  type("N01");
+  tab();
+  type("ATT01");
+  tab();
+  type("5");
+  press("save");
+  QCOMPARE(count("PD4G_DATAATTIVITA = '2026-03-10'"), 1);
+  host_->refresh_status();
+  QVERIFY(bold(QDate(2026, 3, 10)));
+  // With an activity chosen, only its days.
+  const auto of_the_activity = days_in_march(" AND PD4G_IDLEGAME_PD0H = 1001");
+  QCOMPARE(calendar_view->marked_days(), of_the_activity);
+  for (const auto& day : days_in_march(" AND PD4G_IDLEGAME_PD0H <> 1001"))
+    if (std::find(of_the_activity.begin(), of_the_activity.end(), day) == of_the_activity.end())
+      QVERIFY(!bold(day));
+
+  pick_day(calendar, QDate(2026, 4, 10));
+  QVERIFY(!bold(QDate(2026, 3, 10)));
+  for (const auto& day : calendar_view->marked_days()) QCOMPARE(day.month(), 4);
 }
 
 QTEST_MAIN(DesktopHostTest)
