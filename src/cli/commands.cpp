@@ -18,6 +18,7 @@
 #include "host/controls.hpp"
 #include "runtime/error.hpp"
 #include "standin/headless_controls.hpp"
+#include "standin/media.hpp"
 
 namespace cli {
 
@@ -106,7 +107,7 @@ Outcome list(Run& run) {
   if (person.gave_up()) return run.gave_up(person, run.say("nessun elenco", "nothing listed"));
   auto grid = run.session.window().grid(kGrid);
   GridView view{{}, grid->captions(), grid->shown_values()};
-  for (const auto& column : grid->columns()) view.keys.push_back(column_key(column.field));
+  for (const auto& column : grid->columns()) view.keys.push_back(standin::grid_column_key(column.field));
   write_grid(view, run.options.format, run.out);
   return Outcome::kDone;
 }

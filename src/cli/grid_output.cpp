@@ -115,25 +115,6 @@ void write_json(const GridView& grid, std::ostream& out) {
 
 }  // namespace
 
-std::string column_key(const std::string& field) {
-  static const std::pair<const char*, const char*> keys[] = {
-      {"PD4G_IDDISBAPROG_PD68", "project"},
-      {"PD4G_IDDISBAPROG_PD0C", "node"},
-      {"PD4G_IDLEGAME_PD0D", "activity"},
-      {"PD4G_DATAATTIVITA", "day"},
-      {"PD4G_DURATAORE", "hours"},
-      {"PD4G_DURATAMINUTI", "minutes"},
-      {"PD4G_IDLEGAME_INI", "planning_start"},
-      {"PD4G_IDLEGAME_FIN", "planning_end"},
-  };
-  const std::string upper = runtime::upper(field);
-  for (const auto& [name, key] : keys)
-    if (upper == name) return key;
-  std::string lower = field;
-  for (auto& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return lower;
-}
-
 std::string csv_field(const std::string& text) {
   if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
   return "\"" + runtime::replace_all(text, "\"", "\"\"") + "\"";

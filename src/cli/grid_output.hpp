@@ -18,10 +18,6 @@ struct GridView {
   std::vector<std::vector<runtime::Variant>> rows;  // one value per caption
 };
 
-// The key of a grid column for scripts, from the column's field: "project", ..., or the field's name in
-// lower case for a column the calendar does not know.
-std::string column_key(const std::string& field);
-
 void write_grid(const GridView& grid, Format format, std::ostream& out);
 
 // A text for a terminal: control characters written as \n, \t, \r or \xHH, the backslash doubled.

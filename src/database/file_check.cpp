@@ -90,6 +90,9 @@ int readable(sqlite3* db, std::string& error) {
 int open_read_only(const std::string& path, sqlite3** db, std::string& error) {
   *db = nullptr;
   int rc = sqlite3_open_v2(path.c_str(), db, SQLITE_OPEN_READONLY, nullptr);
+  // Another user may be writing: wait for the lock as a connection does, instead of calling the file
+  // unreadable.
+  if (rc == SQLITE_OK) sqlite3_busy_timeout(*db, 5000);
   if (rc == SQLITE_OK) rc = readable(*db, error);
   if (rc == SQLITE_OK) return rc;
   if (*db && error.empty()) error = sqlite3_errmsg(*db);
@@ -100,6 +103,7 @@ int open_read_only(const std::string& path, sqlite3** db, std::string& error) {
   std::string unused;
   int second = sqlite3_open_v2((uri_of(path) + "?immutable=1").c_str(), db,
                                SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
+  if (second == SQLITE_OK) sqlite3_busy_timeout(*db, 5000);
   if (second == SQLITE_OK) second = readable(*db, unused);
   if (second == SQLITE_OK) {
     error.clear();

@@ -134,7 +134,6 @@ class DesktopHostTest : public QObject {
   void aCompleteDay();
   void aRefusedValidationKeepsTheFocusAndTheClick();
   void aStoredDayReachesEveryValidDuration();
-  void rangeFieldsRefuseWhatTheyCannotHold();
   void controlsCarryTheirDesignValues();
   void messageBoxesFollowTheStyle();
   void theErrorReportShowsTheError();
@@ -598,55 +597,6 @@ void DesktopHostTest::aStoredDayReachesEveryValidDuration() {
   QCOMPARE(boxes_.size(), std::size_t{1});
   QCOMPARE(stored(7, 30), 1);
   QCOMPARE(count("PD4G_IDLEGAME_PD0H = 1001 AND PD4G_DATAATTIVITA = '2026-03-10'"), 1);
-}
-
-void DesktopHostTest::rangeFieldsRefuseWhatTheyCannotHold() {
-  open_host({});
-  when_modal([&](QWidget*) {
-    auto d = dialog("FRMPD_ADDCALENDATT");
-    if (!d) {
-      missed_ << "the insertion dialog did not open";
-      return;
-    }
-    type_into(edit(*d, "TXT_CODPROG"), "PRJ001");
-    tab();
-    type("N01");
-    tab();
-    type("ATT01");
-    tab();
-    // An impossible date: the field says so and keeps the focus.
-    type("31/02/2026");
-    answer_next_box(standin::box::kOk);
-    tab();
-    QCOMPARE(boxes_.size(), std::size_t{1});
-    QCOMPARE(boxes_[0].text, QString("Data non valida: 31/02/2026"));
-    QCOMPARE(focus(), static_cast<QWidget*>(edit(*d, "TXT_DATAINIZIALE")));
-    // Before the planning period: the dialog's own check refuses.
-    edit(*d, "TXT_DATAINIZIALE")->selectAll();
-    type("28/02/2026");
-    answer_next_box(standin::box::kOk);
-    tab();
-    QCOMPARE(boxes_.size(), std::size_t{2});
-    QVERIFY2(boxes_[1].text.contains("01/03/2026"), qPrintable(boxes_[1].text));
-    QCOMPARE(focus(), static_cast<QWidget*>(edit(*d, "TXT_DATAINIZIALE")));
-    edit(*d, "TXT_DATAINIZIALE")->selectAll();
-    type("02/03/2026");
-    tab();
-    type("06/03/2026");
-    tab();
-    // The step takes digits only, and a number within 1 to 999.
-    type("x0");
-    QCOMPARE(edit(*d, "TXT_RIPETIOGNI")->text(), QString("0"));
-    answer_next_box(standin::box::kOk);
-    tab();
-    QCOMPARE(boxes_.size(), std::size_t{3});
-    QCOMPARE(boxes_[2].text, QString("Valore ammesso da 1 a 999"));
-    QCOMPARE(focus(), static_cast<QWidget*>(edit(*d, "TXT_RIPETIOGNI")));
-    click_button(*d, "BTN_ANNULLA");
-  });
-  click_button(main(), "BTN_INSMULTIPLO");
-  QVERIFY(!dialog("FRMPD_ADDCALENDATT"));
-  QCOMPARE(count("PD4G_IDLEGAME_PD0H = 1001"), 6);
 }
 
 void DesktopHostTest::controlsCarryTheirDesignValues() {
