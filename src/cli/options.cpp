@@ -137,9 +137,7 @@ const std::vector<CommandEntry>& commands() {
        "  calendatt add-range --project PRJ001 --node N01 --activity ATT01 --from 2026-03-16 \\\n"
        "                      --to 2026-03-20 --every 1 --hours 8\n"
        "  calendatt add-range --project PRJ001 --node N01 --activity ATT01 --from 2026-03-01 \\\n"
-       "                      --to 2026-03-31 --every 7 --hours 2 --minutes 30 --existing skip\n"
-       "  calendatt add-range --project PRJ001 --node N01 --activity ATT01 --from 2026-03-01 \\\n"
-       "                      --to 2026-03-10 --every 3 --hours 5 --existing overwrite --dry-run\n"},
+       "                      --to 2026-03-31 --every 7 --hours 2 --minutes 30 --existing skip --dry-run\n"},
       {"delete-range",
        "delete-range --project P --node N --activity A --from D --to D --every N\n"
        "                    [--dry-run [--format table|csv|json]]",
@@ -154,9 +152,7 @@ const std::vector<CommandEntry>& commands() {
        "  calendatt delete-range --project PRJ001 --node N01 --activity ATT01 --from 2026-03-01 \\\n"
        "                         --to 2026-03-06 --every 1 --yes\n"
        "  calendatt delete-range --project PRJ001 --node N01 --activity ATT01 --from 2026-03-01 \\\n"
-       "                         --to 2026-03-31 --every 2\n"
-       "  calendatt delete-range --project PRJ001 --node N01 --activity ATT01 --from 2026-03-01 \\\n"
-       "                         --to 2026-03-06 --every 1 --yes --dry-run --format json\n"},
+       "                         --to 2026-03-31 --every 2 --yes --dry-run --format json\n"},
   };
   return entries;
 }

@@ -173,6 +173,7 @@ PreviewDialog::PreviewDialog(const PreviewOutcome& outcome, bool insertion, cons
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table_->setSelectionBehavior(QAbstractItemView::SelectRows);
   table_->verticalHeader()->setVisible(false);
+  table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 8);
   for (int r = 0; r < static_cast<int>(outcome.lines.size()); ++r) {
     const PreviewLine& line = outcome.lines[static_cast<std::size_t>(r)];
     QString date = line.date;
@@ -207,6 +208,8 @@ PreviewDialog::PreviewDialog(const PreviewOutcome& outcome, bool insertion, cons
     if (!m.startsWith("calendatt: Anteprima") && !m.startsWith("calendatt: Preview")) shown << m;
   if (outcome.lines.empty() && shown.isEmpty())
     shown << qs(say(language, "L'anteprima non ha dato risultati.", "The preview gave no result."));
+  if (!outcome.lines.empty() && !shown.isEmpty())
+    shown.prepend(qs(say(language, "Messaggi della prova:", "Messages of the rehearsal:")));
   messages_ = new QLabel(shown.join('\n'), this);
   messages_->setObjectName("PREVIEW_MESSAGES");
   messages_->setWordWrap(true);
@@ -216,7 +219,7 @@ PreviewDialog::PreviewDialog(const PreviewOutcome& outcome, bool insertion, cons
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   layout->addWidget(buttons);
-  resize(560, 420);
+  resize(560, 520);
 }
 
 void add_preview_button(QtFormSite& site, std::function<PreviewSource()> source) {
