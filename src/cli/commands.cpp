@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "cli/cli_responder.hpp"
@@ -12,10 +13,12 @@
 #include "cli/host_session.hpp"
 #include "cli/language.hpp"
 #include "cli/person.hpp"
+#include "cli/preview_output.hpp"
 #include "cli/stored_days.hpp"
 #include "database/file_check.hpp"
 #include "database/postgres_connection.hpp"
 #include "host/controls.hpp"
+#include "planner/preview.hpp"
 #include "runtime/error.hpp"
 #include "standin/headless_controls.hpp"
 #include "standin/media.hpp"
@@ -291,9 +294,33 @@ std::string date_list(const StoredDays& days) {
   return out;
 }
 
+// With --dry-run, the preview learns the dates of each run of a range dialog and how the run ended
+// (planner/preview.hpp).
+void preview_begins(Run& run, planner::RunKind kind) {
+  planner::Preview* preview = planner::Preview::current();
+  if (!preview) return;
+  const Options& o = run.options;
+  auto found = run.session.find_activity(o.codes);
+  if (found.size() != 1) return;
+  preview->begin_run(kind, o.company, found.front().link_id, range_dates(*o.from, *o.to, std::stoi(o.every)));
+}
+
+void preview_ends(Run& run, Outcome outcome, std::size_t numbers_before) {
+  planner::Preview* preview = planner::Preview::current();
+  if (!preview) return;
+  const auto& numbers = run.responder.numbers();
+  bool conflict = std::find(numbers.begin() + static_cast<std::ptrdiff_t>(numbers_before), numbers.end(),
+                            kConflictMessage) != numbers.end();
+  preview->end_run(outcome == Outcome::kDone ? planner::RunEnd::kDone
+                   : conflict                ? planner::RunEnd::kConflict
+                                             : planner::RunEnd::kGaveUp);
+}
+
 Outcome add_range(Run& run) {
   const Options o = run.options;
   const auto before = range_days(run);
+  preview_begins(run, planner::RunKind::kInsertion);
+  const std::size_t numbers_before = run.responder.numbers().size();
   // The treatment of the dates that already exist, as the list shows it when the person confirms.
   auto treatment = std::make_shared<std::int32_t>(-1);
   CliResponder* responder = &run.responder;
@@ -318,6 +345,7 @@ Outcome add_range(Run& run) {
                                             numbers.end(), kConflictMessage) != numbers.end())
           responder->note(conflicts);
       });
+  preview_ends(run, outcome, numbers_before);
   if (outcome != Outcome::kDone) return outcome;
   std::string counts;
   if (auto after = before ? range_days(run) : std::nullopt) {
@@ -337,6 +365,8 @@ Outcome add_range(Run& run) {
 Outcome delete_range(Run& run) {
   const Options o = run.options;
   const auto before = range_days(run);
+  preview_begins(run, planner::RunKind::kDeletion);
+  const std::size_t numbers_before = run.responder.numbers().size();
   Outcome outcome = range_dialog(
       run, "BTN_CANCMULTIPLA", kDeleteDialog, run.say("nulla eliminato", "nothing deleted"), [o](Person& p) {
         if (!p.enter_codes(o.codes) || !p.type("TXT_DATAINIZIALE", runtime::date_text(*o.from)) ||
@@ -345,6 +375,7 @@ Outcome delete_range(Run& run) {
           return;
         p.click("BTN_CONFERMA");
       });
+  preview_ends(run, outcome, numbers_before);
   if (outcome != Outcome::kDone) return outcome;
   std::string counts;
   if (auto after = before ? range_days(run) : std::nullopt) {
@@ -396,6 +427,9 @@ int run_window_command(const Options& options, std::ostream& out, std::ostream& 
                            " is read-only here: nothing can be changed (list and contents still work)"));
     return kExitFailure;
   }
+  // --dry-run: the whole command is rehearsed, and rolled back once the window has closed.
+  std::optional<planner::Preview> preview;
+  if (options.dry_run) preview.emplace(options.db);
   Outcome outcome = Outcome::kFailed;
   std::string success;
   try {
@@ -413,6 +447,15 @@ int run_window_command(const Options& options, std::ostream& out, std::ostream& 
   } catch (const std::exception& e) {
     responder.note(say("errore: ", "failure: ") + e.what());
     outcome = Outcome::kFailed;
+  }
+  if (preview) {
+    preview->finish();
+    write_preview(*preview, options, out, responder);
+    // Instead of what the real run would have said: nothing of it was written.
+    const std::string nothing = say("Anteprima: nulla è stato scritto.", "Preview: nothing was written.");
+    success = options.format == Format::kTable ? nothing : std::string();
+    if (!success.empty() && !preview->any_run()) success.clear();
+    if (options.format != Format::kTable) responder.note(nothing);
   }
   out.flush();
   if (int shown = responder.reports_shown(); shown > 0) {

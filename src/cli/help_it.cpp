@@ -15,6 +15,13 @@ namespace cli {
   "  --from D, --to D     il primo e l'ultimo giorno dell'intervallo\n" \
   "  --every N            il passo in giorni, da 1 a 999\n"
 
+#define DRY_RUN_HELP_IT                                                                                  \
+  "  --dry-run            non scrive nulla: l'esecuzione va come andrebbe, dentro una transazione che\n" \
+  "                       viene annullata, e ogni data è elencata con quello che l'esecuzione le fa,\n" \
+  "                       poi i totali\n"                                                                \
+  "  --format F           con --dry-run: table (predefinito), csv o json (chiavi: date, effect,\n"       \
+  "                       hours, minutes, was_hours, was_minutes; effetti in inglese)\n"
+
 const ItalianHelp* italian_help(const std::string& command) {
   static const std::map<std::string, ItalianHelp> help = {
       {"init",
@@ -67,14 +74,14 @@ const ItalianHelp* italian_help(const std::string& command) {
         CODES_HELP_IT RANGE_HELP_IT DURATION_HELP_IT
         "  --existing T         i giorni già pianificati: stop (non scrive nulla ed elenca le date in\n"
         "                       conflitto), skip (restano come sono) o overwrite (prendono la nuova\n"
-        "                       durata); senza, l'elenco resta come la finestra lo apre\n"}},
+        "                       durata); senza, l'elenco resta come la finestra lo apre\n" DRY_RUN_HELP_IT}},
       {"delete-range",
        {"cancella i giorni di un intervallo con la finestra di cancellazione",
         "Apre dalla barra degli strumenti la finestra di cancellazione, scrive i codici (se la finestra non\n"
         "è stata aperta per l'attività), l'intervallo e il passo, e conferma. Alla domanda della finestra\n"
         "rispondono --yes o --no, oppure la richiesta al terminale. I giorni con risorse allocate sono\n"
         "risparmiati; l'ultima riga conta i giorni cancellati e risparmiati.\n",
-        CODES_HELP_IT RANGE_HELP_IT}},
+        CODES_HELP_IT RANGE_HELP_IT DRY_RUN_HELP_IT}},
   };
   auto it = help.find(command);
   return it == help.end() ? nullptr : &it->second;

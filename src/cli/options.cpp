@@ -50,6 +50,13 @@ std::vector<std::string> codes_and(std::vector<std::string> more) {
   "  --from D, --to D     the first and the last day of the range\n" \
   "  --every N            the step in days, 1 to 999\n"
 
+#define DRY_RUN_HELP                                                                                \
+  "  --dry-run            write nothing: the run goes as it would, inside a transaction that is\n"  \
+  "                       rolled back, and each date of the run is listed with what the run does\n" \
+  "                       to it, then the totals\n"                                                 \
+  "  --format F           with --dry-run: table (the default), csv or json (keys: date, effect,\n"  \
+  "                       hours, minutes, was_hours, was_minutes; effects in English)\n"
+
 const std::vector<CommandEntry>& commands() {
   static const std::vector<CommandEntry> entries = {
       {"init",
@@ -117,9 +124,10 @@ const std::vector<CommandEntry>& commands() {
        "  calendatt delete-day --called --project PRJ001 --node N01 --activity ATT01 --day 2026-03-06\n"},
       {"add-range",
        "add-range --project P --node N --activity A --from D --to D --every N --hours H [--minutes M]\n"
-       "                    [--existing stop|skip|overwrite]",
+       "                    [--existing stop|skip|overwrite] [--dry-run [--format table|csv|json]]",
        "plan the days of a range through the insertion dialog",
-       with_window_options(codes_and({"--from", "--to", "--every", "--hours", "--minutes", "--existing"})),
+       with_window_options(codes_and(
+           {"--from", "--to", "--every", "--hours", "--minutes", "--existing", "--dry-run", "--format"})),
        codes_and({"--from", "--to", "--every", "--hours"}),
        "Opens the insertion dialog from the toolbar, enters the codes (unless the window was opened for\n"
        "the activity), the range, the step, the duration and the treatment of days that already exist,\n"
@@ -127,24 +135,27 @@ const std::vector<CommandEntry>& commands() {
        CODES_HELP RANGE_HELP DURATION_HELP
        "  --existing T         days already planned: stop (nothing is written and the conflicting\n"
        "                       dates are listed), skip (left as they are) or overwrite (they take the\n"
-       "                       new duration); without it the list is left as the dialog opens it\n",
+       "                       new duration); without it the list is left as the dialog opens "
+       "it\n" DRY_RUN_HELP,
        "  calendatt add-range --project PRJ001 --node N01 --activity ATT01 --from 2026-03-16 \\\n"
        "                      --to 2026-03-20 --every 1 --hours 8\n"
        "  calendatt add-range --project PRJ001 --node N01 --activity ATT01 --from 2026-03-01 \\\n"
-       "                      --to 2026-03-31 --every 7 --hours 2 --minutes 30 --existing skip\n"},
-      {"delete-range", "delete-range --project P --node N --activity A --from D --to D --every N",
+       "                      --to 2026-03-31 --every 7 --hours 2 --minutes 30 --existing skip --dry-run\n"},
+      {"delete-range",
+       "delete-range --project P --node N --activity A --from D --to D --every N\n"
+       "                    [--dry-run [--format table|csv|json]]",
        "delete the days of a range through the deletion dialog",
-       with_window_options(codes_and({"--from", "--to", "--every"})),
+       with_window_options(codes_and({"--from", "--to", "--every", "--dry-run", "--format"})),
        codes_and({"--from", "--to", "--every"}),
        "Opens the deletion dialog from the toolbar, enters the codes (unless the window was opened for\n"
        "the activity), the range and the step, and confirms. The dialog's question is answered by --yes\n"
        "or --no, or at the terminal's prompt. Days with allocated resources are spared; the last line\n"
        "counts the days deleted and spared.\n",
-       CODES_HELP RANGE_HELP,
+       CODES_HELP RANGE_HELP DRY_RUN_HELP,
        "  calendatt delete-range --project PRJ001 --node N01 --activity ATT01 --from 2026-03-01 \\\n"
        "                         --to 2026-03-06 --every 1 --yes\n"
        "  calendatt delete-range --project PRJ001 --node N01 --activity ATT01 --from 2026-03-01 \\\n"
-       "                         --to 2026-03-31 --every 2\n"},
+       "                         --to 2026-03-31 --every 2 --yes --dry-run --format json\n"},
   };
   return entries;
 }
@@ -179,7 +190,7 @@ const char* kExitHelp =
 const std::set<std::string> kValued = {"--db",    "--company",  "--lang",    "--on-error", "--project",
                                        "--node",  "--activity", "--day",     "--from",     "--to",
                                        "--every", "--hours",    "--minutes", "--existing", "--format"};
-const std::set<std::string> kFlags = {"--yes", "--no", "--called", "--demo", "--version"};
+const std::set<std::string> kFlags = {"--yes", "--no", "--called", "--demo", "--version", "--dry-run"};
 
 // The number of characters of a UTF-8 text; -1 when the text is not valid UTF-8.
 long utf8_length(const std::string& text) {
@@ -417,6 +428,8 @@ bool parse_arguments(const std::vector<std::string>& args, Options& o, std::stri
           o.answer = yes;
         } else if (name == "--called") {
           o.called = true;
+        } else if (name == "--dry-run") {
+          o.dry_run = true;
         } else if (name == "--version") {
           o.version = true;
           continue;
@@ -472,6 +485,11 @@ bool parse_arguments(const std::vector<std::string>& args, Options& o, std::stri
       error = o.command + say(o.language, " vuole ", " needs ") + name;
       return false;
     }
+  }
+  if (o.given.count("--format") && o.command != "list" && !o.dry_run) {
+    error = o.command +
+            say(o.language, " accetta --format solo con --dry-run", " takes --format only with --dry-run");
+    return false;
   }
   if (o.command == "list") {
     bool any_code = o.given.count("--project") || o.given.count("--node") || o.given.count("--activity");

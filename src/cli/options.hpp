@@ -54,6 +54,7 @@ struct Options {
   std::string minutes = "0";
   std::optional<Existing> existing;  // none: the list is left as the dialog opens it
   Format format = Format::kTable;
+  bool dry_run = false;  // --dry-run: the run is rehearsed and rolled back, its effects listed
 
   // The options given, by their long names ("--db", ...).
   std::set<std::string> given;

@@ -1,6 +1,8 @@
 #include "database/action.hpp"
 
+#include <algorithm>
 #include <iostream>
+#include <stdexcept>
 
 #include "runtime/error.hpp"
 
@@ -9,14 +11,18 @@ namespace {
 
 int depth = 0;
 ActionParticipant* holder = nullptr;
+Rehearsal* rehearsal = nullptr;
 
 }  // namespace
 
 ActionParticipant::~ActionParticipant() {
   if (holder == this) holder = nullptr;
+  if (rehearsal) std::erase(rehearsal->holders_, this);
 }
 
 bool ActionParticipant::join_action() {
+  // In a rehearsal every connection keeps its transaction until the end, and every statement joins one.
+  if (rehearsal) return true;
   if (holder && holder != this) {
     ActionParticipant* other = holder;
     other->commit_action_work();
@@ -26,16 +32,62 @@ bool ActionParticipant::join_action() {
 }
 
 void ActionParticipant::hold_action() {
-  holder = this;
   began_ = std::chrono::steady_clock::now();
+  if (rehearsal) {
+    if (std::find(rehearsal->holders_.begin(), rehearsal->holders_.end(), this) == rehearsal->holders_.end())
+      rehearsal->holders_.push_back(this);
+    return;
+  }
+  holder = this;
 }
 
 void ActionParticipant::release_action() {
   if (holder == this) holder = nullptr;
+  if (rehearsal) std::erase(rehearsal->holders_, this);
 }
 
 bool ActionParticipant::action_work_is_old() const {
+  if (rehearsal) return false;
   return std::chrono::steady_clock::now() - began_ >= kActionCommitInterval;
+}
+
+void ActionParticipant::end_action_work() {
+  if (rehearsal)
+    rollback_action_work();
+  else
+    commit_action_work();
+}
+
+Rehearsal::Rehearsal() {
+  if (rehearsal) throw std::logic_error("a rehearsal is already running");
+  // What an action wrote before is the database's: the rehearsal starts from it.
+  commit_action();
+  rehearsal = this;
+}
+
+Rehearsal::~Rehearsal() {
+  // Each rollback takes its connection off the list.
+  while (!holders_.empty()) {
+    ActionParticipant* participant = holders_.back();
+    participant->rollback_action_work();
+    std::erase(holders_, participant);
+  }
+  rehearsal = nullptr;
+  kept_.clear();
+}
+
+std::shared_ptr<void> Rehearsal::shared(const std::string& key,
+                                        const std::function<std::shared_ptr<void>()>& make) {
+  if (!rehearsal) return make();
+  auto it = rehearsal->kept_.find(key);
+  if (it != rehearsal->kept_.end()) return it->second;
+  std::shared_ptr<void> made = make();
+  rehearsal->kept_.emplace(key, made);
+  return made;
+}
+
+bool rehearsing() {
+  return rehearsal != nullptr;
 }
 
 ActionScope::ActionScope() {
@@ -52,6 +104,7 @@ bool action_open() {
 }
 
 void commit_action() noexcept {
+  if (rehearsal) return;
   ActionParticipant* current = holder;
   if (!current) return;
   try {

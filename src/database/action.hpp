@@ -14,9 +14,20 @@
 // undoes only itself (SQLite undoes a failed statement by itself; PostgreSQL runs each statement inside
 // a savepoint), so Retry and Ignore act on one statement as before.
 //
+// A rehearsal (Rehearsal below) runs the person's actions without keeping anything: while it lasts no
+// transaction commits (not before a message, not at the half second, not when its scope ends), every
+// statement joins a transaction even outside an ActionScope, the connections that open share one
+// engine per database (connection.cpp) so that each sees what the others wrote, and when it ends every
+// transaction is rolled back. A preview runs the real dialogs so and reads what they would have done.
+//
 // The person's events run on one thread; so does this.
 
 #include <chrono>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
 
 namespace database {
 
@@ -27,6 +38,8 @@ class ActionParticipant {
   // Commits the transaction it holds for the action; nothing when it holds none. Throws runtime::Error
   // when the engine refuses the commit (the transaction is then rolled back).
   virtual void commit_action_work() = 0;
+  // Rolls back the transaction it holds for the action; nothing when it holds none. Never throws.
+  virtual void rollback_action_work() noexcept = 0;
 
  protected:
   // Called before each statement of this connection. Commits the transaction of another connection
@@ -35,8 +48,12 @@ class ActionParticipant {
   // This connection began the action's transaction, or ended it.
   void hold_action();
   void release_action();
-  // True when the transaction this connection holds began at least half a second ago.
+  // True when the transaction this connection holds began at least half a second ago (never in a
+  // rehearsal).
   bool action_work_is_old() const;
+  // What ends the action's work when the connection closes or goes: a commit, or in a rehearsal a
+  // rollback.
+  void end_action_work();
 
  private:
   std::chrono::steady_clock::time_point began_{};
@@ -60,6 +77,30 @@ bool action_open();
 // person. A commit the engine refuses is rolled back and written to the standard error: the person
 // then sees the database as it was at the previous commit.
 void commit_action() noexcept;
+
+// Everything written while it lives is rolled back when it ends, on every engine (see above).
+// Rehearsals do not nest. The connections opened inside it should be let go before it ends; one that
+// lives on keeps its engine open until then, its transaction already rolled back.
+class Rehearsal {
+ public:
+  Rehearsal();
+  ~Rehearsal();
+  Rehearsal(const Rehearsal&) = delete;
+  Rehearsal& operator=(const Rehearsal&) = delete;
+
+  // The object kept under `key` until the rehearsal ends, made by `make` the first time it is asked
+  // for (the engine that the connections on one database share). Only while rehearsing.
+  static std::shared_ptr<void> shared(const std::string& key,
+                                      const std::function<std::shared_ptr<void>()>& make);
+
+ private:
+  std::map<std::string, std::shared_ptr<void>> kept_;
+  std::vector<ActionParticipant*> holders_;  // every connection that began a transaction in it
+  friend class ActionParticipant;
+};
+
+// True while a Rehearsal lives.
+bool rehearsing();
 
 // The half second after which a running action commits what it wrote so far.
 inline constexpr std::chrono::milliseconds kActionCommitInterval{500};

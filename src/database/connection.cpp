@@ -1,5 +1,6 @@
 #include "database/connection.hpp"
 
+#include "database/action.hpp"
 #include "database/postgres_connection.hpp"
 #include "database/sqlite_connection.hpp"
 #include "runtime/error.hpp"
@@ -23,14 +24,26 @@ void Connection::Open(const std::string& text, const std::string& user, const st
     engine_->Open(text, user, password, options);  // refused by the engine while open
   }
   if (!text.empty()) connection_string_ = text;
-  std::shared_ptr<EngineConnection> engine;
-  if (is_postgres_target(connection_string_)) {
-    engine = std::make_shared<PostgresConnection>();
-  } else {
-    engine = std::make_shared<SqliteConnection>();
+  auto open_engine = [&] {
+    std::shared_ptr<EngineConnection> engine;
+    if (is_postgres_target(connection_string_)) {
+      engine = std::make_shared<PostgresConnection>();
+    } else {
+      engine = std::make_shared<SqliteConnection>();
+    }
+    engine_ = engine;
+    engine->Open(connection_string_, user, password, options);
+    return engine;
+  };
+  shared_ = rehearsing();
+  if (!shared_) {
+    open_engine();
+    return;
   }
-  engine_ = engine;
-  engine->Open(connection_string_, user, password, options);
+  // In a rehearsal the connections on one database share its engine, so that each sees what the
+  // others wrote in the transaction that will be rolled back (action.hpp).
+  engine_ = std::static_pointer_cast<EngineConnection>(
+      Rehearsal::shared("connection\n" + connection_string_ + "\n" + user, [&] { return open_engine(); }));
 }
 
 EngineConnection& Connection::opened() {
@@ -42,7 +55,15 @@ EngineConnection& Connection::opened() {
 }
 
 void Connection::Close() {
-  opened().Close();
+  EngineConnection& engine = opened();
+  if (!shared_) {
+    engine.Close();
+    return;
+  }
+  // The shared engine stays open for the others until the rehearsal ends.
+  if (engine.State() != host::kAdStateOpen) engine.Close();  // refused as on a closed connection
+  engine_.reset();
+  shared_ = false;
 }
 
 std::int32_t Connection::State() const {

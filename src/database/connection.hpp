@@ -2,7 +2,8 @@
 // The connection the hosts create (new_connection()): its connection string chooses the engine when it
 // opens. A PostgreSQL URI or key=value parameters (postgres_connection.hpp) open a PostgresConnection;
 // anything else is a SQLite connection string or file (sqlite_connection.hpp). Every call goes to the
-// chosen engine; before the first Open the connection is closed and has no errors.
+// chosen engine; before the first Open the connection is closed and has no errors. In a rehearsal
+// (action.hpp) the connections opened on one database share one engine until the rehearsal ends.
 
 #include <memory>
 #include <string>
@@ -37,6 +38,7 @@ class Connection : public EngineConnection {
 
   std::string connection_string_;
   std::shared_ptr<EngineConnection> engine_;
+  bool shared_ = false;  // the engine is the rehearsal's
 };
 
 // The connection string of a database named on a command line or in the settings (--db): the text

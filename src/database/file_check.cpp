@@ -5,9 +5,10 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <cstddef>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
+#include <vector>
 
 namespace database {
 
@@ -44,10 +45,24 @@ bool has_calendar_tables(sqlite3* db) {
 }  // namespace
 
 bool has_sqlite_header(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  // Read through SQLite's own file layer, not with a descriptor of our own: the locks on a file belong to
+  // the process, and closing any descriptor of the file drops those that the open connections of this
+  // process hold. Another process would then take the database for unused when it closes, and remove
+  // its log from under them. SQLite keeps such a descriptor open until the locks go.
+  sqlite3_vfs* vfs = sqlite3_vfs_find(nullptr);
+  if (!vfs) return false;
+  std::vector<char> full(static_cast<std::size_t>(vfs->mxPathname) + 1);
+  if (vfs->xFullPathname(vfs, path.c_str(), vfs->mxPathname + 1, full.data()) != SQLITE_OK) return false;
+  std::vector<std::max_align_t> storage(static_cast<std::size_t>(vfs->szOsFile) / sizeof(std::max_align_t) +
+                                        1);
+  auto* file = reinterpret_cast<sqlite3_file*>(storage.data());
+  file->pMethods = nullptr;
+  int flags = 0;
+  int rc = vfs->xOpen(vfs, full.data(), file, SQLITE_OPEN_MAIN_DB | SQLITE_OPEN_READONLY, &flags);
   char buffer[sizeof kHeader] = {};
-  if (!in.read(buffer, sizeof buffer)) return false;
-  return std::memcmp(buffer, kHeader, sizeof kHeader) == 0;
+  if (rc == SQLITE_OK) rc = file->pMethods->xRead(file, buffer, sizeof buffer, 0);
+  if (file->pMethods) file->pMethods->xClose(file);
+  return rc == SQLITE_OK && std::memcmp(buffer, kHeader, sizeof kHeader) == 0;
 }
 
 bool read_only_location(const std::string& path) {

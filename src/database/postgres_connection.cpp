@@ -8,6 +8,7 @@
 #include "database/postgres_dialect.hpp"
 #include "database/sqlite_recordset.hpp"
 #include "database/statement_guard.hpp"
+#include "database/statement_observer.hpp"
 #include "runtime/error.hpp"
 
 namespace database {
@@ -196,7 +197,7 @@ std::string describe_target(const std::string& text) {
 PostgresConnection::~PostgresConnection() {
   if (!conn_) return;
   try {
-    commit_action_work();
+    end_action_work();
   } catch (const runtime::Error&) {
     // Rolled back: the rows of the failed commit are not in the database.
   }
@@ -218,6 +219,13 @@ void PostgresConnection::commit_action_work() {
     return;
   if (PQtransactionStatus(conn_) != PQTRANS_IDLE) ResultGuard rollback{PQexec(conn_, "ROLLBACK")};
   fail_result(guard.result, "COMMIT");
+}
+
+void PostgresConnection::rollback_action_work() noexcept {
+  if (!in_action_ || !conn_) return;
+  in_action_ = false;
+  release_action();
+  if (PQtransactionStatus(conn_) != PQTRANS_IDLE) ResultGuard rollback{PQexec(conn_, "ROLLBACK")};
 }
 
 void PostgresConnection::SetConnectionString(const std::string& text) {
@@ -269,7 +277,7 @@ void PostgresConnection::Open(const std::string& text, const std::string& user, 
 void PostgresConnection::Close() {
   errors_.clear();
   if (!conn_) fail(kObjectClosed, "", "Operazione non consentita se la connessione è chiusa.");
-  commit_action_work();
+  end_action_work();
   PQfinish(conn_);
   conn_ = nullptr;
 }
@@ -411,22 +419,58 @@ QueryResult PostgresConnection::run(const std::string& sql, const std::vector<Sq
     in_action_ = true;
     hold_action();
   }
-  if (in_action_) control("SAVEPOINT calendatt_statement");
-  ResultGuard guard{PQexecParams(conn_, sql.c_str(), static_cast<int>(parameters.size()), nullptr,
-                                 values.empty() ? nullptr : values.data(), nullptr, nullptr, 0)};
-  PGresult* result = guard.result;
-  ExecStatusType status = PQresultStatus(result);
-  bool failed = status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK;
-  if (in_action_) {
-    ResultGuard end{PQexec(conn_, failed ? "ROLLBACK TO SAVEPOINT calendatt_statement; "
-                                           "RELEASE SAVEPOINT calendatt_statement"
-                                         : "RELEASE SAVEPOINT calendatt_statement")};
-    if (PQresultStatus(end.result) != PGRES_COMMAND_OK && !failed) fail_result(end.result, sql);
+  // An observed write returns the rows it changes (statement_observer.hpp).
+  StatementObserver* observer = statement_observer();
+  ObservedStatement observed;
+  if (observer && !write_kind(sql, observed.kind)) observer = nullptr;
+  std::string returning = observer ? with_returning(sql) : std::string();
+  ResultGuard guard;
+  bool failed = false;
+  auto execute = [&](const std::string& text) {
+    if (in_action_) control("SAVEPOINT calendatt_statement");
+    PQclear(guard.result);
+    guard.result = PQexecParams(conn_, text.c_str(), static_cast<int>(parameters.size()), nullptr,
+                                values.empty() ? nullptr : values.data(), nullptr, nullptr, 0);
+    ExecStatusType s = PQresultStatus(guard.result);
+    failed = s != PGRES_COMMAND_OK && s != PGRES_TUPLES_OK;
+    if (in_action_) {
+      ResultGuard end{PQexec(conn_, failed ? "ROLLBACK TO SAVEPOINT calendatt_statement; "
+                                             "RELEASE SAVEPOINT calendatt_statement"
+                                           : "RELEASE SAVEPOINT calendatt_statement")};
+      if (PQresultStatus(end.result) != PGRES_COMMAND_OK && !failed) fail_result(end.result, sql);
+    }
+  };
+  if (!returning.empty()) {
+    execute(returning);
+    // Refused with the clause: the statement runs as it was written.
+    if (failed) returning.clear();
   }
+  if (returning.empty()) execute(sql);
+  PGresult* result = guard.result;
   if (failed) fail_result(result, sql);
   std::string command = PQcmdStatus(result);
   if (command.rfind("SELECT", 0) != 0 && *PQcmdTuples(result))
     rows_affected_ = std::atoll(PQcmdTuples(result));
+  if (observer) {
+    observed.text = sql;
+    observed.rows_changed = *PQcmdTuples(result) ? std::atoll(PQcmdTuples(result)) : 0;
+    if (!returning.empty()) {
+      QueryResult changed = rows_of(result, nullptr);
+      observed.rows_known = true;
+      for (const auto& column : changed.columns) observed.columns.push_back(runtime::upper(column.name));
+      observed.rows = std::move(changed.rows);
+    }
+    observer->statement_ran(observed);
+    // The caller gets what the statement gives without the clause: nothing.
+    if (!returning.empty()) return QueryResult{};
+  }
+  return rows_of(result, spellings);
+}
+
+QueryResult PostgresConnection::rows_of(const void* result_pointer,
+                                        const std::map<std::string, std::string>* spellings) {
+  auto* result = const_cast<PGresult*>(static_cast<const PGresult*>(result_pointer));
+  ExecStatusType status = PQresultStatus(result);
 
   QueryResult out;
   if (status != PGRES_TUPLES_OK) return out;

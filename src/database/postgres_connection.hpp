@@ -64,6 +64,7 @@ class PostgresConnection : public EngineConnection,
   void run_script(const std::string& sql);
 
   void commit_action_work() override;
+  void rollback_action_work() noexcept override;
 
  private:
   struct Table {
@@ -75,6 +76,8 @@ class PostgresConnection : public EngineConnection,
   void require_open();
   QueryResult run(const std::string& sql, const std::vector<SqlValue>& parameters,
                   const std::map<std::string, std::string>* spellings);
+  // The rows and columns of a result (a PGresult).
+  QueryResult rows_of(const void* result, const std::map<std::string, std::string>* spellings);
   const Table* table(unsigned oid);
   // Runs a statement of the layer's own control (BEGIN, SAVEPOINT, ...); throws as a failed statement.
   void control(const char* sql);

@@ -11,6 +11,7 @@
 #include "database/file_check.hpp"
 #include "database/sqlite_recordset.hpp"
 #include "database/statement_guard.hpp"
+#include "database/statement_observer.hpp"
 #include "runtime/error.hpp"
 
 namespace database {
@@ -137,7 +138,7 @@ int wait_for_lock(void*, int attempts) {
 SqliteConnection::~SqliteConnection() {
   if (!db_) return;
   try {
-    commit_action_work();
+    end_action_work();
   } catch (const runtime::Error&) {
     // Rolled back: the rows of the failed commit are not in the database.
   }
@@ -161,6 +162,13 @@ void SqliteConnection::commit_action_work() {
   if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
   errors_ = {host::ProviderError{code, message, "SQLite", ""}};
   throw runtime::Error(kCommandError, "Errore SQLite: " + message + " [SQL: COMMIT]", kSource);
+}
+
+void SqliteConnection::rollback_action_work() noexcept {
+  if (!in_action_ || !db_) return;
+  in_action_ = false;
+  release_action();
+  if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
 void SqliteConnection::SetConnectionString(const std::string& text) {
@@ -237,7 +245,7 @@ void SqliteConnection::open_file(bool create) {
 void SqliteConnection::Close() {
   errors_.clear();
   if (!db_) fail(kObjectClosed, SQLITE_MISUSE, "Operazione non consentita se la connessione è chiusa.");
-  commit_action_work();
+  end_action_work();
   sqlite3_close_v2(db_);
   db_ = nullptr;
   path_.clear();
@@ -331,14 +339,27 @@ QueryResult SqliteConnection::run(const std::string& sql, const std::vector<SqlV
     // it taken again at once until its wait runs out.
     sqlite3_sleep(kLetOthersWriteMs);
   }
+  // An observed write returns the rows it changes (statement_observer.hpp).
+  StatementObserver* observer = statement_observer();
+  ObservedStatement observed;
+  if (observer && !write_kind(sql, observed.kind)) observer = nullptr;
+  std::string returning = observer ? with_returning(sql) : std::string();
   StatementGuard guard;
   const char* tail = nullptr;
-  if (sqlite3_prepare_v2(db_, sql.data(), static_cast<int>(sql.size()), &guard.stmt, &tail) != SQLITE_OK) {
+  if (!returning.empty() && sqlite3_prepare_v2(db_, returning.data(), static_cast<int>(returning.size()),
+                                               &guard.stmt, &tail) != SQLITE_OK) {
+    sqlite3_finalize(guard.stmt);
+    guard.stmt = nullptr;
+    returning.clear();
+  }
+  const std::string& prepared = returning.empty() ? sql : returning;
+  if (returning.empty() &&
+      sqlite3_prepare_v2(db_, sql.data(), static_cast<int>(sql.size()), &guard.stmt, &tail) != SQLITE_OK) {
     fail_engine(sql);
   }
   if (!guard.stmt)
     fail(kCommandError, SQLITE_ERROR, "Il testo non contiene alcuna istruzione SQL: '" + sql + "'.");
-  if (!only_end_of_statement(tail, sql.data() + sql.size())) {
+  if (!only_end_of_statement(tail, prepared.data() + prepared.size())) {
     fail(kCommandError, SQLITE_ERROR,
          "Il testo contiene più di un'istruzione SQL e non è stato eseguito: " + sql);
   }
@@ -375,6 +396,7 @@ QueryResult SqliteConnection::run(const std::string& sql, const std::vector<SqlV
     result.columns.push_back(std::move(c));
   }
 
+  if (!returning.empty()) want_rows = true;
   int rc = SQLITE_OK;
   while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
     if (!want_rows) continue;
@@ -414,6 +436,18 @@ QueryResult SqliteConnection::run(const std::string& sql, const std::vector<SqlV
   }
   if (rc != SQLITE_DONE) fail_engine(sql);
   if (!sqlite3_stmt_readonly(stmt)) rows_affected_ = sqlite3_changes64(db_);
+  if (observer) {
+    observed.text = sql;
+    observed.rows_changed = sqlite3_changes64(db_);
+    if (!returning.empty()) {
+      observed.rows_known = true;
+      for (const auto& column : result.columns) observed.columns.push_back(runtime::upper(column.name));
+      observed.rows = std::move(result.rows);
+      // The caller gets what the statement gives without the clause: nothing.
+      result = QueryResult{};
+    }
+    observer->statement_ran(observed);
+  }
   return result;
 }
 

@@ -66,6 +66,7 @@ class SqliteConnection : public EngineConnection,
   const std::string& path() const { return path_; }
 
   void commit_action_work() override;
+  void rollback_action_work() noexcept override;
 
  private:
   friend std::shared_ptr<host::Connection> open_or_create(const std::string& path);

@@ -35,6 +35,7 @@
 #include "database/connection.hpp"
 #include "database/postgres_connection.hpp"
 #include "desktop/database_file.hpp"
+#include "desktop/preview_dialog.hpp"
 #include "host/registry.hpp"
 #include "runtime/date.hpp"
 #include "runtime/error.hpp"
@@ -287,6 +288,10 @@ DesktopHost::DesktopHost(DesktopOptions options, std::string settings_file)
     workspace_->setCurrentWidget(closed_page_);
   };
   session.dialog_parent = [this]() -> QWidget* { return window_.data(); };
+  // The range dialogs get a Preview button (preview_dialog.hpp).
+  session.site_created = [this](QtFormSite& site) {
+    add_preview_button(site, [this] { return preview_source(options_); });
+  };
   responder_->set_parent([this]() -> QWidget* { return window_.data(); });
 
   use_qt_translations(options_.language);

@@ -45,6 +45,8 @@ struct QtSession : standin::ControlSession {
   std::function<void(QWidget* content)> unembed;
   // The parent of dialogs (the host's main window); may be null.
   std::function<QWidget*()> dialog_parent;
+  // Called with each window the factory makes, its widgets built: the host adds its own to some.
+  std::function<void(QtFormSite&)> site_created;
   // A refused validation swallows the rest of the click that tried to move the focus.
   bool swallow_click = false;
   // The window that was last told it became active.

@@ -466,7 +466,9 @@ std::shared_ptr<QtFormSite> QtFormFactory::site(const std::string& form_name) co
 
 std::shared_ptr<host::FormSite> QtFormFactory::CreateForm(const host::FormDesign& design,
                                                           host::FormEvents* events) {
-  return sites_.open(design, events, session_);
+  auto site = sites_.open(design, events, session_);
+  if (session_->site_created) session_->site_created(*site);
+  return site;
 }
 
 }  // namespace desktop

@@ -1,6 +1,7 @@
 #include "desktop/screenshots.hpp"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QCalendarWidget>
 #include <QComboBox>
@@ -13,6 +14,7 @@
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QToolBar>
 #include <QToolButton>
 #include <functional>
 #include <iostream>
@@ -204,6 +206,35 @@ int take_screenshots(const std::string& dir, const std::string& language) {
   button_of(*main, "BTN_CANCMULTIPLA")->click();
   wait_active(window);
 
+  // The preview of an insertion over days that exist, two weeks with overwrite.
+  on_next_modal([&](QWidget*) {
+    auto dialog = host.forms().site("FRMPD_ADDCALENDATT");
+    if (!dialog) return;
+    fill(edit_of(*dialog, "TXT_CODPROG"), "PRJ001");
+    fill(edit_of(*dialog, "TXT_CODNODO"), "N01");
+    fill(edit_of(*dialog, "TXT_CODATTIVITA"), "ATT01");
+    tab();
+    fill(edit_of(*dialog, "TXT_DATAINIZIALE"), "01/03/2026");
+    fill(edit_of(*dialog, "TXT_DATAFINALE"), "12/03/2026");
+    fill(edit_of(*dialog, "TXT_RIPETIOGNI"), "1");
+    fill(edit_of(*dialog, "TXT_ORE"), "6");
+    fill(edit_of(*dialog, "TXT_MINUTI"), "00");
+    auto* combo = dialog->get<QtCombo>("CBO_VARPRESENTI")->combo();
+    combo->setFocus(Qt::OtherFocusReason);
+    key(combo, Qt::Key_Down);
+    key(combo, Qt::Key_Down);
+    on_next_modal([&](QWidget* preview) {
+      save(preview->grab(), dir, name("preview-dialog"), written);
+      key(preview, Qt::Key_Escape);
+    });
+    auto* toolbar = dialog->content()->findChild<QToolBar*>("FORM_TOOLBAR");
+    auto* action = toolbar ? toolbar->findChild<QAction*>("BTN_ANTEPRIMA") : nullptr;
+    if (action) action->trigger();
+    button_of(*dialog, "BTN_ANNULLA")->click();
+  });
+  button_of(*main, "BTN_INSMULTIPLO")->click();
+  wait_active(window);
+
   // A refusal: the codes of an activity already planned on the day.
   host.action("new")->trigger();
   fill(edit_of(*main, "TXT_CODPROG"), "PRJ001");
@@ -216,7 +247,7 @@ int take_screenshots(const std::string& dir, const std::string& language) {
   tab();
   host.action("cancel")->trigger();
   QApplication::processEvents();
-  return written == 4 ? 0 : 1;
+  return written == 5 ? 0 : 1;
 }
 
 }  // namespace desktop
