@@ -76,7 +76,7 @@ std::optional<std::string> RangeSummary::closed(const standin::FormModel& dialog
     if (auto it = after->find(key); it != after->end()) is[day.iso()] = it->second;
   }
   const bool en = language == "en";
-  const std::string codes = project + "/" + node + "/" + activity;
+  const std::string codes = project + " / " + node + " / " + activity;
   const std::string period =
       en ? " from " + from_text + " to " + to_text + ": " : " dal " + from_text + " al " + to_text + ": ";
   if (insert) {

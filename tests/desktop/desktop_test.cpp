@@ -510,8 +510,9 @@ void DesktopHostTest::aCompleteDay() {
   QCOMPARE(boxes_.size(), std::size_t{1});
   QCOMPARE(boxes_[0].text, QString("Operazione completata"));
   // The status bar says what the run did, as the command line does.
-  QCOMPARE(status_message(), QString("Pianificati i giorni di PRJ001/N01/ATT01 dal 09/03/2026 al 15/03/2026: "
-                                     "aggiunti 5, sovrascritti 2, saltati 0."));
+  QCOMPARE(status_message(),
+           QString("Pianificati i giorni di PRJ001 / N01 / ATT01 dal 09/03/2026 al 15/03/2026: "
+                   "aggiunti 5, sovrascritti 2, saltati 0."));
   QCOMPARE(count("PD4G_IDLEGAME_PD0H = 1001 AND PD4G_DATAATTIVITA BETWEEN '2026-03-09' AND '2026-03-15' "
                  "AND PD4G_DURATAORE = 8 AND PD4G_DURATAMINUTI = 0"),
            7);
@@ -538,8 +539,9 @@ void DesktopHostTest::aCompleteDay() {
     answer_next_box(standin::box::kOk);
     click_button(d, "BTN_CONFERMA");
   });
-  QCOMPARE(status_message(), QString("Deleted the days of PRJ001/N01/ATT01 from 09/03/2026 to 15/03/2026: "
-                                     "7 deleted, 0 spared (resources allocated)."));
+  QCOMPARE(status_message(),
+           QString("Deleted the days of PRJ001 / N01 / ATT01 from 09/03/2026 to 15/03/2026: "
+                   "7 deleted, 0 spared (resources allocated)."));
   QCOMPARE(boxes_.size(), std::size_t{2});
   QVERIFY2(boxes_[0].text.contains("7"), qPrintable(boxes_[0].text));
   QCOMPARE(boxes_[0].buttons, (QStringList{"Yes", "No"}));
