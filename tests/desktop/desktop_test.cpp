@@ -965,21 +965,20 @@ void DesktopHostTest::aDatabaseFileIsCreatedOnlyWhenThePersonSaysSo() {
   // A file that is not a calendar is shown in a dialog and left as it is.
   const QString empty = scratch_->filePath("empty.db");
   QFile(empty).open(QIODevice::WriteOnly);
-  answer_next_box(1);
-  QCOMPARE(desktop::prepare_database_file(nullptr, empty.toStdString(), "en"),
-           desktop::DatabaseFile::kFailed);
-  QCOMPARE(boxes_.size(), std::size_t{1});
-  QVERIFY(boxes_[0].text.contains("is an empty file, not a calendar database"));
-  QCOMPARE(boxes_[0].icon, QMessageBox::Critical);
-  QCOMPARE(QFileInfo(empty).size(), qint64{0});
-  // In Italian, the same check in Italian.
-  answer_next_box(1);
-  QCOMPARE(desktop::prepare_database_file(nullptr, empty.toStdString(), "it"),
-           desktop::DatabaseFile::kFailed);
-  QCOMPARE(boxes_.size(), std::size_t{2});
-  QCOMPARE(boxes_[1].text, QString::fromStdString(
-                               database::describe(database::check_calendar_file(empty.toStdString()), "it")));
-  QVERIFY(boxes_[1].text != boxes_[0].text);
+  // The checker's own words, in each language.
+  for (const char* language : {"en", "it"}) {
+    boxes_.clear();
+    answer_next_box(1);
+    QCOMPARE(desktop::prepare_database_file(nullptr, empty.toStdString(), language),
+             desktop::DatabaseFile::kFailed);
+    QCOMPARE(boxes_.size(), std::size_t{1});
+    QCOMPARE(boxes_[0].text, QString::fromStdString(database::describe(
+                                 database::check_calendar_file(empty.toStdString()), language)));
+    QCOMPARE(boxes_[0].icon, QMessageBox::Critical);
+    QCOMPARE(QFileInfo(empty).size(), qint64{0});
+  }
+  QVERIFY(QString::fromStdString(database::describe(database::check_calendar_file(empty.toStdString()), "en"))
+              .contains("is an empty file, not a calendar database"));
 }
 
 // The same over-long, out-of-range and badly cased values, given to the insertion dialog on the desktop
