@@ -634,9 +634,12 @@ void DesktopHost::range_dialog_loop(QtFormSite& site, bool started) {
   const std::int32_t company = env_->global()->Company().to_long();
   if (started) {
     range_summary_->opened(site, *env_, company);
+    shown_before_range_run_ = responder_->shown();
     return;
   }
-  if (auto line = range_summary_->closed(site, *env_, company, options_.language); line && window_)
+  const bool completed = responder_->shown() > shown_before_range_run_ &&
+                         responder_->last_number() == RangeSummary::kCompletedMessage;
+  if (auto line = range_summary_->closed(site, *env_, company, options_.language, completed); line && window_)
     window_->statusBar()->showMessage(qs(*line), 30000);
 }
 

@@ -171,6 +171,7 @@ class DesktopHost {
   std::vector<std::function<void()>> retranslators_;
   std::function<ExportChoice()> export_chooser_;
   std::unique_ptr<RangeSummary> range_summary_;
+  int shown_before_range_run_ = 0;
 };
 
 }  // namespace desktop

@@ -48,13 +48,13 @@ void RangeSummary::opened(const standin::FormModel& dialog, standin::HostEnviron
 
 std::optional<std::string> RangeSummary::closed(const standin::FormModel& dialog,
                                                 standin::HostEnvironment& env, std::int32_t company,
-                                                const std::string& language) {
+                                                const std::string& language, bool completed) {
   const bool insert = dialog.name() == kInsertDialog;
   if (!before_ || (!insert && dialog.name() != kDeleteDialog)) return std::nullopt;
   const CompanyDays before = *before_;
   before_.reset();
   const auto after = read(env, company);
-  if (!after || *after == before) return std::nullopt;
+  if (!after || (!completed && *after == before)) return std::nullopt;
   // The activity and the dates the dialog holds, as its run read them.
   const std::string project = text_of(dialog, "TXT_CODPROG"), node = text_of(dialog, "TXT_CODNODO"),
                     activity = text_of(dialog, "TXT_CODATTIVITA");

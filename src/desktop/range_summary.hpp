@@ -22,13 +22,15 @@ class RangeSummary {
  public:
   static constexpr const char* kInsertDialog = "FRMPD_ADDCALENDATT";
   static constexpr const char* kDeleteDialog = "FRMPD_DELCALENDATT";
+  // The message a run that went through ends with.
+  static constexpr std::int32_t kCompletedMessage = 42123;
 
   // A range dialog opened: the company's days as they are before any run.
   void opened(const standin::FormModel& dialog, standin::HostEnvironment& env, std::int32_t company);
-  // The dialog closed: the line that says what its run did, in `language`; nullopt when it was not a
-  // range dialog or nothing changed.
+  // The dialog closed (`completed`: its run went through): the line that says what the run did, in
+  // `language`; nullopt when it was not a range dialog, or no run went through and nothing changed.
   std::optional<std::string> closed(const standin::FormModel& dialog, standin::HostEnvironment& env,
-                                    std::int32_t company, const std::string& language);
+                                    std::int32_t company, const std::string& language, bool completed);
 
  private:
   // (WBS link, ISO date) -> the stored day.

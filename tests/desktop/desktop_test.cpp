@@ -522,6 +522,22 @@ void DesktopHostTest::aCompleteDay() {
   QCOMPARE(grid->rowCount(), 1);
   QCOMPARE(grid_line(grid, 0).mid(2, 4), (QStringList{"ATT01", "12/03/2026", "8", "0"}));
 
+  // The same week again, its days left as they are: a run that changed nothing is counted too.
+  in_dialog("BTN_INSMULTIPLO", "FRMPD_ADDCALENDATT", [&](QtFormSite& d) {
+    enter_codes(d);
+    for (const char* typed : {"09/03/2026", "15/03/2026", "1", "3", "0"}) {
+      type(typed);
+      tab();
+    }
+    auto* treatment = d.get<desktop::QtCombo>("CBO_VARPRESENTI")->combo();
+    for (auto key : {Qt::Key_Up, Qt::Key_Up, Qt::Key_Down}) QTest::keyClick(treatment, key);
+    answer_next_box(standin::box::kOk);
+    click_button(d, "BTN_CONFERMA");
+  });
+  QCOMPARE(status_message(),
+           QString("Pianificati i giorni di PRJ001 / N01 / ATT01 dal 09/03/2026 al 15/03/2026: "
+                   "aggiunti 0, sovrascritti 0, saltati 7."));
+
   // The week deleted, in English: the question gives the count, Yes deletes.
   desktop::DesktopOptions english = host_->options();
   english.language = "en";
