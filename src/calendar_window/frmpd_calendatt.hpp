@@ -4,7 +4,6 @@
 // frame, and carries the module-wide message, error-report, navigator and SQL-formatting routines that
 // the two range dialogs reach through their reference to it.
 
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -107,10 +106,6 @@ class FRMPD_CALENDATT : public FormBase,
   void PclsConnectProd_TransferData(bool& Cancel, const runtime::Variant& data,
                                     std::int32_t& tsCalledProgram);
   void GRID_CALENDATT_RowChange();
-  // The codes of the three code fields, and the descriptions emptied of the codes that changed or went
-  // blank since (a description never shows beside a code it does not describe).
-  std::array<std::string, 3> shown_codes();
-  void drop_stale_descriptions(const std::array<std::string, 3>& before);
   void KVO_CALENDARIO_DateChange(const runtime::Variant& previous, const runtime::Variant& new_day);
 
   void FME_CALENDATT_BeforeAddNew(bool& fbol_Cancel);

@@ -126,7 +126,6 @@ bool FRMPD_CALENDATT::InitQGrid() {
 void FRMPD_CALENDATT::Requery() {
   ErrorTrap trap(*this, "Requery");
   std::shared_ptr<host::Grid> grid;
-  const std::int32_t defined_for = ditta_;
   if (!trap.step([&] { ditta_ = global()->Company().to_long(); })) return;
   if (!trap.step([&] { GeneraQuerySQL(); })) return;
   if (!trap.step([&] {
@@ -154,9 +153,6 @@ void FRMPD_CALENDATT::Requery() {
         }
       }))
     return;
-  // The grid's lookup columns read the codes of one company: after a change of company they are defined
-  // again, so that the rows of the company shown show their codes.
-  if (defined_for != 0 && defined_for != ditta_ && !InitQGrid()) return;
   if (!trap.step([&] { InizializzaVirtualFrame(); })) return;
   trap.step([&] { grid->AttachRecordset(GrstRecordSet); });
 }
@@ -192,36 +188,8 @@ void FRMPD_CALENDATT::InizializzaVirtualFrame() {
   trap.step([&] { AggiornaNavigatore(); });
 }
 
-std::array<std::string, 3> FRMPD_CALENDATT::shown_codes() {
-  std::array<std::string, 3> codes;
-  suppressed([&] {
-    codes = {control<host::TextControl>("TXT_CODPROG")->Text(),
-             control<host::TextControl>("TXT_CODNODO")->Text(),
-             control<host::TextControl>("TXT_CODATTIVITA")->Text()};
-  });
-  return codes;
-}
-
-void FRMPD_CALENDATT::drop_stale_descriptions(const std::array<std::string, 3>& before) {
-  static constexpr const char* kFields[3][2] = {
-      {"TXT_CODPROG", "TXT_DESPROG"}, {"TXT_CODNODO", "TXT_DESNODO"}, {"TXT_CODATTIVITA", "TXT_DESATTIVITA"}};
-  suppressed([&] {
-    for (std::size_t i = 0; i < 3; ++i) {
-      std::string code = control<host::TextControl>(kFields[i][0])->Text();
-      if (runtime::trim(code).empty() || code != before[i])
-        control<host::TextControl>(kFields[i][1])->set_Text("");
-    }
-  });
-}
-
 void FRMPD_CALENDATT::GRID_CALENDATT_RowChange() {
   if (!activated_) return;
-  const auto before = shown_codes();
-  struct Follow {
-    FRMPD_CALENDATT* window;
-    std::array<std::string, 3> codes;
-    ~Follow() { window->drop_stale_descriptions(codes); }
-  } follow{this, before};
   auto text = [](const Variant& v) { return runtime::is_blank(v) ? std::string() : v.to_string(); };
   suppressed([&] {
     auto grid = control<host::Grid>("GRID_CALENDATT");

@@ -100,10 +100,6 @@ void FRMPD_CALENDATT::Form_Activate() {
   if (!trap.step([&] { Requery(); })) return;
   if (!trap.step([&] { PreparaForm(); })) return;
   if (!trap.step([&] { activated_ = true; })) return;
-  // The grid's current row was chosen before the window was ready for it: the fields show it now, so
-  // that the highlighted line and the fields hold the same day from the start.
-  // (Called mode keeps the period it was handed over: its fields are not taken from the row.)
-  if (!is_called_ && !trap.step([&] { GRID_CALENDATT_RowChange(); })) return;
   if (!trap.step([&] { navigator()->Activate(); })) return;
   trap.step([&] { NotificaProgramma(Variant("tsOpen")); });
 }

@@ -142,11 +142,6 @@ void FRMPD_CALENDATT::FME_CALENDATT_AfterDelete(std::int32_t fenm_operationresul
 
 void FRMPD_CALENDATT::FME_CALENDATT_ChangeStatus(std::int32_t fenm_status, std::int32_t) {
   ErrorTrap trap(*this, "FME_CALENDATT_ChangeStatus");
-  struct Follow {
-    FRMPD_CALENDATT* window;
-    std::array<std::string, 3> codes;
-    ~Follow() { window->drop_stale_descriptions(codes); }
-  } follow{this, shown_codes()};
   auto text = [](const Variant& v) { return runtime::is_blank(v) ? std::string() : v.to_string(); };
   auto set = [&](const char* name, const std::string& value) {
     control<host::TextControl>(name)->set_Text(value);

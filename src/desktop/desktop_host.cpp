@@ -36,6 +36,7 @@
 #include "database/postgres_connection.hpp"
 #include "desktop/database_file.hpp"
 #include "desktop/preview_dialog.hpp"
+#include "desktop/range_summary.hpp"
 #include "host/registry.hpp"
 #include "runtime/date.hpp"
 #include "runtime/error.hpp"
@@ -262,7 +263,8 @@ DesktopHost::DesktopHost(DesktopOptions options, std::string settings_file)
       settings_file_(std::move(settings_file)),
       responder_(std::make_unique<QtResponder>(options_.language)),
       env_(std::make_unique<standin::HostEnvironment>(options_.host_settings(), *responder_)),
-      forms_(std::make_shared<QtFormFactory>()) {
+      forms_(std::make_shared<QtFormFactory>()),
+      range_summary_(std::make_unique<RangeSummary>()) {
   auto& session = *forms_->session();
   session.language = options_.language;
   session.query_runner = [env = env_.get()](const std::string& sql) { return env->run_query(sql); };
@@ -292,6 +294,7 @@ DesktopHost::DesktopHost(DesktopOptions options, std::string settings_file)
   session.site_created = [this](QtFormSite& site) {
     add_preview_button(site, [this] { return preview_source(options_); });
   };
+  session.modal_loop = [this](QtFormSite& site, bool started) { range_dialog_loop(site, started); };
   responder_->set_parent([this]() -> QWidget* { return window_.data(); });
 
   use_qt_translations(options_.language);
@@ -614,8 +617,35 @@ bool DesktopHost::open_module() {
     refresh_status();
     return false;
   }
+  show_current_row();
   refresh_status();
   return true;
+}
+
+void DesktopHost::show_current_row() {
+  auto site = main_site();
+  if (!site) return;
+  // The descriptions beside the codes follow the codes the window shows, and the grid shows the window
+  // its current row once the window is ready for it (the grid chose that row while the window loaded):
+  // the highlighted line and the fields hold the same day from the start.
+  for (const auto& c : site->controls())
+    if (auto code = std::dynamic_pointer_cast<standin::CodeEditModel>(c)) code->follow_description();
+  for (const auto& c : site->controls())
+    if (auto grid = std::dynamic_pointer_cast<standin::GridModel>(c))
+      runtime::suppressed([&] { grid->show_current_row(); });
+}
+
+void DesktopHost::range_dialog_loop(QtFormSite& site, bool started) {
+  const std::int32_t company = env_->global()->Company().to_long();
+  if (started) {
+    range_summary_->opened(site, *env_, company);
+    shown_before_range_run_ = responder_->shown();
+    return;
+  }
+  const bool completed = responder_->shown() > shown_before_range_run_ &&
+                         responder_->last_number() == RangeSummary::kCompletedMessage;
+  if (auto line = range_summary_->closed(site, *env_, company, options_.language, completed); line && window_)
+    window_->statusBar()->showMessage(qs(*line), 30000);
 }
 
 bool DesktopHost::settle_pending_change() {
@@ -725,11 +755,17 @@ void DesktopHost::change_company() {
   int company = QInputDialog::getInt(window_, qs(text("Cambio ditta", "Change company")),
                                      qs(text("Ditta:", "Company:")), current, 1, 32767, 1, &ok);
   if (!ok || company == current) return;
-  if (env_->navigator()->change_company(company, *env_->global())) options_.company = company;
-  if (auto s = main_site())
-    s->refresh_grids();
-  else
+  const bool changed = env_->navigator()->change_company(company, *env_->global());
+  if (changed) options_.company = company;
+  if (!main_site()) {
     module_closed();
+  } else if (changed) {
+    // A window the module left open through the change was loaded for the other company (its grid's
+    // codes are that company's): it is loaded again for this one.
+    if (close_module()) open_module();
+  } else {
+    main_site()->refresh_grids();
+  }
   refresh_status();
 }
 

@@ -65,6 +65,7 @@ void write_settings_file(const std::string& path, const DesktopOptions& options)
 std::string default_settings_file();
 
 class DesktopHost;
+class RangeSummary;
 
 class HostWindow : public QMainWindow {
  public:
@@ -150,6 +151,8 @@ class DesktopHost {
   void edit_settings();
   void module_closed();
   void install_programs();
+  void show_current_row();
+  void range_dialog_loop(QtFormSite& site, bool started);
 
   DesktopOptions options_;
   std::string settings_file_;
@@ -167,6 +170,8 @@ class DesktopHost {
   std::map<std::string, QAction*> actions_;
   std::vector<std::function<void()>> retranslators_;
   std::function<ExportChoice()> export_chooser_;
+  std::unique_ptr<RangeSummary> range_summary_;
+  int shown_before_range_run_ = 0;
 };
 
 }  // namespace desktop

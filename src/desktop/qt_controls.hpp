@@ -51,6 +51,9 @@ struct QtSession : standin::ControlSession {
   bool swallow_click = false;
   // The window that was last told it became active.
   QtFormSite* active_site = nullptr;
+  // Told when a modal window's loop starts (the window loaded) and when it ended (the window closed;
+  // its controls still hold what it showed). May be empty.
+  std::function<void(QtFormSite& site, bool started)> modal_loop;
 };
 
 // What the views of one window share: the models' focus, and the guards of focus moves that must not

@@ -425,8 +425,10 @@ void QtFormSite::Show(bool modal) {
   activate();
   if (!modal || closed_ || !dialog_) return;
   modal_ = true;
+  if (auto watch = session_->modal_loop) watch(*this, true);
   dialog_->exec();
   modal_ = false;
+  if (auto watch = session_->modal_loop) watch(*this, false);
   if (closed_ && dialog_) dialog_->deleteLater();
 }
 

@@ -215,6 +215,8 @@ QWidget* QtResponder::parent() const {
 }
 
 int QtResponder::answer_message(const standin::ShownMessage& message) {
+  ++shown_;
+  last_number_ = message.number;
   database::commit_action();
   QWidget* owner = parent();
   QMessageBox* box = make_message_box(message, language_, owner);

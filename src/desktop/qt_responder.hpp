@@ -52,9 +52,14 @@ class QtResponder : public standin::MessageResponder {
 
   int answer_message(const standin::ShownMessage& message) override;
   int answer_report(const standin::ErrorReport& report) override;
+  // How many message boxes were shown, and the number of the last one.
+  int shown() const { return shown_; }
+  std::int32_t last_number() const { return last_number_; }
 
  private:
   QWidget* parent() const;
+  int shown_ = 0;
+  std::int32_t last_number_ = 0;
   std::string language_;
   std::function<QWidget*()> parent_;
 };

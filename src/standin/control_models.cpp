@@ -264,6 +264,29 @@ void CodeEditModel::decode() {
              : session()->text("Decodifica non riuscita: ", "The decode failed: ") + result->failure);
 }
 
+void CodeEditModel::follow_description() {
+  follows_ = true;
+  describe_quietly();
+}
+
+void CodeEditModel::text_set_by_code() {
+  modified_ = false;
+  if (follows_) describe_quietly();
+}
+
+void CodeEditModel::describe_quietly() {
+  if (describing_ || setting("decode").type() != runtime::VarType::Boolean || !setting("decode").to_bool())
+    return;
+  auto keep = shared_from_this();
+  describing_ = true;
+  runtime::suppressed([&] {
+    auto result = decode_code_field(Text(), [this](Variant& first, std::string& a, Variant& b,
+                                                   std::string& c) { raise(StartDecode, first, a, b, c); });
+    decode_ok_ = result && result->found;
+  });
+  describing_ = false;
+}
+
 bool CodeEditModel::leave() {
   if (!focused()) return true;
   auto keep = shared_from_this();

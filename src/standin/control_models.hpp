@@ -238,13 +238,21 @@ class CodeEditModel : public TextModel<host::CodeEdit> {
   bool leave() override;
   // The person presses the key of the key-button menu (e.g. "Kgestione").
   void press_key(const runtime::Variant& key);
+  // From now on the description follows the code the module's code puts in the field: the code is
+  // decoded again, without a notice (the person typed nothing), and a blank one empties it. A host
+  // asks for it on the windows it wants so; the description is brought up to date at once.
+  void follow_description();
 
  protected:
   void typed(bool changed) override;
-  void text_set_by_code() override { modified_ = false; }
+  void text_set_by_code() override;
 
  private:
+  void describe_quietly();
+
   bool decode_ok_ = false;
+  bool follows_ = false;
+  bool describing_ = false;
   bool modified_ = false;
   bool decode_pending_ = false;
   runtime::Variant lookup_setting_;
@@ -455,6 +463,8 @@ class GridModel : public ControlModel<host::Grid> {
   // The person selects the row at `position` (0-based): the recordset moves there and RowChange is
   // raised. False when there is no such row.
   bool select_row(std::int32_t position);
+  // Raises RowChange for the current row, as the grid does when the window shows it.
+  void show_current_row() { raise_row_change(); }
   // The host tells the grid that its rows changed (the record frame wrote or deleted a row).
   void refresh() { changed(); }
 
