@@ -1,5 +1,9 @@
 #include "database/dialect.hpp"
 
+#include <charconv>
+#include <cstdint>
+#include <utility>
+
 #include "database/sql_tokens.hpp"
 
 namespace database {
@@ -40,16 +44,216 @@ Tokens collate_trimmed(const Tokens& t) {
   return out;
 }
 
-}  // namespace
+// The steps of the adaptation, in order. compared receives the pairs of literals (their origins) that
+// folding looks at: each three significant tokens literal, operator, literal.
+Tokens adapted_tokens(Tokens tokens, std::vector<std::pair<int, int>>* compared);
 
-std::string adapt_statement(const std::string& sql) {
-  Tokens tokens = tokenize(sql);
+bool is_literal(const Token& t) {
+  return t.kind == Kind::String || t.kind == Kind::Number;
+}
+
+std::vector<std::pair<int, int>> literal_comparisons(const Tokens& t) {
+  std::vector<std::pair<int, int>> out;
+  std::size_t a = kNone, b = kNone;  // the two significant tokens before the current one
+  for (std::size_t i = 0; i < t.size(); ++i) {
+    if (!is_significant(t[i])) continue;
+    if (a != kNone && is_literal(t[a]) && t[b].kind == Kind::Punct && is_literal(t[i]))
+      out.emplace_back(t[a].origin, t[i].origin);
+    a = b;
+    b = i;
+  }
+  return out;
+}
+
+Tokens adapted_tokens(Tokens tokens, std::vector<std::pair<int, int>>* compared) {
   remove_table_hints(tokens);
   tokens = move_top_to_limit(compact(std::move(tokens)));
+  if (compared) *compared = literal_comparisons(tokens);
   fold_comparisons(tokens, TextRule::IgnoreTrailingBlanks);
   tokens = compact(std::move(tokens));
   simplify_groups(tokens);
-  return render(collate_trimmed(tokens));
+  return collate_trimmed(tokens);
+}
+
+// The value a literal binds: a text, or a whole decimal number that fits 64 bits; nullopt for the others.
+std::optional<SqlValue> literal_value(const Token& t) {
+  if (t.kind == Kind::String) {
+    std::optional<std::string> content = string_content(t.text);
+    if (!content) return std::nullopt;
+    return SqlValue{std::move(*content)};
+  }
+  if (t.kind != Kind::Number) return std::nullopt;
+  std::int64_t v = 0;
+  const char* end = t.text.data() + t.text.size();
+  auto [ptr, ec] = std::from_chars(t.text.data(), end, v);
+  if (ec != std::errc() || ptr != end) return std::nullopt;
+  return SqlValue{v};
+}
+
+bool liftable_literal(const Token& t) {
+  if (t.kind == Kind::String) return t.text.size() >= 2 && t.text.back() == '\'';
+  return t.kind == Kind::Number && literal_value(t).has_value();
+}
+
+constexpr std::size_t kMaxParameters = 999;
+constexpr std::size_t kLongestMemoised = 16384;
+
+struct Lifted {
+  std::string text;
+  std::vector<int> parameters;   // origin of the literal bound to each ?n
+  std::vector<int> verbatim;     // origins of the liftable literals left in the text
+  std::vector<SqlValue> values;  // the value of each ?n
+};
+
+// Writes the adapted tokens with the literals that can be bound replaced by ?1, ?2, ...
+Lifted lift(const Tokens& t) {
+  Lifted out;
+  std::size_t first = 0;
+  while (first < t.size() && !is_significant(t[first])) ++first;
+  bool rows_statement =
+      first < t.size() && is_any_word(t[first], {"SELECT", "INSERT", "UPDATE", "DELETE", "REPLACE", "WITH"});
+  bool insert = rows_statement && is_any_word(t[first], {"INSERT", "REPLACE"});
+  bool update = rows_statement && is_word(t[first], "UPDATE");
+  std::vector<Place> p = places(t);
+  int depth = 0;
+  std::vector<int> type_depths;  // depths of the parentheses of a type name (AS VARCHAR(10))
+  bool in_values = false, in_set = false;
+  std::size_t before = kNone, before_that = kNone;  // the two significant tokens before
+  for (std::size_t i = 0; i < t.size(); ++i) {
+    const Token& tok = t[i];
+    if (tok.deleted) continue;
+    if (!is_significant(tok)) {
+      out.text += tok.text;
+      continue;
+    }
+    if (is_punct(tok, "(")) {
+      ++depth;
+      if (before != kNone && before_that != kNone && t[before].kind == Kind::Word &&
+          is_word(t[before_that], "AS"))
+        type_depths.push_back(depth);
+    } else if (is_punct(tok, ")")) {
+      if (!type_depths.empty() && type_depths.back() == depth) type_depths.pop_back();
+      --depth;
+    } else if (depth == 0 && insert && is_word(tok, "VALUES")) {
+      in_values = true;
+    } else if (depth == 0 && update && is_word(tok, "SET")) {
+      in_set = true;
+    } else if (depth == 0 && update && is_any_word(tok, {"WHERE", "FROM"})) {
+      in_set = false;
+    }
+    before_that = before;
+    before = i;
+    bool from_original = tok.origin >= 0 && is_literal(tok) && liftable_literal(tok);
+    if (!from_original) {
+      out.text += tok.text;
+      continue;
+    }
+    // x'00ff' is a blob: its quoted part is not a text of its own.
+    bool blob = tok.kind == Kind::String && i > 0 && t[i - 1].kind == Kind::Word && !t[i - 1].deleted;
+    bool lifted = rows_statement && !blob && type_depths.empty() && out.parameters.size() < kMaxParameters &&
+                  (p[i].clause == Clause::Condition || in_values || in_set);
+    if (lifted) {
+      out.parameters.push_back(tok.origin);
+      out.values.push_back(*literal_value(tok));
+      out.text += '?';
+      out.text += std::to_string(out.parameters.size());
+    } else {
+      out.verbatim.push_back(tok.origin);
+      out.text += tok.text;
+    }
+  }
+  return out;
+}
+
+LiftedStatement bind(std::string text, const std::vector<int>& parameters, const Tokens& original) {
+  LiftedStatement out{std::move(text), {}};
+  out.parameters.reserve(parameters.size());
+  for (int origin : parameters)
+    out.parameters.push_back(*literal_value(original[static_cast<std::size_t>(origin)]));
+  return out;
+}
+
+// The values of the literals that stay in the adapted text, as one key.
+std::string verbatim_key(const Tokens& original, const std::vector<int>& verbatim) {
+  std::string key;
+  for (int origin : verbatim) {
+    const std::string& text = original[static_cast<std::size_t>(origin)].text;
+    key += std::to_string(text.size());
+    key += ':';
+    key += text;
+  }
+  return key;
+}
+
+}  // namespace
+
+std::string adapt_statement(const std::string& sql) {
+  return render(adapted_tokens(tokenize(sql), nullptr));
+}
+
+LiftedStatement adapt_and_lift(const std::string& sql) {
+  Tokens tokens = tokenize(sql);
+  number_tokens(tokens);
+  Lifted lifted = lift(adapted_tokens(std::move(tokens), nullptr));
+  return {std::move(lifted.text), std::move(lifted.values)};
+}
+
+LiftedStatement AdaptationMemo::adapt(const std::string& sql) {
+  // The shape marks the literals with bytes of their own; a text holding one of them is not memoised.
+  if (sql.find_first_of("\x01\x02\x03") != std::string::npos) return adapt_and_lift(sql);
+  // A long text (a list of thousands of days) is rare and would hold much memory for nothing.
+  if (sql.size() > kLongestMemoised) return adapt_and_lift(sql);
+  Tokens original = tokenize(sql);
+  number_tokens(original);
+  // The text with its liftable literals marked, then the value of each comparison of two literals.
+  std::string key;
+  key.reserve(sql.size() + 8);
+  for (const Token& t : original) {
+    if (is_literal(t) && liftable_literal(t)) {
+      key += t.kind == Kind::String ? '\x01' : '\x02';
+    } else {
+      key += t.text;
+    }
+  }
+  key += '\x03';
+  std::vector<std::pair<int, int>> compared_here = literal_comparisons(original);
+  for (const auto& [a, b] : compared_here) {
+    const Token& left = original[static_cast<std::size_t>(a)];
+    const Token& op = original[next_significant(original, static_cast<std::size_t>(a))];
+    const Token& right = original[static_cast<std::size_t>(b)];
+    std::optional<bool> value = compare_literals(left, op, right, TextRule::IgnoreTrailingBlanks);
+    key += !value ? 'u' : *value ? 't' : 'f';
+  }
+
+  auto found = shapes_.find(key);
+  if (found != shapes_.end()) {
+    Shape& shape = found->second;
+    if (!shape.reusable) return adapt_and_lift(sql);
+    auto hit = shape.by_verbatim.find(verbatim_key(original, shape.verbatim));
+    if (hit != shape.by_verbatim.end()) return bind(hit->second.text, hit->second.parameters, original);
+  }
+
+  std::vector<std::pair<int, int>> compared;
+  Lifted lifted = lift(adapted_tokens(original, &compared));
+  if (size_ >= capacity_) {
+    shapes_.clear();
+    size_ = 0;
+  }
+  auto [it, inserted] = shapes_.try_emplace(std::move(key));
+  Shape& shape = it->second;
+  if (inserted) {
+    // Reusable when folding compares exactly the literals compared in the original text (a removed table
+    // hint or TOP clause could bring two literals together).
+    shape.reusable = compared == compared_here;
+    shape.verbatim = lifted.verbatim;
+    ++size_;
+  }
+  if (shape.reusable && shape.verbatim == lifted.verbatim) {
+    shape.by_verbatim.try_emplace(verbatim_key(original, lifted.verbatim),
+                                  Template{lifted.text, lifted.parameters});
+    ++size_;
+  }
+  return {std::move(lifted.text), std::move(lifted.values)};
 }
 
 }  // namespace database

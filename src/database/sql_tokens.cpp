@@ -188,6 +188,10 @@ std::string render(const Tokens& tokens) {
   return out;
 }
 
+void number_tokens(Tokens& tokens) {
+  for (std::size_t i = 0; i < tokens.size(); ++i) tokens[i].origin = static_cast<int>(i);
+}
+
 Tokens compact(Tokens tokens) {
   std::erase_if(tokens, [](const Token& t) { return t.deleted; });
   return tokens;
@@ -285,7 +289,7 @@ Tokens move_top_to_limit(Tokens t) {
     limit.push_back({Kind::Space, " "});
     limit.push_back({Kind::Word, "LIMIT"});
     limit.push_back({Kind::Space, " "});
-    limit.push_back({Kind::Number, t[count].text});
+    limit.push_back(t[count]);  // the count, with its origin
     for (std::size_t d = top; d <= last; ++d) t[d].deleted = true;
     if (last + 1 < t.size() && t[last + 1].kind == Kind::Space) t[last + 1].deleted = true;
   }
@@ -413,9 +417,7 @@ std::optional<std::string> string_content(const std::string& literal) {
   return out;
 }
 
-namespace {
-
-std::optional<bool> evaluate(const Token& left, const Token& op, const Token& right, TextRule rule) {
+std::optional<bool> compare_literals(const Token& left, const Token& op, const Token& right, TextRule rule) {
   if (op.kind != Kind::Punct) return std::nullopt;
   const std::string& o = op.text;
   bool equality = o == "=" || o == "==";
@@ -443,6 +445,8 @@ std::optional<bool> evaluate(const Token& left, const Token& op, const Token& ri
   return std::nullopt;
 }
 
+namespace {
+
 Token constant(bool value, bool parenthesised) {
   std::string text = value ? "1=1" : "1=0";
   return {Kind::Constant, parenthesised ? "(" + text + ")" : text, value};
@@ -469,7 +473,7 @@ void fold_comparisons(Tokens& t, TextRule rule) {
   for (std::size_t k = 0; k + 2 < sig.size(); ++k) {
     std::size_t a = sig[k], b = sig[k + 2];
     if (p[a].clause != Clause::Condition) continue;
-    auto truth = evaluate(t[a], t[sig[k + 1]], t[b], rule);
+    auto truth = compare_literals(t[a], t[sig[k + 1]], t[b], rule);
     if (!truth || !fits_before(k) || !fits_after(k + 3)) continue;
     t[a] = constant(*truth, false);
     for (std::size_t d = a + 1; d <= b; ++d) t[d].deleted = true;
