@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstdint>
+#include <string_view>
 #include <utility>
 
 #include "database/sql_tokens.hpp"
@@ -48,8 +49,12 @@ Tokens collate_trimmed(const Tokens& t) {
 // folding looks at: each three significant tokens literal, operator, literal.
 Tokens adapted_tokens(Tokens tokens, std::vector<std::pair<int, int>>* compared);
 
+bool is_literal(Kind kind) {
+  return kind == Kind::String || kind == Kind::Number;
+}
+
 bool is_literal(const Token& t) {
-  return t.kind == Kind::String || t.kind == Kind::Number;
+  return is_literal(t.kind);
 }
 
 std::vector<std::pair<int, int>> literal_comparisons(const Tokens& t) {
@@ -76,23 +81,31 @@ Tokens adapted_tokens(Tokens tokens, std::vector<std::pair<int, int>>* compared)
 }
 
 // The value a literal binds: a text, or a whole decimal number that fits 64 bits; nullopt for the others.
-std::optional<SqlValue> literal_value(const Token& t) {
-  if (t.kind == Kind::String) {
-    std::optional<std::string> content = string_content(t.text);
+std::optional<SqlValue> literal_value(Kind kind, std::string_view text) {
+  if (kind == Kind::String) {
+    std::optional<std::string> content = string_content(text);
     if (!content) return std::nullopt;
     return SqlValue{std::move(*content)};
   }
-  if (t.kind != Kind::Number) return std::nullopt;
+  if (kind != Kind::Number) return std::nullopt;
   std::int64_t v = 0;
-  const char* end = t.text.data() + t.text.size();
-  auto [ptr, ec] = std::from_chars(t.text.data(), end, v);
+  const char* end = text.data() + text.size();
+  auto [ptr, ec] = std::from_chars(text.data(), end, v);
   if (ec != std::errc() || ptr != end) return std::nullopt;
   return SqlValue{v};
 }
 
+std::optional<SqlValue> literal_value(const Token& t) {
+  return literal_value(t.kind, t.text);
+}
+
+bool liftable_literal(Kind kind, std::string_view text) {
+  if (kind == Kind::String) return text.size() >= 2 && text.back() == '\'';
+  return kind == Kind::Number && literal_value(kind, text).has_value();
+}
+
 bool liftable_literal(const Token& t) {
-  if (t.kind == Kind::String) return t.text.size() >= 2 && t.text.back() == '\'';
-  return t.kind == Kind::Number && literal_value(t).has_value();
+  return liftable_literal(t.kind, t.text);
 }
 
 constexpr std::size_t kMaxParameters = 999;
@@ -165,19 +178,22 @@ Lifted lift(const Tokens& t) {
   return out;
 }
 
-LiftedStatement bind(std::string text, const std::vector<int>& parameters, const Tokens& original) {
+LiftedStatement bind(std::string text, const std::vector<int>& parameters,
+                     const std::vector<Lexeme>& original) {
   LiftedStatement out{std::move(text), {}};
   out.parameters.reserve(parameters.size());
-  for (int origin : parameters)
-    out.parameters.push_back(*literal_value(original[static_cast<std::size_t>(origin)]));
+  for (int origin : parameters) {
+    const Lexeme& l = original[static_cast<std::size_t>(origin)];
+    out.parameters.push_back(*literal_value(l.kind, l.text));
+  }
   return out;
 }
 
 // The values of the literals that stay in the adapted text, as one key.
-std::string verbatim_key(const Tokens& original, const std::vector<int>& verbatim) {
+std::string verbatim_key(const std::vector<Lexeme>& original, const std::vector<int>& verbatim) {
   std::string key;
   for (int origin : verbatim) {
-    const std::string& text = original[static_cast<std::size_t>(origin)].text;
+    std::string_view text = original[static_cast<std::size_t>(origin)].text;
     key += std::to_string(text.size());
     key += ':';
     key += text;
@@ -203,26 +219,34 @@ LiftedStatement AdaptationMemo::adapt(const std::string& sql) {
   if (sql.find_first_of("\x01\x02\x03") != std::string::npos) return adapt_and_lift(sql);
   // A long text (a list of thousands of days) is rare and would hold much memory for nothing.
   if (sql.size() > kLongestMemoised) return adapt_and_lift(sql);
-  Tokens original = tokenize(sql);
-  number_tokens(original);
+  // The lexemes only: a text whose shape was seen needs no tokens.
+  std::vector<Lexeme> original = lex(sql);
   // The text with its liftable literals marked, then the value of each comparison of two literals.
   std::string key;
   key.reserve(sql.size() + 8);
-  for (const Token& t : original) {
-    if (is_literal(t) && liftable_literal(t)) {
-      key += t.kind == Kind::String ? '\x01' : '\x02';
+  for (const Lexeme& l : original) {
+    if (liftable_literal(l.kind, l.text)) {
+      key += l.kind == Kind::String ? '\x01' : '\x02';
     } else {
-      key += t.text;
+      key += l.text;
     }
   }
   key += '\x03';
-  std::vector<std::pair<int, int>> compared_here = literal_comparisons(original);
-  for (const auto& [a, b] : compared_here) {
-    const Token& left = original[static_cast<std::size_t>(a)];
-    const Token& op = original[next_significant(original, static_cast<std::size_t>(a))];
-    const Token& right = original[static_cast<std::size_t>(b)];
-    std::optional<bool> value = compare_literals(left, op, right, TextRule::IgnoreTrailingBlanks);
-    key += !value ? 'u' : *value ? 't' : 'f';
+  std::vector<std::pair<int, int>> compared_here;
+  std::size_t a = kNone, b = kNone;  // the two significant lexemes before the current one
+  for (std::size_t i = 0; i < original.size(); ++i) {
+    Kind kind = original[i].kind;
+    if (kind == Kind::Space || kind == Kind::Comment) continue;
+    if (a != kNone && is_literal(original[a].kind) && original[b].kind == Kind::Punct && is_literal(kind)) {
+      compared_here.emplace_back(static_cast<int>(a), static_cast<int>(i));
+      Token left{original[a].kind, std::string(original[a].text)};
+      Token op{Kind::Punct, std::string(original[b].text)};
+      Token right{kind, std::string(original[i].text)};
+      std::optional<bool> value = compare_literals(left, op, right, TextRule::IgnoreTrailingBlanks);
+      key += !value ? 'u' : *value ? 't' : 'f';
+    }
+    a = b;
+    b = i;
   }
 
   auto found = shapes_.find(key);
@@ -233,8 +257,10 @@ LiftedStatement AdaptationMemo::adapt(const std::string& sql) {
     if (hit != shape.by_verbatim.end()) return bind(hit->second.text, hit->second.parameters, original);
   }
 
+  Tokens tokens = tokenize(sql);
+  number_tokens(tokens);
   std::vector<std::pair<int, int>> compared;
-  Lifted lifted = lift(adapted_tokens(original, &compared));
+  Lifted lifted = lift(adapted_tokens(std::move(tokens), &compared));
   if (size_ >= capacity_) {
     shapes_.clear();
     size_ = 0;

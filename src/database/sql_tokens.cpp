@@ -83,7 +83,7 @@ bool is_lock_hint(const Token& t) {
 // Tokens
 
 // End of a quoted run opened at s[i]; a doubled closing character is part of the run, except for ']'.
-std::size_t quoted_end(const std::string& s, std::size_t i, char close) {
+std::size_t quoted_end(std::string_view s, std::size_t i, char close) {
   std::size_t j = i + 1;
   while (j < s.size()) {
     if (s[j] == close) {
@@ -98,7 +98,7 @@ std::size_t quoted_end(const std::string& s, std::size_t i, char close) {
   return s.size();
 }
 
-std::size_t number_end(const std::string& s, std::size_t i) {
+std::size_t number_end(std::string_view s, std::size_t i) {
   std::size_t n = s.size();
   if (s[i] == '0' && i + 2 < n && (s[i + 1] == 'x' || s[i + 1] == 'X') && is_hex(s[i + 2])) {
     std::size_t j = i + 2;
@@ -124,9 +124,10 @@ std::size_t number_end(const std::string& s, std::size_t i) {
 
 }  // namespace
 
-Tokens tokenize(const std::string& s) {
+std::vector<Lexeme> lex(std::string_view s) {
   static constexpr std::string_view kTwoCharOperators[] = {"<>", "!=", "<=", ">=", "==", "||", "<<", ">>"};
-  Tokens out;
+  std::vector<Lexeme> out;
+  out.reserve(s.size() / 4 + 4);
   std::size_t n = s.size();
   std::size_t i = 0;
   while (i < n) {
@@ -139,11 +140,11 @@ Tokens tokenize(const std::string& s) {
       kind = Kind::Space;
     } else if (c == '-' && next == '-') {
       j = s.find('\n', i);
-      if (j == std::string::npos) j = n;
+      if (j == std::string_view::npos) j = n;
       kind = Kind::Comment;
     } else if (c == '/' && next == '*') {
       std::size_t e = s.find("*/", i + 2);
-      j = e == std::string::npos ? n : e + 2;
+      j = e == std::string_view::npos ? n : e + 2;
       kind = Kind::Comment;
     } else if (c == '\'') {
       j = quoted_end(s, i, '\'');
@@ -170,14 +171,22 @@ Tokens tokenize(const std::string& s) {
     } else if (is_word_start(c) || ((c == '@' || c == '#' || c == '$' || c == ':') && is_word_char(next))) {
       while (j < n && is_word_char(s[j])) ++j;
       kind = Kind::Word;
-    } else {
+    } else if (next != '\0') {
       for (std::string_view op : kTwoCharOperators) {
-        if (s.compare(i, 2, op) == 0) j = i + 2;
+        if (c == op[0] && next == op[1]) j = i + 2;
       }
     }
     out.push_back({kind, s.substr(i, j - i)});
     i = j;
   }
+  return out;
+}
+
+Tokens tokenize(const std::string& s) {
+  std::vector<Lexeme> lexemes = lex(s);
+  Tokens out;
+  out.reserve(lexemes.size());
+  for (const Lexeme& l : lexemes) out.push_back({l.kind, std::string(l.text)});
   return out;
 }
 
@@ -407,7 +416,7 @@ std::optional<int> compare_numbers(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-std::optional<std::string> string_content(const std::string& literal) {
+std::optional<std::string> string_content(std::string_view literal) {
   if (literal.size() < 2 || literal.front() != '\'' || literal.back() != '\'') return std::nullopt;
   std::string out;
   for (std::size_t i = 1; i + 1 < literal.size(); ++i) {

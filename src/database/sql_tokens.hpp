@@ -40,6 +40,14 @@ bool is_any_word(const Token& t, std::initializer_list<std::string_view> words);
 // Keywords that end a WHERE/ON/HAVING condition at the same nesting level.
 bool ends_condition(const Token& t);
 
+// A token as it stands in the text (the blank after a number glued to a word is " ").
+struct Lexeme {
+  Kind kind = Kind::Punct;
+  std::string_view text;
+};
+
+// The tokens of s, without copying their text; tokenize() gives the same tokens, one for each lexeme.
+std::vector<Lexeme> lex(std::string_view s);
 Tokens tokenize(const std::string& s);
 std::string render(const Tokens& tokens);
 // Gives each token its own index as origin: a step that copies or moves a token keeps it, a token that a
@@ -51,7 +59,7 @@ Tokens compact(Tokens tokens);
 std::size_t next_significant(const Tokens& t, std::size_t i);
 std::size_t previous_significant(const Tokens& t, std::size_t i);
 // The text of a string literal without its quotes, '' read as one quote.
-std::optional<std::string> string_content(const std::string& literal);
+std::optional<std::string> string_content(std::string_view literal);
 
 // Where each token stands: in which clause, and whether an AND is the logical one (not BETWEEN's).
 enum class Clause { Other, Select, From, Condition };
