@@ -134,6 +134,9 @@ Lifted lift(const Tokens& t) {
   std::vector<Place> p = places(t);
   int depth = 0;
   std::vector<int> type_depths;  // depths of the parentheses of a type name (AS VARCHAR(10))
+  // For each open parenthesis, whether it stands in a list of result columns: an unnamed column of a
+  // subquery there is named after its text, literals included.
+  std::vector<bool> in_columns;
   bool in_values = false, in_set = false;
   std::size_t before = kNone, before_that = kNone;  // the two significant tokens before
   for (std::size_t i = 0; i < t.size(); ++i) {
@@ -145,11 +148,13 @@ Lifted lift(const Tokens& t) {
     }
     if (is_punct(tok, "(")) {
       ++depth;
+      in_columns.push_back(p[i].clause == Clause::Select || (!in_columns.empty() && in_columns.back()));
       if (before != kNone && before_that != kNone && t[before].kind == Kind::Word &&
           is_word(t[before_that], "AS"))
         type_depths.push_back(depth);
     } else if (is_punct(tok, ")")) {
       if (!type_depths.empty() && type_depths.back() == depth) type_depths.pop_back();
+      if (!in_columns.empty()) in_columns.pop_back();
       --depth;
     } else if (depth == 0 && insert && is_word(tok, "VALUES")) {
       in_values = true;
@@ -167,7 +172,9 @@ Lifted lift(const Tokens& t) {
     }
     // x'00ff' is a blob: its quoted part is not a text of its own.
     bool blob = tok.kind == Kind::String && i > 0 && t[i - 1].kind == Kind::Word && !t[i - 1].deleted;
-    bool lifted = rows_statement && !blob && type_depths.empty() && out.parameters.size() < kMaxParameters &&
+    bool in_a_column = !in_columns.empty() && in_columns.back();
+    bool lifted = rows_statement && !blob && !in_a_column && type_depths.empty() &&
+                  out.parameters.size() < kMaxParameters &&
                   (p[i].clause == Clause::Condition || in_values || in_set);
     if (lifted) {
       out.parameters.push_back(tok.origin);

@@ -46,11 +46,12 @@
 // numbers that fit 64 bits, in the statements that read or write rows (SELECT, INSERT, UPDATE, DELETE,
 // REPLACE, WITH), where a bound value means exactly what the literal meant: in the conditions of WHERE, ON
 // and HAVING, in the VALUES of an INSERT and in the SET of an UPDATE, never inside the length of a type
-// name (`CAST(x AS VARCHAR(10))`). A literal of a result column stays (it names the column), as do those of
-// ORDER BY and GROUP BY (a number there is a column's position), of LIMIT and OFFSET, reals and
-// hexadecimal numbers and blobs (x'00ff'). The literal that stood at ?n is bound to it: a text as text (its
-// trailing blanks kept; a column or RTRIM(x) with the RTRIM collation compares it as before), a number as a
-// 64-bit integer. Put back in place of the ?n, the values give exactly adapt_statement()'s text.
+// name (`CAST(x AS VARCHAR(10))`). A literal of a result column stays (it names the column), in a subquery
+// there too, as do those of ORDER BY and GROUP BY (a number there is a column's position), of LIMIT and
+// OFFSET, reals and hexadecimal numbers and blobs (x'00ff'). The literal that stood at ?n is bound to it: a
+// text as text (its trailing blanks kept; a column or RTRIM(x) with the RTRIM collation compares it as
+// before), a number as a 64-bit integer. Put back in place of the ?n, the values give exactly
+// adapt_statement()'s text.
 //
 // AdaptationMemo gives the result of adapt_and_lift() without running the steps again for a text whose
 // shape it has seen: the same text with other literals, where every comparison of two literals that

@@ -103,6 +103,13 @@ TEST(DatabaseLifting, WhatIsLiftedAndHowItIsBound) {
   EXPECT_EQ(s.text, "UPDATE T SET A = ?1, N = ?2 WHERE N = ?3");
   EXPECT_EQ(s.parameters, (std::vector<SqlValue>{std::string(), std::int64_t{1}, std::int64_t{2}}));
 
+  // A subquery among the result columns keeps its literals: an unnamed column is named after its text.
+  s = adapt_and_lift(
+      "SELECT (SELECT COUNT(*) FROM T WHERE N = 1), A FROM T WHERE N IN (SELECT N FROM T WHERE A = 'x')");
+  EXPECT_EQ(
+      s.text,
+      "SELECT (SELECT COUNT(*) FROM T WHERE N = 1), A FROM T WHERE N IN (SELECT N FROM T WHERE A = ?1)");
+
   // Nothing is lifted outside the statements on rows, nor from a TOP count.
   EXPECT_EQ(adapt_and_lift("CREATE TABLE T (A TEXT DEFAULT 'x')").text,
             "CREATE TABLE T (A TEXT DEFAULT 'x')");
