@@ -1,17 +1,18 @@
 #!/usr/bin/env bash
 # The range commands and the window's listing on a SQLite file holding a million other calendar days, as
 # whole runs of the program: `calendatt add-range` of 32767 days, `calendatt delete-range` of the same
-# days, and `calendatt list` of one day of 1000 rows. Each is set against the very statements the program
-# ran (written out by the engine, CALENDATT_SQL_TRACE) replayed in the same run by the `sqlite3` shell on
-# the same file and settings (WAL journal, synchronous FULL): once one autocommitted statement at a time,
-# once in a single transaction. For the generation a third figure gives the limit of the work: the two
-# statements of a day prepared once and run with the day bound, in one transaction (Python's sqlite3).
+# days, and `calendatt list` of one day of 5000 rows. Each range command is set against the very
+# statements the program ran (written out by the engine, CALENDATT_SQL_TRACE, with the values of their
+# parameters in place) replayed in the same run by the `sqlite3` shell on the same file and settings (WAL
+# journal, synchronous FULL): once one autocommitted statement at a time, once in a single transaction.
+# For the generation a fourth figure gives the limit of the work: the two statements of a day prepared
+# once and run with the day bound, in one transaction (Python's sqlite3). The listing is set against the
+# raw join of the same columns by the shell, written as CSV.
 #
 #   bench/sqlite_ranges.sh [BUILD_DIR] [RUNS]      (default build/default, 3 runs)
 #
-# Prints, per run and operation: wall seconds of the program, of the shell (autocommitted and in one
-# transaction), the ratio of the program to the shell in one transaction, the program's user CPU seconds
-# and its peak memory.
+# Prints, per run and operation, wall seconds, user CPU seconds and peak memory (KiB) of each process, and
+# the ratio of the program's wall time to the shell in one transaction (to the raw join for the listing).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -26,18 +27,19 @@ trap 'rm -rf "$work"' EXIT
 db="$work/million.db"
 
 "$cli" init --db "$db" --demo >/dev/null
-# A million other days of company 1: 1000 links on 100 nodes, 1000 consecutive days each.
+# A million other days of company 1: 5000 links on 500 nodes, 200 consecutive days each (5000 rows a day).
 sqlite3 "$db" <<'SQL'
 BEGIN;
-WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 999)
+WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 4999)
 INSERT INTO PD0G_DISBAPROG (PD0G_IDDISBAPROG, PD0G_DITTA_CG18, PD0G_CODPROG_PD68, PD0G_CODNODO_PD0C)
-  SELECT 3000 + i, 1, 'PRJBIG', 'B' || i FROM n WHERE i < 100;
-WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 999)
+  SELECT 3000 + i, 1, 'PRJBIG', 'B' || i FROM n WHERE i < 500;
+WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 4999)
 INSERT INTO PD0H_LEGDISBAPROG (PD0H_IDLEGAME, PD0H_IDDISBAPROG_PD0G, PD0H_CODATTIVITA_PD0D, PD0H_DATAINIZPIAN,
                                PD0H_DATAFINPIAN)
   SELECT 5000 + i, 3000 + i / 10, 'A' || i, '2000-01-01', '2003-12-31' FROM n;
-WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 999),
-  days(d) AS (SELECT date('2000-01-01', '+' || i || ' days') FROM n)
+WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 4999),
+  m(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM m WHERE i < 199),
+  days(d) AS (SELECT date('2000-01-01', '+' || i || ' days') FROM m)
 INSERT INTO PD4G_CALENDATT (PD4G_DITTA_CG18, PD4G_IDDISBAPROG_PD0G, PD4G_IDLEGAME_PD0H, PD4G_DATAATTIVITA,
                             PD4G_ANNOATTIVITA, PD4G_MESEATTIVITA, PD4G_GGATTIVITA, PD4G_ORAINIZIO,
                             PD4G_MININIZIO, PD4G_ORAFINE, PD4G_MINFINE, PD4G_DURATAORE, PD4G_DURATAMINUTI)
@@ -106,14 +108,35 @@ INSERT INTO PD4G_CALENDATT (PD4G_DITTA_CG18, PD4G_IDDISBAPROG_PD0G, PD4G_IDLEGAM
   CAST(strftime('%m', d) AS INTEGER), CAST(strftime('%d', d) AS INTEGER), 0, 0, 8, 0, 8, 0 FROM days"
 stored() { sqlite3 "$db" "SELECT COUNT(*) FROM PD4G_CALENDATT WHERE $key"; }
 
-report() {  # operation, program figures, shell autocommitted, shell in one transaction
-  read -r pw pu pm <<<"$2"
-  read -r aw _ _ <<<"$3"
-  read -r ow _ _ <<<"$4"
-  printf '%-13s calendatt %6.2f s wall %5.2f s user %6d KiB peak | sqlite3 autocommit %6.2f s | one transaction %5.2f s | ratio %.2f\n' \
-    "$1" "$pw" "$pu" "$pm" "$aw" "$ow" "$(echo "$pw / $ow" | bc -l)"
+figures() {  # "wall user peak": wall s / user s / peak KiB
+  read -r w u m <<<"$1"
+  printf '%6.2f %5.2f %6d' "$w" "$u" "$m"
 }
 
+report() {  # operation, program figures, shell autocommitted (or "-"), shell in one transaction or raw join
+  local auto="     -     -      -"
+  [ "$3" = - ] || auto=$(figures "$3")
+  read -r pw _ _ <<<"$2"
+  read -r ow _ _ <<<"$4"
+  printf '%-13s | %s | %s | %s | ratio %.2f\n' "$1" "$(figures "$2")" "$auto" "$(figures "$4")" \
+    "$(echo "$pw / $ow" | bc -l)"
+}
+
+# The listing's columns straight from the tables, as CSV.
+cat >"$work/join.sql" <<'SQL'
+.mode csv
+.headers on
+SELECT PD0G_CODPROG_PD68 AS project, PD0G_CODNODO_PD0C AS node, PD0H_CODATTIVITA_PD0D AS activity,
+       PD4G_DATAATTIVITA AS day, PD4G_DURATAORE AS hours, PD4G_DURATAMINUTI AS minutes,
+       PD0H_DATAINIZPIAN AS planning_start, PD0H_DATAFINPIAN AS planning_end
+FROM PD4G_CALENDATT
+  INNER JOIN PD0G_DISBAPROG ON PD0G_IDDISBAPROG = PD4G_IDDISBAPROG_PD0G
+  INNER JOIN PD0H_LEGDISBAPROG ON PD0H_IDLEGAME = PD4G_IDLEGAME_PD0H
+WHERE PD4G_DITTA_CG18 = 1 AND PD4G_DATAATTIVITA = '2000-03-15';
+SQL
+
+echo "figures: wall s, user s, peak KiB of each process"
+echo "work          | calendatt              | sqlite3, autocommitted | sqlite3, one transaction (raw join for list)"
 for run in $(seq 1 "$runs"); do
   echo "== run $run"
   sqlite3 "$db" "$clear"
@@ -140,18 +163,17 @@ for run in $(seq 1 "$runs"); do
   del_one=$(measure sqlite3 "$db" ".read $work/delete.one.sql")
   report "delete-range" "$del" "$del_auto" "$del_one"
 
-  rm -f "$work/list.trace"
-  list=$(CALENDATT_SQL_TRACE="$work/list.trace" measure "$cli" list --db "$db" --day 2001-06-15 --format csv)
-  n_list=$(scripts "$work/list.trace" list)
-  list_auto=$(measure sqlite3 "$db" ".read $work/list.auto.sql")
-  report "list one day" "$list" "$list_auto" "$list_auto"
+  list=$(measure "$cli" list --db "$db" --day 2000-03-15 --format csv)
+  rows=$("$cli" list --db "$db" --day 2000-03-15 --format csv | tail -n +2 | wc -l)
+  [ "$rows" = 5000 ] || { echo "the listing has $rows rows, not 5000" >&2; exit 1; }
+  join=$(measure sqlite3 "$db" ".read $work/join.sql")
+  report "list 5000 rows" "$list" - "$join"
 
   sqlite3 "$db" "$clear"
   pre=$(measure python3 "$work/prepared.py" "$db")
   [ "$(stored)" = 32767 ] || { echo "prepared generation incomplete" >&2; exit 1; }
-  read -r pre_wall _ pre_mem <<<"$pre"
-  printf 'add-range, two statements prepared once, one transaction (python3 sqlite3): %.2f s, %d KiB peak\n' \
-    "$pre_wall" "$pre_mem"
+  printf 'add-range limit: two statements prepared once, bound per day, one transaction (python3 sqlite3): %s\n' \
+    "$(figures "$pre")"
   sqlite3 "$db" "$clear"
 done
-echo "statements per run: add-range $n_gen, delete-range $n_del, list $n_list"
+echo "statements per run: add-range $n_gen, delete-range $n_del"

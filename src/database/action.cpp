@@ -1,6 +1,8 @@
 #include "database/action.hpp"
 
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
 #include <iostream>
 #include <stdexcept>
 
@@ -46,9 +48,22 @@ void ActionParticipant::release_action() {
   if (rehearsal) std::erase(rehearsal->holders_, this);
 }
 
+std::chrono::milliseconds action_commit_interval() {
+  static const std::chrono::milliseconds interval = [] {
+    const char* text = std::getenv("CALENDATT_COMMIT_MS");
+    if (!text || !*text || std::strlen(text) > 3) return kActionCommitInterval;
+    for (const char* c = text; *c; ++c)
+      if (*c < '0' || *c > '9') return kActionCommitInterval;
+    const int ms = std::atoi(text);
+    return ms >= 1 && ms <= kActionCommitInterval.count() ? std::chrono::milliseconds(ms)
+                                                          : kActionCommitInterval;
+  }();
+  return interval;
+}
+
 bool ActionParticipant::action_work_is_old() const {
   if (rehearsal) return false;
-  return std::chrono::steady_clock::now() - began_ >= kActionCommitInterval;
+  return std::chrono::steady_clock::now() - began_ >= action_commit_interval();
 }
 
 void ActionParticipant::end_action_work() {

@@ -105,4 +105,9 @@ bool rehearsing();
 // The half second after which a running action commits what it wrote so far.
 inline constexpr std::chrono::milliseconds kActionCommitInterval{500};
 
+// The interval in force: kActionCommitInterval, or a shorter one from CALENDATT_COMMIT_MS (a whole number
+// of milliseconds from 1 to 500; anything else is ignored), for a site that wants other readers to see a
+// long generation sooner, and for the test that interrupts one.
+std::chrono::milliseconds action_commit_interval();
+
 }  // namespace database

@@ -1,5 +1,11 @@
 #include "database/dialect.hpp"
 
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <string_view>
+#include <utility>
+
 #include "database/sql_tokens.hpp"
 
 namespace database {
@@ -11,8 +17,11 @@ using namespace sql;
 // A server engine ignores trailing blanks when it compares texts; SQLite's RTRIM collation does the same.
 // A column keeps the collation it was declared with, but a function's result has none, so the module's
 // `RTRIM(code)='ATT01 '` is given it explicitly: `RTRIM(code) COLLATE RTRIM='ATT01 '`.
-Tokens collate_trimmed(const Tokens& t) {
+Tokens collate_trimmed(Tokens t) {
+  // Most texts have no RTRIM: they are left as they are, without a copy.
+  if (std::none_of(t.begin(), t.end(), [](const Token& tok) { return is_word(tok, "RTRIM"); })) return t;
   Tokens out;
+  out.reserve(t.size() + 16);
   std::vector<int> open_depths;  // nesting depth of each RTRIM( still open
   int depth = 0;
   bool after_rtrim = false;
@@ -40,16 +49,248 @@ Tokens collate_trimmed(const Tokens& t) {
   return out;
 }
 
-}  // namespace
+// The steps of the adaptation, in order. compared receives the pairs of literals (their origins) that
+// folding looks at: each three significant tokens literal, operator, literal.
+Tokens adapted_tokens(Tokens tokens, std::vector<std::pair<int, int>>* compared);
 
-std::string adapt_statement(const std::string& sql) {
-  Tokens tokens = tokenize(sql);
+bool is_literal(Kind kind) {
+  return kind == Kind::String || kind == Kind::Number;
+}
+
+bool is_literal(const Token& t) {
+  return is_literal(t.kind);
+}
+
+std::vector<std::pair<int, int>> literal_comparisons(const Tokens& t) {
+  std::vector<std::pair<int, int>> out;
+  std::size_t a = kNone, b = kNone;  // the two significant tokens before the current one
+  for (std::size_t i = 0; i < t.size(); ++i) {
+    if (!is_significant(t[i])) continue;
+    if (a != kNone && is_literal(t[a]) && t[b].kind == Kind::Punct && is_literal(t[i]))
+      out.emplace_back(t[a].origin, t[i].origin);
+    a = b;
+    b = i;
+  }
+  return out;
+}
+
+Tokens adapted_tokens(Tokens tokens, std::vector<std::pair<int, int>>* compared) {
   remove_table_hints(tokens);
   tokens = move_top_to_limit(compact(std::move(tokens)));
+  if (compared) *compared = literal_comparisons(tokens);
   fold_comparisons(tokens, TextRule::IgnoreTrailingBlanks);
   tokens = compact(std::move(tokens));
   simplify_groups(tokens);
-  return render(collate_trimmed(tokens));
+  return collate_trimmed(std::move(tokens));
+}
+
+// The value a literal binds: a text, or a whole decimal number that fits 64 bits; nullopt for the others.
+std::optional<SqlValue> literal_value(Kind kind, std::string_view text) {
+  if (kind == Kind::String) {
+    std::optional<std::string> content = string_content(text);
+    if (!content) return std::nullopt;
+    return SqlValue{std::move(*content)};
+  }
+  if (kind != Kind::Number) return std::nullopt;
+  std::int64_t v = 0;
+  const char* end = text.data() + text.size();
+  auto [ptr, ec] = std::from_chars(text.data(), end, v);
+  if (ec != std::errc() || ptr != end) return std::nullopt;
+  return SqlValue{v};
+}
+
+std::optional<SqlValue> literal_value(const Token& t) {
+  return literal_value(t.kind, t.text);
+}
+
+bool liftable_literal(Kind kind, std::string_view text) {
+  if (kind == Kind::String) return text.size() >= 2 && text.back() == '\'';
+  return kind == Kind::Number && literal_value(kind, text).has_value();
+}
+
+bool liftable_literal(const Token& t) {
+  return liftable_literal(t.kind, t.text);
+}
+
+constexpr std::size_t kMaxParameters = 999;
+constexpr std::size_t kLongestMemoised = 16384;
+
+struct Lifted {
+  std::string text;
+  std::vector<int> parameters;   // origin of the literal bound to each ?n
+  std::vector<int> verbatim;     // origins of the liftable literals left in the text
+  std::vector<SqlValue> values;  // the value of each ?n
+};
+
+// Writes the adapted tokens with the literals that can be bound replaced by ?1, ?2, ...
+Lifted lift(const Tokens& t) {
+  Lifted out;
+  std::size_t first = 0;
+  while (first < t.size() && !is_significant(t[first])) ++first;
+  bool rows_statement =
+      first < t.size() && is_any_word(t[first], {"SELECT", "INSERT", "UPDATE", "DELETE", "REPLACE", "WITH"});
+  bool insert = rows_statement && is_any_word(t[first], {"INSERT", "REPLACE"});
+  bool update = rows_statement && is_word(t[first], "UPDATE");
+  std::vector<Place> p = places(t);
+  int depth = 0;
+  std::vector<int> type_depths;  // depths of the parentheses of a type name (AS VARCHAR(10))
+  // For each open parenthesis, whether it stands in a list of result columns: an unnamed column of a
+  // subquery there is named after its text, literals included.
+  std::vector<bool> in_columns;
+  bool in_values = false, in_set = false;
+  std::size_t before = kNone, before_that = kNone;  // the two significant tokens before
+  for (std::size_t i = 0; i < t.size(); ++i) {
+    const Token& tok = t[i];
+    if (tok.deleted) continue;
+    if (!is_significant(tok)) {
+      out.text += tok.text;
+      continue;
+    }
+    if (is_punct(tok, "(")) {
+      ++depth;
+      in_columns.push_back(p[i].clause == Clause::Select || (!in_columns.empty() && in_columns.back()));
+      if (before != kNone && before_that != kNone && t[before].kind == Kind::Word &&
+          is_word(t[before_that], "AS"))
+        type_depths.push_back(depth);
+    } else if (is_punct(tok, ")")) {
+      if (!type_depths.empty() && type_depths.back() == depth) type_depths.pop_back();
+      if (!in_columns.empty()) in_columns.pop_back();
+      --depth;
+    } else if (depth == 0 && insert && is_word(tok, "VALUES")) {
+      in_values = true;
+    } else if (depth == 0 && update && is_word(tok, "SET")) {
+      in_set = true;
+    } else if (depth == 0 && update && is_any_word(tok, {"WHERE", "FROM"})) {
+      in_set = false;
+    }
+    before_that = before;
+    before = i;
+    bool from_original = tok.origin >= 0 && is_literal(tok) && liftable_literal(tok);
+    if (!from_original) {
+      out.text += tok.text;
+      continue;
+    }
+    // x'00ff' is a blob: its quoted part is not a text of its own.
+    bool blob = tok.kind == Kind::String && i > 0 && t[i - 1].kind == Kind::Word && !t[i - 1].deleted;
+    bool in_a_column = !in_columns.empty() && in_columns.back();
+    bool lifted = rows_statement && !blob && !in_a_column && type_depths.empty() &&
+                  out.parameters.size() < kMaxParameters &&
+                  (p[i].clause == Clause::Condition || in_values || in_set);
+    if (lifted) {
+      out.parameters.push_back(tok.origin);
+      out.values.push_back(*literal_value(tok));
+      out.text += '?';
+      out.text += std::to_string(out.parameters.size());
+    } else {
+      out.verbatim.push_back(tok.origin);
+      out.text += tok.text;
+    }
+  }
+  return out;
+}
+
+LiftedStatement bind(std::string text, const std::vector<int>& parameters,
+                     const std::vector<Lexeme>& original) {
+  LiftedStatement out{std::move(text), {}};
+  out.parameters.reserve(parameters.size());
+  for (int origin : parameters) {
+    const Lexeme& l = original[static_cast<std::size_t>(origin)];
+    out.parameters.push_back(*literal_value(l.kind, l.text));
+  }
+  return out;
+}
+
+// The values of the literals that stay in the adapted text, as one key.
+std::string verbatim_key(const std::vector<Lexeme>& original, const std::vector<int>& verbatim) {
+  std::string key;
+  for (int origin : verbatim) {
+    std::string_view text = original[static_cast<std::size_t>(origin)].text;
+    key += std::to_string(text.size());
+    key += ':';
+    key += text;
+  }
+  return key;
+}
+
+}  // namespace
+
+std::string adapt_statement(const std::string& sql) {
+  return render(adapted_tokens(tokenize(sql), nullptr));
+}
+
+LiftedStatement adapt_and_lift(const std::string& sql) {
+  Tokens tokens = tokenize(sql);
+  number_tokens(tokens);
+  Lifted lifted = lift(adapted_tokens(std::move(tokens), nullptr));
+  return {std::move(lifted.text), std::move(lifted.values)};
+}
+
+LiftedStatement AdaptationMemo::adapt(const std::string& sql) {
+  // The shape marks the literals with bytes of their own; a text holding one of them is not memoised.
+  if (sql.find_first_of("\x01\x02\x03") != std::string::npos) return adapt_and_lift(sql);
+  // A long text (a list of thousands of days) is rare and would hold much memory for nothing.
+  if (sql.size() > kLongestMemoised) return adapt_and_lift(sql);
+  // The lexemes only: a text whose shape was seen needs no tokens.
+  std::vector<Lexeme> original = lex(sql);
+  // The text with its liftable literals marked, then the value of each comparison of two literals.
+  std::string key;
+  key.reserve(sql.size() + 8);
+  for (const Lexeme& l : original) {
+    if (liftable_literal(l.kind, l.text)) {
+      key += l.kind == Kind::String ? '\x01' : '\x02';
+    } else {
+      key += l.text;
+    }
+  }
+  key += '\x03';
+  std::vector<std::pair<int, int>> compared_here;
+  std::size_t a = kNone, b = kNone;  // the two significant lexemes before the current one
+  for (std::size_t i = 0; i < original.size(); ++i) {
+    Kind kind = original[i].kind;
+    if (kind == Kind::Space || kind == Kind::Comment) continue;
+    if (a != kNone && is_literal(original[a].kind) && original[b].kind == Kind::Punct && is_literal(kind)) {
+      compared_here.emplace_back(static_cast<int>(a), static_cast<int>(i));
+      Token left{original[a].kind, std::string(original[a].text)};
+      Token op{Kind::Punct, std::string(original[b].text)};
+      Token right{kind, std::string(original[i].text)};
+      std::optional<bool> value = compare_literals(left, op, right, TextRule::IgnoreTrailingBlanks);
+      key += !value ? 'u' : *value ? 't' : 'f';
+    }
+    a = b;
+    b = i;
+  }
+
+  auto found = shapes_.find(key);
+  if (found != shapes_.end()) {
+    Shape& shape = found->second;
+    if (!shape.reusable) return adapt_and_lift(sql);
+    auto hit = shape.by_verbatim.find(verbatim_key(original, shape.verbatim));
+    if (hit != shape.by_verbatim.end()) return bind(hit->second.text, hit->second.parameters, original);
+  }
+
+  Tokens tokens = tokenize(sql);
+  number_tokens(tokens);
+  std::vector<std::pair<int, int>> compared;
+  Lifted lifted = lift(adapted_tokens(std::move(tokens), &compared));
+  if (size_ >= capacity_) {
+    shapes_.clear();
+    size_ = 0;
+  }
+  auto [it, inserted] = shapes_.try_emplace(std::move(key));
+  Shape& shape = it->second;
+  if (inserted) {
+    // Reusable when folding compares exactly the literals compared in the original text (a removed table
+    // hint or TOP clause could bring two literals together).
+    shape.reusable = compared == compared_here;
+    shape.verbatim = lifted.verbatim;
+    ++size_;
+  }
+  if (shape.reusable && shape.verbatim == lifted.verbatim) {
+    shape.by_verbatim.try_emplace(verbatim_key(original, lifted.verbatim),
+                                  Template{lifted.text, lifted.parameters});
+    ++size_;
+  }
+  return {std::move(lifted.text), std::move(lifted.values)};
 }
 
 }  // namespace database

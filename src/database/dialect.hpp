@@ -39,10 +39,64 @@
 // The function is pure: the same text always gives the same result, and a text with several statements
 // is adapted statement by statement (refusing it is the connection's business).
 
+//
+// Reused statements. adapt_and_lift() adapts the text the same way and then lifts its literals into
+// parameters, so that statements that differ only in their values share one text (the key of the
+// connection's prepared statements, statement_cache.hpp). Lifted are the texts and the whole decimal
+// numbers that fit 64 bits, in the statements that read or write rows (SELECT, INSERT, UPDATE, DELETE,
+// REPLACE, WITH), where a bound value means exactly what the literal meant: in the conditions of WHERE, ON
+// and HAVING, in the VALUES of an INSERT and in the SET of an UPDATE, never inside the length of a type
+// name (`CAST(x AS VARCHAR(10))`). A literal of a result column stays (it names the column), in a subquery
+// there too, as do those of ORDER BY and GROUP BY (a number there is a column's position), of LIMIT and
+// OFFSET, reals and hexadecimal numbers and blobs (x'00ff'). The literal that stood at ?n is bound to it: a
+// text as text (its trailing blanks kept; a column or RTRIM(x) with the RTRIM collation compares it as
+// before), a number as a 64-bit integer. Put back in place of the ?n, the values give exactly
+// adapt_statement()'s text.
+//
+// AdaptationMemo gives the result of adapt_and_lift() without running the steps again for a text whose
+// shape it has seen: the same text with other literals, where every comparison of two literals that
+// folding could evaluate has the same value. It holds a bounded number of shapes, and none of a text
+// longer than 16 KiB (a list of thousands of days, run once).
+
+#include <cstddef>
 #include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "database/column_values.hpp"
 
 namespace database {
 
 std::string adapt_statement(const std::string& sql);
+
+struct LiftedStatement {
+  std::string text;                  // the adapted text with ?1, ?2, ... where literals stood
+  std::vector<SqlValue> parameters;  // the value of ?1, ?2, ...
+};
+
+LiftedStatement adapt_and_lift(const std::string& sql);
+
+class AdaptationMemo {
+ public:
+  explicit AdaptationMemo(std::size_t capacity = 256) : capacity_(capacity) {}
+  LiftedStatement adapt(const std::string& sql);
+  // Number of adapted texts held.
+  std::size_t size() const { return size_; }
+
+ private:
+  struct Template {
+    std::string text;
+    std::vector<int> parameters;  // for each ?n, the index of the literal's token in the original text
+  };
+  struct Shape {
+    bool reusable = false;      // false: the steps run again for every text of this shape
+    std::vector<int> verbatim;  // literals of the original text that stay in the adapted text
+    std::unordered_map<std::string, Template> by_verbatim;  // keyed by the values of those literals
+  };
+
+  std::size_t capacity_;
+  std::size_t size_ = 0;
+  std::unordered_map<std::string, Shape> shapes_;
+};
 
 }  // namespace database

@@ -83,7 +83,7 @@ bool is_lock_hint(const Token& t) {
 // Tokens
 
 // End of a quoted run opened at s[i]; a doubled closing character is part of the run, except for ']'.
-std::size_t quoted_end(const std::string& s, std::size_t i, char close) {
+std::size_t quoted_end(std::string_view s, std::size_t i, char close) {
   std::size_t j = i + 1;
   while (j < s.size()) {
     if (s[j] == close) {
@@ -98,7 +98,7 @@ std::size_t quoted_end(const std::string& s, std::size_t i, char close) {
   return s.size();
 }
 
-std::size_t number_end(const std::string& s, std::size_t i) {
+std::size_t number_end(std::string_view s, std::size_t i) {
   std::size_t n = s.size();
   if (s[i] == '0' && i + 2 < n && (s[i + 1] == 'x' || s[i + 1] == 'X') && is_hex(s[i + 2])) {
     std::size_t j = i + 2;
@@ -124,9 +124,10 @@ std::size_t number_end(const std::string& s, std::size_t i) {
 
 }  // namespace
 
-Tokens tokenize(const std::string& s) {
+std::vector<Lexeme> lex(std::string_view s) {
   static constexpr std::string_view kTwoCharOperators[] = {"<>", "!=", "<=", ">=", "==", "||", "<<", ">>"};
-  Tokens out;
+  std::vector<Lexeme> out;
+  out.reserve(s.size() / 4 + 4);
   std::size_t n = s.size();
   std::size_t i = 0;
   while (i < n) {
@@ -139,11 +140,11 @@ Tokens tokenize(const std::string& s) {
       kind = Kind::Space;
     } else if (c == '-' && next == '-') {
       j = s.find('\n', i);
-      if (j == std::string::npos) j = n;
+      if (j == std::string_view::npos) j = n;
       kind = Kind::Comment;
     } else if (c == '/' && next == '*') {
       std::size_t e = s.find("*/", i + 2);
-      j = e == std::string::npos ? n : e + 2;
+      j = e == std::string_view::npos ? n : e + 2;
       kind = Kind::Comment;
     } else if (c == '\'') {
       j = quoted_end(s, i, '\'');
@@ -170,9 +171,9 @@ Tokens tokenize(const std::string& s) {
     } else if (is_word_start(c) || ((c == '@' || c == '#' || c == '$' || c == ':') && is_word_char(next))) {
       while (j < n && is_word_char(s[j])) ++j;
       kind = Kind::Word;
-    } else {
+    } else if (next != '\0') {
       for (std::string_view op : kTwoCharOperators) {
-        if (s.compare(i, 2, op) == 0) j = i + 2;
+        if (c == op[0] && next == op[1]) j = i + 2;
       }
     }
     out.push_back({kind, s.substr(i, j - i)});
@@ -181,11 +182,23 @@ Tokens tokenize(const std::string& s) {
   return out;
 }
 
+Tokens tokenize(const std::string& s) {
+  std::vector<Lexeme> lexemes = lex(s);
+  Tokens out;
+  out.reserve(lexemes.size());
+  for (const Lexeme& l : lexemes) out.push_back({l.kind, std::string(l.text)});
+  return out;
+}
+
 std::string render(const Tokens& tokens) {
   std::string out;
   for (const Token& t : tokens)
     if (!t.deleted) out += t.text;
   return out;
+}
+
+void number_tokens(Tokens& tokens) {
+  for (std::size_t i = 0; i < tokens.size(); ++i) tokens[i].origin = static_cast<int>(i);
 }
 
 Tokens compact(Tokens tokens) {
@@ -285,7 +298,7 @@ Tokens move_top_to_limit(Tokens t) {
     limit.push_back({Kind::Space, " "});
     limit.push_back({Kind::Word, "LIMIT"});
     limit.push_back({Kind::Space, " "});
-    limit.push_back({Kind::Number, t[count].text});
+    limit.push_back(t[count]);  // the count, with its origin
     for (std::size_t d = top; d <= last; ++d) t[d].deleted = true;
     if (last + 1 < t.size() && t[last + 1].kind == Kind::Space) t[last + 1].deleted = true;
   }
@@ -403,7 +416,7 @@ std::optional<int> compare_numbers(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-std::optional<std::string> string_content(const std::string& literal) {
+std::optional<std::string> string_content(std::string_view literal) {
   if (literal.size() < 2 || literal.front() != '\'' || literal.back() != '\'') return std::nullopt;
   std::string out;
   for (std::size_t i = 1; i + 1 < literal.size(); ++i) {
@@ -413,9 +426,7 @@ std::optional<std::string> string_content(const std::string& literal) {
   return out;
 }
 
-namespace {
-
-std::optional<bool> evaluate(const Token& left, const Token& op, const Token& right, TextRule rule) {
+std::optional<bool> compare_literals(const Token& left, const Token& op, const Token& right, TextRule rule) {
   if (op.kind != Kind::Punct) return std::nullopt;
   const std::string& o = op.text;
   bool equality = o == "=" || o == "==";
@@ -443,6 +454,8 @@ std::optional<bool> evaluate(const Token& left, const Token& op, const Token& ri
   return std::nullopt;
 }
 
+namespace {
+
 Token constant(bool value, bool parenthesised) {
   std::string text = value ? "1=1" : "1=0";
   return {Kind::Constant, parenthesised ? "(" + text + ")" : text, value};
@@ -469,7 +482,7 @@ void fold_comparisons(Tokens& t, TextRule rule) {
   for (std::size_t k = 0; k + 2 < sig.size(); ++k) {
     std::size_t a = sig[k], b = sig[k + 2];
     if (p[a].clause != Clause::Condition) continue;
-    auto truth = evaluate(t[a], t[sig[k + 1]], t[b], rule);
+    auto truth = compare_literals(t[a], t[sig[k + 1]], t[b], rule);
     if (!truth || !fits_before(k) || !fits_after(k + 3)) continue;
     t[a] = constant(*truth, false);
     for (std::size_t d = a + 1; d <= b; ++d) t[d].deleted = true;

@@ -25,6 +25,7 @@ struct Token {
   std::string text;
   bool value = false;    // truth of a Constant
   bool deleted = false;  // dropped from the output
+  int origin = -1;       // index of the token of the original text it was copied from (see number_tokens)
 };
 
 using Tokens = std::vector<Token>;
@@ -39,15 +40,26 @@ bool is_any_word(const Token& t, std::initializer_list<std::string_view> words);
 // Keywords that end a WHERE/ON/HAVING condition at the same nesting level.
 bool ends_condition(const Token& t);
 
+// A token as it stands in the text (the blank after a number glued to a word is " ").
+struct Lexeme {
+  Kind kind = Kind::Punct;
+  std::string_view text;
+};
+
+// The tokens of s, without copying their text; tokenize() gives the same tokens, one for each lexeme.
+std::vector<Lexeme> lex(std::string_view s);
 Tokens tokenize(const std::string& s);
 std::string render(const Tokens& tokens);
+// Gives each token its own index as origin: a step that copies or moves a token keeps it, a token that a
+// step writes anew has none.
+void number_tokens(Tokens& tokens);
 // The tokens without the deleted ones.
 Tokens compact(Tokens tokens);
 // Index of the next or previous significant token (not blank, comment or deleted), or kNone.
 std::size_t next_significant(const Tokens& t, std::size_t i);
 std::size_t previous_significant(const Tokens& t, std::size_t i);
 // The text of a string literal without its quotes, '' read as one quote.
-std::optional<std::string> string_content(const std::string& literal);
+std::optional<std::string> string_content(std::string_view literal);
 
 // Where each token stands: in which clause, and whether an AND is the logical one (not BETWEEN's).
 enum class Clause { Other, Select, From, Condition };
@@ -67,6 +79,10 @@ Tokens move_top_to_limit(Tokens t);
 // How two text literals compare when a comparison of them is folded: byte by byte, or byte by byte
 // after removing the trailing blanks of both.
 enum class TextRule { Exact, IgnoreTrailingBlanks };
+
+// The value of the comparison `left op right` of two literals under rule, or nullopt when folding leaves
+// it as it is (other operators, a text with a number, numbers that do not compare exactly).
+std::optional<bool> compare_literals(const Token& left, const Token& op, const Token& right, TextRule rule);
 
 // Comparisons of two literals in WHERE/ON/HAVING conditions become the constant 1=1 or 1=0.
 void fold_comparisons(Tokens& t, TextRule rule);

@@ -94,11 +94,6 @@ bool only_end_of_statement(const char* p, const char* end) {
   return true;
 }
 
-struct StatementGuard {
-  sqlite3_stmt* stmt = nullptr;
-  ~StatementGuard() { sqlite3_finalize(stmt); }
-};
-
 std::string text_or_empty(const char* s) {
   return s ? s : "";
 }
@@ -142,6 +137,7 @@ SqliteConnection::~SqliteConnection() {
   } catch (const runtime::Error&) {
     // Rolled back: the rows of the failed commit are not in the database.
   }
+  statements_.clear();
   sqlite3_close_v2(db_);
 }
 
@@ -246,6 +242,7 @@ void SqliteConnection::Close() {
   errors_.clear();
   if (!db_) fail(kObjectClosed, SQLITE_MISUSE, "Operazione non consentita se la connessione è chiusa.");
   end_action_work();
+  statements_.clear();
   sqlite3_close_v2(db_);
   db_ = nullptr;
   path_.clear();
@@ -266,7 +263,8 @@ void SqliteConnection::refuse_comments(const std::string& sql) {
 std::shared_ptr<host::Recordset> SqliteConnection::Execute(const std::string& sql, std::int32_t options) {
   refuse_comments(sql);
   bool no_records = (options & host::kAdExecuteNoRecords) != 0;
-  QueryResult result = run(adapt_statement(sql), {}, !no_records);
+  LiftedStatement lifted = adaptations_.adapt(sql);
+  QueryResult result = run(lifted.text, lifted.parameters, !no_records, &sql);
   if (no_records) return nullptr;
   auto recordset = std::make_shared<SqliteRecordset>();
   recordset->attach(weak_from_this().lock(), std::move(result));
@@ -275,7 +273,8 @@ std::shared_ptr<host::Recordset> SqliteConnection::Execute(const std::string& sq
 
 QueryResult SqliteConnection::query(const std::string& sql) {
   refuse_comments(sql);
-  return run(adapt_statement(sql), {}, true);
+  LiftedStatement lifted = adaptations_.adapt(sql);
+  return run(lifted.text, lifted.parameters, true, &sql);
 }
 
 QueryResult SqliteConnection::run_bound(const std::string& sql, const std::vector<SqlValue>& parameters) {
@@ -328,8 +327,27 @@ void SqliteConnection::fail_engine(const std::string& sql) {
   throw runtime::Error(kCommandError, "Errore SQLite: " + message + " [SQL: " + sql + "]", kSource);
 }
 
+StatementCache::Lease SqliteConnection::prepare(const std::string& sql, const std::string* module_text) {
+  StatementCache::Lease lease = statements_.take(sql);
+  if (lease) return lease;
+  auto shown = [&] { return module_text ? adapt_statement(*module_text) : sql; };
+  sqlite3_stmt* stmt = nullptr;
+  const char* tail = nullptr;
+  if (sqlite3_prepare_v2(db_, sql.data(), static_cast<int>(sql.size()), &stmt, &tail) != SQLITE_OK) {
+    fail_engine(shown());
+  }
+  if (!stmt)
+    fail(kCommandError, SQLITE_ERROR, "Il testo non contiene alcuna istruzione SQL: '" + shown() + "'.");
+  if (!only_end_of_statement(tail, sql.data() + sql.size())) {
+    sqlite3_finalize(stmt);
+    fail(kCommandError, SQLITE_ERROR,
+         "Il testo contiene più di un'istruzione SQL e non è stato eseguito: " + shown());
+  }
+  return statements_.keep(sql, stmt);
+}
+
 QueryResult SqliteConnection::run(const std::string& sql, const std::vector<SqlValue>& parameters,
-                                  bool want_rows) {
+                                  bool want_rows, const std::string* module_text) {
   errors_.clear();
   require_open();
   bool in_action = join_action();
@@ -339,33 +357,27 @@ QueryResult SqliteConnection::run(const std::string& sql, const std::vector<SqlV
     // it taken again at once until its wait runs out.
     sqlite3_sleep(kLetOthersWriteMs);
   }
-  // An observed write returns the rows it changes (statement_observer.hpp).
+  auto shown = [&] { return module_text ? adapt_statement(*module_text) : sql; };
+  // An observed write returns the rows it changes (statement_observer.hpp). A write the engine cannot
+  // give back that way runs as it is.
   StatementObserver* observer = statement_observer();
   ObservedStatement observed;
   if (observer && !write_kind(sql, observed.kind)) observer = nullptr;
   std::string returning = observer ? with_returning(sql) : std::string();
-  StatementGuard guard;
-  const char* tail = nullptr;
-  if (!returning.empty() && sqlite3_prepare_v2(db_, returning.data(), static_cast<int>(returning.size()),
-                                               &guard.stmt, &tail) != SQLITE_OK) {
-    sqlite3_finalize(guard.stmt);
-    guard.stmt = nullptr;
-    returning.clear();
+  StatementCache::Lease lease;
+  if (!returning.empty()) {
+    try {
+      lease = prepare(returning, nullptr);
+    } catch (const runtime::Error&) {
+      errors_.clear();
+      returning.clear();
+    }
   }
-  const std::string& prepared = returning.empty() ? sql : returning;
-  if (returning.empty() &&
-      sqlite3_prepare_v2(db_, sql.data(), static_cast<int>(sql.size()), &guard.stmt, &tail) != SQLITE_OK) {
-    fail_engine(sql);
-  }
-  if (!guard.stmt)
-    fail(kCommandError, SQLITE_ERROR, "Il testo non contiene alcuna istruzione SQL: '" + sql + "'.");
-  if (!only_end_of_statement(tail, prepared.data() + prepared.size())) {
-    fail(kCommandError, SQLITE_ERROR,
-         "Il testo contiene più di un'istruzione SQL e non è stato eseguito: " + sql);
-  }
-  sqlite3_stmt* stmt = guard.stmt;
+  if (returning.empty()) lease = prepare(sql, module_text);
+  if (!returning.empty()) want_rows = true;
+  sqlite3_stmt* stmt = lease.get();
   if (in_action && !in_action_ && !sqlite3_stmt_readonly(stmt) && sqlite3_db_readonly(db_, "main") == 0)
-    begin_action_work(sql);
+    begin_action_work(shown());
   for (std::size_t i = 0; i < parameters.size(); ++i) {
     int index = static_cast<int>(i) + 1;
     const SqlValue& p = parameters[i];
@@ -376,29 +388,36 @@ QueryResult SqliteConnection::run(const std::string& sql, const std::vector<SqlV
       rc = sqlite3_bind_double(stmt, index, std::get<double>(p));
     } else if (std::holds_alternative<std::string>(p)) {
       const std::string& s = std::get<std::string>(p);
-      rc = sqlite3_bind_text64(stmt, index, s.data(), s.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+      // The value outlives the statement's run: the lease clears the bindings before it ends.
+      rc = sqlite3_bind_text64(stmt, index, s.data(), s.size(), SQLITE_STATIC, SQLITE_UTF8);
     } else {
       rc = sqlite3_bind_null(stmt, index);
     }
-    if (rc != SQLITE_OK) fail_engine(sql);
+    if (rc != SQLITE_OK) fail_engine(shown());
   }
 
-  QueryResult result;
+  // The columns are described after the first step: a kept statement that the engine prepared again
+  // after a change of the schema describes its new columns only then.
+  int rc = sqlite3_step(stmt);
   int count = sqlite3_column_count(stmt);
-  for (int i = 0; i < count; ++i) {
-    ResultColumn c;
-    c.name = text_or_empty(sqlite3_column_name(stmt, i));
-    c.declared_type = text_or_empty(sqlite3_column_decltype(stmt, i));
-    c.database = text_or_empty(sqlite3_column_database_name(stmt, i));
-    c.table = text_or_empty(sqlite3_column_table_name(stmt, i));
-    c.origin = text_or_empty(sqlite3_column_origin_name(stmt, i));
-    c.kind = column_kind(c.declared_type);
-    result.columns.push_back(std::move(c));
+  if (lease.columns_changed() || lease.columns().size() != static_cast<std::size_t>(count)) {
+    std::vector<ResultColumn>& columns = lease.columns();
+    columns.clear();
+    for (int i = 0; i < count; ++i) {
+      ResultColumn c;
+      c.name = text_or_empty(sqlite3_column_name(stmt, i));
+      c.declared_type = text_or_empty(sqlite3_column_decltype(stmt, i));
+      c.database = text_or_empty(sqlite3_column_database_name(stmt, i));
+      c.table = text_or_empty(sqlite3_column_table_name(stmt, i));
+      c.origin = text_or_empty(sqlite3_column_origin_name(stmt, i));
+      c.kind = column_kind(c.declared_type);
+      columns.push_back(std::move(c));
+    }
   }
+  QueryResult result;
+  result.columns = lease.columns();
 
-  if (!returning.empty()) want_rows = true;
-  int rc = SQLITE_OK;
-  while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+  for (; rc == SQLITE_ROW; rc = sqlite3_step(stmt)) {
     if (!want_rows) continue;
     std::vector<runtime::Variant> row;
     row.reserve(static_cast<std::size_t>(count));
@@ -434,10 +453,10 @@ QueryResult SqliteConnection::run(const std::string& sql, const std::vector<SqlV
     }
     result.rows.push_back(std::move(row));
   }
-  if (rc != SQLITE_DONE) fail_engine(sql);
+  if (rc != SQLITE_DONE) fail_engine(shown());
   if (!sqlite3_stmt_readonly(stmt)) rows_affected_ = sqlite3_changes64(db_);
   if (observer) {
-    observed.text = sql;
+    observed.text = shown();
     observed.rows_changed = sqlite3_changes64(db_);
     if (!returning.empty()) {
       observed.rows_known = true;

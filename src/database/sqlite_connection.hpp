@@ -14,8 +14,11 @@
 // nothing runs. Outside the person's action (action.hpp) each statement commits on its own; inside it,
 // the first statement that writes begins the action's transaction (BEGIN IMMEDIATE, so that no other
 // writer can make a later statement of it fail), and a statement that fails is undone alone by the
-// engine. Every failure fills Errors() with the provider's error (number = SQLite extended
-// result code, source "SQLite") and throws runtime::Error(-2147217900, ..., "SQLite provider") for a
+// engine. The adapted text's literals are lifted into parameters (dialect.hpp) and its prepared
+// statement is kept by the lifted text in a bounded cache (statement_cache.hpp): a text that differs from
+// an earlier one only in its values is bound and run again, not prepared afresh; the layer's own texts
+// (run_bound) are kept the same way. Every failure fills Errors() with the provider's error (number = SQLite
+// extended result code, source "SQLite") and throws runtime::Error(-2147217900, ..., "SQLite provider") for a
 // statement the engine rejected, or the number of the original provider for misuse (3704 closed, 3705
 // already open, -2147467259 database not found).
 
@@ -25,7 +28,9 @@
 
 #include "database/action.hpp"
 #include "database/column_values.hpp"
+#include "database/dialect.hpp"
 #include "database/engine.hpp"
+#include "database/statement_cache.hpp"
 #include "host/database.hpp"
 
 struct sqlite3;
@@ -75,7 +80,12 @@ class SqliteConnection : public EngineConnection,
   void require_open();
   // Refuses, before anything runs, a text with a comment outside its literals (statement_guard.hpp).
   void refuse_comments(const std::string& sql);
-  QueryResult run(const std::string& sql, const std::vector<SqlValue>& parameters, bool want_rows);
+  // Runs one statement. module_text, when given, is the module's text that sql was adapted from: a failure
+  // shows it adapted, with its values in place.
+  QueryResult run(const std::string& sql, const std::vector<SqlValue>& parameters, bool want_rows,
+                  const std::string* module_text = nullptr);
+  // The prepared statement of sql, from the cache or prepared now.
+  StatementCache::Lease prepare(const std::string& sql, const std::string* module_text);
   [[noreturn]] void fail(std::int32_t number, std::int32_t provider_number, const std::string& description);
   [[noreturn]] void fail_engine(const std::string& sql);
   // Begins the action's transaction before a statement that writes.
@@ -87,6 +97,11 @@ class SqliteConnection : public EngineConnection,
   std::vector<host::ProviderError> errors_;
   std::int64_t rows_affected_ = 0;
   bool in_action_ = false;  // holds the action's transaction
+  AdaptationMemo adaptations_;
+  StatementCache statements_{kKeptStatements};
+
+ public:
+  static constexpr std::size_t kKeptStatements = 64;
 };
 
 // A new, unopened connection (the host's connection factory): a Connection (connection.hpp), whose

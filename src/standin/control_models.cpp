@@ -506,8 +506,8 @@ const char* yes_no(bool value) {
 }
 }  // namespace
 
-std::map<std::string, Variant> read_lookup_column(const QueryRunner& runner, const std::string& query,
-                                                  const std::string& field, const std::string& control) {
+LookupValues read_lookup_column(const QueryRunner& runner, const std::string& query, const std::string& field,
+                                const std::string& control) {
   if (!runner)
     throw runtime::Error(runtime::err::kObjectRequired, "No database to run the lookup of column " + field,
                          control);
@@ -519,14 +519,71 @@ std::map<std::string, Variant> read_lookup_column(const QueryRunner& runner, con
   if (fields.size() < 2)
     throw runtime::Error(runtime::err::kInvalidArgument,
                          "The lookup query of column " + field + " must give an id and a text", control);
-  std::map<std::string, Variant> map;
+  LookupValues values;
   if (rs->RecordCount() > 0) {
-    for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
-      if (auto id = lookup_key(rs->Field(fields[0]))) map.emplace(*id, rs->Field(fields[1]));
-    }
+    for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) values.add(rs->Field(fields[0]), rs->Field(fields[1]));
   }
   rs->Close();
-  return map;
+  return values;
+}
+
+namespace {
+
+// A number key of lookup_key's rule: a whole number below 10^15 is written exactly ("%.0f"), so two of
+// them have the same key text exactly when they are equal.
+std::optional<std::int64_t> whole_key(double d) {
+  if (d != std::floor(d) || !(std::fabs(d) < 1e15)) return std::nullopt;
+  return static_cast<std::int64_t>(d);
+}
+
+// Whole numbers by value; otherwise the key text (nullopt for Empty and Null, as lookup_key).
+struct SplitKey {
+  std::optional<std::int64_t> whole;
+  std::optional<std::string> text;
+};
+
+SplitKey split_key(const Variant& value) {
+  double d = 0;
+  switch (value.type()) {
+    case runtime::VarType::Empty:
+    case runtime::VarType::Null:
+      return {};
+    case runtime::VarType::String: {
+      const auto& text = std::get<std::string>(value.raw());
+      auto n = plain_number(text, true);
+      if (!n) return {std::nullopt, text};
+      d = *n;
+      break;
+    }
+    default:
+      d = value.to_double();
+  }
+  if (auto whole = whole_key(d)) return {whole, std::nullopt};
+  return {std::nullopt, runtime::number_text(d)};
+}
+
+}  // namespace
+
+void LookupValues::add(const Variant& id, Variant value) {
+  SplitKey key = split_key(id);
+  if (key.whole) {
+    whole_.emplace(*key.whole, std::move(value));
+  } else if (key.text) {
+    other_.emplace(std::move(*key.text), std::move(value));
+  }
+}
+
+const Variant* LookupValues::find(const Variant& id) const {
+  SplitKey key = split_key(id);
+  if (key.whole) {
+    auto it = whole_.find(*key.whole);
+    return it == whole_.end() ? nullptr : &it->second;
+  }
+  if (key.text) {
+    auto it = other_.find(*key.text);
+    return it == other_.end() ? nullptr : &it->second;
+  }
+  return nullptr;
 }
 
 std::optional<std::string> lookup_key(const Variant& value) {
@@ -545,9 +602,16 @@ std::optional<std::string> lookup_key(const Variant& value) {
 }
 
 const GridColumn* GridModel::column(const std::string& field) const {
-  std::string key = runtime::upper(field);
-  auto it = std::find_if(columns_.begin(), columns_.end(),
-                         [&](const GridColumn& c) { return runtime::upper(c.field) == key; });
+  // Compared as runtime::upper makes them, without the upper-case copies.
+  auto same = [&](const std::string& name) {
+    return name.size() == field.size() &&
+           std::equal(name.begin(), name.end(), field.begin(), [](char a, char b) {
+             auto up = [](char x) { return x >= 'a' && x <= 'z' ? static_cast<char>(x - 'a' + 'A') : x; };
+             return up(a) == up(b);
+           });
+  };
+  auto it =
+      std::find_if(columns_.begin(), columns_.end(), [&](const GridColumn& c) { return same(c.field); });
   return it == columns_.end() ? nullptr : &*it;
 }
 
@@ -687,27 +751,29 @@ void GridModel::Close() {
   changed();
 }
 
-const std::map<std::string, Variant>& GridModel::lookup_map(const GridColumn& c) {
-  std::string key = runtime::upper(c.field);
-  auto found = lookups_.find(key);
+const LookupValues& GridModel::lookup_map(const GridColumn& c) {
+  auto found = lookups_.find(c.field);
   if (found != lookups_.end()) return found->second;
 
   const auto& session = window().session;
-  auto map =
+  auto values =
       read_lookup_column(session ? session->query_runner : QueryRunner(), c.lookup_query, c.field, name());
   ++lookup_queries_run_;
-  return lookups_.emplace(key, std::move(map)).first->second;
+  return lookups_.emplace(c.field, std::move(values)).first->second;
 }
 
 Variant GridModel::CurrentValue(const std::string& column_name) {
   if (!has_current_row()) return Variant();
   const GridColumn* c = column(column_name);
   if (!c || !c->is_lookup()) return attached_->Field(column_name);
-  auto id = lookup_key(attached_->Field(c->field));
-  if (!id) return Variant::null();
-  const auto& map = lookup_map(*c);
-  auto it = map.find(*id);
-  return it == map.end() ? Variant::null() : it->second;
+  return value_of(*c);
+}
+
+Variant GridModel::value_of(const GridColumn& c) {
+  if (!has_current_row()) return Variant();
+  if (!c.is_lookup()) return attached_->Field(c.field);
+  const Variant* value = lookup_map(c).find(attached_->Field(c.field));
+  return value ? *value : Variant::null();
 }
 
 // ---- Grid navigator
@@ -767,7 +833,8 @@ std::vector<std::vector<Variant>> GridModel::shown_values() {
   for (std::int32_t i = 0; i < attached_->RecordCount(); ++i) {
     attached_->SetAbsolutePosition(i);
     std::vector<Variant> row;
-    for (const auto& c : columns_) row.push_back(CurrentValue(c.field));
+    row.reserve(columns_.size());
+    for (const auto& c : columns_) row.push_back(value_of(c));
     rows.push_back(std::move(row));
   }
   if (position >= 0) {

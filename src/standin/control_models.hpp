@@ -21,6 +21,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "host/controls.hpp"
@@ -426,6 +427,21 @@ struct GridColumn {
   bool is_lookup() const { return !lookup_query.empty(); }
 };
 
+// The values of a lookup column by the key of their id (lookup_key's rule). Whole numbers below 10^15
+// (every id) are kept and found by value, without being written as text; other numbers and texts by
+// their key text. The first value of an id is kept.
+class LookupValues {
+ public:
+  void add(const runtime::Variant& id, runtime::Variant value);
+  // The value of id, or nullptr when it has none (Empty and Null never have one).
+  const runtime::Variant* find(const runtime::Variant& id) const;
+  std::size_t size() const { return whole_.size() + other_.size(); }
+
+ private:
+  std::unordered_map<std::int64_t, runtime::Variant> whole_;
+  std::unordered_map<std::string, runtime::Variant> other_;
+};
+
 // The grid shows the attached recordset; its current row is the recordset's current row. A lookup column
 // shows, for the id in the row, the second column of the lookup query's row whose first column holds
 // that id (Null when there is none). Each lookup query runs once, through the session's query runner,
@@ -500,7 +516,9 @@ class GridModel : public ControlModel<host::Grid> {
   void add_column(GridColumn column, const char* call);
   bool has_current_row() const;
   void raise_row_change();
-  const std::map<std::string, runtime::Variant>& lookup_map(const GridColumn& column);
+  const LookupValues& lookup_map(const GridColumn& column);
+  // The value a column shows on the current row (Empty without one).
+  runtime::Variant value_of(const GridColumn& column);
 
   std::vector<std::string> calls_;
   std::vector<GridColumn> columns_;
@@ -511,7 +529,7 @@ class GridModel : public ControlModel<host::Grid> {
   bool finalized_ = false;
   bool closed_ = false;
   std::shared_ptr<host::Recordset> attached_;
-  std::map<std::string, std::map<std::string, runtime::Variant>> lookups_;  // by column field, upper case
+  std::map<std::string, LookupValues> lookups_;  // by the column's field as the column spells it
   int lookup_queries_run_ = 0;
 };
 
@@ -519,11 +537,10 @@ class GridModel : public ControlModel<host::Grid> {
 // Empty and Null.
 std::optional<std::string> lookup_key(const runtime::Variant& value);
 
-// Runs a lookup column's query (an id, then the text shown for it) and maps each id's key to its text.
+// Runs a lookup column's query (an id, then the text shown for it) and keeps each id's text.
 // `control` names the grid in the errors: no query runner, no recordset, or fewer than two columns.
-std::map<std::string, runtime::Variant> read_lookup_column(const QueryRunner& runner,
-                                                           const std::string& query, const std::string& field,
-                                                           const std::string& control);
+LookupValues read_lookup_column(const QueryRunner& runner, const std::string& query, const std::string& field,
+                                const std::string& control);
 
 class GridNavigatorModel : public ControlModel<host::GridNavigator> {
  public:

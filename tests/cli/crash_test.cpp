@@ -57,9 +57,13 @@ class CliCrash : public calendatt::testing::OnEngine<CliScenario, Engine::SQLite
 };
 
 TEST_F(CliCrash, AGenerationKilledMidRunLeavesAnIntactFileOfWholeDays) {
+  // A generation of 30,000 days takes about half a second: it commits every 20 ms so that it is killed
+  // between two commits, not after its only one.
+  setenv("CALENDATT_COMMIT_MS", "20", 1);
   pid_t pid = start(with({"add-range", "--from", "2027-01-01", "--to", "2110-12-31", "--every", "1",
                           "--hours", "3", "--minutes", "45", "--existing", "stop", "--yes"},
                          kLong));
+  unsetenv("CALENDATT_COMMIT_MS");
   ASSERT_GT(pid, 0);
   // Killed once its first commit is visible, long before its end.
   bool ended = false;

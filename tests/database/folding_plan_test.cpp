@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "database/dialect.hpp"
 #include "temp_database.hpp"
 
@@ -70,9 +72,26 @@ TEST_F(DatabaseFolding, SameRowsAndAnIndexedPlan) {
     std::string adapted = adapt_statement(original);
     std::vector<std::string> expected = raw.rows(original);
     EXPECT_EQ(raw.rows(adapted), expected);
-    // The layer returns the same number of rows.
+    // The layer returns the same rows, through its kept statement of this shape (the filters differ only
+    // in their values, so every one after the first is bound to a statement prepared before).
     auto recordset = connection->Execute(original, host::kAdCmdText);
     EXPECT_EQ(recordset->RecordCount(), static_cast<std::int32_t>(expected.size()));
+    std::vector<std::string> ids;
+    for (; !recordset->Eof(); recordset->MoveNext())
+      ids.push_back("1:" + recordset->Field("PD4G_IDCALENDARIO").to_string() + "|");
+    std::sort(ids.begin(), ids.end());
+    EXPECT_EQ(ids, raw.rows("SELECT PD4G_IDCALENDARIO FROM (" + original + ")"));
+    // The kept statement has the plan of the adapted text: its values are parameters now.
+    LiftedStatement lifted = adapt_and_lift(original);
+    EXPECT_FALSE(lifted.parameters.empty());
+    std::string lifted_plan = raw.plan(lifted.text);
+    if (f.indexed_by_date) {
+      EXPECT_NE(lifted_plan.find("INDEX"), std::string::npos) << lifted_plan;
+      EXPECT_NE(lifted_plan.find("PD4G_DATAATTIVITA"), std::string::npos) << lifted_plan;
+    }
+    if (!f.node.empty()) {
+      EXPECT_NE(lifted_plan.find("PD4G_IDDISBAPROG_PD0G=?"), std::string::npos) << lifted_plan;
+    }
 
     std::string raw_plan = raw.plan(original);
     std::string adapted_plan = raw.plan(adapted);

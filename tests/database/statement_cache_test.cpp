@@ -1,0 +1,325 @@
+// Reused statements: the literals lifted into parameters must give back exactly the adapted text, the memo
+// of shapes must answer as the adaptation does, and a kept statement must run as a fresh one would.
+
+#include <sqlite3.h>
+
+#include <gtest/gtest.h>
+
+#include "database/dialect.hpp"
+#include "database/statement_cache.hpp"
+#include "runtime/error.hpp"
+#include "temp_database.hpp"
+
+namespace database {
+namespace {
+
+// The lifted text with each ?n replaced by its value written as a literal.
+std::string put_back(const LiftedStatement& lifted) {
+  std::string out;
+  const std::string& t = lifted.text;
+  for (std::size_t i = 0; i < t.size(); ++i) {
+    bool quoted = t[i] == '\'';
+    if (quoted) {  // a literal left in place: copied as it is
+      std::size_t end = i + 1;
+      while (end < t.size() && !(t[end] == '\'' && (end + 1 >= t.size() || t[end + 1] != '\''))) {
+        end += t[end] == '\'' ? 2 : 1;
+      }
+      out += t.substr(i, end + 1 - i);
+      i = end;
+      continue;
+    }
+    if (t[i] != '?' || i + 1 >= t.size() || !std::isdigit(static_cast<unsigned char>(t[i + 1]))) {
+      out += t[i];
+      continue;
+    }
+    std::size_t n = 0;
+    while (i + 1 < t.size() && std::isdigit(static_cast<unsigned char>(t[i + 1])))
+      n = n * 10 + (t[++i] - '0');
+    const SqlValue& v = lifted.parameters.at(n - 1);
+    if (std::holds_alternative<std::string>(v)) {
+      out += "'" + runtime::replace_all(std::get<std::string>(v), "'", "''") + "'";
+    } else {
+      out += std::to_string(std::get<std::int64_t>(v));
+    }
+  }
+  return out;
+}
+
+const std::vector<std::string>& texts() {
+  static const std::vector<std::string> all = {
+      testing::calendar_query(1, "", "", "", "", ""),
+      testing::calendar_query(1, "2026-03-01", "", "", "", ""),
+      testing::calendar_query(2, "", "103", "1032", "2026-02-01", "2026-02-28"),
+      "SELECT TOP 1 1 FROM PD4H_ALLRISPROG WHERE PD4H_IDCALENDARIO_PD4G = 12",
+      "SELECT COUNT(PD4H_IDCALENDARIO_PD4G) AS NRRIS FROM PD4H_ALLRISPROG WITH(NOLOCK) INNER JOIN "
+      "PD4G_CALENDATT WITH(NOLOCK) ON PD4G_IDCALENDARIO = PD4H_IDCALENDARIO_PD4G WHERE PD4G_DITTA_CG18 = 1 "
+      "AND "
+      "PD4G_IDLEGAME_PD0H = 1001AND PD4G_DATAATTIVITA = N'2026-03-04'",
+      "UPDATE PD4G_CALENDATT SET PD4G_DURATAORE=6, PD4G_DURATAMINUTI=30 WHERE PD4G_DITTA_CG18 = 1 AND "
+      "PD4G_DATAATTIVITA IN ('2026-03-02', '2026-03-03')",
+      "INSERT INTO PD0D_ATTIVITA (PD0D_DITTA_CG18, PD0D_CODATTIVITA, PD0D_DESCRIZIONE) VALUES (1, 'ATT01 ', "
+      "'l''ultima')",
+      "SELECT 'x' AS K, 7, CAST(PD0D_CODATTIVITA AS VARCHAR(10)) AS C FROM PD0D_ATTIVITA WHERE "
+      "CAST(PD0D_DITTA_CG18 AS DECIMAL(10, 2)) = 1 AND RTRIM(PD0D_CODATTIVITA) = 'ATT01 ' ORDER BY 2, 1 "
+      "LIMIT 5",
+      "DELETE FROM T WHERE B = x'00ff' AND N BETWEEN 1 AND 2.5 AND H = 0x1F",
+      "SELECT A FROM T WHERE N = 99999999999999999999 OR N = -3 OR N = 1e3",
+      "SELECT A FROM T WHERE (N = 5 OR 5 = 0) AND ('a' = 'a ' OR A = 'b')",
+      "CREATE TABLE T2 (A TEXT DEFAULT 'x', N INTEGER DEFAULT 3)",
+  };
+  return all;
+}
+
+TEST(DatabaseLifting, ValuesPutBackGiveTheAdaptedTextAndTheMemoAnswersAsTheAdaptation) {
+  AdaptationMemo memo(8);
+  for (int pass = 0; pass < 3; ++pass) {
+    for (const std::string& text : texts()) {
+      SCOPED_TRACE(text);
+      LiftedStatement lifted = adapt_and_lift(text);
+      EXPECT_EQ(put_back(lifted), adapt_statement(text));
+      LiftedStatement memoised = memo.adapt(text);
+      EXPECT_EQ(memoised.text, lifted.text);
+      EXPECT_EQ(memoised.parameters, lifted.parameters);
+    }
+  }
+  EXPECT_LE(memo.size(), 8u);
+}
+
+TEST(DatabaseLifting, WhatIsLiftedAndHowItIsBound) {
+  LiftedStatement s = adapt_and_lift(
+      "SELECT 'x' AS K, N FROM T WHERE A = '0123' AND N = 42 AND CAST(A AS VARCHAR(10)) = 'ATT01 ' ORDER BY "
+      "1");
+  EXPECT_EQ(s.text,
+            "SELECT 'x' AS K, N FROM T WHERE A = ?1 AND N = ?2 AND CAST(A AS VARCHAR(10)) = ?3 ORDER BY 1");
+  // A text stays a text (its leading zero, its trailing blank), a whole number a 64-bit integer.
+  EXPECT_EQ(s.parameters,
+            (std::vector<SqlValue>{std::string("0123"), std::int64_t{42}, std::string("ATT01 ")}));
+
+  s = adapt_and_lift("INSERT INTO T (A, N) VALUES ('it''s', 7)");
+  EXPECT_EQ(s.text, "INSERT INTO T (A, N) VALUES (?1, ?2)");
+  EXPECT_EQ(s.parameters, (std::vector<SqlValue>{std::string("it's"), std::int64_t{7}}));
+
+  s = adapt_and_lift("UPDATE T SET A = '', N = 1 WHERE N = 2");
+  EXPECT_EQ(s.text, "UPDATE T SET A = ?1, N = ?2 WHERE N = ?3");
+  EXPECT_EQ(s.parameters, (std::vector<SqlValue>{std::string(), std::int64_t{1}, std::int64_t{2}}));
+
+  // A subquery among the result columns keeps its literals: an unnamed column is named after its text.
+  s = adapt_and_lift(
+      "SELECT (SELECT COUNT(*) FROM T WHERE N = 1), A FROM T WHERE N IN (SELECT N FROM T WHERE A = 'x')");
+  EXPECT_EQ(
+      s.text,
+      "SELECT (SELECT COUNT(*) FROM T WHERE N = 1), A FROM T WHERE N IN (SELECT N FROM T WHERE A = ?1)");
+
+  // Nothing is lifted outside the statements on rows, nor from a TOP count.
+  EXPECT_EQ(adapt_and_lift("CREATE TABLE T (A TEXT DEFAULT 'x')").text,
+            "CREATE TABLE T (A TEXT DEFAULT 'x')");
+  EXPECT_EQ(adapt_and_lift("SELECT TOP 3 A FROM T WHERE N = 1").text, "SELECT A FROM T WHERE N = ?1 LIMIT 3");
+}
+
+TEST(DatabaseLifting, TheMemoTellsApartTextsThatFoldDifferently) {
+  AdaptationMemo memo;
+  auto filter = [](const std::string& day) {
+    return "SELECT A FROM T WHERE N = 1 AND (D = '" + day + "' OR '" + day + "'='') AND (N = 0 OR 0=0)";
+  };
+  for (const char* day : {"2026-03-01", "", "2026-03-02", " ", ""}) {
+    SCOPED_TRACE(day);
+    LiftedStatement expected = adapt_and_lift(filter(day));
+    LiftedStatement got = memo.adapt(filter(day));
+    EXPECT_EQ(got.text, expected.text);
+    EXPECT_EQ(got.parameters, expected.parameters);
+  }
+  EXPECT_EQ(memo.adapt(filter("")).text, "SELECT A FROM T WHERE N = ?1 AND (1=1) AND (1=1)");
+  EXPECT_EQ(memo.adapt(filter("2026-03-09")).text, "SELECT A FROM T WHERE N = ?1 AND (D = ?2) AND (1=1)");
+  // A TOP count stays in the text: two counts are two texts.
+  EXPECT_EQ(memo.adapt("SELECT TOP 2 A FROM T WHERE N = 1").text, "SELECT A FROM T WHERE N = ?1 LIMIT 2");
+  EXPECT_EQ(memo.adapt("SELECT TOP 5 A FROM T WHERE N = 1").text, "SELECT A FROM T WHERE N = ?1 LIMIT 5");
+}
+
+class DatabaseKeptStatements : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    connection_ = db_.create();
+    run("CREATE TABLE T (A TEXT COLLATE RTRIM UNIQUE, N INTEGER)");
+    run("INSERT INTO T (A, N) VALUES ('0123', 123)");
+    run("INSERT INTO T (A, N) VALUES ('ATT01', 1)");
+    run("INSERT INTO T (A, N) VALUES ('5', 5)");
+  }
+
+  void run(const std::string& sql) { connection_->Execute(sql, host::kAdExecuteNoRecords); }
+
+  // The values of column A of the rows of sql, in order.
+  std::vector<std::string> column_a(const std::string& sql) {
+    std::vector<std::string> out;
+    auto rs = connection_->Execute(sql, host::kAdCmdText);
+    for (; !rs->Eof(); rs->MoveNext()) out.push_back(rs->Field("A").to_string());
+    return out;
+  }
+
+  testing::TempDatabase db_;
+  std::shared_ptr<SqliteConnection> connection_;
+};
+
+TEST_F(DatabaseKeptStatements, EachRunIsBoundWithItsOwnValuesOfTheirOwnType) {
+  for (int pass = 0; pass < 2; ++pass) {
+    // A text is bound as text: '0123' is not the number 123, typeof sees a text.
+    EXPECT_EQ(column_a("SELECT A FROM T WHERE A = '0123'"), std::vector<std::string>{"0123"});
+    EXPECT_EQ(column_a("SELECT A FROM T WHERE A = '123'"), std::vector<std::string>{});
+    EXPECT_EQ(column_a("SELECT A FROM T WHERE typeof('5') = 'text' AND N = 5"),
+              std::vector<std::string>{"5"});
+    // The integer column converts a text as it converted the literal.
+    EXPECT_EQ(column_a("SELECT A FROM T WHERE N = '123'"), std::vector<std::string>{"0123"});
+    // Trailing blanks do not count, on the column and on RTRIM(x), as before.
+    EXPECT_EQ(column_a("SELECT A FROM T WHERE A = 'ATT01   '"), std::vector<std::string>{"ATT01"});
+    EXPECT_EQ(column_a("SELECT A FROM T WHERE RTRIM(A) = 'ATT01 '"), std::vector<std::string>{"ATT01"});
+    EXPECT_EQ(column_a("SELECT A FROM T WHERE RTRIM(A) = ' ATT01'"), std::vector<std::string>{});
+  }
+  // Texts of one shape, one after the other, each with its own values.
+  for (const char* a : {"5", "ATT01", "0123", "none", "5"}) {
+    std::vector<std::string> expected;
+    if (std::string(a) != "none") expected.push_back(a);
+    EXPECT_EQ(column_a(std::string("SELECT A FROM T WHERE A = '") + a + "' AND N >= 0"), expected) << a;
+  }
+}
+
+TEST_F(DatabaseKeptStatements, AFailedRunLeavesTheStatementReadyAndShowsItsValues) {
+  // A second '5' breaks the unique key; the same shape with another value then runs.
+  runtime::Error error(0, "");
+  try {
+    run("INSERT INTO T (A, N) VALUES ('5', 6)");
+    ADD_FAILURE() << "no error";
+  } catch (const runtime::Error& e) {
+    error = e;
+  }
+  EXPECT_NE(error.description().find("VALUES ('5', 6)"), std::string::npos) << error.description();
+  EXPECT_EQ(connection_->Errors().at(0).number, SQLITE_CONSTRAINT_UNIQUE);
+  run("INSERT INTO T (A, N) VALUES ('6', 6)");
+  EXPECT_EQ(column_a("SELECT A FROM T WHERE N = 6"), std::vector<std::string>{"6"});
+
+  // A statement left after its rows holds no read transaction: another connection's write is seen.
+  EXPECT_EQ(column_a("SELECT A FROM T WHERE N = 7"), std::vector<std::string>{});
+  auto other = db_.connect();
+  other->Execute("INSERT INTO T (A, N) VALUES ('7', 7)", host::kAdExecuteNoRecords);
+  EXPECT_EQ(column_a("SELECT A FROM T WHERE N = 7"), std::vector<std::string>{"7"});
+  // Another connection can change the schema: no statement of this one is still reading.
+  other->Execute("CREATE INDEX T_N ON T (N)", host::kAdExecuteNoRecords);
+}
+
+TEST_F(DatabaseKeptStatements, AChangeOfTheSchemaIsSeenByAKeptStatement) {
+  auto names = [&] {
+    return connection_->Execute("SELECT * FROM T WHERE N = 1", host::kAdCmdText)->FieldNames();
+  };
+  EXPECT_EQ(names(), (std::vector<std::string>{"A", "N"}));
+  run("ALTER TABLE T ADD COLUMN EXTRA TEXT DEFAULT 'e'");
+  EXPECT_EQ(names(), (std::vector<std::string>{"A", "N", "EXTRA"}));
+  auto rs = connection_->Execute("SELECT * FROM T WHERE N = 1", host::kAdCmdText);
+  EXPECT_EQ(rs->Field("EXTRA").to_string(), "e");
+  run("DROP TABLE T");
+  run("CREATE TABLE T (N INTEGER, B TEXT)");
+  run("INSERT INTO T (N, B) VALUES (1, 'b')");
+  EXPECT_EQ(names(), (std::vector<std::string>{"N", "B"}));
+  EXPECT_EQ(connection_->Execute("SELECT * FROM T WHERE N = 1", host::kAdCmdText)->Field("B").to_string(),
+            "b");
+  // Closing finalizes the kept statements; the reopened connection prepares its own.
+  connection_->Close();
+  connection_->Open("", "", "", -1);
+  EXPECT_EQ(names(), (std::vector<std::string>{"N", "B"}));
+}
+
+TEST_F(DatabaseKeptStatements, ShapesBeyondTheBoundAreEvictedAndStillGiveTheirOwnRows) {
+  for (int i = 0; i < 3 * static_cast<int>(SqliteConnection::kKeptStatements); ++i) {
+    // A different column list makes a different shape each time.
+    std::string sql = "SELECT A" + std::string(static_cast<std::size_t>(i % 200), ' ') + ", N + " +
+                      std::to_string(i) + " AS M FROM T WHERE N = 5";
+    auto rs = connection_->Execute(sql, host::kAdCmdText);
+    ASSERT_EQ(rs->RecordCount(), 1);
+    EXPECT_EQ(rs->Field("M").to_long(), 5 + i);
+  }
+}
+
+// The cache itself, on a plain handle.
+class DatabaseStatementCache : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(sqlite3_open(":memory:", &db_), SQLITE_OK);
+    exec("CREATE TABLE T (N INTEGER)");
+    exec("INSERT INTO T VALUES (1), (2), (3)");
+  }
+  void TearDown() override { sqlite3_close_v2(db_); }
+
+  void exec(const char* sql) { ASSERT_EQ(sqlite3_exec(db_, sql, nullptr, nullptr, nullptr), SQLITE_OK); }
+  sqlite3_stmt* prepare(const std::string& sql) {
+    sqlite3_stmt* stmt = nullptr;
+    EXPECT_EQ(sqlite3_prepare_v2(db_, sql.c_str(), -1, &stmt, nullptr), SQLITE_OK);
+    return stmt;
+  }
+  StatementCache::Lease lease(StatementCache& cache, const std::string& sql) {
+    StatementCache::Lease l = cache.take(sql);
+    return l ? std::move(l) : cache.keep(sql, prepare(sql));
+  }
+
+  sqlite3* db_ = nullptr;
+};
+
+TEST_F(DatabaseStatementCache, AStatementInUseIsNeitherEvictedNorSharedNorLostToClear) {
+  StatementCache cache(2);
+  const std::string reading = "SELECT N FROM T ORDER BY N";
+  {
+    StatementCache::Lease first = lease(cache, reading);
+    ASSERT_EQ(sqlite3_step(first.get()), SQLITE_ROW);
+    EXPECT_EQ(sqlite3_column_int(first.get(), 0), 1);
+    // The same text while the first is stepping: another statement, not the one in use.
+    EXPECT_FALSE(cache.take(reading));
+    StatementCache::Lease second = cache.keep(reading, prepare(reading));
+    EXPECT_NE(second.get(), first.get());
+    ASSERT_EQ(sqlite3_step(second.get()), SQLITE_ROW);
+    // Three more shapes fill a cache of two: the statement in use stays and keeps stepping.
+    for (int i = 0; i < 3; ++i) {
+      StatementCache::Lease other = lease(cache, "SELECT N + " + std::to_string(i) + " FROM T");
+      ASSERT_EQ(sqlite3_step(other.get()), SQLITE_ROW);
+    }
+    EXPECT_LE(cache.size(), 3u);
+    ASSERT_EQ(sqlite3_step(first.get()), SQLITE_ROW);
+    EXPECT_EQ(sqlite3_column_int(first.get(), 0), 2);
+  }
+  // Back in the cache, reset: it starts again from the first row.
+  {
+    StatementCache::Lease again = cache.take(reading);
+    ASSERT_TRUE(again);
+    ASSERT_EQ(sqlite3_step(again.get()), SQLITE_ROW);
+    EXPECT_EQ(sqlite3_column_int(again.get(), 0), 1);
+    // Cleared while in use: it finishes its rows and is finalized after.
+    cache.clear();
+    EXPECT_EQ(cache.size(), 0u);
+    ASSERT_EQ(sqlite3_step(again.get()), SQLITE_ROW);
+    EXPECT_EQ(sqlite3_column_int(again.get(), 0), 2);
+  }
+  EXPECT_FALSE(cache.take(reading));
+  // Every statement is finalized: none is left on the handle.
+  EXPECT_EQ(sqlite3_next_stmt(db_, nullptr), nullptr);
+}
+
+TEST_F(DatabaseStatementCache, TheLeaseClearsTheBindingsAndTheLeastRecentlyUsedGoesFirst) {
+  StatementCache cache(2);
+  {
+    StatementCache::Lease l = lease(cache, "SELECT ?1");
+    sqlite3_bind_int(l.get(), 1, 7);
+    ASSERT_EQ(sqlite3_step(l.get()), SQLITE_ROW);
+    EXPECT_EQ(sqlite3_column_int(l.get(), 0), 7);
+  }
+  {
+    StatementCache::Lease l = cache.take("SELECT ?1");
+    ASSERT_TRUE(l);
+    ASSERT_EQ(sqlite3_step(l.get()), SQLITE_ROW);
+    EXPECT_EQ(sqlite3_column_type(l.get(), 0), SQLITE_NULL);
+  }
+  { StatementCache::Lease b = lease(cache, "SELECT 2"); }
+  { StatementCache::Lease a = cache.take("SELECT ?1"); }  // used again: "SELECT 2" is now the oldest
+  { StatementCache::Lease c = lease(cache, "SELECT 3"); }
+  EXPECT_EQ(cache.size(), 2u);
+  EXPECT_TRUE(cache.take("SELECT ?1"));
+  EXPECT_FALSE(cache.take("SELECT 2"));
+  EXPECT_TRUE(cache.take("SELECT 3"));
+}
+
+}  // namespace
+}  // namespace database
