@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the desktop program and lets it write its own screenshots (QWidget::grab, no screen needed)
-# into docs/: the main window with rows, the insertion dialog, the deletion question and a refusal
-# message, and the main window in English. The program works on a scratch copy of the demo data, so nothing else changes.
+# into docs/: the main window with rows, the insertion dialog, the deletion question, a refusal message
+# and the side panel of the activity's days, and the main window in English. The program works on a scratch copy of the demo data, so nothing else changes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -11,4 +11,4 @@ cmake --build --preset default -j2 --target calendatt-desktop
 QT_QPA_PLATFORM=offscreen build/default/calendatt-desktop --screenshots docs "$@"
 # The main window in English too (the README shows it); the other English pictures are not kept.
 QT_QPA_PLATFORM=offscreen build/default/calendatt-desktop --screenshots docs --lang en "$@"
-rm -f docs/insert-dialog-en.png docs/delete-question-en.png docs/refusal-message-en.png
+rm -f docs/insert-dialog-en.png docs/delete-question-en.png docs/refusal-message-en.png docs/days-panel-en.png

@@ -6,6 +6,8 @@
 #include <QVBoxLayout>
 
 #include "common/mdlpd_calendatt.hpp"
+#include "host/controls.hpp"
+#include "host/database.hpp"
 #include "planner/range_runs.hpp"
 #include "runtime/error.hpp"
 #include "standin/host_setup.hpp"
@@ -28,6 +30,7 @@ QTableWidget* new_table(QWidget* parent, const char* name) {
   table->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table->setSelectionMode(QAbstractItemView::NoSelection);
   table->verticalHeader()->hide();
+  table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
   table->horizontalHeader()->setStretchLastSection(true);
   return table;
 }
@@ -44,11 +47,6 @@ void fill(QTableWidget* table, const QStringList& captions, const std::vector<QS
       table->setItem(r, c, item);
     }
   table->resizeColumnsToContents();
-}
-
-std::optional<runtime::Date> date_of(const std::string& text) {
-  if (runtime::rtrim(text).empty()) return std::nullopt;
-  return runtime::parse_date(runtime::rtrim(text));
 }
 
 }  // namespace
@@ -70,29 +68,36 @@ DaysPanel::DaysPanel(QWidget* parent) : QDockWidget(parent) {
   setMinimumWidth(260);
 }
 
-void DaysPanel::refresh(standin::HostEnvironment& env, bool calendar_open, const std::string& language) {
+void DaysPanel::refresh(standin::HostEnvironment& env, const std::shared_ptr<host::RecordFrame>& frame,
+                        const std::string& language) {
   namespace m = calendatt::MDLPD_CALENDATT;
   setWindowTitle(qs(say(language, "Giorni dell'attività", "Activity days")));
-  has_activity_ = calendar_open && m::pIDLegameWBS != 0 && m::pIDDisBaProgWBS != 0;
-  std::string codes = m::pCodProgetto + " / " + m::pCodNodo + " / " + m::pCodAttivita;
-  if (!has_activity_) {
-    report_ = {};
-  } else if (isVisible()) {
-    planner::Activity activity;
-    runtime::suppressed(
-        [&] { activity.company = static_cast<std::int32_t>(env.global()->Company().to_long()); });
-    activity.node_id = m::pIDDisBaProgWBS;
-    activity.link_id = m::pIDLegameWBS;
-    activity.start = date_of(m::pDataInizioWBS);
-    activity.end = date_of(m::pDataFineWBS);
-    if (activity.start && !activity.end) activity.end = activity.start;
-    if (activity.end && !activity.start) activity.start = activity.end;
-    // A database that cannot be read leaves the panel as it was; the calendar reports its own failures.
+  double node = m::pIDDisBaProgWBS, link = m::pIDLegameWBS;
+  runtime::suppressed([&] {
+    if (!frame || frame->Status() != host::RecordFrame::kStatusStored) return;
+    auto rs = frame->Recordset();
+    if (!rs || rs->Eof() || rs->Bof()) return;
+    runtime::Variant row_node = rs->Field("PD4G_IDDISBAPROG_PD0G"),
+                     row_link = rs->Field("PD4G_IDLEGAME_PD0H");
+    if (runtime::is_blank(row_node) || runtime::is_blank(row_link) || row_link.to_double() == 0) return;
+    node = row_node.to_double();
+    link = row_link.to_double();
+  });
+  std::optional<planner::FoundActivity> found;
+  if (frame && node != 0 && link != 0 && isVisible()) {
+    // A database that cannot be read leaves the panel empty; the calendar reports its own failures.
     runtime::suppressed([&] {
-      report_ = planner::days_report([&env](const std::string& sql) { return env.run_query(sql); }, activity);
+      const planner::QueryRunner query = [&env](const std::string& sql) { return env.run_query(sql); };
+      found = planner::read_activity(query, static_cast<std::int32_t>(env.global()->Company().to_long()),
+                                     node, link);
+      if (found) report_ = planner::days_report(query, found->activity);
     });
   }
-  show_report(language, codes);
+  // Hidden, the panel keeps what it showed and reads nothing.
+  if (!isVisible() && frame) return;
+  has_activity_ = found.has_value();
+  if (!found) report_ = {};
+  show_report(language, found ? found->codes() : std::string());
 }
 
 void DaysPanel::show_report(const std::string& language, const std::string& codes) {

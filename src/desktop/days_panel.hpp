@@ -6,6 +6,7 @@
 // it reads the database only while it is shown, and rebuilds its tables only when the report changed.
 
 #include <QDockWidget>
+#include <memory>
 #include <string>
 
 #include "planner/days_report.hpp"
@@ -13,6 +14,9 @@
 class QLabel;
 class QTableWidget;
 
+namespace host {
+class RecordFrame;
+}
 namespace standin {
 class HostEnvironment;
 }
@@ -23,9 +27,11 @@ class DaysPanel : public QDockWidget {
  public:
   explicit DaysPanel(QWidget* parent);
 
-  // Shows the report of the activity the calendar has selected (none when the calendar is closed or no
-  // activity is resolved), in the language given.
-  void refresh(standin::HostEnvironment& env, bool calendar_open, const std::string& language);
+  // Shows the report of the calendar's current activity, in the language given: the activity of the row
+  // the record frame shows while it browses, else the one the calendar has resolved from the codes being
+  // entered; none when the calendar is closed (`frame` null) or no activity is chosen.
+  void refresh(standin::HostEnvironment& env, const std::shared_ptr<host::RecordFrame>& frame,
+               const std::string& language);
 
   // What it shows now.
   const planner::DaysReport& report() const { return report_; }

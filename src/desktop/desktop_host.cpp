@@ -872,7 +872,7 @@ void DesktopHost::refresh_status() {
     if (!env_->status_bar()->text().empty()) state += " - " + env_->status_bar()->text();
   }
   status_frame_->setText(qs(state));
-  if (days_panel_) days_panel_->refresh(*env_, open, options_.language);
+  if (days_panel_) days_panel_->refresh(*env_, open ? frame() : nullptr, options_.language);
   // The calendar's marks follow the rows written meanwhile and the selection.
   if (open) {
     if (auto site = main_site())

@@ -74,6 +74,42 @@ std::vector<PlannedDay> read_days(const QueryRunner& query, const Activity& acti
   return days;
 }
 
+std::optional<FoundActivity> read_activity(const QueryRunner& query, std::int32_t company, double node_id,
+                                           double link_id) {
+  const std::string sql =
+      "SELECT RTRIM(PD0G_CODPROG_PD68) AS P, RTRIM(PD0G_CODNODO_PD0C) AS N, RTRIM(PD0H_CODATTIVITA_PD0D) AS "
+      "A, "
+      "PD0H_DATAINIZPIAN AS IP, PD0H_DATAFINPIAN AS FP, PD0H_DATAINIZPREV AS IV, PD0H_DATAFINPREV AS FV "
+      "FROM PD0G_DISBAPROG INNER JOIN PD0H_LEGDISBAPROG ON PD0H_IDDISBAPROG_PD0G = PD0G_IDDISBAPROG "
+      "WHERE PD0G_DITTA_CG18 = " +
+      std::to_string(company) + " AND PD0G_IDDISBAPROG = " + runtime::number_text(node_id) +
+      " AND PD0H_IDLEGAME = " + runtime::number_text(link_id);
+  std::optional<FoundActivity> found;
+  auto rs = query(sql);
+  if (!rs->Eof()) {
+    auto text = [&](const char* name) {
+      runtime::Variant v = rs->Field(name);
+      return runtime::is_blank(v) ? std::string() : runtime::rtrim(v.to_string());
+    };
+    auto date = [&](const char* name) -> std::optional<runtime::Date> {
+      runtime::Variant v = rs->Field(name);
+      if (runtime::is_blank(v) || v.to_date().is_zero()) return std::nullopt;
+      return runtime::Date{std::floor(v.to_date().serial)};
+    };
+    FoundActivity a{Activity{company, node_id, link_id, date("IP"), date("FP")}, text("P"), text("N"),
+                    text("A")};
+    if (!a.activity.start && !a.activity.end) {
+      a.activity.start = date("IV");
+      a.activity.end = date("FV");
+    }
+    if (!a.activity.end) a.activity.end = a.activity.start;
+    if (!a.activity.start) a.activity.start = a.activity.end;
+    found = std::move(a);
+  }
+  rs->Close();
+  return found;
+}
+
 DaysReport make_report(std::vector<PlannedDay> days, std::optional<runtime::Date> planning_start,
                        std::optional<runtime::Date> planning_end) {
   DaysReport report;

@@ -63,6 +63,17 @@ std::vector<PlannedDay> read_days(const QueryRunner& query, const Activity& acti
 DaysReport make_report(std::vector<PlannedDay> days, std::optional<runtime::Date> planning_start,
                        std::optional<runtime::Date> planning_end);
 
+// The activity of a WBS node and link of the company, as the calendar resolves it: its codes as stored
+// (trailing blanks trimmed) and its planning period (the planned dates when either is set, else the
+// forecast ones; a missing bound is the other one). Nullopt when there is no such link.
+struct FoundActivity {
+  Activity activity;
+  std::string project, node, code;
+  std::string codes() const { return project + " / " + node + " / " + code; }
+};
+std::optional<FoundActivity> read_activity(const QueryRunner& query, std::int32_t company, double node_id,
+                                           double link_id);
+
 // read_days and make_report together.
 DaysReport days_report(const QueryRunner& query, const Activity& activity,
                        std::optional<runtime::Date> from = std::nullopt,
