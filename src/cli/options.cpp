@@ -138,9 +138,8 @@ const std::vector<CommandEntry>& commands() {
        "  calendatt add-range --project PRJ001 --node N01 --activity ATT01 --from 2026-03-16 \\\n"
        "                      --to 2026-03-20 --every 1 --hours 8\n"
        "  calendatt add-range --project PRJ001 --node N01 --activity ATT01 --from 2026-03-01 \\\n"
-       "                      --to 2026-03-31 --every 7 --hours 2 --minutes 30 --existing skip\n"
-       "  calendatt add-range --project PRJ001 --node N01 --activity ATT01 --from 2026-03-01 \\\n"
-       "                      --to 2026-03-31 --weekdays mon,wed,fri --skip-dates holidays.ics --hours 8\n"},
+       "                      --to 2026-03-31 --weekdays mon,wed,fri --skip-dates holidays.ics --hours 2 \\\n"
+       "                      --minutes 30 --existing skip\n"},
       {"delete-range",
        "delete-range --project P --node N --activity A --from D --to D --every N|--weekdays W,...\n"
        "                    [--skip-dates FILE]",
@@ -154,8 +153,6 @@ const std::vector<CommandEntry>& commands() {
        CODES_HELP RANGE_HELP PATTERN_HELP,
        "  calendatt delete-range --project PRJ001 --node N01 --activity ATT01 --from 2026-03-01 \\\n"
        "                         --to 2026-03-06 --every 1 --yes\n"
-       "  calendatt delete-range --project PRJ001 --node N01 --activity ATT01 --from 2026-03-01 \\\n"
-       "                         --to 2026-03-31 --every 2\n"
        "  calendatt delete-range --project PRJ001 --node N01 --activity ATT01 --from 2026-03-01 \\\n"
        "                         --to 2026-03-31 --weekdays sab,dom --yes\n"},
       {"days",

@@ -72,7 +72,10 @@ std::vector<RangeRun> plan_runs(runtime::Date from, runtime::Date to, int every,
   } else {
     for (int weekday : weekdays) {
       runtime::Date first = from.add_days((weekday - iso_weekday(from) + 7) % 7);
-      if (first <= to) whole.push_back(RangeRun{first, to, 7});
+      // The run ends on its own last date, as a person would type it for that weekday.
+      if (first <= to)
+        whole.push_back(
+            RangeRun{first, first.add_days((static_cast<int>(to.serial - first.serial) / 7) * 7), 7});
     }
   }
   std::vector<RangeRun> runs;

@@ -33,10 +33,10 @@ inline std::string weekday_key(int iso_weekday) {
   return weekday_name(iso_weekday, "en");
 }
 
-// The runs of a range. With weekdays, one run per weekday (in the order given) from its first occurrence
-// on or after `from`, every 7 days up to `to`; else one run every `every` days. Dates in `skip` are left
-// out by splitting the runs around them: each piece runs from its first to its last remaining date. A
-// run that is not split keeps `to` as given. Empty when no date remains.
+// The runs of a range. With weekdays, one run per weekday (in the order given) from its first to its last
+// occurrence between `from` and `to`, every 7 days; else one run every `every` days, which keeps `to` as
+// given unless it is split. Dates in `skip` are left out by splitting the runs around them: each piece
+// runs from its first to its last remaining date. Empty when no date remains.
 std::vector<RangeRun> plan_runs(runtime::Date from, runtime::Date to, int every,
                                 const std::vector<int>& weekdays, const std::set<runtime::Date>& skip);
 
