@@ -48,6 +48,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         finding("a day that is not a real day", args, (*day)->iso());
   }
   // The help text of whatever command was named is always there.
-  if (cli::usage(options.command).empty()) finding("no help text", args, options.command);
+  if (cli::usage(options.command, options.language).empty()) finding("no help text", args, options.command);
   return 0;
 }

@@ -157,15 +157,7 @@ std::string machine_text(const Variant& v) {
   if (v.type() == VarType::Boolean) return v.to_bool() ? "true" : "false";
   if (v.type() == VarType::Date) {
     runtime::Date d = v.to_date();
-    std::string text = d.iso();
-    double fraction = d.serial - std::floor(d.serial);
-    long seconds = std::lround(fraction * 86400.0);
-    if (seconds > 0 && seconds < 86400) {
-      char buf[16];
-      std::snprintf(buf, sizeof buf, "T%02ld:%02ld:%02ld", seconds / 3600, seconds / 60 % 60, seconds % 60);
-      text += buf;
-    }
-    return text;
+    return d.iso() + d.clock('T');
   }
   if (is_number(v)) return number_literal(v.to_double());
   return v.to_string();

@@ -156,7 +156,7 @@ int main(int argc, char** argv) {
   if (!cli::parse_arguments(std::vector<std::string>(argv + 1, argv + argc), options, error) ||
       (!options.help && !options.version && !cli::read_skip_dates(options, error))) {
     std::cerr << "calendatt: " << error << "\n"
-              << "calendatt: " << cli::usage_hint(options.command) << "\n";
+              << "calendatt: " << cli::usage_hint(options.command, options.language) << "\n";
     return cli::kExitUsage;
   }
   if (options.version) {
@@ -164,7 +164,7 @@ int main(int argc, char** argv) {
     return cli::kExitDone;
   }
   if (options.help) {
-    std::cout << cli::usage(options.command);
+    std::cout << cli::usage(options.command, options.language);
     return cli::kExitDone;
   }
   try {

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <map>
 
+#include "cli/help_texts.hpp"
+#include "cli/language.hpp"
 #include "planner/range_runs.hpp"
 
 namespace cli {
@@ -252,22 +254,26 @@ long utf8_length(const std::string& text) {
 // A value for a field of the window or of a dialog is checked here, before anything is opened, against
 // what the field can hold: the field would otherwise keep only its first characters, and the command
 // would act on a value nobody gave.
-bool code_value(const std::string& name, const std::string& value, std::string& error) {
+bool code_value(const std::string& lang, const std::string& name, const std::string& value,
+                std::string& error) {
   constexpr long kCodeChars = 25;  // the code fields hold 25 characters
   long length = utf8_length(value);
   if (length < 0) {
-    error = name + " must be text in UTF-8, got bytes that are not";
+    error = name + say(lang, " deve essere testo UTF-8, ha byte che non lo sono",
+                       " must be text in UTF-8, got bytes that are not");
     return false;
   }
   for (unsigned char c : value) {
     if (c < 0x20 || c == 0x7F) {
-      error = name + " must not contain control characters (line breaks, tabs and the like)";
+      error = name + say(lang, " non deve contenere caratteri di controllo (a capo, tabulazioni e simili)",
+                         " must not contain control characters (line breaks, tabs and the like)");
       return false;
     }
   }
   if (length > kCodeChars) {
-    error = name + " must be a code of at most " + std::to_string(kCodeChars) + " characters, got " +
-            std::to_string(length) + " characters";
+    error = name + say(lang, " deve essere un codice di al massimo ", " must be a code of at most ") +
+            std::to_string(kCodeChars) + say(lang, " caratteri, ne ha ", " characters, got ") +
+            std::to_string(length) + say(lang, "", " characters");
     return false;
   }
   return true;
@@ -293,13 +299,15 @@ std::string shown(const std::string& value) {
 }
 
 // A whole number written with digits only, from `low` to `high`.
-bool whole_value(const std::string& name, const std::string& value, long low, long high, std::string& error) {
+bool whole_value(const std::string& lang, const std::string& name, const std::string& value, long low,
+                 long high, std::string& error) {
   bool digits = !value.empty() && value.size() <= 9 &&
                 std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; });
   long n = digits ? std::stol(value) : -1;
   if (!digits || n < low || n > high) {
-    error = name + " must be a whole number from " + std::to_string(low) + " to " + std::to_string(high) +
-            ", got \"" + shown(value) + "\"";
+    error = name + say(lang, " deve essere un numero intero da ", " must be a whole number from ") +
+            std::to_string(low) + say(lang, " a ", " to ") + std::to_string(high) +
+            say(lang, ", non \"", ", got \"") + shown(value) + "\"";
     return false;
   }
   return true;
@@ -308,22 +316,28 @@ bool whole_value(const std::string& name, const std::string& value, long low, lo
 bool set_value(Options& o, const std::string& name, const std::string& value, std::string& error) {
   auto date = [&](std::optional<runtime::Date>& slot) {
     slot = parse_iso_date(value);
-    if (!slot) error = name + " needs a real day written YYYY-MM-DD, got \"" + shown(value) + "\"";
+    if (!slot)
+      error = name +
+              say(o.language, " vuole un giorno vero scritto AAAA-MM-GG, non \"",
+                  " needs a real day written YYYY-MM-DD, got \"") +
+              shown(value) + "\"";
     return slot.has_value();
   };
   if (name == "--db") {
     if (value.empty()) {
-      error = "--db needs a file name or a PostgreSQL connection";
+      error = say(o.language, "--db vuole un nome di file o una connessione PostgreSQL",
+                  "--db needs a file name or a PostgreSQL connection");
       return false;
     }
     o.db = value;
   } else if (name == "--company") {
     // The company code travels as a 16-bit whole number to the activity's resolution.
-    if (!whole_value(name, value, 1, 32767, error)) return false;
+    if (!whole_value(o.language, name, value, 1, 32767, error)) return false;
     o.company = static_cast<std::int32_t>(std::stol(value));
   } else if (name == "--lang") {
     if (value != "it" && value != "en") {
-      error = "--lang takes it or en, not \"" + shown(value) + "\"";
+      error = say(o.language, "--lang accetta it o en, non \"", "--lang takes it or en, not \"") +
+              shown(value) + "\"";
       return false;
     }
     o.language = value;
@@ -332,18 +346,20 @@ bool set_value(Options& o, const std::string& name, const std::string& value, st
         {"abort", OnError::kAbort}, {"retry", OnError::kRetry}, {"ignore", OnError::kIgnore}};
     auto it = answers.find(value);
     if (it == answers.end()) {
-      error = "--on-error takes abort, retry or ignore, not \"" + shown(value) + "\"";
+      error = say(o.language, "--on-error accetta abort, retry o ignore, non \"",
+                  "--on-error takes abort, retry or ignore, not \"") +
+              shown(value) + "\"";
       return false;
     }
     o.on_error = it->second;
   } else if (name == "--project") {
-    if (!code_value(name, value, error)) return false;
+    if (!code_value(o.language, name, value, error)) return false;
     o.codes.project = value;
   } else if (name == "--node") {
-    if (!code_value(name, value, error)) return false;
+    if (!code_value(o.language, name, value, error)) return false;
     o.codes.node = value;
   } else if (name == "--activity") {
-    if (!code_value(name, value, error)) return false;
+    if (!code_value(o.language, name, value, error)) return false;
     o.codes.activity = value;
   } else if (name == "--day") {
     if (value == "none") {
@@ -359,32 +375,34 @@ bool set_value(Options& o, const std::string& name, const std::string& value, st
     return date(o.to);
   } else if (name == "--every") {
     // The step field holds three digits, from 1 to 999 days.
-    if (!whole_value(name, value, 1, 999, error)) return false;
+    if (!whole_value(o.language, name, value, 1, 999, error)) return false;
     o.every = value;
   } else if (name == "--hours") {
     // The duration fields hold two characters; the calendar's own rules then check the range. An empty
     // value leaves the field blank, which the calendar reads as 00.
-    if (!value.empty() && !whole_value(name, value, 0, 99, error)) return false;
+    if (!value.empty() && !whole_value(o.language, name, value, 0, 99, error)) return false;
     o.hours = value;
   } else if (name == "--minutes") {
-    if (!value.empty() && !whole_value(name, value, 0, 99, error)) return false;
+    if (!value.empty() && !whole_value(o.language, name, value, 0, 99, error)) return false;
     o.minutes = value;
   } else if (name == "--existing") {
     static const std::map<std::string, Existing> treatments = {
         {"stop", Existing::kStop}, {"skip", Existing::kSkip}, {"overwrite", Existing::kOverwrite}};
     auto it = treatments.find(value);
     if (it == treatments.end()) {
-      error = "--existing takes stop, skip or overwrite, not \"" + shown(value) + "\"";
+      error = say(o.language, "--existing accetta stop, skip o overwrite, non \"",
+                  "--existing takes stop, skip or overwrite, not \"") +
+              shown(value) + "\"";
       return false;
     }
     o.existing = it->second;
   } else if (name == "--weekdays") {
-    auto days = planner::parse_weekdays(value, error);
+    auto days = planner::parse_weekdays(value, o.language, error);
     if (!days) return false;
     o.weekdays = *days;
   } else if (name == "--skip-dates") {
     if (value.empty()) {
-      error = "--skip-dates needs a file name";
+      error = say(o.language, "--skip-dates vuole un nome di file", "--skip-dates needs a file name");
       return false;
     }
     o.skip_dates_file = value;
@@ -393,7 +411,9 @@ bool set_value(Options& o, const std::string& name, const std::string& value, st
         {"table", Format::kTable}, {"csv", Format::kCsv}, {"json", Format::kJson}};
     auto it = formats.find(value);
     if (it == formats.end()) {
-      error = "--format takes table, csv or json, not \"" + shown(value) + "\"";
+      error = say(o.language, "--format accetta table, csv o json, non \"",
+                  "--format takes table, csv or json, not \"") +
+              shown(value) + "\"";
       return false;
     }
     o.format = it->second;
@@ -416,6 +436,15 @@ bool known_command(const std::string& command) {
 
 bool parse_arguments(const std::vector<std::string>& args, Options& o, std::string& error) {
   if (const char* db = std::getenv("CALENDATT_DB"); db && *db) o.db = db;
+  // The language is known before anything else, so that even a mistake before --lang is told in it.
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    std::string value;
+    if (args[i] == "--lang" && i + 1 < args.size())
+      value = args[i + 1];
+    else if (args[i].rfind("--lang=", 0) == 0)
+      value = args[i].substr(7);
+    if (value == "it" || value == "en") o.language = value;
+  }
   for (std::size_t i = 0; i < args.size(); ++i) {
     std::string a = args[i];
     if (a == "-h" || a == "--help") {
@@ -432,13 +461,13 @@ bool parse_arguments(const std::vector<std::string>& args, Options& o, std::stri
       }
       if (kFlags.count(name)) {
         if (inline_value) {
-          error = name + " takes no value";
+          error = name + say(o.language, " non accetta valori", " takes no value");
           return false;
         }
         if (name == "--yes" || name == "--no") {
           bool yes = name == "--yes";
           if (o.answer && *o.answer != yes) {
-            error = "--yes and --no exclude each other";
+            error = say(o.language, "--yes e --no si escludono", "--yes and --no exclude each other");
             return false;
           }
           o.answer = yes;
@@ -456,7 +485,7 @@ bool parse_arguments(const std::vector<std::string>& args, Options& o, std::stri
       if (kValued.count(name)) {
         if (!inline_value) {
           if (i + 1 >= args.size() || (args[i + 1].size() > 2 && args[i + 1].rfind("--", 0) == 0)) {
-            error = name + " needs a value";
+            error = name + say(o.language, " vuole un valore", " needs a value");
             return false;
           }
           value = args[++i];
@@ -465,48 +494,49 @@ bool parse_arguments(const std::vector<std::string>& args, Options& o, std::stri
         o.given.insert(name);
         continue;
       }
-      error = "unknown option " + shown(name);
+      error = say(o.language, "opzione sconosciuta ", "unknown option ") + shown(name);
       return false;
     }
     if (!a.empty() && a[0] == '-') {
-      error = "unknown option " + shown(a);
+      error = say(o.language, "opzione sconosciuta ", "unknown option ") + shown(a);
       return false;
     }
     if (!o.command.empty()) {
-      error = "unexpected argument " + shown(a);
+      error = say(o.language, "argomento inatteso ", "unexpected argument ") + shown(a);
       return false;
     }
     o.command = a;
   }
   if (o.help || o.version) return true;
   if (o.command.empty()) {
-    error = "no command given";
+    error = say(o.language, "nessun comando dato", "no command given");
     return false;
   }
   const CommandEntry* entry = find_command(o.command);
   if (!entry) {
-    error = "unknown command " + shown(o.command);
+    error = say(o.language, "comando sconosciuto ", "unknown command ") + shown(o.command);
     return false;
   }
   for (const auto& name : o.given) {
     if (std::find(entry->options.begin(), entry->options.end(), name) == entry->options.end()) {
-      error = o.command + " takes no " + name;
+      error = o.command + say(o.language, " non accetta ", " takes no ") + name;
       return false;
     }
   }
   for (const auto& name : entry->required) {
     if (!o.given.count(name)) {
-      error = o.command + " needs " + name;
+      error = o.command + say(o.language, " vuole ", " needs ") + name;
       return false;
     }
   }
   if (o.command == "add-range" || o.command == "delete-range") {
     if (o.given.count("--every") && o.given.count("--weekdays")) {
-      error = "--every and --weekdays exclude each other";
+      error =
+          say(o.language, "--every e --weekdays si escludono", "--every and --weekdays exclude each other");
       return false;
     }
     if (!o.given.count("--every") && !o.given.count("--weekdays")) {
-      error = o.command + " needs --every or --weekdays";
+      error = o.command + say(o.language, " vuole --every o --weekdays", " needs --every or --weekdays");
       return false;
     }
   }
@@ -514,19 +544,20 @@ bool parse_arguments(const std::vector<std::string>& args, Options& o, std::stri
   // or a report has nothing to work on.
   const bool pattern = !o.weekdays.empty() || !o.skip_dates_file.empty();
   if ((pattern || o.command == "days" || o.command == "export-ics") && o.from && o.to && *o.to < *o.from) {
-    error = "--to must not come before --from";
+    error = say(o.language, "--to non deve venire prima di --from", "--to must not come before --from");
     return false;
   }
   if (o.command == "list") {
     bool any_code = o.given.count("--project") || o.given.count("--node") || o.given.count("--activity");
     if (any_code && !o.called) {
-      error = "list takes --project, --node and --activity only with --called";
+      error = say(o.language, "list accetta --project, --node e --activity solo con --called",
+                  "list takes --project, --node and --activity only with --called");
       return false;
     }
     if (o.called) {
       for (const auto& name : kCodes) {
         if (!o.given.count(name)) {
-          error = "list --called needs " + name;
+          error = say(o.language, "list --called vuole ", "list --called needs ") + name;
           return false;
         }
       }
@@ -535,36 +566,46 @@ bool parse_arguments(const std::vector<std::string>& args, Options& o, std::stri
   return true;
 }
 
-std::string usage(const std::string& command) {
+std::string usage(const std::string& command, const std::string& language) {
+  const bool english = language == "en";
+  auto say = [&](const char* italian, const char* english_text) {
+    return std::string(english ? english_text : italian);
+  };
   if (const CommandEntry* entry = find_command(command)) {
-    std::string out = std::string("Usage: calendatt ") + entry->synopsis + "\n\n" + entry->details + "\n" +
-                      "Options:\n" + entry->own_options + "\nExamples:\n" + entry->examples;
+    const ItalianHelp* it = english ? nullptr : italian_help(command);
+    std::string out = say("Uso: calendatt ", "Usage: calendatt ") + entry->synopsis + "\n\n" +
+                      (it ? it->details : entry->details) + "\n" + say("Opzioni:\n", "Options:\n") +
+                      (it ? it->own_options : entry->own_options) + say("\nEsempi:\n", "\nExamples:\n") +
+                      entry->examples;
     if (std::find(entry->options.begin(), entry->options.end(), "--called") != entry->options.end())
-      out += std::string("\n") + kWindowOptionsHelp;
+      out += std::string("\n") + (english ? kWindowOptionsHelp : kItalianWindowOptionsHelp);
     return out;
   }
   std::string out =
-      "Usage: calendatt <command> [options]\n"
-      "\n"
-      "The WBS activity calendar from scripts and terminals: every command acts on the calendar window\n"
-      "and its dialogs as a person would.\n"
-      "\n"
-      "Commands:\n";
+      say("Uso: calendatt <comando> [opzioni]\n\n", "Usage: calendatt <command> [options]\n\n") +
+      (english ? "The WBS activity calendar from scripts and terminals: every command acts on the "
+                 "calendar window\nand its dialogs as a person would.\n"
+               : kItalianIntro) +
+      say("\nComandi:\n", "\nCommands:\n");
   for (const auto& c : commands()) {
     std::string name = c.name;
-    out += "  " + name + std::string(14 - name.size(), ' ') + c.summary + "\n";
+    const ItalianHelp* it = english ? nullptr : italian_help(name);
+    out += "  " + name + std::string(14 - name.size(), ' ') + (it ? it->summary : c.summary) + "\n";
   }
-  out +=
+  out += say(
+      "\n'calendatt <comando> --help' dà le opzioni e gli esempi di un comando; 'calendatt --version' la\n"
+      "versione.\n\n",
       "\n'calendatt <command> --help' gives a command's options and examples; 'calendatt --version' the\n"
-      "version.\n\n";
-  out += kWindowOptionsHelp;
+      "version.\n\n");
+  out += english ? kWindowOptionsHelp : kItalianWindowOptionsHelp;
   out += "\n";
-  out += kExitHelp;
+  out += english ? kExitHelp : kItalianExitHelp;
   return out;
 }
 
-std::string usage_hint(const std::string& command) {
-  return known_command(command) ? "see 'calendatt " + command + " --help'" : "see 'calendatt --help'";
+std::string usage_hint(const std::string& command, const std::string& language) {
+  const std::string see = say(language, "vedi", "see");
+  return known_command(command) ? see + " 'calendatt " + command + " --help'" : see + " 'calendatt --help'";
 }
 
 }  // namespace cli

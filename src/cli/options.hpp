@@ -64,16 +64,17 @@ struct Options {
   std::set<std::string> given;
 };
 
-// Reads the arguments (without the program name). False with a message for wrong usage; the options
-// are then partly filled.
+// Reads the arguments (without the program name). False with a message for wrong usage, in the language
+// of --lang wherever it stands; the options are then partly filled.
 bool parse_arguments(const std::vector<std::string>& args, Options& options, std::string& error);
 
-// The help text: the general one for an empty or unknown command, else the command's own.
-std::string usage(const std::string& command);
+// The help text in `language` ("en" English, else Italian): the general one for an empty or unknown
+// command, else the command's own.
+std::string usage(const std::string& command, const std::string& language);
 
 // What a usage error points to: "see 'calendatt <command> --help'", or the general help for an unknown
 // or missing command.
-std::string usage_hint(const std::string& command);
+std::string usage_hint(const std::string& command, const std::string& language);
 
 // True for a command that `usage` knows.
 bool known_command(const std::string& command);

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "cli/language.hpp"
 #include "planner/ical.hpp"
 
 namespace cli {
@@ -17,20 +18,21 @@ bool read_skip_dates(Options& options, std::string& error) {
   std::error_code ec;
   auto status = std::filesystem::status(path, ec);
   if (ec || !std::filesystem::exists(status)) {
-    error = named + "no such file";
+    error = named + say(options.language, "nessun file con questo nome", "no such file");
     return false;
   }
   if (!std::filesystem::is_regular_file(status)) {
-    error = named + "not a file";
+    error = named + say(options.language, "non è un file", "not a file");
     return false;
   }
   if (std::filesystem::file_size(path, ec) > kMostBytes || ec) {
-    error = named + "larger than 4 MiB, which no list of dates is";
+    error = named + say(options.language, "più grande di 4 MiB: nessun elenco di date lo è",
+                        "larger than 4 MiB, which no list of dates is");
     return false;
   }
   std::ifstream in(path, std::ios::binary);
   if (!in.is_open()) {
-    error = named + "cannot be read";
+    error = named + say(options.language, "non si può leggere", "cannot be read");
     return false;
   }
   std::ostringstream text;
@@ -38,7 +40,7 @@ bool read_skip_dates(Options& options, std::string& error) {
   // Recurring holidays are expanded up to the last day of the range.
   runtime::Date last = options.to ? *options.to : runtime::Date::today();
   std::string reason;
-  auto dates = planner::read_date_file(text.str(), last, reason);
+  auto dates = planner::read_date_file(text.str(), last, options.language, reason);
   if (!dates) {
     error = named + reason;
     return false;

@@ -65,7 +65,8 @@ struct ContentLine {
   int line = 0;  // where it starts in the file
 };
 
-bool parse_content_line(const std::string& text, int line, ContentLine& out, std::string& error) {
+bool parse_content_line(const std::string& text, int line, ContentLine& out, const std::string& lang,
+                        std::string& error) {
   // The value starts after the first colon outside a quoted parameter value.
   bool quoted = false;
   std::size_t colon = std::string::npos;
@@ -77,7 +78,9 @@ bool parse_content_line(const std::string& text, int line, ContentLine& out, std
     }
   }
   if (colon == std::string::npos) {
-    error = "line " + std::to_string(line) + " is no iCalendar content line (it has no colon)";
+    error = say(lang, "la riga ", "line ") + std::to_string(line) +
+            say(lang, " non è una riga di contenuto iCalendar (non ha i due punti)",
+                " is no iCalendar content line (it has no colon)");
     return false;
   }
   out.line = line;
@@ -184,14 +187,16 @@ struct Event {
   bool cancelled = false;
 };
 
-std::string at_line(int line) {
-  return " (line " + std::to_string(line) + ")";
+std::string at_line(const std::string& lang, int line) {
+  return say(lang, " (riga ", " (line ") + std::to_string(line) + ")";
 }
 
 // The dates of a list value (EXDATE, RDATE): comma-separated DATE or DATE-TIME values.
-bool list_dates(const ContentLine& line, std::vector<When>& out, std::string& error) {
+bool list_dates(const ContentLine& line, std::vector<When>& out, const std::string& lang,
+                std::string& error) {
   if (line.params.count("VALUE") && upper(line.params.at("VALUE")) == "PERIOD") {
-    error = line.name + " with periods cannot be read" + at_line(line.line);
+    error = line.name + say(lang, " con periodi non si può leggere", " with periods cannot be read") +
+            at_line(lang, line.line);
     return false;
   }
   std::size_t start = 0;
@@ -201,7 +206,8 @@ bool list_dates(const ContentLine& line, std::vector<When>& out, std::string& er
         line.value.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
     auto when = parse_when(item);
     if (!when) {
-      error = line.name + " value \"" + trimmed(item).substr(0, 30) + "\" is no date" + at_line(line.line);
+      error = line.name + say(lang, ": il valore \"", " value \"") + trimmed(item).substr(0, 30) +
+              say(lang, "\" non è una data", "\" is no date") + at_line(lang, line.line);
       return false;
     }
     out.push_back(*when);
@@ -211,16 +217,18 @@ bool list_dates(const ContentLine& line, std::vector<When>& out, std::string& er
   return true;
 }
 
-bool event_dates(const Event& event, runtime::Date last, std::set<runtime::Date>& dates, std::string& error) {
+bool event_dates(const Event& event, runtime::Date last, std::set<runtime::Date>& dates,
+                 const std::string& lang, std::string& error) {
   if (event.cancelled) return true;
   if (!event.start) {
-    error = "an event has no DTSTART" + at_line(event.line);
+    error = say(lang, "un evento non ha DTSTART", "an event has no DTSTART") + at_line(lang, event.line);
     return false;
   }
   auto start = parse_when(event.start->value);
   if (!start) {
-    error = "DTSTART value \"" + trimmed(event.start->value).substr(0, 30) + "\" is no date" +
-            at_line(event.start->line);
+    error = say(lang, "DTSTART: il valore \"", "DTSTART value \"") +
+            trimmed(event.start->value).substr(0, 30) + say(lang, "\" non è una data", "\" is no date") +
+            at_line(lang, event.start->line);
     return false;
   }
   // How many days each occurrence covers.
@@ -228,8 +236,8 @@ bool event_dates(const Event& event, runtime::Date last, std::set<runtime::Date>
   if (event.end) {
     auto end = parse_when(event.end->value);
     if (!end) {
-      error = "DTEND value \"" + trimmed(event.end->value).substr(0, 30) + "\" is no date" +
-              at_line(event.end->line);
+      error = say(lang, "DTEND: il valore \"", "DTEND value \"") + trimmed(event.end->value).substr(0, 30) +
+              say(lang, "\" non è una data", "\" is no date") + at_line(lang, event.end->line);
       return false;
     }
     // An all-day end is the first day after the event; a time of day ends on its own day, unless it is
@@ -242,8 +250,9 @@ bool event_dates(const Event& event, runtime::Date last, std::set<runtime::Date>
   } else if (event.duration) {
     auto days = duration_days(event.duration->value);
     if (!days) {
-      error = "DURATION value \"" + trimmed(event.duration->value).substr(0, 30) + "\" cannot be read" +
-              at_line(event.duration->line);
+      error = say(lang, "DURATION: il valore \"", "DURATION value \"") +
+              trimmed(event.duration->value).substr(0, 30) +
+              say(lang, "\" non si può leggere", "\" cannot be read") + at_line(lang, event.duration->line);
       return false;
     }
     span = std::clamp(*days, 1, 366);
@@ -275,8 +284,9 @@ bool event_dates(const Event& event, runtime::Date last, std::set<runtime::Date>
       } else if (key == "WKST") {
         // The week's first day changes nothing without BYDAY.
       } else {
-        error = "RRULE part " + part.substr(0, 30) + " cannot be read" + at_line(event.rule->line) +
-                ": write those dates one by one";
+        error = say(lang, "RRULE: la parte ", "RRULE part ") + part.substr(0, 30) +
+                say(lang, " non si può leggere", " cannot be read") + at_line(lang, event.rule->line) +
+                say(lang, ": scrivere quelle date una per una", ": write those dates one by one");
         return false;
       }
     }
@@ -284,15 +294,17 @@ bool event_dates(const Event& event, runtime::Date last, std::set<runtime::Date>
     if (!until_text.empty()) {
       auto u = parse_when(until_text);
       if (!u) {
-        error =
-            "RRULE UNTIL value \"" + until_text.substr(0, 30) + "\" is no date" + at_line(event.rule->line);
+        error = say(lang, "RRULE: il valore UNTIL \"", "RRULE UNTIL value \"") + until_text.substr(0, 30) +
+                say(lang, "\" non è una data", "\" is no date") + at_line(lang, event.rule->line);
         return false;
       }
       until = u->day;
     }
     if (freq != "DAILY" && freq != "WEEKLY" && freq != "MONTHLY" && freq != "YEARLY") {
-      error = "RRULE FREQ=" + freq.substr(0, 20) + " cannot be read" + at_line(event.rule->line) +
-              ": only DAILY, WEEKLY, MONTHLY and YEARLY can";
+      error =
+          "RRULE FREQ=" + freq.substr(0, 20) + say(lang, " non si può leggere", " cannot be read") +
+          at_line(lang, event.rule->line) +
+          say(lang, ": solo DAILY, WEEKLY, MONTHLY e YEARLY", ": only DAILY, WEEKLY, MONTHLY and YEARLY can");
       return false;
     }
     const runtime::Date stop = until && *until < last ? *until : last;
@@ -316,11 +328,11 @@ bool event_dates(const Event& event, runtime::Date last, std::set<runtime::Date>
   }
   std::vector<When> more;
   for (const auto& line : event.rdates)
-    if (!list_dates(line, more, error)) return false;
+    if (!list_dates(line, more, lang, error)) return false;
   for (const auto& w : more) starts.insert(w.day);
   std::vector<When> excluded;
   for (const auto& line : event.exdates)
-    if (!list_dates(line, excluded, error)) return false;
+    if (!list_dates(line, excluded, lang, error)) return false;
   for (const auto& w : excluded) starts.erase(w.day);
   for (runtime::Date s : starts)
     for (int i = 0; i < span; ++i) dates.insert(s.add_days(i));
@@ -328,7 +340,8 @@ bool event_dates(const Event& event, runtime::Date last, std::set<runtime::Date>
 }
 
 std::optional<std::set<runtime::Date>> read_calendar(const std::vector<std::string>& physical,
-                                                     runtime::Date last, std::string& error) {
+                                                     runtime::Date last, const std::string& lang,
+                                                     std::string& error) {
   // Unfolding: a line that starts with a blank or a tab continues the one before it.
   std::vector<std::pair<std::string, int>> lines;
   for (std::size_t i = 0; i < physical.size(); ++i) {
@@ -344,11 +357,13 @@ std::optional<std::set<runtime::Date>> read_calendar(const std::vector<std::stri
   bool any_calendar = false;
   for (const auto& [text, number] : lines) {
     ContentLine line;
-    if (!parse_content_line(text, number, line, error)) return std::nullopt;
+    if (!parse_content_line(text, number, line, lang, error)) return std::nullopt;
     const std::string value = upper(trimmed(line.value));
     if (line.name == "BEGIN") {
       if (open.empty() && value != "VCALENDAR") {
-        error = "the file does not start with BEGIN:VCALENDAR" + at_line(number);
+        error = say(lang, "il file non inizia con BEGIN:VCALENDAR",
+                    "the file does not start with BEGIN:VCALENDAR") +
+                at_line(lang, number);
         return std::nullopt;
       }
       if (value == "VCALENDAR") any_calendar = true;
@@ -358,18 +373,22 @@ std::optional<std::set<runtime::Date>> read_calendar(const std::vector<std::stri
     }
     if (line.name == "END") {
       if (open.empty() || open.back() != value) {
-        error = "END:" + value.substr(0, 20) + " closes no open component" + at_line(number);
+        error = "END:" + value.substr(0, 20) +
+                say(lang, " non chiude un componente aperto", " closes no open component") +
+                at_line(lang, number);
         return std::nullopt;
       }
       if (value == "VEVENT" && open.size() == 2 && event) {
-        if (!event_dates(*event, last, dates, error)) return std::nullopt;
+        if (!event_dates(*event, last, dates, lang, error)) return std::nullopt;
         event.reset();
       }
       open.pop_back();
       continue;
     }
     if (open.empty()) {
-      error = "line " + std::to_string(number) + " stands outside BEGIN:VCALENDAR and END:VCALENDAR";
+      error = say(lang, "la riga ", "line ") + std::to_string(number) +
+              say(lang, " sta fuori da BEGIN:VCALENDAR e END:VCALENDAR",
+                  " stands outside BEGIN:VCALENDAR and END:VCALENDAR");
       return std::nullopt;
     }
     // Only the event's own properties count, not those of an alarm inside it.
@@ -382,12 +401,15 @@ std::optional<std::set<runtime::Date>> read_calendar(const std::vector<std::stri
       event->duration = line;
     else if (line.name == "RRULE") {
       if (event->rule) {
-        error = "an event with two RRULE lines cannot be read" + at_line(number);
+        error = say(lang, "un evento con due righe RRULE non si può leggere",
+                    "an event with two RRULE lines cannot be read") +
+                at_line(lang, number);
         return std::nullopt;
       }
       event->rule = line;
     } else if (line.name == "EXRULE") {
-      error = "EXRULE cannot be read" + at_line(number) + ": list the dates with EXDATE";
+      error = say(lang, "EXRULE non si può leggere", "EXRULE cannot be read") + at_line(lang, number) +
+              say(lang, ": elencare le date con EXDATE", ": list the dates with EXDATE");
       return std::nullopt;
     } else if (line.name == "EXDATE")
       event->exdates.push_back(line);
@@ -397,7 +419,8 @@ std::optional<std::set<runtime::Date>> read_calendar(const std::vector<std::stri
       event->cancelled = true;
   }
   if (!open.empty() || !any_calendar) {
-    error = "the calendar ends before END:" + (open.empty() ? std::string("VCALENDAR") : open.back());
+    error = say(lang, "il calendario finisce prima di END:", "the calendar ends before END:") +
+            (open.empty() ? std::string("VCALENDAR") : open.back());
     return std::nullopt;
   }
   return dates;
@@ -493,7 +516,7 @@ std::string days_calendar(const DaysReport& report, const CalendarSubject& subje
 }
 
 std::optional<std::set<runtime::Date>> read_date_file(const std::string& text, runtime::Date last,
-                                                      std::string& error) {
+                                                      const std::string& language, std::string& error) {
   std::string body = text;
   if (body.rfind("\xEF\xBB\xBF", 0) == 0) body = body.substr(3);
   std::vector<std::string> lines;
@@ -509,7 +532,7 @@ std::optional<std::set<runtime::Date>> read_date_file(const std::string& text, r
   for (const auto& l : lines) {
     std::string t = trimmed(l);
     if (t.empty()) continue;
-    if (upper(t) == "BEGIN:VCALENDAR") return read_calendar(lines, last, error);
+    if (upper(t) == "BEGIN:VCALENDAR") return read_calendar(lines, last, language, error);
     break;
   }
   std::set<runtime::Date> dates;
@@ -521,8 +544,10 @@ std::optional<std::set<runtime::Date>> read_date_file(const std::string& text, r
         all_digits(t.substr(5, 2)) && all_digits(t.substr(8, 2)))
       day = runtime::parse_date(t);
     if (!day) {
-      error = "line " + std::to_string(i + 1) + " holds \"" + t.substr(0, 30) +
-              "\", not a day written YYYY-MM-DD (nor does the file start with BEGIN:VCALENDAR)";
+      error = say(language, "la riga ", "line ") + std::to_string(i + 1) +
+              say(language, " contiene \"", " holds \"") + t.substr(0, 30) +
+              say(language, "\", non un giorno scritto AAAA-MM-GG (né il file inizia con BEGIN:VCALENDAR)",
+                  "\", not a day written YYYY-MM-DD (nor does the file start with BEGIN:VCALENDAR)");
       return std::nullopt;
     }
     dates.insert(*day);

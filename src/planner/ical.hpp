@@ -40,9 +40,9 @@ std::string escaped_text(const std::string& text);
 // ISO date YYYY-MM-DD a line (blank lines and lines starting with # are left alone), or an iCalendar
 // file, whose events (all-day or timed, with DTEND or DURATION, with a recurrence rule of FREQ DAILY,
 // WEEKLY, MONTHLY or YEARLY with INTERVAL, COUNT and UNTIL, with EXDATE and RDATE of dates) give every
-// day they cover; cancelled events give none. Nullopt with the reason (in English, naming the line) for
-// anything else.
+// day they cover; cancelled events give none. Nullopt with the reason (in `language`, "it" or "en",
+// naming the line) for anything else.
 std::optional<std::set<runtime::Date>> read_date_file(const std::string& text, runtime::Date last,
-                                                      std::string& error);
+                                                      const std::string& language, std::string& error);
 
 }  // namespace planner

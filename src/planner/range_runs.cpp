@@ -30,7 +30,9 @@ std::vector<runtime::Date> RangeRun::dates() const {
   return out;
 }
 
-std::optional<std::vector<int>> parse_weekdays(const std::string& text, std::string& error) {
+std::optional<std::vector<int>> parse_weekdays(const std::string& text, const std::string& language,
+                                               std::string& error) {
+  const bool it = language != "en";
   std::vector<int> days;
   std::size_t start = 0;
   while (true) {
@@ -41,15 +43,20 @@ std::optional<std::vector<int>> parse_weekdays(const std::string& text, std::str
     for (int i = 0; i < 7; ++i)
       if (name == kEnglish[i] || name == kItalian[i]) found = i + 1;
     if (!found) {
-      error = name.empty()
-                  ? "--weekdays needs weekday names separated by commas, such as mon,wed,fri"
-                  : "--weekdays takes mon, tue, wed, thu, fri, sat, sun (or lun, mar, mer, gio, ven, sab, "
-                    "dom), not \"" +
-                        name.substr(0, 20) + "\"";
+      if (name.empty())
+        error = it ? "--weekdays vuole nomi di giorni separati da virgole, come lun,mer,ven"
+                   : "--weekdays needs weekday names separated by commas, such as mon,wed,fri";
+      else
+        error = (it ? "--weekdays accetta lun, mar, mer, gio, ven, sab, dom (o mon, tue, wed, thu, fri, sat, "
+                      "sun), non \""
+                    : "--weekdays takes mon, tue, wed, thu, fri, sat, sun (or lun, mar, mer, gio, ven, sab, "
+                      "dom), not \"") +
+                name.substr(0, 20) + "\"";
       return std::nullopt;
     }
     if (std::find(days.begin(), days.end(), found) != days.end()) {
-      error = "--weekdays names " + std::string(kEnglish[found - 1]) + " twice";
+      error = "--weekdays " + std::string(it ? "nomina due volte " : "names ") +
+              weekday_name(found, language) + (it ? "" : " twice");
       return std::nullopt;
     }
     days.push_back(found);

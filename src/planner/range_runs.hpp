@@ -24,8 +24,9 @@ struct RangeRun {
 
 // Weekday names, as ISO numbers 1 (Monday) to 7 (Sunday), from a comma-separated list of English (mon,
 // tue, ...) or Italian (lun, mar, ...) three-letter names in any case; the list's order is kept. Nullopt
-// with a message (in English, as the other usage errors) for an unknown or repeated name or an empty list.
-std::optional<std::vector<int>> parse_weekdays(const std::string& text, std::string& error);
+// with a message in `language` ("it" or "en") for an unknown or repeated name or an empty list.
+std::optional<std::vector<int>> parse_weekdays(const std::string& text, const std::string& language,
+                                               std::string& error);
 // The three-letter name of an ISO weekday: "mon" ... in English, "lun" ... in Italian ("it").
 std::string weekday_name(int iso_weekday, const std::string& language);
 // The stable name (English) used by the machine formats.

@@ -76,6 +76,16 @@ std::string Date::iso() const {
   return buf;
 }
 
+std::string Date::clock(char separator) const {
+  double fraction = serial - std::floor(serial);
+  long seconds = std::lround(fraction * 86400.0);
+  if (seconds <= 0 || seconds >= 86400) return "";
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%c%02ld:%02ld:%02ld", separator, seconds / 3600, seconds / 60 % 60,
+                seconds % 60);
+  return buf;
+}
+
 void set_short_date_form(const std::string& pattern) {
   form_setting() = pattern;
 }
@@ -105,14 +115,7 @@ std::string date_text(const Date& d) {
       out += form[i++];
     }
   }
-  double fraction = d.serial - std::floor(d.serial);
-  long seconds = std::lround(fraction * 86400.0);
-  if (seconds > 0 && seconds < 86400) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, " %02ld:%02ld:%02ld", seconds / 3600, seconds / 60 % 60, seconds % 60);
-    out += buf;
-  }
-  return out;
+  return out + d.clock(' ');
 }
 
 std::optional<Date> parse_date(const std::string& raw) {

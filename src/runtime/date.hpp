@@ -20,6 +20,8 @@ struct Date {
   bool is_zero() const { return serial == 0.0; }
   Date add_days(int n) const { return Date{serial + n}; }
   std::string iso() const;  // YYYY-MM-DD, the database literal
+  // The time of day as `separator` followed by HH:MM:SS; empty at midnight.
+  std::string clock(char separator) const;
 
   auto operator<=>(const Date&) const = default;
 };

@@ -31,15 +31,7 @@ void StandinDateObject::set_Text(const std::string& text) {
 std::string StandinDateObject::DBFormat() {
   if (!date_)
     throw runtime::Error(runtime::err::kTypeMismatch, "Not a date: \"" + text_ + "\"", "CLSFW_Date");
-  std::string out = date_->iso();
-  double fraction = date_->serial - std::floor(date_->serial);
-  long seconds = std::lround(fraction * 86400.0);
-  if (seconds > 0 && seconds < 86400) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, " %02ld:%02ld:%02ld", seconds / 3600, seconds / 60 % 60, seconds % 60);
-    out += buf;
-  }
-  return out;
+  return date_->iso() + date_->clock(' ');
 }
 
 std::string StandinNumberObject::DBFormat(const runtime::Variant& value) {

@@ -24,56 +24,95 @@ class CliUsage : public calendatt::testing::OnEachEngine<CliScenario> {};
 CALENDATT_ON_EACH_ENGINE(CliUsage);
 
 TEST_P(CliUsage, WrongUsageExitsTwoAndTouchesNothing) {
+  // Each mistake is told in Italian by default and in English with --lang en, wherever --lang stands.
   struct Case {
     std::vector<std::string> args;
-    std::string error;
+    std::string italian;
+    std::string english;
   };
   const std::vector<Case> cases = {
-      {{}, "no command given"},
-      {{"frobnicate"}, "unknown command frobnicate"},
+      {{}, "nessun comando dato", "no command given"},
+      {{"frobnicate"}, "comando sconosciuto frobnicate", "unknown command frobnicate"},
       {{"add-day", "--project", "PRJ001", "--node", "N01", "--activity", "ATT01", "--day", "2026-03-10",
         "--minutes", "7"},
+       "add-day vuole --hours",
        "add-day needs --hours"},
       {with({"add-day", "--day", "10/03/2026", "--hours", "7", "--minutes", "0"}, kAtt01),
+       "--day vuole un giorno vero scritto AAAA-MM-GG, non \"10/03/2026\"",
        "--day needs a real day written YYYY-MM-DD, got \"10/03/2026\""},
       {with({"add-day", "--day", "2026-02-30", "--hours", "7", "--minutes", "0"}, kAtt01),
+       "--day vuole un giorno vero scritto AAAA-MM-GG, non \"2026-02-30\"",
        "--day needs a real day written YYYY-MM-DD, got \"2026-02-30\""},
-      {{"list", "--yes", "--no"}, "--yes and --no exclude each other"},
-      {{"list", "--project", "PRJ001"}, "list takes --project, --node and --activity only with --called"},
-      {{"list", "--called", "--project", "PRJ001", "--node", "N01"}, "list --called needs --activity"},
-      {with({"delete-day", "--day", "2026-03-06", "--hours", "3"}, kAtt01), "delete-day takes no --hours"},
+      {{"list", "--yes", "--no"}, "--yes e --no si escludono", "--yes and --no exclude each other"},
+      {{"list", "--project", "PRJ001"},
+       "list accetta --project, --node e --activity solo con --called",
+       "list takes --project, --node and --activity only with --called"},
+      {{"list", "--called", "--project", "PRJ001", "--node", "N01"},
+       "list --called vuole --activity",
+       "list --called needs --activity"},
+      {with({"delete-day", "--day", "2026-03-06", "--hours", "3"}, kAtt01), "delete-day non accetta --hours",
+       "delete-day takes no --hours"},
       {with({"add-range", "--from", "2026-03-01", "--to", "2026-03-02", "--every", "1", "--hours", "1",
              "--minutes", "0", "--existing", "maybe"},
             kAtt01),
+       "--existing accetta stop, skip o overwrite, non \"maybe\"",
        "--existing takes stop, skip or overwrite, not \"maybe\""},
-      {{"list", "--format", "xml"}, "--format takes table, csv or json, not \"xml\""},
-      {{"list", "--company", "one"}, "--company must be a whole number from 1 to 32767, got \"one\""},
-      {{"list", "--lang", "fr"}, "--lang takes it or en, not \"fr\""},
-      {{"list", "--on-error"}, "--on-error needs a value"},
+      {{"list", "--format", "xml"},
+       "--format accetta table, csv o json, non \"xml\"",
+       "--format takes table, csv or json, not \"xml\""},
+      {{"list", "--company", "one"},
+       "--company deve essere un numero intero da 1 a 32767, non \"one\"",
+       "--company must be a whole number from 1 to 32767, got \"one\""},
+      {{"list", "--on-error"}, "--on-error vuole un valore", "--on-error needs a value"},
+      {{"list", "--bogus"}, "opzione sconosciuta --bogus", "unknown option --bogus"},
   };
   for (const auto& c : cases) {
-    auto r = run(c.args);
-    EXPECT_EQ(r.status, 2) << c.error;
-    ASSERT_FALSE(r.err.empty()) << c.error;
-    // One line of cause and one that points to the help, never the help itself.
     const std::string command = c.args.empty() || c.args.front() == "frobnicate" ? "" : c.args.front() + " ";
-    EXPECT_EQ(r.err, (std::vector<std::string>{"calendatt: " + c.error,
-                                               "calendatt: see 'calendatt " + command + "--help'"}));
-    EXPECT_TRUE(r.out.empty()) << c.error;
+    for (bool english : {false, true}) {
+      // --lang after the mistake: the language is known however early the mistake comes.
+      std::vector<std::string> args = english ? with(c.args, {"--lang", "en"}) : c.args;
+      const std::string& error = english ? c.english : c.italian;
+      auto r = run(args);
+      EXPECT_EQ(r.status, 2) << error;
+      // One line of cause and one that points to the help, never the help itself.
+      EXPECT_EQ(r.err, (std::vector<std::string>{"calendatt: " + error,
+                                                 std::string("calendatt: ") + (english ? "see" : "vedi") +
+                                                     " 'calendatt " + command + "--help'"}));
+      EXPECT_TRUE(r.out.empty()) << error;
+    }
   }
+  // A language that is not there is told in the default one.
+  EXPECT_EQ(run({"list", "--lang", "fr"}).err.front(), "calendatt: --lang accetta it o en, non \"fr\"");
   EXPECT_EQ(days_of(kLinkPlanned), kDemoDays);
 }
 
 TEST_P(CliUsage, EveryCommandExplainsItself) {
   for (const char* command :
        {"init", "contents", "list", "add-day", "set-day", "delete-day", "add-range", "delete-range"}) {
-    auto r = run({command, "--help"});
-    EXPECT_EQ(r.status, 0) << command;
-    EXPECT_EQ(r.out.rfind(std::string("Usage: calendatt ") + command, 0), 0u) << r.out;
+    auto italian = run({command, "--help"});
+    EXPECT_EQ(italian.status, 0) << command;
+    EXPECT_EQ(italian.out.rfind(std::string("Uso: calendatt ") + command, 0), 0u) << italian.out;
+    EXPECT_NE(italian.out.find("\nEsempi:\n  calendatt " + std::string(command)), std::string::npos)
+        << italian.out;
+    auto english = run({command, "--help", "--lang", "en"});
+    EXPECT_EQ(english.out.rfind(std::string("Usage: calendatt ") + command, 0), 0u) << english.out;
+    // Every line of a command's own help speaks its language: an Italian help has no line of the English one
+    // besides the synopsis, the options' names and the examples.
+    for (const auto& line : split_lines(english.out)) {
+      const auto text = line.find_first_not_of(' ');
+      if (text == std::string::npos || line.find("calendatt") != std::string::npos ||
+          line.compare(text, 2, "--") == 0 || line[text] == '[')
+        continue;
+      EXPECT_EQ(italian.out.find(line), std::string::npos)
+          << command << ": \"" << line << "\" is not translated";
+    }
   }
   auto general = run({"--help"});
   EXPECT_EQ(general.status, 0);
-  EXPECT_NE(general.out.find("delete-range"), std::string::npos);
+  EXPECT_NE(general.out.find("delete-range  cancella i giorni di un intervallo"), std::string::npos)
+      << general.out;
+  EXPECT_NE(run({"--help", "--lang", "en"}).out.find("delete-range  delete the days of a range"),
+            std::string::npos);
 }
 
 // ---- list

@@ -223,7 +223,7 @@ class CliHelp : public calendatt::testing::OnEngine<CliScenario, calendatt::test
 TEST_F(CliHelp, ACommandsHelpShowsItsOwnOptionsFirstAndTwoExamples) {
   for (const char* command :
        {"init", "contents", "list", "add-day", "set-day", "delete-day", "add-range", "delete-range"}) {
-    auto r = run({command, "--help"});
+    auto r = run({command, "--help", "--lang", "en"});
     EXPECT_EQ(r.status, 0);
     const std::string& out = r.out;
     auto options = out.find("\nOptions:\n"), examples = out.find("\nExamples:\n"),

@@ -159,14 +159,14 @@ TEST_P(CliDaysReport, AnActivityThatIsNotOneWbsRowIsRefused) {
   EXPECT_EQ(twice.status, 1);
   EXPECT_TRUE(twice.has_line_starting("calendatt: the activity PRJ001 / N01 / ATT06 stands in 2 WBS rows"))
       << twice.all_err();
-  auto usage = run(with({"days", "--from", "2026-03-09", "--to", "2026-03-01"}, kAtt01));
+  auto usage = run(with({"days", "--from", "2026-03-09", "--to", "2026-03-01", "--lang", "en"}, kAtt01));
   EXPECT_EQ(usage.status, 2);
   EXPECT_TRUE(usage.has_line("calendatt: --to must not come before --from")) << usage.all_err();
 }
 
 TEST_P(CliDaysReport, TheNewCommandsExplainThemselvesWithTwoExamples) {
   for (const std::string command : {"days", "export-ics", "add-range", "delete-range"}) {
-    auto r = run({command, "--help"});
+    auto r = run({command, "--help", "--lang", "en"});
     EXPECT_EQ(r.status, 0) << command;
     EXPECT_EQ(r.out.rfind("Usage: calendatt " + command, 0), 0u) << r.out;
     auto examples = r.out.substr(r.out.find("\nExamples:\n"));
@@ -177,7 +177,7 @@ TEST_P(CliDaysReport, TheNewCommandsExplainThemselvesWithTwoExamples) {
     EXPECT_EQ(count, 2) << r.out;
   }
   auto general = run({"--help"});
-  EXPECT_NE(general.out.find("\n  days          "), std::string::npos) << general.out;
+  EXPECT_NE(general.out.find("\n  days          i giorni di un'attività"), std::string::npos) << general.out;
   EXPECT_NE(general.out.find("\n  export-ics    "), std::string::npos) << general.out;
 }
 
@@ -301,16 +301,16 @@ TEST_P(CliPatterns, WrongPatternsAreUsageErrorsThatTouchNothing) {
     std::string error;
   };
   const std::vector<Case> cases = {
-      {{"--weekdays", "mon", "--every", "7"}, "--every and --weekdays exclude each other"},
-      {{}, "add-range needs --every or --weekdays"},
-      {{"--weekdays", "mon,martedi"},
-       "--weekdays takes mon, tue, wed, thu, fri, sat, sun (or lun, mar, mer, gio, ven, sab, dom), not "
+      {{"--weekdays", "mon", "--every", "7"}, "--every e --weekdays si escludono"},
+      {{}, "add-range vuole --every o --weekdays"},
+      {{"--weekdays", "lun,martedi"},
+       "--weekdays accetta lun, mar, mer, gio, ven, sab, dom (o mon, tue, wed, thu, fri, sat, sun), non "
        "\"martedi\""},
       {{"--weekdays", "mon", "--skip-dates", bad},
        "--skip-dates " + bad +
-           ": RRULE part BYDAY=MO,FR cannot be read (line 4): write those dates one by one"},
+           ": RRULE: la parte BYDAY=MO,FR non si può leggere (riga 4): scrivere quelle date una per una"},
       {{"--weekdays", "mon", "--skip-dates", db_->dir().string()},
-       "--skip-dates " + db_->dir().string() + ": not a file"},
+       "--skip-dates " + db_->dir().string() + ": non è un file"},
   };
   for (const auto& c : cases) {
     std::vector<std::string> args = with({"add-range"}, kAtt01);
@@ -318,7 +318,7 @@ TEST_P(CliPatterns, WrongPatternsAreUsageErrorsThatTouchNothing) {
     auto r = run(with(args, c.more));
     EXPECT_EQ(r.status, 2) << c.error;
     EXPECT_EQ(r.err, (std::vector<std::string>{"calendatt: " + c.error,
-                                               "calendatt: see 'calendatt add-range --help'"}));
+                                               "calendatt: vedi 'calendatt add-range --help'"}));
   }
   EXPECT_EQ(dates_of_link().size(), 6u);
 }

@@ -945,11 +945,11 @@ void DesktopHostTest::bothHostsAnswerAlike() {
     QString cli_says;
   };
   const std::vector<Case> cases = {
-      {"TXT_RIPETIOGNI", "--every", "1000", "", "", 2, "--every must be a whole number from 1 to 999"},
+      {"TXT_RIPETIOGNI", "--every", "1000", "", "", 2, "--every deve essere un numero intero da 1 a 999"},
       {"TXT_RIPETIOGNI", "--every", "0", "0", "Valore ammesso da 1 a 999", 2,
-       "--every must be a whole number from 1 to 999"},
-      {"TXT_RIPETIOGNI", "--every", "7x", "", "", 2, "--every must be a whole number from 1 to 999"},
-      {"TXT_ORE", "--hours", "123", "", "", 2, "--hours must be a whole number from 0 to 99"},
+       "--every deve essere un numero intero da 1 a 999"},
+      {"TXT_RIPETIOGNI", "--every", "7x", "", "", 2, "--every deve essere un numero intero da 1 a 999"},
+      {"TXT_ORE", "--hours", "123", "", "", 2, "--hours deve essere un numero intero da 0 a 99"},
       {"TXT_CODATTIVITA", "--activity", "att01", "ATT01", "", 0, ""},
   };
   open_host({});

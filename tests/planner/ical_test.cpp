@@ -77,14 +77,14 @@ TEST(CalendarExport, OneAllDayEventPerDayWithAStableUid) {
 TEST(DateFile, OneIsoDateALineWithCommentsAndBlankLines) {
   std::string error;
   auto dates = read_date_file("\xEF\xBB\xBF# holidays\n2026-03-19\r\n\n  2026-04-06  \n2026-03-19\n",
-                              day("2026-12-31"), error);
+                              day("2026-12-31"), "en", error);
   ASSERT_TRUE(dates) << error;
   EXPECT_EQ(isos(*dates), (std::vector<std::string>{"2026-03-19", "2026-04-06"}));
 
-  EXPECT_FALSE(read_date_file("2026-03-19\n19/03/2026\n", day("2026-12-31"), error));
+  EXPECT_FALSE(read_date_file("2026-03-19\n19/03/2026\n", day("2026-12-31"), "en", error));
   EXPECT_EQ(error.rfind("line 2 holds \"19/03/2026\"", 0), 0u) << error;
-  EXPECT_FALSE(read_date_file("2026-02-30\n", day("2026-12-31"), error));
-  EXPECT_TRUE(read_date_file("", day("2026-12-31"), error)->empty());
+  EXPECT_FALSE(read_date_file("2026-02-30\n", day("2026-12-31"), "en", error));
+  EXPECT_TRUE(read_date_file("", day("2026-12-31"), "en", error)->empty());
 }
 
 TEST(DateFile, TheDaysOfAnICalendarFileOfHolidays) {
@@ -115,7 +115,7 @@ TEST(DateFile, TheDaysOfAnICalendarFileOfHolidays) {
       "VEVENT\r\n"
       "END:VCALENDAR\r\n";
   std::string error;
-  auto dates = read_date_file(calendar, day("2028-12-31"), error);
+  auto dates = read_date_file(calendar, day("2028-12-31"), "en", error);
   ASSERT_TRUE(dates) << error;
   EXPECT_EQ(isos(*dates),
             (std::vector<std::string>{"2025-12-25", "2026-03-19", "2026-04-06", "2026-04-07", "2026-04-08",
@@ -145,9 +145,13 @@ TEST(DateFile, WhatCannotBeReadIsRefusedNamingTheLine) {
   };
   for (const auto& c : cases) {
     std::string error;
-    EXPECT_FALSE(read_date_file(c.text, day("2026-12-31"), error)) << c.error;
+    EXPECT_FALSE(read_date_file(c.text, day("2026-12-31"), "en", error)) << c.error;
     EXPECT_EQ(error, c.error);
   }
+  // In the run's language.
+  std::string error;
+  EXPECT_FALSE(read_date_file(begin + "just text\n", day("2026-12-31"), "it", error));
+  EXPECT_EQ(error, "la riga 3 non è una riga di contenuto iCalendar (non ha i due punti)");
 }
 
 }  // namespace

@@ -19,14 +19,16 @@ std::vector<std::string> isos(const std::vector<runtime::Date>& dates) {
 
 TEST(Weekdays, EnglishAndItalianNamesInAnyCaseKeepTheirOrder) {
   std::string error;
-  EXPECT_EQ(parse_weekdays("mon,wed,fri", error), (std::vector<int>{1, 3, 5}));
-  EXPECT_EQ(parse_weekdays("VEN, lun ,Mar", error), (std::vector<int>{5, 1, 2}));
-  EXPECT_EQ(parse_weekdays("sab,dom,sun", error), std::nullopt);
+  EXPECT_EQ(parse_weekdays("mon,wed,fri", "en", error), (std::vector<int>{1, 3, 5}));
+  EXPECT_EQ(parse_weekdays("VEN, lun ,Mar", "en", error), (std::vector<int>{5, 1, 2}));
+  EXPECT_EQ(parse_weekdays("sab,dom,sun", "en", error), std::nullopt);
   EXPECT_EQ(error, "--weekdays names sun twice");
-  EXPECT_EQ(parse_weekdays("mon,,fri", error), std::nullopt);
-  EXPECT_EQ(parse_weekdays("monday", error), std::nullopt);
+  EXPECT_EQ(parse_weekdays("mon,,fri", "en", error), std::nullopt);
+  EXPECT_EQ(parse_weekdays("monday", "en", error), std::nullopt);
   EXPECT_NE(error.find("not \"monday\""), std::string::npos) << error;
-  EXPECT_EQ(parse_weekdays("", error), std::nullopt);
+  EXPECT_EQ(parse_weekdays("", "en", error), std::nullopt);
+  EXPECT_EQ(parse_weekdays("lun,lun", "it", error), std::nullopt);
+  EXPECT_EQ(error, "--weekdays nomina due volte lun");
   EXPECT_EQ(weekday_name(3, "it"), "mer");
   EXPECT_EQ(weekday_name(7, "en"), "sun");
 }

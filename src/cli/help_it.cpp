@@ -1,0 +1,137 @@
+#include <map>
+
+#include "cli/help_texts.hpp"
+
+namespace cli {
+
+#define CODES_HELP_IT                               \
+  "  --project P          il codice del progetto\n" \
+  "  --node N             il codice del nodo WBS\n" \
+  "  --activity A         il codice dell'attività\n"
+#define DURATION_HELP_IT                       \
+  "  --hours H            le ore, da 0 a 24\n" \
+  "  --minutes M          i minuti, da 0 a 59 (predefinito 0)\n"
+#define RANGE_HELP_IT                                                   \
+  "  --from D, --to D     il primo e l'ultimo giorno dell'intervallo\n" \
+  "  --every N            il passo in giorni, da 1 a 999\n"
+#define PATTERN_HELP_IT                                                                                     \
+  "  --weekdays G,G,...   al posto di --every: i giorni della settimana scelti (lun,mar,mer,gio,ven,sab,\n" \
+  "                       dom o mon,tue,wed,thu,fri,sat,sun), una serie della finestra per giorno, ogni\n"  \
+  "                       7 giorni dal primo; l'ultima riga somma le serie, e una serie rifiutata ferma\n"  \
+  "                       le altre\n"                                                                       \
+  "  --skip-dates FILE    tralascia le date di FILE (una AAAA-MM-GG per riga, o un file iCalendar di\n"     \
+  "                       festività), dividendo le serie intorno a esse\n"
+
+const ItalianHelp* italian_help(const std::string& command) {
+  static const std::map<std::string, ItalianHelp> help = {
+      {"init",
+       {"crea le tabelle del calendario (e i dati dimostrativi)",
+        "Crea le tabelle in un file SQLite (un file nuovo viene creato). Su un database del calendario già\n"
+        "esistente aggiunge solo quello che manca; non cancella nulla; ogni altro file resta com'è.\n",
+        "  --db FILE            il file del database (predefinito: demo/calendatt-demo.db)\n"
+        "  --demo               scrive anche i progetti, le attività e i giorni dimostrativi, posti intorno "
+        "a\n"
+        "                       oggi, quando il file non ha ancora dati WBS\n"
+        "  --lang it|en         la lingua delle righe che scrive (predefinita it)\n"}},
+      {"contents",
+       {"elenca le attività WBS e i giorni del calendario contenuti nel file",
+        "Elenca le righe delle tabelle come sono memorizzate, senza aprire la finestra del calendario; le "
+        "date\n"
+        "sono ISO.\n",
+        "  --db FILE            il file del database (predefinito: demo/calendatt-demo.db)\n"
+        "  --lang it|en         la lingua dei titoli e dei messaggi (predefinita it)\n"}},
+      {"list",
+       {"quello che mostra la griglia della finestra del calendario",
+        "Apre la finestra del calendario e stampa la sua griglia.\n",
+        "  --day D              sceglie quel giorno nel calendario (la finestra si apre su oggi, o "
+        "sull'inizio\n"
+        "                       della pianificazione se chiamata per un'attività)\n"
+        "  --day none           toglie il giorno al calendario, così la griglia non si limita a un giorno\n"
+        "  --format F           table (predefinito: sotto le intestazioni di --lang), csv o json (chiavi "
+        "che\n"
+        "                       non cambiano mai: project, node, activity, day, hours, minutes,\n"
+        "                       planning_start, planning_end); le date sono ISO in tutti e tre\n"
+        "  --called             apre la finestra per l'attività di --project, --node, --activity\n"}},
+      {"add-day",
+       {"aggiunge un giorno al calendario dal frame dei record",
+        "Sceglie il giorno nel calendario, inizia una riga nuova, scrive i codici (se la finestra non è\n"
+        "stata aperta per l'attività), le ore e i minuti, e salva la riga.\n",
+        CODES_HELP_IT "  --day D              il giorno\n" DURATION_HELP_IT}},
+      {"set-day",
+       {"cambia la durata del giorno memorizzato di un'attività",
+        "Sceglie il giorno nel calendario, seleziona nella griglia la riga dell'attività, scrive le ore e i\n"
+        "minuti e salva la riga.\n",
+        CODES_HELP_IT "  --day D              il giorno\n" DURATION_HELP_IT}},
+      {"delete-day",
+       {"cancella dal frame dei record il giorno memorizzato di un'attività",
+        "Sceglie il giorno nel calendario, seleziona nella griglia la riga dell'attività e la cancella.\n",
+        CODES_HELP_IT "  --day D              il giorno\n"}},
+      {"add-range",
+       {"pianifica i giorni di un intervallo con la finestra di inserimento",
+        "Apre dalla barra degli strumenti la finestra di inserimento, scrive i codici (se la finestra non è\n"
+        "stata aperta per l'attività), l'intervallo, il passo, la durata e il trattamento dei giorni già\n"
+        "presenti, e conferma. L'ultima riga conta i giorni aggiunti, sovrascritti e saltati.\n",
+        CODES_HELP_IT RANGE_HELP_IT PATTERN_HELP_IT DURATION_HELP_IT
+        "  --existing T         i giorni già pianificati: stop (non scrive nulla ed elenca le date in\n"
+        "                       conflitto), skip (restano come sono) o overwrite (prendono la nuova\n"
+        "                       durata); senza, l'elenco resta come la finestra lo apre\n"}},
+      {"delete-range",
+       {"cancella i giorni di un intervallo con la finestra di cancellazione",
+        "Apre dalla barra degli strumenti la finestra di cancellazione, scrive i codici (se la finestra non\n"
+        "è stata aperta per l'attività), l'intervallo e il passo, e conferma. Alla domanda della finestra\n"
+        "rispondono --yes o --no, oppure la richiesta al terminale. I giorni con risorse allocate sono\n"
+        "risparmiati; l'ultima riga conta i giorni cancellati e risparmiati.\n",
+        CODES_HELP_IT RANGE_HELP_IT PATTERN_HELP_IT}},
+      {"days",
+       {"i giorni di un'attività con i totali per settimana, per mese e complessivi",
+        "Elenca in ordine di data i giorni pianificati dell'attività con la loro durata, poi il numero di\n"
+        "giorni e il tempo pianificato per settimana ISO, per mese e in tutto, il periodo di pianificazione\n"
+        "e i giorni che ne stanno fuori. Legge il database senza aprire la finestra del calendario.\n",
+        CODES_HELP_IT
+        "  --from D, --to D     solo i giorni da D, fino a D (compresi)\n"
+        "  --format F           table (predefinito, nelle parole di --lang), csv o json (chiavi che non\n"
+        "                       cambiano mai: row, period, day, weekday, days, hours, minutes,\n"
+        "                       total_minutes, planning_start, planning_end, outside_planning); date ISO\n"
+        "  --db, --company, --lang come per gli altri comandi\n"}},
+      {"export-ics",
+       {"scrive i giorni di un'attività come file iCalendar per i programmi di calendario",
+        "Scrive sullo standard output un file iCalendar (RFC 5545) con un evento di un giorno intero per\n"
+        "ogni giorno pianificato dell'attività, con la durata nel titolo e nella descrizione. L'UID di\n"
+        "ogni evento è fatto di data, ditta e codici, così importare un'esportazione successiva aggiorna\n"
+        "gli eventi invece di aggiungerli due volte.\n",
+        CODES_HELP_IT "  --from D, --to D     solo i giorni da D, fino a D (compresi)\n"
+                      "  --lang it|en         la lingua dei testi degli eventi (predefinita it)\n"
+                      "  --db, --company come per gli altri comandi\n"}},
+  };
+  auto it = help.find(command);
+  return it == help.end() ? nullptr : &it->second;
+}
+
+const char* const kItalianIntro =
+    "Il calendario delle attività WBS da script e terminali: ogni comando agisce sulla finestra del\n"
+    "calendario e sulle sue finestre di dialogo come farebbe una persona.\n";
+
+const char* const kItalianWindowOptionsHelp =
+    "Opzioni comuni:\n"
+    "  --db DB              il database: un file SQLite, o il database di un server PostgreSQL come\n"
+    "                       postgresql://utente@host:porta/nomedb o \"host=... dbname=...\" (predefinito:\n"
+    "                       $CALENDATT_DB, altrimenti demo/calendatt-demo.db)\n"
+    "  --company N          la ditta (predefinita 1)\n"
+    "  --lang it|en         la lingua di messaggi, intestazioni e di ogni riga (predefinita it)\n"
+    "  --yes, --no          risponde in anticipo a ogni domanda (altrimenti alla richiesta del terminale)\n"
+    "  --on-error abort|retry|ignore\n"
+    "                       la risposta a una segnalazione d'errore (predefinita abort; retry al massimo\n"
+    "                       3 volte)\n"
+    "  --called             apre la finestra per l'attività dei tre codici, come fa il programma che\n"
+    "                       chiama il calendario per un'attività\n"
+    "Le date sono ISO: AAAA-MM-GG.\n";
+
+const char* const kItalianExitHelp =
+    "I messaggi del calendario vanno sullo standard error, una riga per riga di messaggio, ciascuna "
+    "preceduta\n"
+    "dal suo numero: [77192] ...; le righe proprie della riga di comando iniziano con \"calendatt:\".\n"
+    "Stato d'uscita: 0 fatto; 1 rifiutato da una regola o declinato (un messaggio dice perché); 2 uso\n"
+    "errato; 3 errore (una segnalazione d'errore, un database che non si apre, una domanda senza "
+    "risposta).\n";
+
+}  // namespace cli
