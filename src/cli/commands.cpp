@@ -341,10 +341,11 @@ std::string pattern_text(const Run& run, std::size_t runs) {
 // A pattern that stopped after some of its runs were carried out says so: those days stay as written.
 void note_runs_done(Run& run, std::size_t done, std::size_t all) {
   if (done == 0) return;
-  run.responder.note(run.say("la serie " + std::to_string(done + 1) + " di " + std::to_string(all) +
-                                 " si è fermata; le " + std::to_string(done) + " precedenti restano eseguite",
-                             "run " + std::to_string(done + 1) + " of " + std::to_string(all) +
-                                 " stopped; the " + std::to_string(done) + " before it stay carried out"));
+  run.responder.note(
+      run.say("la serie " + std::to_string(done + 1) + " di " + std::to_string(all) +
+                  " si è fermata; le serie prima di essa (" + std::to_string(done) + ") restano eseguite",
+              "run " + std::to_string(done + 1) + " of " + std::to_string(all) +
+                  " stopped; the runs before it (" + std::to_string(done) + ") stay carried out"));
 }
 
 // One run of the insertion dialog.

@@ -248,6 +248,24 @@ TEST_P(CliPatterns, ARunOutsideThePlanningPeriodIsRefusedBeforeTheOthersWrite) {
   EXPECT_EQ(dates_of_link().size(), 6u);
 }
 
+TEST_P(CliPatterns, ARunRefusedAfterOthersStopsThePatternAndSaysWhatStays) {
+  // Monday 2 March can go; Thursday 5 March carries allocated resources, so its run deletes nothing and
+  // the dialog says so: the Monday run, carried out first, stays.
+  auto r = run(
+      with({"delete-range", "--from", "2026-03-02", "--to", "2026-03-05", "--weekdays", "lun,gio", "--yes"},
+           kAtt01));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.numbers(), (Numbers{0, 42123, 0, 0}));
+  EXPECT_TRUE(
+      r.has_line("calendatt: la serie 2 di 2 si è fermata; le serie prima di essa (1) restano eseguite"))
+      << r.all_err();
+  EXPECT_TRUE(r.out.empty());
+  auto dates = dates_of_link();
+  EXPECT_EQ(dates.size(), 5u);
+  EXPECT_EQ(std::count(dates.begin(), dates.end(), "2026-03-02 8:0"), 0);
+  EXPECT_EQ(std::count(dates.begin(), dates.end(), "2026-03-05 8:0"), 1);
+}
+
 TEST_P(CliPatterns, DatesLeftOutSplitTheRunsFromAListOrAnICalendarFile) {
   const std::string list = write("holidays.txt", "# holidays\n2026-03-16\n2026-03-25\n");
   auto r = run(with(four_weeks({"--skip-dates", list}), {"--existing", "skip", "--lang", "en"}));
