@@ -19,6 +19,7 @@
 #include "database/postgres_connection.hpp"
 #include "host/controls.hpp"
 #include "planner/preview.hpp"
+#include "planner/range_runs.hpp"
 #include "runtime/error.hpp"
 #include "standin/headless_controls.hpp"
 #include "standin/media.hpp"
@@ -269,7 +270,9 @@ Outcome range_dialog(Run& run, const char* button, const char* dialog, const std
   if (!state->opened)
     return run.refused(what_not_done +
                        run.say(": la finestra di dialogo non si è aperta", ": the dialog did not open"));
-  if (!run.session.data_changed())
+  // The dialog completed when the person saw it through; the module's flag says data changed at all, which
+  // an earlier run of a pattern may already have done.
+  if (!state->reason.empty() || !run.session.data_changed())
     return run.refused(what_not_done + ": " +
                        (state->reason.empty()
                             ? run.say("la finestra di dialogo non ha concluso", "the dialog did not complete")
@@ -277,15 +280,14 @@ Outcome range_dialog(Run& run, const char* button, const char* dialog, const std
   return Outcome::kDone;
 }
 
-// The days of the activity on the dates of the range, as stored now; nullopt when the activity is not one
-// WBS row of the company (the dialog then resolves the codes itself and says what it finds) or the file
-// cannot be read.
-std::optional<StoredDays> range_days(Run& run) {
+// The days of the activity on the dates, as stored now; nullopt when the activity is not one WBS row of
+// the company (the dialog then resolves the codes itself and says what it finds) or the file cannot be
+// read.
+std::optional<StoredDays> range_days(Run& run, const std::vector<runtime::Date>& dates) {
   const Options& o = run.options;
   auto found = run.session.find_activity(o.codes);
   if (found.size() != 1) return std::nullopt;
-  int every = std::stoi(o.every);
-  return stored_days(o.db, o.company, found.front().link_id, range_dates(*o.from, *o.to, every));
+  return stored_days(o.db, o.company, found.front().link_id, dates);
 }
 
 std::string date_list(const StoredDays& days) {
@@ -296,13 +298,13 @@ std::string date_list(const StoredDays& days) {
 
 // With --dry-run, the preview learns the dates of each run of a range dialog and how the run ended
 // (planner/preview.hpp).
-void preview_begins(Run& run, planner::RunKind kind) {
+void preview_begins(Run& run, planner::RunKind kind, const planner::RangeRun& r) {
   planner::Preview* preview = planner::Preview::current();
   if (!preview) return;
   const Options& o = run.options;
   auto found = run.session.find_activity(o.codes);
   if (found.size() != 1) return;
-  preview->begin_run(kind, o.company, found.front().link_id, range_dates(*o.from, *o.to, std::stoi(o.every)));
+  preview->begin_run(kind, o.company, found.front().link_id, r.dates());
 }
 
 void preview_ends(Run& run, Outcome outcome, std::size_t numbers_before) {
@@ -316,21 +318,74 @@ void preview_ends(Run& run, Outcome outcome, std::size_t numbers_before) {
                                              : planner::RunEnd::kGaveUp);
 }
 
-Outcome add_range(Run& run) {
+bool is_pattern(const Options& o) {
+  return !o.weekdays.empty() || !o.skip_dates_file.empty();
+}
+
+// The runs of the dialog that the command asks for: the range as given, or the runs of a pattern.
+std::vector<planner::RangeRun> runs_of(const Options& o) {
+  if (!is_pattern(o)) return {planner::RangeRun{*o.from, *o.to, std::stoi(o.every)}};
+  return planner::plan_runs(*o.from, *o.to, o.weekdays.empty() ? std::stoi(o.every) : 7, o.weekdays,
+                            o.skip_dates);
+}
+
+StoredDays days_on(const StoredDays& days, const planner::RangeRun& r) {
+  StoredDays out;
+  for (const auto& d : r.dates())
+    if (auto it = days.find(d.iso()); it != days.end()) out.insert(*it);
+  return out;
+}
+
+// The runs of a pattern in the order to carry them out: those that a rule may refuse (a day already
+// planned there, a date outside the planning period) first, so that a refusal comes before anything is
+// written. The runs cover disjoint dates: the order changes nothing else.
+std::vector<planner::RangeRun> in_refusable_order(Run& run, const std::vector<planner::RangeRun>& runs,
+                                                  const std::optional<StoredDays>& before) {
+  auto found = run.session.find_activity(run.options.codes);
+  std::optional<runtime::Date> start, end;
+  if (found.size() == 1) start = found.front().start, end = found.front().end;
+  return planner::refusable_first(runs, [&](const planner::RangeRun& r) {
+    if (before && !days_on(*before, r).empty()) return true;
+    auto dates = r.dates();
+    return !dates.empty() && ((start && dates.front() < *start) || (end && dates.back() > *end));
+  });
+}
+
+// "lun, mer, ven" or "every 7 days", as the pattern was asked for.
+std::string pattern_text(const Run& run, std::size_t runs) {
+  const Options& o = run.options;
+  std::string days;
+  for (int w : o.weekdays) days += (days.empty() ? "" : ", ") + planner::weekday_name(w, o.language);
+  if (days.empty()) days = run.say("ogni " + o.every + " giorni", "every " + o.every + " days");
+  if (!o.skip_dates_file.empty())
+    days += run.say(", senza le date di ", ", without the dates of ") + o.skip_dates_file;
+  return " (" + days +
+         run.say("; " + std::to_string(runs) + " serie)", "; " + std::to_string(runs) + " runs)");
+}
+
+// A pattern that stopped after some of its runs were carried out says so: those days stay as written.
+void note_runs_done(Run& run, std::size_t done, std::size_t all) {
+  if (done == 0) return;
+  run.responder.note(
+      run.say("la serie " + std::to_string(done + 1) + " di " + std::to_string(all) +
+                  " si è fermata; le serie prima di essa (" + std::to_string(done) + ") restano eseguite",
+              "run " + std::to_string(done + 1) + " of " + std::to_string(all) +
+                  " stopped; the runs before it (" + std::to_string(done) + ") stay carried out"));
+}
+
+// One run of the insertion dialog.
+Outcome insert_run(Run& run, const planner::RangeRun& r, std::shared_ptr<std::int32_t> treatment,
+                   const std::string& conflicts) {
   const Options o = run.options;
-  const auto before = range_days(run);
-  preview_begins(run, planner::RunKind::kInsertion);
-  const std::size_t numbers_before = run.responder.numbers().size();
-  // The treatment of the dates that already exist, as the list shows it when the person confirms.
-  auto treatment = std::make_shared<std::int32_t>(-1);
+  const std::string every = std::to_string(r.every);
   CliResponder* responder = &run.responder;
-  const std::string conflicts =
-      before ? run.say("date in conflitto: ", "conflicting dates: ") + date_list(*before) : std::string();
+  preview_begins(run, planner::RunKind::kInsertion, r);
+  const std::size_t numbers_before = run.responder.numbers().size();
   Outcome outcome = range_dialog(
       run, "BTN_INSMULTIPLO", kInsertDialog, run.say("nulla pianificato", "nothing planned"),
-      [o, treatment, responder, conflicts](Person& p) {
-        if (!p.enter_codes(o.codes) || !p.type("TXT_DATAINIZIALE", runtime::date_text(*o.from)) ||
-            !p.type("TXT_DATAFINALE", runtime::date_text(*o.to)) || !p.type("TXT_RIPETIOGNI", o.every) ||
+      [o, r, every, treatment, responder, conflicts](Person& p) {
+        if (!p.enter_codes(o.codes) || !p.type("TXT_DATAINIZIALE", runtime::date_text(r.from)) ||
+            !p.type("TXT_DATAFINALE", runtime::date_text(r.to)) || !p.type("TXT_RIPETIOGNI", every) ||
             !p.type("TXT_ORE", o.hours) || !p.type("TXT_MINUTI", o.minutes))
           return;
         if (o.existing ? !p.choose_entry("CBO_VARPRESENTI", static_cast<std::int32_t>(*o.existing))
@@ -346,50 +401,106 @@ Outcome add_range(Run& run) {
           responder->note(conflicts);
       });
   preview_ends(run, outcome, numbers_before);
-  if (outcome != Outcome::kDone) return outcome;
+  return outcome;
+}
+
+// Plans the range, or the runs of a pattern one after the other; a run that does not complete stops the
+// rest.
+Outcome add_range(Run& run) {
+  const Options o = run.options;
+  auto runs = runs_of(o);
+  if (runs.empty())
+    return run.refused(run.say("nulla pianificato: nessuna data dell'intervallo resta da pianificare",
+                               "nothing planned: no date of the range is left to plan"));
+  const auto before = range_days(run, planner::run_dates(runs));
+  if (is_pattern(o)) runs = in_refusable_order(run, runs, before);
+  // The treatment of the dates that already exist, as the list shows it when the person confirms.
+  auto treatment = std::make_shared<std::int32_t>(-1);
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    const auto conflicting = before ? days_on(*before, runs[i]) : StoredDays{};
+    const std::string conflicts =
+        conflicting.empty() ? std::string()
+                            : run.say("date in conflitto: ", "conflicting dates: ") + date_list(conflicting);
+    Outcome outcome = insert_run(run, runs[i], treatment, conflicts);
+    if (outcome != Outcome::kDone) {
+      note_runs_done(run, i, runs.size());
+      return outcome;
+    }
+  }
   std::string counts;
-  if (auto after = before ? range_days(run) : std::nullopt) {
+  if (auto after = before ? range_days(run, planner::run_dates(runs)) : std::nullopt) {
     auto c = count_insertion(*before, *after, *treatment == static_cast<std::int32_t>(Existing::kOverwrite));
     counts = run.say(": aggiunti " + std::to_string(c.added) + ", sovrascritti " +
                          std::to_string(c.overwritten) + ", saltati " + std::to_string(c.skipped),
                      ": " + std::to_string(c.added) + " added, " + std::to_string(c.overwritten) +
                          " overwritten, " + std::to_string(c.skipped) + " skipped");
   }
+  const std::string pattern = is_pattern(o) ? pattern_text(run, runs.size()) : std::string();
   run.success = run.say("Pianificati i giorni di " + o.codes.text() + " dal " + o.from->iso() + " al " +
-                            o.to->iso() + counts + ".",
+                            o.to->iso() + pattern + counts + ".",
                         "Planned the days of " + o.codes.text() + " from " + o.from->iso() + " to " +
-                            o.to->iso() + counts + ".");
+                            o.to->iso() + pattern + counts + ".");
+  return Outcome::kDone;
+}
+
+// One run of the deletion dialog.
+Outcome delete_run(Run& run, const planner::RangeRun& r) {
+  const Options o = run.options;
+  const std::string every = std::to_string(r.every);
+  preview_begins(run, planner::RunKind::kDeletion, r);
+  const std::size_t numbers_before = run.responder.numbers().size();
+  Outcome outcome =
+      range_dialog(run, "BTN_CANCMULTIPLA", kDeleteDialog, run.say("nulla eliminato", "nothing deleted"),
+                   [o, r, every](Person& p) {
+                     if (!p.enter_codes(o.codes) || !p.type("TXT_DATAINIZIALE", runtime::date_text(r.from)) ||
+                         !p.type("TXT_DATAFINALE", runtime::date_text(r.to)) ||
+                         !p.type("TXT_CANCELLAOGNI", every) || !p.leave("TXT_CANCELLAOGNI"))
+                       return;
+                     p.click("BTN_CONFERMA");
+                   });
+  preview_ends(run, outcome, numbers_before);
   return outcome;
 }
 
+// Deletes the days of the range, or of the runs of a pattern one after the other. In a pattern, a run on
+// whose dates no day is stored is left out (the dialog would only say that it finds nothing to delete),
+// unless no run has one.
 Outcome delete_range(Run& run) {
   const Options o = run.options;
-  const auto before = range_days(run);
-  preview_begins(run, planner::RunKind::kDeletion);
-  const std::size_t numbers_before = run.responder.numbers().size();
-  Outcome outcome = range_dialog(
-      run, "BTN_CANCMULTIPLA", kDeleteDialog, run.say("nulla eliminato", "nothing deleted"), [o](Person& p) {
-        if (!p.enter_codes(o.codes) || !p.type("TXT_DATAINIZIALE", runtime::date_text(*o.from)) ||
-            !p.type("TXT_DATAFINALE", runtime::date_text(*o.to)) || !p.type("TXT_CANCELLAOGNI", o.every) ||
-            !p.leave("TXT_CANCELLAOGNI"))
-          return;
-        p.click("BTN_CONFERMA");
-      });
-  preview_ends(run, outcome, numbers_before);
-  if (outcome != Outcome::kDone) return outcome;
+  auto runs = runs_of(o);
+  if (runs.empty())
+    return run.refused(run.say("nulla eliminato: nessuna data dell'intervallo resta da eliminare",
+                               "nothing deleted: no date of the range is left to delete"));
+  const auto dates = planner::run_dates(runs);
+  const auto before = range_days(run, dates);
+  if (is_pattern(o) && before) {
+    std::vector<planner::RangeRun> with_days;
+    for (const auto& r : runs)
+      if (!days_on(*before, r).empty()) with_days.push_back(r);
+    if (!with_days.empty()) runs = with_days;
+    runs = in_refusable_order(run, runs, std::nullopt);
+  }
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    Outcome outcome = delete_run(run, runs[i]);
+    if (outcome != Outcome::kDone) {
+      note_runs_done(run, i, runs.size());
+      return outcome;
+    }
+  }
   std::string counts;
-  if (auto after = before ? range_days(run) : std::nullopt) {
+  if (auto after = before ? range_days(run, dates) : std::nullopt) {
     auto c = count_deletion(*before, *after);
     counts = run.say(": eliminati " + std::to_string(c.deleted) + ", risparmiati " +
                          std::to_string(c.spared) + " (con risorse allocate)",
                      ": " + std::to_string(c.deleted) + " deleted, " + std::to_string(c.spared) +
                          " spared (resources allocated)");
   }
+  const std::string pattern = is_pattern(o) ? pattern_text(run, runs.size()) : std::string();
   run.success = run.say("Eliminati i giorni di " + o.codes.text() + " dal " + o.from->iso() + " al " +
-                            o.to->iso() + counts + ".",
+                            o.to->iso() + pattern + counts + ".",
                         "Deleted the days of " + o.codes.text() + " from " + o.from->iso() + " to " +
-                            o.to->iso() + counts + ".");
-  return outcome;
+                            o.to->iso() + pattern + counts + ".");
+  return Outcome::kDone;
 }
 
 Outcome dispatch(Run& run) {

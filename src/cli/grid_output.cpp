@@ -154,6 +154,7 @@ std::string json_string(const std::string& text) {
 
 std::string machine_text(const Variant& v) {
   if (v.type() == VarType::Empty || v.type() == VarType::Null) return "";
+  if (v.type() == VarType::Boolean) return v.to_bool() ? "true" : "false";
   if (v.type() == VarType::Date) {
     runtime::Date d = v.to_date();
     return d.iso() + d.clock('T');

@@ -14,6 +14,13 @@ namespace cli {
 #define RANGE_HELP_IT                                                   \
   "  --from D, --to D     il primo e l'ultimo giorno dell'intervallo\n" \
   "  --every N            il passo in giorni, da 1 a 999\n"
+#define PATTERN_HELP_IT                                                                                     \
+  "  --weekdays G,G,...   al posto di --every: i giorni della settimana scelti (lun,mar,mer,gio,ven,sab,\n" \
+  "                       dom o mon,tue,wed,thu,fri,sat,sun), una serie della finestra per giorno, ogni\n"  \
+  "                       7 giorni dal primo; l'ultima riga somma le serie, e una serie rifiutata ferma\n"  \
+  "                       le altre\n"                                                                       \
+  "  --skip-dates FILE    tralascia le date di FILE (una AAAA-MM-GG per riga, o un file iCalendar di\n"     \
+  "                       festività), dividendo le serie intorno a esse\n"
 
 #define DRY_RUN_HELP_IT                                                                                  \
   "  --dry-run            non scrive nulla: l'esecuzione va come andrebbe, dentro una transazione che\n" \
@@ -71,7 +78,7 @@ const ItalianHelp* italian_help(const std::string& command) {
         "Apre dalla barra degli strumenti la finestra di inserimento, scrive i codici (se la finestra non è\n"
         "stata aperta per l'attività), l'intervallo, il passo, la durata e il trattamento dei giorni già\n"
         "presenti, e conferma. L'ultima riga conta i giorni aggiunti, sovrascritti e saltati.\n",
-        CODES_HELP_IT RANGE_HELP_IT DURATION_HELP_IT
+        CODES_HELP_IT RANGE_HELP_IT PATTERN_HELP_IT DURATION_HELP_IT
         "  --existing T         i giorni già pianificati: stop (non scrive nulla ed elenca le date in\n"
         "                       conflitto), skip (restano come sono) o overwrite (prendono la nuova\n"
         "                       durata); senza, l'elenco resta come la finestra lo apre\n" DRY_RUN_HELP_IT}},
@@ -81,7 +88,27 @@ const ItalianHelp* italian_help(const std::string& command) {
         "è stata aperta per l'attività), l'intervallo e il passo, e conferma. Alla domanda della finestra\n"
         "rispondono --yes o --no, oppure la richiesta al terminale. I giorni con risorse allocate sono\n"
         "risparmiati; l'ultima riga conta i giorni cancellati e risparmiati.\n",
-        CODES_HELP_IT RANGE_HELP_IT DRY_RUN_HELP_IT}},
+        CODES_HELP_IT RANGE_HELP_IT PATTERN_HELP_IT DRY_RUN_HELP_IT}},
+      {"days",
+       {"i giorni di un'attività con i totali per settimana, per mese e complessivi",
+        "Elenca in ordine di data i giorni pianificati dell'attività con la loro durata, poi il numero di\n"
+        "giorni e il tempo pianificato per settimana ISO, per mese e in tutto, il periodo di pianificazione\n"
+        "e i giorni che ne stanno fuori. Legge il database senza aprire la finestra del calendario.\n",
+        CODES_HELP_IT
+        "  --from D, --to D     solo i giorni da D, fino a D (compresi)\n"
+        "  --format F           table (predefinito, nelle parole di --lang), csv o json (chiavi che non\n"
+        "                       cambiano mai: row, period, day, weekday, days, hours, minutes,\n"
+        "                       total_minutes, planning_start, planning_end, outside_planning); date ISO\n"
+        "  --db, --company, --lang come per gli altri comandi\n"}},
+      {"export-ics",
+       {"scrive i giorni di un'attività come file iCalendar per i programmi di calendario",
+        "Scrive sullo standard output un file iCalendar (RFC 5545) con un evento di un giorno intero per\n"
+        "ogni giorno pianificato dell'attività, con la durata nel titolo e nella descrizione. L'UID di\n"
+        "ogni evento è fatto di data, ditta e codici, così importare un'esportazione successiva aggiorna\n"
+        "gli eventi invece di aggiungerli due volte.\n",
+        CODES_HELP_IT "  --from D, --to D     solo i giorni da D, fino a D (compresi)\n"
+                      "  --lang it|en         la lingua dei testi degli eventi (predefinita it)\n"
+                      "  --db, --company come per gli altri comandi\n"}},
   };
   auto it = help.find(command);
   return it == help.end() ? nullptr : &it->second;

@@ -14,6 +14,8 @@
 #include "cli/grid_output.hpp"
 #include "cli/language.hpp"
 #include "cli/options.hpp"
+#include "cli/planner_commands.hpp"
+#include "cli/skip_dates.hpp"
 #include "database/connection.hpp"
 #include "database/file_check.hpp"
 #include "database/postgres_connection.hpp"
@@ -151,7 +153,8 @@ int run_contents(const cli::Options& options) {
 int main(int argc, char** argv) {
   cli::Options options;
   std::string error;
-  if (!cli::parse_arguments(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
+  if (!cli::parse_arguments(std::vector<std::string>(argv + 1, argv + argc), options, error) ||
+      (!options.help && !options.version && !cli::read_skip_dates(options, error))) {
     std::cerr << "calendatt: " << error << "\n"
               << "calendatt: " << cli::usage_hint(options.command, options.language) << "\n";
     return cli::kExitUsage;
@@ -167,6 +170,8 @@ int main(int argc, char** argv) {
   try {
     if (options.command == "init") return run_init(options);
     if (options.command == "contents") return run_contents(options);
+    if (options.command == "days" || options.command == "export-ics")
+      return cli::run_planner_command(options, std::cout, std::cerr);
   } catch (const runtime::Error& e) {
     std::cerr << "calendatt: " << e.description() << say_in(options, " (errore ", " (error ") << e.number()
               << ")\n";

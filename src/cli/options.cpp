@@ -7,6 +7,7 @@
 
 #include "cli/help_texts.hpp"
 #include "cli/language.hpp"
+#include "planner/range_runs.hpp"
 
 namespace cli {
 
@@ -49,6 +50,13 @@ std::vector<std::string> codes_and(std::vector<std::string> more) {
 #define RANGE_HELP                                                   \
   "  --from D, --to D     the first and the last day of the range\n" \
   "  --every N            the step in days, 1 to 999\n"
+#define PATTERN_HELP                                                                                     \
+  "  --weekdays W,W,...   in place of --every: the chosen weekdays (mon,tue,wed,thu,fri,sat,sun or\n"    \
+  "                       lun,mar,mer,gio,ven,sab,dom), one run of the dialog per weekday, every 7\n"    \
+  "                       days from its first occurrence; the last line adds up the runs, and a run\n"   \
+  "                       that is refused stops the pattern\n"                                           \
+  "  --skip-dates FILE    leave out the dates of FILE (one YYYY-MM-DD a line, or an iCalendar file of\n" \
+  "                       holidays), splitting the runs around them\n"
 
 #define DRY_RUN_HELP                                                                                \
   "  --dry-run            write nothing: the run goes as it would, inside a transaction that is\n"  \
@@ -123,16 +131,17 @@ const std::vector<CommandEntry>& commands() {
        "  calendatt delete-day --project PRJ001 --node N01 --activity ATT01 --day 2026-03-06\n"
        "  calendatt delete-day --called --project PRJ001 --node N01 --activity ATT01 --day 2026-03-06\n"},
       {"add-range",
-       "add-range --project P --node N --activity A --from D --to D --every N --hours H [--minutes M]\n"
-       "                    [--existing stop|skip|overwrite] [--dry-run [--format table|csv|json]]",
+       "add-range --project P --node N --activity A --from D --to D --every N|--weekdays W,...\n"
+       "                    --hours H [--minutes M] [--existing stop|skip|overwrite] [--skip-dates FILE]\n"
+       "                    [--dry-run [--format table|csv|json]]",
        "plan the days of a range through the insertion dialog",
-       with_window_options(codes_and(
-           {"--from", "--to", "--every", "--hours", "--minutes", "--existing", "--dry-run", "--format"})),
-       codes_and({"--from", "--to", "--every", "--hours"}),
+       with_window_options(codes_and({"--from", "--to", "--every", "--weekdays", "--skip-dates", "--hours",
+                                      "--minutes", "--existing", "--dry-run", "--format"})),
+       codes_and({"--from", "--to", "--hours"}),
        "Opens the insertion dialog from the toolbar, enters the codes (unless the window was opened for\n"
        "the activity), the range, the step, the duration and the treatment of days that already exist,\n"
        "and confirms. The last line counts the days added, overwritten and skipped.\n",
-       CODES_HELP RANGE_HELP DURATION_HELP
+       CODES_HELP RANGE_HELP PATTERN_HELP DURATION_HELP
        "  --existing T         days already planned: stop (nothing is written and the conflicting\n"
        "                       dates are listed), skip (left as they are) or overwrite (they take the\n"
        "                       new duration); without it the list is left as the dialog opens "
@@ -140,22 +149,57 @@ const std::vector<CommandEntry>& commands() {
        "  calendatt add-range --project PRJ001 --node N01 --activity ATT01 --from 2026-03-16 \\\n"
        "                      --to 2026-03-20 --every 1 --hours 8\n"
        "  calendatt add-range --project PRJ001 --node N01 --activity ATT01 --from 2026-03-01 \\\n"
-       "                      --to 2026-03-31 --every 7 --hours 2 --minutes 30 --existing skip --dry-run\n"},
+       "                      --to 2026-03-31 --weekdays mon,wed,fri --skip-dates holidays.ics --hours 2 \\\n"
+       "                      --minutes 30 --existing skip --dry-run\n"},
       {"delete-range",
-       "delete-range --project P --node N --activity A --from D --to D --every N\n"
-       "                    [--dry-run [--format table|csv|json]]",
+       "delete-range --project P --node N --activity A --from D --to D --every N|--weekdays W,...\n"
+       "                    [--skip-dates FILE] [--dry-run [--format table|csv|json]]",
        "delete the days of a range through the deletion dialog",
-       with_window_options(codes_and({"--from", "--to", "--every", "--dry-run", "--format"})),
-       codes_and({"--from", "--to", "--every"}),
+       with_window_options(
+           codes_and({"--from", "--to", "--every", "--weekdays", "--skip-dates", "--dry-run", "--format"})),
+       codes_and({"--from", "--to"}),
        "Opens the deletion dialog from the toolbar, enters the codes (unless the window was opened for\n"
        "the activity), the range and the step, and confirms. The dialog's question is answered by --yes\n"
        "or --no, or at the terminal's prompt. Days with allocated resources are spared; the last line\n"
        "counts the days deleted and spared.\n",
-       CODES_HELP RANGE_HELP DRY_RUN_HELP,
+       CODES_HELP RANGE_HELP PATTERN_HELP DRY_RUN_HELP,
        "  calendatt delete-range --project PRJ001 --node N01 --activity ATT01 --from 2026-03-01 \\\n"
        "                         --to 2026-03-06 --every 1 --yes\n"
        "  calendatt delete-range --project PRJ001 --node N01 --activity ATT01 --from 2026-03-01 \\\n"
-       "                         --to 2026-03-31 --every 2 --yes --dry-run --format json\n"},
+       "                         --to 2026-03-31 --weekdays sab,dom --yes --dry-run --format json\n"},
+      {"days",
+       "days --project P --node N --activity A [--from D] [--to D] [--format table|csv|json]",
+       "one activity's days with their totals per week, per month and in all",
+       {"--db", "--company", "--lang", "--project", "--node", "--activity", "--from", "--to", "--format"},
+       codes_and({}),
+       "Lists the planned days of the activity in date order with their durations, then the number of\n"
+       "days and the time planned per ISO week, per month and in all, the planning period and the days that\n"
+       "lie outside it. Reads the database without opening the calendar window.\n",
+       CODES_HELP
+       "  --from D, --to D     only the days from D, up to D (both included)\n"
+       "  --format F           table (the default, in the words of --lang), csv or json (keys that never\n"
+       "                       change: row, period, day, weekday, days, hours, minutes, total_minutes,\n"
+       "                       planning_start, planning_end, outside_planning); dates are ISO\n"
+       "  --db, --company, --lang as for the other commands\n",
+       "  calendatt days --project PRJ001 --node N01 --activity ATT01\n"
+       "  calendatt days --project PRJ001 --node N01 --activity ATT01 --from 2026-03-01 --to 2026-03-31 \\\n"
+       "                 --format json --lang en\n"},
+      {"export-ics",
+       "export-ics --project P --node N --activity A [--from D] [--to D] > days.ics",
+       "write one activity's days as an iCalendar file for calendar programs",
+       {"--db", "--company", "--lang", "--project", "--node", "--activity", "--from", "--to"},
+       codes_and({}),
+       "Writes to standard output an iCalendar file (RFC 5545) with one all-day event per planned day of "
+       "the\n"
+       "activity, its duration in the summary and the description. Each event's UID is made of the date,\n"
+       "the company and the codes, so that importing a later export updates the events instead of adding\n"
+       "them twice.\n",
+       CODES_HELP "  --from D, --to D     only the days from D, up to D (both included)\n"
+                  "  --lang it|en         the language of the events' texts (default it)\n"
+                  "  --db, --company as for the other commands\n",
+       "  calendatt export-ics --project PRJ001 --node N01 --activity ATT01 > att01.ics\n"
+       "  calendatt export-ics --project PRJ001 --node N01 --activity ATT01 --from 2026-03-01 \\\n"
+       "                       --to 2026-03-31 --lang en > march.ics\n"},
   };
   return entries;
 }
@@ -187,9 +231,10 @@ const char* kExitHelp =
     "3 failure (an error report, a database that cannot be opened, a question nobody answered).\n";
 
 // Options that take a value.
-const std::set<std::string> kValued = {"--db",    "--company",  "--lang",    "--on-error", "--project",
-                                       "--node",  "--activity", "--day",     "--from",     "--to",
-                                       "--every", "--hours",    "--minutes", "--existing", "--format"};
+const std::set<std::string> kValued = {"--db",       "--company",   "--lang",    "--on-error", "--project",
+                                       "--node",     "--activity",  "--day",     "--from",     "--to",
+                                       "--every",    "--hours",     "--minutes", "--existing", "--format",
+                                       "--weekdays", "--skip-dates"};
 const std::set<std::string> kFlags = {"--yes", "--no", "--called", "--demo", "--version", "--dry-run"};
 
 // The number of characters of a UTF-8 text; -1 when the text is not valid UTF-8.
@@ -361,6 +406,16 @@ bool set_value(Options& o, const std::string& name, const std::string& value, st
       return false;
     }
     o.existing = it->second;
+  } else if (name == "--weekdays") {
+    auto days = planner::parse_weekdays(value, o.language, error);
+    if (!days) return false;
+    o.weekdays = *days;
+  } else if (name == "--skip-dates") {
+    if (value.empty()) {
+      error = say(o.language, "--skip-dates vuole un nome di file", "--skip-dates needs a file name");
+      return false;
+    }
+    o.skip_dates_file = value;
   } else if (name == "--format") {
     static const std::map<std::string, Format> formats = {
         {"table", Format::kTable}, {"csv", Format::kCsv}, {"json", Format::kJson}};
@@ -486,9 +541,27 @@ bool parse_arguments(const std::vector<std::string>& args, Options& o, std::stri
       return false;
     }
   }
-  if (o.given.count("--format") && o.command != "list" && !o.dry_run) {
+  if (o.given.count("--format") && o.command != "list" && o.command != "days" && !o.dry_run) {
     error = o.command +
             say(o.language, " accetta --format solo con --dry-run", " takes --format only with --dry-run");
+    return false;
+  }
+  if (o.command == "add-range" || o.command == "delete-range") {
+    if (o.given.count("--every") && o.given.count("--weekdays")) {
+      error =
+          say(o.language, "--every e --weekdays si escludono", "--every and --weekdays exclude each other");
+      return false;
+    }
+    if (!o.given.count("--every") && !o.given.count("--weekdays")) {
+      error = o.command + say(o.language, " vuole --every o --weekdays", " needs --every or --weekdays");
+      return false;
+    }
+  }
+  // A plain range with the dates the wrong way round reaches the dialog, which says so itself; a pattern
+  // or a report has nothing to work on.
+  const bool pattern = !o.weekdays.empty() || !o.skip_dates_file.empty();
+  if ((pattern || o.command == "days" || o.command == "export-ics") && o.from && o.to && *o.to < *o.from) {
+    error = say(o.language, "--to non deve venire prima di --from", "--to must not come before --from");
     return false;
   }
   if (o.command == "list") {

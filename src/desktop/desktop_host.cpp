@@ -35,6 +35,7 @@
 #include "database/connection.hpp"
 #include "database/postgres_connection.hpp"
 #include "desktop/database_file.hpp"
+#include "desktop/days_panel.hpp"
 #include "desktop/preview_dialog.hpp"
 #include "desktop/range_summary.hpp"
 #include "host/registry.hpp"
@@ -446,6 +447,13 @@ void DesktopHost::build_window() {
   help->setObjectName("HELP_MENU");
   translated(help, "&Aiuto", "&Help");
   help->addAction(action("about"));
+
+  days_panel_ = new DaysPanel(window_);
+  window_->addDockWidget(Qt::RightDockWidgetArea, days_panel_);
+  days_panel_->hide();
+  days_panel_->toggleViewAction()->setShortcut(QKeySequence(Qt::Key_F8));
+  record->addSeparator();
+  record->addAction(days_panel_->toggleViewAction());
 
   auto* navigator = window_->addToolBar(QString());
   translated(navigator, "Navigatore", "Navigator");
@@ -905,6 +913,7 @@ void DesktopHost::refresh_status() {
     if (!env_->status_bar()->text().empty()) state += " - " + env_->status_bar()->text();
   }
   status_frame_->setText(qs(state));
+  if (days_panel_) days_panel_->refresh(*env_, open ? frame() : nullptr, options_.language);
   // The calendar's marks follow the rows written meanwhile and the selection.
   if (open) {
     if (auto site = main_site())

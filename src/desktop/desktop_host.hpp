@@ -25,6 +25,8 @@ class QTimer;
 
 namespace desktop {
 
+class DaysPanel;
+
 // What the program opens: the host settings and, in called mode, the activity's codes.
 struct DesktopOptions {
   std::string db_path = "demo/calendatt-demo.db";
@@ -126,8 +128,10 @@ class DesktopHost {
     export_chooser_ = [chooser = std::move(chooser)] { return ExportChoice{chooser(), false}; };
   }
 
-  // Refreshes the status bar from the navigator and the frame.
+  // Refreshes the status bar from the navigator and the frame, and the side panel of the activity's days.
   void refresh_status();
+  // The side panel of the current activity's days (hidden until the person shows it).
+  DaysPanel* days_panel() const { return days_panel_; }
   // Shows the host's own texts (menus, navigator, status bar) in the options' language again.
   void retranslate();
 
@@ -167,6 +171,7 @@ class DesktopHost {
   QLabel* status_company_ = nullptr;
   QLabel* status_database_ = nullptr;
   QTimer* status_timer_ = nullptr;
+  DaysPanel* days_panel_ = nullptr;
   std::map<std::string, QAction*> actions_;
   std::vector<std::function<void()>> retranslators_;
   std::function<ExportChoice()> export_chooser_;

@@ -21,6 +21,7 @@
 
 #include "database/schema.hpp"
 #include "database/sqlite_connection.hpp"
+#include "desktop/days_panel.hpp"
 #include "desktop/desktop_host.hpp"
 
 namespace desktop {
@@ -247,6 +248,14 @@ int take_screenshots(const std::string& dir, const std::string& language) {
   tab();
   host.action("cancel")->trigger();
   QApplication::processEvents();
+
+  // The side panel of the activity's days, for the activity just planned, beside the window.
+  window->resize(1500, 800);
+  host.days_panel()->show();
+  calendar->setSelectedDate(QDate(2026, 3, 16));
+  host.refresh_status();
+  QApplication::processEvents();
+  save(window->grab(), dir, name("days-panel"), written);
   return written == 5 ? 0 : 1;
 }
 

@@ -1,0 +1,52 @@
+#include "cli/skip_dates.hpp"
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "cli/language.hpp"
+#include "planner/ical.hpp"
+
+namespace cli {
+
+bool read_skip_dates(Options& options, std::string& error) {
+  if (options.skip_dates_file.empty()) return true;
+  const std::string& path = options.skip_dates_file;
+  const std::string named = "--skip-dates " + path + ": ";
+  // A holiday list is small: a device or a huge file is refused before it is read.
+  constexpr std::uintmax_t kMostBytes = 4 * 1024 * 1024;
+  std::error_code ec;
+  auto status = std::filesystem::status(path, ec);
+  if (ec || !std::filesystem::exists(status)) {
+    error = named + say(options.language, "nessun file con questo nome", "no such file");
+    return false;
+  }
+  if (!std::filesystem::is_regular_file(status)) {
+    error = named + say(options.language, "non è un file", "not a file");
+    return false;
+  }
+  if (std::filesystem::file_size(path, ec) > kMostBytes || ec) {
+    error = named + say(options.language, "più grande di 4 MiB: nessun elenco di date lo è",
+                        "larger than 4 MiB, which no list of dates is");
+    return false;
+  }
+  std::ifstream in(path, std::ios::binary);
+  if (!in.is_open()) {
+    error = named + say(options.language, "non si può leggere", "cannot be read");
+    return false;
+  }
+  std::ostringstream text;
+  text << in.rdbuf();
+  // Recurring holidays are expanded up to the last day of the range.
+  runtime::Date last = options.to ? *options.to : runtime::Date::today();
+  std::string reason;
+  auto dates = planner::read_date_file(text.str(), last, options.language, reason);
+  if (!dates) {
+    error = named + reason;
+    return false;
+  }
+  options.skip_dates = std::move(*dates);
+  return true;
+}
+
+}  // namespace cli

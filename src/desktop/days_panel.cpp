@@ -1,0 +1,145 @@
+#include "desktop/days_panel.hpp"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "common/mdlpd_calendatt.hpp"
+#include "host/controls.hpp"
+#include "host/database.hpp"
+#include "planner/range_runs.hpp"
+#include "runtime/error.hpp"
+#include "standin/host_setup.hpp"
+
+namespace desktop {
+
+namespace {
+
+QString qs(const std::string& text) {
+  return QString::fromStdString(text);
+}
+
+std::string say(const std::string& language, const char* italian, const char* english) {
+  return language == "en" ? english : italian;
+}
+
+QTableWidget* new_table(QWidget* parent, const char* name) {
+  auto* table = new QTableWidget(parent);
+  table->setObjectName(name);
+  table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  table->setSelectionMode(QAbstractItemView::NoSelection);
+  table->verticalHeader()->hide();
+  table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
+  table->horizontalHeader()->setStretchLastSection(true);
+  return table;
+}
+
+void fill(QTableWidget* table, const QStringList& captions, const std::vector<QStringList>& rows) {
+  table->clear();
+  table->setColumnCount(static_cast<int>(captions.size()));
+  table->setHorizontalHeaderLabels(captions);
+  table->setRowCount(static_cast<int>(rows.size()));
+  for (int r = 0; r < static_cast<int>(rows.size()); ++r)
+    for (int c = 0; c < rows[r].size(); ++c) {
+      auto* item = new QTableWidgetItem(rows[r][c]);
+      if (c > 0) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      table->setItem(r, c, item);
+    }
+  table->resizeColumnsToContents();
+}
+
+}  // namespace
+
+DaysPanel::DaysPanel(QWidget* parent) : QDockWidget(parent) {
+  setObjectName("DAYS_PANEL");
+  setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
+  auto* content = new QWidget(this);
+  auto* layout = new QVBoxLayout(content);
+  heading_ = new QLabel(content);
+  heading_->setObjectName("DAYS_HEADING");
+  heading_->setWordWrap(true);
+  layout->addWidget(heading_);
+  days_ = new_table(content, "DAYS_TABLE");
+  layout->addWidget(days_, 3);
+  totals_ = new_table(content, "DAYS_TOTALS");
+  layout->addWidget(totals_, 2);
+  setWidget(content);
+  setMinimumWidth(260);
+}
+
+void DaysPanel::refresh(standin::HostEnvironment& env, const std::shared_ptr<host::RecordFrame>& frame,
+                        const std::string& language) {
+  namespace m = calendatt::MDLPD_CALENDATT;
+  setWindowTitle(qs(say(language, "Giorni dell'attività", "Activity days")));
+  double node = m::pIDDisBaProgWBS, link = m::pIDLegameWBS;
+  runtime::suppressed([&] {
+    if (!frame || frame->Status() != host::RecordFrame::kStatusStored) return;
+    auto rs = frame->Recordset();
+    if (!rs || rs->Eof() || rs->Bof()) return;
+    runtime::Variant row_node = rs->Field("PD4G_IDDISBAPROG_PD0G"),
+                     row_link = rs->Field("PD4G_IDLEGAME_PD0H");
+    if (runtime::is_blank(row_node) || runtime::is_blank(row_link) || row_link.to_double() == 0) return;
+    node = row_node.to_double();
+    link = row_link.to_double();
+  });
+  std::optional<planner::FoundActivity> found;
+  if (frame && node != 0 && link != 0 && isVisible()) {
+    // A database that cannot be read leaves the panel empty; the calendar reports its own failures.
+    runtime::suppressed([&] {
+      const planner::QueryRunner query = [&env](const std::string& sql) { return env.run_query(sql); };
+      found = planner::read_activity(query, static_cast<std::int32_t>(env.global()->Company().to_long()),
+                                     node, link);
+      if (found) report_ = planner::days_report(query, found->activity);
+    });
+  }
+  // Hidden, the panel keeps what it showed and reads nothing.
+  if (!isVisible() && frame) return;
+  has_activity_ = found.has_value();
+  if (!found) report_ = {};
+  show_report(language, found ? found->codes() : std::string());
+}
+
+void DaysPanel::show_report(const std::string& language, const std::string& codes) {
+  std::string key = language + "|" + (has_activity_ ? codes : std::string());
+  if (report_.planning_start) key += "|" + report_.planning_start->iso();
+  if (report_.planning_end) key += "|" + report_.planning_end->iso();
+  for (const auto& d : report_.days)
+    key += "|" + d.day.iso() + " " + std::to_string(d.hours) + ":" + std::to_string(d.minutes);
+  if (key == shown_) return;
+  shown_ = key;
+
+  if (!has_activity_) {
+    heading_->setText(qs(
+        say(language, "Nessuna attività scelta nel calendario.", "No activity is chosen in the calendar.")));
+  } else {
+    std::string period = report_.planning_start && report_.planning_end
+                             ? report_.planning_start->iso() + " - " + report_.planning_end->iso()
+                             : say(language, "nessuno", "none");
+    heading_->setText(
+        qs(codes + "\n" + say(language, "Periodo di pianificazione: ", "Planning period: ") + period));
+  }
+  std::vector<QStringList> days;
+  for (const auto& d : report_.days)
+    days.push_back({qs(d.day.iso()), qs(planner::weekday_name(planner::iso_weekday(d.day), language)),
+                    qs(planner::duration_text(d.total_minutes())),
+                    d.outside_planning ? qs(say(language, "fuori periodo", "outside")) : QString()});
+  fill(days_,
+       {qs(say(language, "Data", "Date")), qs(say(language, "Giorno", "Weekday")),
+        qs(say(language, "Durata", "Time")), QString()},
+       days);
+  std::vector<QStringList> totals;
+  auto add = [&](const std::string& label, const planner::Subtotal& s) {
+    totals.push_back({qs(label), QString::number(s.days), qs(planner::duration_text(s.minutes))});
+  };
+  for (const auto& w : report_.weeks) add(w.period, w);
+  for (const auto& m : report_.months) add(m.period, m);
+  add(say(language, "Fuori periodo", "Outside the period"), report_.outside);
+  add(say(language, "Totale", "Total"), report_.total);
+  fill(totals_,
+       {qs(say(language, "Periodo", "Period")), qs(say(language, "Giorni", "Days")),
+        qs(say(language, "Durata", "Time"))},
+       totals);
+}
+
+}  // namespace desktop

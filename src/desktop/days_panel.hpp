@@ -1,0 +1,54 @@
+#pragma once
+// The side panel of the main window with the current activity's days and their totals (per ISO week, per
+// month, in all, and the days outside the planning period): the planner's report of the command line's
+// `days`, shown for the activity the calendar has selected. The host asks it to refresh whenever it
+// refreshes its status (after every command of the navigator and on its timer, so after a bulk run too);
+// it reads the database only while it is shown, and rebuilds its tables only when the report changed.
+
+#include <QDockWidget>
+#include <memory>
+#include <string>
+
+#include "planner/days_report.hpp"
+
+class QLabel;
+class QTableWidget;
+
+namespace host {
+class RecordFrame;
+}
+namespace standin {
+class HostEnvironment;
+}
+
+namespace desktop {
+
+class DaysPanel : public QDockWidget {
+ public:
+  explicit DaysPanel(QWidget* parent);
+
+  // Shows the report of the calendar's current activity, in the language given: the activity of the row
+  // the record frame shows while it browses, else the one the calendar has resolved from the codes being
+  // entered; none when the calendar is closed (`frame` null) or no activity is chosen.
+  void refresh(standin::HostEnvironment& env, const std::shared_ptr<host::RecordFrame>& frame,
+               const std::string& language);
+
+  // What it shows now.
+  const planner::DaysReport& report() const { return report_; }
+  bool has_activity() const { return has_activity_; }
+  QTableWidget* days_table() const { return days_; }
+  QTableWidget* totals_table() const { return totals_; }
+  QLabel* heading() const { return heading_; }
+
+ private:
+  void show_report(const std::string& language, const std::string& codes);
+
+  QLabel* heading_ = nullptr;
+  QTableWidget* days_ = nullptr;
+  QTableWidget* totals_ = nullptr;
+  planner::DaysReport report_;
+  bool has_activity_ = false;
+  std::string shown_;  // what the tables show, to rebuild them only when it changes
+};
+
+}  // namespace desktop

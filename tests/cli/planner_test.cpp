@@ -1,0 +1,449 @@
+// The planner's commands run as a user runs them, on both engines: `days` and its totals, weekday patterns
+// and dates left out in add-range and delete-range, and `export-ics` read back by a real iCalendar parser.
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "cli/cli_runner.hpp"
+#include "database/demo.hpp"
+
+namespace cli::testing {
+namespace {
+
+using database::demo::kLinkPlanned;
+using Numbers = std::vector<int>;
+
+const std::vector<std::string> kAtt01 = {"--project", "PRJ001", "--node", "N01", "--activity", "ATT01"};
+
+// The fields of a CSV line without quotes (the report writes none).
+std::vector<std::string> fields(const std::string& line) {
+  std::vector<std::string> out;
+  std::stringstream in(line);
+  for (std::string f; std::getline(in, f, ',');) out.push_back(f);
+  if (!line.empty() && line.back() == ',') out.emplace_back();
+  return out;
+}
+
+class PlannerScenario : public CliScenario {
+ protected:
+  // A day written by an older program, outside the activity's planning period (1..31 March).
+  void add_old_day(const std::string& iso, int hours, int minutes) {
+    raw_->exec(
+        "INSERT INTO PD4G_CALENDATT (PD4G_DITTA_CG18, PD4G_IDDISBAPROG_PD0G, PD4G_IDLEGAME_PD0H, "
+        "PD4G_DATAATTIVITA, PD4G_ANNOATTIVITA, PD4G_MESEATTIVITA, PD4G_GGATTIVITA, PD4G_ORAINIZIO, "
+        "PD4G_MININIZIO, "
+        "PD4G_ORAFINE, PD4G_MINFINE, PD4G_DURATAORE, PD4G_DURATAMINUTI) VALUES (1, 101, 1001, '" +
+        iso + "', " + iso.substr(0, 4) + ", " + std::to_string(std::stoi(iso.substr(5, 2))) + ", " +
+        std::to_string(std::stoi(iso.substr(8, 2))) + ", 0, 0, " + std::to_string(hours) + ", " +
+        std::to_string(minutes) + ", " + std::to_string(hours) + ", " + std::to_string(minutes) + ")");
+  }
+  std::string write(const std::string& name, const std::string& text) {
+    const std::string path = db_->dir().string() + "/" + name;
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+  }
+};
+
+// ---- days
+
+class CliDaysReport : public calendatt::testing::OnEachEngine<PlannerScenario> {};
+CALENDATT_ON_EACH_ENGINE(CliDaysReport);
+
+TEST_P(CliDaysReport, TheTableListsTheDaysAndTheirTotals) {
+  auto r = run(with({"days"}, kAtt01));
+  EXPECT_EQ(r.status, 0) << r.all_err();
+  EXPECT_TRUE(r.err.empty()) << r.all_err();
+  EXPECT_EQ(r.out,
+            "PRJ001 / N01 / ATT01, ditta 1\n"
+            "Periodo di pianificazione: 2026-03-01 - 2026-03-31\n"
+            "\n"
+            "Data        Giorno  Ore  Min\n"
+            "2026-03-02  lun     8    0\n"
+            "2026-03-03  mar     8    0\n"
+            "2026-03-04  mer     8    0\n"
+            "2026-03-05  gio     8    0\n"
+            "2026-03-06  ven     8    0\n"
+            "2026-03-09  lun     4    30\n"
+            "\n"
+            "Settimana  Giorni  Durata\n"
+            "2026-W10   5       40:00\n"
+            "2026-W11   1       4:30\n"
+            "\n"
+            "Mese     Giorni  Durata\n"
+            "2026-03  6       44:30\n"
+            "\n"
+            "Totale: 6 giorni, 44:30\n"
+            "Fuori dal periodo di pianificazione: nessun giorno\n");
+}
+
+TEST_P(CliDaysReport, TheTotalsAgreeWithTheRowsAndTheDatabase) {
+  add_old_day("2026-04-02", 3, 45);
+  add_old_day("2026-02-26", 1, 0);
+  auto r = run(with({"days", "--format", "csv", "--lang", "en"}, kAtt01));
+  ASSERT_EQ(r.status, 0) << r.all_err();
+  auto lines = split_lines(r.out);
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines[0],
+            "row,period,day,weekday,days,hours,minutes,total_minutes,planning_start,planning_end,"
+            "outside_planning");
+  // Per kind of row: the days and the minutes they add up to.
+  std::map<std::string, std::pair<long, long>> sums;
+  std::map<std::string, std::vector<std::string>> totals;
+  std::vector<std::string> days, outside;
+  for (std::size_t i = 1; i < lines.size(); ++i) {
+    auto f = fields(lines[i]);
+    ASSERT_EQ(f.size(), 11u) << lines[i];
+    EXPECT_EQ(f[8], "2026-03-01");
+    EXPECT_EQ(f[9], "2026-03-31");
+    // hours:minutes and total_minutes tell the same time.
+    EXPECT_EQ(std::stol(f[5]) * 60 + std::stol(f[6]), std::stol(f[7])) << lines[i];
+    sums[f[0]].first += std::stol(f[4]);
+    sums[f[0]].second += std::stol(f[7]);
+    if (f[0] == "day") {
+      days.push_back(f[2] + " " + f[5] + ":" + f[6]);
+      if (f[10] == "true") outside.push_back(f[2]);
+      EXPECT_EQ(f[4], "1");
+    } else {
+      totals[f[0]] = f;
+    }
+  }
+  // The days are the activity's rows in the database, in date order.
+  std::vector<std::string> stored;
+  for (const auto& d : days_of(kLinkPlanned)) stored.push_back(d.substr(0, d.find(' ', 11)));
+  std::sort(stored.begin(), stored.end());
+  EXPECT_EQ(days, stored);
+  ASSERT_EQ(days.size(), 8u);
+  const auto all = sums["day"];
+  EXPECT_EQ(sums["week"], all);
+  EXPECT_EQ(sums["month"], all);
+  EXPECT_EQ(sums["total"], all);
+  EXPECT_EQ(all, (std::pair<long, long>{8, 2670 + 225 + 60}));
+  EXPECT_EQ(totals["month"][1], "2026-04");  // the last month row
+  EXPECT_EQ(outside, (std::vector<std::string>{"2026-02-26", "2026-04-02"}));
+  EXPECT_EQ(sums["outside_planning"], (std::pair<long, long>{2, 285}));
+
+  // The table says the same, and names the days outside.
+  auto table = run(with({"days", "--lang", "en"}, kAtt01));
+  EXPECT_NE(table.out.find("\n2026-04-02  thu      3      45   outside the period\n"), std::string::npos)
+      << table.out;
+  EXPECT_NE(table.out.find("\nTotal: 8 days, 49:15\n"), std::string::npos) << table.out;
+  EXPECT_NE(table.out.find("\nOutside the planning period: 2 days, 4:45 (2026-02-26, 2026-04-02)\n"),
+            std::string::npos)
+      << table.out;
+}
+
+TEST_P(CliDaysReport, FromAndToNarrowTheDaysAndJsonKeepsTheKeys) {
+  auto r = run(with({"days", "--from", "2026-03-05", "--to", "2026-03-06", "--format", "json"}, kAtt01));
+  ASSERT_EQ(r.status, 0) << r.all_err();
+  EXPECT_NE(
+      r.out.find("{\"row\": \"day\", \"period\": null, \"day\": \"2026-03-05\", \"weekday\": \"thu\", "
+                 "\"days\": 1, \"hours\": 8, \"minutes\": 0, \"total_minutes\": 480, \"planning_start\": "
+                 "\"2026-03-01\", \"planning_end\": \"2026-03-31\", \"outside_planning\": false}"),
+      std::string::npos)
+      << r.out;
+  EXPECT_NE(
+      r.out.find("{\"row\": \"total\", \"period\": null, \"day\": null, \"weekday\": null, \"days\": 2, "
+                 "\"hours\": 16, \"minutes\": 0, \"total_minutes\": 960,"),
+      std::string::npos)
+      << r.out;
+  EXPECT_EQ(r.out.find("2026-03-09"), std::string::npos);
+}
+
+TEST_P(CliDaysReport, AnActivityThatIsNotOneWbsRowIsRefused) {
+  auto none = run({"days", "--project", "PRJ001", "--node", "N01", "--activity", "NOPE"});
+  EXPECT_EQ(none.status, 1);
+  EXPECT_EQ(none.err,
+            std::vector<std::string>{"calendatt: nessuna attività WBS PRJ001 / N01 / NOPE nella ditta 1"});
+  auto twice = run({"days", "--project", "PRJ001", "--node", "N01", "--activity", "ATT06", "--lang", "en"});
+  EXPECT_EQ(twice.status, 1);
+  EXPECT_TRUE(twice.has_line_starting("calendatt: the activity PRJ001 / N01 / ATT06 stands in 2 WBS rows"))
+      << twice.all_err();
+  auto usage = run(with({"days", "--from", "2026-03-09", "--to", "2026-03-01", "--lang", "en"}, kAtt01));
+  EXPECT_EQ(usage.status, 2);
+  EXPECT_TRUE(usage.has_line("calendatt: --to must not come before --from")) << usage.all_err();
+}
+
+TEST_P(CliDaysReport, TheNewCommandsExplainThemselvesWithTwoExamples) {
+  for (const std::string command : {"days", "export-ics", "add-range", "delete-range"}) {
+    auto r = run({command, "--help", "--lang", "en"});
+    EXPECT_EQ(r.status, 0) << command;
+    EXPECT_EQ(r.out.rfind("Usage: calendatt " + command, 0), 0u) << r.out;
+    auto examples = r.out.substr(r.out.find("\nExamples:\n"));
+    int count = 0;
+    for (auto at = examples.find("\n  calendatt " + command); at != std::string::npos;
+         at = examples.find("\n  calendatt " + command, at + 1))
+      ++count;
+    EXPECT_EQ(count, 2) << r.out;
+  }
+  auto general = run({"--help"});
+  EXPECT_NE(general.out.find("\n  days          i giorni di un'attività"), std::string::npos) << general.out;
+  EXPECT_NE(general.out.find("\n  export-ics    "), std::string::npos) << general.out;
+}
+
+// ---- Weekday patterns and dates left out
+
+class CliPatterns : public calendatt::testing::OnEachEngine<PlannerScenario> {
+ protected:
+  // Monday, Wednesday and Friday over the four weeks from Sunday 1 March.
+  std::vector<std::string> four_weeks(std::vector<std::string> more) {
+    return with(with({"add-range", "--from", "2026-03-01", "--to", "2026-03-28", "--weekdays", "lun,mer,VEN",
+                      "--hours", "2", "--minutes", "15"},
+                     kAtt01),
+                more);
+  }
+  std::vector<std::string> dates_of_link() const {
+    std::vector<std::string> out;
+    for (const auto& d : days_of(kLinkPlanned)) out.push_back(d.substr(0, d.find(' ', 11)));
+    std::sort(out.begin(), out.end());
+    return out;
+  }
+};
+CALENDATT_ON_EACH_ENGINE(CliPatterns);
+
+TEST_P(CliPatterns, MondayWednesdayFridayOverFourWeeksPlansTwelveDaysAndKeepsTheOnesThatExist) {
+  auto r = run(four_weeks({"--existing", "skip"}));
+  ASSERT_EQ(r.status, 0) << r.all_err();
+  // One run of the dialog per weekday.
+  EXPECT_EQ(r.numbers(), (Numbers{42123, 42123, 42123}));
+  EXPECT_EQ(
+      r.out,
+      "Pianificati i giorni di PRJ001 / N01 / ATT01 dal 2026-03-01 al 2026-03-28 (lun, mer, ven; 3 serie): "
+      "aggiunti 8, sovrascritti 0, saltati 4.\n");
+  EXPECT_EQ(dates_of_link(),
+            (std::vector<std::string>{
+                "2026-03-02 8:0", "2026-03-03 8:0", "2026-03-04 8:0", "2026-03-05 8:0", "2026-03-06 8:0",
+                "2026-03-09 4:30", "2026-03-11 2:15", "2026-03-13 2:15", "2026-03-16 2:15", "2026-03-18 2:15",
+                "2026-03-20 2:15", "2026-03-23 2:15", "2026-03-25 2:15", "2026-03-27 2:15"}));
+  // Twelve of them on the chosen weekdays.
+  auto week = run(with({"days", "--from", "2026-03-01", "--to", "2026-03-28", "--format", "csv"}, kAtt01));
+  int chosen = 0;
+  for (const auto& line : split_lines(week.out)) {
+    auto f = fields(line);
+    if (f[0] == "day" && (f[3] == "mon" || f[3] == "wed" || f[3] == "fri")) ++chosen;
+  }
+  EXPECT_EQ(chosen, 12);
+}
+
+TEST_P(CliPatterns, AConflictStopsTheWholePatternBeforeAnythingIsWritten) {
+  // Without --existing the dialog's list stays on its first entry: stop. Every run meets a planned day.
+  auto stop = run(four_weeks({"--lang", "en"}));
+  EXPECT_EQ(stop.status, 1);
+  EXPECT_EQ(stop.numbers(), Numbers{77201});
+  EXPECT_TRUE(stop.has_line("[77201] There are conflicting dates. Operation cancelled.")) << stop.all_err();
+  EXPECT_TRUE(stop.has_line("calendatt: conflicting dates: 2026-03-02, 2026-03-09")) << stop.all_err();
+  EXPECT_TRUE(stop.out.empty());
+  EXPECT_EQ(dates_of_link().size(), 6u);
+}
+
+TEST_P(CliPatterns, ARunOutsideThePlanningPeriodIsRefusedBeforeTheOthersWrite) {
+  // The Monday run ends on 30 March and fits; the Wednesday and Friday ones reach April.
+  auto r = run(with({"add-range", "--from", "2026-03-10", "--to", "2026-04-03", "--weekdays", "mon,wed,fri",
+                     "--hours", "2"},
+                    kAtt01));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.numbers(), Numbers{77195});
+  EXPECT_TRUE(r.has_line("[77195] Non sono ammesse date superiori al 31/03/2026")) << r.all_err();
+  EXPECT_TRUE(r.out.empty());
+  EXPECT_EQ(dates_of_link().size(), 6u);
+}
+
+TEST_P(CliPatterns, ARunRefusedAfterOthersStopsThePatternAndSaysWhatStays) {
+  // Monday 2 March can go; Thursday 5 March carries allocated resources, so its run deletes nothing and
+  // the dialog says so: the Monday run, carried out first, stays.
+  auto r = run(
+      with({"delete-range", "--from", "2026-03-02", "--to", "2026-03-05", "--weekdays", "lun,gio", "--yes"},
+           kAtt01));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.numbers(), (Numbers{0, 42123, 0, 0}));
+  EXPECT_TRUE(
+      r.has_line("calendatt: la serie 2 di 2 si è fermata; le serie prima di essa (1) restano eseguite"))
+      << r.all_err();
+  EXPECT_TRUE(r.out.empty());
+  auto dates = dates_of_link();
+  EXPECT_EQ(dates.size(), 5u);
+  EXPECT_EQ(std::count(dates.begin(), dates.end(), "2026-03-02 8:0"), 0);
+  EXPECT_EQ(std::count(dates.begin(), dates.end(), "2026-03-05 8:0"), 1);
+}
+
+TEST_P(CliPatterns, DatesLeftOutSplitTheRunsFromAListOrAnICalendarFile) {
+  const std::string list = write("holidays.txt", "# holidays\n2026-03-16\n2026-03-25\n");
+  auto r = run(with(four_weeks({"--skip-dates", list}), {"--existing", "skip", "--lang", "en"}));
+  ASSERT_EQ(r.status, 0) << r.all_err();
+  // The Monday run is split in two; the Wednesday one loses its last date: four runs.
+  EXPECT_EQ(r.numbers(), (Numbers{42123, 42123, 42123, 42123}));
+  EXPECT_NE(r.out.find("(mon, wed, fri, without the dates of " + list +
+                       "; 4 runs): 6 added, 0 overwritten, "
+                       "4 skipped.\n"),
+            std::string::npos)
+      << r.out;
+  auto dates = dates_of_link();
+  EXPECT_EQ(std::count(dates.begin(), dates.end(), "2026-03-16 2:15"), 0);
+  EXPECT_EQ(std::count(dates.begin(), dates.end(), "2026-03-23 2:15"), 1);
+  EXPECT_EQ(dates.size(), 6u + 6u);
+
+  // An iCalendar file: three all-day days from 18 March, and a yearly holiday on 20 March.
+  const std::string ics =
+      write("holidays.ics",
+            "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//x//EN\r\nBEGIN:VEVENT\r\nUID:1\r\n"
+            "DTSTART;VALUE=DATE:20260318\r\nDTEND;VALUE=DATE:20260321\r\nEND:VEVENT\r\n"
+            "BEGIN:VEVENT\r\nUID:2\r\nDTSTART;VALUE=DATE:20200327\r\nRRULE:FREQ=YEARLY\r\n"
+            "END:VEVENT\r\nEND:VCALENDAR\r\n");
+  auto del = run(with({"delete-range", "--from", "2026-03-01", "--to", "2026-03-31", "--weekdays", "wed,fri",
+                       "--skip-dates", ics, "--yes"},
+                      kAtt01));
+  ASSERT_EQ(del.status, 0) << del.all_err();
+  dates = dates_of_link();
+  // 18, 20 and 27 March stay; 4 March stays for its allocated resources; 6, 11 and 13 go. The run of 25
+  // March, where nothing is planned, is left out.
+  for (const char* kept : {"2026-03-04 8:0", "2026-03-18 2:15", "2026-03-20 2:15", "2026-03-27 2:15"})
+    EXPECT_EQ(std::count(dates.begin(), dates.end(), kept), 1) << kept;
+  for (const char* gone : {"2026-03-06", "2026-03-11", "2026-03-13"})
+    for (const auto& d : dates) EXPECT_NE(d.rfind(gone, 0), 0u) << gone;
+  EXPECT_NE(del.out.find("(mer, ven, senza le date di " + ics +
+                         "; 2 serie): eliminati 3, risparmiati 1 (con "
+                         "risorse allocate).\n"),
+            std::string::npos)
+      << del.out;
+  EXPECT_EQ(del.numbers(), (Numbers{0, 0, 0, 42123, 0, 42123}));
+}
+
+TEST_P(CliPatterns, WrongPatternsAreUsageErrorsThatTouchNothing) {
+  const std::string bad =
+      write("bad.ics",
+            "BEGIN:VCALENDAR\nBEGIN:VEVENT\nDTSTART;VALUE=DATE:20260301\nRRULE:FREQ=WEEKLY;"
+            "BYDAY=MO,FR\nEND:VEVENT\nEND:VCALENDAR\n");
+  const std::string range[] = {"--from", "2026-03-01", "--to", "2026-03-28", "--hours", "1"};
+  struct Case {
+    std::vector<std::string> more;
+    std::string error;
+  };
+  const std::vector<Case> cases = {
+      {{"--weekdays", "mon", "--every", "7"}, "--every e --weekdays si escludono"},
+      {{}, "add-range vuole --every o --weekdays"},
+      {{"--weekdays", "lun,martedi"},
+       "--weekdays accetta lun, mar, mer, gio, ven, sab, dom (o mon, tue, wed, thu, fri, sat, sun), non "
+       "\"martedi\""},
+      {{"--weekdays", "mon", "--skip-dates", bad},
+       "--skip-dates " + bad +
+           ": RRULE: la parte BYDAY=MO,FR non si può leggere (riga 4): scrivere quelle date una per una"},
+      {{"--weekdays", "mon", "--skip-dates", db_->dir().string()},
+       "--skip-dates " + db_->dir().string() + ": non è un file"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args = with({"add-range"}, kAtt01);
+    args.insert(args.end(), std::begin(range), std::end(range));
+    auto r = run(with(args, c.more));
+    EXPECT_EQ(r.status, 2) << c.error;
+    EXPECT_EQ(r.err, (std::vector<std::string>{"calendatt: " + c.error,
+                                               "calendatt: vedi 'calendatt add-range --help'"}));
+  }
+  EXPECT_EQ(dates_of_link().size(), 6u);
+}
+
+// ---- export-ics
+
+class CliCalendarExport : public calendatt::testing::OnEachEngine<PlannerScenario> {
+ protected:
+  // The Debian interpreter, where the python3-icalendar package puts the parser.
+  static constexpr const char* kPython = "/usr/bin/python3";
+
+  // Reads the file with the iCalendar parser and gives one line per day an event covers: "date uid
+  // summary", sorted; recurrence rules are expanded.
+  std::string parsed(const std::string& path) {
+    const std::string script = write("read_ics.py", R"(import sys, datetime
+from icalendar import Calendar
+from dateutil.rrule import rrulestr
+calendar = Calendar.from_ical(open(sys.argv[1], 'rb').read())
+lines = []
+for event in calendar.walk('VEVENT'):
+    start = event.decoded('dtstart')
+    end = event.decoded('dtend') if 'dtend' in event else start + datetime.timedelta(days=1)
+    assert not isinstance(start, datetime.datetime), 'not an all-day event'
+    starts = [start]
+    if 'rrule' in event:
+        rule = rrulestr(event['rrule'].to_ical().decode(), dtstart=datetime.datetime.combine(start, datetime.time()))
+        starts = [d.date() for d in rule]
+        for ex in event.get('exdate', []) if isinstance(event.get('exdate', []), list) else [event['exdate']]:
+            for d in ex.dts:
+                starts.remove(d.dt)
+    for s in starts:
+        d = s
+        while d < s + (end - start):
+            lines.append('%s %s %s' % (d.isoformat(), event['uid'], event['summary']))
+            d += datetime.timedelta(days=1)
+print('\n'.join(sorted(lines)))
+)");
+    const std::string out_path = db_->dir().string() + "/parsed.txt";
+    const std::string command = std::string(kPython) + " " + script + " " + path + " > " + out_path + " 2>&1";
+    int status = std::system(command.c_str());
+    std::string out = read_file(out_path);
+    EXPECT_EQ(status, 0) << "the parser refused the file (is python3-icalendar installed?): " << out;
+    return out;
+  }
+  static std::string unfold(std::string text) {
+    for (auto at = text.find("\r\n "); at != std::string::npos; at = text.find("\r\n ", at))
+      text.erase(at, 3);
+    return text;
+  }
+  std::string export_to(const std::string& name, std::vector<std::string> more = {}) {
+    auto r = run(with(with({"export-ics"}, kAtt01), more));
+    EXPECT_EQ(r.status, 0) << r.all_err();
+    EXPECT_TRUE(r.err.empty()) << r.all_err();
+    return write(name, r.out);
+  }
+};
+CALENDATT_ON_EACH_ENGINE(CliCalendarExport);
+
+TEST_P(CliCalendarExport, AParserReadsBackExactlyTheStoredDays) {
+  add_old_day("2026-04-02", 3, 45);
+  const std::string text = read_file(export_to("days.ics"));
+  const std::string unfolded = unfold(text);
+  // Every line ends with CR LF and none is longer than 75 octets.
+  std::size_t at = 0;
+  while (at < text.size()) {
+    auto end = text.find("\r\n", at);
+    ASSERT_NE(end, std::string::npos);
+    EXPECT_LE(end - at, 75u) << text.substr(at, end - at);
+    EXPECT_EQ(text.substr(at, end - at).find('\n'), std::string::npos);
+    at = end + 2;
+  }
+  EXPECT_NE(
+      unfolded.find("\r\nDESCRIPTION:Attività PRJ001 / N01 / ATT01\\, ditta 1\\nDurata pianificata: 4 ore 30 "
+                    "minuti"),
+      std::string::npos)
+      << text;
+  EXPECT_EQ(text.find("\r\nRRULE"), std::string::npos);
+
+  std::vector<std::string> expected;
+  for (const auto& d : days_of(kLinkPlanned)) {
+    const std::string date = d.substr(0, 10);
+    const std::string compact = date.substr(0, 4) + date.substr(5, 2) + date.substr(8, 2);
+    int hours = std::stoi(d.substr(11)), minutes = std::stoi(d.substr(d.find(':') + 1));
+    char duration[16];
+    std::snprintf(duration, sizeof duration, "%d:%02d", hours, minutes);
+    expected.push_back(date + " " + compact + "-1-PRJ001-N01-ATT01@calendatt PRJ001 / N01 / ATT01 (" +
+                       duration + ")");
+  }
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(split_lines(parsed(db_->dir().string() + "/days.ics")), expected);
+}
+
+TEST_P(CliCalendarExport, ASecondExportKeepsTheUidsOfTheDaysThatStayed) {
+  const std::string first = parsed(export_to("first.ics"));
+  auto added = run(with({"add-day", "--day", "2026-03-20", "--hours", "1"}, kAtt01));
+  ASSERT_EQ(added.status, 0) << added.all_err();
+  const std::string second = parsed(export_to("second.ics"));
+  auto first_lines = split_lines(first), second_lines = split_lines(second);
+  ASSERT_EQ(second_lines.size(), first_lines.size() + 1);
+  for (const auto& line : first_lines)
+    EXPECT_NE(std::find(second_lines.begin(), second_lines.end(), line), second_lines.end()) << line;
+  // A range of dates exports only its days, in the language asked for.
+  const std::string narrow =
+      read_file(export_to("narrow.ics", {"--from", "2026-03-09", "--to", "2026-03-20", "--lang", "en"}));
+  EXPECT_EQ(split_lines(parsed(db_->dir().string() + "/narrow.ics")).size(), 2u);
+  EXPECT_NE(unfold(narrow).find("Planned duration: 1 hours 0 minutes"), std::string::npos) << narrow;
+}
+
+}  // namespace
+}  // namespace cli::testing
