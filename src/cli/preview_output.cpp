@@ -1,5 +1,6 @@
 #include "cli/preview_output.hpp"
 
+#include <algorithm>
 #include <sstream>
 #include <utility>
 #include <vector>
@@ -77,7 +78,12 @@ void write_preview(const planner::Preview& preview, const Options& options, std:
                    say(lang, "Minuti", "Minutes"),
                    say(lang, "Ore prima", "Hours before"),
                    say(lang, "Minuti prima", "Minutes before")};
-  for (const auto& e : preview.effects()) {
+  // In date order, as a planner reads a calendar: the runs of a weekday pattern interleave.
+  std::vector<planner::DateEffect> effects = preview.effects();
+  std::stable_sort(
+      effects.begin(), effects.end(),
+      [](const planner::DateEffect& a, const planner::DateEffect& b) { return a.date < b.date; });
+  for (const auto& e : effects) {
     view.rows.push_back({runtime::Variant(e.date),
                          runtime::Variant(table ? planner::effect_words(e.effect, lang)
                                                 : std::string(planner::effect_key(e.effect))),

@@ -231,6 +231,19 @@ TEST_P(CliPreview, ADeletionDeclinedWritesNothing) {
   EXPECT_EQ(previewed["2026-03-04"], "not written");
 }
 
+// A weekday pattern is several runs of the dialog: the preview covers them all, in date order.
+TEST_P(CliPreview, AWeekdayPatternIsPreviewedRunByRunInDateOrder) {
+  auto previewed = rehearse_then_run(with({"add-range", "--from", "2026-03-01", "--to", "2026-03-14",
+                                           "--weekdays", "mon,fri", "--hours", "6", "--existing", "skip"},
+                                          kAtt01));
+  std::vector<std::string> dates;
+  for (const auto& p : previewed) dates.push_back(p.date);
+  EXPECT_EQ(dates, (std::vector<std::string>{"2026-03-02", "2026-03-06", "2026-03-09", "2026-03-13"}));
+  auto by_date = effects(previewed);
+  EXPECT_EQ(by_date["2026-03-02"], "skip");
+  EXPECT_EQ(by_date["2026-03-13"], "add");
+}
+
 // The table speaks the run's language and ends with the totals and the line that nothing was written.
 TEST_P(CliPreview, TheTableSpeaksTheRunsLanguage) {
   auto it = run(with(add_range("overwrite", "5"), {"--dry-run"}));
