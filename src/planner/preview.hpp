@@ -61,6 +61,17 @@ struct Totals {
   int of(Effect effect) const;
 };
 
+// One run of a range dialog as the preview follows it (declared outside Preview: a class nested in it,
+// with default member values, would not yet count as default-constructible for its own std::optional).
+struct RehearsedRun {
+  RunKind kind = RunKind::kInsertion;
+  std::int32_t company = 0;
+  std::int32_t link = 0;
+  std::vector<runtime::Date> dates;
+  std::vector<std::pair<std::string, Duration>> before;  // ISO date -> the day stored at the start
+  std::vector<database::ObservedStatement> written;
+};
+
 class Preview : private database::StatementObserver {
  public:
   // Starts the rehearsal on the database named as on the command line (--db) and observes the
@@ -89,14 +100,7 @@ class Preview : private database::StatementObserver {
   bool any_run() const { return runs_ > 0; }
 
  private:
-  struct Run {
-    RunKind kind = RunKind::kInsertion;
-    std::int32_t company = 0;
-    std::int32_t link = 0;
-    std::vector<runtime::Date> dates;
-    std::vector<std::pair<std::string, Duration>> before;  // ISO date -> the day stored at the start
-    std::vector<database::ObservedStatement> written;
-  };
+  using Run = RehearsedRun;
 
   void statement_ran(const database::ObservedStatement& statement) override;
   // The days of the link on the run's dates, as the rehearsal sees them now.
