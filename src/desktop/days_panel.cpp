@@ -9,6 +9,7 @@
 #include "host/controls.hpp"
 #include "host/database.hpp"
 #include "planner/range_runs.hpp"
+#include "runtime/date.hpp"
 #include "runtime/error.hpp"
 #include "standin/host_setup.hpp"
 
@@ -113,15 +114,18 @@ void DaysPanel::show_report(const std::string& language, const std::string& code
     heading_->setText(qs(
         say(language, "Nessuna attività scelta nel calendario.", "No activity is chosen in the calendar.")));
   } else {
-    std::string period = report_.planning_start && report_.planning_end
-                             ? report_.planning_start->iso() + " - " + report_.planning_end->iso()
-                             : say(language, "nessuno", "none");
+    std::string period =
+        report_.planning_start && report_.planning_end
+            ? runtime::date_text(*report_.planning_start) + " - " + runtime::date_text(*report_.planning_end)
+            : say(language, "nessuno", "none");
     heading_->setText(
         qs(codes + "\n" + say(language, "Periodo di pianificazione: ", "Planning period: ") + period));
   }
   std::vector<QStringList> days;
   for (const auto& d : report_.days)
-    days.push_back({qs(d.day.iso()), qs(planner::weekday_name(planner::iso_weekday(d.day), language)),
+    // The person's date form, as the window and its grid write dates.
+    days.push_back({qs(runtime::date_text(d.day)),
+                    qs(planner::weekday_name(planner::iso_weekday(d.day), language)),
                     qs(planner::duration_text(d.total_minutes())),
                     d.outside_planning ? qs(say(language, "fuori periodo", "outside")) : QString()});
   fill(days_,

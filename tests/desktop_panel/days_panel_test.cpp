@@ -219,8 +219,8 @@ void DaysPanelTest::followsTheActivityThroughSaveDeleteAndBulkRuns() {
   QCOMPARE(stored("AND PD4G_DATAATTIVITA = '2026-03-10'").first, 1);
   QVERIFY(panel().has_activity());
   QVERIFY2(
-      panel().heading()->text().startsWith("PRJ001 / N01 / ATT01\nPeriodo di pianificazione: 2026-03-01 - "
-                                           "2026-03-31"),
+      panel().heading()->text().startsWith("PRJ001 / N01 / ATT01\nPeriodo di pianificazione: 01/03/2026 - "
+                                           "31/03/2026"),
       qPrintable(panel().heading()->text()));
   auto [days, minutes] = stored();
   QCOMPARE(panel().days_table()->rowCount(), days);
@@ -230,7 +230,7 @@ void DaysPanelTest::followsTheActivityThroughSaveDeleteAndBulkRuns() {
   QCOMPARE(totals_row("2026-W11"), (QStringList{"2026-W11", "2", "9:30"}));
   bool listed = false;
   for (int r = 0; r < panel().days_table()->rowCount(); ++r)
-    if (panel().days_table()->item(r, 0)->text() == "2026-03-10")
+    if (panel().days_table()->item(r, 0)->text() == "10/03/2026")
       listed = panel().days_table()->item(r, 2)->text() == "5:00" &&
                panel().days_table()->item(r, 1)->text() == "mar";
   QVERIFY(listed);
