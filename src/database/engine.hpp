@@ -1,7 +1,7 @@
 #pragma once
 // What the database layer needs from an engine beyond the host's connection: the rows of a query with
 // the description of their columns, statements of the layer's own text with bound parameters, and the
-// integer key of a table. The recordset (sqlite_recordset.hpp) and the schema work on any engine through
+// integer key of a table. The recordset (engine_recordset.hpp) and the schema work on any engine through
 // this interface; SqliteConnection and PostgresConnection implement it, and Connection (connection.hpp)
 // forwards it to the engine its connection string chose.
 

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <utility>
 
+#include "database/engine_recordset.hpp"
 #include "database/postgres_dialect.hpp"
-#include "database/sqlite_recordset.hpp"
 #include "database/statement_guard.hpp"
 #include "database/statement_observer.hpp"
 #include "runtime/error.hpp"
@@ -290,7 +290,7 @@ std::shared_ptr<host::Recordset> PostgresConnection::Execute(const std::string& 
   bool no_records = (options & host::kAdExecuteNoRecords) != 0;
   QueryResult result = query(sql);
   if (no_records) return nullptr;
-  auto recordset = std::make_shared<SqliteRecordset>();
+  auto recordset = std::make_shared<EngineRecordset>();
   recordset->attach(weak_from_this().lock(), std::move(result));
   return recordset;
 }

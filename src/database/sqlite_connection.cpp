@@ -8,8 +8,8 @@
 #include <utility>
 
 #include "database/dialect.hpp"
+#include "database/engine_recordset.hpp"
 #include "database/file_check.hpp"
-#include "database/sqlite_recordset.hpp"
 #include "database/statement_guard.hpp"
 #include "database/statement_observer.hpp"
 #include "runtime/error.hpp"
@@ -266,7 +266,7 @@ std::shared_ptr<host::Recordset> SqliteConnection::Execute(const std::string& sq
   LiftedStatement lifted = adaptations_.adapt(sql);
   QueryResult result = run(lifted.text, lifted.parameters, !no_records, &sql);
   if (no_records) return nullptr;
-  auto recordset = std::make_shared<SqliteRecordset>();
+  auto recordset = std::make_shared<EngineRecordset>();
   recordset->attach(weak_from_this().lock(), std::move(result));
   return recordset;
 }

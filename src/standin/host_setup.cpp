@@ -6,8 +6,8 @@
 
 #include <stdexcept>
 
+#include "database/engine_recordset.hpp"
 #include "database/sqlite_connection.hpp"
-#include "database/sqlite_recordset.hpp"
 #include "runtime/error.hpp"
 #include "standin/services.hpp"
 
@@ -31,7 +31,7 @@ struct HostEnvironment::QueryDatabase {
       c->Open("", "", "", -1);
       connection = std::move(c);
     }
-    auto rs = std::make_shared<database::SqliteRecordset>();
+    auto rs = std::make_shared<database::EngineRecordset>();
     rs->Open(sql, connection, host::kAdOpenUnspecified, host::kAdLockUnspecified, host::kAdCmdText);
     return rs;
   }

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "database/engine_recordset.hpp"
 #include "database/sqlite_connection.hpp"
-#include "database/sqlite_recordset.hpp"
 #include "runtime/error.hpp"
 
 namespace standin {
@@ -20,7 +20,7 @@ std::shared_ptr<host::Connection> StandinConnectionFactory::NewConnection() {
 }
 
 std::shared_ptr<host::Recordset> StandinRecordService::NewRecordset() {
-  return std::make_shared<database::SqliteRecordset>();
+  return std::make_shared<database::EngineRecordset>();
 }
 
 void StandinDateObject::set_Text(const std::string& text) {

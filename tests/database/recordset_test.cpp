@@ -1,4 +1,4 @@
-#include "database/sqlite_recordset.hpp"
+#include "database/engine_recordset.hpp"
 
 #include <gtest/gtest.h>
 
@@ -32,12 +32,12 @@ class DatabaseRecordset : public ::testing::Test {
  protected:
   void SetUp() override { connection_ = db_.create(true); }
 
-  std::shared_ptr<SqliteRecordset> open(const std::string& sql) {
-    auto rs = std::make_shared<SqliteRecordset>();
+  std::shared_ptr<EngineRecordset> open(const std::string& sql) {
+    auto rs = std::make_shared<EngineRecordset>();
     rs->Open(sql, connection_, host::kAdOpenUnspecified, host::kAdLockUnspecified, host::kAdCmdText);
     return rs;
   }
-  std::shared_ptr<SqliteRecordset> calendar(const std::string& day, const std::string& link = "") {
+  std::shared_ptr<EngineRecordset> calendar(const std::string& day, const std::string& link = "") {
     return open(testing::calendar_query(demo::kCompany, day, "", link, "", ""));
   }
   std::string raw(const std::string& sql) { return testing::RawDatabase(db_.path()).value(sql); }

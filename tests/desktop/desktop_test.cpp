@@ -731,7 +731,7 @@ void DesktopHostTest::messageBoxesFollowTheStyle() {
 
 void DesktopHostTest::theErrorReportShowsTheError() {
   standin::ErrorReport report;
-  report.error = runtime::ErrorInfo{3265, "Item cannot be found", "SqliteRecordset"};
+  report.error = runtime::ErrorInfo{3265, "Item cannot be found", "EngineRecordset"};
   report.provider_errors = {host::ProviderError{19, "UNIQUE constraint failed", "SQLite", "23000"}};
   report.application = "MERIDAL";
   report.caption = "Calendario attività WBS";
@@ -754,7 +754,7 @@ void DesktopHostTest::theErrorReportShowsTheError() {
   });
   QCOMPARE(responder.answer_report(report), standin::box::kIgnore);
   QCOMPARE(shown, (QStringList{"FME_CALENDATT_BeforeUpdate", "3265", "Item cannot be found",
-                               "SqliteRecordset", "19", "UNIQUE constraint failed", "23000"}));
+                               "EngineRecordset", "19", "UNIQUE constraint failed", "23000"}));
   QCOMPARE(default_button, QString("Riprova"));
 }
 

@@ -1,8 +1,8 @@
 // The headless grid over a real database: current row, plain and lookup columns.
 #include <gtest/gtest.h>
 
+#include "database/engine_recordset.hpp"
 #include "database/sqlite_connection.hpp"
-#include "database/sqlite_recordset.hpp"
 #include "runtime/error.hpp"
 #include "standin/headless_forms.hpp"
 #include "test_support.hpp"
@@ -41,7 +41,7 @@ class GridTest : public ::testing::Test {
       connection->Execute(sql, host::kAdCmdText | host::kAdExecuteNoRecords);
     factory.set_query_runner([this](const std::string& sql) {
       queries.push_back(sql);
-      auto rs = std::make_shared<database::SqliteRecordset>();
+      auto rs = std::make_shared<database::EngineRecordset>();
       rs->Open(sql, connection, -1, -1, host::kAdCmdText);
       return rs;
     });
@@ -59,7 +59,7 @@ class GridTest : public ::testing::Test {
   }
 
   std::shared_ptr<host::Recordset> open_days() {
-    auto rs = std::make_shared<database::SqliteRecordset>();
+    auto rs = std::make_shared<database::EngineRecordset>();
     rs->Open("SELECT DAYS.*, D_PROJECT AS PROJECT_CODE, D_LINK AS LINK_START FROM DAYS ORDER BY D_ID",
              connection, -1, -1, host::kAdCmdText);
     return rs;
@@ -110,7 +110,7 @@ TEST_F(GridTest, EachLookupRunsOncePerAttach) {
 }
 
 TEST_F(GridTest, NoCurrentRowReadsEmpty) {
-  auto rs = std::make_shared<database::SqliteRecordset>();
+  auto rs = std::make_shared<database::EngineRecordset>();
   rs->Open("SELECT DAYS.*, D_PROJECT AS PROJECT_CODE FROM DAYS WHERE D_ID < 0", connection, -1, -1, 1);
   grid->AttachRecordset(rs);
   EXPECT_TRUE(grid->CurrentValue("PROJECT_CODE").is_empty());

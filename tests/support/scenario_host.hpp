@@ -17,8 +17,8 @@
 #include "common/mdlpd_calendatt.hpp"
 #include "database/connection.hpp"
 #include "database/demo.hpp"
+#include "database/engine_recordset.hpp"
 #include "database/sqlite_connection.hpp"
-#include "database/sqlite_recordset.hpp"
 #include "database/temp_database.hpp"
 #include "host/registry.hpp"
 #include "module/clspd_calendatt.hpp"
@@ -71,13 +71,13 @@ class RecordingConnection : public database::Connection {
   std::shared_ptr<SqlLog> log_;
 };
 
-class RecordingRecordset : public database::SqliteRecordset {
+class RecordingRecordset : public database::EngineRecordset {
  public:
   explicit RecordingRecordset(std::shared_ptr<SqlLog> log) : log_(std::move(log)) {}
   void Open(const std::string& source, const std::shared_ptr<host::Connection>& connection,
             std::int32_t cursor_type, std::int32_t lock_type, std::int32_t options) override {
     log_->record(source);
-    SqliteRecordset::Open(source, connection, cursor_type, lock_type, options);
+    EngineRecordset::Open(source, connection, cursor_type, lock_type, options);
   }
 
  private:

@@ -32,7 +32,7 @@
 
 namespace database {
 
-class SqliteRecordset : public host::Recordset {
+class EngineRecordset : public host::Recordset {
  public:
   void Open(const std::string& source, const std::shared_ptr<host::Connection>& connection,
             std::int32_t cursor_type, std::int32_t lock_type, std::int32_t options) override;

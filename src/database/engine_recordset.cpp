@@ -1,4 +1,4 @@
-#include "database/sqlite_recordset.hpp"
+#include "database/engine_recordset.hpp"
 
 #include <cmath>
 
@@ -39,7 +39,7 @@ std::string quote_identifier(const std::string& name) {
 
 }  // namespace
 
-void SqliteRecordset::Open(const std::string& source, const std::shared_ptr<host::Connection>& connection,
+void EngineRecordset::Open(const std::string& source, const std::shared_ptr<host::Connection>& connection,
                            std::int32_t, std::int32_t, std::int32_t) {
   if (open_) raise(kObjectOpen, "Operazione non consentita se il recordset è aperto.");
   auto engine = std::dynamic_pointer_cast<EngineConnection>(connection);
@@ -47,7 +47,7 @@ void SqliteRecordset::Open(const std::string& source, const std::shared_ptr<host
   attach(engine, engine->query(source));
 }
 
-void SqliteRecordset::attach(std::shared_ptr<EngineConnection> connection, QueryResult result) {
+void EngineRecordset::attach(std::shared_ptr<EngineConnection> connection, QueryResult result) {
   connection_ = std::move(connection);
   columns_ = std::move(result.columns);
   rows_ = std::move(result.rows);
@@ -72,7 +72,7 @@ void SqliteRecordset::attach(std::shared_ptr<EngineConnection> connection, Query
     writable_[i] = from_base_table(columns_[i]) && equals_ci(columns_[i].name, columns_[i].origin);
 }
 
-void SqliteRecordset::Close() {
+void EngineRecordset::Close() {
   require_open();
   connection_.reset();
   columns_.clear();
@@ -82,11 +82,11 @@ void SqliteRecordset::Close() {
   open_ = false;
 }
 
-void SqliteRecordset::require_open() const {
+void EngineRecordset::require_open() const {
   if (!open_) raise(kObjectClosed, "Operazione non consentita se il recordset è chiuso.");
 }
 
-void SqliteRecordset::require_current() const {
+void EngineRecordset::require_current() const {
   require_open();
   if (deleted_current_) raise(kRowDeleted, "Il record corrente è stato eliminato.");
   if (Eof() || Bof()) {
@@ -97,28 +97,28 @@ void SqliteRecordset::require_current() const {
   }
 }
 
-std::int32_t SqliteRecordset::RecordCount() const {
+std::int32_t EngineRecordset::RecordCount() const {
   require_open();
   return size();
 }
 
-bool SqliteRecordset::Eof() const {
+bool EngineRecordset::Eof() const {
   require_open();
   if (deleted_current_) return false;
   return rows_.empty() || position_ >= size();
 }
 
-bool SqliteRecordset::Bof() const {
+bool EngineRecordset::Bof() const {
   require_open();
   if (deleted_current_) return false;
   return rows_.empty() || position_ < 0;
 }
 
-void SqliteRecordset::commit_pending() {
+void EngineRecordset::commit_pending() {
   if (edit_.active) Update();
 }
 
-void SqliteRecordset::MoveFirst() {
+void EngineRecordset::MoveFirst() {
   require_open();
   commit_pending();
   if (rows_.empty()) raise(kNoCurrentRecord, "Il recordset non contiene record.");
@@ -126,7 +126,7 @@ void SqliteRecordset::MoveFirst() {
   position_ = 0;
 }
 
-void SqliteRecordset::MoveLast() {
+void EngineRecordset::MoveLast() {
   require_open();
   commit_pending();
   if (rows_.empty()) raise(kNoCurrentRecord, "Il recordset non contiene record.");
@@ -134,7 +134,7 @@ void SqliteRecordset::MoveLast() {
   position_ = size() - 1;
 }
 
-void SqliteRecordset::MoveNext() {
+void EngineRecordset::MoveNext() {
   require_open();
   commit_pending();
   if (deleted_current_) {
@@ -146,7 +146,7 @@ void SqliteRecordset::MoveNext() {
   ++position_;
 }
 
-void SqliteRecordset::MovePrevious() {
+void EngineRecordset::MovePrevious() {
   require_open();
   commit_pending();
   if (deleted_current_) {
@@ -158,13 +158,13 @@ void SqliteRecordset::MovePrevious() {
   --position_;
 }
 
-std::int32_t SqliteRecordset::AbsolutePosition() const {
+std::int32_t EngineRecordset::AbsolutePosition() const {
   require_open();
   if (deleted_current_ || Eof() || Bof()) return -1;
   return position_;
 }
 
-void SqliteRecordset::SetAbsolutePosition(std::int32_t position) {
+void EngineRecordset::SetAbsolutePosition(std::int32_t position) {
   require_open();
   commit_pending();
   if (position < 0 || position >= size()) {
@@ -175,7 +175,7 @@ void SqliteRecordset::SetAbsolutePosition(std::int32_t position) {
   position_ = position;
 }
 
-std::vector<std::string> SqliteRecordset::FieldNames() const {
+std::vector<std::string> EngineRecordset::FieldNames() const {
   require_open();
   std::vector<std::string> names;
   names.reserve(columns_.size());
@@ -183,14 +183,14 @@ std::vector<std::string> SqliteRecordset::FieldNames() const {
   return names;
 }
 
-bool SqliteRecordset::HasField(const std::string& name) const {
+bool EngineRecordset::HasField(const std::string& name) const {
   require_open();
   for (const ResultColumn& c : columns_)
     if (equals_ci(c.name, name)) return true;
   return false;
 }
 
-std::size_t SqliteRecordset::field_index(const std::string& name) const {
+std::size_t EngineRecordset::field_index(const std::string& name) const {
   require_open();
   for (std::size_t i = 0; i < columns_.size(); ++i)
     if (equals_ci(columns_[i].name, name)) return i;
@@ -198,13 +198,13 @@ std::size_t SqliteRecordset::field_index(const std::string& name) const {
                            "' nell'insieme corrispondente al nome o al numero ordinale richiesto.");
 }
 
-runtime::Variant SqliteRecordset::Field(const std::string& name) const {
+runtime::Variant EngineRecordset::Field(const std::string& name) const {
   std::size_t index = field_index(name);
   require_current();
   return rows_[static_cast<std::size_t>(position_)][index];
 }
 
-void SqliteRecordset::SetField(const std::string& name, const runtime::Variant& value) {
+void EngineRecordset::SetField(const std::string& name, const runtime::Variant& value) {
   std::size_t index = field_index(name);
   require_current();
   const ResultColumn& column = columns_[index];
@@ -226,7 +226,7 @@ void SqliteRecordset::SetField(const std::string& name, const runtime::Variant& 
   edit_.changed[index] = true;
 }
 
-void SqliteRecordset::AddNew() {
+void EngineRecordset::AddNew() {
   require_open();
   commit_pending();
   if (base_table_.empty())
@@ -238,21 +238,21 @@ void SqliteRecordset::AddNew() {
   edit_ = Edit{true, true, std::vector<bool>(columns_.size(), false), rows_.back(), back};
 }
 
-EngineConnection& SqliteRecordset::connection() {
+EngineConnection& EngineRecordset::connection() {
   if (!connection_) raise(kNotUpdatable, "Il recordset non è collegato a una connessione.");
   return *connection_;
 }
 
-bool SqliteRecordset::from_base_table(const ResultColumn& column) const {
+bool EngineRecordset::from_base_table(const ResultColumn& column) const {
   return !base_table_.empty() && !column.origin.empty() && column.table == base_table_ &&
          column.database == base_database_;
 }
 
-std::string SqliteRecordset::table_name() const {
+std::string EngineRecordset::table_name() const {
   return quote_identifier(base_database_) + "." + quote_identifier(base_table_);
 }
 
-void SqliteRecordset::require_key() {
+void EngineRecordset::require_key() {
   if (base_table_.empty())
     raise(kNotUpdatable, "Il recordset non consente aggiornamenti: la query non legge una tabella.");
   if (!key_known_) {
@@ -277,7 +277,7 @@ void SqliteRecordset::require_key() {
   }
 }
 
-std::int64_t SqliteRecordset::key_of(const std::vector<runtime::Variant>& row) const {
+std::int64_t EngineRecordset::key_of(const std::vector<runtime::Variant>& row) const {
   const runtime::Variant& key = row[static_cast<std::size_t>(key_index_)];
   double d = key.is_null() || key.is_empty() ? NAN : key.to_double();
   if (!std::isfinite(d) || d != std::floor(d)) {
@@ -286,7 +286,7 @@ std::int64_t SqliteRecordset::key_of(const std::vector<runtime::Variant>& row) c
   return static_cast<std::int64_t>(d);
 }
 
-void SqliteRecordset::read_back(std::int64_t key) {
+void EngineRecordset::read_back(std::int64_t key) {
   QueryResult stored = connection().run_bound(
       "SELECT * FROM " + table_name() + " WHERE " + quote_identifier(key_column_) + " = ?1", {key});
   if (stored.rows.size() != 1) return;
@@ -302,7 +302,7 @@ void SqliteRecordset::read_back(std::int64_t key) {
   }
 }
 
-void SqliteRecordset::Update() {
+void EngineRecordset::Update() {
   require_open();
   if (!edit_.active) return;
   require_key();
@@ -350,11 +350,11 @@ void SqliteRecordset::Update() {
   read_back(key);
 }
 
-void SqliteRecordset::UpdateBatch(std::int32_t) {
+void EngineRecordset::UpdateBatch(std::int32_t) {
   Update();
 }
 
-void SqliteRecordset::CancelUpdate() {
+void EngineRecordset::CancelUpdate() {
   require_open();
   if (!edit_.active) return;
   if (edit_.is_new) {
@@ -366,7 +366,7 @@ void SqliteRecordset::CancelUpdate() {
   edit_ = Edit{};
 }
 
-void SqliteRecordset::Delete() {
+void EngineRecordset::Delete() {
   require_current();
   if (edit_.active && edit_.is_new) {
     CancelUpdate();
