@@ -14,12 +14,12 @@
 #include "cli/language.hpp"
 #include "cli/person.hpp"
 #include "cli/preview_output.hpp"
-#include "cli/stored_days.hpp"
 #include "database/file_check.hpp"
 #include "database/postgres_connection.hpp"
 #include "host/controls.hpp"
 #include "planner/preview.hpp"
 #include "planner/range_runs.hpp"
+#include "planner/stored_days.hpp"
 #include "runtime/error.hpp"
 #include "standin/headless_controls.hpp"
 #include "standin/media.hpp"
@@ -283,11 +283,13 @@ Outcome range_dialog(Run& run, const char* button, const char* dialog, const std
 // The days of the activity on the dates, as stored now; nullopt when the activity is not one WBS row of
 // the company (the dialog then resolves the codes itself and says what it finds) or the file cannot be
 // read.
+using planner::StoredDays;
+
 std::optional<StoredDays> range_days(Run& run, const std::vector<runtime::Date>& dates) {
   const Options& o = run.options;
   auto found = run.session.find_activity(o.codes);
   if (found.size() != 1) return std::nullopt;
-  return stored_days(o.db, o.company, found.front().link_id, dates);
+  return planner::stored_days(o.db, o.company, found.front().link_id, dates);
 }
 
 std::string date_list(const StoredDays& days) {
@@ -429,7 +431,8 @@ Outcome add_range(Run& run) {
   }
   std::string counts;
   if (auto after = before ? range_days(run, planner::run_dates(runs)) : std::nullopt) {
-    auto c = count_insertion(*before, *after, *treatment == static_cast<std::int32_t>(Existing::kOverwrite));
+    auto c = planner::count_insertion(*before, *after,
+                                      *treatment == static_cast<std::int32_t>(Existing::kOverwrite));
     counts = run.say(": aggiunti " + std::to_string(c.added) + ", sovrascritti " +
                          std::to_string(c.overwritten) + ", saltati " + std::to_string(c.skipped),
                      ": " + std::to_string(c.added) + " added, " + std::to_string(c.overwritten) +
@@ -489,7 +492,7 @@ Outcome delete_range(Run& run) {
   }
   std::string counts;
   if (auto after = before ? range_days(run, dates) : std::nullopt) {
-    auto c = count_deletion(*before, *after);
+    auto c = planner::count_deletion(*before, *after);
     counts = run.say(": eliminati " + std::to_string(c.deleted) + ", risparmiati " +
                          std::to_string(c.spared) + " (con risorse allocate)",
                      ": " + std::to_string(c.deleted) + " deleted, " + std::to_string(c.spared) +

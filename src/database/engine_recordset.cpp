@@ -2,10 +2,13 @@
 
 #include <cmath>
 
+#include "database/sql_tokens.hpp"
 #include "runtime/error.hpp"
 
 namespace database {
 namespace {
+
+using sql::equals_ci;
 
 constexpr const char* kSource = "SQLite provider";
 constexpr std::int32_t kNoCurrentRecord = 3021;
@@ -18,19 +21,6 @@ constexpr std::int32_t kRowDeleted = -2147217885;
 
 [[noreturn]] void raise(std::int32_t number, const std::string& description) {
   throw runtime::Error(number, description, kSource);
-}
-
-// Names compare as runtime::upper makes them (ASCII letters only), without building the upper-case copies:
-// the record frame and the grid look fields up by name for every row.
-bool equals_ci(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
-    if (x != y) return false;
-  }
-  return true;
 }
 
 std::string quote_identifier(const std::string& name) {

@@ -1,5 +1,6 @@
 #include "desktop/range_summary.hpp"
 
+#include "planner/range_runs.hpp"
 #include "runtime/date.hpp"
 #include "runtime/error.hpp"
 #include "standin/calling_program.hpp"
@@ -29,7 +30,7 @@ std::optional<RangeSummary::CompanyDays> RangeSummary::read(standin::HostEnviron
     for (; !rs->Eof(); rs->MoveNext()) {
       runtime::Variant day = rs->Field("D");
       if (runtime::is_blank(day) || runtime::is_blank(rs->Field("L"))) continue;
-      days[{static_cast<std::int64_t>(rs->Field("L").to_double()), day.to_date().iso()}] = cli::StoredDay{
+      days[{static_cast<std::int64_t>(rs->Field("L").to_double()), day.to_date().iso()}] = planner::StoredDay{
           static_cast<std::int64_t>(rs->Field("ID").to_double()),
           static_cast<int>(rs->Field("H").to_double()), static_cast<int>(rs->Field("M").to_double())};
     }
@@ -69,8 +70,8 @@ std::optional<std::string> RangeSummary::closed(const standin::FormModel& dialog
       every_text.find_first_not_of("0123456789") != std::string::npos || every_text.size() > 6)
     return std::nullopt;
   const auto link = static_cast<std::int64_t>(found.front().link_id);
-  cli::StoredDays was, is;
-  for (const auto& day : cli::range_dates(*from, *to, std::stoi(every_text))) {
+  planner::StoredDays was, is;
+  for (const auto& day : planner::RangeRun{*from, *to, std::stoi(every_text)}.dates()) {
     const std::pair<std::int64_t, std::string> key{link, day.iso()};
     if (auto it = before.find(key); it != before.end()) was[day.iso()] = it->second;
     if (auto it = after->find(key); it != after->end()) is[day.iso()] = it->second;
@@ -83,14 +84,14 @@ std::optional<std::string> RangeSummary::closed(const standin::FormModel& dialog
     std::int32_t treatment = -1;
     runtime::suppressed([&] { treatment = dialog.model<host::Combo>("CBO_VARPRESENTI")->ListIndex(); });
     // The third entry of the list overwrites the days that exist.
-    const auto c = cli::count_insertion(was, is, treatment == 2);
+    const auto c = planner::count_insertion(was, is, treatment == 2);
     const auto n = [](int v) { return std::to_string(v); };
     return en ? "Planned the days of " + codes + period + n(c.added) + " added, " + n(c.overwritten) +
                     " overwritten, " + n(c.skipped) + " skipped."
               : "Pianificati i giorni di " + codes + period + "aggiunti " + n(c.added) + ", sovrascritti " +
                     n(c.overwritten) + ", saltati " + n(c.skipped) + ".";
   }
-  const auto c = cli::count_deletion(was, is);
+  const auto c = planner::count_deletion(was, is);
   return en ? "Deleted the days of " + codes + period + std::to_string(c.deleted) + " deleted, " +
                   std::to_string(c.spared) + " spared (resources allocated)."
             : "Eliminati i giorni di " + codes + period + "eliminati " + std::to_string(c.deleted) +

@@ -9,7 +9,7 @@
 #include <string>
 #include <utility>
 
-#include "cli/stored_days.hpp"
+#include "planner/stored_days.hpp"
 #include "standin/form_model.hpp"
 
 namespace standin {
@@ -34,7 +34,7 @@ class RangeSummary {
 
  private:
   // (WBS link, ISO date) -> the stored day.
-  using CompanyDays = std::map<std::pair<std::int64_t, std::string>, cli::StoredDay>;
+  using CompanyDays = std::map<std::pair<std::int64_t, std::string>, planner::StoredDay>;
   static std::optional<CompanyDays> read(standin::HostEnvironment& env, std::int32_t company);
 
   std::optional<CompanyDays> before_;

@@ -66,6 +66,29 @@ QLineEdit* edit_of(QtFormSite& site, const char* name) {
   return qobject_cast<QLineEdit*>(site.get<QtInput>(name)->focus_widget());
 }
 
+// Types the codes of PRJ001 / N01 / ATT01 and leaves the last of them.
+void fill_codes(QtFormSite& site) {
+  fill(edit_of(site, "TXT_CODPROG"), "PRJ001");
+  fill(edit_of(site, "TXT_CODNODO"), "N01");
+  fill(edit_of(site, "TXT_CODATTIVITA"), "ATT01");
+  tab();
+}
+
+// Fills the insertion dialog for ATT01: the range, every day, the hours, and the treatment of the days that
+// exist chosen `downs` entries down the list.
+void fill_insertion(QtFormSite& dialog, const QString& from, const QString& to, const QString& hours,
+                    int downs) {
+  fill_codes(dialog);
+  fill(edit_of(dialog, "TXT_DATAINIZIALE"), from);
+  fill(edit_of(dialog, "TXT_DATAFINALE"), to);
+  fill(edit_of(dialog, "TXT_RIPETIOGNI"), "1");
+  fill(edit_of(dialog, "TXT_ORE"), hours);
+  fill(edit_of(dialog, "TXT_MINUTI"), "00");
+  auto* combo = dialog.get<QtCombo>("CBO_VARPRESENTI")->combo();
+  combo->setFocus(Qt::OtherFocusReason);
+  for (int i = 0; i < downs; ++i) key(combo, Qt::Key_Down);
+}
+
 QToolButton* button_of(QtFormSite& site, const char* name) {
   return site.get<QtToolbarButton>(name)->button();
 }
@@ -164,18 +187,7 @@ int take_screenshots(const std::string& dir, const std::string& language) {
   on_next_modal([&](QWidget* modal) {
     auto dialog = host.forms().site("FRMPD_ADDCALENDATT");
     if (!dialog) return;
-    fill(edit_of(*dialog, "TXT_CODPROG"), "PRJ001");
-    fill(edit_of(*dialog, "TXT_CODNODO"), "N01");
-    fill(edit_of(*dialog, "TXT_CODATTIVITA"), "ATT01");
-    tab();
-    fill(edit_of(*dialog, "TXT_DATAINIZIALE"), "16/03/2026");
-    fill(edit_of(*dialog, "TXT_DATAFINALE"), "20/03/2026");
-    fill(edit_of(*dialog, "TXT_RIPETIOGNI"), "1");
-    fill(edit_of(*dialog, "TXT_ORE"), "8");
-    fill(edit_of(*dialog, "TXT_MINUTI"), "00");
-    auto* combo = dialog->get<QtCombo>("CBO_VARPRESENTI")->combo();
-    combo->setFocus(Qt::OtherFocusReason);
-    key(combo, Qt::Key_Down);
+    fill_insertion(*dialog, "16/03/2026", "20/03/2026", "8", 1);
     QApplication::processEvents();
     save(modal->grab(), dir, name("insert-dialog"), written);
     on_next_modal([](QWidget* box) { click_answer(box, 1); });
@@ -188,10 +200,7 @@ int take_screenshots(const std::string& dir, const std::string& language) {
   on_next_modal([&](QWidget* modal) {
     auto dialog = host.forms().site("FRMPD_DELCALENDATT");
     if (!dialog) return;
-    fill(edit_of(*dialog, "TXT_CODPROG"), "PRJ001");
-    fill(edit_of(*dialog, "TXT_CODNODO"), "N01");
-    fill(edit_of(*dialog, "TXT_CODATTIVITA"), "ATT01");
-    tab();
+    fill_codes(*dialog);
     fill(edit_of(*dialog, "TXT_DATAINIZIALE"), "02/03/2026");
     fill(edit_of(*dialog, "TXT_DATAFINALE"), "20/03/2026");
     fill(edit_of(*dialog, "TXT_CANCELLAOGNI"), "1");
@@ -211,19 +220,7 @@ int take_screenshots(const std::string& dir, const std::string& language) {
   on_next_modal([&](QWidget*) {
     auto dialog = host.forms().site("FRMPD_ADDCALENDATT");
     if (!dialog) return;
-    fill(edit_of(*dialog, "TXT_CODPROG"), "PRJ001");
-    fill(edit_of(*dialog, "TXT_CODNODO"), "N01");
-    fill(edit_of(*dialog, "TXT_CODATTIVITA"), "ATT01");
-    tab();
-    fill(edit_of(*dialog, "TXT_DATAINIZIALE"), "01/03/2026");
-    fill(edit_of(*dialog, "TXT_DATAFINALE"), "12/03/2026");
-    fill(edit_of(*dialog, "TXT_RIPETIOGNI"), "1");
-    fill(edit_of(*dialog, "TXT_ORE"), "6");
-    fill(edit_of(*dialog, "TXT_MINUTI"), "00");
-    auto* combo = dialog->get<QtCombo>("CBO_VARPRESENTI")->combo();
-    combo->setFocus(Qt::OtherFocusReason);
-    key(combo, Qt::Key_Down);
-    key(combo, Qt::Key_Down);
+    fill_insertion(*dialog, "01/03/2026", "12/03/2026", "6", 2);
     on_next_modal([&](QWidget* preview) {
       save(preview->grab(), dir, name("preview-dialog"), written);
       key(preview, Qt::Key_Escape);

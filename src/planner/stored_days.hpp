@@ -11,7 +11,7 @@
 
 #include "runtime/date.hpp"
 
-namespace cli {
+namespace planner {
 
 struct StoredDay {
   std::int64_t id = 0;
@@ -22,9 +22,6 @@ struct StoredDay {
 
 // ISO date -> the stored day.
 using StoredDays = std::map<std::string, StoredDay>;
-
-// The dates from `from` to `to`, every `every` days.
-std::vector<runtime::Date> range_dates(runtime::Date from, runtime::Date to, int every);
 
 // The stored days of the link in the company on the given dates; nullopt when the file cannot be read.
 std::optional<StoredDays> stored_days(const std::string& db, std::int32_t company, std::int32_t link,
@@ -47,4 +44,4 @@ struct DeleteCounts {
 };
 DeleteCounts count_deletion(const StoredDays& before, const StoredDays& after);
 
-}  // namespace cli
+}  // namespace planner

@@ -1,16 +1,9 @@
-#include "cli/stored_days.hpp"
+#include "planner/stored_days.hpp"
 
 #include "database/connection.hpp"
 #include "runtime/error.hpp"
 
-namespace cli {
-
-std::vector<runtime::Date> range_dates(runtime::Date from, runtime::Date to, int every) {
-  std::vector<runtime::Date> dates;
-  if (every < 1) return dates;
-  for (runtime::Date d = from; d <= to; d = d.add_days(every)) dates.push_back(d);
-  return dates;
-}
+namespace planner {
 
 std::optional<StoredDays> stored_days(const std::string& db, std::int32_t company, std::int32_t link,
                                       const std::vector<runtime::Date>& dates) {
@@ -70,4 +63,4 @@ DeleteCounts count_deletion(const StoredDays& before, const StoredDays& after) {
   return counts;
 }
 
-}  // namespace cli
+}  // namespace planner
