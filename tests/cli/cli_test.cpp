@@ -86,35 +86,6 @@ TEST_P(CliUsage, WrongUsageExitsTwoAndTouchesNothing) {
   EXPECT_EQ(days_of(kLinkPlanned), kDemoDays);
 }
 
-TEST_P(CliUsage, EveryCommandExplainsItself) {
-  for (const char* command :
-       {"init", "contents", "list", "add-day", "set-day", "delete-day", "add-range", "delete-range"}) {
-    auto italian = run({command, "--help"});
-    EXPECT_EQ(italian.status, 0) << command;
-    EXPECT_EQ(italian.out.rfind(std::string("Uso: calendatt ") + command, 0), 0u) << italian.out;
-    EXPECT_NE(italian.out.find("\nEsempi:\n  calendatt " + std::string(command)), std::string::npos)
-        << italian.out;
-    auto english = run({command, "--help", "--lang", "en"});
-    EXPECT_EQ(english.out.rfind(std::string("Usage: calendatt ") + command, 0), 0u) << english.out;
-    // Every line of a command's own help speaks its language: an Italian help has no line of the English one
-    // besides the synopsis, the options' names and the examples.
-    for (const auto& line : split_lines(english.out)) {
-      const auto text = line.find_first_not_of(' ');
-      if (text == std::string::npos || line.find("calendatt") != std::string::npos ||
-          line.compare(text, 2, "--") == 0 || line[text] == '[')
-        continue;
-      EXPECT_EQ(italian.out.find(line), std::string::npos)
-          << command << ": \"" << line << "\" is not translated";
-    }
-  }
-  auto general = run({"--help"});
-  EXPECT_EQ(general.status, 0);
-  EXPECT_NE(general.out.find("delete-range  cancella i giorni di un intervallo"), std::string::npos)
-      << general.out;
-  EXPECT_NE(run({"--help", "--lang", "en"}).out.find("delete-range  delete the days of a range"),
-            std::string::npos);
-}
-
 // ---- list
 
 class CliList : public calendatt::testing::OnEachEngine<CliScenario> {};

@@ -216,12 +216,15 @@ TEST_F(CliOutput, KeysAndDatesDoNotChangeWithTheLanguage) {
 
 class CliHelp : public calendatt::testing::OnEngine<CliScenario, calendatt::testing::Engine::SQLite> {};
 
-TEST_F(CliHelp, ACommandsHelpShowsItsOwnOptionsFirstAndTwoExamples) {
-  for (const char* command :
-       {"init", "contents", "list", "add-day", "set-day", "delete-day", "add-range", "delete-range"}) {
+// Each command's help: its own options first, then two examples, then the common options; in Italian by
+// default and in English with --lang en, every line of ours in the one language.
+TEST_F(CliHelp, ACommandsHelpShowsItsOwnOptionsFirstAndTwoExamplesInEitherLanguage) {
+  for (const std::string command : {"init", "contents", "list", "add-day", "set-day", "delete-day",
+                                    "add-range", "delete-range", "days", "export-ics"}) {
     auto r = run({command, "--help", "--lang", "en"});
     EXPECT_EQ(r.status, 0);
     const std::string& out = r.out;
+    EXPECT_EQ(out.rfind("Usage: calendatt " + command, 0), 0u) << out;
     auto options = out.find("\nOptions:\n"), examples = out.find("\nExamples:\n"),
          common = out.find("Common options:");
     ASSERT_NE(options, std::string::npos) << out;
@@ -232,11 +235,30 @@ TEST_F(CliHelp, ACommandsHelpShowsItsOwnOptionsFirstAndTwoExamples) {
     }
     std::size_t shown = 0;
     for (const auto& line : split_lines(out.substr(examples)))
-      if (line == std::string("  calendatt ") + command ||
-          line.rfind(std::string("  calendatt ") + command + " ", 0) == 0)
-        ++shown;
+      if (line == "  calendatt " + command || line.rfind("  calendatt " + command + " ", 0) == 0) ++shown;
     EXPECT_EQ(shown, 2u) << out;
+
+    auto italian = run({command, "--help"});
+    EXPECT_EQ(italian.out.rfind("Uso: calendatt " + command, 0), 0u) << italian.out;
+    EXPECT_NE(italian.out.find("\nEsempi:\n  calendatt " + command), std::string::npos) << italian.out;
+    // An Italian help has no line of the English one besides the synopsis, the options' names and the
+    // examples.
+    for (const auto& line : split_lines(out)) {
+      const auto text = line.find_first_not_of(' ');
+      if (text == std::string::npos || line.find("calendatt") != std::string::npos ||
+          line.compare(text, 2, "--") == 0 || line[text] == '[')
+        continue;
+      EXPECT_EQ(italian.out.find(line), std::string::npos)
+          << command << ": \"" << line << "\" is not translated";
+    }
   }
+  auto general = run({"--help"});
+  EXPECT_EQ(general.status, 0);
+  EXPECT_NE(general.out.find("delete-range  cancella i giorni di un intervallo"), std::string::npos)
+      << general.out;
+  EXPECT_NE(general.out.find("\n  days          i giorni di un'attività"), std::string::npos) << general.out;
+  EXPECT_NE(run({"--help", "--lang", "en"}).out.find("delete-range  delete the days of a range"),
+            std::string::npos);
   auto version = run_program({"--version"}, db_->dir().string());
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out.rfind("calendatt ", 0), 0u) << version.out;

@@ -164,23 +164,6 @@ TEST_P(CliDaysReport, AnActivityThatIsNotOneWbsRowIsRefused) {
   EXPECT_TRUE(usage.has_line("calendatt: --to must not come before --from")) << usage.all_err();
 }
 
-TEST_P(CliDaysReport, TheNewCommandsExplainThemselvesWithTwoExamples) {
-  for (const std::string command : {"days", "export-ics", "add-range", "delete-range"}) {
-    auto r = run({command, "--help", "--lang", "en"});
-    EXPECT_EQ(r.status, 0) << command;
-    EXPECT_EQ(r.out.rfind("Usage: calendatt " + command, 0), 0u) << r.out;
-    auto examples = r.out.substr(r.out.find("\nExamples:\n"));
-    int count = 0;
-    for (auto at = examples.find("\n  calendatt " + command); at != std::string::npos;
-         at = examples.find("\n  calendatt " + command, at + 1))
-      ++count;
-    EXPECT_EQ(count, 2) << r.out;
-  }
-  auto general = run({"--help"});
-  EXPECT_NE(general.out.find("\n  days          i giorni di un'attività"), std::string::npos) << general.out;
-  EXPECT_NE(general.out.find("\n  export-ics    "), std::string::npos) << general.out;
-}
-
 // ---- Weekday patterns and dates left out
 
 class CliPatterns : public calendatt::testing::OnEachEngine<PlannerScenario> {
