@@ -37,11 +37,6 @@ std::vector<Previewed> parse_preview(const std::string& json) {
   return out;
 }
 
-std::string file_bytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 // A digest of the database file, read by another process: a descriptor of the file opened and closed in
 // this one would drop the locks of the test's own SQLite connection on it.
 std::string file_digest(const std::string& path) {
@@ -123,7 +118,7 @@ class CliPreview : public calendatt::testing::OnEachEngine<CliScenario> {
 
     std::set<std::string> updated;
     if (sqlite) {
-      for (const auto& line : split_lines(file_bytes(trace))) {
+      for (const auto& line : split_lines(read_file(trace))) {
         if (line.rfind("UPDATE PD4G_CALENDATT", 0) != 0) continue;
         for (const auto& [date, day] : before)
           if (line.find("'" + date + "'") != std::string::npos) updated.insert(date);
