@@ -116,6 +116,13 @@ class DesktopFixture : public QObject {
   }
   static void type(const QString& text) { QTest::keyClicks(focus(), text); }
   static void tab() { QTest::keyClick(focus(), Qt::Key_Tab); }
+  // Types each text into the field with the focus and leaves it with Tab.
+  static void fill(std::initializer_list<const char*> texts) {
+    for (const char* text : texts) {
+      type(text);
+      tab();
+    }
+  }
   // Clicks into a field and types into it.
   static void type_into(QLineEdit* field, const QString& text) {
     QVERIFY(field);

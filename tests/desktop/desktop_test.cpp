@@ -226,10 +226,7 @@ void DesktopHostTest::aCompleteDay() {
     // The dialog's descriptions show their whole text (the window's: theFormNeverMisleads).
     for (const char* name : {"TXT_DESPROG", "TXT_DESNODO", "TXT_DESATTIVITA"})
       QVERIFY2(!edit(d, name)->text().isEmpty() && shows_whole(edit(d, name)), name);
-    for (const char* typed : {"9/3/2026", "15/03/2026", "1", "8", "0"}) {
-      type(typed);
-      tab();
-    }
+    fill({"9/3/2026", "15/03/2026", "1", "8", "0"});
     QCOMPARE(edit(d, "TXT_DATAINIZIALE")->text(), QString("09/03/2026"));
     auto* treatment = d.get<desktop::QtCombo>("CBO_VARPRESENTI")->combo();
     QCOMPARE(focus(), static_cast<QWidget*>(treatment));
@@ -257,10 +254,7 @@ void DesktopHostTest::aCompleteDay() {
   // The same week again, its days left as they are: a run that changed nothing is counted too.
   in_dialog("BTN_INSMULTIPLO", "FRMPD_ADDCALENDATT", [&](QtFormSite& d) {
     enter_codes(d);
-    for (const char* typed : {"09/03/2026", "15/03/2026", "1", "3", "0"}) {
-      type(typed);
-      tab();
-    }
+    fill({"09/03/2026", "15/03/2026", "1", "3", "0"});
     auto* treatment = d.get<desktop::QtCombo>("CBO_VARPRESENTI")->combo();
     for (auto key : {Qt::Key_Up, Qt::Key_Up, Qt::Key_Down}) QTest::keyClick(treatment, key);
     answer_next_box(standin::box::kOk);
@@ -279,10 +273,7 @@ void DesktopHostTest::aCompleteDay() {
   boxes_.clear();
   in_dialog("BTN_CANCMULTIPLA", "FRMPD_DELCALENDATT", [&](QtFormSite& d) {
     enter_codes(d);
-    for (const char* typed : {"09/03/2026", "15/03/2026", "1"}) {
-      type(typed);
-      tab();
-    }
+    fill({"09/03/2026", "15/03/2026", "1"});
     answer_next_box(standin::box::kYes);
     answer_next_box(standin::box::kOk);
     click_button(d, "BTN_CONFERMA");

@@ -104,10 +104,7 @@ void DaysPanelTest::followsTheActivityThroughSaveDeleteAndBulkRuns() {
   in_dialog("BTN_INSMULTIPLO", "FRMPD_ADDCALENDATT", [&](QtFormSite& d) {
     enter_codes(d);
     QCOMPARE(focus(), static_cast<QWidget*>(edit(d, "TXT_DATAINIZIALE")));
-    for (const char* typed : {"16/03/2026", "20/03/2026", "1", "2", "0"}) {
-      type(typed);
-      tab();
-    }
+    fill({"16/03/2026", "20/03/2026", "1", "2", "0"});
     answer_next_box(standin::box::kOk);
     click_button(d, "BTN_CONFERMA");
   });

@@ -25,12 +25,9 @@ class PreviewDialogTest : public DesktopFixture {
   // The link's days as the database holds them: ISO date -> "H:M".
   std::map<QString, QString> days() const;
   // The codes of ATT01 and a range typed into the dialog, from the project field on.
-  static void enter_range(QtFormSite& site, const QString& from, const QString& to) {
+  static void enter_range(QtFormSite& site, const char* from, const char* to) {
     enter_codes(site);
-    for (const QString& typed : {from, to, QString("1")}) {
-      type(typed);
-      tab();
-    }
+    fill({from, to, "1"});
   }
   // Opens the preview from the dialog's Preview button and reads its lines (date -> effect as shown),
   // totals and messages; the database must not change meanwhile.
@@ -89,10 +86,7 @@ void PreviewDialogTest::theInsertionPreviewIsWhatConfirmingDoes() {
   QString totals, messages;
   in_dialog("BTN_INSMULTIPLO", "FRMPD_ADDCALENDATT", [&](QtFormSite& d) {
     enter_range(d, "01/03/2026", "10/03/2026");
-    type("6");
-    tab();
-    type("0");
-    tab();
+    fill({"6", "0"});
     // "Sovrascrivi": the days that exist take the new duration.
     auto* treatment = d.get<desktop::QtCombo>("CBO_VARPRESENTI")->combo();
     QTest::keyClick(treatment, Qt::Key_Down);
