@@ -1,53 +1,26 @@
 // The desktop host driven as a person drives it: key and mouse events on the real widgets of the main
 // window, the two range dialogs, the lookup list and the message boxes, on a scratch demo database.
-#include <QAbstractButton>
-#include <QApplication>
-#include <QCalendarWidget>
 #include <QClipboard>
 #include <QComboBox>
 #include <QFile>
 #include <QInputDialog>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
-#include <QMessageBox>
-#include <QPointer>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStatusBar>
-#include <QTableView>
 #include <QTableWidget>
-#include <QTemporaryDir>
-#include <QTimer>
-#include <QToolBar>
-#include <QToolButton>
-#include <QtTest>
-#include <functional>
-#include <memory>
 
 #include "database/file_check.hpp"
-#include "database/schema.hpp"
-#include "database/sqlite_connection.hpp"
 #include "desktop/database_file.hpp"
-#include "desktop/desktop_host.hpp"
+#include "desktop/desktop_fixture.hpp"
 #include "desktop/lookup_dialog.hpp"
 #include "desktop/qt_responder.hpp"
 #include "runtime/date.hpp"
 #include "standin/dictionary.hpp"
 
-using desktop::DesktopHost;
-using desktop::QtFormSite;
-
 namespace {
-
-// A message box as the person saw it.
-struct SeenBox {
-  QString text;
-  QMessageBox::Icon icon = QMessageBox::NoIcon;
-  QStringList buttons;  // texts, in order
-  QString default_button;
-};
 
 // Every text a person can read in `root` and the windows it owns: captions, labels, buttons, titles,
 // tooltips, menus, list entries, grid headers.
@@ -103,30 +76,20 @@ QStringList of_the_other_language(const QStringList& texts, const std::string& l
   return wrong;
 }
 
-SeenBox seen(QMessageBox* box) {
-  SeenBox s;
-  s.text = box->text();
-  s.icon = box->icon();
-  for (auto* b : box->buttons()) s.buttons << b->text();
-  if (box->defaultButton()) s.default_button = box->defaultButton()->text();
-  return s;
-}
-
 }  // namespace
 
-class DesktopHostTest : public QObject {
+class DesktopHostTest : public DesktopFixture {
   Q_OBJECT
 
  private slots:
-  void init();
-  void cleanup();
+  void init() { make_scratch(); }
+  void cleanup() { drop_scratch(); }
 
   void aCompleteDay();
   void aRefusedValidationKeepsTheFocusAndTheClick();
   void aStoredDayReachesEveryValidDuration();
   void controlsCarryTheirDesignValues();
-  void messageBoxesFollowTheStyle();
-  void theErrorReportShowsTheError();
+  void messageBoxesAndTheErrorReport();
   void calledModeOpensOnTheActivity();
   void navigatorExportsAndChangesCompany();
   void commandLineAndSettingsFile();
@@ -137,41 +100,11 @@ class DesktopHostTest : public QObject {
   void theFormNeverMisleads();
   void quittingWithAPendingChangeAsks();
   void theHighlightedRowIsTheDayInTheForm();
-  void wholeTextsAndSparedRoom();
   void theCalendarMarksPlannedDays();
 
  private:
-  // ---- The host on a scratch demo database.
-  void open_host(desktop::DesktopOptions options);
-  QtFormSite& main();
-  std::shared_ptr<QtFormSite> dialog(const char* name) { return host_->forms().site(name); }
-  int count(const std::string& where);
-  void execute(const std::string& sql);
-
-  // ---- What a person does.
-  static QLineEdit* edit(QtFormSite& site, const char* name);
-  static void click(QWidget* widget, QPoint at = {});
-  static void click_button(QtFormSite& site, const char* name);
-  void press(const char* navigator_command);
-  // The widget that has the focus, once the pending window events (activation) are delivered.
-  static QWidget* focus() {
-    QCoreApplication::processEvents();
-    return QApplication::focusWidget();
-  }
-  static void type(const QString& text) { QTest::keyClicks(focus(), text); }
-  static void tab() { QTest::keyClick(focus(), Qt::Key_Tab); }
-  // Clicks into a field and types into it.
-  static void type_into(QLineEdit* field, const QString& text);
-  // Types the three codes into the code fields of the window or a dialog, from the project on, and
-  // leaves the activity.
-  static void enter_codes(QtFormSite& site, const char* project = "PRJ001", const char* node = "N01",
-                          const char* activity = "ATT01");
   // Nuovo, the codes of the demo's activity, and the hours (the focus stays in them).
   void start_day(const char* hours);
-  // Turns the calendar's pages with its arrow buttons and clicks the day (of the main window's calendar
-  // when none is given).
-  void pick_day(QDate day) { pick_day(main().get<desktop::QtCalendar>("KVO_CALENDARIO")->calendar(), day); }
-  static void pick_day(QCalendarWidget* calendar, QDate day);
   static QStringList grid_line(QTableWidget* table, int line);
   static bool shows_whole(QLineEdit* field) {
     return field->width() >= field->fontMetrics().horizontalAdvance(field->text()) + 4;
@@ -179,157 +112,16 @@ class DesktopHostTest : public QObject {
   // The form and the grid's highlighted line show the same day (or neither shows one), and each code's
   // description is there exactly when its code is.
   void form_shows_the_highlighted_row(const char* when);
-
-  // ---- Modal windows: actions run inside their event loops.
-  // Runs `action` on the next modal window that opens.
-  void when_modal(std::function<void(QWidget*)> action);
-  // Answers the next message box with the button of that answer and records it.
-  void answer_next_box(int answer);
-  // Clicks the window's `button` and runs `action` in the range dialog `name` it opens.
-  void in_dialog(const char* button, const char* name, const std::function<void(QtFormSite&)>& action);
   // The status bar's message.
-  QString status_message() const;
-
-  std::unique_ptr<QTemporaryDir> scratch_;
-  std::string db_;
-  std::unique_ptr<DesktopHost> host_;
-  std::vector<SeenBox> boxes_;
-  QStringList missed_;
+  QString status_message() const { return host_->window()->statusBar()->currentMessage(); }
 };
 
-// ---- Fixture
-
-void DesktopHostTest::init() {
-  scratch_ = std::make_unique<QTemporaryDir>();
-  QVERIFY(scratch_->isValid());
-  db_ = scratch_->filePath("calendar.db").toStdString();
-  auto connection = database::open_or_create(db_);
-  database::ensure_schema(*connection);
-  database::insert_demo_data(*connection);
-  connection->Close();
-  boxes_.clear();
-  missed_.clear();
-}
-
-void DesktopHostTest::cleanup() {
-  if (host_) {
-    if (auto f = host_->module() ? host_->module()->Cinterface_ActiveFrame() : nullptr)
-      if (f->Status() != host::RecordFrame::kStatusStored) f->CancelEdit();
-    host_.reset();
-  }
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  scratch_.reset();
-  QVERIFY2(missed_.isEmpty(), qPrintable(missed_.join("; ")));
-}
-
-void DesktopHostTest::open_host(desktop::DesktopOptions options) {
-  options.db_path = db_;
-  host_ = std::make_unique<DesktopHost>(options);
-  host_->window()->resize(1180, 800);
-  host_->window()->show();
-  QVERIFY(QTest::qWaitForWindowActive(host_->window()));
-  QVERIFY(host_->open_module());
-  QVERIFY(host_->main_site());
-}
-
-QtFormSite& DesktopHostTest::main() {
-  auto site = host_->main_site();
-  if (!site) throw std::runtime_error("the calendar window is not open");
-  return *site;
-}
-
-void DesktopHostTest::execute(const std::string& sql) {
-  auto connection = database::new_connection();
-  connection->Open("Provider=SQLite;Data Source=" + db_, "", "", -1);
-  connection->Execute(sql, host::kAdCmdText);
-  connection->Close();
-}
-
-int DesktopHostTest::count(const std::string& where) {
-  auto connection = database::new_connection();
-  connection->Open("Provider=SQLite;Data Source=" + db_, "", "", -1);
-  auto rs = connection->Execute("SELECT COUNT(*) AS N FROM PD4G_CALENDATT WHERE " + where, host::kAdCmdText);
-  int n = rs->Field("N").to_long();
-  rs->Close();
-  connection->Close();
-  return n;
-}
-
-// ---- Person
-
-QLineEdit* DesktopHostTest::edit(QtFormSite& site, const char* name) {
-  return qobject_cast<QLineEdit*>(site.get<desktop::QtInput>(name)->focus_widget());
-}
-
-void DesktopHostTest::click(QWidget* widget, QPoint at) {
-  QTest::mouseClick(widget, Qt::LeftButton, {}, at);
-}
-
-void DesktopHostTest::click_button(QtFormSite& site, const char* name) {
-  click(site.get<desktop::QtToolbarButton>(name)->button());
-}
-
-void DesktopHostTest::press(const char* navigator_command) {
-  auto* toolbar = host_->window()->findChild<QToolBar*>("NAVIGATOR");
-  QVERIFY(toolbar);
-  QWidget* button = toolbar->widgetForAction(host_->action(navigator_command));
-  QVERIFY(button);
-  click(button);
-}
-
-void DesktopHostTest::type_into(QLineEdit* field, const QString& text) {
-  QVERIFY(field);
-  click(field);
-  QCOMPARE(focus(), static_cast<QWidget*>(field));
-  field->selectAll();
-  QTest::keyClicks(field, text);
-}
-
-void DesktopHostTest::enter_codes(QtFormSite& site, const char* project, const char* node,
-                                  const char* activity) {
-  type_into(edit(site, "TXT_CODPROG"), project);
-  tab();
-  type(node);
-  tab();
-  type(activity);
-  tab();
-}
+// ---- Helpers
 
 void DesktopHostTest::start_day(const char* hours) {
   press("new");
   enter_codes(main());
   type(hours);
-}
-
-void DesktopHostTest::pick_day(QCalendarWidget* calendar, QDate day) {
-  auto* next = calendar->findChild<QToolButton*>("qt_calendar_nextmonth");
-  auto* previous = calendar->findChild<QToolButton*>("qt_calendar_prevmonth");
-  QVERIFY(next && previous);
-  for (int turns = 0; turns < 240; ++turns) {
-    QDate shown(calendar->yearShown(), calendar->monthShown(), 1);
-    if (shown.year() == day.year() && shown.month() == day.month()) break;
-    click(shown < QDate(day.year(), day.month(), 1) ? next : previous);
-  }
-  QCOMPARE(calendar->monthShown(), day.month());
-  auto* view = calendar->findChild<QTableView*>("qt_calendar_calendarview");
-  QVERIFY(view);
-  // The first "1" of the page opens the month shown.
-  bool in_month = false;
-  // Row 0 holds the names of the days and column 0 the week numbers.
-  for (int r = 1; r < view->model()->rowCount(); ++r) {
-    for (int c = 1; c < view->model()->columnCount(); ++c) {
-      QModelIndex index = view->model()->index(r, c);
-      bool ok = false;
-      int number = index.data().toInt(&ok);
-      if (!ok) continue;
-      if (number == 1) in_month = !in_month ? true : false;
-      if (in_month && number == day.day()) {
-        click(view->viewport(), view->visualRect(index).center());
-        return;
-      }
-    }
-  }
-  QFAIL("the day is not on the calendar's page");
 }
 
 QStringList DesktopHostTest::grid_line(QTableWidget* table, int line) {
@@ -360,69 +152,6 @@ void DesktopHostTest::form_shows_the_highlighted_row(const char* when) {
     QVERIFY2(code.trimmed().isEmpty() == description.isEmpty(),
              qPrintable(QString("%1: %2 \"%3\" / \"%4\"").arg(when, pair, code, description)));
   }
-}
-
-void DesktopHostTest::when_modal(std::function<void(QWidget*)> action) {
-  QPointer<QWidget> before = QApplication::activeModalWidget();
-  auto* timer = new QTimer(this);
-  auto waited = std::make_shared<int>(0);
-  connect(timer, &QTimer::timeout, this, [this, timer, before, action, waited] {
-    QWidget* modal = QApplication::activeModalWidget();
-    // The person acts once the window is there and active.
-    if (modal && modal != before && modal->isVisible() && modal->isActiveWindow()) {
-      timer->stop();
-      timer->deleteLater();
-      action(modal);
-      return;
-    }
-    // A window that never opens must not leave the test waiting.
-    if (++*waited > 1500) {
-      timer->stop();
-      timer->deleteLater();
-      missed_ << "an expected modal window did not open";
-    }
-  });
-  timer->start(10);
-}
-
-void DesktopHostTest::answer_next_box(int answer) {
-  when_modal([this, answer](QWidget* modal) {
-    auto* box = qobject_cast<QMessageBox*>(modal);
-    if (!box) {
-      missed_ << QString("a message box was expected, %1 opened").arg(modal->objectName());
-      return;
-    }
-    boxes_.push_back(seen(box));
-    auto* button = box->findChild<QAbstractButton*>(QString("answer_%1").arg(answer));
-    if (!button) {
-      missed_ << "the box has no button for answer " + QString::number(answer) + ": " + box->text();
-      return;
-    }
-    click(button);
-  });
-}
-
-void DesktopHostTest::in_dialog(const char* button, const char* name,
-                                const std::function<void(QtFormSite&)>& action) {
-  when_modal([this, name, action](QWidget*) {
-    auto d = dialog(name);
-    if (!d) {
-      missed_ << QString("%1 did not open").arg(name);
-      return;
-    }
-    action(*d);
-    // A check that failed inside the dialog leaves it open: it is given up, so the test goes on.
-    if (auto open = dialog(name); open && open->dialog()) {
-      missed_ << QString("%1 stayed open").arg(name);
-      open->dialog()->reject();
-    }
-  });
-  click_button(main(), button);
-  QVERIFY(!dialog(name));
-}
-
-QString DesktopHostTest::status_message() const {
-  return host_->window()->statusBar()->currentMessage();
 }
 
 // ---- Scenarios
@@ -494,10 +223,10 @@ void DesktopHostTest::aCompleteDay() {
   in_dialog("BTN_INSMULTIPLO", "FRMPD_ADDCALENDATT", [&](QtFormSite& d) {
     enter_codes(d);
     QCOMPARE(focus(), static_cast<QWidget*>(edit(d, "TXT_DATAINIZIALE")));
-    for (const char* typed : {"9/3/2026", "15/03/2026", "1", "8", "0"}) {
-      type(typed);
-      tab();
-    }
+    // The dialog's descriptions show their whole text (the window's: theFormNeverMisleads).
+    for (const char* name : {"TXT_DESPROG", "TXT_DESNODO", "TXT_DESATTIVITA"})
+      QVERIFY2(!edit(d, name)->text().isEmpty() && shows_whole(edit(d, name)), name);
+    fill({"9/3/2026", "15/03/2026", "1", "8", "0"});
     QCOMPARE(edit(d, "TXT_DATAINIZIALE")->text(), QString("09/03/2026"));
     auto* treatment = d.get<desktop::QtCombo>("CBO_VARPRESENTI")->combo();
     QCOMPARE(focus(), static_cast<QWidget*>(treatment));
@@ -525,10 +254,7 @@ void DesktopHostTest::aCompleteDay() {
   // The same week again, its days left as they are: a run that changed nothing is counted too.
   in_dialog("BTN_INSMULTIPLO", "FRMPD_ADDCALENDATT", [&](QtFormSite& d) {
     enter_codes(d);
-    for (const char* typed : {"09/03/2026", "15/03/2026", "1", "3", "0"}) {
-      type(typed);
-      tab();
-    }
+    fill({"09/03/2026", "15/03/2026", "1", "3", "0"});
     auto* treatment = d.get<desktop::QtCombo>("CBO_VARPRESENTI")->combo();
     for (auto key : {Qt::Key_Up, Qt::Key_Up, Qt::Key_Down}) QTest::keyClick(treatment, key);
     answer_next_box(standin::box::kOk);
@@ -547,10 +273,7 @@ void DesktopHostTest::aCompleteDay() {
   boxes_.clear();
   in_dialog("BTN_CANCMULTIPLA", "FRMPD_DELCALENDATT", [&](QtFormSite& d) {
     enter_codes(d);
-    for (const char* typed : {"09/03/2026", "15/03/2026", "1"}) {
-      type(typed);
-      tab();
-    }
+    fill({"09/03/2026", "15/03/2026", "1"});
     answer_next_box(standin::box::kYes);
     answer_next_box(standin::box::kOk);
     click_button(d, "BTN_CONFERMA");
@@ -681,9 +404,24 @@ void DesktopHostTest::controlsCarryTheirDesignValues() {
   for (const char* name : {"new", "save", "delete", "cancel", "first", "previous", "next", "last", "company",
                            "export", "multimedia"})
     QVERIFY2(host_->action(name) && host_->action(name)->isEnabled(), name);
+
+  // The last column of the grid keeps about its width; the spare room is not given to it.
+  const int last = grid->columnCount() - 1;
+  QVERIFY(grid->viewport()->width() > 900);
+  QVERIFY2(grid->columnWidth(last) <= grid->columnWidth(last - 1),
+           qPrintable(QString::number(grid->columnWidth(last))));
+  // The settings show the whole database path.
+  bool path_whole = false;
+  when_modal([&](QWidget* modal) {
+    auto* path = modal->findChild<QLineEdit*>("SETTINGS_DATABASE");
+    path_whole = path && path->text() == QString::fromStdString(db_) && shows_whole(path);
+    QTest::keyClick(modal, Qt::Key_Escape);
+  });
+  host_->action("settings")->trigger();
+  QVERIFY(path_whole);
 }
 
-void DesktopHostTest::messageBoxesFollowTheStyle() {
+void DesktopHostTest::messageBoxesAndTheErrorReport() {
   struct Case {
     std::int32_t style;
     QMessageBox::Icon icon;
@@ -727,9 +465,8 @@ void DesktopHostTest::messageBoxesFollowTheStyle() {
   // Escape answers Cancel where the box has it.
   when_modal([&](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Escape); });
   QCOMPARE(responder.answer_message({0, "Continuare?", 1 + 32, "Titolo"}), standin::box::kCancel);
-}
 
-void DesktopHostTest::theErrorReportShowsTheError() {
+  // The error report shows the error, the provider's errors and the routine.
   standin::ErrorReport report;
   report.error = runtime::ErrorInfo{3265, "Item cannot be found", "EngineRecordset"};
   report.provider_errors = {host::ProviderError{19, "UNIQUE constraint failed", "SQLite", "23000"}};
@@ -737,7 +474,6 @@ void DesktopHostTest::theErrorReportShowsTheError() {
   report.caption = "Calendario attività WBS";
   report.routine = "FME_CALENDATT_BeforeUpdate";
   report.style = 4370;
-  desktop::QtResponder responder("it");
   QStringList shown;
   QString default_button;
   when_modal([&](QWidget* modal) {
@@ -1228,35 +964,6 @@ void DesktopHostTest::theHighlightedRowIsTheDayInTheForm() {
     QCOMPARE(grid->currentRow(), line);
     agree("after a click");
   }
-}
-
-void DesktopHostTest::wholeTextsAndSparedRoom() {
-  open_host({});
-  // The descriptions in the insertion dialog show their whole text (the window's: theFormNeverMisleads).
-  in_dialog("BTN_INSMULTIPLO", "FRMPD_ADDCALENDATT", [&](QtFormSite& d) {
-    enter_codes(d);
-    for (const char* name : {"TXT_DESPROG", "TXT_DESNODO", "TXT_DESATTIVITA"})
-      if (edit(d, name)->text().isEmpty() || !shows_whole(edit(d, name)))
-        missed_ << QString("the dialog's %1 does not show \"%2\"").arg(name, edit(d, name)->text());
-    click_button(d, "BTN_ANNULLA");
-  });
-
-  // The last column of the grid keeps about its width; the spare room is not given to it.
-  auto* grid = main().get<desktop::QtGrid>("GRID_CALENDATT")->table();
-  const int last = grid->columnCount() - 1;
-  QVERIFY(grid->viewport()->width() > 900);
-  QVERIFY2(grid->columnWidth(last) <= grid->columnWidth(last - 1),
-           qPrintable(QString::number(grid->columnWidth(last))));
-
-  // The settings show the whole database path.
-  bool path_whole = false;
-  when_modal([&](QWidget* modal) {
-    auto* path = modal->findChild<QLineEdit*>("SETTINGS_DATABASE");
-    path_whole = path && path->text() == QString::fromStdString(db_) && shows_whole(path);
-    QTest::keyClick(modal, Qt::Key_Escape);
-  });
-  host_->action("settings")->trigger();
-  QVERIFY(path_whole);
 }
 
 void DesktopHostTest::theCalendarMarksPlannedDays() {

@@ -1,99 +1,38 @@
 // The Preview button of the two range dialogs, driven as a person drives it on a scratch demo database:
 // it lists what confirming would do, writes nothing, and confirming afterwards does exactly that.
-#include <QAbstractButton>
-#include <QApplication>
-#include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QPointer>
 #include <QTableWidget>
-#include <QTemporaryDir>
-#include <QTimer>
-#include <QToolBar>
-#include <QToolButton>
-#include <QtTest>
-#include <functional>
 #include <map>
-#include <memory>
 
-#include "database/schema.hpp"
-#include "database/sqlite_connection.hpp"
-#include "desktop/desktop_host.hpp"
+#include "desktop/desktop_fixture.hpp"
 #include "desktop/preview_dialog.hpp"
 #include "standin/dictionary.hpp"
 
-using desktop::DesktopHost;
-using desktop::QtFormSite;
-
-class PreviewDialogTest : public QObject {
+class PreviewDialogTest : public DesktopFixture {
   Q_OBJECT
 
  private slots:
-  void init();
-  void cleanup();
+  void init() {
+    QVERIFY2(!qEnvironmentVariable("CALENDATT_CLI").isEmpty(), "CALENDATT_CLI is not set");
+    make_scratch();
+    open_host({});
+  }
+  void cleanup() { drop_scratch(); }
   void theInsertionPreviewIsWhatConfirmingDoes();
   void theDeletionPreviewSparesTheAllocatedDays();
 
  private:
-  QtFormSite& main() { return *host_->main_site(); }
-  std::shared_ptr<QtFormSite> dialog(const char* name) { return host_->forms().site(name); }
   // The link's days as the database holds them: ISO date -> "H:M".
   std::map<QString, QString> days() const;
-
-  static QWidget* focus() {
-    QCoreApplication::processEvents();
-    return QApplication::focusWidget();
-  }
-  static void type(const QString& text) { QTest::keyClicks(focus(), text); }
-  static void tab() { QTest::keyClick(focus(), Qt::Key_Tab); }
-  static void click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton); }
-  static void click_button(QtFormSite& site, const char* name) {
-    click(site.get<desktop::QtToolbarButton>(name)->button());
-  }
-  // The Preview button the host added to the dialog's toolbar.
-  static QWidget* preview_button(QtFormSite& site);
   // The codes of ATT01 and a range typed into the dialog, from the project field on.
-  static void enter_range(QtFormSite& site, const QString& from, const QString& to);
-  // Runs `action` on the next modal window that opens.
-  void when_modal(std::function<void(QWidget*)> action);
-  // Presses the button of that answer on the next message box.
-  void answer_next_box(int answer);
-  // Opens the preview from the dialog and reads its lines (date -> effect as shown), totals and
-  // messages; the database must not change meanwhile.
+  static void enter_range(QtFormSite& site, const char* from, const char* to) {
+    enter_codes(site);
+    fill({from, to, "1"});
+  }
+  // Opens the preview from the dialog's Preview button and reads its lines (date -> effect as shown),
+  // totals and messages; the database must not change meanwhile.
   std::map<QString, QString> preview(QtFormSite& site, QString& totals, QString& messages);
-
-  std::unique_ptr<QTemporaryDir> scratch_;
-  std::string db_;
-  std::unique_ptr<DesktopHost> host_;
-  QStringList missed_;
 };
-
-void PreviewDialogTest::init() {
-  QVERIFY2(!qEnvironmentVariable("CALENDATT_CLI").isEmpty(), "CALENDATT_CLI is not set");
-  scratch_ = std::make_unique<QTemporaryDir>();
-  QVERIFY(scratch_->isValid());
-  db_ = scratch_->filePath("calendar.db").toStdString();
-  auto connection = database::open_or_create(db_);
-  database::ensure_schema(*connection);
-  database::insert_demo_data(*connection);
-  connection->Close();
-  missed_.clear();
-  desktop::DesktopOptions options;
-  options.db_path = db_;
-  host_ = std::make_unique<DesktopHost>(options);
-  host_->window()->resize(1180, 800);
-  host_->window()->show();
-  QVERIFY(QTest::qWaitForWindowActive(host_->window()));
-  QVERIFY(host_->open_module());
-}
-
-void PreviewDialogTest::cleanup() {
-  host_.reset();
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  scratch_.reset();
-  QVERIFY2(missed_.isEmpty(), qPrintable(missed_.join("; ")));
-}
 
 std::map<QString, QString> PreviewDialogTest::days() const {
   std::map<QString, QString> out;
@@ -109,63 +48,6 @@ std::map<QString, QString> PreviewDialogTest::days() const {
   rs->Close();
   connection->Close();
   return out;
-}
-
-QWidget* PreviewDialogTest::preview_button(QtFormSite& site) {
-  auto* toolbar = site.content()->findChild<QToolBar*>("FORM_TOOLBAR");
-  auto* action = toolbar ? toolbar->findChild<QAction*>("BTN_ANTEPRIMA") : nullptr;
-  return action ? toolbar->widgetForAction(action) : nullptr;
-}
-
-void PreviewDialogTest::enter_range(QtFormSite& site, const QString& from, const QString& to) {
-  auto* project = qobject_cast<QLineEdit*>(site.get<desktop::QtInput>("TXT_CODPROG")->focus_widget());
-  click(project);
-  type("PRJ001");
-  tab();
-  type("N01");
-  tab();
-  type("ATT01");
-  tab();
-  type(from);
-  tab();
-  type(to);
-  tab();
-  type("1");
-  tab();
-}
-
-void PreviewDialogTest::when_modal(std::function<void(QWidget*)> action) {
-  QPointer<QWidget> before = QApplication::activeModalWidget();
-  auto* timer = new QTimer(this);
-  auto waited = std::make_shared<int>(0);
-  connect(timer, &QTimer::timeout, this, [this, timer, before, action, waited] {
-    QWidget* modal = QApplication::activeModalWidget();
-    if (modal && modal != before && modal->isVisible() && modal->isActiveWindow()) {
-      timer->stop();
-      timer->deleteLater();
-      action(modal);
-      return;
-    }
-    if (++*waited > 3000) {
-      timer->stop();
-      timer->deleteLater();
-      missed_ << "an expected modal window did not open";
-    }
-  });
-  timer->start(10);
-}
-
-void PreviewDialogTest::answer_next_box(int answer) {
-  when_modal([this, answer](QWidget* modal) {
-    auto* box = qobject_cast<QMessageBox*>(modal);
-    auto* button = box ? box->findChild<QAbstractButton*>(QString("answer_%1").arg(answer)) : nullptr;
-    if (!button) {
-      missed_ << "a message box with the answer " + QString::number(answer) + " was expected";
-      if (modal) modal->close();
-      return;
-    }
-    click(button);
-  });
 }
 
 std::map<QString, QString> PreviewDialogTest::preview(QtFormSite& site, QString& totals, QString& messages) {
@@ -186,12 +68,13 @@ std::map<QString, QString> PreviewDialogTest::preview(QtFormSite& site, QString&
     messages = view->messages()->text();
     QTest::keyClick(view, Qt::Key_Escape);
   });
-  QWidget* button = preview_button(site);
-  if (!button) {
+  auto* toolbar = site.content()->findChild<QToolBar*>("FORM_TOOLBAR");
+  auto* action = toolbar ? toolbar->findChild<QAction*>("BTN_ANTEPRIMA") : nullptr;
+  if (!action || !toolbar->widgetForAction(action)) {
     missed_ << "the dialog has no Preview button";
     return lines;
   }
-  click(button);
+  click(toolbar->widgetForAction(action));
   if (!seen) missed_ << "the preview was not seen";
   if (days() != before) missed_ << "the preview changed the database";
   return lines;
@@ -201,28 +84,18 @@ void PreviewDialogTest::theInsertionPreviewIsWhatConfirmingDoes() {
   const auto before = days();
   std::map<QString, QString> lines;
   QString totals, messages;
-  when_modal([&](QWidget*) {
-    auto d = dialog("FRMPD_ADDCALENDATT");
-    if (!d) {
-      missed_ << "the insertion dialog did not open";
-      return;
-    }
-    enter_range(*d, "01/03/2026", "10/03/2026");
-    type("6");
-    tab();
-    type("0");
-    tab();
+  in_dialog("BTN_INSMULTIPLO", "FRMPD_ADDCALENDATT", [&](QtFormSite& d) {
+    enter_range(d, "01/03/2026", "10/03/2026");
+    fill({"6", "0"});
     // "Sovrascrivi": the days that exist take the new duration.
-    auto* treatment = d->get<desktop::QtCombo>("CBO_VARPRESENTI")->combo();
+    auto* treatment = d.get<desktop::QtCombo>("CBO_VARPRESENTI")->combo();
     QTest::keyClick(treatment, Qt::Key_Down);
     QTest::keyClick(treatment, Qt::Key_Down);
-    lines = preview(*d, totals, messages);
+    lines = preview(d, totals, messages);
     // The dialog stays open with what the person typed; confirming does what the preview said.
     answer_next_box(standin::box::kOk);
-    click_button(*d, "BTN_CONFERMA");
+    click_button(d, "BTN_CONFERMA");
   });
-  click_button(main(), "BTN_INSMULTIPLO");
-  QVERIFY(!dialog("FRMPD_ADDCALENDATT"));
 
   QCOMPARE(lines.size(), std::size_t{10});
   QCOMPARE(lines["01/03/2026"], QString("aggiunto"));
@@ -241,21 +114,14 @@ void PreviewDialogTest::theDeletionPreviewSparesTheAllocatedDays() {
   const auto before = days();
   std::map<QString, QString> lines;
   QString totals, messages;
-  when_modal([&](QWidget*) {
-    auto d = dialog("FRMPD_DELCALENDATT");
-    if (!d) {
-      missed_ << "the deletion dialog did not open";
-      return;
-    }
-    enter_range(*d, "01/03/2026", "06/03/2026");
-    lines = preview(*d, totals, messages);
+  in_dialog("BTN_CANCMULTIPLA", "FRMPD_DELCALENDATT", [&](QtFormSite& d) {
+    enter_range(d, "01/03/2026", "06/03/2026");
+    lines = preview(d, totals, messages);
     // The run the preview made answered the dialog's question yes; here the person answers it.
     answer_next_box(standin::box::kYes);
     answer_next_box(standin::box::kOk);
-    click_button(*d, "BTN_CONFERMA");
+    click_button(d, "BTN_CONFERMA");
   });
-  click_button(main(), "BTN_CANCMULTIPLA");
-  QVERIFY(!dialog("FRMPD_DELCALENDATT"));
 
   QCOMPARE(lines.size(), std::size_t{6});
   QCOMPARE(lines["01/03/2026"], QString("assente"));
