@@ -285,19 +285,5 @@ TEST_F(DatabaseRecordset, DeleteRemovesTheRowFromTableAndRecordset) {
   EXPECT_EQ(days->RecordCount(), 4);
 }
 
-TEST_F(DatabaseRecordset, ColumnOriginsAreAvailable) {
-  // The write rules depend on SQLite reporting where each result column comes from.
-  testing::RawDatabase raw_db(db_.path());
-  sqlite3_stmt* stmt = nullptr;
-  ASSERT_EQ(sqlite3_prepare_v2(raw_db.handle(), "SELECT PD4G_IDLEGAME_PD0H AS X FROM PD4G_CALENDATT", -1,
-                               &stmt, nullptr),
-            SQLITE_OK);
-  const char* table = sqlite3_column_table_name(stmt, 0);
-  const char* origin = sqlite3_column_origin_name(stmt, 0);
-  EXPECT_STREQ(table, "PD4G_CALENDATT");
-  EXPECT_STREQ(origin, "PD4G_IDLEGAME_PD0H");
-  sqlite3_finalize(stmt);
-}
-
 }  // namespace
 }  // namespace database
