@@ -233,19 +233,11 @@ TEST_P(EngineConnection, RefusesACommentOrAnOpenLiteralOutsideTheValues) {
   EXPECT_EQ(c_->Execute("SELECT 'l''orto -- /*' AS X", 1)->Field("X").to_string(), "l'orto -- /*");
 }
 
-TEST_P(EngineConnection, TwoConnectionsSeeEachOthersWrites) {
-  auto second = new_connection();
-  second->Open(db_->connection_string(), "", "", -1);
-  c_->Execute("DELETE FROM PD4G_CALENDATT WHERE PD4G_DITTA_CG18 = 2", 129);
-  EXPECT_EQ(c_->RowsAffected(), 2);
-  EXPECT_EQ(count_days(*second), std::to_string(demo::kDays.size() - 2));
-}
-
 CALENDATT_ON_EACH_ENGINE(EngineConnection);
 
 // The PostgreSQL engine on the test server: the same values as the SQLite engine for the same rows, the
-// server's errors with their SQLSTATE, the trimmed comparisons with an indexed plan, the schema's
-// idempotence, and no password in any message.
+// server's errors with their SQLSTATE, the trimmed comparisons with an indexed plan, and no password in any
+// message.
 class PostgresEngine : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -360,30 +352,6 @@ TEST_F(PostgresEngine, TrimmedComparisonsUseTheIndexOfTheCodes) {
   std::string plan;
   for (const auto& line : raw->rows("EXPLAIN (COSTS OFF) " + sql)) plan += line + "\n";
   EXPECT_NE(plan.find("ix_pd0g_disbaprog_codici"), std::string::npos) << plan;
-}
-
-TEST_F(PostgresEngine, TheSchemaAndTheDemoAreWrittenOnce) {
-  auto objects = [&] {
-    return connection_
-        ->Execute("SELECT COUNT(*) AS N FROM pg_class WHERE relnamespace = 'public'::regnamespace", 1)
-        ->Field("N")
-        .to_long();
-  };
-  const std::int32_t before = objects();
-  const std::string days = count("PD4G_CALENDATT");
-  ensure_schema(*connection_);
-  EXPECT_FALSE(insert_demo_data(*connection_));
-  EXPECT_EQ(objects(), before);
-  EXPECT_EQ(count("PD4G_CALENDATT"), days);
-  // A row written without its key takes the next one, past the demo's own keys.
-  connection_->Execute(
-      "INSERT INTO PD4G_CALENDATT (PD4G_DITTA_CG18, PD4G_DATAATTIVITA) VALUES (9, '2026-01-01')", 129);
-  auto rs = connection_->Execute(
-      "SELECT PD4G_IDCALENDARIO, (SELECT MAX(PD4G_IDCALENDARIO) FROM PD4G_CALENDATT WHERE PD4G_DITTA_CG18 <> "
-      "9) "
-      "AS DEMO FROM PD4G_CALENDATT WHERE PD4G_DITTA_CG18 = 9",
-      1);
-  EXPECT_GT(rs->Field("PD4G_IDCALENDARIO").to_long(), rs->Field("DEMO").to_long());
 }
 
 TEST_F(PostgresEngine, APasswordNeverShows) {
