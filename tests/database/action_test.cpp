@@ -1,14 +1,18 @@
 // The person's action on both engines: what the connections write inside it is one transaction that
 // others see only when it commits; a statement on a second connection first commits the first one; a
 // failing statement undoes only itself; a connection closed inside the action keeps what it wrote.
+// The rehearsal: nothing written in it survives, whatever would have committed. The statement
+// observer gets the rows each write changed, while the caller's result stays as without it.
 #include "database/action.hpp"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
 #include "database/connection.hpp"
+#include "database/statement_observer.hpp"
 #include "runtime/error.hpp"
 #include "support/engines.hpp"
 
@@ -32,10 +36,15 @@ class DatabaseAction : public ::testing::TestWithParam<Engine> {
     c->Open(db_->connection_string(), "", "", -1);
     return c;
   }
+  static void run(host::Connection& c, const std::string& sql) {
+    c.Execute(sql, host::kAdCmdText | host::kAdExecuteNoRecords);
+  }
   static void insert(host::Connection& c, int id) {
-    c.Execute("INSERT INTO action_probe (id, name) VALUES (" + std::to_string(id) + ", 'n" +
-                  std::to_string(id) + "')",
-              host::kAdCmdText | host::kAdExecuteNoRecords);
+    run(c, "INSERT INTO action_probe (id, name) VALUES (" + std::to_string(id) + ", 'n" + std::to_string(id) +
+               "')");
+  }
+  static long count(host::Connection& c) {
+    return c.Execute("SELECT COUNT(*) AS N FROM action_probe", host::kAdCmdText)->Field("N").to_long();
   }
   // The ids another session of the database sees.
   std::vector<std::string> seen() const {
@@ -61,8 +70,7 @@ TEST_P(DatabaseAction, OutsideAnActionEachStatementCommitsAndInsideItTheActionCo
     insert(*c, 2);
     insert(*c, 3);
     // The connection reads its own rows; another session does not see them yet.
-    EXPECT_EQ(c->Execute("SELECT COUNT(*) AS N FROM action_probe", host::kAdCmdText)->Field("N").to_long(),
-              3);
+    EXPECT_EQ(count(*c), 3);
     EXPECT_EQ(seen(), Ids{"1"});
     // What is shown to the person commits first.
     database::commit_action();
@@ -98,12 +106,10 @@ TEST_P(DatabaseAction, AStatementOnAnotherConnectionSeesWhatTheFirstWrote) {
   insert(*window, 1);
   // The dialog's connection reads the window's row, and writes a row the window then reads: no wait for
   // a lock of this same process.
-  EXPECT_EQ(dialog->Execute("SELECT COUNT(*) AS N FROM action_probe", host::kAdCmdText)->Field("N").to_long(),
-            1);
+  EXPECT_EQ(count(*dialog), 1);
   EXPECT_EQ(seen(), Ids{"1"});
   insert(*dialog, 2);
-  EXPECT_EQ(window->Execute("SELECT COUNT(*) AS N FROM action_probe", host::kAdCmdText)->Field("N").to_long(),
-            2);
+  EXPECT_EQ(count(*window), 2);
   EXPECT_EQ(seen(), (Ids{"1", "2"}));
 }
 
@@ -146,7 +152,128 @@ TEST_P(DatabaseAction, ALongActionCommitsWhatItWroteEveryHalfSecond) {
   EXPECT_EQ(seen(), Ids{"1"});
 }
 
+TEST_P(DatabaseAction, NothingWrittenInItSurvivesWhatWouldHaveCommitted) {
+  insert(*open(), 1);
+  {
+    database::Rehearsal rehearsal;
+    EXPECT_TRUE(database::rehearsing());
+    auto c = open();
+    insert(*c, 2);  // outside any action
+    {
+      database::ActionScope action;
+      insert(*c, 3);
+    }
+    database::commit_action();  // before a message box
+    std::this_thread::sleep_for(database::kActionCommitInterval + std::chrono::milliseconds(50));
+    insert(*c, 4);  // the half second has passed
+    EXPECT_EQ(count(*c), 4);
+    EXPECT_EQ(seen(), Ids{"1"});
+    // A connection that closes in the rehearsal does not commit either.
+    auto closed = open();
+    insert(*closed, 5);
+    closed->Close();
+    auto dropped = open();
+    insert(*dropped, 6);
+    dropped.reset();
+    EXPECT_EQ(count(*c), 6);
+    EXPECT_EQ(seen(), Ids{"1"});
+  }
+  EXPECT_FALSE(database::rehearsing());
+  EXPECT_EQ(seen(), Ids{"1"});
+  // After it, the connections commit as before.
+  insert(*open(), 7);
+  EXPECT_EQ(seen(), (Ids{"1", "7"}));
+}
+
+TEST_P(DatabaseAction, TheConnectionsOpenedInItSeeEachOthersRows) {
+  database::Rehearsal rehearsal;
+  auto window = open();
+  auto dialog = open();
+  insert(*window, 1);
+  EXPECT_EQ(count(*dialog), 1);
+  insert(*dialog, 2);
+  dialog->Close();
+  EXPECT_EQ(count(*window), 2);
+  // A connection opened after another closed still finds its rows, and closes as any other.
+  auto later = open();
+  EXPECT_EQ(count(*later), 2);
+  later->Close();
+  EXPECT_EQ(later->State(), host::kAdStateClosed);
+  EXPECT_THROW(later->Close(), runtime::Error);
+  EXPECT_EQ(seen(), Ids{});
+}
+
+struct Recorder : database::StatementObserver {
+  std::vector<database::ObservedStatement> seen;
+  void statement_ran(const database::ObservedStatement& s) override { seen.push_back(s); }
+};
+
+TEST_P(DatabaseAction, TheObserverGetsTheRowsEachWriteChanged) {
+  auto c = open();
+  insert(*c, 1);
+  insert(*c, 2);
+  Recorder recorder;
+  database::StatementObserver* before = database::observe_statements(&recorder);
+  insert(*c, 3);
+  // The same values written again are a write all the same.
+  auto result = c->Execute("UPDATE action_probe SET name = 'n1' WHERE id = 1", host::kAdCmdText);
+  ASSERT_TRUE(result);
+  EXPECT_EQ(result->State(), host::kAdStateClosed);  // no rows for the caller, as without the observer
+  EXPECT_EQ(c->RowsAffected(), 1);
+  run(*c, "DELETE FROM action_probe WHERE id >= 2;");
+  EXPECT_EQ(count(*c), 1);                                      // reads are not reported
+  run(*c, "UPDATE action_probe SET name = 'x' WHERE id = 99");  // changes nothing
+  EXPECT_THROW(insert(*c, 1), runtime::Error);                  // fails: not reported
+  EXPECT_EQ(database::observe_statements(before), &recorder);
+
+  using Kind = database::ObservedStatement::Kind;
+  ASSERT_EQ(recorder.seen.size(), 4u);
+  auto row_text = [](const database::ObservedStatement& s, std::size_t r) {
+    std::string text;
+    for (std::size_t i = 0; i < s.columns.size(); ++i)
+      text += s.columns[i] + "=" + s.rows[r][i].to_string() + ";";
+    return text;
+  };
+  const auto& added = recorder.seen[0];
+  EXPECT_EQ(added.kind, Kind::kInsert);
+  EXPECT_EQ(added.rows_changed, 1);
+  ASSERT_TRUE(added.rows_known);
+  ASSERT_EQ(added.rows.size(), 1u);
+  EXPECT_EQ(row_text(added, 0), "ID=3;NAME=n3;");
+  const auto& same = recorder.seen[1];
+  EXPECT_EQ(same.kind, Kind::kUpdate);
+  EXPECT_EQ(same.text.find("RETURNING"), std::string::npos);
+  ASSERT_EQ(same.rows.size(), 1u);
+  EXPECT_EQ(row_text(same, 0), "ID=1;NAME=n1;");
+  const auto& gone = recorder.seen[2];
+  EXPECT_EQ(gone.kind, Kind::kDelete);
+  EXPECT_EQ(gone.rows_changed, 2);
+  ASSERT_EQ(gone.rows.size(), 2u);
+  std::vector<std::string> deleted = {row_text(gone, 0), row_text(gone, 1)};
+  std::sort(deleted.begin(), deleted.end());
+  EXPECT_EQ(deleted, (std::vector<std::string>{"ID=2;NAME=n2;", "ID=3;NAME=n3;"}));
+  EXPECT_EQ(recorder.seen[3].rows_changed, 0);
+  EXPECT_TRUE(recorder.seen[3].rows.empty());
+}
+
 CALENDATT_ON_EACH_ENGINE(DatabaseAction);
+
+TEST(StatementObserverText, TheClauseIsAddedOnceAndOnlyToWrites) {
+  using Kind = database::ObservedStatement::Kind;
+  Kind kind{};
+  EXPECT_TRUE(database::write_kind("  delete FROM t", kind));
+  EXPECT_EQ(kind, Kind::kDelete);
+  EXPECT_TRUE(database::write_kind("\nUpdate t SET a = 1", kind));
+  EXPECT_EQ(kind, Kind::kUpdate);
+  EXPECT_FALSE(database::write_kind("SELECT 'INSERT'", kind));
+  EXPECT_FALSE(database::write_kind("INSERTED", kind));
+  EXPECT_EQ(database::with_returning("DELETE FROM t WHERE a = 1 ; \n"),
+            "DELETE FROM t WHERE a = 1 RETURNING *");
+  EXPECT_EQ(database::with_returning("INSERT INTO t (a) VALUES (1) RETURNING a"), "");
+  // A word inside a literal is not a clause.
+  EXPECT_EQ(database::with_returning("UPDATE t SET a = 'returning'"),
+            "UPDATE t SET a = 'returning' RETURNING *");
+}
 
 }  // namespace
 }  // namespace calendatt::testing

@@ -2,10 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include "database/postgres_dialect.hpp"
+#include "support/engines.hpp"
 #include "temp_database.hpp"
 
 namespace database {
 namespace {
+
+using calendatt::testing::Engine;
+using calendatt::testing::ScratchDatabase;
 
 struct Case {
   const char* name;
@@ -13,14 +18,28 @@ struct Case {
   std::string out;
 };
 
-void expect_cases(const std::vector<Case>& cases) {
+// Each case through one adaptation; a second pass changes nothing: the connection may see text that was
+// adapted already.
+template <class Adapt>
+void expect_adapted(const std::vector<Case>& cases, Adapt adapt) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    std::string adapted = adapt_statement(c.in);
+    std::string adapted = adapt(c.in);
     EXPECT_EQ(adapted, c.out);
-    // A second pass changes nothing: the connection may see text that was adapted already.
-    EXPECT_EQ(adapt_statement(adapted), adapted);
+    EXPECT_EQ(adapt(adapted), adapted);
   }
+}
+
+void expect_cases(const std::vector<Case>& cases) {
+  expect_adapted(cases, [](const std::string& in) { return adapt_statement(in); });
+}
+
+void expect_postgres_cases(const std::vector<Case>& cases) {
+  expect_adapted(cases, [](const std::string& in) {
+    PostgresStatement adapted = adapt_postgres_statement(in);
+    EXPECT_EQ(adapted.statements, 1);
+    return adapted.text;
+  });
 }
 
 const std::string kSelectPart =
@@ -161,11 +180,16 @@ TEST(DatabaseDialect, TrimmedTextsTakeTheTrimmingCollation) {
 }
 
 // Texts compare as on a server engine: trailing blanks on either side never count, for =, <>, IN and the
-// trimmed codes of the activity resolution, on stored codes with and without trailing blanks.
-TEST(DatabaseDialect, TextComparisonsIgnoreTrailingBlanks) {
-  testing::TempDatabase db;
-  db.create(true)->Close();
-  auto connection = db.connect();
+// trimmed codes of the activity resolution, on stored codes with and without trailing blanks; case counts,
+// and a code reads as it is stored.
+class TextComparisons : public ::testing::TestWithParam<Engine> {};
+
+TEST_P(TextComparisons, IgnoreTrailingBlanks) {
+  if (GetParam() == Engine::PostgreSQL) {
+    ASSERT_FALSE(calendatt::testing::test_server().empty()) << calendatt::testing::kNoServer;
+  }
+  ScratchDatabase db(GetParam());
+  auto connection = db.create(true);
   auto count = [&](const std::string& where) {
     auto rs = connection->Execute(
         "SELECT COUNT(*) AS N FROM PD0G_DISBAPROG INNER JOIN PD0H_LEGDISBAPROG ON PD0H_IDDISBAPROG_PD0G = "
@@ -180,6 +204,78 @@ TEST(DatabaseDialect, TextComparisonsIgnoreTrailingBlanks) {
   EXPECT_EQ(count("PD0G_CODPROG_PD68 = 'PRJ001 ' AND PD0G_CODNODO_PD0C IN ('N01 ', 'N02')"), 8);
   EXPECT_EQ(count("PD0G_CODPROG_PD68 <> 'PRJ001   '"), 1);
   EXPECT_EQ(count("RTRIM(PD0H_CODATTIVITA_PD0D)='ATT0'"), 0);
+  EXPECT_EQ(count("PD0G_CODPROG_PD68 = 'prj001'"), 0);
+  auto stored = connection->Execute(
+      "SELECT PD0G_CODPROG_PD68 FROM PD0G_DISBAPROG WHERE PD0G_CODNODO_PD0C = 'N02' AND PD0G_DITTA_CG18 = 1",
+      host::kAdCmdText);
+  ASSERT_EQ(stored->RecordCount(), 1);
+  EXPECT_EQ(stored->Field("PD0G_CODPROG_PD68").to_string(), "PRJ001  ");
+}
+
+CALENDATT_ON_EACH_ENGINE(TextComparisons);
+
+TEST(PostgresDialect, TheSharedStepsAsForSqlite) {
+  expect_postgres_cases({
+      {"TOP and a lock hint",
+       "SELECT TOP 1 1 FROM PD4H_ALLRISPROG WITH(NOLOCK) WHERE PD4H_IDCALENDARIO_PD4G = 12",
+       "SELECT 1 FROM PD4H_ALLRISPROG  WHERE PD4H_IDCALENDARIO_PD4G = 12 LIMIT 1"},
+      {"a number glued to AND and a national text", "UPDATE T SET A=1 WHERE L = 1001AND D = N'2026-03-01'",
+       "UPDATE T SET A=1 WHERE L = 1001 AND D = '2026-03-01'"},
+      {"the self-disabling filters fold",
+       "SELECT * FROM T WHERE C = 1 AND (D = '2026-03-01' OR '2026-03-01'='') AND (N = 0 OR 0=0)",
+       "SELECT * FROM T WHERE C = 1 AND (D = '2026-03-01') AND (1=1)"},
+  });
+}
+
+TEST(PostgresDialect, TextsCompareWithoutTrailingBlanks) {
+  expect_postgres_cases({
+      {"a folded comparison ignores trailing blanks",
+       "SELECT * FROM T WHERE (C = 'A' OR 'A  '='A') AND (C = 'B' OR 'B'<>'B ')",
+       "SELECT * FROM T WHERE (1=1) AND (C = 'B')"},
+      {"a compared literal loses its trailing blanks, on either side",
+       "SELECT * FROM T WHERE RTRIM(C) = 'PRJ001  ' AND 'N01 ' = D AND E <> 'x  ' AND F >= 'a '",
+       "SELECT * FROM T WHERE RTRIM(C) = 'PRJ001' AND 'N01' = D AND E <> 'x' AND F >= 'a'"},
+      {"items of an IN list", "DELETE FROM T WHERE D IN ('a ', 'b', 'c  ') AND E = 1",
+       "DELETE FROM T WHERE D IN ('a', 'b', 'c') AND E = 1"},
+      {"an only-blank literal becomes empty", "SELECT * FROM T WHERE C = '   '",
+       "SELECT * FROM T WHERE C = ''"},
+      {"assigned and inserted texts keep their blanks", "UPDATE T SET C = 'a  ', D = 'b ' WHERE K = 'k '",
+       "UPDATE T SET C = 'a  ', D = 'b ' WHERE K = 'k'"},
+      {"values", "INSERT INTO T (A, B) VALUES ('a ', ' b ')", "INSERT INTO T (A, B) VALUES ('a ', ' b ')"},
+      {"a quote inside a trimmed literal", "SELECT * FROM T WHERE C = 'it''s '",
+       "SELECT * FROM T WHERE C = 'it''s'"},
+      {"LIKE is left alone", "SELECT * FROM T WHERE C LIKE 'a% '", "SELECT * FROM T WHERE C LIKE 'a% '"},
+      {"a comparison in a CASE of the select list", "SELECT CASE WHEN C = 'a ' THEN 1 ELSE 0 END AS X FROM T",
+       "SELECT CASE WHEN C = 'a' THEN 1 ELSE 0 END AS X FROM T"},
+  });
+}
+
+TEST(PostgresDialect, NamesOperatorsAndCoalesce) {
+  expect_postgres_cases({
+      {"quoted identifiers are read without case", "SELECT [PD4G_Data], \"Key\", `V` FROM [T]",
+       "SELECT \"pd4g_data\", \"key\", \"v\" FROM \"t\""},
+      {"==", "SELECT * FROM T WHERE A == 1", "SELECT * FROM T WHERE A = 1"},
+      {"COALESCE with a text reads the other arguments as text",
+       "SELECT COALESCE(PD0H_DATAINIZPIAN, '') || ' - ' || COALESCE(MAX(D), X, '-') FROM T",
+       "SELECT COALESCE(CAST(PD0H_DATAINIZPIAN AS TEXT), '') || ' - ' || COALESCE(CAST(MAX(D) AS TEXT), "
+       "CAST(X AS TEXT), '-') FROM T"},
+      {"COALESCE without a text is left alone", "SELECT COALESCE(A, 0) FROM T",
+       "SELECT COALESCE(A, 0) FROM T"},
+      {"literals and comments are never looked into",
+       "SELECT 'WITH(NOLOCK) [X] == 1001AND' /* [Y] 'z ' */ FROM T -- TOP 5\n",
+       "SELECT 'WITH(NOLOCK) [X] == 1001AND' /* [Y] 'z ' */ FROM T -- TOP 5\n"},
+  });
+}
+
+TEST(PostgresDialect, CountsStatementsAndKeepsTheSpellingOfNames) {
+  EXPECT_EQ(adapt_postgres_statement("SELECT 1;").statements, 1);
+  EXPECT_EQ(adapt_postgres_statement("SELECT 1; -- done").statements, 1);
+  EXPECT_EQ(adapt_postgres_statement("SELECT 1; DELETE FROM T").statements, 2);
+  EXPECT_EQ(adapt_postgres_statement("SELECT 'a;b'").statements, 1);
+  EXPECT_EQ(adapt_postgres_statement("  -- nothing\n").statements, 0);
+  auto s = adapt_postgres_statement("SELECT PD4G_DataAttivita AS Giorno FROM PD4G_CALENDATT");
+  EXPECT_EQ(s.spellings.at("pd4g_dataattivita"), "PD4G_DataAttivita");
+  EXPECT_EQ(s.spellings.at("giorno"), "Giorno");
 }
 
 }  // namespace

@@ -86,34 +86,37 @@ TEST(DatabaseLifting, ValuesPutBackGiveTheAdaptedTextAndTheMemoAnswersAsTheAdapt
 }
 
 TEST(DatabaseLifting, WhatIsLiftedAndHowItIsBound) {
-  LiftedStatement s = adapt_and_lift(
-      "SELECT 'x' AS K, N FROM T WHERE A = '0123' AND N = 42 AND CAST(A AS VARCHAR(10)) = 'ATT01 ' ORDER BY "
-      "1");
-  EXPECT_EQ(s.text,
-            "SELECT 'x' AS K, N FROM T WHERE A = ?1 AND N = ?2 AND CAST(A AS VARCHAR(10)) = ?3 ORDER BY 1");
-  // A text stays a text (its leading zero, its trailing blank), a whole number a 64-bit integer.
-  EXPECT_EQ(s.parameters,
-            (std::vector<SqlValue>{std::string("0123"), std::int64_t{42}, std::string("ATT01 ")}));
-
-  s = adapt_and_lift("INSERT INTO T (A, N) VALUES ('it''s', 7)");
-  EXPECT_EQ(s.text, "INSERT INTO T (A, N) VALUES (?1, ?2)");
-  EXPECT_EQ(s.parameters, (std::vector<SqlValue>{std::string("it's"), std::int64_t{7}}));
-
-  s = adapt_and_lift("UPDATE T SET A = '', N = 1 WHERE N = 2");
-  EXPECT_EQ(s.text, "UPDATE T SET A = ?1, N = ?2 WHERE N = ?3");
-  EXPECT_EQ(s.parameters, (std::vector<SqlValue>{std::string(), std::int64_t{1}, std::int64_t{2}}));
-
-  // A subquery among the result columns keeps its literals: an unnamed column is named after its text.
-  s = adapt_and_lift(
-      "SELECT (SELECT COUNT(*) FROM T WHERE N = 1), A FROM T WHERE N IN (SELECT N FROM T WHERE A = 'x')");
-  EXPECT_EQ(
-      s.text,
-      "SELECT (SELECT COUNT(*) FROM T WHERE N = 1), A FROM T WHERE N IN (SELECT N FROM T WHERE A = ?1)");
-
-  // Nothing is lifted outside the statements on rows, nor from a TOP count.
-  EXPECT_EQ(adapt_and_lift("CREATE TABLE T (A TEXT DEFAULT 'x')").text,
-            "CREATE TABLE T (A TEXT DEFAULT 'x')");
-  EXPECT_EQ(adapt_and_lift("SELECT TOP 3 A FROM T WHERE N = 1").text, "SELECT A FROM T WHERE N = ?1 LIMIT 3");
+  using Values = std::vector<SqlValue>;
+  struct Case {
+    const char* in;
+    const char* text;
+    Values parameters;
+  };
+  for (const Case& c : std::vector<Case>{
+           // A text stays a text (its leading zero, its trailing blank), a whole number a 64-bit integer.
+           {"SELECT 'x' AS K, N FROM T WHERE A = '0123' AND N = 42 AND CAST(A AS VARCHAR(10)) = 'ATT01 '",
+            "SELECT 'x' AS K, N FROM T WHERE A = ?1 AND N = ?2 AND CAST(A AS VARCHAR(10)) = ?3",
+            {std::string("0123"), std::int64_t{42}, std::string("ATT01 ")}},
+           {"INSERT INTO T (A, N) VALUES ('it''s', 7)",
+            "INSERT INTO T (A, N) VALUES (?1, ?2)",
+            {std::string("it's"), std::int64_t{7}}},
+           {"UPDATE T SET A = '', N = 1 WHERE N = 2",
+            "UPDATE T SET A = ?1, N = ?2 WHERE N = ?3",
+            {std::string(), std::int64_t{1}, std::int64_t{2}}},
+           // A subquery among the result columns keeps its literals: an unnamed column is named after it.
+           {"SELECT (SELECT COUNT(*) FROM T WHERE N = 1), A FROM T WHERE N IN (SELECT N FROM T WHERE A = "
+            "'x')",
+            "SELECT (SELECT COUNT(*) FROM T WHERE N = 1), A FROM T WHERE N IN (SELECT N FROM T WHERE A = ?1)",
+            {std::string("x")}},
+           // Nothing is lifted outside the statements on rows, nor from a TOP count.
+           {"CREATE TABLE T (A TEXT DEFAULT 'x')", "CREATE TABLE T (A TEXT DEFAULT 'x')", {}},
+           {"SELECT TOP 3 A FROM T WHERE N = 1", "SELECT A FROM T WHERE N = ?1 LIMIT 3", {std::int64_t{1}}},
+       }) {
+    SCOPED_TRACE(c.in);
+    LiftedStatement s = adapt_and_lift(c.in);
+    EXPECT_EQ(s.text, c.text);
+    EXPECT_EQ(s.parameters, c.parameters);
+  }
 }
 
 TEST(DatabaseLifting, TheMemoTellsApartTextsThatFoldDifferently) {
@@ -160,24 +163,26 @@ class DatabaseKeptStatements : public ::testing::Test {
 };
 
 TEST_F(DatabaseKeptStatements, EachRunIsBoundWithItsOwnValuesOfTheirOwnType) {
+  using Rows = std::vector<std::string>;
+  const std::vector<std::pair<std::string, Rows>> cases = {
+      // A text is bound as text: '0123' is not the number 123, typeof sees a text.
+      {"SELECT A FROM T WHERE A = '0123'", {"0123"}},
+      {"SELECT A FROM T WHERE A = '123'", {}},
+      {"SELECT A FROM T WHERE typeof('5') = 'text' AND N = 5", {"5"}},
+      // The integer column converts a text as it converted the literal.
+      {"SELECT A FROM T WHERE N = '123'", {"0123"}},
+      // Trailing blanks do not count, on the column and on RTRIM(x), as before.
+      {"SELECT A FROM T WHERE A = 'ATT01   '", {"ATT01"}},
+      {"SELECT A FROM T WHERE RTRIM(A) = 'ATT01 '", {"ATT01"}},
+      {"SELECT A FROM T WHERE RTRIM(A) = ' ATT01'", {}},
+      // Texts of one shape, one after the other, each with its own values.
+      {"SELECT A FROM T WHERE A = '5' AND N >= 0", {"5"}},
+      {"SELECT A FROM T WHERE A = 'ATT01' AND N >= 0", {"ATT01"}},
+      {"SELECT A FROM T WHERE A = 'none' AND N >= 0", {}},
+      {"SELECT A FROM T WHERE A = '0123' AND N >= 0", {"0123"}},
+  };
   for (int pass = 0; pass < 2; ++pass) {
-    // A text is bound as text: '0123' is not the number 123, typeof sees a text.
-    EXPECT_EQ(column_a("SELECT A FROM T WHERE A = '0123'"), std::vector<std::string>{"0123"});
-    EXPECT_EQ(column_a("SELECT A FROM T WHERE A = '123'"), std::vector<std::string>{});
-    EXPECT_EQ(column_a("SELECT A FROM T WHERE typeof('5') = 'text' AND N = 5"),
-              std::vector<std::string>{"5"});
-    // The integer column converts a text as it converted the literal.
-    EXPECT_EQ(column_a("SELECT A FROM T WHERE N = '123'"), std::vector<std::string>{"0123"});
-    // Trailing blanks do not count, on the column and on RTRIM(x), as before.
-    EXPECT_EQ(column_a("SELECT A FROM T WHERE A = 'ATT01   '"), std::vector<std::string>{"ATT01"});
-    EXPECT_EQ(column_a("SELECT A FROM T WHERE RTRIM(A) = 'ATT01 '"), std::vector<std::string>{"ATT01"});
-    EXPECT_EQ(column_a("SELECT A FROM T WHERE RTRIM(A) = ' ATT01'"), std::vector<std::string>{});
-  }
-  // Texts of one shape, one after the other, each with its own values.
-  for (const char* a : {"5", "ATT01", "0123", "none", "5"}) {
-    std::vector<std::string> expected;
-    if (std::string(a) != "none") expected.push_back(a);
-    EXPECT_EQ(column_a(std::string("SELECT A FROM T WHERE A = '") + a + "' AND N >= 0"), expected) << a;
+    for (const auto& [sql, rows] : cases) EXPECT_EQ(column_a(sql), rows) << sql;
   }
 }
 
