@@ -56,13 +56,38 @@ SQL
 sql "$admin" -c "ALTER SYSTEM SET log_line_prefix = '@@'" -c "SELECT pg_reload_conf()" >/dev/null
 sql "$admin" -c "ALTER DATABASE calendatt_bench SET log_statement = 'all'"
 
-# The statements the server logged since byte $1 of its log, as a psql script (the layer's own
-# parameterised statements, which psql cannot send as they are, are left out; there are none in these runs
-# but the catalogue look-ups).
+# The statements the server logged since byte $1 of its log, as a psql script: each statement with its
+# parameters (a prepared statement's values, logged after it) put back in place of $1, $2, ...; the
+# program's DEALLOCATE of a prepared statement is left out.
 statements_since() {
   tail -c +"$(($1 + 1))" "$log" | awk '
-    function flush() { if (text != "" && text !~ /\$1/) print text ";"; text = "" }
-    /^@@LOG:  (execute <unnamed>|statement): / { flush(); sub(/^@@LOG:  (execute <unnamed>|statement): /, ""); text = $0; keep = 1; next }
+    function flush() { if (text != "" && text !~ /\$[0-9]/ && text !~ /^DEALLOCATE/) print text ";"; text = "" }
+    function put_back(s,   n, k, i, c, v, vals) {
+      n = 0
+      while (match(s, /^\$[0-9]+ = /)) {
+        k = substr(s, 2, RLENGTH - 4) + 0
+        s = substr(s, RLENGTH + 1)
+        if (substr(s, 1, 4) == "NULL") {
+          v = "NULL"; s = substr(s, 5)
+        } else {
+          v = "\047"
+          for (i = 2; i <= length(s); i++) {
+            c = substr(s, i, 1)
+            if (c == "\047" && substr(s, i + 1, 1) == "\047") { v = v c c; i++; continue }
+            v = v c
+            if (c == "\047") break
+          }
+          s = substr(s, i + 1)
+        }
+        gsub(/[\\&]/, "\\\\&", v)
+        vals[k] = v
+        if (k > n) n = k
+        sub(/^, /, "", s)
+      }
+      for (k = n; k >= 1; k--) gsub("\\$" k, vals[k], text)
+    }
+    /^@@LOG:  (execute [^:]*|statement): / { flush(); sub(/^@@LOG:  (execute [^:]*|statement): /, ""); text = $0; keep = 1; next }
+    /^@@DETAIL:  parameters: / { sub(/^@@DETAIL:  parameters: /, ""); put_back($0); keep = 0; next }
     /^@@/ { flush(); keep = 0; next }
     { if (keep) text = text "\n" $0 }
     END { flush() }'

@@ -124,67 +124,13 @@ struct Lifted {
 
 // Writes the adapted tokens with the literals that can be bound replaced by ?1, ?2, ...
 Lifted lift(const Tokens& t) {
-  Lifted out;
-  std::size_t first = 0;
-  while (first < t.size() && !is_significant(t[first])) ++first;
-  bool rows_statement =
-      first < t.size() && is_any_word(t[first], {"SELECT", "INSERT", "UPDATE", "DELETE", "REPLACE", "WITH"});
-  bool insert = rows_statement && is_any_word(t[first], {"INSERT", "REPLACE"});
-  bool update = rows_statement && is_word(t[first], "UPDATE");
-  std::vector<Place> p = places(t);
-  int depth = 0;
-  std::vector<int> type_depths;  // depths of the parentheses of a type name (AS VARCHAR(10))
-  // For each open parenthesis, whether it stands in a list of result columns: an unnamed column of a
-  // subquery there is named after its text, literals included.
-  std::vector<bool> in_columns;
-  bool in_values = false, in_set = false;
-  std::size_t before = kNone, before_that = kNone;  // the two significant tokens before
-  for (std::size_t i = 0; i < t.size(); ++i) {
-    const Token& tok = t[i];
-    if (tok.deleted) continue;
-    if (!is_significant(tok)) {
-      out.text += tok.text;
-      continue;
-    }
-    if (is_punct(tok, "(")) {
-      ++depth;
-      in_columns.push_back(p[i].clause == Clause::Select || (!in_columns.empty() && in_columns.back()));
-      if (before != kNone && before_that != kNone && t[before].kind == Kind::Word &&
-          is_word(t[before_that], "AS"))
-        type_depths.push_back(depth);
-    } else if (is_punct(tok, ")")) {
-      if (!type_depths.empty() && type_depths.back() == depth) type_depths.pop_back();
-      if (!in_columns.empty()) in_columns.pop_back();
-      --depth;
-    } else if (depth == 0 && insert && is_word(tok, "VALUES")) {
-      in_values = true;
-    } else if (depth == 0 && update && is_word(tok, "SET")) {
-      in_set = true;
-    } else if (depth == 0 && update && is_any_word(tok, {"WHERE", "FROM"})) {
-      in_set = false;
-    }
-    before_that = before;
-    before = i;
-    bool from_original = tok.origin >= 0 && is_literal(tok) && liftable_literal(tok);
-    if (!from_original) {
-      out.text += tok.text;
-      continue;
-    }
-    // x'00ff' is a blob: its quoted part is not a text of its own.
-    bool blob = tok.kind == Kind::String && i > 0 && t[i - 1].kind == Kind::Word && !t[i - 1].deleted;
-    bool in_a_column = !in_columns.empty() && in_columns.back();
-    bool lifted = rows_statement && !blob && !in_a_column && type_depths.empty() &&
-                  out.parameters.size() < kMaxParameters &&
-                  (p[i].clause == Clause::Condition || in_values || in_set);
-    if (lifted) {
-      out.parameters.push_back(tok.origin);
-      out.values.push_back(*literal_value(tok));
-      out.text += '?';
-      out.text += std::to_string(out.parameters.size());
-    } else {
-      out.verbatim.push_back(tok.origin);
-      out.text += tok.text;
-    }
+  LiftedLiterals lifted = lift_literals(t, '?', kMaxParameters, liftable_literal);
+  Lifted out{std::move(lifted.text), {}, std::move(lifted.verbatim), {}};
+  out.parameters.reserve(lifted.bound.size());
+  out.values.reserve(lifted.bound.size());
+  for (std::size_t i : lifted.bound) {
+    out.parameters.push_back(t[i].origin);
+    out.values.push_back(*literal_value(t[i]));
   }
   return out;
 }

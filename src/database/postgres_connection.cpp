@@ -201,7 +201,26 @@ PostgresConnection::~PostgresConnection() {
   } catch (const runtime::Error&) {
     // Rolled back: the rows of the failed commit are not in the database.
   }
+  drop_statements();
   PQfinish(conn_);
+  conn_ = nullptr;
+}
+
+void PostgresConnection::ServerStatement::finalize() {
+  owner->deallocate(name);
+}
+
+void PostgresConnection::deallocate(const std::string& name) {
+  if (!conn_ || dropping_) return;
+  // Only ever sent while the transaction, if any, can go on: the statement exists, and its DEALLOCATE
+  // cannot fail.
+  ResultGuard guard{PQexec(conn_, ("DEALLOCATE " + name).c_str())};
+}
+
+void PostgresConnection::drop_statements() {
+  dropping_ = true;
+  statements_.clear();
+  dropping_ = false;
 }
 
 void PostgresConnection::control(const char* sql) {
@@ -278,6 +297,7 @@ void PostgresConnection::Close() {
   errors_.clear();
   if (!conn_) fail(kObjectClosed, "", "Operazione non consentita se la connessione è chiusa.");
   end_action_work();
+  drop_statements();
   PQfinish(conn_);
   conn_ = nullptr;
 }
@@ -307,13 +327,32 @@ QueryResult PostgresConnection::query(const std::string& sql) {
     fail(kCommandError, "42601", "Il testo non contiene alcuna istruzione SQL: '" + sql + "'.");
   if (statement.statements > 1)
     fail(kCommandError, "42601", "Il testo contiene più di un'istruzione SQL e non è stato eseguito: " + sql);
-  return run(statement.text, {}, &statement.spellings);
+  Sent sent;
+  if (statement.lifted.empty()) {
+    sent.text = statement.text;
+  } else {
+    sent.text = std::move(statement.lifted);
+    for (PostgresParameter& p : statement.parameters) {
+      sent.values.push_back(std::move(p.value));
+      sent.types.push_back(p.type);
+    }
+    sent.nulls.assign(sent.values.size(), false);
+    sent.plain = statement.text;
+  }
+  return run(sent, statement.text, &statement.spellings);
 }
 
 QueryResult PostgresConnection::run_bound(const std::string& sql, const std::vector<SqlValue>& parameters) {
   errors_.clear();
   require_open();
-  return run(numbered_parameters(sql), parameters, nullptr);
+  Sent sent;
+  sent.text = numbered_parameters(sql);
+  for (const SqlValue& p : parameters) {
+    bool null = std::holds_alternative<std::monostate>(p);
+    sent.values.push_back(null ? std::string() : parameter_text(p));
+    sent.nulls.push_back(null);
+  }
+  return run(sent, sent.text, nullptr);
 }
 
 std::int64_t PostgresConnection::insert_returning_key(const std::string& sql,
@@ -350,6 +389,7 @@ void PostgresConnection::require_open() {
   if (PQstatus(conn_) == CONNECTION_BAD) {
     PQreset(conn_);
     tables_.clear();
+    drop_statements();
     if (PQstatus(conn_) == CONNECTION_OK) {
       ResultGuard settings{PQexec(conn_, "SET DateStyle TO ISO, YMD; SET client_min_messages TO warning")};
     }
@@ -401,15 +441,57 @@ const PostgresConnection::Table* PostgresConnection::table(unsigned oid) {
   return &tables_.emplace(oid, std::move(t)).first->second;
 }
 
-QueryResult PostgresConnection::run(const std::string& sql, const std::vector<SqlValue>& parameters,
-                                    const std::map<std::string, std::string>* spellings) {
-  std::vector<std::string> texts(parameters.size());
-  std::vector<const char*> values(parameters.size(), nullptr);
-  for (std::size_t i = 0; i < parameters.size(); ++i) {
-    if (std::holds_alternative<std::monostate>(parameters[i])) continue;
-    texts[i] = parameter_text(parameters[i]);
-    values[i] = texts[i].c_str();
+void* PostgresConnection::send(const std::string& text, const Sent& sent, bool& unprepared) {
+  unprepared = false;
+  std::vector<const char*> values(sent.values.size(), nullptr);
+  for (std::size_t i = 0; i < values.size(); ++i)
+    if (!sent.nulls[i]) values[i] = sent.values[i].c_str();
+  const int count = static_cast<int>(values.size());
+  const Oid* types = sent.types.empty() ? nullptr : sent.types.data();
+  // The types are part of the key: 5 and 5000000000 stand at the same place as an int4 and an int8.
+  std::string key = text;
+  for (unsigned type : sent.types) key += '\0' + std::to_string(type);
+  // A long text is run once (a list of thousands of days), and one of the same text is never in use here:
+  // each run ends before the next begins. Either runs unnamed, as without the cache.
+  if (text.size() > KeptStatements<ServerStatement>::kLongestKept || statements_.capacity() == 0 ||
+      statements_.in_use(key)) {
+    return PQexecParams(conn_, text.c_str(), count, types, values.data(), nullptr, nullptr, 0);
   }
+  auto prepare = [&](const std::string& name) {
+    ResultGuard prepared{PQprepare(conn_, name.c_str(), text.c_str(), count, types)};
+    if (PQresultStatus(prepared.result) == PGRES_COMMAND_OK) return static_cast<PGresult*>(nullptr);
+    unprepared = true;
+    return std::exchange(prepared.result, nullptr);
+  };
+  KeptStatements<ServerStatement>::Lease lease = statements_.take(key);
+  bool fresh = !lease;
+  if (fresh) {
+    std::string name = "calendatt_" + std::to_string(++prepared_);
+    if (PGresult* refused = prepare(name)) return refused;
+    lease = statements_.keep(key, ServerStatement{this, name});
+  }
+  PGresult* result = PQexecPrepared(conn_, lease->name.c_str(), count, values.data(), nullptr, nullptr, 0);
+  if (fresh || PQresultStatus(result) == PGRES_COMMAND_OK || PQresultStatus(result) == PGRES_TUPLES_OK)
+    return result;
+  // A kept statement refused after a change of the schema (its result columns changed, or its parameters
+  // no longer fit the columns they are compared with) is prepared again and run once more.
+  const char* state = PQresultErrorField(result, PG_DIAG_SQLSTATE);
+  std::string code = state ? state : "";
+  if (code != "0A000" && code.rfind("42", 0) != 0) return result;
+  PQclear(result);
+  if (in_action_) ResultGuard back{PQexec(conn_, "ROLLBACK TO SAVEPOINT calendatt_statement")};
+  std::string name = lease->name;
+  deallocate(name);
+  if (PGresult* refused = prepare(name)) {
+    // The name is free again; the statement it stood for is gone.
+    statements_.forget(key);
+    return refused;
+  }
+  return PQexecPrepared(conn_, name.c_str(), count, values.data(), nullptr, nullptr, 0);
+}
+
+QueryResult PostgresConnection::run(const Sent& sent, const std::string& shown,
+                                    const std::map<std::string, std::string>* spellings) {
   // Inside the person's action the statement joins its transaction, in a savepoint of its own: an error
   // aborts a whole transaction on this server, and only the failed statement may be undone.
   bool in_action = join_action();
@@ -422,37 +504,42 @@ QueryResult PostgresConnection::run(const std::string& sql, const std::vector<Sq
   // An observed write returns the rows it changes (statement_observer.hpp).
   StatementObserver* observer = statement_observer();
   ObservedStatement observed;
-  if (observer && !write_kind(sql, observed.kind)) observer = nullptr;
-  std::string returning = observer ? with_returning(sql) : std::string();
+  if (observer && !write_kind(shown, observed.kind)) observer = nullptr;
+  std::string returning = observer ? with_returning(sent.text) : std::string();
   ResultGuard guard;
-  bool failed = false;
-  auto execute = [&](const std::string& text) {
+  bool failed = false, unprepared = false;
+  // Runs text with the values of sent, or plain text without values.
+  auto execute = [&](const std::string& text, bool with_values) {
     if (in_action_) control("SAVEPOINT calendatt_statement");
     PQclear(guard.result);
-    guard.result = PQexecParams(conn_, text.c_str(), static_cast<int>(parameters.size()), nullptr,
-                                values.empty() ? nullptr : values.data(), nullptr, nullptr, 0);
+    guard.result = with_values ? static_cast<PGresult*>(send(text, sent, unprepared))
+                               : PQexecParams(conn_, text.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0);
     ExecStatusType s = PQresultStatus(guard.result);
     failed = s != PGRES_COMMAND_OK && s != PGRES_TUPLES_OK;
     if (in_action_) {
       ResultGuard end{PQexec(conn_, failed ? "ROLLBACK TO SAVEPOINT calendatt_statement; "
                                              "RELEASE SAVEPOINT calendatt_statement"
                                            : "RELEASE SAVEPOINT calendatt_statement")};
-      if (PQresultStatus(end.result) != PGRES_COMMAND_OK && !failed) fail_result(end.result, sql);
+      if (PQresultStatus(end.result) != PGRES_COMMAND_OK && !failed) fail_result(end.result, shown);
     }
   };
   if (!returning.empty()) {
-    execute(returning);
+    execute(returning, true);
     // Refused with the clause: the statement runs as it was written.
     if (failed) returning.clear();
   }
-  if (returning.empty()) execute(sql);
+  if (returning.empty()) {
+    execute(sent.text, true);
+    // A lifted text the server cannot prepare (a value where only a literal may stand) runs as adapted.
+    if (failed && unprepared && !sent.plain.empty()) execute(sent.plain, false);
+  }
   PGresult* result = guard.result;
-  if (failed) fail_result(result, sql);
+  if (failed) fail_result(result, shown);
   std::string command = PQcmdStatus(result);
   if (command.rfind("SELECT", 0) != 0 && *PQcmdTuples(result))
     rows_affected_ = std::atoll(PQcmdTuples(result));
   if (observer) {
-    observed.text = sql;
+    observed.text = shown;
     observed.rows_changed = *PQcmdTuples(result) ? std::atoll(PQcmdTuples(result)) : 0;
     if (!returning.empty()) {
       QueryResult changed = rows_of(result, nullptr);

@@ -14,6 +14,17 @@
 // ..., "PostgreSQL provider"); misuse throws the numbers of the SQLite connection (3704, 3705,
 // -2147467259 for a database that cannot be opened).
 //
+// Statements on rows are prepared on the server once per shape: the adapted text's literals are lifted
+// into parameters (postgres_dialect.hpp), and the lifted text with the types of its values keys a named
+// prepared statement in a bounded LRU cache per connection (statement_cache.hpp, kKeptStatements); the
+// layer's own texts (run_bound) are kept the same way. A statement that leaves the cache is deallocated on
+// the server. A prepared statement outlives the rollback of the transaction it was prepared in, so the
+// savepoint of a failed statement leaves the cache true. A kept statement that the server refuses after a
+// change of the schema ("cached plan must not change result type", or its parameters no longer fitting)
+// is prepared again and run once more; a lifted text that cannot be prepared at all runs as the adapted
+// text, with its values in place, as it would without the cache. A failure shows the adapted text with
+// its values in place.
+//
 // Values read are those the SQLite connection gives for the same row (column_values.hpp): integers of
 // every width as Long (Double above 32 bits, overflow above 2^53), reals as Double, numerics as whole
 // numbers when whole, dates and timestamps as Date, texts as stored, NULL as Null. Result columns are
@@ -21,6 +32,8 @@
 // column of a table that the text does not name (SELECT *) gets its name in upper case, the schema's
 // spelling.
 
+#include <cstddef>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
@@ -28,6 +41,7 @@
 
 #include "database/action.hpp"
 #include "database/engine.hpp"
+#include "database/statement_cache.hpp"
 
 struct pg_conn;
 
@@ -37,7 +51,10 @@ class PostgresConnection : public EngineConnection,
                            public ActionParticipant,
                            public std::enable_shared_from_this<PostgresConnection> {
  public:
-  PostgresConnection() = default;
+  static constexpr std::size_t kKeptStatements = 64;
+
+  // kept: how many prepared statements the connection keeps on the server.
+  explicit PostgresConnection(std::size_t kept = kKeptStatements) : statements_(kept) {}
   ~PostgresConnection() override;
   PostgresConnection(const PostgresConnection&) = delete;
   PostgresConnection& operator=(const PostgresConnection&) = delete;
@@ -66,7 +83,28 @@ class PostgresConnection : public EngineConnection,
   void commit_action_work() override;
   void rollback_action_work() noexcept override;
 
+  // Number of prepared statements kept.
+  std::size_t kept_statements() const { return statements_.size(); }
+
  private:
+  // A statement this connection prepared on the server, by its name.
+  struct ServerStatement {
+    PostgresConnection* owner = nullptr;
+    std::string name;
+    void reset() {}
+    void finalize();
+  };
+
+  // A statement as sent: its text with $1, $2, ..., the values (null: NULL) and their types (none: the
+  // server infers every one), and the same statement with its values in place ("" for the layer's own).
+  struct Sent {
+    std::string text;
+    std::vector<std::string> values;
+    std::vector<bool> nulls;
+    std::vector<unsigned> types;
+    std::string plain;
+  };
+
   struct Table {
     std::string schema;
     std::string name;
@@ -74,8 +112,15 @@ class PostgresConnection : public EngineConnection,
   };
 
   void require_open();
-  QueryResult run(const std::string& sql, const std::vector<SqlValue>& parameters,
+  // Runs one statement; shown is the text a failure shows.
+  QueryResult run(const Sent& sent, const std::string& shown,
                   const std::map<std::string, std::string>* spellings);
+  // Sends text with the values of sent through its prepared statement (prepared now when it is not kept);
+  // unprepared tells that the server refused to prepare it.
+  void* send(const std::string& text, const Sent& sent, bool& unprepared);
+  void deallocate(const std::string& name);
+  // Forgets the kept statements without deallocating them: the session that held them is gone.
+  void drop_statements();
   // The rows and columns of a result (a PGresult).
   QueryResult rows_of(const void* result, const std::map<std::string, std::string>* spellings);
   const Table* table(unsigned oid);
@@ -90,6 +135,9 @@ class PostgresConnection : public EngineConnection,
   std::int64_t rows_affected_ = 0;
   std::map<unsigned, Table> tables_;
   bool in_action_ = false;  // holds the action's transaction
+  KeptStatements<ServerStatement> statements_;
+  std::uint64_t prepared_ = 0;  // statements prepared so far: the next one's name
+  bool dropping_ = false;       // the kept statements are forgotten, not deallocated
 };
 
 // True when the text names a PostgreSQL database: a postgresql:// or postgres:// URI, or libpq key=value

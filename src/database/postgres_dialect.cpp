@@ -1,5 +1,8 @@
 #include "database/postgres_dialect.hpp"
 
+#include <charconv>
+#include <cstdint>
+#include <limits>
 #include <vector>
 
 #include "database/sql_tokens.hpp"
@@ -147,11 +150,51 @@ Tokens coalesce_as_text(const Tokens& t) {
   return out;
 }
 
+// Type oids of the literals the server reads.
+constexpr unsigned kInt4 = 23, kInt8 = 20, kNumeric = 1700;
+// The protocol numbers the parameters with 16 bits.
+constexpr std::size_t kMaxParameters = 65535;
+
+// A decimal number: digits with at most one point, then an optional exponent (1, 2.5, .5, 1e3, 1.5E-2).
+bool is_decimal(std::string_view s) {
+  std::size_t i = 0, digits = 0;
+  while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i, ++digits;
+  if (i < s.size() && s[i] == '.') {
+    ++i;
+    while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i, ++digits;
+  }
+  if (digits == 0) return false;
+  if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+    ++i;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+    std::size_t exponent = i;
+    while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i;
+    if (i == exponent) return false;
+  }
+  return i == s.size();
+}
+
+bool bindable(const Token& t) {
+  if (t.kind == Kind::String) return t.text.size() >= 2 && t.text.front() == '\'' && t.text.back() == '\'';
+  return t.kind == Kind::Number && is_decimal(t.text);
+}
+
+PostgresParameter parameter_of(const Token& t) {
+  if (t.kind == Kind::String) return {*string_content(t.text), 0};
+  std::int64_t v = 0;
+  const char* end = t.text.data() + t.text.size();
+  auto [ptr, ec] = std::from_chars(t.text.data(), end, v);
+  unsigned type = kNumeric;
+  if (ec == std::errc() && ptr == end) type = v <= std::numeric_limits<std::int32_t>::max() ? kInt4 : kInt8;
+  return {t.text, type};
+}
+
 }  // namespace
 
 PostgresStatement adapt_postgres_statement(const std::string& text) {
   PostgresStatement out;
   Tokens tokens = tokenize(text);
+  number_tokens(tokens);
   for (const Token& tok : tokens)
     if (tok.kind == Kind::Word) out.spellings.emplace(lower(tok.text), tok.text);
   remove_table_hints(tokens);
@@ -173,7 +216,14 @@ PostgresStatement adapt_postgres_statement(const std::string& text) {
     }
   }
   trim_compared_literals(tokens);
-  out.text = render(coalesce_as_text(tokens));
+  tokens = coalesce_as_text(tokens);
+  out.text = render(tokens);
+  if (out.statements == 1) {
+    LiftedLiterals lifted = lift_literals(tokens, '$', kMaxParameters, bindable);
+    out.lifted = std::move(lifted.text);
+    out.parameters.reserve(lifted.bound.size());
+    for (std::size_t i : lifted.bound) out.parameters.push_back(parameter_of(tokens[i]));
+  }
   return out;
 }
 

@@ -26,11 +26,26 @@
 //
 // The function is pure, and a text with several statements is adapted statement by statement (the
 // connection refuses it: `statements` says how many there are).
+//
+// Reused statements. The adapted text of one statement is also given with its literals lifted into
+// parameters $1, $2, ... (the same places as for SQLite, sql_tokens.hpp: conditions, VALUES, SET), so
+// that the texts that differ only in their values share one prepared statement. Each value is bound with
+// the type the server gives the literal: a text untyped (0: the server infers it from where it stands,
+// as it does for the literal: a date compared with a date column is a date, a code compared with a bpchar
+// column a bpchar), already without the trailing blanks of step 8; a whole number as int4, int8 beyond 32
+// bits, numeric beyond 64; a number with a point or an exponent as numeric, written as in the text. NULL
+// and what is not lifted stay in the text. Put back in place of the $n, the values give `text`.
 
 #include <map>
 #include <string>
+#include <vector>
 
 namespace database {
+
+struct PostgresParameter {
+  std::string value;  // as the server reads it from the text of the literal
+  unsigned type = 0;  // the server's oid of the type; 0 for a text
+};
 
 struct PostgresStatement {
   std::string text;
@@ -38,6 +53,9 @@ struct PostgresStatement {
   // The spelling of each word of the original text, by its lower-case form: the connection gives the
   // result columns the names the text wrote (PostgreSQL reports unquoted names in lower case).
   std::map<std::string, std::string> spellings;
+  // For one statement, the text with $1, $2, ... where the lifted literals stood, and their values.
+  std::string lifted;
+  std::vector<PostgresParameter> parameters;
 };
 
 PostgresStatement adapt_postgres_statement(const std::string& sql);

@@ -89,4 +89,19 @@ void fold_comparisons(Tokens& t, TextRule rule);
 // OR groups holding folded constants are simplified.
 void simplify_groups(Tokens& t);
 
+// The literals of a statement on rows (SELECT, INSERT, UPDATE, DELETE, REPLACE, WITH) that a bound value
+// can stand for, lifted out of the text: those of the conditions of WHERE, ON and HAVING, of an INSERT's
+// VALUES and of an UPDATE's SET, outside the result columns (a subquery among them included), the length
+// of a type name (`AS VARCHAR(10)`) and prefixed texts (x'00ff', E'...'). Only literals of the original
+// text (number_tokens) that `bindable` accepts are lifted, at most max_parameters of them; each is written
+// as placeholder followed by its number (?1 or $1, ...).
+struct LiftedLiterals {
+  std::string text;
+  std::vector<std::size_t> bound;  // index in the tokens of the literal that stood at each placeholder
+  std::vector<int> verbatim;       // origins of the bindable literals left in the text
+};
+
+LiftedLiterals lift_literals(const Tokens& t, char placeholder, std::size_t max_parameters,
+                             bool (*bindable)(const Token&));
+
 }  // namespace database::sql

@@ -375,7 +375,7 @@ QueryResult SqliteConnection::run(const std::string& sql, const std::vector<SqlV
   }
   if (returning.empty()) lease = prepare(sql, module_text);
   if (!returning.empty()) want_rows = true;
-  sqlite3_stmt* stmt = lease.get();
+  sqlite3_stmt* stmt = lease->stmt;
   if (in_action && !in_action_ && !sqlite3_stmt_readonly(stmt) && sqlite3_db_readonly(db_, "main") == 0)
     begin_action_work(shown());
   for (std::size_t i = 0; i < parameters.size(); ++i) {
@@ -400,8 +400,8 @@ QueryResult SqliteConnection::run(const std::string& sql, const std::vector<SqlV
   // after a change of the schema describes its new columns only then.
   int rc = sqlite3_step(stmt);
   int count = sqlite3_column_count(stmt);
-  if (lease.columns_changed() || lease.columns().size() != static_cast<std::size_t>(count)) {
-    std::vector<ResultColumn>& columns = lease.columns();
+  if (lease->columns_changed() || lease->columns.size() != static_cast<std::size_t>(count)) {
+    std::vector<ResultColumn>& columns = lease->columns;
     columns.clear();
     for (int i = 0; i < count; ++i) {
       ResultColumn c;
@@ -415,7 +415,7 @@ QueryResult SqliteConnection::run(const std::string& sql, const std::vector<SqlV
     }
   }
   QueryResult result;
-  result.columns = lease.columns();
+  result.columns = lease->columns;
 
   for (; rc == SQLITE_ROW; rc = sqlite3_step(stmt)) {
     if (!want_rows) continue;

@@ -270,33 +270,33 @@ TEST_F(DatabaseStatementCache, AStatementInUseIsNeitherEvictedNorSharedNorLostTo
   const std::string reading = "SELECT N FROM T ORDER BY N";
   {
     StatementCache::Lease first = lease(cache, reading);
-    ASSERT_EQ(sqlite3_step(first.get()), SQLITE_ROW);
-    EXPECT_EQ(sqlite3_column_int(first.get(), 0), 1);
+    ASSERT_EQ(sqlite3_step(first->stmt), SQLITE_ROW);
+    EXPECT_EQ(sqlite3_column_int(first->stmt, 0), 1);
     // The same text while the first is stepping: another statement, not the one in use.
     EXPECT_FALSE(cache.take(reading));
     StatementCache::Lease second = cache.keep(reading, prepare(reading));
-    EXPECT_NE(second.get(), first.get());
-    ASSERT_EQ(sqlite3_step(second.get()), SQLITE_ROW);
+    EXPECT_NE(second->stmt, first->stmt);
+    ASSERT_EQ(sqlite3_step(second->stmt), SQLITE_ROW);
     // Three more shapes fill a cache of two: the statement in use stays and keeps stepping.
     for (int i = 0; i < 3; ++i) {
       StatementCache::Lease other = lease(cache, "SELECT N + " + std::to_string(i) + " FROM T");
-      ASSERT_EQ(sqlite3_step(other.get()), SQLITE_ROW);
+      ASSERT_EQ(sqlite3_step(other->stmt), SQLITE_ROW);
     }
     EXPECT_LE(cache.size(), 3u);
-    ASSERT_EQ(sqlite3_step(first.get()), SQLITE_ROW);
-    EXPECT_EQ(sqlite3_column_int(first.get(), 0), 2);
+    ASSERT_EQ(sqlite3_step(first->stmt), SQLITE_ROW);
+    EXPECT_EQ(sqlite3_column_int(first->stmt, 0), 2);
   }
   // Back in the cache, reset: it starts again from the first row.
   {
     StatementCache::Lease again = cache.take(reading);
     ASSERT_TRUE(again);
-    ASSERT_EQ(sqlite3_step(again.get()), SQLITE_ROW);
-    EXPECT_EQ(sqlite3_column_int(again.get(), 0), 1);
+    ASSERT_EQ(sqlite3_step(again->stmt), SQLITE_ROW);
+    EXPECT_EQ(sqlite3_column_int(again->stmt, 0), 1);
     // Cleared while in use: it finishes its rows and is finalized after.
     cache.clear();
     EXPECT_EQ(cache.size(), 0u);
-    ASSERT_EQ(sqlite3_step(again.get()), SQLITE_ROW);
-    EXPECT_EQ(sqlite3_column_int(again.get(), 0), 2);
+    ASSERT_EQ(sqlite3_step(again->stmt), SQLITE_ROW);
+    EXPECT_EQ(sqlite3_column_int(again->stmt, 0), 2);
   }
   EXPECT_FALSE(cache.take(reading));
   // Every statement is finalized: none is left on the handle.
@@ -307,15 +307,15 @@ TEST_F(DatabaseStatementCache, TheLeaseClearsTheBindingsAndTheLeastRecentlyUsedG
   StatementCache cache(2);
   {
     StatementCache::Lease l = lease(cache, "SELECT ?1");
-    sqlite3_bind_int(l.get(), 1, 7);
-    ASSERT_EQ(sqlite3_step(l.get()), SQLITE_ROW);
-    EXPECT_EQ(sqlite3_column_int(l.get(), 0), 7);
+    sqlite3_bind_int(l->stmt, 1, 7);
+    ASSERT_EQ(sqlite3_step(l->stmt), SQLITE_ROW);
+    EXPECT_EQ(sqlite3_column_int(l->stmt, 0), 7);
   }
   {
     StatementCache::Lease l = cache.take("SELECT ?1");
     ASSERT_TRUE(l);
-    ASSERT_EQ(sqlite3_step(l.get()), SQLITE_ROW);
-    EXPECT_EQ(sqlite3_column_type(l.get(), 0), SQLITE_NULL);
+    ASSERT_EQ(sqlite3_step(l->stmt), SQLITE_ROW);
+    EXPECT_EQ(sqlite3_column_type(l->stmt, 0), SQLITE_NULL);
   }
   { StatementCache::Lease b = lease(cache, "SELECT 2"); }
   { StatementCache::Lease a = cache.take("SELECT ?1"); }  // used again: "SELECT 2" is now the oldest
