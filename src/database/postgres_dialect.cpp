@@ -218,7 +218,12 @@ PostgresStatement adapt_postgres_statement(const std::string& text) {
   trim_compared_literals(tokens);
   tokens = coalesce_as_text(tokens);
   out.text = render(tokens);
-  if (out.statements == 1) {
+  // Only the statements on rows are worth preparing: the others run once, as they are.
+  std::size_t first = 0;
+  while (first < tokens.size() && !is_significant(tokens[first])) ++first;
+  bool on_rows =
+      first < tokens.size() && is_any_word(tokens[first], {"SELECT", "INSERT", "UPDATE", "DELETE", "WITH"});
+  if (out.statements == 1 && on_rows) {
     LiftedLiterals lifted = lift_literals(tokens, '$', kMaxParameters, bindable);
     out.lifted = std::move(lifted.text);
     out.parameters.reserve(lifted.bound.size());

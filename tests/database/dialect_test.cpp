@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "database/postgres_dialect.hpp"
+#include "runtime/variant.hpp"
 #include "support/engines.hpp"
 #include "temp_database.hpp"
 
@@ -34,10 +35,42 @@ void expect_cases(const std::vector<Case>& cases) {
   expect_adapted(cases, [](const std::string& in) { return adapt_statement(in); });
 }
 
+// The lifted text of a PostgreSQL statement with each $n replaced by its value written as a literal.
+std::string put_back(const PostgresStatement& s) {
+  std::string out;
+  const std::string& t = s.lifted;
+  for (std::size_t i = 0; i < t.size(); ++i) {
+    if (t[i] == '\'') {  // a literal left in place: copied as it is
+      std::size_t end = i + 1;
+      while (end < t.size() && !(t[end] == '\'' && (end + 1 >= t.size() || t[end + 1] != '\'')))
+        end += t[end] == '\'' ? 2 : 1;
+      out += t.substr(i, end + 1 - i);
+      i = end;
+      continue;
+    }
+    if (t[i] != '$' || i + 1 >= t.size() || !std::isdigit(static_cast<unsigned char>(t[i + 1]))) {
+      out += t[i];
+      continue;
+    }
+    std::size_t n = 0;
+    while (i + 1 < t.size() && std::isdigit(static_cast<unsigned char>(t[i + 1])))
+      n = n * 10 + (t[++i] - '0');
+    const PostgresParameter& p = s.parameters.at(n - 1);
+    out += p.type != 0 ? p.value : "'" + runtime::replace_all(p.value, "'", "''") + "'";
+    // The blank that sets a value apart from a word glued to it in the adapted text.
+    if (i + 1 < t.size() && t[i + 1] == ' ' && out.size() < s.text.size() && s.text[out.size()] != ' ') ++i;
+  }
+  return out;
+}
+
+// Each case adapted, and lifted: the values put back give the adapted text.
 void expect_postgres_cases(const std::vector<Case>& cases) {
   expect_adapted(cases, [](const std::string& in) {
     PostgresStatement adapted = adapt_postgres_statement(in);
     EXPECT_EQ(adapted.statements, 1);
+    if (!adapted.lifted.empty()) {
+      EXPECT_EQ(put_back(adapted), adapted.text);
+    }
     return adapted.text;
   });
 }
@@ -265,6 +298,35 @@ TEST(PostgresDialect, NamesOperatorsAndCoalesce) {
        "SELECT 'WITH(NOLOCK) [X] == 1001AND' /* [Y] 'z ' */ FROM T -- TOP 5\n",
        "SELECT 'WITH(NOLOCK) [X] == 1001AND' /* [Y] 'z ' */ FROM T -- TOP 5\n"},
   });
+}
+
+// The values lifted out of the statements on rows, each with the type the server gives its literal.
+TEST(PostgresDialect, LiftsTheValuesWithTheTypesOfTheirLiterals) {
+  PostgresStatement s = adapt_postgres_statement(
+      "SELECT 'x' AS K, N FROM T WHERE A = 'ab  ' AND N = 5 AND B = 5000000000 AND C = 99999999999999999999 "
+      "AND R = 2.50 AND E > 1e-3 AND D = '2026-03-01'AND Z IS NULL AND 7 / 2 = 3 ORDER BY 2");
+  EXPECT_EQ(s.lifted,
+            "SELECT 'x' AS K, N FROM T WHERE A = $1 AND N = $2 AND B = $3 AND C = $4 AND R = $5 AND E > $6 "
+            "AND D = $7 AND Z IS NULL AND $8 / $9 = $10 ORDER BY 2");
+  std::vector<std::pair<std::string, unsigned>> got;
+  for (const PostgresParameter& p : s.parameters) got.emplace_back(p.value, p.type);
+  EXPECT_EQ(got, (std::vector<std::pair<std::string, unsigned>>{{"ab", 0},
+                                                                {"5", 23},
+                                                                {"5000000000", 20},
+                                                                {"99999999999999999999", 1700},
+                                                                {"2.50", 1700},
+                                                                {"1e-3", 1700},
+                                                                {"2026-03-01", 0},
+                                                                {"7", 23},
+                                                                {"2", 23},
+                                                                {"3", 23}}));
+  PostgresStatement insert = adapt_postgres_statement("INSERT INTO T (A, N, D) VALUES ('ab  ', NULL, E'x')");
+  EXPECT_EQ(insert.lifted, "INSERT INTO T (A, N, D) VALUES ($1, NULL, E'x')");
+  ASSERT_EQ(insert.parameters.size(), 1u);
+  EXPECT_EQ(insert.parameters[0].value, "ab  ");
+  // Statements that are not on rows are sent as they are.
+  EXPECT_EQ(adapt_postgres_statement("CREATE TABLE T (A TEXT DEFAULT 'x')").lifted, "");
+  EXPECT_EQ(adapt_postgres_statement("SELECT 1; SELECT 2").lifted, "");
 }
 
 TEST(PostgresDialect, CountsStatementsAndKeepsTheSpellingOfNames) {

@@ -5,9 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include "database/action.hpp"
 #include "database/dialect.hpp"
+#include "database/postgres_connection.hpp"
+#include "database/postgres_dialect.hpp"
 #include "database/statement_cache.hpp"
 #include "runtime/error.hpp"
+#include "support/engines.hpp"
 #include "temp_database.hpp"
 
 namespace database {
@@ -239,6 +243,152 @@ TEST_F(DatabaseKeptStatements, ShapesBeyondTheBoundAreEvictedAndStillGiveTheirOw
     ASSERT_EQ(rs->RecordCount(), 1);
     EXPECT_EQ(rs->Field("M").to_long(), 5 + i);
   }
+}
+
+// The prepared statements of a PostgreSQL connection: the values bound with the types of their literals
+// give the rows of the adapted text, the server holds no more statements than the bound, and a kept
+// statement follows the schema, inside the person's action and outside it.
+class PostgresKeptStatements : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(calendatt::testing::test_server().empty()) << calendatt::testing::kNoServer;
+    server_ = std::make_unique<calendatt::testing::ScratchDatabase>(calendatt::testing::Engine::PostgreSQL);
+    raw_ = server_->raw();
+    raw_->exec(
+        "CREATE TABLE T (A VARCHAR(10), C CHAR(6), N INTEGER, B BIGINT, R NUMERIC(10, 3), D DATE, S "
+        "TIMESTAMP)");
+  }
+
+  // A connection of its own that keeps at most kept statements.
+  std::shared_ptr<PostgresConnection> open(std::size_t kept = PostgresConnection::kKeptStatements) {
+    auto c = std::make_shared<PostgresConnection>(kept);
+    c->Open(server_->target(), "", "", -1);
+    return c;
+  }
+  static void run(host::Connection& c, const std::string& sql) { c.Execute(sql, host::kAdExecuteNoRecords); }
+  static std::string value(host::Connection& c, const std::string& sql) {
+    auto rs = c.Execute(sql, host::kAdCmdText);
+    return rs->Eof() ? "" : rs->Field(rs->FieldNames().at(0)).to_string();
+  }
+  // How many statements the server holds prepared for c.
+  static long on_server(host::Connection& c) {
+    return c.Execute("SELECT COUNT(*) AS N FROM pg_prepared_statements", host::kAdCmdText)
+        ->Field("N")
+        .to_long();
+  }
+
+  // How many statements of the lifted text of sql the server holds prepared for c.
+  static std::string prepared(host::Connection& c, const std::string& sql) {
+    return value(c, "SELECT COUNT(*) AS K FROM pg_prepared_statements WHERE statement = '" +
+                        runtime::replace_all(adapt_postgres_statement(sql).lifted, "'", "''") + "'");
+  }
+
+  std::unique_ptr<calendatt::testing::ScratchDatabase> server_;
+  std::unique_ptr<calendatt::testing::RawAccess> raw_;
+};
+
+TEST_F(PostgresKeptStatements, EachValueIsBoundWithTheTypeOfItsLiteralAndGivesTheRowsOfTheAdaptedText) {
+  auto c = open();
+  const std::string insert = "INSERT INTO T (A, C, N, B, R, D, S) VALUES (";
+  run(*c, insert + "'ab  ', 'C1 ', 5, 5000000000, 2.5, '2026-03-01', '2026-03-01 08:30:00')");
+  run(*c, insert + "'0123', 'C2', 7, 7, 0.3, '2026-03-02', '2026-03-02 00:00:00')");
+  run(*c, insert + "NULL, NULL, NULL, NULL, NULL, NULL, NULL)");
+  // Stored as given: a text keeps its blanks and its leading zero, NULL is NULL.
+  EXPECT_EQ(value(*c, "SELECT A FROM T WHERE N = 5"), "ab  ");
+  EXPECT_EQ(value(*c, "SELECT A FROM T WHERE B = 7"), "0123");
+  EXPECT_EQ(value(*c, "SELECT COUNT(*) AS K FROM T WHERE A IS NULL AND D IS NULL"), "1");
+  const std::string count = "SELECT COUNT(*) AS K FROM T WHERE ";
+  for (const char* where :
+       {"A = 'ab  '", "A = '0123'", "A = '123'", "C = 'C1'", "C = 'C2   '", "RTRIM(C) = 'C1 '", "N = 5",
+        "N = '7'", "B = 5000000000", "B > 2147483647", "B = 99999999999999999999", "R = 2.5", "R = 2.50",
+        "R > 1e-1", "R = 0.3",
+        // Integer division of two int4, exact sums of numerics: as the literals compute.
+        "N / 2 = 2", "7 / 2 = 3 AND N = 5", "0.1 + 0.2 = 0.3", "2147483648 / 2 = 1073741824",
+        "D = '2026-03-01'", "D >= '2026-03-02'", "S >= '2026-03-01 08:30'", "S < '2026-03-02'",
+        "D = '2026-03-01'AND N = 5", "(D = '2026-03-02' OR '2026-03-02'='') AND (N = 0 OR 0=0)"}) {
+    SCOPED_TRACE(where);
+    std::string adapted = adapt_postgres_statement(count + where).text;
+    const std::string expected = raw_->value(adapted);
+    EXPECT_EQ(value(*c, count + where), expected);
+    // Again through the kept statement, which the server holds (one per list of types: N = 5 and N = '7'
+    // are two): its values' types let it be prepared.
+    EXPECT_EQ(value(*c, count + where), expected);
+    EXPECT_NE(prepared(*c, count + where), "0");
+  }
+  // A literal where a value cannot stand (a typed literal) runs as it was adapted, unprepared.
+  EXPECT_EQ(value(*c, count + "D < DATE '2026-03-02'"), "1");
+  EXPECT_EQ(prepared(*c, count + "D < DATE '2026-03-02'"), "0");
+}
+
+TEST_F(PostgresKeptStatements, BeyondTheBoundStatementsAreDeallocatedAndANestedRunKeepsItsRows) {
+  auto c = open(2);
+  run(*c, "INSERT INTO T (N) VALUES (1), (2), (3)");
+  const std::string numbers = "SELECT N FROM T WHERE N >= ";
+  auto outer = c->Execute(numbers + "2 ORDER BY N", host::kAdCmdText);
+  std::vector<std::string> seen;
+  for (; !outer->Eof(); outer->MoveNext()) {
+    seen.push_back(outer->Field("N").to_string());
+    // The same text with another value, and other shapes that push it out of the cache.
+    EXPECT_EQ(c->Execute(numbers + "3 ORDER BY N", host::kAdCmdText)->RecordCount(), 1);
+    for (int i = 0; i < 3; ++i)
+      EXPECT_EQ(value(*c, "SELECT N + " + std::to_string(i) + " AS M FROM T WHERE N = 1"),
+                std::to_string(1 + i));
+    EXPECT_LE(on_server(*c), 2);
+  }
+  EXPECT_EQ(seen, (std::vector<std::string>{"2", "3"}));
+  EXPECT_EQ(c->kept_statements(), 2u);
+  // A connection that keeps none prepares nothing.
+  auto none = open(0);
+  EXPECT_EQ(value(*none, numbers + "3"), "3");
+  EXPECT_EQ(on_server(*none), 0);
+}
+
+TEST_F(PostgresKeptStatements, AKeptStatementFollowsAChangeOfTheSchema) {
+  auto c = open();
+  run(*c, "INSERT INTO T (A, N) VALUES ('7', 1)");
+  auto names = [&] { return c->Execute("SELECT * FROM T WHERE N = 1", host::kAdCmdText)->FieldNames(); };
+  auto found = [&] { return value(*c, "SELECT N FROM T WHERE A = '7'"); };
+  EXPECT_EQ(names().size(), 7u);
+  EXPECT_EQ(found(), "1");
+  for (bool in_action : {false, true}) {
+    SCOPED_TRACE(in_action ? "in the action" : "alone");
+    std::unique_ptr<ActionScope> action = in_action ? std::make_unique<ActionScope>() : nullptr;
+    // Its result gains a column: "cached plan must not change result type", then prepared again.
+    run(*c, in_action ? "ALTER TABLE T DROP COLUMN E" : "ALTER TABLE T ADD COLUMN E TEXT DEFAULT 'e'");
+    EXPECT_EQ(names().size(), in_action ? 7u : 8u);
+    // The column its value is compared with changes type: the value's inferred type no longer fits.
+    run(*c, in_action ? "ALTER TABLE T ALTER COLUMN A TYPE VARCHAR(10)"
+                      : "ALTER TABLE T ALTER COLUMN A TYPE INTEGER USING A::INTEGER");
+    EXPECT_EQ(found(), "1");
+    run(*c, "INSERT INTO T (A, N) VALUES ('7', 2)");
+  }
+  EXPECT_EQ(raw_->value("SELECT COUNT(*) FROM T WHERE A = '7'"), "3");
+}
+
+TEST_F(PostgresKeptStatements, AFailedStatementInTheActionLeavesTheSameTextReadyToRun) {
+  auto c = open();
+  raw_->exec("CREATE UNIQUE INDEX T_N ON T (N)");
+  {
+    ActionScope action;
+    run(*c, "INSERT INTO T (N, A) VALUES (1, 'first')");
+    // The first run of a shape fails at its preparation (no such table), then at its run (the key exists):
+    // the action goes on, and the same texts run once the cause is gone.
+    const std::string later = "SELECT COUNT(*) AS K FROM LATER WHERE N = 1";
+    EXPECT_THROW(value(*c, later), runtime::Error);
+    EXPECT_THROW(run(*c, "INSERT INTO T (N) VALUES (1)"), runtime::Error);
+    runtime::Error shown(0, "");
+    try {
+      run(*c, "INSERT INTO T (N) VALUES (1)");
+    } catch (const runtime::Error& e) {
+      shown = e;
+    }
+    EXPECT_NE(shown.description().find("VALUES (1)"), std::string::npos) << shown.description();
+    EXPECT_EQ(c->Errors().at(0).sql_state, "23505");
+    run(*c, "CREATE TABLE LATER (N INTEGER)");
+    EXPECT_EQ(value(*c, later), "0");
+    run(*c, "INSERT INTO T (N) VALUES (2)");
+  }
+  EXPECT_EQ(raw_->rows("SELECT N FROM T"), (std::vector<std::string>{"1:1|", "1:2|"}));
 }
 
 // The cache itself, on a plain handle.
