@@ -361,6 +361,10 @@ TEST_F(PostgresKeptStatements, AKeptStatementFollowsAChangeOfTheSchema) {
                       : "ALTER TABLE T ALTER COLUMN A TYPE INTEGER USING A::INTEGER");
     EXPECT_EQ(found(), "1");
     run(*c, "INSERT INTO T (A, N) VALUES ('7', 2)");
+    // Each was prepared again under its name: the server holds exactly the kept statements.
+    EXPECT_NE(prepared(*c, "SELECT * FROM T WHERE N = 1"), "0");
+    long held = on_server(*c);
+    EXPECT_EQ(held, static_cast<long>(c->kept_statements()));
   }
   EXPECT_EQ(raw_->value("SELECT COUNT(*) FROM T WHERE A = '7'"), "3");
 }
@@ -384,6 +388,11 @@ TEST_F(PostgresKeptStatements, AFailedStatementInTheActionLeavesTheSameTextReady
     }
     EXPECT_NE(shown.description().find("VALUES (1)"), std::string::npos) << shown.description();
     EXPECT_EQ(c->Errors().at(0).sql_state, "23505");
+    run(*c, "CREATE TABLE LATER (N INTEGER)");
+    EXPECT_EQ(value(*c, later), "0");
+    // Its kept statement fails once its table is gone, and runs again once it is back.
+    run(*c, "DROP TABLE LATER");
+    EXPECT_THROW(value(*c, later), runtime::Error);
     run(*c, "CREATE TABLE LATER (N INTEGER)");
     EXPECT_EQ(value(*c, later), "0");
     run(*c, "INSERT INTO T (N) VALUES (2)");
