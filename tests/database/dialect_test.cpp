@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "database/postgres_dialect.hpp"
-#include "runtime/variant.hpp"
 #include "support/engines.hpp"
 #include "temp_database.hpp"
 
@@ -37,30 +36,10 @@ void expect_cases(const std::vector<Case>& cases) {
 
 // The lifted text of a PostgreSQL statement with each $n replaced by its value written as a literal.
 std::string put_back(const PostgresStatement& s) {
-  std::string out;
-  const std::string& t = s.lifted;
-  for (std::size_t i = 0; i < t.size(); ++i) {
-    if (t[i] == '\'') {  // a literal left in place: copied as it is
-      std::size_t end = i + 1;
-      while (end < t.size() && !(t[end] == '\'' && (end + 1 >= t.size() || t[end + 1] != '\'')))
-        end += t[end] == '\'' ? 2 : 1;
-      out += t.substr(i, end + 1 - i);
-      i = end;
-      continue;
-    }
-    if (t[i] != '$' || i + 1 >= t.size() || !std::isdigit(static_cast<unsigned char>(t[i + 1]))) {
-      out += t[i];
-      continue;
-    }
-    std::size_t n = 0;
-    while (i + 1 < t.size() && std::isdigit(static_cast<unsigned char>(t[i + 1])))
-      n = n * 10 + (t[++i] - '0');
-    const PostgresParameter& p = s.parameters.at(n - 1);
-    out += p.type != 0 ? p.value : "'" + runtime::replace_all(p.value, "'", "''") + "'";
-    // The blank that sets a value apart from a word glued to it in the adapted text.
-    if (i + 1 < t.size() && t[i + 1] == ' ' && out.size() < s.text.size() && s.text[out.size()] != ' ') ++i;
-  }
-  return out;
+  return testing::put_back(s.lifted, '$', [&](std::size_t n) {
+    const PostgresParameter& p = s.parameters.at(n);
+    return p.type != 0 ? p.value : testing::quoted(p.value);
+  });
 }
 
 // Each case adapted, and lifted: the values put back give the adapted text.

@@ -19,34 +19,11 @@ namespace {
 
 // The lifted text with each ?n replaced by its value written as a literal.
 std::string put_back(const LiftedStatement& lifted) {
-  std::string out;
-  const std::string& t = lifted.text;
-  for (std::size_t i = 0; i < t.size(); ++i) {
-    bool quoted = t[i] == '\'';
-    if (quoted) {  // a literal left in place: copied as it is
-      std::size_t end = i + 1;
-      while (end < t.size() && !(t[end] == '\'' && (end + 1 >= t.size() || t[end + 1] != '\''))) {
-        end += t[end] == '\'' ? 2 : 1;
-      }
-      out += t.substr(i, end + 1 - i);
-      i = end;
-      continue;
-    }
-    if (t[i] != '?' || i + 1 >= t.size() || !std::isdigit(static_cast<unsigned char>(t[i + 1]))) {
-      out += t[i];
-      continue;
-    }
-    std::size_t n = 0;
-    while (i + 1 < t.size() && std::isdigit(static_cast<unsigned char>(t[i + 1])))
-      n = n * 10 + (t[++i] - '0');
-    const SqlValue& v = lifted.parameters.at(n - 1);
-    if (std::holds_alternative<std::string>(v)) {
-      out += "'" + runtime::replace_all(std::get<std::string>(v), "'", "''") + "'";
-    } else {
-      out += std::to_string(std::get<std::int64_t>(v));
-    }
-  }
-  return out;
+  return testing::put_back(lifted.text, '?', [&](std::size_t n) {
+    const SqlValue& v = lifted.parameters.at(n);
+    return std::holds_alternative<std::string>(v) ? testing::quoted(std::get<std::string>(v))
+                                                  : std::to_string(std::get<std::int64_t>(v));
+  });
 }
 
 const std::vector<std::string>& texts() {

@@ -136,6 +136,42 @@ class RawDatabase {
   sqlite3* db_ = nullptr;
 };
 
+// A text as a literal: quoted, its quotes doubled.
+inline std::string quoted(const std::string& text) {
+  std::string out = "'";
+  for (char c : text) {
+    out += c;
+    if (c == '\'') out += '\'';
+  }
+  return out + "'";
+}
+
+// A lifted text with each placeholder (?n or $n) replaced by literal(n - 1); the literals left in the
+// text are copied as they are.
+template <class Literal>
+std::string put_back(const std::string& t, char placeholder, Literal literal) {
+  std::string out;
+  for (std::size_t i = 0; i < t.size(); ++i) {
+    if (t[i] == '\'') {
+      std::size_t end = i + 1;
+      while (end < t.size() && !(t[end] == '\'' && (end + 1 >= t.size() || t[end + 1] != '\'')))
+        end += t[end] == '\'' ? 2 : 1;
+      out += t.substr(i, end + 1 - i);
+      i = end;
+      continue;
+    }
+    if (t[i] != placeholder || i + 1 >= t.size() || t[i + 1] < '0' || t[i + 1] > '9') {
+      out += t[i];
+      continue;
+    }
+    std::size_t n = 0;
+    while (i + 1 < t.size() && t[i + 1] >= '0' && t[i + 1] <= '9')
+      n = n * 10 + static_cast<std::size_t>(t[++i] - '0');
+    out += literal(n - 1);
+  }
+  return out;
+}
+
 // The module's calendar query, fragment by fragment; empty placeholders take their defaults ('' and 0).
 inline std::string calendar_query(int company, const std::string& day, const std::string& node,
                                   const std::string& link, const std::string& start, const std::string& end) {
