@@ -328,7 +328,8 @@ QueryResult PostgresConnection::query(const std::string& sql) {
   if (statement.statements > 1)
     fail(kCommandError, "42601", "Il testo contiene più di un'istruzione SQL e non è stato eseguito: " + sql);
   Sent sent;
-  if (statement.lifted.empty()) {
+  // A long text (a list of thousands of days) runs once: it is sent as it is, not as thousands of values.
+  if (statement.lifted.empty() || statement.lifted.size() > KeptStatements<ServerStatement>::kLongestKept) {
     sent.text = statement.text;
   } else {
     sent.text = std::move(statement.lifted);
