@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -20,12 +21,12 @@ bool is_number(const Variant& v) {
 
 std::string number_literal(double d) {
   char buf[40];
-  if (d == std::floor(d) && std::fabs(d) < 1e15)
-    std::snprintf(buf, sizeof buf, "%.0f", d);
-  else
-    std::snprintf(buf, sizeof buf, "%.17g", d);
-  std::string s = buf;
-  return s == "-0" ? "0" : s;
+  if (d == std::floor(d) && std::fabs(d) < 1e15) {
+    auto end = std::to_chars(buf, buf + sizeof buf, static_cast<std::int64_t>(d)).ptr;  // -0 is 0
+    return std::string(buf, end);
+  }
+  std::snprintf(buf, sizeof buf, "%.17g", d);
+  return buf;
 }
 
 // The text of a cell in the table, escaped so that a stored line break cannot break the table's rows nor a
@@ -89,16 +90,19 @@ void write_table(const GridView& grid, std::ostream& out) {
 }
 
 void write_csv(const GridView& grid, std::ostream& out) {
-  auto write_line = [&](const std::vector<std::string>& cells) {
-    for (std::size_t i = 0; i < cells.size(); ++i) out << (i ? "," : "") << csv_field(cells[i]);
-    out << "\n";
+  // The lines are gathered and written at once: a long listing is not written a field at a time.
+  std::string text;
+  auto add_field = [&](std::size_t i, const std::string& cell) {
+    if (i) text += ',';
+    append_csv_field(text, cell);
   };
-  write_line(grid.keys);
+  for (std::size_t i = 0; i < grid.keys.size(); ++i) add_field(i, grid.keys[i]);
+  text += '\n';
   for (const auto& row : grid.rows) {
-    std::vector<std::string> cells;
-    for (const auto& v : row) cells.push_back(machine_text(v));
-    write_line(cells);
+    for (std::size_t i = 0; i < row.size(); ++i) add_field(i, machine_text(row[i]));
+    text += '\n';
   }
+  out.write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 
 void write_json(const GridView& grid, std::ostream& out) {
@@ -115,9 +119,25 @@ void write_json(const GridView& grid, std::ostream& out) {
 
 }  // namespace
 
+void append_csv_field(std::string& out, const std::string& text) {
+  bool plain = std::none_of(text.begin(), text.end(),
+                            [](char c) { return c == ',' || c == '"' || c == '\r' || c == '\n'; });
+  if (plain) {
+    out += text;
+    return;
+  }
+  out += '"';
+  for (char c : text) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  out += '"';
+}
+
 std::string csv_field(const std::string& text) {
-  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-  return "\"" + runtime::replace_all(text, "\"", "\"\"") + "\"";
+  std::string out;
+  append_csv_field(out, text);
+  return out;
 }
 
 std::string json_string(const std::string& text) {

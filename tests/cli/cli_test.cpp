@@ -1,5 +1,6 @@
 // The `calendatt` program run as a user runs it: exit statuses, what it prints, the messages of the
 // calendar on standard error with their numbers, and the rows it leaves in a fresh demo database.
+#include <filesystem>
 #include <fstream>
 
 #include "cli/cli_runner.hpp"
@@ -113,6 +114,23 @@ TEST_P(CliList, WithoutADayEveryDayOfTheCompanyInCsvWithIsoDates) {
   EXPECT_NE(std::find(lines.begin(), lines.end(), "PRJ002,M01,MAN01,2026-03-02,2,0,2026-02-01,2026-12-31"),
             lines.end());
   EXPECT_EQ(r.out.find("PRJ900"), std::string::npos) << "another company's days";
+}
+
+// The server's client library and the thirty it needs are loaded for a server only: a run on a file
+// never pays for them (the file engine's own connection strings are not read as the server's).
+TEST_P(CliList, TheServerClientIsLoadedForAServerOnly) {
+  const std::string log = db_->dir().string() + "/loader";
+  setenv("LD_DEBUG", "libs", 1);
+  setenv("LD_DEBUG_OUTPUT", log.c_str(), 1);
+  auto r = run({"list", "--day", "2026-03-02"});
+  unsetenv("LD_DEBUG");
+  unsetenv("LD_DEBUG_OUTPUT");
+  EXPECT_EQ(r.status, 0) << r.all_err();
+  std::string loaded;
+  for (const auto& entry : std::filesystem::directory_iterator(db_->dir()))
+    if (entry.path().filename().string().rfind("loader.", 0) == 0) loaded += read_file(entry.path().string());
+  ASSERT_FALSE(loaded.empty()) << "the loader wrote nothing";
+  EXPECT_EQ(loaded.find("libpq.so") != std::string::npos, engine() == Engine::PostgreSQL);
 }
 
 TEST_P(CliList, CalledModeShowsOnlyTheActivityItWasCalledForAsJson) {
