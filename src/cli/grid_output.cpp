@@ -89,34 +89,6 @@ void write_table(const GridView& grid, std::ostream& out) {
   for (const auto& line : texts) write_line(line);
 }
 
-void write_csv(const GridView& grid, std::ostream& out) {
-  // The lines are gathered and written at once: a long listing is not written a field at a time.
-  std::string text;
-  auto add_field = [&](std::size_t i, const std::string& cell) {
-    if (i) text += ',';
-    append_csv_field(text, cell);
-  };
-  for (std::size_t i = 0; i < grid.keys.size(); ++i) add_field(i, grid.keys[i]);
-  text += '\n';
-  for (const auto& row : grid.rows) {
-    for (std::size_t i = 0; i < row.size(); ++i) add_field(i, machine_text(row[i]));
-    text += '\n';
-  }
-  out.write(text.data(), static_cast<std::streamsize>(text.size()));
-}
-
-void write_json(const GridView& grid, std::ostream& out) {
-  out << "[";
-  for (std::size_t r = 0; r < grid.rows.size(); ++r) {
-    out << (r ? ",\n " : "\n ") << "{";
-    const auto& row = grid.rows[r];
-    for (std::size_t i = 0; i < grid.keys.size() && i < row.size(); ++i)
-      out << (i ? ", " : "") << json_string(grid.keys[i]) << ": " << json_value(row[i]);
-    out << "}";
-  }
-  out << (grid.rows.empty() ? "]\n" : "\n]\n");
-}
-
 }  // namespace
 
 void append_csv_field(std::string& out, const std::string& text) {
@@ -199,18 +171,59 @@ std::string json_value(const Variant& v) {
   }
 }
 
-void write_grid(const GridView& grid, Format format, std::ostream& out) {
-  switch (format) {
-    case Format::kTable:
-      write_table(grid, out);
-      break;
-    case Format::kCsv:
-      write_csv(grid, out);
-      break;
-    case Format::kJson:
-      write_json(grid, out);
-      break;
+RowWriter::RowWriter(std::vector<std::string> keys, Format format, std::ostream& out)
+    : keys_(std::move(keys)), csv_(format == Format::kCsv), out_(out) {
+  if (!csv_) {
+    text_ += '[';
+    return;
   }
+  for (std::size_t i = 0; i < keys_.size(); ++i) {
+    if (i) text_ += ',';
+    append_csv_field(text_, keys_[i]);
+  }
+  text_ += '\n';
+}
+
+void RowWriter::row(const std::vector<Variant>& values) {
+  if (csv_) {
+    for (std::size_t i = 0; i < values.size(); ++i) {
+      if (i) text_ += ',';
+      append_csv_field(text_, machine_text(values[i]));
+    }
+    text_ += '\n';
+  } else {
+    text_ += rows_ ? ",\n {" : "\n {";
+    for (std::size_t i = 0; i < keys_.size() && i < values.size(); ++i) {
+      if (i) text_ += ", ";
+      text_ += json_string(keys_[i]);
+      text_ += ": ";
+      text_ += json_value(values[i]);
+    }
+    text_ += '}';
+  }
+  ++rows_;
+  // The text goes out in pieces of some size: neither a field at a time nor the whole listing held.
+  if (text_.size() >= 1 << 16) flush();
+}
+
+void RowWriter::finish() {
+  if (!csv_) text_ += rows_ ? "\n]\n" : "]\n";
+  flush();
+}
+
+void RowWriter::flush() {
+  out_.write(text_.data(), static_cast<std::streamsize>(text_.size()));
+  text_.clear();
+}
+
+void write_grid(const GridView& grid, Format format, std::ostream& out) {
+  if (format == Format::kTable) {
+    write_table(grid, out);
+    return;
+  }
+  RowWriter writer(grid.keys, format, out);
+  for (const auto& row : grid.rows) writer.row(row);
+  writer.finish();
 }
 
 }  // namespace cli

@@ -521,6 +521,7 @@ LookupValues read_lookup_column(const QueryRunner& runner, const std::string& qu
                          "The lookup query of column " + field + " must give an id and a text", control);
   LookupValues values;
   if (rs->RecordCount() > 0) {
+    values.reserve(static_cast<std::size_t>(rs->RecordCount()));
     std::int32_t id = rs->FieldIndex(fields[0]), text = rs->FieldIndex(fields[1]);
     for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) values.add(rs->FieldAt(id), rs->FieldAt(text));
   }
@@ -827,7 +828,12 @@ std::vector<std::vector<std::string>> GridModel::shown_rows() {
 
 std::vector<std::vector<Variant>> GridModel::shown_values() {
   std::vector<std::vector<Variant>> rows;
-  if (!attached_ || attached_->State() != host::kAdStateOpen) return rows;
+  for_each_shown_row([&](const std::vector<Variant>& row) { rows.push_back(row); });
+  return rows;
+}
+
+void GridModel::for_each_shown_row(const std::function<void(const std::vector<Variant>&)>& take) {
+  if (!attached_ || attached_->State() != host::kAdStateOpen) return;
   if (attached_->EditPending())
     throw runtime::Error(5, "La riga corrente ha modifiche non salvate", "GridModel");
   std::int32_t position = attached_->AbsolutePosition();
@@ -842,11 +848,10 @@ std::vector<std::vector<Variant>> GridModel::shown_values() {
       at.push_back(attached_->FieldIndex(c.field));
     }
   }
-  rows.reserve(static_cast<std::size_t>(count));
+  std::vector<Variant> row;
   for (std::int32_t i = 0; i < count; ++i) {
     attached_->SetAbsolutePosition(i);
-    std::vector<Variant> row;
-    row.reserve(columns_.size());
+    row.clear();
     for (std::size_t k = 0; k < columns_.size(); ++k) {
       if (at[k] < 0) {
         row.push_back(value_of(columns_[k]));
@@ -857,15 +862,14 @@ std::vector<std::vector<Variant>> GridModel::shown_values() {
         row.push_back(attached_->FieldAt(at[k]));
       }
     }
-    rows.push_back(std::move(row));
+    take(row);
   }
   if (position >= 0) {
     attached_->SetAbsolutePosition(position);
-  } else if (!rows.empty()) {
+  } else if (count > 0) {
     attached_->MoveLast();
     attached_->MoveNext();
   }
-  return rows;
 }
 
 }  // namespace standin
