@@ -149,8 +149,9 @@ TEST_P(WindowRecordRules, InCalledModeANewRowOnAPlannedDayIsRefused) {
   EXPECT_EQ(text(s, "TXT_CODATTIVITA"), "ATT01");
   EXPECT_FALSE(s.code("TXT_CODPROG")->Enabled());
   EXPECT_EQ(s.date("TXT_DATAINIZ")->Text(), shown("2026-03-01"));
-  // Blank minutes are stored as 0.
-  ASSERT_TRUE(enter_duration(s, "3", ""));
+  // Minutes left blank (the hours field is the one left) are stored as 0.
+  ASSERT_TRUE(s.code("TXT_ORE")->type("3"));
+  ASSERT_TRUE(s.code("TXT_ORE")->leave());
   EXPECT_EQ(frame().Save(true, 0, true), standin::StandinRecordFrame::kSaved);
   EXPECT_EQ(messages().size(), 1u);
   EXPECT_EQ(stored("2026-03-12"), (StoredDay{"2026-03-12", 2026, 3, 12, 0, 0, 3, 0, 3, 0}));
