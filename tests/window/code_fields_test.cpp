@@ -157,13 +157,6 @@ TEST_P(WindowCodeFields, TheActivityLookupRowAndTheClearingOfLowerCodes) {
   EXPECT_EQ(MDLPD_CALENDATT::pIDDisBaProgWBS, database::demo::kNodeDesign);
   EXPECT_EQ(MDLPD_CALENDATT::pIDLegameWBS, database::demo::kLinkStartOnly);
 
-  // A lookup closed without a choice changes nothing.
-  activity->set_lookup_chooser(
-      [](standin::HeadlessCodeEdit&, const standin::LookupRequest&) { return Variant(); });
-  activity->OpenLookup();
-  EXPECT_EQ(text(s, "TXT_DESATTIVITA"), "Progetto esecutivo");
-  EXPECT_EQ(MDLPD_CALENDATT::pIDLegameWBS, database::demo::kLinkStartOnly);
-
   // With a node code the row's node is not taken.
   activity->set_lookup_chooser([](standin::HeadlessCodeEdit& edit, const standin::LookupRequest&) {
     edit.set_Text("ATT01");
