@@ -132,9 +132,6 @@ TEST_P(DeleteDialog, DeletionGoesOnWithAnEmptiedActivityField) {
     ASSERT_TRUE(s.code("TXT_CODATTIVITA")->leave());
     // The resolved activity in the deletion dialog gives the start date the focus.
     EXPECT_EQ(s.focused_name(), "TXT_DATAINIZIALE");
-    for (const char* name : kDeleteRange) EXPECT_TRUE(s.control(name)->Enabled()) << name;
-    EXPECT_EQ(s.date("TXT_DATAINIZ")->Text(), "01/03/2026");
-    EXPECT_EQ(s.date("TXT_DATAFIN")->Text(), "31/03/2026");
     type_date(s, "TXT_DATAINIZIALE", "09/03/2026");
     // Another node empties the activity; the activity resolved before stays the one the range works on,
     // and the empty activity field does not make the input invalid.
