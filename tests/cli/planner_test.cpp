@@ -14,8 +14,6 @@ namespace {
 using database::demo::kLinkPlanned;
 using Numbers = std::vector<int>;
 
-const std::vector<std::string> kAtt01 = {"--project", "PRJ001", "--node", "N01", "--activity", "ATT01"};
-
 // The fields of a CSV line without quotes (the report writes none).
 std::vector<std::string> fields(const std::string& line) {
   std::vector<std::string> out;

@@ -16,8 +16,6 @@ namespace {
 
 using database::demo::kLinkPlanned;
 
-const std::vector<std::string> kAtt01 = {"--project", "PRJ001", "--node", "N01", "--activity", "ATT01"};
-
 struct Previewed {
   std::string date;
   std::string effect;

@@ -15,8 +15,6 @@ namespace {
 namespace fs = std::filesystem;
 using database::demo::kLinkForeign;
 
-const std::vector<std::string> kAtt01 = {"--project", "PRJ001", "--node", "N01", "--activity", "ATT01"};
-
 std::vector<std::string> codes(const std::string& project, const std::string& node,
                                const std::string& activity) {
   return {"--project", project, "--node", node, "--activity", activity};
@@ -119,8 +117,10 @@ TEST_F(CliSafety, HostileInputsLeaveTheDatabaseAsItWas) {
       {add_day(codes("PRJ001'--", "N01", "ATT01")), 1, "Codice inesistente"},
       {add_day(codes("PRJ001", "N01/*", "ATT01")), 1, "Codice inesistente"},
       {add_day(codes("PRJ001", "N01", "ATTÌ01€")), 1, unknown_activity},
-      {add_day(codes("PRJ001", "N01", long_code)), 2, "--activity deve essere un codice di al massimo 25 caratteri"},
-      {add_day(codes("PRJ001", "N01", "ATT01\nX")), 2, "--activity non deve contenere caratteri di controllo"},
+      {add_day(codes("PRJ001", "N01", long_code)), 2,
+       "--activity deve essere un codice di al massimo 25 caratteri"},
+      {add_day(codes("PRJ001", "N01", "ATT01\nX")), 2,
+       "--activity non deve contenere caratteri di controllo"},
       {add_day(kAtt01, "123"), 2, "--hours deve essere un numero intero da 0 a 99, non \"123\""},
       {add_day(kAtt01, "8", "305"), 2, "--minutes deve essere un numero intero da 0 a 99, non \"305\""},
       {add_day(kAtt01, ".9", ".9"), 2, "--hours deve essere un numero intero da 0 a 99, non \".9\""},
@@ -142,7 +142,9 @@ TEST_F(CliSafety, HostileInputsLeaveTheDatabaseAsItWas) {
       {delete_range(kAtt01, "1000"), 2, "--every deve essere un numero intero da 1 a 999, non \"1000\""},
       {delete_range(codes("PRJ001", "N01", "ATT01' OR 1=1--"), "1"), 1, "[0] Codice inesistente"},
       {with({"list", "--called"}, codes("PRJ001' OR 1=1--", "N01", "ATT01")), 1, "nessuna attività WBS"},
-      {{"list", "--day", "2026-13-01"}, 2, "--day vuole un giorno vero scritto AAAA-MM-GG, non \"2026-13-01\""},
+      {{"list", "--day", "2026-13-01"},
+       2,
+       "--day vuole un giorno vero scritto AAAA-MM-GG, non \"2026-13-01\""},
       {{"list", "--day", "0000-01-01"}, 2, "--day vuole un giorno vero"},
       {{"list", "--company", "99999"}, 2, "--company deve essere un numero intero da 1 a 32767"},
       {with({"add-day", "--day", "2026-03-20", "--hours", "٣", "--minutes", "0"}, kAtt01), 2,
