@@ -2,8 +2,6 @@
 // and dates left out in add-range and delete-range, and `export-ics` read back by a real iCalendar parser.
 #include <cstdio>
 #include <fstream>
-#include <map>
-#include <sstream>
 
 #include "cli/cli_runner.hpp"
 #include "database/demo.hpp"
@@ -13,15 +11,6 @@ namespace {
 
 using database::demo::kLinkPlanned;
 using Numbers = std::vector<int>;
-
-// The fields of a CSV line without quotes (the report writes none).
-std::vector<std::string> fields(const std::string& line) {
-  std::vector<std::string> out;
-  std::stringstream in(line);
-  for (std::string f; std::getline(in, f, ',');) out.push_back(f);
-  if (!line.empty() && line.back() == ',') out.emplace_back();
-  return out;
-}
 
 class PlannerScenario : public CliScenario {
  protected:
@@ -75,51 +64,66 @@ TEST_P(CliDaysReport, TheTableListsTheDaysAndTheirTotals) {
             "Fuori dal periodo di pianificazione: nessun giorno\n");
 }
 
-TEST_P(CliDaysReport, TheTotalsAgreeWithTheRowsAndTheDatabase) {
+TEST_P(CliDaysReport, DaysOutsideThePlanningPeriodAreCountedAndNamed) {
   add_old_day("2026-04-02", 3, 45);
   add_old_day("2026-02-26", 1, 0);
   auto r = run(with({"days", "--format", "csv", "--lang", "en"}, kAtt01));
   ASSERT_EQ(r.status, 0) << r.all_err();
-  auto lines = split_lines(r.out);
-  ASSERT_FALSE(lines.empty());
-  EXPECT_EQ(lines[0],
+  // Every row repeats the period; weeks and months follow the days across the period's bounds.
+  const std::string period = ",2026-03-01,2026-03-31,";
+  EXPECT_EQ(r.out,
             "row,period,day,weekday,days,hours,minutes,total_minutes,planning_start,planning_end,"
-            "outside_planning");
-  // Per kind of row: the days and the minutes they add up to.
-  std::map<std::string, std::pair<long, long>> sums;
-  std::map<std::string, std::vector<std::string>> totals;
-  std::vector<std::string> days, outside;
-  for (std::size_t i = 1; i < lines.size(); ++i) {
-    auto f = fields(lines[i]);
-    ASSERT_EQ(f.size(), 11u) << lines[i];
-    EXPECT_EQ(f[8], "2026-03-01");
-    EXPECT_EQ(f[9], "2026-03-31");
-    // hours:minutes and total_minutes tell the same time.
-    EXPECT_EQ(std::stol(f[5]) * 60 + std::stol(f[6]), std::stol(f[7])) << lines[i];
-    sums[f[0]].first += std::stol(f[4]);
-    sums[f[0]].second += std::stol(f[7]);
-    if (f[0] == "day") {
-      days.push_back(f[2] + " " + f[5] + ":" + f[6]);
-      if (f[10] == "true") outside.push_back(f[2]);
-      EXPECT_EQ(f[4], "1");
-    } else {
-      totals[f[0]] = f;
-    }
-  }
-  // The days are the activity's rows in the database, in date order.
-  std::vector<std::string> stored;
-  for (const auto& d : days_of(kLinkPlanned)) stored.push_back(d.substr(0, d.find(' ', 11)));
-  std::sort(stored.begin(), stored.end());
-  EXPECT_EQ(days, stored);
-  ASSERT_EQ(days.size(), 8u);
-  const auto all = sums["day"];
-  EXPECT_EQ(sums["week"], all);
-  EXPECT_EQ(sums["month"], all);
-  EXPECT_EQ(sums["total"], all);
-  EXPECT_EQ(all, (std::pair<long, long>{8, 2670 + 225 + 60}));
-  EXPECT_EQ(totals["month"][1], "2026-04");  // the last month row
-  EXPECT_EQ(outside, (std::vector<std::string>{"2026-02-26", "2026-04-02"}));
-  EXPECT_EQ(sums["outside_planning"], (std::pair<long, long>{2, 285}));
+            "outside_planning\n"
+            "day,,2026-02-26,thu,1,1,0,60" +
+                period +
+                "true\n"
+                "day,,2026-03-02,mon,1,8,0,480" +
+                period +
+                "false\n"
+                "day,,2026-03-03,tue,1,8,0,480" +
+                period +
+                "false\n"
+                "day,,2026-03-04,wed,1,8,0,480" +
+                period +
+                "false\n"
+                "day,,2026-03-05,thu,1,8,0,480" +
+                period +
+                "false\n"
+                "day,,2026-03-06,fri,1,8,0,480" +
+                period +
+                "false\n"
+                "day,,2026-03-09,mon,1,4,30,270" +
+                period +
+                "false\n"
+                "day,,2026-04-02,thu,1,3,45,225" +
+                period +
+                "true\n"
+                "week,2026-W09,,,1,1,0,60" +
+                period +
+                "\n"
+                "week,2026-W10,,,5,40,0,2400" +
+                period +
+                "\n"
+                "week,2026-W11,,,1,4,30,270" +
+                period +
+                "\n"
+                "week,2026-W14,,,1,3,45,225" +
+                period +
+                "\n"
+                "month,2026-02,,,1,1,0,60" +
+                period +
+                "\n"
+                "month,2026-03,,,6,44,30,2670" +
+                period +
+                "\n"
+                "month,2026-04,,,1,3,45,225" +
+                period +
+                "\n"
+                "outside_planning,,,,2,4,45,285" +
+                period +
+                "\n"
+                "total,,,,8,49,15,2955" +
+                period + "\n");
 
   // The table says the same, and names the days outside.
   auto table = run(with({"days", "--lang", "en"}, kAtt01));
@@ -196,14 +200,6 @@ TEST_P(CliPatterns, MondayWednesdayFridayOverFourWeeksPlansTwelveDaysAndKeepsThe
                 "2026-03-02 8:0", "2026-03-03 8:0", "2026-03-04 8:0", "2026-03-05 8:0", "2026-03-06 8:0",
                 "2026-03-09 4:30", "2026-03-11 2:15", "2026-03-13 2:15", "2026-03-16 2:15", "2026-03-18 2:15",
                 "2026-03-20 2:15", "2026-03-23 2:15", "2026-03-25 2:15", "2026-03-27 2:15"}));
-  // Twelve of them on the chosen weekdays.
-  auto week = run(with({"days", "--from", "2026-03-01", "--to", "2026-03-28", "--format", "csv"}, kAtt01));
-  int chosen = 0;
-  for (const auto& line : split_lines(week.out)) {
-    auto f = fields(line);
-    if (f[0] == "day" && (f[3] == "mon" || f[3] == "wed" || f[3] == "fri")) ++chosen;
-  }
-  EXPECT_EQ(chosen, 12);
 }
 
 TEST_P(CliPatterns, AConflictStopsTheWholePatternBeforeAnythingIsWritten) {
@@ -380,15 +376,6 @@ TEST_P(CliCalendarExport, AParserReadsBackExactlyTheStoredDays) {
   add_old_day("2026-04-02", 3, 45);
   const std::string text = read_file(export_to("days.ics"));
   const std::string unfolded = unfold(text);
-  // Every line ends with CR LF and none is longer than 75 octets.
-  std::size_t at = 0;
-  while (at < text.size()) {
-    auto end = text.find("\r\n", at);
-    ASSERT_NE(end, std::string::npos);
-    EXPECT_LE(end - at, 75u) << text.substr(at, end - at);
-    EXPECT_EQ(text.substr(at, end - at).find('\n'), std::string::npos);
-    at = end + 2;
-  }
   EXPECT_NE(
       unfolded.find("\r\nDESCRIPTION:Attività PRJ001 / N01 / ATT01\\, ditta 1\\nDurata pianificata: 4 ore 30 "
                     "minuti"),

@@ -3,6 +3,7 @@
 // touches them. For every treatment of existing days the preview writes nothing, and the same run
 // without it changes exactly the dates the preview listed, each in the way it said.
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <regex>
@@ -108,6 +109,7 @@ class CliPreview : public calendatt::testing::OnEachEngine<CliScenario> {
 
     // The real run, its statements traced on SQLite to see which days it updated.
     const std::string trace = (db_->dir() / "statements.sql").string();
+    std::filesystem::remove(trace);
     if (sqlite) setenv("CALENDATT_SQL_TRACE", trace.c_str(), 1);
     auto real = run(args);
     unsetenv("CALENDATT_SQL_TRACE");
@@ -174,6 +176,10 @@ class CliPreview : public calendatt::testing::OnEachEngine<CliScenario> {
                 kAtt01);
   }
 
+  std::vector<std::string> delete_range(const std::string& to) {
+    return with({"delete-range", "--from", "2026-03-01", "--to", to, "--every", "1"}, kAtt01);
+  }
+
   static std::map<std::string, std::string> effects(const std::vector<Previewed>& previewed) {
     std::map<std::string, std::string> out;
     for (const auto& p : previewed) out[p.date] = p.effect;
@@ -183,45 +189,38 @@ class CliPreview : public calendatt::testing::OnEachEngine<CliScenario> {
 
 CALENDATT_ON_EACH_ENGINE(CliPreview);
 
-TEST_P(CliPreview, AStopOnAConflictIsPreviewedAndNothingIsWritten) {
-  auto previewed = effects(rehearse_then_run(add_range("stop", "8")));
-  EXPECT_EQ(previewed.size(), 12u);
-  EXPECT_EQ(previewed["2026-03-04"], "stop here");
-  EXPECT_EQ(previewed["2026-03-09"], "stop here");
-  EXPECT_EQ(previewed["2026-03-01"], "not written");
-  EXPECT_EQ(previewed["2026-03-12"], "not written");
-}
-
-TEST_P(CliPreview, SkippedDaysArePreviewedAndKept) {
-  auto previewed = effects(rehearse_then_run(add_range("skip", "8")));
-  EXPECT_EQ(previewed["2026-03-01"], "add");
-  EXPECT_EQ(previewed["2026-03-05"], "skip");
-  EXPECT_EQ(previewed["2026-03-09"], "skip");
-}
-
-TEST_P(CliPreview, AnOverwriteThatWritesTheSameDurationIsAnOverwrite) {
-  // 8:00 is the duration the days of 2-6 March hold; 9 March holds 4:30.
-  auto previewed = effects(rehearse_then_run(add_range("overwrite", "8")));
-  EXPECT_EQ(previewed["2026-03-02"], "overwrite");
-  EXPECT_EQ(previewed["2026-03-09"], "overwrite");
-  EXPECT_EQ(previewed["2026-03-10"], "add");
-}
-
-TEST_P(CliPreview, ADeletionSparesTheDaysWithAllocatedResources) {
-  auto previewed = effects(rehearse_then_run(
-      with({"delete-range", "--from", "2026-03-01", "--to", "2026-03-10", "--every", "1", "--yes"}, kAtt01)));
-  EXPECT_EQ(previewed["2026-03-02"], "delete");
-  EXPECT_EQ(previewed["2026-03-04"], "spared: allocated resources");
-  EXPECT_EQ(previewed["2026-03-05"], "spared: allocated resources");
-  EXPECT_EQ(previewed["2026-03-07"], "absent");
-}
-
-TEST_P(CliPreview, ADeletionDeclinedWritesNothing) {
-  auto previewed = effects(rehearse_then_run(
-      with({"delete-range", "--from", "2026-03-01", "--to", "2026-03-06", "--every", "1", "--no"}, kAtt01)));
-  EXPECT_EQ(previewed["2026-03-01"], "absent");
-  EXPECT_EQ(previewed["2026-03-02"], "not written");
-  EXPECT_EQ(previewed["2026-03-04"], "not written");
+// Each treatment in turn on the same days: what the preview says of a date is what the run then does.
+TEST_P(CliPreview, EachTreatmentIsPreviewedAsTheRunThenCarriesItOut) {
+  auto expect = [](const std::map<std::string, std::string>& previewed,
+                   const std::map<std::string, std::string>& expected, const char* run) {
+    for (const auto& [date, effect] : expected) {
+      EXPECT_EQ(previewed.count(date) ? previewed.at(date) : "", effect) << run << " " << date;
+    }
+  };
+  // Nothing is written: a stop on a conflict, a deletion declined.
+  auto stop = effects(rehearse_then_run(add_range("stop", "8")));
+  EXPECT_EQ(stop.size(), 12u);
+  expect(stop,
+         {{"2026-03-01", "not written"},
+          {"2026-03-04", "stop here"},
+          {"2026-03-09", "stop here"},
+          {"2026-03-12", "not written"}},
+         "stop");
+  expect(effects(rehearse_then_run(with(delete_range("2026-03-06"), {"--no"}))),
+         {{"2026-03-01", "absent"}, {"2026-03-02", "not written"}, {"2026-03-04", "not written"}},
+         "declined");
+  expect(effects(rehearse_then_run(add_range("skip", "8"))),
+         {{"2026-03-01", "add"}, {"2026-03-05", "skip"}, {"2026-03-09", "skip"}}, "skip");
+  // 8:00 is the duration every day but 9 March holds now: writing it again is still an overwrite.
+  expect(effects(rehearse_then_run(add_range("overwrite", "8"))),
+         {{"2026-03-02", "overwrite"}, {"2026-03-09", "overwrite"}, {"2026-03-12", "overwrite"}},
+         "overwrite");
+  expect(effects(rehearse_then_run(with(delete_range("2026-03-10"), {"--yes"}))),
+         {{"2026-03-02", "delete"},
+          {"2026-03-04", "spared: allocated resources"},
+          {"2026-03-05", "spared: allocated resources"},
+          {"2026-03-07", "delete"}},
+         "deletion");
 }
 
 // A weekday pattern is several runs of the dialog: the preview covers them all, in date order.

@@ -89,30 +89,18 @@ TEST_F(CliSafety, HostileInputsLeaveTheDatabaseAsItWas) {
     std::string says;  // a piece of the standard error that names the problem
   };
   const std::string long_code(10 * 1024, 'A');
-  const std::vector<std::string> day = {"--day", "2026-03-20"};
-  auto add_day = [&](std::vector<std::string> c, std::string hours = "8", std::string minutes = "0") {
-    std::vector<std::string> a = {"add-day", "--day", "2026-03-20", "--hours", hours, "--minutes", minutes};
-    a.insert(a.end(), c.begin(), c.end());
-    return a;
+  auto add_day = [](std::vector<std::string> c, std::string hours = "8", std::string minutes = "0") {
+    return with({"add-day", "--day", "2026-03-20", "--hours", hours, "--minutes", minutes}, c);
   };
-  auto add_range = [&](std::vector<std::string> c, std::string every, std::string hours = "8") {
-    std::vector<std::string> a = {"add-range", "--from",  "2026-03-10", "--to",      "2026-03-20", "--every",
-                                  every,       "--hours", hours,        "--minutes", "0"};
-    a.insert(a.end(), c.begin(), c.end());
-    return a;
-  };
-  auto delete_range = [&](std::vector<std::string> c, std::string every) {
-    std::vector<std::string> a = {"delete-range", "--from",  "2026-03-01", "--to",
-                                  "2026-03-31",   "--every", every,        "--yes"};
-    a.insert(a.end(), c.begin(), c.end());
-    return a;
+  auto add_range = [](std::vector<std::string> c, std::string every) {
+    return with({"add-range", "--from", "2026-03-10", "--to", "2026-03-20", "--every", every, "--hours", "8"},
+                c);
   };
   const std::string unknown_activity = "Codice attività non trovato";
   const auto crafted = codes("PRJ001", "N01", "')OR PD0H_IDLEGAME=" + std::to_string(kLinkForeign) + "--");
   const std::vector<Case> cases = {
       {add_day(crafted), 1, "[77197] " + unknown_activity},
       {with(add_day(crafted), {"--called"}), 1, "nessuna attività WBS"},
-      {add_day(codes("PRJ001", "N01", "ATT01' OR '1'='1")), 1, unknown_activity},
       {add_day(codes("PRJ001", "N01", "ATT01'/*")), 1, unknown_activity},
       {add_day(codes("PRJ001'--", "N01", "ATT01")), 1, "Codice inesistente"},
       {add_day(codes("PRJ001", "N01/*", "ATT01")), 1, "Codice inesistente"},
@@ -124,7 +112,6 @@ TEST_F(CliSafety, HostileInputsLeaveTheDatabaseAsItWas) {
       {add_day(kAtt01, "123"), 2, "--hours deve essere un numero intero da 0 a 99, non \"123\""},
       {add_day(kAtt01, "8", "305"), 2, "--minutes deve essere un numero intero da 0 a 99, non \"305\""},
       {add_day(kAtt01, ".9", ".9"), 2, "--hours deve essere un numero intero da 0 a 99, non \".9\""},
-      {add_day(kAtt01, "8", ".5"), 2, "--minutes deve essere un numero intero da 0 a 99, non \".5\""},
       {add_day(kAtt01, "-1"), 2, "--hours deve essere un numero intero da 0 a 99, non \"-1\""},
       {add_day(kAtt01, "1e1"), 2, "--hours deve essere un numero intero"},
       {add_day(kAtt01, "25"), 1, "[77202] Ora errata !"},
@@ -133,14 +120,12 @@ TEST_F(CliSafety, HostileInputsLeaveTheDatabaseAsItWas) {
        1, "la griglia non mostra il giorno 2026-03-02"},
       {with({"delete-day", "--day", "2026-03-02"}, codes("PRJ001", "N01", "x'; DELETE FROM PD4G_CALENDATT")),
        2, "--activity deve essere un codice di al massimo 25 caratteri"},
-      {with({"delete-day", "--day", "2026-03-02' OR 1=1"}, kAtt01), 2,
-       "--day vuole un giorno vero scritto AAAA-MM-GG"},
       {add_range(codes("PRJ001", "N01", "ATT01'--"), "1"), 1, "[0] Codice inesistente: ATT01'--"},
       {add_range(kAtt01, "1000"), 2, "--every deve essere un numero intero da 1 a 999, non \"1000\""},
       {add_range(kAtt01, "0"), 2, "--every deve essere un numero intero da 1 a 999, non \"0\""},
-      {add_range(kAtt01, "2.5"), 2, "--every deve essere un numero intero da 1 a 999"},
-      {delete_range(kAtt01, "1000"), 2, "--every deve essere un numero intero da 1 a 999, non \"1000\""},
-      {delete_range(codes("PRJ001", "N01", "ATT01' OR 1=1--"), "1"), 1, "[0] Codice inesistente"},
+      {with({"delete-range", "--from", "2026-03-01", "--to", "2026-03-31", "--every", "1", "--yes"},
+            codes("PRJ001", "N01", "ATT01' OR 1=1--")),
+       1, "[0] Codice inesistente"},
       {with({"list", "--called"}, codes("PRJ001' OR 1=1--", "N01", "ATT01")), 1, "nessuna attività WBS"},
       {{"list", "--day", "2026-13-01"},
        2,
