@@ -190,6 +190,21 @@ inline const std::vector<std::string> kAtt01 = {"--project", "PRJ001",     "--no
 inline const std::vector<std::string> kLong = {"--project", "PRJ002", "--node", "M01", "--activity", "LONG1"};
 inline constexpr int kLongLink = 1999;
 
+// The words of `line` (split at single spaces), then `codes`: att01("add-day --day 2026-03-10 --hours 7").
+inline std::vector<std::string> words(const std::string& line, const std::vector<std::string>& codes = {}) {
+  std::vector<std::string> out;
+  std::istringstream in(line);
+  for (std::string word; std::getline(in, word, ' ');) out.push_back(word);
+  out.insert(out.end(), codes.begin(), codes.end());
+  return out;
+}
+inline std::vector<std::string> att01(const std::string& line) {
+  return words(line, kAtt01);
+}
+inline std::vector<std::string> long1(const std::string& line) {
+  return words(line, kLong);
+}
+
 // The demo's dates as the tests know them: the first planned day on 2 March 2026, whatever today is.
 inline void fix_demo_dates() {
   setenv("CALENDATT_DEMO_BASE", "2026-03-02", 1);

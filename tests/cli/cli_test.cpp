@@ -31,28 +31,23 @@ TEST_P(CliUsage, WrongUsageExitsTwoAndTouchesNothing) {
   const std::vector<Case> cases = {
       {{}, "nessun comando dato", "no command given"},
       {{"frobnicate"}, "comando sconosciuto frobnicate", "unknown command frobnicate"},
-      {{"add-day", "--project", "PRJ001", "--node", "N01", "--activity", "ATT01", "--day", "2026-03-10",
-        "--minutes", "7"},
-       "add-day vuole --hours",
-       "add-day needs --hours"},
-      {with({"add-day", "--day", "10/03/2026", "--hours", "7", "--minutes", "0"}, kAtt01),
+      {words("add-day --project PRJ001 --node N01 --activity ATT01 --day 2026-03-10 --minutes 7"),
+       "add-day vuole --hours", "add-day needs --hours"},
+      {att01("add-day --day 10/03/2026 --hours 7 --minutes 0"),
        "--day vuole un giorno vero scritto AAAA-MM-GG, non \"10/03/2026\"",
        "--day needs a real day written YYYY-MM-DD, got \"10/03/2026\""},
-      {with({"add-day", "--day", "2026-02-30", "--hours", "7", "--minutes", "0"}, kAtt01),
+      {att01("add-day --day 2026-02-30 --hours 7 --minutes 0"),
        "--day vuole un giorno vero scritto AAAA-MM-GG, non \"2026-02-30\"",
        "--day needs a real day written YYYY-MM-DD, got \"2026-02-30\""},
       {{"list", "--yes", "--no"}, "--yes e --no si escludono", "--yes and --no exclude each other"},
       {{"list", "--project", "PRJ001"},
        "list accetta --project, --node e --activity solo con --called",
        "list takes --project, --node and --activity only with --called"},
-      {{"list", "--called", "--project", "PRJ001", "--node", "N01"},
-       "list --called vuole --activity",
+      {words("list --called --project PRJ001 --node N01"), "list --called vuole --activity",
        "list --called needs --activity"},
-      {with({"delete-day", "--day", "2026-03-06", "--hours", "3"}, kAtt01), "delete-day non accetta --hours",
+      {att01("delete-day --day 2026-03-06 --hours 3"), "delete-day non accetta --hours",
        "delete-day takes no --hours"},
-      {with({"add-range", "--from", "2026-03-01", "--to", "2026-03-02", "--every", "1", "--hours", "1",
-             "--minutes", "0", "--existing", "maybe"},
-            kAtt01),
+      {att01("add-range --from 2026-03-01 --to 2026-03-02 --every 1 --hours 1 --minutes 0 --existing maybe"),
        "--existing accetta stop, skip o overwrite, non \"maybe\"",
        "--existing takes stop, skip or overwrite, not \"maybe\""},
       {{"list", "--format", "xml"},
@@ -101,7 +96,7 @@ TEST_P(CliList, ShowsTheGridOfTheChosenDayUnderItsCaptions) {
 }
 
 TEST_P(CliList, WithoutADayEveryDayOfTheCompanyInCsvWithIsoDates) {
-  auto r = run({"list", "--day", "none", "--format", "csv"});
+  auto r = run(words("list --day none --format csv"));
   EXPECT_EQ(r.status, 0) << r.all_err();
   auto lines = split_lines(r.out);
   ASSERT_EQ(lines.size(), 8u) << r.out;
@@ -112,33 +107,31 @@ TEST_P(CliList, WithoutADayEveryDayOfTheCompanyInCsvWithIsoDates) {
             lines.end());
   EXPECT_EQ(r.out.find("PRJ900"), std::string::npos) << "another company's days";
   // Keys and dates are for scripts: the same in every language.
-  EXPECT_EQ(run({"list", "--day", "none", "--format", "csv", "--lang", "en"}).out, r.out);
+  EXPECT_EQ(run(words("list --day none --format csv --lang en")).out, r.out);
 }
 
 TEST_P(CliList, CalledModeShowsOnlyTheActivityItWasCalledForAsJson) {
-  auto r = run(with({"list", "--called", "--day", "2026-03-02", "--format", "json"}, kAtt01));
+  auto r = run(att01("list --called --day 2026-03-02 --format json"));
   EXPECT_EQ(r.status, 0) << r.all_err();
   EXPECT_EQ(r.out,
             "[\n {\"project\": \"PRJ001\", \"node\": \"N01\", \"activity\": \"ATT01\", "
             "\"day\": \"2026-03-02\", \"hours\": 8, \"minutes\": 0, \"planning_start\": \"2026-03-01\", "
             "\"planning_end\": \"2026-03-31\"}\n]\n");
-  EXPECT_EQ(
-      run(with({"list", "--called", "--day", "2026-03-02", "--format", "json", "--lang", "en"}, kAtt01)).out,
-      r.out);
+  EXPECT_EQ(run(att01("list --called --day 2026-03-02 --format json --lang en")).out, r.out);
   // Called mode opens on the planning start, where the activity has no day.
-  auto opening = run(with({"list", "--called", "--format", "json"}, kAtt01));
+  auto opening = run(att01("list --called --format json"));
   EXPECT_EQ(opening.status, 0) << opening.all_err();
   EXPECT_EQ(opening.out, "[]\n");
 }
 
 TEST_P(CliList, CalledModeRefusesADayOutsideThePlanningPeriodInTheChosenLanguage) {
-  auto r = run(with({"list", "--called", "--lang", "en", "--day", "2026-04-02"}, kAtt01));
+  auto r = run(att01("list --called --lang en --day 2026-04-02"));
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(r.out.empty()) << r.out;
   EXPECT_EQ(r.numbers(), Numbers{77195});
   EXPECT_TRUE(r.has_line("[77195] Dates later than 31/03/2026 are not allowed")) << r.all_err();
 
-  auto english = run({"list", "--lang", "en", "--day", "2026-03-09"});
+  auto english = run(words("list --lang en --day 2026-03-09"));
   EXPECT_EQ(english.status, 0) << english.all_err();
   // The table is for people: captions of the language, and the dates the options take.
   EXPECT_EQ(
@@ -151,8 +144,7 @@ TEST_P(CliList, CalledModeRefusesADayOutsideThePlanningPeriodInTheChosenLanguage
 // An unknown activity and one in two WBS rows are refused in the language cases; here the codes of
 // company 1's ATT02 are no activity of company 2.
 TEST_P(CliList, CalledModeLooksForTheActivityInTheChosenCompanyOnly) {
-  auto r = run(
-      {"list", "--called", "--company", "2", "--project", "PRJ001", "--node", "N01", "--activity", "ATT02"});
+  auto r = run(words("list --called --company 2 --project PRJ001 --node N01 --activity ATT02"));
   EXPECT_EQ(r.status, 1) << r.all_err();
   EXPECT_TRUE(r.out.empty());
   EXPECT_TRUE(r.has_line_starting("calendatt: ")) << r.all_err();
@@ -164,7 +156,7 @@ class CliDays : public calendatt::testing::OnEachEngine<CliScenario> {};
 CALENDATT_ON_EACH_ENGINE(CliDays);
 
 TEST_P(CliDays, AddDaySavesANewRowThroughTheFrame) {
-  auto r = run(with({"add-day", "--day", "2026-03-10", "--hours", "7", "--minutes", "30"}, kAtt01));
+  auto r = run(att01("add-day --day 2026-03-10 --hours 7 --minutes 30"));
   EXPECT_EQ(r.status, 0) << r.all_err();
   EXPECT_TRUE(r.err.empty()) << r.all_err();
   EXPECT_EQ(r.out, "Aggiunto il giorno 2026-03-10 di PRJ001 / N01 / ATT01.\n");
@@ -173,8 +165,9 @@ TEST_P(CliDays, AddDaySavesANewRowThroughTheFrame) {
   EXPECT_EQ(days.size(), kDemoDays.size() + 1);
 
   // In called mode the codes are the ones handed over; lower case typed by the user is fine.
-  auto called = run({"add-day", "--called", "--project", "prj001", "--node", "n01", "--activity", "att01",
-                     "--day", "2026-03-12", "--hours", "3", "--minutes", "15"});
+  auto called =
+      run(words("add-day --called --project prj001 --node n01 --activity att01 --day 2026-03-12 --hours 3 "
+                "--minutes 15"));
   EXPECT_EQ(called.status, 0) << called.all_err();
   days = days_of(kLinkPlanned);
   EXPECT_NE(std::find(days.begin(), days.end(), "2026-03-12 3:15 (0:0-3:15)"), days.end());
@@ -186,20 +179,18 @@ TEST_P(CliDays, AddDayIsRefusedByEachRuleWithItsMessage) {
     Numbers numbers;
   };
   const std::vector<Case> cases = {
-      {with({"add-day", "--day", "2026-03-02", "--hours", "7", "--minutes", "30"}, kAtt01), {77192}},
-      {with({"add-day", "--called", "--day", "2026-03-02", "--hours", "7"}, kAtt01), {77192}},
-      {with({"add-day", "--day", "2026-04-01", "--hours", "8", "--minutes", "0"}, kAtt01), {77198}},
-      {with({"add-day", "--day", "2026-03-11", "--hours", "25", "--minutes", "0"}, kAtt01), {77202, 77202}},
-      {with({"add-day", "--day", "2026-03-11", "--hours", "8", "--minutes", "60"}, kAtt01), {77204, 77204}},
-      {with({"add-day", "--called", "--day", "2026-02-27", "--hours", "8", "--minutes", "0"}, kAtt01),
-       {77194}},
+      {att01("add-day --day 2026-03-02 --hours 7 --minutes 30"), {77192}},
+      {att01("add-day --called --day 2026-03-02 --hours 7"), {77192}},
+      {att01("add-day --day 2026-04-01 --hours 8 --minutes 0"), {77198}},
+      {att01("add-day --day 2026-03-11 --hours 25 --minutes 0"), {77202, 77202}},
+      {att01("add-day --day 2026-03-11 --hours 8 --minutes 60"), {77204, 77204}},
+      {att01("add-day --called --day 2026-02-27 --hours 8 --minutes 0"), {77194}},
       // The code field tells that the code does not exist (a notice without a number), then the window.
-      {{"add-day", "--project", "PRJ001", "--node", "N01", "--activity", "ATT99", "--day", "2026-03-11",
-        "--hours", "8", "--minutes", "0"},
+      {words("add-day --project PRJ001 --node N01 --activity ATT99 --day 2026-03-11 --hours 8 --minutes 0"),
        {0, 77197}},
       // The activity stands in two WBS rows: OK opens the lookup list, which the command line cannot show.
-      {{"add-day", "--yes", "--project", "PRJ001", "--node", "N01", "--activity", "ATT06", "--day",
-        "2026-04-10", "--hours", "8", "--minutes", "0"},
+      {words("add-day --yes --project PRJ001 --node N01 --activity ATT06 --day 2026-04-10 --hours 8 "
+             "--minutes 0"),
        {77199, 77199}},
   };
   const int rows = calendar_rows();
@@ -214,20 +205,20 @@ TEST_P(CliDays, AddDayIsRefusedByEachRuleWithItsMessage) {
 }
 
 TEST_P(CliDays, SetDayChangesTheDurationOfTheStoredRow) {
-  auto r = run(with({"set-day", "--day", "2026-03-09", "--hours", "6", "--minutes", "15"}, kAtt01));
+  auto r = run(att01("set-day --day 2026-03-09 --hours 6 --minutes 15"));
   EXPECT_EQ(r.status, 0) << r.all_err();
   EXPECT_EQ(r.out, "Cambiato il giorno 2026-03-09 di PRJ001 / N01 / ATT01.\n");
   EXPECT_EQ(days_of(kLinkPlanned).back(), "2026-03-09 6:15 (0:0-6:15)");
 
   // The same duration again leaves nothing to save.
-  auto again = run(with({"set-day", "--day", "2026-03-09", "--hours", "6", "--minutes", "15"}, kAtt01));
+  auto again = run(att01("set-day --day 2026-03-09 --hours 6 --minutes 15"));
   EXPECT_EQ(again.status, 0) << again.all_err();
   EXPECT_EQ(again.out, "Il giorno 2026-03-09 di PRJ001 / N01 / ATT01 ha già questa durata.\n");
 }
 
 TEST_P(CliDays, SetDayReachesEveryValidDurationWhateverTheDayHeld) {
   // 7:05 to 24:00 needs the minutes cleared before the hours; 24:00 to 7:30 the hours before the minutes.
-  auto added = run(with({"add-day", "--day", "2026-03-10", "--hours", "7", "--minutes", "5"}, kAtt01));
+  auto added = run(att01("add-day --day 2026-03-10 --hours 7 --minutes 5"));
   ASSERT_EQ(added.status, 0) << added.all_err();
   const std::pair<const char*, const char*> durations[] = {{"24", "0"}, {"7", "30"}, {"24", ""}, {"0", "59"}};
   for (const auto& [hours, minutes] : durations) {
@@ -241,7 +232,7 @@ TEST_P(CliDays, SetDayReachesEveryValidDurationWhateverTheDayHeld) {
         << hours << ":" << minutes;
   }
   // 24 hours with minutes stay refused.
-  auto refused = run(with({"set-day", "--day", "2026-03-10", "--hours", "24", "--minutes", "1"}, kAtt01));
+  auto refused = run(att01("set-day --day 2026-03-10 --hours 24 --minutes 1"));
   EXPECT_EQ(refused.status, 1);
   EXPECT_EQ(refused.numbers(), (Numbers{77203, 77203})) << refused.all_err();
 }
@@ -287,29 +278,27 @@ TEST_P(CliDays, TheSameCodesInAnotherCompanyAreAnotherActivity) {
       "SELECT COUNT(*) FROM PD4G_CALENDATT WHERE PD4G_DITTA_CG18 = 2 AND PD4G_IDLEGAME_PD0H = " +
       std::to_string(database::demo::kLinkOtherDesign);
   for (bool called : {false, true}) {
-    auto march =
-        with({"add-day", "--company", "2", "--day", "2026-03-10", "--hours", "8", "--minutes", "0"}, kAtt01);
+    auto march = att01("add-day --company 2 --day 2026-03-10 --hours 8 --minutes 0");
     if (called) march.push_back("--called");
     auto r = run(march);
     EXPECT_EQ(r.status, 1) << called << "\n" << r.all_err();
     EXPECT_EQ(r.numbers(), called ? Numbers{77194} : Numbers{77198}) << r.all_err();
   }
   EXPECT_EQ(count(other), 0);
-  auto june = run(
-      with({"add-day", "--company", "2", "--day", "2026-06-10", "--hours", "8", "--minutes", "0"}, kAtt01));
+  auto june = run(att01("add-day --company 2 --day 2026-06-10 --hours 8 --minutes 0"));
   EXPECT_EQ(june.status, 0) << june.all_err();
   EXPECT_EQ(count(other), 1);
   EXPECT_EQ(days_of(kLinkPlanned), kDemoDays);
 }
 
 TEST_P(CliDays, DeleteDaySparesADayWithAllocatedResources) {
-  auto refused = run(with({"delete-day", "--day", "2026-03-05"}, kAtt01));
+  auto refused = run(att01("delete-day --day 2026-03-05"));
   EXPECT_EQ(refused.status, 1);
   EXPECT_EQ(refused.numbers(), Numbers{77193});
   EXPECT_TRUE(refused.has_line("[77193] Esistono risorse allocate: impossibile eliminare il record."));
   EXPECT_EQ(days_of(kLinkPlanned), kDemoDays);
 
-  auto deleted = run(with({"delete-day", "--day", "2026-03-06"}, kAtt01));
+  auto deleted = run(att01("delete-day --day 2026-03-06"));
   EXPECT_EQ(deleted.status, 0) << deleted.all_err();
   EXPECT_EQ(deleted.out, "Eliminato il giorno 2026-03-06 di PRJ001 / N01 / ATT01.\n");
   EXPECT_EQ(count("SELECT COUNT(*) FROM PD4G_CALENDATT WHERE PD4G_DATAATTIVITA = '2026-03-06'"), 0);
@@ -322,21 +311,20 @@ class CliRanges : public calendatt::testing::OnEachEngine<CliScenario> {
  protected:
   // Every third day from 1 to 10 March (1, 4, 7, 10), 5:15 each.
   std::vector<std::string> add_range(const std::string& existing) {
-    return with({"add-range", "--from", "2026-03-01", "--to", "2026-03-10", "--every", "3", "--hours", "5",
-                 "--minutes", "15", "--existing", existing},
-                kAtt01);
+    return att01("add-range --from 2026-03-01 --to 2026-03-10 --every 3 --hours 5 --minutes 15 --existing " +
+                 existing);
   }
   std::vector<std::string> delete_range(const std::string& to) {
-    return with({"delete-range", "--from", "2026-03-01", "--to", to, "--every", "1"}, kAtt01);
+    return att01("delete-range --from 2026-03-01 --to " + to + " --every 1");
   }
 };
 
 CALENDATT_ON_EACH_ENGINE(CliRanges);
 
 TEST_P(CliRanges, AddRangeStopWritesEveryDayWhenNoneExistsInCalledMode) {
-  auto r = run(with({"add-range", "--called", "--from", "2026-03-20", "--to", "2026-03-22", "--every", "1",
-                     "--hours", "1", "--minutes", "45", "--existing", "stop"},
-                    kAtt01));
+  auto r =
+      run(att01("add-range --called --from 2026-03-20 --to 2026-03-22 --every 1 --hours 1 --minutes 45 "
+                "--existing stop"));
   EXPECT_EQ(r.status, 0) << r.all_err();
   EXPECT_EQ(r.numbers(), Numbers{42123});
   EXPECT_EQ(r.out,
@@ -381,9 +369,7 @@ TEST_P(CliRanges, AddRangeSkipKeepsAndOverwriteReplacesTheDaysThatExistAndSaysHo
 }
 
 TEST_P(CliRanges, AddRangeRefusesAStartBeforeThePlanningPeriodInTheField) {
-  auto r = run(with({"add-range", "--from", "2026-02-20", "--to", "2026-03-22", "--every", "1", "--hours",
-                     "1", "--minutes", "0"},
-                    kAtt01));
+  auto r = run(att01("add-range --from 2026-02-20 --to 2026-03-22 --every 1 --hours 1 --minutes 0"));
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.numbers(), Numbers{77194});
   EXPECT_TRUE(r.has_line("[77194] Non sono ammesse date inferiori al 01/03/2026"));
@@ -451,7 +437,7 @@ TEST_F(CliServerFailures, ADatabaseThatCannotBeOpenedIsAFailureThatNeverShowsThe
 
 TEST_P(CliFailures, AnErrorReportIsAnsweredAsAskedInTheLanguageAndStillFails) {
   raw_->exec("ALTER TABLE PD4G_CALENDATT RENAME COLUMN PD4G_DITTA_CG18 TO PD4G_DITTA");
-  auto ignored = run({"list", "--day", "2026-03-02", "--on-error", "ignore"});
+  auto ignored = run(words("list --day 2026-03-02 --on-error ignore"));
   EXPECT_EQ(ignored.status, 3);
   EXPECT_TRUE(ignored.has_line_starting("[error] routine InizializzaVirtualFrame: ")) << ignored.all_err();
   EXPECT_TRUE(ignored.has_line("calendatt: risposto Ignora")) << ignored.all_err();
@@ -461,7 +447,7 @@ TEST_P(CliFailures, AnErrorReportIsAnsweredAsAskedInTheLanguageAndStillFails) {
 
   // Retry is given three times to each report, then Abort: opening the window, preparing it and
   // choosing the day fail one after the other, and each of those reports is retried.
-  auto retried = run({"list", "--day", "2026-03-02", "--on-error", "retry", "--lang", "en"});
+  auto retried = run(words("list --day 2026-03-02 --on-error retry --lang en"));
   EXPECT_EQ(retried.status, 3);
   std::vector<std::string> answers;
   for (const auto& line : retried.err)
@@ -476,7 +462,7 @@ TEST_P(CliFailures, AnErrorReportIsAnsweredAsAskedInTheLanguageAndStillFails) {
             std::string::npos)
       << retried.all_err();
   // Without --on-error a report is answered Abort.
-  EXPECT_TRUE(run({"list", "--day", "2026-03-02", "--lang", "en"}).has_line("calendatt: answered Abort"));
+  EXPECT_TRUE(run(words("list --day 2026-03-02 --lang en")).has_line("calendatt: answered Abort"));
 }
 
 TEST_P(CliDays, ACraftedCodeReachesTheModuleUnchangedAndWritesNothing) {

@@ -38,8 +38,7 @@ class CliConcurrency : public calendatt::testing::OnEachEngine<CliScenario> {
 };
 
 TEST_P(CliConcurrency, EightPeopleAddingTheSameDayStoreOneRow) {
-  std::vector<std::vector<std::string>> commands(
-      8, with({"add-day", "--day", "2026-03-20", "--hours", "2", "--minutes", "0"}, kAtt01));
+  std::vector<std::vector<std::string>> commands(8, att01("add-day --day 2026-03-20 --hours 2 --minutes 0"));
   auto results = together(commands);
   EXPECT_EQ(rows_of(1001, "2026-03-20"), 1);
   int added = 0;
@@ -59,10 +58,9 @@ TEST_P(CliConcurrency, EightPeopleAddingTheSameDayStoreOneRow) {
 
 TEST_P(CliConcurrency, TwoGenerationsSkippingExistingDaysStoreEachDayOnce) {
   // 1,000 days from 1 January 2027.
-  auto generation =
-      with({"add-range", "--from", "2027-01-01", "--to", "2029-09-26", "--every", "1", "--hours", "1",
-            "--minutes", "0", "--existing", "skip", "--yes", "--on-error", "ignore"},
-           kLong);
+  auto generation = long1(
+      "add-range --from 2027-01-01 --to 2029-09-26 --every 1 --hours 1 --minutes 0 --existing skip --yes "
+      "--on-error ignore");
   auto results = together({generation, generation});
   EXPECT_EQ(rows_of(kLongLink), 1000);
   EXPECT_EQ(
@@ -82,9 +80,8 @@ TEST_P(CliConcurrency, TwoGenerationsSkippingExistingDaysStoreEachDayOnce) {
 }
 
 TEST_P(CliConcurrency, AReaderDuringAGenerationSeesWholeDays) {
-  auto generation = with({"add-range", "--from", "2027-01-01", "--to", "2027-12-31", "--every", "1",
-                          "--hours", "3", "--minutes", "45", "--existing", "stop", "--yes"},
-                         kLong);
+  auto generation = long1(
+      "add-range --from 2027-01-01 --to 2027-12-31 --every 1 --hours 3 --minutes 45 --existing stop --yes");
   std::size_t previous = 0;
   std::thread writer([&] { together({generation}); });
   for (int i = 0; i < 6; ++i) {

@@ -30,11 +30,10 @@ TEST_F(CliCrash, AGenerationKilledMidRunLeavesAnIntactFileOfWholeDays) {
   // A generation of 30,000 days takes about half a second: it commits every 20 ms so that it is killed
   // between two commits, not after its only one.
   setenv("CALENDATT_COMMIT_MS", "20", 1);
-  pid_t pid = start_program(
-      with({"add-range", "--from", "2027-01-01", "--to", "2110-12-31", "--every", "1", "--hours", "3",
-            "--minutes", "45", "--existing", "stop", "--yes", "--db", db_->target()},
-           kLong),
-      db_->dir().string());
+  pid_t pid = start_program(with(long1("add-range --from 2027-01-01 --to 2110-12-31 --every 1 --hours 3 "
+                                       "--minutes 45 --existing stop --yes"),
+                                 {"--db", db_->target()}),
+                            db_->dir().string());
   unsetenv("CALENDATT_COMMIT_MS");
   ASSERT_GT(pid, 0);
   // Killed once its first commit is visible, long before its end.
@@ -74,9 +73,8 @@ TEST_F(CliCrash, AGenerationKilledMidRunLeavesAnIntactFileOfWholeDays) {
             0);
 
   // The person runs it again, skipping the days already there: the range is completed.
-  auto again = run(with({"add-range", "--from", "2027-01-01", "--to", "2110-12-31", "--every", "1", "--hours",
-                         "3", "--minutes", "45", "--existing", "skip", "--yes"},
-                        kLong));
+  auto again = run(long1(
+      "add-range --from 2027-01-01 --to 2110-12-31 --every 1 --hours 3 --minutes 45 --existing skip --yes"));
   EXPECT_EQ(again.status, 0) << again.all_err();
   EXPECT_EQ(generated(), kDaysAsked);
   EXPECT_EQ(raw_->value("PRAGMA integrity_check"), "ok");
@@ -87,9 +85,8 @@ TEST_F(CliCrash, AGenerationIsWrittenInFewTransactionsNotOnePerDay) {
   // half second, so the 366 days of 2028 take a handful of transactions, never one a day.
   const std::string trace = (db_->dir() / "statements.trace").string();
   setenv("CALENDATT_SQL_TRACE", trace.c_str(), 1);
-  auto r = run(with({"add-range", "--from", "2028-01-01", "--to", "2028-12-31", "--every", "1", "--hours",
-                     "3", "--minutes", "45", "--existing", "stop", "--yes"},
-                    kLong));
+  auto r = run(long1(
+      "add-range --from 2028-01-01 --to 2028-12-31 --every 1 --hours 3 --minutes 45 --existing stop --yes"));
   unsetenv("CALENDATT_SQL_TRACE");
   ASSERT_EQ(r.status, 0) << r.all_err();
   EXPECT_EQ(generated(), 366);

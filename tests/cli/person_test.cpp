@@ -38,20 +38,19 @@ TEST_F(CliLanguage, EveryLineOfARunSpeaksItsLanguage) {
     std::vector<std::string> lines_it, lines_en;  // lines of our own
   };
   const std::vector<Case> cases = {
-      {{"add-day", "--project", "PRJ001", "--node", "N01", "--activity", "ATT99", "--day", "2026-03-11",
-        "--hours", "8"},
+      {words("add-day --project PRJ001 --node N01 --activity ATT99 --day 2026-03-11 --hours 8"),
        {"calendatt: nulla aggiunto: il campo \"Codice Attività\" non è stato accettato"},
        {"calendatt: nothing added: the field \"Activity Code\" was not accepted"}},
-      {with({"set-day", "--day", "2026-03-07", "--hours", "6"}, kAtt01),
+      {att01("set-day --day 2026-03-07 --hours 6"),
        {"calendatt: nulla cambiato: la griglia non mostra il giorno 2026-03-07 di PRJ001 / N01 / ATT01"},
        {"calendatt: nothing changed: the grid shows no day 2026-03-07 of PRJ001 / N01 / ATT01"}},
-      {with({"list", "--called"}, {"--project", "PRJ001", "--node", "N01", "--activity", "ATT06"}),
+      {with({"list", "--called"}, words("--project PRJ001 --node N01 --activity ATT06")),
        {"calendatt: l'attività PRJ001 / N01 / ATT06 sta in 2 righe della WBS (legami 1006, 1007): il "
         "calendario si apre per una sola attività"},
        {"calendatt: the activity PRJ001 / N01 / ATT06 stands in 2 WBS rows (links 1006, 1007): the calendar "
         "is "
         "called for one activity"}},
-      {with({"delete-range", "--from", "2026-03-01", "--to", "2026-03-06", "--every", "1", "--no"}, kAtt01),
+      {att01("delete-range --from 2026-03-01 --to 2026-03-06 --every 1 --no"),
        {"calendatt: risposto No (--no)",
         "calendatt: nulla eliminato: la finestra di dialogo non ha concluso"},
        {"calendatt: answered No (--no)", "calendatt: nothing deleted: the dialog did not complete"}},
@@ -67,14 +66,14 @@ TEST_F(CliLanguage, EveryLineOfARunSpeaksItsLanguage) {
     EXPECT_EQ(own_lines(run(c.args)), c.lines_it) << c.args.front();
   }
   // Success lines too.
-  auto deleted_en = run(in("en", with({"delete-day", "--day", "2026-03-03"}, kAtt01)));
+  auto deleted_en = run(in("en", att01("delete-day --day 2026-03-03")));
   EXPECT_EQ(deleted_en.out, "Deleted the day 2026-03-03 of PRJ001 / N01 / ATT01.\n");
   // The calendar's own messages follow too.
-  auto refused = run(in("en", with({"add-day", "--day", "2026-03-02", "--hours", "7"}, kAtt01)));
+  auto refused = run(in("en", att01("add-day --day 2026-03-02 --hours 7")));
   EXPECT_TRUE(refused.has_line("[77192] Planning already exists for the current date")) << refused.all_err();
   // And the fields' own notices.
-  const auto unknown = with({"add-day", "--day", "2026-03-11", "--hours", "8"},
-                            {"--project", "PRJ001", "--node", "N01", "--activity", "ATT99"});
+  const auto unknown = with(words("add-day --day 2026-03-11 --hours 8"),
+                            words("--project PRJ001 --node N01 --activity ATT99"));
   EXPECT_TRUE(run(in("en", unknown)).has_line("[0] No such code: ATT99"));
   EXPECT_TRUE(run(in("it", unknown)).has_line("[0] Codice inesistente: ATT99"));
 }
@@ -121,9 +120,8 @@ TEST_F(CliLanguage, FileChecksInitAndContentsFollowTheLanguage) {
 class CliPrompt : public calendatt::testing::OnEngine<CliScenario, calendatt::testing::Engine::SQLite> {
  protected:
   std::vector<std::string> delete_week(const std::string& language) {
-    return with({"delete-range", "--from", "2026-03-01", "--to", "2026-03-06", "--every", "1", "--lang",
-                 language, "--db", db_->target()},
-                kAtt01);
+    return with(att01("delete-range --from 2026-03-01 --to 2026-03-06 --every 1 --lang " + language),
+                {"--db", db_->target()});
   }
 };
 
@@ -174,8 +172,8 @@ class CliHelp : public calendatt::testing::OnEngine<CliScenario, calendatt::test
 // Each command's help: its own options first, then two examples, then the common options; in Italian by
 // default and in English with --lang en, every line of ours in the one language.
 TEST_F(CliHelp, ACommandsHelpShowsItsOwnOptionsFirstAndTwoExamplesInEitherLanguage) {
-  for (const std::string command : {"init", "contents", "list", "add-day", "set-day", "delete-day",
-                                    "add-range", "delete-range", "days", "export-ics"}) {
+  for (const std::string& command :
+       words("init contents list add-day set-day delete-day add-range delete-range days export-ics")) {
     auto r = run({command, "--help", "--lang", "en"});
     EXPECT_EQ(r.status, 0);
     const std::string& out = r.out;
@@ -228,9 +226,9 @@ TEST_F(CliSummary, AConflictNamesItsDatesOnALineOfItsOwn) {
   raw_->exec("UPDATE PD4G_CALENDATT SET PD4G_DATAATTIVITA = '2026-03-07' WHERE PD4G_IDCALENDARIO = 6");
   for (const char* language : {"it", "en"}) {
     // 1, 4, 7 and 10 March; the demo plans 4 March, and 7 March now.
-    auto r = run(with({"add-range", "--from", "2026-03-01", "--to", "2026-03-10", "--every", "3", "--hours",
-                       "5", "--existing", "stop", "--lang", language},
-                      kAtt01));
+    auto r =
+        run(att01("add-range --from 2026-03-01 --to 2026-03-10 --every 3 --hours 5 --existing stop --lang " +
+                  std::string(language)));
     EXPECT_EQ(r.status, 1);
     ASSERT_GE(r.err.size(), 2u) << r.all_err();
     const bool it = language == std::string("it");

@@ -38,7 +38,7 @@ class CliDaysReport : public calendatt::testing::OnEachEngine<PlannerScenario> {
 CALENDATT_ON_EACH_ENGINE(CliDaysReport);
 
 TEST_P(CliDaysReport, TheTableListsTheDaysAndTheirTotals) {
-  auto r = run(with({"days"}, kAtt01));
+  auto r = run(att01("days"));
   EXPECT_EQ(r.status, 0) << r.all_err();
   EXPECT_TRUE(r.err.empty()) << r.all_err();
   EXPECT_EQ(r.out,
@@ -67,7 +67,7 @@ TEST_P(CliDaysReport, TheTableListsTheDaysAndTheirTotals) {
 TEST_P(CliDaysReport, DaysOutsideThePlanningPeriodAreCountedAndNamed) {
   add_old_day("2026-04-02", 3, 45);
   add_old_day("2026-02-26", 1, 0);
-  auto r = run(with({"days", "--format", "csv", "--lang", "en"}, kAtt01));
+  auto r = run(att01("days --format csv --lang en"));
   ASSERT_EQ(r.status, 0) << r.all_err();
   // Every row repeats the period; weeks and months follow the days across the period's bounds.
   const std::string period = ",2026-03-01,2026-03-31,";
@@ -126,7 +126,7 @@ TEST_P(CliDaysReport, DaysOutsideThePlanningPeriodAreCountedAndNamed) {
                 period + "\n");
 
   // The table says the same, and names the days outside.
-  auto table = run(with({"days", "--lang", "en"}, kAtt01));
+  auto table = run(att01("days --lang en"));
   EXPECT_NE(table.out.find("\n2026-04-02  thu      3      45   outside the period\n"), std::string::npos)
       << table.out;
   EXPECT_NE(table.out.find("\nTotal: 8 days, 49:15\n"), std::string::npos) << table.out;
@@ -136,7 +136,7 @@ TEST_P(CliDaysReport, DaysOutsideThePlanningPeriodAreCountedAndNamed) {
 }
 
 TEST_P(CliDaysReport, FromAndToNarrowTheDaysAndJsonKeepsTheKeys) {
-  auto r = run(with({"days", "--from", "2026-03-05", "--to", "2026-03-06", "--format", "json"}, kAtt01));
+  auto r = run(att01("days --from 2026-03-05 --to 2026-03-06 --format json"));
   ASSERT_EQ(r.status, 0) << r.all_err();
   EXPECT_NE(
       r.out.find("{\"row\": \"day\", \"period\": null, \"day\": \"2026-03-05\", \"weekday\": \"thu\", "
@@ -153,15 +153,15 @@ TEST_P(CliDaysReport, FromAndToNarrowTheDaysAndJsonKeepsTheKeys) {
 }
 
 TEST_P(CliDaysReport, AnActivityThatIsNotOneWbsRowIsRefused) {
-  auto none = run({"days", "--project", "PRJ001", "--node", "N01", "--activity", "NOPE"});
+  auto none = run(words("days --project PRJ001 --node N01 --activity NOPE"));
   EXPECT_EQ(none.status, 1);
   EXPECT_EQ(none.err,
             std::vector<std::string>{"calendatt: nessuna attività WBS PRJ001 / N01 / NOPE nella ditta 1"});
-  auto twice = run({"days", "--project", "PRJ001", "--node", "N01", "--activity", "ATT06", "--lang", "en"});
+  auto twice = run(words("days --project PRJ001 --node N01 --activity ATT06 --lang en"));
   EXPECT_EQ(twice.status, 1);
   EXPECT_TRUE(twice.has_line_starting("calendatt: the activity PRJ001 / N01 / ATT06 stands in 2 WBS rows"))
       << twice.all_err();
-  auto usage = run(with({"days", "--from", "2026-03-09", "--to", "2026-03-01", "--lang", "en"}, kAtt01));
+  auto usage = run(att01("days --from 2026-03-09 --to 2026-03-01 --lang en"));
   EXPECT_EQ(usage.status, 2);
   EXPECT_TRUE(usage.has_line("calendatt: --to must not come before --from")) << usage.all_err();
 }
@@ -172,10 +172,9 @@ class CliPatterns : public calendatt::testing::OnEachEngine<PlannerScenario> {
  protected:
   // Monday, Wednesday and Friday over the four weeks from Sunday 1 March.
   std::vector<std::string> four_weeks(std::vector<std::string> more) {
-    return with(with({"add-range", "--from", "2026-03-01", "--to", "2026-03-28", "--weekdays", "lun,mer,VEN",
-                      "--hours", "2", "--minutes", "15"},
-                     kAtt01),
-                more);
+    return with(
+        att01("add-range --from 2026-03-01 --to 2026-03-28 --weekdays lun,mer,VEN --hours 2 --minutes 15"),
+        more);
   }
   std::vector<std::string> dates_of_link() const {
     std::vector<std::string> out;
@@ -215,9 +214,7 @@ TEST_P(CliPatterns, AConflictStopsTheWholePatternBeforeAnythingIsWritten) {
 
 TEST_P(CliPatterns, ARunOutsideThePlanningPeriodIsRefusedBeforeTheOthersWrite) {
   // The Monday run ends on 30 March and fits; the Wednesday and Friday ones reach April.
-  auto r = run(with({"add-range", "--from", "2026-03-10", "--to", "2026-04-03", "--weekdays", "mon,wed,fri",
-                     "--hours", "2"},
-                    kAtt01));
+  auto r = run(att01("add-range --from 2026-03-10 --to 2026-04-03 --weekdays mon,wed,fri --hours 2"));
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.numbers(), Numbers{77195});
   EXPECT_TRUE(r.has_line("[77195] Non sono ammesse date superiori al 31/03/2026")) << r.all_err();
@@ -228,9 +225,7 @@ TEST_P(CliPatterns, ARunOutsideThePlanningPeriodIsRefusedBeforeTheOthersWrite) {
 TEST_P(CliPatterns, ARunRefusedAfterOthersStopsThePatternAndSaysWhatStays) {
   // Monday 2 March can go; Thursday 5 March carries allocated resources, so its run deletes nothing and
   // the dialog says so: the Monday run, carried out first, stays.
-  auto r = run(
-      with({"delete-range", "--from", "2026-03-02", "--to", "2026-03-05", "--weekdays", "lun,gio", "--yes"},
-           kAtt01));
+  auto r = run(att01("delete-range --from 2026-03-02 --to 2026-03-05 --weekdays lun,gio --yes"));
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.numbers(), (Numbers{0, 42123, 0, 0}));
   EXPECT_TRUE(
@@ -266,9 +261,8 @@ TEST_P(CliPatterns, DatesLeftOutSplitTheRunsFromAListOrAnICalendarFile) {
             "DTSTART;VALUE=DATE:20260318\r\nDTEND;VALUE=DATE:20260321\r\nEND:VEVENT\r\n"
             "BEGIN:VEVENT\r\nUID:2\r\nDTSTART;VALUE=DATE:20200327\r\nRRULE:FREQ=YEARLY\r\n"
             "END:VEVENT\r\nEND:VCALENDAR\r\n");
-  auto del = run(with({"delete-range", "--from", "2026-03-01", "--to", "2026-03-31", "--weekdays", "wed,fri",
-                       "--skip-dates", ics, "--yes"},
-                      kAtt01));
+  auto del = run(att01("delete-range --from 2026-03-01 --to 2026-03-31 --weekdays wed,fri --skip-dates " +
+                       ics + " --yes"));
   ASSERT_EQ(del.status, 0) << del.all_err();
   dates = dates_of_link();
   // 18, 20 and 27 March stay; 4 March stays for its allocated resources; 6, 11 and 13 go. The run of 25
@@ -290,7 +284,7 @@ TEST_P(CliPatterns, WrongPatternsAreUsageErrorsThatTouchNothing) {
       write("bad.ics",
             "BEGIN:VCALENDAR\nBEGIN:VEVENT\nDTSTART;VALUE=DATE:20260301\nRRULE:FREQ=WEEKLY;"
             "BYDAY=MO,FR\nEND:VEVENT\nEND:VCALENDAR\n");
-  const std::string range[] = {"--from", "2026-03-01", "--to", "2026-03-28", "--hours", "1"};
+  const auto range = words("--from 2026-03-01 --to 2026-03-28 --hours 1");
   struct Case {
     std::vector<std::string> more;
     std::string error;
@@ -308,7 +302,7 @@ TEST_P(CliPatterns, WrongPatternsAreUsageErrorsThatTouchNothing) {
        "--skip-dates " + db_->dir().string() + ": non è un file"},
   };
   for (const auto& c : cases) {
-    std::vector<std::string> args = with({"add-range"}, kAtt01);
+    std::vector<std::string> args = att01("add-range");
     args.insert(args.end(), std::begin(range), std::end(range));
     auto r = run(with(args, c.more));
     EXPECT_EQ(r.status, 2) << c.error;
@@ -364,7 +358,7 @@ print('\n'.join(sorted(lines)))
     return text;
   }
   std::string export_to(const std::string& name, std::vector<std::string> more = {}) {
-    auto r = run(with(with({"export-ics"}, kAtt01), more));
+    auto r = run(with(att01("export-ics"), more));
     EXPECT_EQ(r.status, 0) << r.all_err();
     EXPECT_TRUE(r.err.empty()) << r.all_err();
     return write(name, r.out);
@@ -399,7 +393,7 @@ TEST_P(CliCalendarExport, AParserReadsBackExactlyTheStoredDays) {
 
 TEST_P(CliCalendarExport, ASecondExportKeepsTheUidsOfTheDaysThatStayed) {
   const std::string first = parsed(export_to("first.ics"));
-  auto added = run(with({"add-day", "--day", "2026-03-20", "--hours", "1"}, kAtt01));
+  auto added = run(att01("add-day --day 2026-03-20 --hours 1"));
   ASSERT_EQ(added.status, 0) << added.all_err();
   const std::string second = parsed(export_to("second.ics"));
   auto first_lines = split_lines(first), second_lines = split_lines(second);
@@ -408,7 +402,7 @@ TEST_P(CliCalendarExport, ASecondExportKeepsTheUidsOfTheDaysThatStayed) {
     EXPECT_NE(std::find(second_lines.begin(), second_lines.end(), line), second_lines.end()) << line;
   // A range of dates exports only its days, in the language asked for.
   const std::string narrow =
-      read_file(export_to("narrow.ics", {"--from", "2026-03-09", "--to", "2026-03-20", "--lang", "en"}));
+      read_file(export_to("narrow.ics", words("--from 2026-03-09 --to 2026-03-20 --lang en")));
   EXPECT_EQ(split_lines(parsed(db_->dir().string() + "/narrow.ics")).size(), 2u);
   EXPECT_NE(unfold(narrow).find("Planned duration: 1 hours 0 minutes"), std::string::npos) << narrow;
 }

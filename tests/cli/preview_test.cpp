@@ -171,13 +171,12 @@ class CliPreview : public calendatt::testing::OnEachEngine<CliScenario> {
   // Every day from 1 to 12 March: the days that exist (2-6 and 9, two of them with allocated
   // resources), and days that do not.
   std::vector<std::string> add_range(const std::string& existing, const std::string& hours) {
-    return with({"add-range", "--from", "2026-03-01", "--to", "2026-03-12", "--every", "1", "--hours", hours,
-                 "--minutes", "0", "--existing", existing},
-                kAtt01);
+    return att01("add-range --from 2026-03-01 --to 2026-03-12 --every 1 --hours " + hours +
+                 " --minutes 0 --existing " + existing);
   }
 
   std::vector<std::string> delete_range(const std::string& to) {
-    return with({"delete-range", "--from", "2026-03-01", "--to", to, "--every", "1"}, kAtt01);
+    return att01("delete-range --from 2026-03-01 --to " + to + " --every 1");
   }
 
   // "day effect" of every previewed date (its day of March) in the preview's order, or of `days` only.
@@ -212,9 +211,8 @@ TEST_P(CliPreview, EachTreatmentIsPreviewedAsTheRunThenCarriesItOut) {
 
 // A weekday pattern is several runs of the dialog: the preview covers them all, in date order.
 TEST_P(CliPreview, AWeekdayPatternIsPreviewedRunByRunInDateOrder) {
-  EXPECT_EQ(effects(rehearse_then_run(with({"add-range", "--from", "2026-03-01", "--to", "2026-03-14",
-                                            "--weekdays", "mon,fri", "--hours", "6", "--existing", "skip"},
-                                           kAtt01))),
+  EXPECT_EQ(effects(rehearse_then_run(att01(
+                "add-range --from 2026-03-01 --to 2026-03-14 --weekdays mon,fri --hours 6 --existing skip"))),
             "2 skip, 6 skip, 9 skip, 13 add");
 }
 
@@ -230,7 +228,7 @@ TEST_P(CliPreview, TheTableSpeaksTheRunsLanguage) {
   EXPECT_EQ(lines[13], "Totali: aggiunti 6, sovrascritti 6, tralasciati 0, in conflitto 0, non scritti 0.");
   EXPECT_EQ(lines[14], "Anteprima: nulla è stato scritto.");
 
-  auto en = run(with(add_range("stop", "5"), {"--dry-run", "--lang", "en", "--format", "csv"}));
+  auto en = run(with(add_range("stop", "5"), words("--dry-run --lang en --format csv")));
   EXPECT_EQ(en.status, 1);
   lines = split_lines(en.out);
   ASSERT_EQ(lines.size(), 13u) << en.out;
