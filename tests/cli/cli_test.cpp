@@ -181,9 +181,6 @@ TEST_P(CliDays, AddDayIsRefusedByEachRuleWithItsMessage) {
   const std::vector<Case> cases = {
       {att01("add-day --day 2026-03-02 --hours 7 --minutes 30"), {77192}},
       {att01("add-day --called --day 2026-03-02 --hours 7"), {77192}},
-      {att01("add-day --day 2026-04-01 --hours 8 --minutes 0"), {77198}},
-      {att01("add-day --day 2026-03-11 --hours 25 --minutes 0"), {77202, 77202}},
-      {att01("add-day --day 2026-03-11 --hours 8 --minutes 60"), {77204, 77204}},
       {att01("add-day --called --day 2026-02-27 --hours 8 --minutes 0"), {77194}},
       // The code field tells that the code does not exist (a notice without a number), then the window.
       {words("add-day --project PRJ001 --node N01 --activity ATT99 --day 2026-03-11 --hours 8 --minutes 0"),
@@ -366,14 +363,6 @@ TEST_P(CliRanges, AddRangeSkipKeepsAndOverwriteReplacesTheDaysThatExistAndSaysHo
             "Deleted the days of PRJ001 / N01 / ATT01 from 2026-03-01 to 2026-03-10: 7 deleted, 2 spared "
             "(resources allocated).\n");
   EXPECT_EQ(days_of(kLinkPlanned).size(), 2u);
-}
-
-TEST_P(CliRanges, AddRangeRefusesAStartBeforeThePlanningPeriodInTheField) {
-  auto r = run(att01("add-range --from 2026-02-20 --to 2026-03-22 --every 1 --hours 1 --minutes 0"));
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.numbers(), Numbers{77194});
-  EXPECT_TRUE(r.has_line("[77194] Non sono ammesse date inferiori al 01/03/2026"));
-  EXPECT_EQ(days_of(kLinkPlanned), kDemoDays);
 }
 
 TEST_P(CliRanges, DeleteRangeAnsweredNoDeletesNothing) {
