@@ -13,6 +13,7 @@
 #
 # Prints, per run and operation, wall seconds, user CPU seconds and peak memory (KiB) of each process, and
 # the ratio of the program's wall time to the shell in one transaction (to the raw join for the listing).
+# The listing and its join are each the mean of 20 runs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -60,6 +61,20 @@ measure() {  # command...: prints "wall user peak_kib" of the command
     return 1
   }
   cat "$work/time"
+}
+
+measure_mean() {  # runs, command...: the mean "wall user peak_kib" of that many runs of the command (a
+  # listing takes a few hundredths of a second, below what one run's figures can tell apart)
+  local runs=$1
+  shift
+  /usr/bin/time -f "%e %U %M" -o "$work/time" \
+    bash -c 'n=$1; shift; for ((i = 0; i < n; i++)); do "$@" >/dev/null || exit 1; done' _ "$runs" "$@" \
+    2>"$work/stderr" || {
+    cat "$work/stderr" >&2
+    return 1
+  }
+  read -r w u m <"$work/time"
+  echo "$(echo "$w / $runs" | bc -l) $(echo "$u / $runs" | bc -l) $m"
 }
 
 # The traced statements as shell scripts: the layer's own transaction control and connection settings
@@ -110,7 +125,7 @@ stored() { sqlite3 "$db" "SELECT COUNT(*) FROM PD4G_CALENDATT WHERE $key"; }
 
 figures() {  # "wall user peak": wall s / user s / peak KiB
   read -r w u m <<<"$1"
-  printf '%6.2f %5.2f %6d' "$w" "$u" "$m"
+  printf '%7.3f %6.3f %6d' "$w" "$u" "$m"
 }
 
 report() {  # operation, program figures, shell autocommitted (or "-"), shell in one transaction or raw join
@@ -163,10 +178,10 @@ for run in $(seq 1 "$runs"); do
   del_one=$(measure sqlite3 "$db" ".read $work/delete.one.sql")
   report "delete-range" "$del" "$del_auto" "$del_one"
 
-  list=$(measure "$cli" list --db "$db" --day 2000-03-15 --format csv)
+  list=$(measure_mean 20 "$cli" list --db "$db" --day 2000-03-15 --format csv)
   rows=$("$cli" list --db "$db" --day 2000-03-15 --format csv | tail -n +2 | wc -l)
   [ "$rows" = 5000 ] || { echo "the listing has $rows rows, not 5000" >&2; exit 1; }
-  join=$(measure sqlite3 "$db" ".read $work/join.sql")
+  join=$(measure_mean 20 sqlite3 "$db" ".read $work/join.sql")
   report "list 5000 rows" "$list" - "$join"
 
   sqlite3 "$db" "$clear"

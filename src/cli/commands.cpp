@@ -110,9 +110,15 @@ Outcome list(Run& run) {
   if (run.options.no_day) person.clear_day(kCalendar);
   if (person.gave_up()) return run.gave_up(person, run.say("nessun elenco", "nothing listed"));
   auto grid = run.session.window().grid(kGrid);
-  GridView view{{}, grid->captions(), grid->shown_values()};
-  for (const auto& column : grid->columns()) view.keys.push_back(standin::grid_column_key(column.field));
-  write_grid(view, run.options.format, run.out);
+  std::vector<std::string> keys;
+  for (const auto& column : grid->columns()) keys.push_back(standin::grid_column_key(column.field));
+  if (run.options.format == Format::kTable) {
+    write_grid(GridView{keys, grid->captions(), grid->shown_values()}, run.options.format, run.out);
+  } else {
+    RowWriter writer(keys, run.options.format, run.out);
+    grid->for_each_shown_row([&](const std::vector<runtime::Variant>& row) { writer.row(row); });
+    writer.finish();
+  }
   return Outcome::kDone;
 }
 

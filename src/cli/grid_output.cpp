@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -20,12 +21,12 @@ bool is_number(const Variant& v) {
 
 std::string number_literal(double d) {
   char buf[40];
-  if (d == std::floor(d) && std::fabs(d) < 1e15)
-    std::snprintf(buf, sizeof buf, "%.0f", d);
-  else
-    std::snprintf(buf, sizeof buf, "%.17g", d);
-  std::string s = buf;
-  return s == "-0" ? "0" : s;
+  if (d == std::floor(d) && std::fabs(d) < 1e15) {
+    auto end = std::to_chars(buf, buf + sizeof buf, static_cast<std::int64_t>(d)).ptr;  // -0 is 0
+    return std::string(buf, end);
+  }
+  std::snprintf(buf, sizeof buf, "%.17g", d);
+  return buf;
 }
 
 // The text of a cell in the table, escaped so that a stored line break cannot break the table's rows nor a
@@ -88,36 +89,27 @@ void write_table(const GridView& grid, std::ostream& out) {
   for (const auto& line : texts) write_line(line);
 }
 
-void write_csv(const GridView& grid, std::ostream& out) {
-  auto write_line = [&](const std::vector<std::string>& cells) {
-    for (std::size_t i = 0; i < cells.size(); ++i) out << (i ? "," : "") << csv_field(cells[i]);
-    out << "\n";
-  };
-  write_line(grid.keys);
-  for (const auto& row : grid.rows) {
-    std::vector<std::string> cells;
-    for (const auto& v : row) cells.push_back(machine_text(v));
-    write_line(cells);
-  }
-}
-
-void write_json(const GridView& grid, std::ostream& out) {
-  out << "[";
-  for (std::size_t r = 0; r < grid.rows.size(); ++r) {
-    out << (r ? ",\n " : "\n ") << "{";
-    const auto& row = grid.rows[r];
-    for (std::size_t i = 0; i < grid.keys.size() && i < row.size(); ++i)
-      out << (i ? ", " : "") << json_string(grid.keys[i]) << ": " << json_value(row[i]);
-    out << "}";
-  }
-  out << (grid.rows.empty() ? "]\n" : "\n]\n");
-}
-
 }  // namespace
 
+void append_csv_field(std::string& out, const std::string& text) {
+  bool plain = std::none_of(text.begin(), text.end(),
+                            [](char c) { return c == ',' || c == '"' || c == '\r' || c == '\n'; });
+  if (plain) {
+    out += text;
+    return;
+  }
+  out += '"';
+  for (char c : text) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  out += '"';
+}
+
 std::string csv_field(const std::string& text) {
-  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-  return "\"" + runtime::replace_all(text, "\"", "\"\"") + "\"";
+  std::string out;
+  append_csv_field(out, text);
+  return out;
 }
 
 std::string json_string(const std::string& text) {
@@ -179,18 +171,59 @@ std::string json_value(const Variant& v) {
   }
 }
 
-void write_grid(const GridView& grid, Format format, std::ostream& out) {
-  switch (format) {
-    case Format::kTable:
-      write_table(grid, out);
-      break;
-    case Format::kCsv:
-      write_csv(grid, out);
-      break;
-    case Format::kJson:
-      write_json(grid, out);
-      break;
+RowWriter::RowWriter(std::vector<std::string> keys, Format format, std::ostream& out)
+    : keys_(std::move(keys)), csv_(format == Format::kCsv), out_(out) {
+  if (!csv_) {
+    text_ += '[';
+    return;
   }
+  for (std::size_t i = 0; i < keys_.size(); ++i) {
+    if (i) text_ += ',';
+    append_csv_field(text_, keys_[i]);
+  }
+  text_ += '\n';
+}
+
+void RowWriter::row(const std::vector<Variant>& values) {
+  if (csv_) {
+    for (std::size_t i = 0; i < values.size(); ++i) {
+      if (i) text_ += ',';
+      append_csv_field(text_, machine_text(values[i]));
+    }
+    text_ += '\n';
+  } else {
+    text_ += rows_ ? ",\n {" : "\n {";
+    for (std::size_t i = 0; i < keys_.size() && i < values.size(); ++i) {
+      if (i) text_ += ", ";
+      text_ += json_string(keys_[i]);
+      text_ += ": ";
+      text_ += json_value(values[i]);
+    }
+    text_ += '}';
+  }
+  ++rows_;
+  // The text goes out in pieces of some size: neither a field at a time nor the whole listing held.
+  if (text_.size() >= 1 << 16) flush();
+}
+
+void RowWriter::finish() {
+  if (!csv_) text_ += rows_ ? "\n]\n" : "]\n";
+  flush();
+}
+
+void RowWriter::flush() {
+  out_.write(text_.data(), static_cast<std::streamsize>(text_.size()));
+  text_.clear();
+}
+
+void write_grid(const GridView& grid, Format format, std::ostream& out) {
+  if (format == Format::kTable) {
+    write_table(grid, out);
+    return;
+  }
+  RowWriter writer(grid.keys, format, out);
+  for (const auto& row : grid.rows) writer.row(row);
+  writer.finish();
 }
 
 }  // namespace cli

@@ -20,11 +20,31 @@ struct GridView {
 
 void write_grid(const GridView& grid, Format format, std::ostream& out);
 
+// CSV or JSON written a row at a time, for a grid of thousands of rows that need not be held twice;
+// finish() ends the text. write_grid writes these two formats through it.
+class RowWriter {
+ public:
+  RowWriter(std::vector<std::string> keys, Format format, std::ostream& out);
+  void row(const std::vector<runtime::Variant>& values);
+  void finish();
+
+ private:
+  void flush();
+
+  std::vector<std::string> keys_;
+  bool csv_;
+  std::ostream& out_;
+  std::string text_;
+  std::size_t rows_ = 0;
+};
+
 // A text for a terminal: control characters written as \n, \t, \r or \xHH, the backslash doubled.
 std::string escape_control(const std::string& text);
 
 // Pieces of the formats.
 std::string csv_field(const std::string& text);
+// The same field added to the end of out.
+void append_csv_field(std::string& out, const std::string& text);
 std::string json_string(const std::string& text);
 // A value as CSV or JSON write it: dates ISO, numbers with a point and without a leading-zero quirk.
 // JSON: null for Empty and Null, true/false, numbers bare, texts quoted.

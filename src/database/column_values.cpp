@@ -1,5 +1,6 @@
 #include "database/column_values.hpp"
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 
@@ -63,6 +64,18 @@ std::optional<runtime::Date> iso_date(std::string_view s) {
   if (!digits_at(s, 0, 4) || s.size() < 10 || s[4] != '-' || !digits_at(s, 5, 2) || s[7] != '-' ||
       !digits_at(s, 8, 2))
     return std::nullopt;
+  if (s.size() == 10) {  // a day alone, as the calendar stores it: read without going through text
+    auto number = [&](std::size_t at, std::size_t count) {
+      int n = 0;
+      for (std::size_t i = at; i < at + count; ++i) n = n * 10 + (s[i] - '0');
+      return n;
+    };
+    int y = number(0, 4), m = number(5, 2), d = number(8, 2);
+    std::chrono::year_month_day day{std::chrono::year{y}, std::chrono::month{static_cast<unsigned>(m)},
+                                    std::chrono::day{static_cast<unsigned>(d)}};
+    if (y >= 100 && day.ok())
+      return runtime::Date::from_ymd(y, static_cast<unsigned>(m), static_cast<unsigned>(d));
+  }
   std::string normal(s.substr(0, 10));
   if (s.size() > 10) {
     if ((s[10] != ' ' && s[10] != 'T') || !digits_at(s, 11, 2) || s.size() < 16 || s[13] != ':' ||

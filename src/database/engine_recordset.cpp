@@ -9,6 +9,7 @@ namespace database {
 namespace {
 
 using sql::equals_ci;
+using sql::hash_ci;
 
 constexpr const char* kSource = "SQLite provider";
 constexpr std::int32_t kNoCurrentRecord = 3021;
@@ -58,14 +59,18 @@ void EngineRecordset::attach(std::shared_ptr<EngineConnection> connection, Query
     }
   }
   writable_.assign(columns_.size(), false);
-  for (std::size_t i = 0; i < columns_.size(); ++i)
+  name_hashes_.clear();
+  for (std::size_t i = 0; i < columns_.size(); ++i) {
     writable_[i] = from_base_table(columns_[i]) && equals_ci(columns_[i].name, columns_[i].origin);
+    name_hashes_.push_back(hash_ci(columns_[i].name));
+  }
 }
 
 void EngineRecordset::Close() {
   require_open();
   connection_.reset();
   columns_.clear();
+  name_hashes_.clear();
   rows_.clear();
   writable_.clear();
   edit_ = Edit{};
@@ -180,10 +185,16 @@ bool EngineRecordset::HasField(const std::string& name) const {
   return false;
 }
 
+std::int32_t EngineRecordset::find_field(const std::string& name) const {
+  std::uint64_t hash = hash_ci(name);
+  for (std::size_t i = 0; i < columns_.size(); ++i)
+    if (name_hashes_[i] == hash && equals_ci(columns_[i].name, name)) return static_cast<std::int32_t>(i);
+  return -1;
+}
+
 std::size_t EngineRecordset::field_index(const std::string& name) const {
   require_open();
-  for (std::size_t i = 0; i < columns_.size(); ++i)
-    if (equals_ci(columns_[i].name, name)) return i;
+  if (std::int32_t found = find_field(name); found >= 0) return static_cast<std::size_t>(found);
   raise(kItemNotFound, "Impossibile trovare l'elemento '" + name +
                            "' nell'insieme corrispondente al nome o al numero ordinale richiesto.");
 }
@@ -192,6 +203,20 @@ runtime::Variant EngineRecordset::Field(const std::string& name) const {
   std::size_t index = field_index(name);
   require_current();
   return rows_[static_cast<std::size_t>(position_)][index];
+}
+
+std::int32_t EngineRecordset::FieldIndex(const std::string& name) const {
+  require_open();
+  return find_field(name);
+}
+
+runtime::Variant EngineRecordset::FieldAt(std::int32_t index) const {
+  require_open();
+  if (index < 0 || static_cast<std::size_t>(index) >= columns_.size())
+    raise(kItemNotFound, "Impossibile trovare l'elemento " + std::to_string(index) +
+                             " nell'insieme corrispondente al nome o al numero ordinale richiesto.");
+  require_current();
+  return rows_[static_cast<std::size_t>(position_)][static_cast<std::size_t>(index)];
 }
 
 void EngineRecordset::SetField(const std::string& name, const runtime::Variant& value) {

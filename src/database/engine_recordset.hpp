@@ -52,6 +52,8 @@ class EngineRecordset : public host::Recordset {
   std::vector<std::string> FieldNames() const override;
   bool HasField(const std::string& name) const override;
   runtime::Variant Field(const std::string& name) const override;
+  std::int32_t FieldIndex(const std::string& name) const override;
+  runtime::Variant FieldAt(std::int32_t index) const override;
   void SetField(const std::string& name, const runtime::Variant& value) override;
 
   void AddNew() override;
@@ -79,6 +81,7 @@ class EngineRecordset : public host::Recordset {
   void require_open() const;
   void require_current() const;
   std::size_t field_index(const std::string& name) const;
+  std::int32_t find_field(const std::string& name) const;  // -1 when none
   std::int32_t size() const { return static_cast<std::int32_t>(rows_.size()); }
   bool from_base_table(const ResultColumn& column) const;
   void commit_pending();
@@ -90,6 +93,7 @@ class EngineRecordset : public host::Recordset {
 
   std::shared_ptr<EngineConnection> connection_;
   std::vector<ResultColumn> columns_;
+  std::vector<std::uint64_t> name_hashes_;  // of the columns' names, for looking a field up by name
   std::vector<std::vector<runtime::Variant>> rows_;
   bool open_ = false;
   std::int32_t position_ = 0;  // -1 before the first row, size() after the last

@@ -104,7 +104,7 @@ int readable(sqlite3* db, std::string& error) {
 
 int open_read_only(const std::string& path, sqlite3** db, std::string& error) {
   *db = nullptr;
-  int rc = sqlite3_open_v2(path.c_str(), db, SQLITE_OPEN_READONLY, nullptr);
+  int rc = sqlite3_open_v2(path.c_str(), db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
   // Another user may be writing: wait for the lock as a connection does, instead of calling the file
   // unreadable.
   if (rc == SQLITE_OK) sqlite3_busy_timeout(*db, 5000);
@@ -117,7 +117,7 @@ int open_read_only(const std::string& path, sqlite3** db, std::string& error) {
   if ((rc & 0xFF) != SQLITE_READONLY && (rc & 0xFF) != SQLITE_CANTOPEN) return rc;
   std::string unused;
   int second = sqlite3_open_v2((uri_of(path) + "?immutable=1").c_str(), db,
-                               SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
+                               SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
   if (second == SQLITE_OK) sqlite3_busy_timeout(*db, 5000);
   if (second == SQLITE_OK) second = readable(*db, unused);
   if (second == SQLITE_OK) {

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "database/engine_recordset.hpp"
+#include "database/postgres_client.hpp"
 #include "database/postgres_dialect.hpp"
 #include "database/statement_guard.hpp"
 #include "database/statement_observer.hpp"
@@ -175,6 +176,9 @@ std::string quote_identifier(const std::string& name) {
 bool is_postgres_target(const std::string& text) {
   if (starts_with_ci(text, "postgresql://") || starts_with_ci(text, "postgres://")) return true;
   if (text.find('=') == std::string::npos) return false;
+  // The file engine's own connection strings ("Provider=SQLite;Data Source=...") are never the server's,
+  // whose client would refuse their first keyword: they are told apart without loading that client.
+  if (starts_with_ci(text, "provider=")) return false;
   return parse(text).options != nullptr;
 }
 
@@ -270,6 +274,8 @@ void PostgresConnection::Open(const std::string& text, const std::string& user, 
   values.push_back("10");
   keywords.push_back(nullptr);
   values.push_back(nullptr);
+  if (std::string problem = postgres_client_problem(); !problem.empty())
+    fail(kOpenError, "08001", "Impossibile aprire il database PostgreSQL: " + problem);
   PGconn* conn = PQconnectdbParams(keywords.data(), values.data(), 1);
   if (!conn || PQstatus(conn) != CONNECTION_OK) {
     std::string message = conn ? PQerrorMessage(conn) : "memoria insufficiente";

@@ -49,6 +49,15 @@ bool equals_ci(std::string_view a, std::string_view b) {
   return true;
 }
 
+std::uint64_t hash_ci(std::string_view text) {
+  std::uint64_t h = 14695981039346656037ull;  // FNV-1a over the upper-cased bytes
+  for (char c : text) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+  }
+  return h;
+}
+
 bool is_significant(const Token& t) {
   return !t.deleted && t.kind != Kind::Space && t.kind != Kind::Comment;
 }

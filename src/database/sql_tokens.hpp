@@ -10,6 +10,7 @@
 // step changed is copied exactly.
 
 #include <cstddef>
+#include <cstdint>
 #include <initializer_list>
 #include <optional>
 #include <string>
@@ -33,6 +34,8 @@ using Tokens = std::vector<Token>;
 constexpr std::size_t kNone = std::string::npos;
 
 bool equals_ci(std::string_view a, std::string_view b);
+// A hash of the text that equals_ci() texts share.
+std::uint64_t hash_ci(std::string_view text);
 bool is_significant(const Token& t);
 bool is_word(const Token& t, std::string_view w);
 bool is_punct(const Token& t, std::string_view p);

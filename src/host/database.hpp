@@ -78,6 +78,11 @@ class Recordset : public runtime::Object {
   // Field by name (case-insensitive). Throws 3265 when the name is not a field of the query.
   virtual runtime::Variant Field(const std::string& name) const = 0;
   virtual void SetField(const std::string& name, const runtime::Variant& value) = 0;
+  // For reading many rows: the position of a field among FieldNames() (case-insensitive), -1 when the
+  // name is not a field, and the current row's value at that position, as Field gives it. A position
+  // holds until the recordset is closed or opened again.
+  virtual std::int32_t FieldIndex(const std::string& name) const = 0;
+  virtual runtime::Variant FieldAt(std::int32_t index) const = 0;
 
   // A new row, current, not stored until Update.
   virtual void AddNew() = 0;

@@ -70,6 +70,17 @@ year_month_day Date::ymd() const {
 
 std::string Date::iso() const {
   auto v = ymd();
+  int year = static_cast<int>(v.year());
+  if (year >= 0 && year <= 9999) {  // written digit by digit: a listing writes thousands of dates
+    char text[] = "0000-00-00";
+    auto put = [&](int last, unsigned value, int width) {
+      for (int i = 0; i < width; ++i, value /= 10) text[last - i] = static_cast<char>('0' + value % 10);
+    };
+    put(3, static_cast<unsigned>(year), 4);
+    put(6, static_cast<unsigned>(v.month()), 2);
+    put(9, static_cast<unsigned>(v.day()), 2);
+    return std::string(text, 10);
+  }
   char buf[16];
   std::snprintf(buf, sizeof buf, "%04d-%02u-%02u", static_cast<int>(v.year()),
                 static_cast<unsigned>(v.month()), static_cast<unsigned>(v.day()));

@@ -521,7 +521,9 @@ LookupValues read_lookup_column(const QueryRunner& runner, const std::string& qu
                          "The lookup query of column " + field + " must give an id and a text", control);
   LookupValues values;
   if (rs->RecordCount() > 0) {
-    for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) values.add(rs->Field(fields[0]), rs->Field(fields[1]));
+    values.reserve(static_cast<std::size_t>(rs->RecordCount()));
+    std::int32_t id = rs->FieldIndex(fields[0]), text = rs->FieldIndex(fields[1]);
+    for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) values.add(rs->FieldAt(id), rs->FieldAt(text));
   }
   rs->Close();
   return values;
@@ -826,24 +828,48 @@ std::vector<std::vector<std::string>> GridModel::shown_rows() {
 
 std::vector<std::vector<Variant>> GridModel::shown_values() {
   std::vector<std::vector<Variant>> rows;
-  if (!attached_ || attached_->State() != host::kAdStateOpen) return rows;
+  for_each_shown_row([&](const std::vector<Variant>& row) { rows.push_back(row); });
+  return rows;
+}
+
+void GridModel::for_each_shown_row(const std::function<void(const std::vector<Variant>&)>& take) {
+  if (!attached_ || attached_->State() != host::kAdStateOpen) return;
   if (attached_->EditPending())
     throw runtime::Error(5, "La riga corrente ha modifiche non salvate", "GridModel");
   std::int32_t position = attached_->AbsolutePosition();
-  for (std::int32_t i = 0; i < attached_->RecordCount(); ++i) {
+  std::int32_t count = attached_->RecordCount();
+  // Each column's field and lookup values are found once, before the first row; the rows are then read
+  // by the fields' positions. A column whose field the recordset lacks is read by name, which says so.
+  std::vector<std::int32_t> at;
+  std::vector<const LookupValues*> lookups;
+  if (count > 0) {
+    for (const auto& c : columns_) {
+      lookups.push_back(c.is_lookup() ? &lookup_map(c) : nullptr);
+      at.push_back(attached_->FieldIndex(c.field));
+    }
+  }
+  std::vector<Variant> row;
+  for (std::int32_t i = 0; i < count; ++i) {
     attached_->SetAbsolutePosition(i);
-    std::vector<Variant> row;
-    row.reserve(columns_.size());
-    for (const auto& c : columns_) row.push_back(value_of(c));
-    rows.push_back(std::move(row));
+    row.clear();
+    for (std::size_t k = 0; k < columns_.size(); ++k) {
+      if (at[k] < 0) {
+        row.push_back(value_of(columns_[k]));
+      } else if (lookups[k]) {
+        const Variant* value = lookups[k]->find(attached_->FieldAt(at[k]));
+        row.push_back(value ? *value : Variant::null());
+      } else {
+        row.push_back(attached_->FieldAt(at[k]));
+      }
+    }
+    take(row);
   }
   if (position >= 0) {
     attached_->SetAbsolutePosition(position);
-  } else if (!rows.empty()) {
+  } else if (count > 0) {
     attached_->MoveLast();
     attached_->MoveNext();
   }
-  return rows;
 }
 
 }  // namespace standin

@@ -433,6 +433,8 @@ struct GridColumn {
 class LookupValues {
  public:
   void add(const runtime::Variant& id, runtime::Variant value);
+  // Room for that many whole ids, the usual kind, so that adding them never rebuilds the table.
+  void reserve(std::size_t count) { whole_.reserve(count); }
   // The value of id, or nullptr when it has none (Empty and Null never have one).
   const runtime::Variant* find(const runtime::Variant& id) const;
   std::size_t size() const { return whole_.size() + other_.size(); }
@@ -472,6 +474,8 @@ class GridModel : public ControlModel<host::Grid> {
   std::vector<std::vector<std::string>> shown_rows();
   // The same cells as values (dates as dates, numbers as numbers; a lookup without a match is Null).
   std::vector<std::vector<runtime::Variant>> shown_values();
+  // The same rows handed over one at a time, in order, without holding them all.
+  void for_each_shown_row(const std::function<void(const std::vector<runtime::Variant>&)>& take);
   std::vector<std::string> captions() const;
   // The columns' captions in the session's language.
   std::vector<std::string> shown_captions() const;

@@ -91,10 +91,9 @@ inline std::string read_file(const std::string& path) {
 // not checked for root): nobody.
 inline constexpr uid_t kUnprivileged = 65534;
 
-// Runs the program with standard input from /dev/null; its output goes through files of `dir`. With
-// `unprivileged` the program runs as an ordinary user when the tests run as root.
-inline CliResult run_program(std::vector<std::string> args, const std::string& dir,
-                             bool unprivileged = false) {
+// Starts the program with standard input from /dev/null and its output in files of `dir`, without
+// waiting for it. With `unprivileged` it runs as an ordinary user when the tests run as root.
+inline pid_t start_program(std::vector<std::string> args, const std::string& dir, bool unprivileged = false) {
   std::string path = program();
   if (unprivileged) {
     // The build folder may lie where an ordinary user cannot reach: the program is run from a copy.
@@ -121,12 +120,19 @@ inline CliResult run_program(std::vector<std::string> args, const std::string& d
     execv(argv[0], argv.data());
     _exit(127);
   }
+  return pid;
+}
+
+// Runs the program as start_program does and waits for it.
+inline CliResult run_program(std::vector<std::string> args, const std::string& dir,
+                             bool unprivileged = false) {
   CliResult r;
   int status = 0;
+  pid_t pid = start_program(std::move(args), dir, unprivileged);
   if (pid < 0 || waitpid(pid, &status, 0) != pid) return r;
   r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  r.out = read_file(out_path);
-  r.err = split_lines(read_file(err_path));
+  r.out = read_file(dir + "/stdout.txt");
+  r.err = split_lines(read_file(dir + "/stderr.txt"));
   return r;
 }
 
@@ -176,6 +182,28 @@ inline CliResult run_on_terminal(std::vector<std::string> args, const std::strin
 }
 
 using calendatt::testing::Engine;
+
+// The codes of the demo's activity planned through March 2026.
+inline const std::vector<std::string> kAtt01 = {"--project", "PRJ001",     "--node",
+                                                "N01",       "--activity", "ATT01"};
+// The codes and link of the activity added by CliScenario::add_long_activity.
+inline const std::vector<std::string> kLong = {"--project", "PRJ002", "--node", "M01", "--activity", "LONG1"};
+inline constexpr int kLongLink = 1999;
+
+// The words of `line` (split at single spaces), then `codes`: att01("add-day --day 2026-03-10 --hours 7").
+inline std::vector<std::string> words(const std::string& line, const std::vector<std::string>& codes = {}) {
+  std::vector<std::string> out;
+  std::istringstream in(line);
+  for (std::string word; std::getline(in, word, ' ');) out.push_back(word);
+  out.insert(out.end(), codes.begin(), codes.end());
+  return out;
+}
+inline std::vector<std::string> att01(const std::string& line) {
+  return words(line, kAtt01);
+}
+inline std::vector<std::string> long1(const std::string& line) {
+  return words(line, kLong);
+}
 
 // The demo's dates as the tests know them: the first planned day on 2 March 2026, whatever today is.
 inline void fix_demo_dates() {
@@ -232,6 +260,17 @@ class CliScenario : public ::testing::Test {
       out.push_back(row.substr(row.find(':') + 1, row.size() - row.find(':') - 2));
     }
     return out;
+  }
+
+  // Adds the activity PRJ002 / M01 / LONG1 (link 1999), planned from 2027 to `end`, for long generations.
+  void add_long_activity(const std::string& end) {
+    raw_->exec(
+        "INSERT INTO PD0H_LEGDISBAPROG (PD0H_IDLEGAME, PD0H_IDDISBAPROG_PD0G, PD0H_CODATTIVITA_PD0D, "
+        "PD0H_DATAINIZPIAN, PD0H_DATAFINPIAN) VALUES (1999, 201, 'LONG1', '2027-01-01', '" +
+        end + "')");
+    raw_->exec(
+        "INSERT INTO PD0D_ATTIVITA (PD0D_DITTA_CG18, PD0D_CODATTIVITA, PD0D_DESCRIZIONE) "
+        "VALUES (1, 'LONG1', 'Manutenzione lunga')");
   }
 
   int count(const std::string& sql) const { return std::stoi(raw_->value(sql)); }

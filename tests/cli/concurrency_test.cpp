@@ -9,21 +9,11 @@
 namespace cli::testing {
 namespace {
 
-// An activity of PRJ002 / M01 planned over four years, for long generations.
-constexpr int kLongLink = 1999;
-const std::vector<std::string> kLong = {"--project", "PRJ002", "--node", "M01", "--activity", "LONG1"};
-
 class CliConcurrency : public calendatt::testing::OnEachEngine<CliScenario> {
  protected:
   void SetUp() override {
     CliScenario::SetUp();
-    if (HasFatalFailure()) return;
-    raw_->exec(
-        "INSERT INTO PD0H_LEGDISBAPROG (PD0H_IDLEGAME, PD0H_IDDISBAPROG_PD0G, PD0H_CODATTIVITA_PD0D, "
-        "PD0H_DATAINIZPIAN, PD0H_DATAFINPIAN) VALUES (1999, 201, 'LONG1', '2027-01-01', '2030-12-31')");
-    raw_->exec(
-        "INSERT INTO PD0D_ATTIVITA (PD0D_DITTA_CG18, PD0D_CODATTIVITA, PD0D_DESCRIZIONE) "
-        "VALUES (1, 'LONG1', 'Manutenzione lunga')");
+    if (!HasFatalFailure()) add_long_activity("2030-12-31");
   }
 
   // Runs every command at the same time, each with its own output folder, and waits for all.
@@ -48,9 +38,7 @@ class CliConcurrency : public calendatt::testing::OnEachEngine<CliScenario> {
 };
 
 TEST_P(CliConcurrency, EightPeopleAddingTheSameDayStoreOneRow) {
-  std::vector<std::vector<std::string>> commands(
-      8, with({"add-day", "--day", "2026-03-20", "--hours", "2", "--minutes", "0"},
-              {"--project", "PRJ001", "--node", "N01", "--activity", "ATT01"}));
+  std::vector<std::vector<std::string>> commands(8, att01("add-day --day 2026-03-20 --hours 2 --minutes 0"));
   auto results = together(commands);
   EXPECT_EQ(rows_of(1001, "2026-03-20"), 1);
   int added = 0;
@@ -70,10 +58,9 @@ TEST_P(CliConcurrency, EightPeopleAddingTheSameDayStoreOneRow) {
 
 TEST_P(CliConcurrency, TwoGenerationsSkippingExistingDaysStoreEachDayOnce) {
   // 1,000 days from 1 January 2027.
-  auto generation =
-      with({"add-range", "--from", "2027-01-01", "--to", "2029-09-26", "--every", "1", "--hours", "1",
-            "--minutes", "0", "--existing", "skip", "--yes", "--on-error", "ignore"},
-           kLong);
+  auto generation = long1(
+      "add-range --from 2027-01-01 --to 2029-09-26 --every 1 --hours 1 --minutes 0 --existing skip --yes "
+      "--on-error ignore");
   auto results = together({generation, generation});
   EXPECT_EQ(rows_of(kLongLink), 1000);
   EXPECT_EQ(
@@ -93,9 +80,8 @@ TEST_P(CliConcurrency, TwoGenerationsSkippingExistingDaysStoreEachDayOnce) {
 }
 
 TEST_P(CliConcurrency, AReaderDuringAGenerationSeesWholeDays) {
-  auto generation = with({"add-range", "--from", "2027-01-01", "--to", "2027-12-31", "--every", "1",
-                          "--hours", "3", "--minutes", "45", "--existing", "stop", "--yes"},
-                         kLong);
+  auto generation = long1(
+      "add-range --from 2027-01-01 --to 2027-12-31 --every 1 --hours 3 --minutes 45 --existing stop --yes");
   std::size_t previous = 0;
   std::thread writer([&] { together({generation}); });
   for (int i = 0; i < 6; ++i) {

@@ -10,44 +10,14 @@
 namespace cli::testing {
 namespace {
 
-// An activity of PRJ002 / M01 planned over ninety years, for a generation of about 30,000 days.
-constexpr int kLongLink = 1999;
-const std::vector<std::string> kLong = {"--project", "PRJ002", "--node", "M01", "--activity", "LONG1"};
+// The activity is planned over ninety years; a generation asks for about 30,000 days.
 constexpr int kDaysAsked = 30680;  // 2027-01-01 .. 2110-12-31
 
 class CliCrash : public calendatt::testing::OnEngine<CliScenario, Engine::SQLite> {
  protected:
   void SetUp() override {
     CliScenario::SetUp();
-    if (HasFatalFailure()) return;
-    raw_->exec(
-        "INSERT INTO PD0H_LEGDISBAPROG (PD0H_IDLEGAME, PD0H_IDDISBAPROG_PD0G, PD0H_CODATTIVITA_PD0D, "
-        "PD0H_DATAINIZPIAN, PD0H_DATAFINPIAN) VALUES (1999, 201, 'LONG1', '2027-01-01', '2116-12-31')");
-    raw_->exec(
-        "INSERT INTO PD0D_ATTIVITA (PD0D_DITTA_CG18, PD0D_CODATTIVITA, PD0D_DESCRIZIONE) "
-        "VALUES (1, 'LONG1', 'Manutenzione lunga')");
-  }
-
-  // Starts the program without waiting for it.
-  pid_t start(std::vector<std::string> args) {
-    args.insert(args.begin(), program());
-    args.insert(args.end(), {"--db", db_->target()});
-    const std::string out_path = (db_->dir() / "stdout.txt").string();
-    const std::string err_path = (db_->dir() / "stderr.txt").string();
-    pid_t pid = fork();
-    if (pid == 0) {
-      int in = open("/dev/null", O_RDONLY);
-      int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-      int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-      if (in < 0 || out < 0 || err < 0) _exit(127);
-      dup2(in, 0);
-      dup2(out, 1);
-      dup2(err, 2);
-      auto argv = argv_of(args);
-      execv(argv[0], argv.data());
-      _exit(127);
-    }
-    return pid;
+    if (!HasFatalFailure()) add_long_activity("2116-12-31");
   }
 
   int generated() const {
@@ -60,9 +30,10 @@ TEST_F(CliCrash, AGenerationKilledMidRunLeavesAnIntactFileOfWholeDays) {
   // A generation of 30,000 days takes about half a second: it commits every 20 ms so that it is killed
   // between two commits, not after its only one.
   setenv("CALENDATT_COMMIT_MS", "20", 1);
-  pid_t pid = start(with({"add-range", "--from", "2027-01-01", "--to", "2110-12-31", "--every", "1",
-                          "--hours", "3", "--minutes", "45", "--existing", "stop", "--yes"},
-                         kLong));
+  pid_t pid = start_program(with(long1("add-range --from 2027-01-01 --to 2110-12-31 --every 1 --hours 3 "
+                                       "--minutes 45 --existing stop --yes"),
+                                 {"--db", db_->target()}),
+                            db_->dir().string());
   unsetenv("CALENDATT_COMMIT_MS");
   ASSERT_GT(pid, 0);
   // Killed once its first commit is visible, long before its end.
@@ -102,9 +73,8 @@ TEST_F(CliCrash, AGenerationKilledMidRunLeavesAnIntactFileOfWholeDays) {
             0);
 
   // The person runs it again, skipping the days already there: the range is completed.
-  auto again = run(with({"add-range", "--from", "2027-01-01", "--to", "2110-12-31", "--every", "1", "--hours",
-                         "3", "--minutes", "45", "--existing", "skip", "--yes"},
-                        kLong));
+  auto again = run(long1(
+      "add-range --from 2027-01-01 --to 2110-12-31 --every 1 --hours 3 --minutes 45 --existing skip --yes"));
   EXPECT_EQ(again.status, 0) << again.all_err();
   EXPECT_EQ(generated(), kDaysAsked);
   EXPECT_EQ(raw_->value("PRAGMA integrity_check"), "ok");
@@ -115,9 +85,8 @@ TEST_F(CliCrash, AGenerationIsWrittenInFewTransactionsNotOnePerDay) {
   // half second, so the 366 days of 2028 take a handful of transactions, never one a day.
   const std::string trace = (db_->dir() / "statements.trace").string();
   setenv("CALENDATT_SQL_TRACE", trace.c_str(), 1);
-  auto r = run(with({"add-range", "--from", "2028-01-01", "--to", "2028-12-31", "--every", "1", "--hours",
-                     "3", "--minutes", "45", "--existing", "stop", "--yes"},
-                    kLong));
+  auto r = run(long1(
+      "add-range --from 2028-01-01 --to 2028-12-31 --every 1 --hours 3 --minutes 45 --existing stop --yes"));
   unsetenv("CALENDATT_SQL_TRACE");
   ASSERT_EQ(r.status, 0) << r.all_err();
   EXPECT_EQ(generated(), 366);

@@ -3,6 +3,7 @@
 // touches them. For every treatment of existing days the preview writes nothing, and the same run
 // without it changes exactly the dates the preview listed, each in the way it said.
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <regex>
@@ -15,8 +16,6 @@ namespace cli::testing {
 namespace {
 
 using database::demo::kLinkPlanned;
-
-const std::vector<std::string> kAtt01 = {"--project", "PRJ001", "--node", "N01", "--activity", "ATT01"};
 
 struct Previewed {
   std::string date;
@@ -110,6 +109,7 @@ class CliPreview : public calendatt::testing::OnEachEngine<CliScenario> {
 
     // The real run, its statements traced on SQLite to see which days it updated.
     const std::string trace = (db_->dir() / "statements.sql").string();
+    std::filesystem::remove(trace);
     if (sqlite) setenv("CALENDATT_SQL_TRACE", trace.c_str(), 1);
     auto real = run(args);
     unsetenv("CALENDATT_SQL_TRACE");
@@ -171,72 +171,49 @@ class CliPreview : public calendatt::testing::OnEachEngine<CliScenario> {
   // Every day from 1 to 12 March: the days that exist (2-6 and 9, two of them with allocated
   // resources), and days that do not.
   std::vector<std::string> add_range(const std::string& existing, const std::string& hours) {
-    return with({"add-range", "--from", "2026-03-01", "--to", "2026-03-12", "--every", "1", "--hours", hours,
-                 "--minutes", "0", "--existing", existing},
-                kAtt01);
+    return att01("add-range --from 2026-03-01 --to 2026-03-12 --every 1 --hours " + hours +
+                 " --minutes 0 --existing " + existing);
   }
 
-  static std::map<std::string, std::string> effects(const std::vector<Previewed>& previewed) {
-    std::map<std::string, std::string> out;
-    for (const auto& p : previewed) out[p.date] = p.effect;
+  std::vector<std::string> delete_range(const std::string& to) {
+    return att01("delete-range --from 2026-03-01 --to " + to + " --every 1");
+  }
+
+  // "day effect" of every previewed date (its day of March) in the preview's order, or of `days` only.
+  static std::string effects(const std::vector<Previewed>& previewed, const std::set<int>& days = {}) {
+    std::string out;
+    for (const auto& p : previewed) {
+      const int day = std::stoi(p.date.substr(8));
+      if (days.empty() || days.count(day))
+        out += (out.empty() ? "" : ", ") + std::to_string(day) + " " + p.effect;
+    }
     return out;
   }
 };
 
 CALENDATT_ON_EACH_ENGINE(CliPreview);
 
-TEST_P(CliPreview, AStopOnAConflictIsPreviewedAndNothingIsWritten) {
-  auto previewed = effects(rehearse_then_run(add_range("stop", "8")));
-  EXPECT_EQ(previewed.size(), 12u);
-  EXPECT_EQ(previewed["2026-03-04"], "stop here");
-  EXPECT_EQ(previewed["2026-03-09"], "stop here");
-  EXPECT_EQ(previewed["2026-03-01"], "not written");
-  EXPECT_EQ(previewed["2026-03-12"], "not written");
-}
-
-TEST_P(CliPreview, SkippedDaysArePreviewedAndKept) {
-  auto previewed = effects(rehearse_then_run(add_range("skip", "8")));
-  EXPECT_EQ(previewed["2026-03-01"], "add");
-  EXPECT_EQ(previewed["2026-03-05"], "skip");
-  EXPECT_EQ(previewed["2026-03-09"], "skip");
-}
-
-TEST_P(CliPreview, AnOverwriteThatWritesTheSameDurationIsAnOverwrite) {
-  // 8:00 is the duration the days of 2-6 March hold; 9 March holds 4:30.
-  auto previewed = effects(rehearse_then_run(add_range("overwrite", "8")));
-  EXPECT_EQ(previewed["2026-03-02"], "overwrite");
-  EXPECT_EQ(previewed["2026-03-09"], "overwrite");
-  EXPECT_EQ(previewed["2026-03-10"], "add");
-}
-
-TEST_P(CliPreview, ADeletionSparesTheDaysWithAllocatedResources) {
-  auto previewed = effects(rehearse_then_run(
-      with({"delete-range", "--from", "2026-03-01", "--to", "2026-03-10", "--every", "1", "--yes"}, kAtt01)));
-  EXPECT_EQ(previewed["2026-03-02"], "delete");
-  EXPECT_EQ(previewed["2026-03-04"], "spared: allocated resources");
-  EXPECT_EQ(previewed["2026-03-05"], "spared: allocated resources");
-  EXPECT_EQ(previewed["2026-03-07"], "absent");
-}
-
-TEST_P(CliPreview, ADeletionDeclinedWritesNothing) {
-  auto previewed = effects(rehearse_then_run(
-      with({"delete-range", "--from", "2026-03-01", "--to", "2026-03-06", "--every", "1", "--no"}, kAtt01)));
-  EXPECT_EQ(previewed["2026-03-01"], "absent");
-  EXPECT_EQ(previewed["2026-03-02"], "not written");
-  EXPECT_EQ(previewed["2026-03-04"], "not written");
+// Each treatment in turn on the same days: what the preview says of a date is what the run then does.
+TEST_P(CliPreview, EachTreatmentIsPreviewedAsTheRunThenCarriesItOut) {
+  // Nothing is written: a stop on a conflict, a deletion declined.
+  const auto stop = rehearse_then_run(add_range("stop", "8"));
+  EXPECT_EQ(stop.size(), 12u);
+  EXPECT_EQ(effects(stop, {1, 4, 9, 12}), "1 not written, 4 stop here, 9 stop here, 12 not written");
+  EXPECT_EQ(effects(rehearse_then_run(with(delete_range("2026-03-06"), {"--no"})), {1, 2, 4}),
+            "1 absent, 2 not written, 4 not written");
+  EXPECT_EQ(effects(rehearse_then_run(add_range("skip", "8")), {1, 5, 9}), "1 add, 5 skip, 9 skip");
+  // 8:00 is the duration every day but 9 March holds now: writing it again is still an overwrite.
+  EXPECT_EQ(effects(rehearse_then_run(add_range("overwrite", "8")), {2, 9, 12}),
+            "2 overwrite, 9 overwrite, 12 overwrite");
+  EXPECT_EQ(effects(rehearse_then_run(with(delete_range("2026-03-10"), {"--yes"})), {2, 4, 5, 7}),
+            "2 delete, 4 spared: allocated resources, 5 spared: allocated resources, 7 delete");
 }
 
 // A weekday pattern is several runs of the dialog: the preview covers them all, in date order.
 TEST_P(CliPreview, AWeekdayPatternIsPreviewedRunByRunInDateOrder) {
-  auto previewed = rehearse_then_run(with({"add-range", "--from", "2026-03-01", "--to", "2026-03-14",
-                                           "--weekdays", "mon,fri", "--hours", "6", "--existing", "skip"},
-                                          kAtt01));
-  std::vector<std::string> dates;
-  for (const auto& p : previewed) dates.push_back(p.date);
-  EXPECT_EQ(dates, (std::vector<std::string>{"2026-03-02", "2026-03-06", "2026-03-09", "2026-03-13"}));
-  auto by_date = effects(previewed);
-  EXPECT_EQ(by_date["2026-03-02"], "skip");
-  EXPECT_EQ(by_date["2026-03-13"], "add");
+  EXPECT_EQ(effects(rehearse_then_run(att01(
+                "add-range --from 2026-03-01 --to 2026-03-14 --weekdays mon,fri --hours 6 --existing skip"))),
+            "2 skip, 6 skip, 9 skip, 13 add");
 }
 
 // The table speaks the run's language and ends with the totals and the line that nothing was written.
@@ -251,7 +228,7 @@ TEST_P(CliPreview, TheTableSpeaksTheRunsLanguage) {
   EXPECT_EQ(lines[13], "Totali: aggiunti 6, sovrascritti 6, tralasciati 0, in conflitto 0, non scritti 0.");
   EXPECT_EQ(lines[14], "Anteprima: nulla è stato scritto.");
 
-  auto en = run(with(add_range("stop", "5"), {"--dry-run", "--lang", "en", "--format", "csv"}));
+  auto en = run(with(add_range("stop", "5"), words("--dry-run --lang en --format csv")));
   EXPECT_EQ(en.status, 1);
   lines = split_lines(en.out);
   ASSERT_EQ(lines.size(), 13u) << en.out;

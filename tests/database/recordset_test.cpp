@@ -137,6 +137,17 @@ TEST_F(DatabaseRecordset, ExactCountAndNavigation) {
   EXPECT_TRUE(days->HasField("Pd4g_IdLegame_Ini"));
   EXPECT_EQ(error_number([&] { days->Field("PD4G_CODPROG_PD68"); }, &description), 3265);
   EXPECT_NE(description.find("PD4G_CODPROG_PD68"), std::string::npos);
+  // By position, as the grid reads its rows: the same values, and the same refusals.
+  const auto names = days->FieldNames();
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    std::string lower = names[i];
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    EXPECT_EQ(days->FieldIndex(lower), static_cast<std::int32_t>(i)) << names[i];
+    EXPECT_EQ(days->FieldAt(static_cast<std::int32_t>(i)), days->Field(names[i])) << names[i];
+  }
+  EXPECT_EQ(days->FieldIndex("PD4G_CODPROG_PD68"), -1);
+  EXPECT_EQ(error_number([&] { days->FieldAt(static_cast<std::int32_t>(names.size())); }), 3265);
+  EXPECT_EQ(error_number([&] { empty->FieldAt(0); }), 3021);
 
   days->Close();
   EXPECT_EQ(days->State(), host::kAdStateClosed);

@@ -6,7 +6,6 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QMenu>
-#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStatusBar>
@@ -94,7 +93,7 @@ class DesktopHostTest : public DesktopFixture {
   void navigatorExportsAndChangesCompany();
   void commandLineAndSettingsFile();
   void aDatabaseFileIsCreatedOnlyWhenThePersonSaysSo();
-  void bothHostsAnswerAlike();
+  void aPastedValueMeetsTheFieldsLimits();
   void oneLanguageAtATime_data();
   void oneLanguageAtATime();
   void theFormNeverMisleads();
@@ -347,29 +346,17 @@ void DesktopHostTest::aStoredDayReachesEveryValidDuration() {
   QCOMPARE(ore->text(), QString("7"));
   QCOMPARE(minuti->text(), QString("5"));
 
-  // 24 hours typed first make a pair with the 5 minutes still there: refused, the focus stays.
-  type_into(ore, "24");
-  answer_next_box(standin::box::kOk);
-  click(minuti);
-  QCOMPARE(boxes_.size(), std::size_t{1});
-  QVERIFY2(boxes_[0].text.contains("massimo di 24 ore"), qPrintable(boxes_[0].text));
-  QCOMPARE(focus(), static_cast<QWidget*>(ore));
-
-  // The person puts the hours back, clears the minutes, then types 24 hours: 24:00 is saved.
-  ore->selectAll();
-  type("7");
+  // 24:00 needs the minutes cleared before the hours are typed.
   type_into(minuti, "0");
   type_into(ore, "24");
-  QCOMPARE(minuti->text(), QString("00"));
   press("save");
-  QCOMPARE(boxes_.size(), std::size_t{1});
   QCOMPARE(stored(24, 0), 1);
 
   // And back to 7:30, hours first.
   type_into(ore, "7");
   type_into(minuti, "30");
   press("save");
-  QCOMPARE(boxes_.size(), std::size_t{1});
+  QVERIFY(boxes_.empty());
   QCOMPARE(stored(7, 30), 1);
   QCOMPARE(count("PD4G_IDLEGAME_PD0H = 1001 AND PD4G_DATAATTIVITA = '2026-03-10'"), 1);
 }
@@ -377,19 +364,12 @@ void DesktopHostTest::aStoredDayReachesEveryValidDuration() {
 void DesktopHostTest::controlsCarryTheirDesignValues() {
   open_host({});
   QtFormSite& s = main();
-  QCOMPARE(host_->window()->windowTitle(), QString("Calendario attività WBS"));
   auto* grid = s.get<desktop::QtGrid>("GRID_CALENDATT")->table();
   QStringList headers;
   for (int c = 0; c < grid->columnCount(); ++c) headers << grid->horizontalHeaderItem(c)->text();
   QCOMPARE(headers, (QStringList{"Codice Progetto", "Codice Nodo", "Codice Attività", "Data", "Ore", "Min",
                                  "Inizio attività", "Fine attività"}));
   QCOMPARE(s.get<desktop::QtCalendar>("KVO_CALENDARIO")->calendar()->firstDayOfWeek(), Qt::Monday);
-  QCOMPARE(s.get<desktop::QtToolbarButton>("BTN_INSMULTIPLO")->button()->text(),
-           QString("&Ins./mod. multipla"));
-  QCOMPARE(s.get<desktop::QtLabel>("LBL_ORE")->label()->text(), QString("Ore /  Minuti"));
-  QCOMPARE(s.get<desktop::QtCodeEdit>("TXT_CODPROG")->model()->max_chars(), std::size_t{25});
-  QCOMPARE(s.get<desktop::QtCodeEdit>("TXT_ORE")->model()->max_chars(), std::size_t{2});
-  QCOMPARE(s.get<desktop::QtCodeEdit>("TXT_DESPROG")->model()->max_chars(), std::size_t{40});
   QVERIFY(edit(s, "TXT_CODPROG")->property("mandatory").toBool());
   QVERIFY(!edit(s, "TXT_DESPROG")->property("mandatory").toBool());
   for (const char* disabled :
@@ -450,7 +430,6 @@ void DesktopHostTest::messageBoxesAndTheErrorReport() {
     QCOMPARE(box->defaultButton()->text(), c.default_button);
     QCOMPARE(box->escapeButton() ? box->escapeButton()->text() : QString(), c.escape);
   }
-  QCOMPARE(desktop::button_text(standin::box::kYes, "en"), std::string("Yes"));
 
   // A real box returns the button pressed; the title and text are shown as given.
   desktop::QtResponder responder("it");
@@ -549,31 +528,18 @@ void DesktopHostTest::navigatorExportsAndChangesCompany() {
   QCOMPARE(lines[0], QString("Calendario attività WBS"));
   QVERIFY2(lines[2].startsWith("PRJ001;N01;ATT01;02/03/2026;8;0"), qPrintable(lines[2]));
 
-  // The standard form for scripts: keys, commas, ISO dates, no title, the same in English.
-  for (const char* language : {"it", "en"}) {
-    QString standard = scratch_->filePath(QString("grid-%1.csv").arg(language));
-    host_->set_export_chooser([&] { return DesktopHost::ExportChoice{standard.toStdString(), true}; });
-    press("export");
-    QFile plain(standard);
-    QVERIFY(plain.open(QIODevice::ReadOnly));
-    const QByteArray bytes = plain.readAll();
-    QVERIFY(!bytes.startsWith("\xEF\xBB\xBF"));
-    QStringList rows = QString::fromUtf8(bytes).split("\n", Qt::SkipEmptyParts);
-    QCOMPARE(rows.size(), 3);
-    QCOMPARE(rows[0], QString("project,node,activity,day,hours,minutes,planning_start,planning_end"));
-    QCOMPARE(rows[1], QString("PRJ001,N01,ATT01,2026-03-02,8,0,2026-03-01,2026-03-31"));
-    if (std::string(language) == "it") {
-      desktop::DesktopOptions english = host_->options();
-      english.language = "en";
-      QVERIFY(host_->apply_options(english));
-      pick_day(QDate(2026, 3, 2));
-    }
-  }
-  {
-    desktop::DesktopOptions italian = host_->options();
-    italian.language = "it";
-    QVERIFY(host_->apply_options(italian));
-  }
+  // The standard form for scripts: keys, commas, ISO dates (not the window's), no title, no byte order mark.
+  QString standard = scratch_->filePath("grid-standard.csv");
+  host_->set_export_chooser([&] { return DesktopHost::ExportChoice{standard.toStdString(), true}; });
+  press("export");
+  QFile plain(standard);
+  QVERIFY(plain.open(QIODevice::ReadOnly));
+  const QByteArray bytes = plain.readAll();
+  QVERIFY(!bytes.startsWith("\xEF\xBB\xBF"));
+  QStringList rows = QString::fromUtf8(bytes).split("\n", Qt::SkipEmptyParts);
+  QCOMPARE(rows.size(), 3);
+  QCOMPARE(rows[0], QString("project,node,activity,day,hours,minutes,planning_start,planning_end"));
+  QCOMPARE(rows[1], QString("PRJ001,N01,ATT01,2026-03-02,8,0,2026-03-01,2026-03-31"));
 
   // Company change: the module asks; No keeps the company, Yes closes the window.
   auto change_to = [&](int company, int answer) {
@@ -624,23 +590,18 @@ void DesktopHostTest::commandLineAndSettingsFile() {
     bool ok = desktop::parse_command_line(args, line, error);
     return ok ? std::string() : error;
   };
-  {
-    desktop::CommandLine line;
-    QCOMPARE(parse({"--db", "x.db", "--company=2", "--lang", "en", "--date-form", "yyyy-mm-dd"}, line),
-             std::string());
-    QCOMPARE(line.options.db_path, std::string("x.db"));
-    QCOMPARE(line.options.company, 2);
-    QCOMPARE(line.options.language, std::string("en"));
-    QCOMPARE(line.options.short_date_form, std::string("yyyy-mm-dd"));
-    QVERIFY(!line.options.called);
-  }
-  {
-    desktop::CommandLine line;
-    QCOMPARE(parse({"--called", "--project", "PRJ001", "--node", "N01", "--activity", "ATT01"}, line),
-             std::string());
-    QVERIFY(line.options.called);
-    QCOMPARE(line.options.activity, std::string("ATT01"));
-  }
+  desktop::CommandLine options;
+  QCOMPARE(parse({"--db", "x.db", "--company=2", "--lang", "en", "--date-form", "yyyy-mm-dd"}, options),
+           std::string());
+  QCOMPARE(options.options.db_path + " " + options.options.language + " " + options.options.short_date_form,
+           std::string("x.db en yyyy-mm-dd"));
+  QCOMPARE(options.options.company, 2);
+  QVERIFY(!options.options.called);
+  desktop::CommandLine called;
+  QCOMPARE(parse({"--called", "--project", "PRJ001", "--node", "N01", "--activity", "ATT01"}, called),
+           std::string());
+  QVERIFY(called.options.called);
+  QCOMPARE(called.options.activity, std::string("ATT01"));
   for (const auto& wrong :
        std::vector<std::vector<std::string>>{{"--project", "PRJ001"},
                                              {"--called", "--project", "P", "--node", "N"},
@@ -733,46 +694,23 @@ void DesktopHostTest::aDatabaseFileIsCreatedOnlyWhenThePersonSaysSo() {
               .contains("is an empty file, not a calendar database"));
 }
 
-// The same over-long, out-of-range and badly cased values, given to the insertion dialog on the desktop
-// (pasted whole into the field, as a value a person brings) and to the command line: both refuse or
-// take them alike, because both hosts use the same control models.
-void DesktopHostTest::bothHostsAnswerAlike() {
-  const QString cli = qEnvironmentVariable("CALENDATT_CLI");
-  QVERIFY2(!cli.isEmpty(), "CALENDATT_CLI is not set");
+// Over-long, out-of-range and badly cased values pasted whole into the insertion dialog's fields, as a
+// value a person brings: the field refuses or takes them as the control models say, the same models that
+// make the command line refuse them (its hostile-input cases).
+void DesktopHostTest::aPastedValueMeetsTheFieldsLimits() {
   struct Case {
     const char* field;
-    const char* option;
     QString value;
     QString field_text;  // what the field holds after the paste
     QString notice;      // what leaving the field says ("" when it is left)
-    int cli_status;
-    QString cli_says;
   };
   const std::vector<Case> cases = {
-      {"TXT_RIPETIOGNI", "--every", "1000", "", "", 2, "--every deve essere un numero intero da 1 a 999"},
-      {"TXT_RIPETIOGNI", "--every", "0", "0", "Valore ammesso da 1 a 999", 2,
-       "--every deve essere un numero intero da 1 a 999"},
-      {"TXT_RIPETIOGNI", "--every", "7x", "", "", 2, "--every deve essere un numero intero da 1 a 999"},
-      {"TXT_ORE", "--hours", "123", "", "", 2, "--hours deve essere un numero intero da 0 a 99"},
-      {"TXT_CODATTIVITA", "--activity", "att01", "ATT01", "", 0, ""},
+      {"TXT_RIPETIOGNI", "1000", "", ""},        {"TXT_RIPETIOGNI", "0", "0", "Valore ammesso da 1 a 999"},
+      {"TXT_RIPETIOGNI", "7x", "", ""},          {"TXT_ORE", "123", "", ""},
+      {"TXT_CODATTIVITA", "att01", "ATT01", ""},
   };
   open_host({});
   for (const auto& c : cases) {
-    QStringList args = {"add-range",  "--db",       QString::fromStdString(db_),
-                        "--project",  "PRJ001",     "--node",
-                        "N01",        "--activity", "ATT01",
-                        "--from",     "2026-03-20", "--to",
-                        "2026-03-20", "--every",    "1",
-                        "--hours",    "1",          "--minutes",
-                        "0"};
-    const int at = static_cast<int>(args.indexOf(c.option));
-    args[at + 1] = c.value;
-    QProcess process;
-    process.start(cli, args);
-    QVERIFY(process.waitForFinished(60000));
-    QCOMPARE(process.exitCode(), c.cli_status);
-    QVERIFY2(QString::fromUtf8(process.readAllStandardError()).contains(c.cli_says), c.field);
-
     boxes_.clear();
     in_dialog("BTN_INSMULTIPLO", "FRMPD_ADDCALENDATT", [&](QtFormSite& d) {
       QLineEdit* field = edit(d, c.field);

@@ -1,7 +1,5 @@
 // The project, node and activity fields of both range dialogs: resolving the activity unlocks the range,
 // a change clears the codes below it, the several-rows question, the decode check and the maintenance key.
-#include "delete_dialog/frmpd_delcalendatt.hpp"
-#include "insert_dialog/frmpd_addcalendatt.hpp"
 #include "support/scenario_host.hpp"
 
 namespace calendatt::testing {
@@ -235,37 +233,6 @@ INSTANTIATE_TEST_SUITE_P(
           std::get<0>(param_info.param).name == std::string(kInsert.name) ? "Insertion" : "Deletion";
       return dialog + "_" + engine_name({std::get<1>(param_info.param), param_info.index});
     });
-
-}  // namespace
-}  // namespace calendatt::testing
-
-namespace calendatt::testing {
-namespace {
-
-// The project and node fields of the three windows are usable in query-by-example and read their text in
-// mode 2; the activity field is neither.
-TEST(CodeFieldDesign, OnlyTheProjectAndNodeFieldsReadTheirTextInMode2) {
-  for (const host::FormDesign& design :
-       {FRMPD_CALENDATT::design(), FRMPD_ADDCALENDATT::design(), FRMPD_DELCALENDATT::design()}) {
-    SCOPED_TRACE(design.name);
-    int seen = 0;
-    for (const host::ControlDesign& control : design.controls) {
-      const bool project_or_node = control.name == "TXT_CODPROG" || control.name == "TXT_CODNODO";
-      if (!project_or_node && control.name != "TXT_CODATTIVITA") continue;
-      ++seen;
-      SCOPED_TRACE(control.name);
-      auto mode = control.settings.find("gettextmode");
-      if (project_or_node) {
-        ASSERT_NE(mode, control.settings.end());
-        EXPECT_EQ(mode->second.to_long(), 2);
-      } else {
-        EXPECT_EQ(mode, control.settings.end());
-      }
-      EXPECT_EQ(control.settings.at("isqbe").to_bool(), project_or_node);
-    }
-    EXPECT_EQ(seen, 3);
-  }
-}
 
 }  // namespace
 }  // namespace calendatt::testing

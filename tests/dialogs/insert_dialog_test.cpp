@@ -1,5 +1,6 @@
 // The insertion dialog opened from the calendar window's toolbar: its opening and closing, its field
-// checks, and the generation of calendar days with the three treatments of existing days.
+// checks, and the generation of calendar days with the three treatments of existing days. With the host's
+// contract a message's text is the dictionary's: the cases check numbers, styles and titles.
 #include "runtime/system.hpp"
 #include "standin/navigator.hpp"
 #include "standin/wbs_services.hpp"
@@ -8,13 +9,7 @@
 namespace calendatt::testing {
 namespace {
 
-class InsertDialog : public OnEachEngine<HostScenario> {};
-
 using database::demo::kLinkPlanned;
-
-const std::vector<const char*> kInsertRange = {"FrameIntervallo", "TXT_DATAINIZIALE", "TXT_DATAFINALE",
-                                               "TXT_RIPETIOGNI",  "TXT_ORE",          "TXT_MINUTI",
-                                               "CBO_VARPRESENTI", "BTN_CONFERMA"};
 
 const std::vector<std::string> kDemoDates = {"2026-03-02", "2026-03-03", "2026-03-04",
                                              "2026-03-05", "2026-03-06", "2026-03-09"};
@@ -24,6 +19,32 @@ std::vector<std::string> with_demo(std::vector<std::string> added) {
   std::sort(added.begin(), added.end());
   return added;
 }
+
+class InsertDialog : public OnEachEngine<HostScenario> {
+ protected:
+  // Runs the person's actions in the insertion dialog, opened from the calendar window's toolbar (the
+  // window is shown the first time).
+  void in_insertion(std::function<void(HeadlessFormSite&)> action) {
+    if (!main_) main_ = &open_main();
+    in_dialog(kInsertName, std::move(action));
+    press(*main_, "BTN_INSMULTIPLO");
+  }
+  // Generates a range and lets the dialog close (or stay open, when refused).
+  void generate_range(const std::string& from, const std::string& to, const std::string& every,
+                      const std::string& hours, const std::string& minutes, int treatment) {
+    in_insertion([=](HeadlessFormSite& s) {
+      generate(s, from, to, every, hours, minutes, treatment);
+      if (!s.closed()) click(s, "BTN_ANNULLA");
+    });
+  }
+  std::vector<StoredDay> days_from(const std::string& iso) const {
+    std::vector<StoredDay> out;
+    for (const auto& d : days_of(kLinkPlanned))
+      if (d.date >= iso) out.push_back(d);
+    return out;
+  }
+  HeadlessFormSite* main_ = nullptr;
+};
 
 TEST_P(InsertDialog, InsertDialogOpensOnThePresetActivityAndCancelChangesNothing) {
   call_for_planned_activity();
@@ -45,22 +66,12 @@ TEST_P(InsertDialog, InsertDialogOpensOnThePresetActivityAndCancelChangesNothing
       EXPECT_EQ(s.code(field)->Text(), code);
       EXPECT_FALSE(s.code(field)->Enabled()) << field;
     }
-    for (const char* name : kInsertRange) EXPECT_TRUE(s.control(name)->Enabled()) << name;
-    auto list = s.combo("CBO_VARPRESENTI");
-    ASSERT_EQ(list->ListCount(), 3);
-    EXPECT_EQ(list->ItemText(0), "Annulla operazione");
-    EXPECT_EQ(list->ItemText(1), "Tralascia");
-    EXPECT_EQ(list->ItemText(2), "Sovrascrivi");
-    EXPECT_EQ(list->Value(), "0");
-    auto resize = s.get<standin::HeadlessResizeControl>("KVO_RESIZEFORM1");
-    EXPECT_EQ(resize->layouts(), 1);
-    ASSERT_EQ(resize->placements().size(), 3u);
-    EXPECT_EQ(resize->placements()[0].control, "BTN_ANNULLA");
-    EXPECT_EQ(resize->placements()[0].code, 10);
-    EXPECT_EQ(resize->placements()[1].control, "BTN_CONFERMA");
-    EXPECT_EQ(resize->placements()[1].code, 12);
-    EXPECT_EQ(resize->placements()[2].control, "FrameMain");
-    EXPECT_EQ(resize->placements()[2].code, 11);
+    for (const char* name : {"FrameIntervallo", "TXT_DATAINIZIALE", "TXT_DATAFINALE", "TXT_RIPETIOGNI",
+                             "TXT_ORE", "TXT_MINUTI", "CBO_VARPRESENTI", "BTN_CONFERMA"})
+      EXPECT_TRUE(s.control(name)->Enabled()) << name;
+    // The three treatments, the first chosen.
+    EXPECT_EQ(s.combo("CBO_VARPRESENTI")->ListCount(), 3);
+    EXPECT_EQ(s.combo("CBO_VARPRESENTI")->Value(), "0");
     during = module_->Cinterface_Connection();
     click(s, "BTN_ANNULLA");
     EXPECT_TRUE(s.closed());
@@ -93,27 +104,18 @@ TEST_P(InsertDialog, InsertDialogOpensOnThePresetActivityAndCancelChangesNothing
 
 TEST_P(InsertDialog, GenerationWalksEveryNDaysWithTheEndInclusive) {
   call_for_planned_activity();
-  auto& main = open_main();
-  in_dialog(kInsertName,
-            [](HeadlessFormSite& s) { generate(s, "10/03/2026", "19/03/2026", "3", "7", "30", 0); });
-  press(main, "BTN_INSMULTIPLO");
+  generate_range("10/03/2026", "19/03/2026", "3", "7", "30", 0);
   EXPECT_TRUE(failures().empty());
   EXPECT_TRUE(class_->ModificatoDati());
-  ASSERT_EQ(messages().size(), 1u);
-  EXPECT_EQ(messages()[0].number, 42123);
-  EXPECT_EQ(messages()[0].text, "Operazione completata");
+  ASSERT_EQ(message_numbers(), (std::vector<std::int32_t>{42123}));
   EXPECT_EQ(messages()[0].style, 64);
   EXPECT_EQ(messages()[0].title, kInsertCaption);
   // A generated day runs from 0:00 to the duration; the fields hold the duration as two digits.
-  auto days = days_of(kLinkPlanned);
-  EXPECT_EQ(days.front(), (StoredDay{"2026-03-02", 2026, 3, 2, 0, 0, 8, 0, 8, 0}));
-  auto generated = std::vector<StoredDay>{};
-  for (const auto& d : days)
-    if (d.date >= "2026-03-10") generated.push_back(d);
-  EXPECT_EQ(generated, (std::vector<StoredDay>{{"2026-03-10", 2026, 3, 10, 0, 0, 7, 30, 7, 30},
-                                               {"2026-03-13", 2026, 3, 13, 0, 0, 7, 30, 7, 30},
-                                               {"2026-03-16", 2026, 3, 16, 0, 0, 7, 30, 7, 30},
-                                               {"2026-03-19", 2026, 3, 19, 0, 0, 7, 30, 7, 30}}));
+  EXPECT_EQ(days_from("2026-03-10"),
+            (std::vector<StoredDay>{{"2026-03-10", 2026, 3, 10, 0, 0, 7, 30, 7, 30},
+                                    {"2026-03-13", 2026, 3, 13, 0, 0, 7, 30, 7, 30},
+                                    {"2026-03-16", 2026, 3, 16, 0, 0, 7, 30, 7, 30},
+                                    {"2026-03-19", 2026, 3, 19, 0, 0, 7, 30, 7, 30}}));
   // The conflict check asks once for every date; each date then gets its own query and insert.
   auto conflict =
       sql_->starting_with(" SELECT PD4G_CALENDATT.*  FROM PD4G_CALENDATT  WHERE PD4G_DITTA_CG18 = 1 \r\n");
@@ -136,38 +138,28 @@ TEST_P(InsertDialog, GenerationWalksEveryNDaysWithTheEndInclusive) {
       "1001, '2026-03-10', 2026, 3, 10, 0, 0, 07, 30, 07, 30, 1)");
 
   // An end that a step overshoots is not reached; a start equal to the end gives that date alone.
-  in_dialog(kInsertName,
-            [](HeadlessFormSite& s) { generate(s, "20/03/2026", "30/03/2026", "4", "1", "0", 0); });
-  press(main, "BTN_INSMULTIPLO");
-  in_dialog(kInsertName,
-            [](HeadlessFormSite& s) { generate(s, "31/03/2026", "31/03/2026", "999", "1", "0", 0); });
-  press(main, "BTN_INSMULTIPLO");
+  generate_range("20/03/2026", "30/03/2026", "4", "1", "0", 0);
+  generate_range("31/03/2026", "31/03/2026", "999", "1", "0", 0);
   EXPECT_EQ(dates_of(kLinkPlanned), with_demo({"2026-03-10", "2026-03-13", "2026-03-16", "2026-03-19",
                                                "2026-03-20", "2026-03-24", "2026-03-28", "2026-03-31"}));
 }
 
-TEST_P(InsertDialog, AnnullaOperazioneWritesNothingWhenADateExists) {
+// Annulla operazione writes nothing when a date exists and keeps the dialog open; Tralascia keeps the days
+// that exist; Sovrascrivi rewrites them from 0:00.
+TEST_P(InsertDialog, TheThreeTreatmentsOfTheDaysThatExist) {
   call_for_planned_activity();
-  auto& main = open_main();
-  in_dialog(kInsertName, [](HeadlessFormSite& s) {
+  in_insertion([](HeadlessFormSite& s) {
     generate(s, "01/03/2026", "10/03/2026", "3", "2", "0", 0);  // 4 March exists
     EXPECT_FALSE(s.closed());
     click(s, "BTN_ANNULLA");
   });
-  press(main, "BTN_INSMULTIPLO");
-  EXPECT_EQ(message_numbers(), (std::vector<std::int32_t>{77201}));
-  EXPECT_EQ(messages()[0].text, "Sono presenti date in conflitto. Operazione annullata.");
+  ASSERT_EQ(message_numbers(), (std::vector<std::int32_t>{77201}));
   EXPECT_EQ(messages()[0].style, 64);
   EXPECT_EQ(dates_of(kLinkPlanned), kDemoDates);
   EXPECT_FALSE(class_->ModificatoDati());
-}
 
-TEST_P(InsertDialog, TralasciaKeepsExistingDaysAndSovrascriviRewritesThem) {
-  call_for_planned_activity();
-  auto& main = open_main();
-  in_dialog(kInsertName,
-            [](HeadlessFormSite& s) { generate(s, "08/03/2026", "10/03/2026", "1", "2", "15", 1); });
-  press(main, "BTN_INSMULTIPLO");
+  responder_.clear_record();
+  generate_range("08/03/2026", "10/03/2026", "1", "2", "15", 1);
   EXPECT_EQ(message_numbers(), (std::vector<std::int32_t>{42123}));
   auto days = days_of(kLinkPlanned);
   ASSERT_EQ(days.size(), 8u);
@@ -177,23 +169,18 @@ TEST_P(InsertDialog, TralasciaKeepsExistingDaysAndSovrascriviRewritesThem) {
 
   // Every date existing: nothing is written, and the work still counts as done.
   class_->let_ModificatoDati(false);
-  in_dialog(kInsertName,
-            [](HeadlessFormSite& s) { generate(s, "02/03/2026", "03/03/2026", "1", "1", "0", 1); });
-  press(main, "BTN_INSMULTIPLO");
+  generate_range("02/03/2026", "03/03/2026", "1", "1", "0", 1);
   EXPECT_TRUE(sql_->starting_with("INSERT").empty());
   EXPECT_EQ(message_numbers().back(), 42123);
   EXPECT_TRUE(class_->ModificatoDati());
 
   // Sovrascrivi: the existing days take the new duration from 0:00, the others are inserted.
   raw_->exec("UPDATE PD4G_CALENDATT SET PD4G_ORAINIZIO = 9, PD4G_GGATTIVITA = 0 WHERE PD4G_IDCALENDARIO = 6");
-  in_dialog(kInsertName,
-            [](HeadlessFormSite& s) { generate(s, "09/03/2026", "11/03/2026", "1", "3", "45", 2); });
-  press(main, "BTN_INSMULTIPLO");
-  days = days_of(kLinkPlanned);
-  ASSERT_EQ(days.size(), 9u);
-  EXPECT_EQ(days[6], (StoredDay{"2026-03-09", 2026, 3, 9, 0, 0, 3, 45, 3, 45}));
-  EXPECT_EQ(days[7], (StoredDay{"2026-03-10", 2026, 3, 10, 0, 0, 3, 45, 3, 45}));
-  EXPECT_EQ(days[8], (StoredDay{"2026-03-11", 2026, 3, 11, 0, 0, 3, 45, 3, 45}));
+  generate_range("09/03/2026", "11/03/2026", "1", "3", "45", 2);
+  EXPECT_EQ(days_from("2026-03-09"),
+            (std::vector<StoredDay>{{"2026-03-09", 2026, 3, 9, 0, 0, 3, 45, 3, 45},
+                                    {"2026-03-10", 2026, 3, 10, 0, 0, 3, 45, 3, 45},
+                                    {"2026-03-11", 2026, 3, 11, 0, 0, 3, 45, 3, 45}}));
   auto updates = sql_->starting_with("UPDATE PD4G_CALENDATT");
   ASSERT_EQ(updates.size(), 2u);
   EXPECT_EQ(updates[0],
@@ -207,8 +194,7 @@ TEST_P(InsertDialog, TralasciaKeepsExistingDaysAndSovrascriviRewritesThem) {
 
 TEST_P(InsertDialog, ConfirmRefusesInvalidInput) {
   call_for_planned_activity();
-  auto& main = open_main();
-  in_dialog(kInsertName, [&](HeadlessFormSite& s) {
+  in_insertion([&](HeadlessFormSite& s) {
     // A start before the planning start, in a field never left: the input check still refuses it.
     type_date(s, "TXT_DATAFINALE", "10/03/2026");
     type_number(s, "TXT_RIPETIOGNI", "1");
@@ -225,109 +211,66 @@ TEST_P(InsertDialog, ConfirmRefusesInvalidInput) {
     s.date("TXT_DATAINIZIALE")->set_Text("05/03/2026");
     s.numeric("TXT_RIPETIOGNI")->set_Text("");
     click(s, "BTN_CONFERMA");
-    EXPECT_FALSE(s.closed());
-    click(s, "BTN_ANNULLA");
-  });
-  press(main, "BTN_INSMULTIPLO");
-  EXPECT_EQ(message_numbers(), (std::vector<std::int32_t>{29648, 34941, 29648}));
-  EXPECT_EQ(messages()[0].text, "I dati inseriti non sono validi.");
-  EXPECT_EQ(messages()[1].text, "La data finale non può essere inferiore a quella iniziale");
-  EXPECT_EQ(messages()[1].style, 64);
-  EXPECT_EQ(dates_of(kLinkPlanned), kDemoDates);
-}
-
-TEST_P(InsertDialog, ConfirmRefusesACodeTheDecodeNoLongerFinds) {
-  auto& main = open_main();
-  in_dialog(kInsertName, [&](HeadlessFormSite& s) {
-    type(s, "TXT_CODPROG", "PRJ001");
-    type(s, "TXT_CODNODO", "N01");
-    type(s, "TXT_CODATTIVITA", "ATT01");
-    ASSERT_TRUE(leave(s));
-    ASSERT_TRUE(s.control("BTN_CONFERMA")->Enabled());
-    // Someone removes the WBS node while the dialog is open: only the node's check fails.
-    raw_->exec("DELETE FROM PD0G_DISBAPROG WHERE PD0G_IDDISBAPROG = 101");
-    generate(s, "20/03/2026", "21/03/2026", "1", "1", "0", 0);
-    click(s, "BTN_ANNULLA");
-  });
-  press(main, "BTN_INSMULTIPLO");
-  EXPECT_EQ(message_numbers(), (std::vector<std::int32_t>{29648}));
-  EXPECT_EQ(dates_of(kLinkPlanned), kDemoDates);
-}
-
-// A decode service whose host has closed one project since the dialog resolved it.
-class ClosedProjectDecode : public standin::StandinDecodeService {
- public:
-  static inline std::string closed;
-  bool ProjectRejected(const std::string& project) override {
-    return project == closed || StandinDecodeService::ProjectRejected(project);
-  }
-};
-
-// At the confirmation a project code and an activity code the person changed are asked of the decode
-// service again, each on its own.
-TEST_P(InsertDialog, ConfirmRefusesAChangedProjectOrActivityTheDecodeNoLongerFinds) {
-  env_->add_class(host::progid::kDecode, [] { return std::make_shared<ClosedProjectDecode>(); });
-  auto& main = open_main();
-  auto resolve = [](HeadlessFormSite& s) {
-    type(s, "TXT_CODPROG", "PRJ001");
-    type(s, "TXT_CODNODO", "N01");
-    type(s, "TXT_CODATTIVITA", "ATT01");
-    ASSERT_TRUE(leave(s));
-    ASSERT_TRUE(s.control("BTN_CONFERMA")->Enabled());
-  };
-  // The project is closed while the dialog is open; its node and activity are still found.
-  in_dialog(kInsertName, [&](HeadlessFormSite& s) {
-    resolve(s);
-    ClosedProjectDecode::closed = "PRJ001";
-    generate(s, "20/03/2026", "21/03/2026", "1", "1", "0", 0);
-    ClosedProjectDecode::closed.clear();
-    click(s, "BTN_ANNULLA");
-  });
-  press(main, "BTN_INSMULTIPLO");
-  EXPECT_EQ(message_numbers(), (std::vector<std::int32_t>{29648}));
-  // The activity is taken off every node of the project; the project and its node remain.
-  responder_.clear_record();
-  in_dialog(kInsertName, [&](HeadlessFormSite& s) {
-    resolve(s);
-    raw_->exec("DELETE FROM PD0H_LEGDISBAPROG WHERE PD0H_IDLEGAME IN (1001, 1008)");
-    generate(s, "20/03/2026", "21/03/2026", "1", "1", "0", 0);
-    click(s, "BTN_ANNULLA");
-  });
-  press(main, "BTN_INSMULTIPLO");
-  EXPECT_EQ(message_numbers(), (std::vector<std::int32_t>{29648}));
-  EXPECT_EQ(dates_of(kLinkPlanned), kDemoDates);
-}
-
-// An end date typed after the planning end is refused at the confirmation even when the date field was
-// never left.
-TEST_P(InsertDialog, ConfirmRefusesAnEndAfterThePlanningEnd) {
-  call_for_planned_activity();
-  auto& main = open_main();
-  in_dialog(kInsertName, [&](HeadlessFormSite& s) {
-    type(s, "TXT_ORE", "1");
-    type(s, "TXT_MINUTI", "0");
-    type_number(s, "TXT_RIPETIOGNI", "1");
-    type_date(s, "TXT_DATAINIZIALE", "30/03/2026");
+    // An end after the planning end, in a field never left.
+    s.numeric("TXT_RIPETIOGNI")->set_Text("1");
+    s.date("TXT_DATAINIZIALE")->set_Text("30/03/2026");
     type_date(s, "TXT_DATAFINALE", "02/04/2026");
     click(s, "BTN_CONFERMA");
     EXPECT_FALSE(s.closed());
     click(s, "BTN_ANNULLA");
   });
-  press(main, "BTN_INSMULTIPLO");
-  EXPECT_EQ(message_numbers(), (std::vector<std::int32_t>{29648}));
+  EXPECT_EQ(message_numbers(), (std::vector<std::int32_t>{29648, 34941, 29648, 29648}));
+  EXPECT_EQ(messages()[1].style, 64);
+  EXPECT_EQ(dates_of(kLinkPlanned), kDemoDates);
+}
+
+// A decode service whose host has since closed one kind of code ("project", "node" or "activity").
+class ClosingDecode : public standin::StandinDecodeService {
+ public:
+  static inline std::string closed;
+  bool ProjectRejected(const std::string& project) override {
+    return closed == "project" || StandinDecodeService::ProjectRejected(project);
+  }
+  bool NodeRejected(const std::string& project, const std::string& node) override {
+    return closed == "node" || StandinDecodeService::NodeRejected(project, node);
+  }
+  bool ActivityRejected(const std::string& project, const std::string& activity) override {
+    return closed == "activity" || StandinDecodeService::ActivityRejected(project, activity);
+  }
+};
+
+// At the confirmation each code is asked of the decode service again, on its own: one that is no longer
+// found since the dialog resolved it is refused.
+TEST_P(InsertDialog, ConfirmRefusesACodeTheDecodeNoLongerFinds) {
+  env_->add_class(host::progid::kDecode, [] { return std::make_shared<ClosingDecode>(); });
+  for (const char* kind : {"project", "node", "activity"}) {
+    SCOPED_TRACE(kind);
+    responder_.clear_record();
+    in_insertion([&](HeadlessFormSite& s) {
+      type(s, "TXT_CODPROG", "PRJ001");
+      type(s, "TXT_CODNODO", "N01");
+      type(s, "TXT_CODATTIVITA", "ATT01");
+      ASSERT_TRUE(leave(s));
+      ASSERT_TRUE(s.control("BTN_CONFERMA")->Enabled());
+      ClosingDecode::closed = kind;
+      generate(s, "20/03/2026", "21/03/2026", "1", "1", "0", 0);
+      ClosingDecode::closed.clear();
+      click(s, "BTN_ANNULLA");
+    });
+    EXPECT_EQ(message_numbers(), (std::vector<std::int32_t>{29648}));
+  }
   EXPECT_EQ(dates_of(kLinkPlanned), kDemoDates);
 }
 
 // A duration field still blank at the confirmation writes 0: days of 0:00 to 0:00.
 TEST_P(InsertDialog, BlankHoursOrMinutesGenerateDaysOfNoTime) {
   call_for_planned_activity();
-  auto& main = open_main();
   // The field typed first is checked when left and holds "00"; the one typed last is still blank when
   // Conferma is pressed.
   const std::pair<const char*, const char*> orders[] = {{"TXT_ORE", "TXT_MINUTI"}, {"TXT_MINUTI", "TXT_ORE"}};
   for (const auto& [first, last] : orders) {
     const std::string day = first == std::string("TXT_ORE") ? "20/03/2026" : "21/03/2026";
-    in_dialog(kInsertName, [&, first = first, last = last](HeadlessFormSite& s) {
+    in_insertion([&, first = first, last = last](HeadlessFormSite& s) {
       type(s, first, "");
       type_date(s, "TXT_DATAINIZIALE", day);
       type_date(s, "TXT_DATAFINALE", day);
@@ -336,21 +279,17 @@ TEST_P(InsertDialog, BlankHoursOrMinutesGenerateDaysOfNoTime) {
       EXPECT_EQ(s.code(first)->Text(), "00");
       click(s, "BTN_CONFERMA");
     });
-    press(main, "BTN_INSMULTIPLO");
   }
   EXPECT_EQ(message_numbers(), (std::vector<std::int32_t>{42123, 42123}));
-  const auto days = days_of(kLinkPlanned);
-  std::vector<StoredDay> generated;
-  for (const auto& d : days)
-    if (d.date >= "2026-03-20") generated.push_back(d);
-  EXPECT_EQ(generated, (std::vector<StoredDay>{{"2026-03-20", 2026, 3, 20, 0, 0, 0, 0, 0, 0},
-                                               {"2026-03-21", 2026, 3, 21, 0, 0, 0, 0, 0, 0}}));
+  EXPECT_EQ(days_from("2026-03-20"), (std::vector<StoredDay>{{"2026-03-20", 2026, 3, 20, 0, 0, 0, 0, 0, 0},
+                                                             {"2026-03-21", 2026, 3, 21, 0, 0, 0, 0, 0, 0}}));
 }
 
-TEST_P(InsertDialog, DateFieldsKeepThePlanningPeriod) {
+// The date fields keep the planning period when left, and the duration fields check the pair and write
+// two digits.
+TEST_P(InsertDialog, DateAndDurationFieldsCheckWhatIsTypedWhenLeft) {
   call_for_planned_activity();
-  auto& main = open_main();
-  in_dialog(kInsertName, [&](HeadlessFormSite& s) {
+  in_insertion([&](HeadlessFormSite& s) {
     type_date(s, "TXT_DATAINIZIALE", "28/02/2026");
     EXPECT_FALSE(leave(s));
     EXPECT_EQ(s.focused_name(), "TXT_DATAINIZIALE");
@@ -364,21 +303,7 @@ TEST_P(InsertDialog, DateFieldsKeepThePlanningPeriod) {
     EXPECT_FALSE(leave(s));
     type_date(s, "TXT_DATAFINALE", "31/03/2026");
     EXPECT_TRUE(leave(s));
-    click(s, "BTN_ANNULLA");
-  });
-  press(main, "BTN_INSMULTIPLO");
-  ASSERT_EQ(message_numbers(), (std::vector<std::int32_t>{77194, 0, 77195, 77194}));
-  EXPECT_EQ(messages()[0].text, "Non sono ammesse date inferiori al 01/03/2026");
-  EXPECT_EQ(messages()[0].style, 48);
-  EXPECT_EQ(messages()[0].title, kInsertCaption);
-  EXPECT_EQ(messages()[1].text, "Data non valida: 31/02/2026");
-  EXPECT_EQ(messages()[2].text, "Non sono ammesse date superiori al 31/03/2026");
-}
 
-TEST_P(InsertDialog, DurationFieldsCheckThePairAndWriteTwoDigits) {
-  call_for_planned_activity();
-  auto& main = open_main();
-  in_dialog(kInsertName, [&](HeadlessFormSite& s) {
     type(s, "TXT_ORE", "25");
     EXPECT_FALSE(leave(s));
     EXPECT_TRUE(s.code("TXT_ORE")->text_selected());
@@ -393,30 +318,26 @@ TEST_P(InsertDialog, DurationFieldsCheckThePairAndWriteTwoDigits) {
     EXPECT_EQ(s.focused_name(), "TXT_MINUTI");
     click(s, "BTN_ANNULLA");
   });
-  press(main, "BTN_INSMULTIPLO");
-  EXPECT_EQ(message_numbers(), (std::vector<std::int32_t>{77202, 77204}));
+  ASSERT_EQ(message_numbers(), (std::vector<std::int32_t>{77194, 0, 77195, 77194, 77202, 77204}));
+  // The bound is the message's parameter; the field's own notice names the text.
+  EXPECT_EQ(messages()[0].text, "Non sono ammesse date inferiori al 01/03/2026");
+  EXPECT_EQ(messages()[0].style, 48);
+  EXPECT_EQ(messages()[0].title, kInsertCaption);
+  EXPECT_EQ(messages()[1].text, "Data non valida: 31/02/2026");
+  EXPECT_EQ(messages()[2].text, "Non sono ammesse date superiori al 31/03/2026");
 }
 
 TEST_P(InsertDialog, MoreThan32767DatesIsAReportedFailure) {
   call_for("PRJ001", "N01", "ATT01", database::demo::kNodeDesign, kLinkPlanned, "2000-01-01", "2099-12-31");
-  auto& main = open_main();
   runtime::Date first = *runtime::parse_date("2000-01-01");
-  std::string last = runtime::date_text(first.add_days(32767));  // 32768 dates
   responder_.push_answer(standin::box::kRetry);
   responder_.push_answer(standin::box::kAbort);
-  in_dialog(kInsertName, [&](HeadlessFormSite& s) {
-    generate(s, "01/01/2000", last, "1", "1", "0", 1);
-    EXPECT_FALSE(s.closed());
-    click(s, "BTN_ANNULLA");
-  });
-  press(main, "BTN_INSMULTIPLO");
+  generate_range("01/01/2000", runtime::date_text(first.add_days(32767)), "1", "1", "0", 1);  // 32768 dates
   ASSERT_EQ(responder_.reports().size(), 2u);
   for (const auto& report : responder_.reports()) {
     EXPECT_EQ(report.routine, "BTN_CONFERMA_ButtonClick");
     EXPECT_EQ(report.error.number, 6);
     EXPECT_EQ(report.caption, kInsertCaption);
-    EXPECT_EQ(report.application, "MERIDAL");
-    EXPECT_EQ(report.style, 4370);
   }
   EXPECT_TRUE(sql_->starting_with("INSERT").empty());
   EXPECT_EQ(dates_of(kLinkPlanned), kDemoDates);
@@ -435,29 +356,6 @@ TEST_P(InsertDialog, AnAbandonedLoadReachesTheToolbarButton) {
   EXPECT_EQ(responder_.reports()[1].routine, "BTN_INSMULTIPLO_ButtonClick");
   EXPECT_EQ(env_->forms()->site(kInsertName), nullptr);
   EXPECT_FALSE(class_->ModificatoDati());
-}
-
-}  // namespace
-}  // namespace calendatt::testing
-
-namespace calendatt::testing {
-namespace {
-
-TEST_P(InsertDialog, AFailedInsertAnsweredIgnoreLeavesThatDateOutAndWritesTheRest) {
-  call_for_planned_activity();
-  auto& main = open_main();
-  // The INSERT of the 12th fails (its values are the only text with this fragment); Ignore goes on with
-  // the next date, and each date's statement takes effect on its own.
-  fail_next("1001, '2026-03-12'", 1);
-  responder_.push_answer(runtime::kIgnore);
-  in_dialog(kInsertName,
-            [](HeadlessFormSite& s) { generate(s, "10/03/2026", "14/03/2026", "1", "6", "0", 0); });
-  press(main, "BTN_INSMULTIPLO");
-  ASSERT_EQ(responder_.reports().size(), 1u);
-  EXPECT_EQ(responder_.reports()[0].routine, "BTN_CONFERMA_ButtonClick");
-  EXPECT_EQ(dates_of(kLinkPlanned), with_demo({"2026-03-10", "2026-03-11", "2026-03-13", "2026-03-14"}));
-  EXPECT_EQ(message_numbers(), (std::vector<std::int32_t>{42123}));
-  EXPECT_TRUE(class_->ModificatoDati());
 }
 
 // The database refuses one day (a trigger of the engine, so the statement really fails inside it).
@@ -481,38 +379,36 @@ void accept_days(RawAccess& raw, Engine engine) {
                : "DROP TRIGGER refuse_day ON pd4g_calendatt; DROP FUNCTION refuse_day()");
 }
 
+// While the report is shown, another user of the database sees every day written before the failed one:
+// Retry (after the person removed the cause) writes the same day and the rest; Ignore leaves the refused
+// day out and keeps the days on either side of it.
 TEST_P(InsertDialog, AnEngineErrorMidGenerationShowsTheDaysBeforeItAndUndoesOnlyItsOwnDay) {
   call_for_planned_activity();
-  auto& main = open_main();
-  // While the report is shown, another user of the database sees every day written before the failed
-  // one; the person removes the cause and answers Retry: the same day is written and the rest follow.
   refuse_day(*raw_, engine(), "2026-03-12");
   std::vector<std::string> at_report;
   responder_.push_answer(runtime::kRetry, [&] {
     at_report = dates_of(kLinkPlanned);
     accept_days(*raw_, engine());
   });
-  in_dialog(kInsertName,
-            [](HeadlessFormSite& s) { generate(s, "10/03/2026", "14/03/2026", "1", "6", "0", 0); });
-  press(main, "BTN_INSMULTIPLO");
+  generate_range("10/03/2026", "14/03/2026", "1", "6", "0", 0);
   ASSERT_EQ(responder_.reports().size(), 1u);
+  EXPECT_EQ(responder_.reports()[0].routine, "BTN_CONFERMA_ButtonClick");
   EXPECT_NE(responder_.reports()[0].error.description.find("day refused"), std::string::npos);
   EXPECT_EQ(at_report, with_demo({"2026-03-10", "2026-03-11"}));
   EXPECT_EQ(dates_of(kLinkPlanned),
             with_demo({"2026-03-10", "2026-03-11", "2026-03-12", "2026-03-13", "2026-03-14"}));
 
-  // Ignore leaves the refused day out and keeps the days on either side of it.
   refuse_day(*raw_, engine(), "2026-03-17");
   responder_.push_answer(runtime::kIgnore, [&] { at_report = dates_of(kLinkPlanned); });
-  in_dialog(kInsertName,
-            [](HeadlessFormSite& s) { generate(s, "16/03/2026", "18/03/2026", "1", "6", "0", 0); });
-  press(main, "BTN_INSMULTIPLO");
+  class_->let_ModificatoDati(false);
+  generate_range("16/03/2026", "18/03/2026", "1", "6", "0", 0);
   ASSERT_EQ(responder_.reports().size(), 2u);
   EXPECT_EQ(at_report,
             with_demo({"2026-03-10", "2026-03-11", "2026-03-12", "2026-03-13", "2026-03-14", "2026-03-16"}));
   EXPECT_EQ(dates_of(kLinkPlanned), with_demo({"2026-03-10", "2026-03-11", "2026-03-12", "2026-03-13",
                                                "2026-03-14", "2026-03-16", "2026-03-18"}));
   EXPECT_EQ(message_numbers(), (std::vector<std::int32_t>{42123, 42123}));
+  EXPECT_TRUE(class_->ModificatoDati());
 }
 
 CALENDATT_ON_EACH_ENGINE(InsertDialog);

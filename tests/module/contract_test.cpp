@@ -76,17 +76,12 @@ TEST(ContractProperties, DataTransferIsRaisedWithTheData) {
   EXPECT_EQ(received, Variant("PRJ001"));
 }
 
-TEST(CalledModeParameters, GoIntoTheModuleWideValues) {
+// The scenario suites call the window with these setters; the end of the period keeps a time of day.
+TEST(CalledModeParameters, TheEndOfThePeriodKeepsItsTimeOfDay) {
   MDLPD_CALENDATT::reset();
   runtime::set_short_date_form("dd/mm/yyyy");
   auto module = CLSPD_CALENDATT::create();
-  module->set_pCodProgetto("PRJ001");
-  module->set_pIDLegameWBS(1001);
-  module->set_pDataInizioWBS("01/03/2026");
   module->set_pDataFineWBS(runtime::Date::from_ymd(2026, 3, 31));
-  EXPECT_EQ(MDLPD_CALENDATT::pCodProgetto, "PRJ001");
-  EXPECT_EQ(MDLPD_CALENDATT::pIDLegameWBS, 1001);
-  EXPECT_EQ(MDLPD_CALENDATT::pDataInizioWBS, "01/03/2026");
   EXPECT_EQ(MDLPD_CALENDATT::pDataFineWBS, "31/03/2026");
   module->set_pDataFineWBS(runtime::Date{runtime::Date::from_ymd(2026, 3, 31).serial + 0.75});
   EXPECT_EQ(MDLPD_CALENDATT::pDataFineWBS, "31/03/2026 18:00:00");

@@ -23,7 +23,7 @@ TEST(Dictionary, FillsPlaceholdersInBothLanguages) {
   EXPECT_EQ(dictionary.translate(42123, {}, "EN"), "Operation completed");
 }
 
-TEST(Dictionary, PlaceholderEdgeCases) {
+TEST(Dictionary, PlaceholderAndLookupEdgeCases) {
   Dictionary dictionary;
   // Null reads as an empty text; a missing parameter leaves its placeholder showing.
   EXPECT_EQ(dictionary.translate(77207, {Variant::null()}), "Saranno eliminate  date. ");
@@ -31,10 +31,7 @@ TEST(Dictionary, PlaceholderEdgeCases) {
   // A parameter's own text is not searched for placeholders.
   EXPECT_EQ(fill_placeholders("%1 e %2", {Variant("%2"), Variant("b")}), "%2 e b");
   EXPECT_EQ(fill_placeholders("100% %0 %", {Variant("x")}), "100% %0 %");
-}
-
-TEST(Dictionary, UnknownNumberAndLanguage) {
-  Dictionary dictionary;
+  // Unknown numbers and languages.
   EXPECT_FALSE(dictionary.translate(1, {}).has_value());
   EXPECT_FALSE(dictionary.contains(77209));
   EXPECT_THROW(dictionary.translate(42123, {}, "de"), runtime::Error);
@@ -45,18 +42,6 @@ class MultilanguageTest : public ::testing::Test {
   ScriptedResponder responder;
   StandinMultilanguage ml{Dictionary{}, "it", responder};
 };
-
-TEST_F(MultilanguageTest, ShowMessageShowsTheDictionaryText) {
-  responder.push_answer(box::kNo);
-  EXPECT_EQ(ml.ShowMessage(30182, 4, "Calendario attività WBS", {}), box::kNo);
-  ASSERT_EQ(responder.messages().size(), 1u);
-  const auto& shown = responder.messages()[0];
-  EXPECT_EQ(shown.number, 30182);
-  EXPECT_EQ(shown.text, "Il cambio ditta comporta la chiusura del programma, proseguo ?");
-  EXPECT_EQ(shown.style, 4);
-  EXPECT_EQ(shown.title, "Calendario attività WBS");
-  EXPECT_TRUE(responder.unanswered().empty());
-}
 
 TEST_F(MultilanguageTest, UnknownNumberIsMarked) {
   EXPECT_EQ(ml.Translate(5, {}), "[x5x]");
@@ -74,18 +59,6 @@ TEST_F(MultilanguageTest, TextsShownAsGivenAndLanguageSwitch) {
   ml.set_language("en");
   EXPECT_EQ(ml.Translate(17778, {}), "Date");
   EXPECT_THROW(ml.set_language("fr"), runtime::Error);
-}
-
-TEST(ScriptedResponder, OkOnlyBoxesNeedNoScript) {
-  ScriptedResponder responder;
-  responder.push_answer(box::kYes);
-  EXPECT_EQ(responder.answer_message({77192, "Pianificazione", 48, "t"}), box::kOk);
-  EXPECT_EQ(responder.answer_message({0, "info", 64, "t"}), box::kOk);
-  // The scripted answer is still there for the next question.
-  EXPECT_EQ(responder.pending_answers(), 1u);
-  EXPECT_EQ(responder.answer_message({30182, "proseguo ?", 4, "t"}), box::kYes);
-  EXPECT_EQ(responder.messages().size(), 3u);
-  EXPECT_TRUE(responder.unanswered().empty());
 }
 
 TEST(ScriptedResponder, UnansweredQuestionsAreRecorded) {

@@ -99,22 +99,14 @@ class ServerSession {
   // Every row as "type:value|..." with SQLite's type numbers (1 integer, 2 real, 3 text, 5 null), sorted.
   std::vector<std::string> rows(const std::string& sql) const {
     std::vector<std::string> out;
-    PGresult* r = PQexec(conn_, sql.c_str());
-    if (PQresultStatus(r) != PGRES_TUPLES_OK) {
-      std::string message = PQresultErrorMessage(r);
-      PQclear(r);
-      throw std::runtime_error(message + " in: " + sql);
-    }
+    PGresult* r = query(sql);
     for (int row = 0; row < PQntuples(r); ++row) {
       std::string text;
       for (int c = 0; c < PQnfields(r); ++c) {
         Oid type = PQftype(r, c);
         int code = type == 20 || type == 21 || type == 23 ? 1 : type == 700 || type == 701 ? 2 : 3;
-        if (PQgetisnull(r, row, c)) {
-          text += "5:NULL|";
-        } else {
-          text += std::to_string(code) + ":" + PQgetvalue(r, row, c) + "|";
-        }
+        text += PQgetisnull(r, row, c) ? std::string("5:NULL|")
+                                       : std::to_string(code) + ":" + PQgetvalue(r, row, c) + "|";
       }
       out.push_back(text);
     }
@@ -124,18 +116,24 @@ class ServerSession {
   }
 
   std::string value(const std::string& sql) const {
-    PGresult* r = PQexec(conn_, sql.c_str());
-    if (PQresultStatus(r) != PGRES_TUPLES_OK) {
-      std::string message = PQresultErrorMessage(r);
-      PQclear(r);
-      throw std::runtime_error(message + " in: " + sql);
-    }
+    PGresult* r = query(sql);
     std::string out = PQntuples(r) == 0 ? "" : PQgetisnull(r, 0, 0) ? "NULL" : PQgetvalue(r, 0, 0);
     PQclear(r);
     return out;
   }
 
  private:
+  // The rows of a query; its error as an exception.
+  PGresult* query(const std::string& sql) const {
+    PGresult* r = PQexec(conn_, sql.c_str());
+    if (PQresultStatus(r) != PGRES_TUPLES_OK) {
+      std::string message = PQresultErrorMessage(r);
+      PQclear(r);
+      throw std::runtime_error(message + " in: " + sql);
+    }
+    return r;
+  }
+
   PGconn* conn_ = nullptr;
 };
 

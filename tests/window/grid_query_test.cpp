@@ -1,7 +1,5 @@
 // The calendar window's grid, its query and the calendar: which days the grid lists for the chosen day
 // and selection, what its columns show, and how a new day is taken or refused.
-#include <set>
-
 #include "window/window_host.hpp"
 
 namespace calendatt::testing {
@@ -36,89 +34,31 @@ TEST_P(WindowGrid, TheQueryOfAChosenDayInFreeMode) {
   EXPECT_EQ(frame().query(), expected);
 }
 
-TEST_P(WindowGrid, TheEightColumnsWithTheirCaptionsWidthsAndLookups) {
-  auto& s = open_main();
-  auto g = grid(s);
-  const std::string crlf = "\r\n";
-  const std::string period = "SELECT PD0H_IDLEGAME, " + crlf +
-                             " CASE WHEN (PD0H_DATAINIZPIAN IS NOT NULL) OR (PD0H_DATAFINPIAN IS NOT NULL) " +
-                             crlf;
-  struct Expected {
-    const char* field;
-    const char* caption;
-    std::int32_t width;
-    std::string lookup;
-  };
-  const std::vector<Expected> expected{
-      {"PD4G_IDDISBAPROG_PD68", "Codice Progetto", 2000,
-       "SELECT PD0G_IDDISBAPROG, PD0G_CODPROG_PD68 FROM PD0G_DISBAPROG WHERE PD0G_DITTA_CG18=1"},
-      {"PD4G_IDDISBAPROG_PD0C", "Codice Nodo", 2000,
-       "SELECT PD0G_IDDISBAPROG, PD0G_CODNODO_PD0C FROM PD0G_DISBAPROG WHERE PD0G_DITTA_CG18=1"},
-      {"PD4G_IDLEGAME_PD0D", "Codice Attività", 2000,
-       "SELECT PD0H_IDLEGAME, PD0H_CODATTIVITA_PD0D FROM PD0H_LEGDISBAPROG "},
-      {"PD4G_DATAATTIVITA", "Data", 1050, ""},
-      {"PD4G_DURATAORE", "Ore", 500, ""},
-      {"PD4G_DURATAMINUTI", "Min", 500, ""},
-      {"PD4G_IDLEGAME_INI", "Inizio attività", 1200,
-       period + "     THEN PD0H_DATAINIZPIAN ELSE PD0H_DATAINIZPREV END AS PD0H_DATAINIZPIAN " + crlf +
-           " FROM PD0H_LEGDISBAPROG "},
-      {"PD4G_IDLEGAME_FIN", "Fine attività", 1000,
-       period + "     THEN PD0H_DATAFINPIAN ELSE PD0H_DATAFINPREV END AS PD0H_DATAFINPIAN " + crlf +
-           " FROM PD0H_LEGDISBAPROG "},
-  };
-  ASSERT_EQ(g->columns().size(), expected.size());
-  for (std::size_t i = 0; i < expected.size(); ++i) {
-    const auto& c = g->columns()[i];
-    SCOPED_TRACE(expected[i].field);
-    EXPECT_EQ(c.field, expected[i].field);
-    EXPECT_EQ(c.caption, expected[i].caption);
-    EXPECT_EQ(c.width, expected[i].width);
-    EXPECT_EQ(c.lookup_query, expected[i].lookup);
-    EXPECT_TRUE(c.visible);
-    if (expected[i].lookup.empty()) {
-      EXPECT_EQ(c.kind, 1);
-      EXPECT_EQ(c.option, 1);
-    }
-  }
-  EXPECT_EQ(g->Title(), "Griglia calendario attivita WBS");
-  EXPECT_TRUE(g->finalized());
-}
-
-TEST_P(WindowGrid, AChosenDayListsThatDaysRowsOfTheCompanyWithTheirCodesAndPeriods) {
+// The grid lists the chosen day's rows of the company (what its lookup columns show is checked through the
+// navigator's export); the selected row is copied into the fields, with its activity locked.
+TEST_P(WindowGrid, AChosenDayListsThatDaysRowsAndTheSelectedOneFillsTheFields) {
   auto& s = open_main();
   choose(s, "2026-03-02");
   auto g = grid(s);
-  // Company 2 has a day on 2 March too; it is never listed.
-  ASSERT_EQ(g->row_count(), 2);
-  std::set<std::string> projects;
-  for (std::int32_t row = 0; row < 2; ++row) {
-    ASSERT_TRUE(g->select_row(row));
-    EXPECT_EQ(g->CurrentValue("PD4G_DITTA_CG18").to_long(), database::demo::kCompany);
-    EXPECT_EQ(g->CurrentValue("PD4G_DATAATTIVITA").to_date(), day("2026-03-02"));
-    projects.insert(g->CurrentValue("PD4G_IDDISBAPROG_PD68").to_string());
-    if (g->CurrentValue("PD4G_IDLEGAME_PD0H").to_long() != database::demo::kLinkMaintenance) continue;
-    // The lookup columns show the codes and the period, and the row is copied into the fields.
-    EXPECT_EQ(g->CurrentValue("PD4G_IDDISBAPROG_PD68"), Variant("PRJ002"));
-    EXPECT_EQ(g->CurrentValue("PD4G_IDDISBAPROG_PD0C"), Variant("M01"));
-    EXPECT_EQ(g->CurrentValue("PD4G_IDLEGAME_PD0D"), Variant("MAN01"));
-    EXPECT_EQ(g->CurrentValue("PD4G_IDLEGAME_INI").to_date(), day("2026-02-01"));
-    EXPECT_EQ(g->CurrentValue("PD4G_IDLEGAME_FIN").to_date(), day("2026-12-31"));
-    EXPECT_EQ(text(s, "TXT_CODPROG"), "PRJ002");
-    EXPECT_EQ(text(s, "TXT_CODNODO"), "M01");
-    EXPECT_EQ(text(s, "TXT_CODATTIVITA"), "MAN01");
-    EXPECT_EQ(s.date("TXT_DATA")->Text(), shown("2026-03-02"));
-    EXPECT_EQ(text(s, "TXT_ORE"), "2");
-    EXPECT_EQ(text(s, "TXT_MINUTI"), "0");
-    EXPECT_EQ(s.date("TXT_DATAINIZ")->Text(), shown("2026-02-01"));
-    EXPECT_EQ(s.date("TXT_DATAFIN")->Text(), shown("2026-12-31"));
-    EXPECT_EQ(MDLPD_CALENDATT::pDataInizioWBS, shown("2026-02-01"));
-    EXPECT_EQ(MDLPD_CALENDATT::pDataFineWBS, shown("2026-12-31"));
-    for (const char* field : {"TXT_CODPROG", "TXT_CODNODO", "TXT_CODATTIVITA"})
-      EXPECT_FALSE(s.code(field)->Enabled()) << field;
-    EXPECT_TRUE(s.code("TXT_ORE")->Enabled());
-    EXPECT_TRUE(s.code("TXT_MINUTI")->Enabled());
-  }
-  EXPECT_EQ(projects, (std::set<std::string>{"PRJ001", "PRJ002"}));
+  EXPECT_TRUE(g->finalized());
+  ASSERT_EQ(g->row_count(), 2);  // not company 2's day of 2 March
+  for (std::int32_t row = 0;
+       g->CurrentValue("PD4G_IDLEGAME_PD0H").to_long() != database::demo::kLinkMaintenance;)
+    ASSERT_TRUE(g->select_row(row++));
+  EXPECT_EQ(text(s, "TXT_CODPROG"), "PRJ002");
+  EXPECT_EQ(text(s, "TXT_CODNODO"), "M01");
+  EXPECT_EQ(text(s, "TXT_CODATTIVITA"), "MAN01");
+  EXPECT_EQ(s.date("TXT_DATA")->Text(), shown("2026-03-02"));
+  EXPECT_EQ(text(s, "TXT_ORE"), "2");
+  EXPECT_EQ(text(s, "TXT_MINUTI"), "0");
+  EXPECT_EQ(s.date("TXT_DATAINIZ")->Text(), shown("2026-02-01"));
+  EXPECT_EQ(s.date("TXT_DATAFIN")->Text(), shown("2026-12-31"));
+  EXPECT_EQ(MDLPD_CALENDATT::pDataInizioWBS, shown("2026-02-01"));
+  EXPECT_EQ(MDLPD_CALENDATT::pDataFineWBS, shown("2026-12-31"));
+  for (const char* field : {"TXT_CODPROG", "TXT_CODNODO", "TXT_CODATTIVITA"})
+    EXPECT_FALSE(s.code(field)->Enabled()) << field;
+  EXPECT_TRUE(s.code("TXT_ORE")->Enabled());
+  EXPECT_TRUE(s.code("TXT_MINUTI")->Enabled());
 
   // A day without rows: the fields are prepared for a new entry.
   choose(s, "2026-03-20");
@@ -130,10 +70,13 @@ TEST_P(WindowGrid, AChosenDayListsThatDaysRowsOfTheCompanyWithTheirCodesAndPerio
   EXPECT_EQ(MDLPD_CALENDATT::pDataInizioWBS, "");
 }
 
-TEST_P(WindowGrid, ARowWhoseProjectCannotBeLookedUpIsNotTakenForAStoredDay) {
+// A row whose ids the lookups do not find shows empty codes and is not taken for a stored day; an
+// activity with forecast dates only shows those as its period.
+TEST_P(WindowGrid, TheLookupColumnsOfUnknownIdsAndOfForecastDates) {
   raw_->exec(
       "INSERT INTO PD4G_CALENDATT (PD4G_DITTA_CG18, PD4G_IDDISBAPROG_PD0G, PD4G_IDLEGAME_PD0H, "
-      "PD4G_DATAATTIVITA, PD4G_DURATAORE, PD4G_DURATAMINUTI) VALUES (1, 999, 9999, '2026-03-20', 5, 0)");
+      "PD4G_DATAATTIVITA, PD4G_DURATAORE, PD4G_DURATAMINUTI) VALUES (1, 999, 9999, '2026-03-20', 5, 0), "
+      "(1, 101, 1004, '2026-03-21', 5, 0)");
   auto& s = open_main();
   choose(s, "2026-03-20");
   auto g = grid(s);
@@ -143,6 +86,12 @@ TEST_P(WindowGrid, ARowWhoseProjectCannotBeLookedUpIsNotTakenForAStoredDay) {
   for (const char* field : {"TXT_CODPROG", "TXT_CODNODO", "TXT_CODATTIVITA"})
     EXPECT_TRUE(s.code(field)->Enabled()) << field;
   EXPECT_EQ(s.date("TXT_DATA")->Text(), shown("2026-03-20"));
+
+  choose(s, "2026-03-21");
+  ASSERT_EQ(g->row_count(), 1);
+  EXPECT_EQ(g->CurrentValue("PD4G_IDLEGAME_PD0D"), Variant("ATT04"));
+  EXPECT_EQ(g->CurrentValue("PD4G_IDLEGAME_INI").to_date(), day("2026-03-01"));
+  EXPECT_EQ(g->CurrentValue("PD4G_IDLEGAME_FIN").to_date(), day("2026-03-15"));
 }
 
 TEST_P(WindowGrid, ANodeWithoutALinkListsTheDaysOfEveryActivityOfTheNode) {
@@ -172,12 +121,11 @@ TEST_P(WindowGrid, InCalledModeADayOutsideThePlanningPeriodIsRefused) {
   choose(s, "2026-04-01");
   EXPECT_EQ(calendar->Value().to_date(), day("2026-03-01"));
   EXPECT_EQ(calendar_queries(), 0u);
-  ASSERT_EQ(messages().size(), 2u);
-  EXPECT_EQ(messages()[0].number, 77194);
+  // The bound is handed over as the message's parameter.
+  ASSERT_EQ(message_numbers(), (std::vector<std::int32_t>{77194, 77195}));
   EXPECT_EQ(messages()[0].text, "Non sono ammesse date inferiori al 01/03/2026");
   EXPECT_EQ(messages()[0].style, 48);
   EXPECT_EQ(messages()[0].title, kCaption);
-  EXPECT_EQ(messages()[1].number, 77195);
   EXPECT_EQ(messages()[1].text, "Non sono ammesse date superiori al 31/03/2026");
 
   // Days inside the period are taken, the last one included; the selection stays.

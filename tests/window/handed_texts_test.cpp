@@ -92,6 +92,7 @@ TEST_F(HandedTexts, TheWindowInFreeMode) {
     choose(*s, iso);
     frame().NewRow();
   };
+  auto hours = [&](std::string h, std::string m) { window().CheckFormatoORE(h, m); };
   const std::vector<Row> rows = {
       {77196, [&] { new_row_on("2026-03-10"), frame().Save(true, 0, true); }},
       {77197,
@@ -133,21 +134,9 @@ TEST_F(HandedTexts, TheWindowInFreeMode) {
          with_contract([&] { choose(*s, "2026-03-05"); });
          frame().DeleteRow();
        }},
-      {77202,
-       [&] {
-         std::string h = "25", m = "0";
-         window().CheckFormatoORE(h, m);
-       }},
-      {77203,
-       [&] {
-         std::string h = "24", m = "1";
-         window().CheckFormatoORE(h, m);
-       }},
-      {77204,
-       [&] {
-         std::string h = "1", m = "60";
-         window().CheckFormatoORE(h, m);
-       }},
+      {77202, [&] { hours("25", "0"); }},
+      {77203, [&] { hours("24", "1"); }},
+      {77204, [&] { hours("1", "60"); }},
       {52517, [&] { format(Variant(""), 3); }},
       {52518, [&] { format(Variant(""), 1); }},
       {25382, [&] { format(Variant("31/02/2026"), 3); }},
@@ -169,6 +158,9 @@ TEST_F(HandedTexts, TheRangeDialogs) {
     });
     with_contract([&] { press(main, "BTN_INSMULTIPLO"); });
   };
+  auto insert_range = [&](std::string from, std::string to) {
+    insert([=](HeadlessFormSite& s) { generate(s, from, to, "1", "1", "0", 0); });
+  };
   auto remove = [&](const std::string& from, const std::string& to) {
     in_dialog(kDeleteName, [this, from, to](HeadlessFormSite& s) {
       window().ActiveInterface = nullptr;
@@ -180,24 +172,15 @@ TEST_F(HandedTexts, TheRangeDialogs) {
   };
   const std::vector<Row> rows = {
       {29648, [&] { insert([](HeadlessFormSite& s) { click(s, "BTN_CONFERMA"); }); }},
-      {34941,
-       [&] {
-         insert([](HeadlessFormSite& s) { generate(s, "10/03/2026", "09/03/2026", "1", "1", "0", 0); });
-       }},
+      {34941, [&] { insert_range("10/03/2026", "09/03/2026"); }},
       {77194,
        [&] {
          insert([](HeadlessFormSite& s) { type_date(s, "TXT_DATAINIZIALE", "28/02/2026"), leave(s); });
        }},
       {77195,
        [&] { insert([](HeadlessFormSite& s) { type_date(s, "TXT_DATAFINALE", "01/04/2026"), leave(s); }); }},
-      {77201,
-       [&] {
-         insert([](HeadlessFormSite& s) { generate(s, "02/03/2026", "03/03/2026", "1", "1", "0", 0); });
-       }},
-      {42123,
-       [&] {
-         insert([](HeadlessFormSite& s) { generate(s, "20/03/2026", "20/03/2026", "1", "1", "0", 0); });
-       }},
+      {77201, [&] { insert_range("02/03/2026", "03/03/2026"); }},
+      {42123, [&] { insert_range("20/03/2026", "20/03/2026"); }},
       {77207, [&] { responder_.push_answer(standin::box::kNo), remove("02/03/2026", "06/03/2026"); }},
       {77208, [&] { responder_.push_answer(standin::box::kNo), remove("02/03/2026", "06/03/2026"); }},
       {76346, [&] { responder_.push_answer(standin::box::kNo), remove("02/03/2026", "06/03/2026"); }},
