@@ -334,8 +334,7 @@ QueryResult PostgresConnection::query(const std::string& sql) {
   if (statement.statements > 1)
     fail(kCommandError, "42601", "Il testo contiene più di un'istruzione SQL e non è stato eseguito: " + sql);
   Sent sent;
-  // A long text (a list of thousands of days) runs once: it is sent as it is, not as thousands of values.
-  if (statement.lifted.empty() || statement.lifted.size() > KeptStatements<ServerStatement>::kLongestKept) {
+  if (statement.lifted.empty()) {
     sent.text = statement.text;
   } else {
     sent.text = std::move(statement.lifted);

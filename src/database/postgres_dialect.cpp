@@ -154,6 +154,8 @@ Tokens coalesce_as_text(const Tokens& t) {
 constexpr unsigned kInt4 = 23, kInt8 = 20, kNumeric = 1700;
 // The protocol numbers the parameters with 16 bits.
 constexpr std::size_t kMaxParameters = 65535;
+// A longer text (a list of thousands of days) runs once: lifting it would only cost time and memory.
+constexpr std::size_t kLongestLifted = 16384;
 
 // A decimal number: digits with at most one point, then an optional exponent (1, 2.5, .5, 1e3, 1.5E-2).
 bool is_decimal(std::string_view s) {
@@ -223,7 +225,7 @@ PostgresStatement adapt_postgres_statement(const std::string& text) {
   while (first < tokens.size() && !is_significant(tokens[first])) ++first;
   bool on_rows =
       first < tokens.size() && is_any_word(tokens[first], {"SELECT", "INSERT", "UPDATE", "DELETE", "WITH"});
-  if (out.statements == 1 && on_rows) {
+  if (out.statements == 1 && on_rows && out.text.size() <= kLongestLifted) {
     LiftedLiterals lifted = lift_literals(tokens, '$', kMaxParameters, bindable);
     out.lifted = std::move(lifted.text);
     out.parameters.reserve(lifted.bound.size());

@@ -34,7 +34,8 @@
 // as it does for the literal: a date compared with a date column is a date, a code compared with a bpchar
 // column a bpchar), already without the trailing blanks of step 8; a whole number as int4, int8 beyond 32
 // bits, numeric beyond 64; a number with a point or an exponent as numeric, written as in the text. NULL
-// and what is not lifted stay in the text. Put back in place of the $n, the values give `text`.
+// and what is not lifted stay in the text. Put back in place of the $n, the values give `text`. A text over
+// 16 KiB (a list of thousands of days, run once) is not lifted.
 
 #include <map>
 #include <string>
