@@ -188,7 +188,11 @@ void RowWriter::row(const std::vector<Variant>& values) {
   if (csv_) {
     for (std::size_t i = 0; i < values.size(); ++i) {
       if (i) text_ += ',';
-      append_csv_field(text_, machine_text(values[i]));
+      // Only a text can hold a comma, a quote or a line break; it is quoted where it stands, uncopied.
+      if (values[i].type() == VarType::String)
+        append_csv_field(text_, std::get<std::string>(values[i].raw()));
+      else
+        text_ += machine_text(values[i]);
     }
     text_ += '\n';
   } else {
