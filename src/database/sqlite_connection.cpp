@@ -2,14 +2,17 @@
 
 #include <sqlite3.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <utility>
 
+#include "database/action.hpp"
 #include "database/dialect.hpp"
 #include "database/engine_recordset.hpp"
 #include "database/file_check.hpp"
+#include "database/sql_tokens.hpp"
 #include "database/statement_guard.hpp"
 #include "database/statement_observer.hpp"
 #include "runtime/error.hpp"
@@ -122,6 +125,20 @@ void trace_statements(sqlite3* db) {
 constexpr int kLockWaitMs = 5000;
 constexpr int kLetOthersWriteMs = 3;
 
+// A text that only reads rows: SELECT, or WITH ... SELECT (a write would not be read-only).
+bool is_query(const char* statement) {
+  if (!statement) return false;
+  std::string_view text(statement);
+  std::size_t start = text.find_first_not_of(" \t\r\n(");
+  if (start == std::string_view::npos) return false;
+  text.remove_prefix(start);
+  auto word = [&](std::string_view w) {
+    return text.size() > w.size() && sql::equals_ci(text.substr(0, w.size()), w) &&
+           !std::isalnum(static_cast<unsigned char>(text[w.size()])) && text[w.size()] != '_';
+  };
+  return word("SELECT") || word("WITH");
+}
+
 int wait_for_lock(void*, int attempts) {
   if (attempts >= kLockWaitMs) return 0;
   sqlite3_sleep(1);
@@ -145,12 +162,25 @@ void SqliteConnection::begin_action_work(const std::string& sql) {
   // A lock that another user keeps past the busy timeout fails the statement, as it would on its own.
   if (sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) fail_engine(sql);
   in_action_ = true;
+  reading_ = false;
+  hold_action();
+}
+
+void SqliteConnection::begin_reading() {
+  // Reads of the action before its first write share one read transaction: the engine otherwise locks
+  // and checks the file again for each of them (thousands in a bulk deletion). It takes no lock from a
+  // writer, ends at every commit of the action (at most half a second later) and gives way to the
+  // first write. A read that could not begin one runs on its own, as before.
+  if (sqlite3_exec(db_, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK) return;
+  in_action_ = true;
+  reading_ = true;
   hold_action();
 }
 
 void SqliteConnection::commit_action_work() {
   if (!in_action_ || !db_) return;
   in_action_ = false;
+  reading_ = false;
   release_action();
   if (sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK) return;
   std::int32_t code = sqlite3_extended_errcode(db_);
@@ -163,6 +193,7 @@ void SqliteConnection::commit_action_work() {
 void SqliteConnection::rollback_action_work() noexcept {
   if (!in_action_ || !db_) return;
   in_action_ = false;
+  reading_ = false;
   release_action();
   if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
 }
@@ -354,10 +385,11 @@ QueryResult SqliteConnection::run(const std::string& sql, const std::vector<SqlV
   require_open();
   bool in_action = join_action();
   if (in_action_ && action_work_is_old()) {
+    bool wrote = !reading_;
     commit_action_work();
     // Another writer waiting for the lock gets it now (it looks every millisecond), instead of finding
     // it taken again at once until its wait runs out.
-    sqlite3_sleep(kLetOthersWriteMs);
+    if (wrote) sqlite3_sleep(kLetOthersWriteMs);
   }
   auto shown = [&] { return module_text ? adapt_statement(*module_text) : sql; };
   // An observed write returns the rows it changes (statement_observer.hpp). A write the engine cannot
@@ -378,8 +410,16 @@ QueryResult SqliteConnection::run(const std::string& sql, const std::vector<SqlV
   if (returning.empty()) lease = prepare(sql, module_text);
   if (!returning.empty()) want_rows = true;
   sqlite3_stmt* stmt = lease->stmt;
-  if (in_action && !in_action_ && !sqlite3_stmt_readonly(stmt) && sqlite3_db_readonly(db_, "main") == 0)
-    begin_action_work(shown());
+  bool query = sqlite3_stmt_readonly(stmt) && is_query(sqlite3_sql(stmt));
+  // Anything but a query ends the action's read transaction first: a write then begins the action's
+  // write transaction, anything else (a pragma, a transaction's own statement) runs as it always did.
+  if (reading_ && !query) commit_action_work();
+  if (in_action && !in_action_) {
+    if (!sqlite3_stmt_readonly(stmt) && sqlite3_db_readonly(db_, "main") == 0)
+      begin_action_work(shown());
+    else if (query && !rehearsing())
+      begin_reading();
+  }
   for (std::size_t i = 0; i < parameters.size(); ++i) {
     int index = static_cast<int>(i) + 1;
     const SqlValue& p = parameters[i];

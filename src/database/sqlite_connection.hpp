@@ -90,6 +90,8 @@ class SqliteConnection : public EngineConnection,
   [[noreturn]] void fail_engine(const std::string& sql);
   // Begins the action's transaction before a statement that writes.
   void begin_action_work(const std::string& sql);
+  // Begins the action's read transaction before a query.
+  void begin_reading();
 
   std::string connection_string_;
   std::string path_;
@@ -97,6 +99,7 @@ class SqliteConnection : public EngineConnection,
   std::vector<host::ProviderError> errors_;
   std::int64_t rows_affected_ = 0;
   bool in_action_ = false;  // holds the action's transaction
+  bool reading_ = false;    // which has only read so far
   AdaptationMemo adaptations_;
   StatementCache statements_{kKeptStatements};
 

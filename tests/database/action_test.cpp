@@ -99,6 +99,19 @@ TEST_P(DatabaseAction, NestedScopesKeepTheActionOpenAndEachCommitsWhenItEnds) {
   EXPECT_EQ(seen(), (Ids{"1", "2", "3"}));
 }
 
+TEST_P(DatabaseAction, ItsReadsNeitherHoldOffAnotherUserNorKeepItFromWritingAfterThem) {
+  auto c = open();
+  insert(*c, 1);
+  database::ActionScope action;
+  EXPECT_EQ(count(*c), 1);
+  // Another user writes while the action has only read: at once, without waiting for it.
+  raw_->exec("INSERT INTO action_probe (id, name) VALUES (2, 'other')");
+  EXPECT_EQ(seen(), (Ids{"1", "2"}));
+  // The action's first write comes after theirs, and then it reads both.
+  insert(*c, 3);
+  EXPECT_EQ(count(*c), 3);
+}
+
 TEST_P(DatabaseAction, AStatementOnAnotherConnectionSeesWhatTheFirstWrote) {
   auto window = open();
   auto dialog = open();
