@@ -83,7 +83,7 @@ scripts() {  # trace, name
   python3 - "$1" "$work/$2" <<'PY'
 import sys
 texts = [t.strip() for t in open(sys.argv[1], encoding="utf-8").read().split("\n;\n")]
-texts = [t for t in texts if t and t not in ("BEGIN IMMEDIATE", "COMMIT", "ROLLBACK") and not t.startswith("PRAGMA")]
+texts = [t for t in texts if t and t not in ("BEGIN", "BEGIN IMMEDIATE", "COMMIT", "ROLLBACK") and not t.startswith("PRAGMA")]
 head = "PRAGMA synchronous=FULL;\n"
 body = "".join(t + ";\n" for t in texts)
 open(sys.argv[2] + ".auto.sql", "w", encoding="utf-8").write(head + body)
