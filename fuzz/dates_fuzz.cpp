@@ -87,9 +87,10 @@ void check_database(const std::string& text) {
     finding("text_value disagrees with iso_date", text);
   // Writing the text into a date column: a date, Null for a blank, or the type-mismatch error.
   try {
-    runtime::Variant field = database::field_value(runtime::Variant(text), database::ColumnKind::Date, "D");
+    runtime::Variant field =
+        database::field_value(runtime::Variant(text), database::ColumnKind::Date, "D", "SQLite provider");
     if (field.type() == runtime::VarType::Date) {
-      auto value = database::sql_value(field, "D");
+      auto value = database::sql_value(field, "D", "SQLite provider");
       const auto* stored = std::get_if<std::string>(&value);
       if (!stored || !database::iso_date(*stored)) finding("a date field is stored as no ISO date", text);
     } else if (!field.is_null()) {

@@ -20,11 +20,10 @@ bool digits_at(std::string_view s, std::size_t from, std::size_t count) {
   return true;
 }
 
-[[noreturn]] void mismatch(const std::string& what, const std::string& column) {
+[[noreturn]] void mismatch(const std::string& what, const std::string& column, const char* source) {
   throw runtime::Error(
       runtime::err::kTypeMismatch,
-      "Tipo non corrispondente: " + what + " non può essere scritto nel campo '" + column + "'.",
-      "SQLite provider");
+      "Tipo non corrispondente: " + what + " non può essere scritto nel campo '" + column + "'.", source);
 }
 
 std::string quoted(const runtime::Variant& v) {
@@ -112,14 +111,14 @@ std::string iso_text(const runtime::Date& date) {
   return out;
 }
 
-runtime::Variant integer_value(std::int64_t value, const std::string& column) {
+runtime::Variant integer_value(std::int64_t value, const std::string& column, const char* source) {
   if (value >= INT32_MIN && value <= INT32_MAX) return static_cast<std::int32_t>(value);
   constexpr std::int64_t kExact = std::int64_t{1} << 53;
   if (value >= -kExact && value <= kExact) return static_cast<double>(value);
   throw runtime::Error(runtime::err::kOverflow,
                        "Overflow: il valore " + std::to_string(value) + " del campo '" + column +
                            "' non è rappresentabile senza perdita di precisione.",
-                       "SQLite provider");
+                       source);
 }
 
 runtime::Variant text_value(std::string text, ColumnKind kind) {
@@ -129,10 +128,11 @@ runtime::Variant text_value(std::string text, ColumnKind kind) {
   return runtime::Variant(std::move(text));
 }
 
-runtime::Variant field_value(const runtime::Variant& value, ColumnKind kind, const std::string& column) {
+runtime::Variant field_value(const runtime::Variant& value, ColumnKind kind, const std::string& column,
+                             const char* source) {
   using runtime::VarType;
   VarType type = value.type();
-  if (type == VarType::Array || type == VarType::Object) mismatch("un array o un oggetto", column);
+  if (type == VarType::Array || type == VarType::Object) mismatch("un array o un oggetto", column, source);
   if (type == VarType::Empty || type == VarType::Null) return runtime::Variant::null();
   bool blank_text = type == VarType::String && runtime::trim(value.to_string()).empty();
   switch (kind) {
@@ -141,9 +141,9 @@ runtime::Variant field_value(const runtime::Variant& value, ColumnKind kind, con
       if (type == VarType::Date) return value;
       if (type == VarType::String) {
         if (auto date = runtime::parse_date(value.to_string())) return *date;
-        mismatch(quoted(value) + " (non è una data valida)", column);
+        mismatch(quoted(value) + " (non è una data valida)", column, source);
       }
-      if (type == VarType::Boolean) mismatch("un valore booleano", column);
+      if (type == VarType::Boolean) mismatch("un valore booleano", column, source);
       return runtime::Date{value.to_double()};
     case ColumnKind::Integer:
     case ColumnKind::Real:
@@ -156,12 +156,12 @@ runtime::Variant field_value(const runtime::Variant& value, ColumnKind kind, con
         try {
           d = value.to_double();
         } catch (const runtime::Error&) {
-          mismatch(quoted(value) + " (non è un numero valido)", column);
+          mismatch(quoted(value) + " (non è un numero valido)", column, source);
         }
         // A whole-number column takes whole numbers only: a fraction is refused, never stored as it is
         // nor rounded without a word.
         if (kind == ColumnKind::Integer && std::isfinite(d) && d != std::floor(d))
-          mismatch(quoted(value) + " (non è un numero intero)", column);
+          mismatch(quoted(value) + " (non è un numero intero)", column, source);
         return number_field(d);
       }
     case ColumnKind::Text:
@@ -178,7 +178,7 @@ runtime::Variant field_value(const runtime::Variant& value, ColumnKind kind, con
   return value;
 }
 
-SqlValue sql_value(const runtime::Variant& value, const std::string& column) {
+SqlValue sql_value(const runtime::Variant& value, const std::string& column, const char* source) {
   using runtime::VarType;
   switch (value.type()) {
     case VarType::Empty:
@@ -199,7 +199,7 @@ SqlValue sql_value(const runtime::Variant& value, const std::string& column) {
     case VarType::String:
       return value.to_string();
     default:
-      mismatch("un array o un oggetto", column);
+      mismatch("un array o un oggetto", column, source);
   }
 }
 

@@ -30,9 +30,10 @@ std::optional<runtime::Date> iso_date(std::string_view text);
 // The database text of a date: 'YYYY-MM-DD', then ' HH:MM:SS' when it has a time of day.
 std::string iso_text(const runtime::Date& date);
 
-// An integer read from SQLite: Long when it fits 32 bits, Double when exactly representable (up to 2^53
-// in magnitude); Error 6 (overflow) otherwise, naming the column.
-runtime::Variant integer_value(std::int64_t value, const std::string& column);
+// An integer read from the engine: Long when it fits 32 bits, Double when exactly representable (up to
+// 2^53 in magnitude); Error 6 (overflow) otherwise, naming the column. Errors here carry the source given,
+// the engine's ("SQLite provider", "PostgreSQL provider").
+runtime::Variant integer_value(std::int64_t value, const std::string& column, const char* source);
 
 // A text read from SQLite: a Date for a date column or an untyped column holding ISO date text; the
 // text otherwise.
@@ -42,9 +43,10 @@ runtime::Variant text_value(std::string text, ColumnKind kind);
 // date (short date form or ISO) or as a number, a number into a date column as a date serial, Empty,
 // Null and blank texts as Null in typed columns, Boolean as -1/0. Throws Error 13 naming the column when
 // the value does not convert.
-runtime::Variant field_value(const runtime::Variant& value, ColumnKind kind, const std::string& column);
+runtime::Variant field_value(const runtime::Variant& value, ColumnKind kind, const std::string& column,
+                             const char* source);
 
 // The parameter bound for a field value: dates as ISO text, integral doubles as 64-bit integers.
-SqlValue sql_value(const runtime::Variant& value, const std::string& column);
+SqlValue sql_value(const runtime::Variant& value, const std::string& column, const char* source);
 
 }  // namespace database

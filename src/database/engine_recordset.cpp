@@ -11,7 +11,6 @@ namespace {
 using sql::equals_ci;
 using sql::hash_ci;
 
-constexpr const char* kSource = "SQLite provider";
 constexpr std::int32_t kNoCurrentRecord = 3021;
 constexpr std::int32_t kBadArgument = 3001;
 constexpr std::int32_t kNotUpdatable = 3251;
@@ -20,15 +19,15 @@ constexpr std::int32_t kFieldNotWritable = -2147217887;
 constexpr std::int32_t kRowNotLocated = -2147217864;
 constexpr std::int32_t kRowDeleted = -2147217885;
 
-[[noreturn]] void raise(std::int32_t number, const std::string& description) {
-  throw runtime::Error(number, description, kSource);
-}
-
 std::string quote_identifier(const std::string& name) {
   return "\"" + runtime::replace_all(name, "\"", "\"\"") + "\"";
 }
 
 }  // namespace
+
+void EngineRecordset::raise(std::int32_t number, const std::string& description) const {
+  throw runtime::Error(number, description, source_);
+}
 
 void EngineRecordset::Open(const std::string& source, const std::shared_ptr<host::Connection>& connection,
                            std::int32_t, std::int32_t, std::int32_t) {
@@ -40,6 +39,8 @@ void EngineRecordset::Open(const std::string& source, const std::shared_ptr<host
 
 void EngineRecordset::attach(std::shared_ptr<EngineConnection> connection, QueryResult result) {
   connection_ = std::move(connection);
+  source_ = connection_ && connection_->dialect() == Dialect::PostgreSQL ? "PostgreSQL provider"
+                                                                         : "SQLite provider";
   columns_ = std::move(result.columns);
   rows_ = std::move(result.rows);
   open_ = !columns_.empty();
@@ -229,7 +230,7 @@ void EngineRecordset::SetField(const std::string& name, const runtime::Variant& 
                                                                : "appartiene alla tabella " + column.table;
     raise(kFieldNotWritable, "Il campo '" + column.name + "' non può essere scritto: " + why + ".");
   }
-  runtime::Variant stored = field_value(value, column.kind, column.name);
+  runtime::Variant stored = field_value(value, column.kind, column.name, source_);
   auto& row = rows_[static_cast<std::size_t>(position_)];
   if (!edit_.active) {
     edit_.active = true;
@@ -326,7 +327,7 @@ void EngineRecordset::Update() {
   for (std::size_t i = 0; i < columns_.size(); ++i)
     if (edit_.changed[i]) changed.push_back(i);
   std::vector<SqlValue> parameters;
-  for (std::size_t i : changed) parameters.push_back(sql_value(row[i], columns_[i].name));
+  for (std::size_t i : changed) parameters.push_back(sql_value(row[i], columns_[i].name, source_));
 
   std::int64_t key = 0;
   if (edit_.is_new) {

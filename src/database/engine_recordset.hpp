@@ -80,6 +80,8 @@ class EngineRecordset : public host::Recordset {
 
   void require_open() const;
   void require_current() const;
+  // Errors name the engine of the recordset's connection (the file engine's until it is opened).
+  [[noreturn]] void raise(std::int32_t number, const std::string& description) const;
   std::size_t field_index(const std::string& name) const;
   std::int32_t find_field(const std::string& name) const;  // -1 when none
   std::int32_t size() const { return static_cast<std::int32_t>(rows_.size()); }
@@ -92,6 +94,7 @@ class EngineRecordset : public host::Recordset {
   std::string table_name() const;
 
   std::shared_ptr<EngineConnection> connection_;
+  const char* source_ = "SQLite provider";
   std::vector<ResultColumn> columns_;
   std::vector<std::uint64_t> name_hashes_;  // of the columns' names, for looking a field up by name
   std::vector<std::vector<runtime::Variant>> rows_;

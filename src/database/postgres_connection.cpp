@@ -122,14 +122,14 @@ runtime::Variant value_of(const char* text, Oid type, ColumnKind kind, const std
     case kInt4:
     case kInt8:
     case kOid:
-      return integer_value(std::strtoll(text, nullptr, 10), column);
+      return integer_value(std::strtoll(text, nullptr, 10), column, kSource);
     case kFloat4:
     case kFloat8:
       return std::strtod(text, nullptr);
     case kNumeric: {
       std::string s = text;
       if (s.find_first_not_of("-0123456789") == std::string::npos && s.size() < 19)
-        return integer_value(std::strtoll(text, nullptr, 10), column);
+        return integer_value(std::strtoll(text, nullptr, 10), column, kSource);
       return std::strtod(text, nullptr);
     }
     case kDate:

@@ -470,7 +470,7 @@ QueryResult SqliteConnection::run(const std::string& sql, const std::vector<SqlV
       switch (sqlite3_value_type(cell)) {
         case SQLITE_INTEGER:
           try {
-            row.emplace_back(integer_value(sqlite3_value_int64(cell), column.name));
+            row.emplace_back(integer_value(sqlite3_value_int64(cell), column.name, kSource));
           } catch (const runtime::Error& e) {
             errors_ = {host::ProviderError{e.number(), e.description(), "SQLite", ""}};
             throw;

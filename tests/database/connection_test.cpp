@@ -302,6 +302,11 @@ TEST_F(PostgresEngine, ReadsTheValuesAndTypesTheSqliteEngineReads) {
     });
     EXPECT_EQ(e.number(), runtime::err::kOverflow);
     EXPECT_NE(e.description().find("PD4H_ORE"), std::string::npos) << e.description();
+    // Each engine's errors, its recordsets' included, name that engine.
+    const std::string source = c == sqlite.get() ? "SQLite provider" : "PostgreSQL provider";
+    EXPECT_EQ(e.source(), source);
+    auto rs = c->Execute("SELECT PD4G_DATAATTIVITA FROM PD4G_CALENDATT", host::kAdCmdText);
+    EXPECT_EQ(error_of([&] { rs->Field("NO_SUCH_FIELD"); }).source(), source);
   }
 }
 
