@@ -1,6 +1,5 @@
 #include "database/column_values.hpp"
 
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 
@@ -69,11 +68,7 @@ std::optional<runtime::Date> iso_date(std::string_view s) {
       for (std::size_t i = at; i < at + count; ++i) n = n * 10 + (s[i] - '0');
       return n;
     };
-    int y = number(0, 4), m = number(5, 2), d = number(8, 2);
-    std::chrono::year_month_day day{std::chrono::year{y}, std::chrono::month{static_cast<unsigned>(m)},
-                                    std::chrono::day{static_cast<unsigned>(d)}};
-    if (y >= 100 && day.ok())
-      return runtime::Date::from_ymd(y, static_cast<unsigned>(m), static_cast<unsigned>(d));
+    if (auto day = runtime::date_of(number(0, 4), number(5, 2), number(8, 2))) return day;
   }
   std::string normal(s.substr(0, 10));
   if (s.size() > 10) {

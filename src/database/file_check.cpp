@@ -4,11 +4,12 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <cstddef>
 #include <cstring>
 #include <filesystem>
 #include <vector>
+
+#include "runtime/variant.hpp"
 
 namespace database {
 
@@ -73,19 +74,7 @@ namespace {
 
 // A file name written as a URI path: every byte that has a meaning in a URI is escaped.
 std::string uri_of(const std::string& path) {
-  std::string absolute = fs::absolute(path).string();
-  std::string out = "file:";
-  static const char* hex = "0123456789ABCDEF";
-  for (unsigned char c : absolute) {
-    if (std::isalnum(c) || c == '/' || c == '-' || c == '_' || c == '.' || c == '~') {
-      out += static_cast<char>(c);
-    } else {
-      out += '%';
-      out += hex[c >> 4];
-      out += hex[c & 15];
-    }
-  }
-  return out;
+  return "file:" + runtime::percent_encode(fs::absolute(path).string(), "/-_.~");
 }
 
 int readable(sqlite3* db, std::string& error) {

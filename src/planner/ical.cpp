@@ -6,6 +6,8 @@
 #include <map>
 #include <vector>
 
+#include "runtime/variant.hpp"
+
 namespace planner {
 
 namespace {
@@ -21,28 +23,14 @@ std::string compact_date(runtime::Date d) {
 // A code in a UID: letters, digits, '.', '_' and '~' as they are, any other octet as %XX, so that the
 // parts of the UID can never run into each other.
 std::string uid_part(const std::string& code) {
-  static const char* hex = "0123456789ABCDEF";
-  std::string out;
-  for (unsigned char c : code) {
-    if (std::isalnum(c) || c == '.' || c == '_' || c == '~') {
-      out += static_cast<char>(c);
-    } else {
-      out += '%';
-      out += hex[c >> 4];
-      out += hex[c & 15];
-    }
-  }
-  return out;
+  return runtime::percent_encode(code, "._~");
 }
 
 std::string say(const std::string& language, std::string italian, std::string english) {
   return language == "en" ? std::move(english) : std::move(italian);
 }
 
-std::string upper(std::string text) {
-  for (auto& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
+using runtime::upper;
 
 std::string trimmed(const std::string& text) {
   std::size_t a = 0, b = text.size();

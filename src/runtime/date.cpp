@@ -28,12 +28,6 @@ bool read_number(const std::string& s, std::size_t& pos, int max_digits, int& ou
   return pos > start && static_cast<int>(pos - start) <= max_digits;
 }
 
-std::optional<Date> make(int y, int m, int d) {
-  year_month_day ymd{year{y}, month{static_cast<unsigned>(m)}, day{static_cast<unsigned>(d)}};
-  if (y < 100 || y > 9999 || !ymd.ok()) return std::nullopt;
-  return Date::from_ymd(y, static_cast<unsigned>(m), static_cast<unsigned>(d));
-}
-
 // Parses an optional " hh:mm[:ss]" tail and adds it to the date.
 std::optional<Date> with_time(const std::string& s, std::size_t pos, Date date) {
   while (pos < s.size() && s[pos] == ' ') ++pos;
@@ -66,6 +60,12 @@ Date Date::today() {
 
 year_month_day Date::ymd() const {
   return year_month_day{kZeroDay + days{static_cast<long>(std::floor(serial))}};
+}
+
+std::optional<Date> date_of(int y, int m, int d) {
+  year_month_day ymd{year{y}, month{static_cast<unsigned>(m)}, day{static_cast<unsigned>(d)}};
+  if (y < 100 || y > 9999 || !ymd.ok()) return std::nullopt;
+  return Date::from_ymd(y, static_cast<unsigned>(m), static_cast<unsigned>(d));
 }
 
 std::string Date::iso() const {
@@ -139,7 +139,7 @@ std::optional<Date> parse_date(const std::string& raw) {
     int y = 0, m = 0, d = 0;
     if (read_number(s, pos, 4, y) && pos == 4 && s[pos++] == '-' && read_number(s, pos, 2, m) &&
         pos < s.size() && s[pos++] == '-' && read_number(s, pos, 2, d)) {
-      auto date = make(y, m, d);
+      auto date = date_of(y, m, d);
       if (!date) return std::nullopt;
       // A 'T' separator is accepted as well as a blank.
       if (pos < s.size() && s[pos] == 'T') s[pos] = ' ';
@@ -166,7 +166,7 @@ std::optional<Date> parse_date(const std::string& raw) {
     if (!read_number(s, pos, order[k] == 'y' ? 4 : 2, value)) return std::nullopt;
     (order[k] == 'y' ? y : order[k] == 'm' ? m : d) = value;
   }
-  auto date = make(y, m, d);
+  auto date = date_of(y, m, d);
   if (!date) return std::nullopt;
   return with_time(s, pos, *date);
 }

@@ -38,4 +38,7 @@ std::string date_text(const Date& d);
 // optionally followed by a time hh:mm[:ss]. Impossible dates (31/02) are refused.
 std::optional<Date> parse_date(const std::string& text);
 
+// The day of that year, month and day of month, for years 100 to 9999; nullopt for an impossible day.
+std::optional<Date> date_of(int year, int month, int day);
+
 }  // namespace runtime

@@ -285,6 +285,21 @@ std::string replace_all(std::string s, const std::string& from, const std::strin
   return s;
 }
 
+std::string percent_encode(const std::string& s, const std::string& keep) {
+  static const char* hex = "0123456789ABCDEF";
+  std::string out;
+  for (unsigned char c : s) {
+    if (std::isalnum(c) || (c != 0 && keep.find(static_cast<char>(c)) != std::string::npos)) {
+      out += static_cast<char>(c);
+    } else {
+      out += '%';
+      out += hex[c >> 4];
+      out += hex[c & 15];
+    }
+  }
+  return out;
+}
+
 std::string right(const std::string& s, std::size_t n) {
   return s.size() <= n ? s : s.substr(s.size() - n);
 }

@@ -120,6 +120,8 @@ std::string trim(const std::string& s);
 std::string rtrim(const std::string& s);
 std::string upper(const std::string& s);  // ASCII letters only; other bytes unchanged
 std::string replace_all(std::string s, const std::string& from, const std::string& to);
+// Letters, digits and the bytes of keep as they are; every other byte as %XX (upper-case hex).
+std::string percent_encode(const std::string& s, const std::string& keep);
 std::string right(const std::string& s, std::size_t n);
 
 }  // namespace runtime

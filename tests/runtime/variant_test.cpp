@@ -82,6 +82,11 @@ TEST(BlankRule, EmptyNullAndSpaces) {
   EXPECT_FALSE(is_blank(Variant(std::make_shared<Array2D>(1, 1, 1, 1))));
 }
 
+TEST(PercentEncoding, KeepsLettersDigitsAndTheGivenBytesOnly) {
+  EXPECT_EQ(percent_encode("Ab9 /-~\xC3\xA9%", "/~"), "Ab9%20/%2D~%C3%A9%25");
+  EXPECT_EQ(percent_encode(std::string("a\0b", 3), ""), "a%00b");
+}
+
 TEST(LeadingNumber, ReadsTheNumberAtTheStart) {
   struct Case {
     const char* text;
