@@ -106,12 +106,6 @@ void append_csv_field(std::string& out, const std::string& text) {
   out += '"';
 }
 
-std::string csv_field(const std::string& text) {
-  std::string out;
-  append_csv_field(out, text);
-  return out;
-}
-
 std::string json_string(const std::string& text) {
   std::string out = "\"";
   for (unsigned char c : text) {

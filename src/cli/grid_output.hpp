@@ -42,8 +42,8 @@ class RowWriter {
 std::string escape_control(const std::string& text);
 
 // Pieces of the formats.
-std::string csv_field(const std::string& text);
-// The same field added to the end of out.
+// A CSV field added to the end of out: quoted, its quotes doubled, when it holds a comma, a quote or a
+// line break.
 void append_csv_field(std::string& out, const std::string& text);
 std::string json_string(const std::string& text);
 // A value as CSV or JSON write it: dates ISO, numbers with a point and without a leading-zero quirk.
