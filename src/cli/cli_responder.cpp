@@ -4,7 +4,6 @@
 #include <cctype>
 
 #include "cli/language.hpp"
-#include "database/action.hpp"
 #include "runtime/variant.hpp"
 
 namespace cli {
@@ -119,7 +118,6 @@ void CliResponder::print(const std::string& prefix, const std::string& text) {
 }
 
 void CliResponder::note(const std::string& text) {
-  database::commit_action();
   err_ << "calendatt: " << text << "\n";
   err_.flush();
 }
@@ -144,17 +142,20 @@ int CliResponder::ask(const std::vector<int>& buttons, int default_choice) {
 }
 
 int CliResponder::answer_message(const standin::ShownMessage& message) {
-  database::commit_action();
   ++messages_shown_;
   numbers_.push_back(message.number);
-  print("[" + std::to_string(message.number) + "] ", message.text);
+  // "Operazione completata": a preview completed nothing.
+  constexpr std::int32_t kCompleted = 42123;
+  if (!(preview_ && message.number == kCompleted)) print("[" + std::to_string(message.number) + "] ", message.text);
   auto buttons = box::buttons(message.style);
   if (buttons.size() <= 1) return buttons.empty() ? box::kOk : buttons.front();
 
   if (answer_) {
     int b = *answer_ ? affirmative_button(buttons) : negative_button(buttons);
     note(say(language_, "risposto ", "answered ") + button_name(b, language_) +
-         (*answer_ ? " (--yes)" : " (--no)"));
+         (preview_ ? say(language_, " (anteprima; --no mostra la risposta No)", " (preview; --no previews the answer No)")
+          : *answer_ ? " (--yes)"
+                     : " (--no)"));
     return b;
   }
   if (terminal_) {
@@ -178,7 +179,6 @@ int CliResponder::answer_message(const standin::ShownMessage& message) {
 }
 
 int CliResponder::answer_report(const standin::ErrorReport& report) {
-  database::commit_action();
   ++reports_shown_;
   print("[error] ", "routine " + report.routine + ": error " + std::to_string(report.error.number) + ": " +
                         report.error.description);

@@ -29,6 +29,13 @@ class CliResponder : public standin::MessageResponder {
   int answer_message(const standin::ShownMessage& message) override;
   int answer_report(const standin::ErrorReport& report) override;
 
+  // A preview (--dry-run) without --yes or --no: questions are answered Yes, since nothing is kept, and
+  // "Operazione completata" is not printed, since nothing was.
+  void answer_for_preview() {
+    answer_ = true;
+    preview_ = true;
+  }
+
   // A line of the command line's own, on standard error: "calendatt: <text>".
   void note(const std::string& text);
 
@@ -56,6 +63,7 @@ class CliResponder : public standin::MessageResponder {
   int retries_ = 0;
   std::string retried_report_;
   bool unanswered_ = false;
+  bool preview_ = false;
   std::vector<std::int32_t> numbers_;
   std::string language_ = "it";
 };

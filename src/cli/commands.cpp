@@ -20,6 +20,7 @@
 #include "planner/preview.hpp"
 #include "planner/range_runs.hpp"
 #include "planner/stored_days.hpp"
+#include "planner/write_tally.hpp"
 #include "runtime/error.hpp"
 #include "standin/headless_controls.hpp"
 #include "standin/media.hpp"
@@ -36,12 +37,15 @@ constexpr const char* kInsertDialog = "FRMPD_ADDCALENDATT";
 constexpr const char* kDeleteDialog = "FRMPD_DELCALENDATT";
 // "Sono presenti date in conflitto. Operazione annullata."
 constexpr std::int32_t kConflictMessage = 77201;
+// "Altre %1 date non saranno eliminate perchè per esse esistono risorse allocate."
+constexpr std::int32_t kSparedMessage = 77208;
 
 // What one command needs while it runs.
 struct Run {
   const Options& options;
   HostSession& session;
   CliResponder& responder;
+  const planner::WriteTally& tally;
   std::ostream& out;
   // The line that tells the person the command was carried out; written only when nothing went wrong
   // on the way, so that the last line and the exit status tell one story.
@@ -50,6 +54,13 @@ struct Run {
   // The run's language for the lines of the command line's own.
   std::string say(std::string italian, std::string english) const {
     return cli::say(options.language, std::move(italian), std::move(english));
+  }
+
+  // What did not happen when a run stops: `nothing` when this command wrote nothing so far; otherwise only
+  // that it stopped, since the last line tells what was written (written_story()).
+  std::string not_done(std::string italian_nothing, std::string english_nothing) const {
+    return tally.rows().any() ? say("interrotto", "stopped")
+                              : say(std::move(italian_nothing), std::move(english_nothing));
   }
 
   // The person gave up: says why and counts as refused.
@@ -251,8 +262,8 @@ struct DialogWork {
 
 // Opens a range dialog from the toolbar; the person does `work` in it. The dialog closes itself when
 // it did its work; otherwise the person closes it.
-Outcome range_dialog(Run& run, const char* button, const char* dialog, const std::string& what_not_done,
-                     std::function<void(Person&)> work) {
+Outcome range_dialog(Run& run, const char* button, const char* dialog, const std::string& nothing_it,
+                     const std::string& nothing_en, std::function<void(Person&)> work) {
   auto state = std::make_shared<DialogWork>();
   state->responder = &run.responder;
   state->language = run.options.language;
@@ -267,6 +278,7 @@ Outcome range_dialog(Run& run, const char* button, const char* dialog, const std
   });
   Person person(run.session.window(), run.responder);
   person.click(button);
+  const std::string what_not_done = run.not_done(nothing_it, nothing_en);
   // What the host saw go wrong with the dialog itself (it refused to close, an action threw).
   if (!run.session.forms().failures().empty()) {
     for (const auto& failure : run.session.forms().failures()) run.responder.note(failure);
@@ -295,7 +307,7 @@ std::optional<StoredDays> range_days(Run& run, const std::vector<runtime::Date>&
   const Options& o = run.options;
   auto found = run.session.find_activity(o.codes);
   if (found.size() != 1) return std::nullopt;
-  return planner::stored_days(o.db, o.company, found.front().link_id, dates);
+  return planner::stored_days(o.db, o.company, found.front().node_id, found.front().link_id, dates);
 }
 
 std::string date_list(const StoredDays& days) {
@@ -312,7 +324,18 @@ void preview_begins(Run& run, planner::RunKind kind, const planner::RangeRun& r)
   const Options& o = run.options;
   auto found = run.session.find_activity(o.codes);
   if (found.size() != 1) return;
-  preview->begin_run(kind, o.company, found.front().link_id, r.dates());
+  preview->begin_run(kind, o.company, found.front().node_id, static_cast<std::int32_t>(found.front().link_id),
+                     r.dates());
+}
+
+// A pattern that stopped before some of its runs: the preview lists their dates too, as not written.
+void preview_not_started(Run& run, planner::RunKind kind, const std::vector<planner::RangeRun>& runs,
+                         std::size_t from) {
+  if (!planner::Preview::current()) return;
+  for (std::size_t i = from; i < runs.size(); ++i) {
+    preview_begins(run, kind, runs[i]);
+    planner::Preview::current()->end_run(planner::RunEnd::kGaveUp);
+  }
 }
 
 void preview_ends(Run& run, Outcome outcome, std::size_t numbers_before) {
@@ -390,7 +413,7 @@ Outcome insert_run(Run& run, const planner::RangeRun& r, std::shared_ptr<std::in
   preview_begins(run, planner::RunKind::kInsertion, r);
   const std::size_t numbers_before = run.responder.numbers().size();
   Outcome outcome = range_dialog(
-      run, "BTN_INSMULTIPLO", kInsertDialog, run.say("nulla pianificato", "nothing planned"),
+      run, "BTN_INSMULTIPLO", kInsertDialog, "nulla pianificato", "nothing planned",
       [o, r, every, treatment, responder, conflicts](Person& p) {
         if (!p.enter_codes(o.codes) || !p.type("TXT_DATAINIZIALE", runtime::date_text(r.from)) ||
             !p.type("TXT_DATAFINALE", runtime::date_text(r.to)) || !p.type("TXT_RIPETIOGNI", every) ||
@@ -427,23 +450,28 @@ Outcome add_range(Run& run) {
   for (std::size_t i = 0; i < runs.size(); ++i) {
     const auto conflicting = before ? days_on(*before, runs[i]) : StoredDays{};
     const std::string conflicts =
-        conflicting.empty() ? std::string()
-                            : run.say("date in conflitto: ", "conflicting dates: ") + date_list(conflicting);
+        conflicting.empty()
+            ? std::string()
+            : run.say("date in conflitto: " + date_list(conflicting) +
+                          " (--existing skip pianifica le altre date, --existing overwrite le sovrascrive)",
+                      "conflicting dates: " + date_list(conflicting) +
+                          " (--existing skip plans the other dates, --existing overwrite replaces these)");
     Outcome outcome = insert_run(run, runs[i], treatment, conflicts);
     if (outcome != Outcome::kDone) {
       note_runs_done(run, i, runs.size());
+      preview_not_started(run, planner::RunKind::kInsertion, runs, i + 1);
       return outcome;
     }
   }
-  std::string counts;
-  if (auto after = before ? range_days(run, planner::run_dates(runs)) : std::nullopt) {
-    auto c = planner::count_insertion(*before, *after,
-                                      *treatment == static_cast<std::int32_t>(Existing::kOverwrite));
-    counts = run.say(": aggiunti " + std::to_string(c.added) + ", sovrascritti " +
-                         std::to_string(c.overwritten) + ", saltati " + std::to_string(c.skipped),
-                     ": " + std::to_string(c.added) + " added, " + std::to_string(c.overwritten) +
-                         " overwritten, " + std::to_string(c.skipped) + " skipped");
-  }
+  // What this run's own statements wrote; every other date of the runs was left as it was.
+  const planner::WrittenRows& w = run.tally.rows();
+  const std::int64_t dates = static_cast<std::int64_t>(planner::run_dates(runs).size());
+  const std::int64_t skipped = std::max<std::int64_t>(0, dates - w.added - w.changed);
+  const std::string counts =
+      run.say(": aggiunti " + std::to_string(w.added) + ", sovrascritti " + std::to_string(w.changed) +
+                  ", saltati " + std::to_string(skipped),
+              ": " + std::to_string(w.added) + " added, " + std::to_string(w.changed) + " overwritten, " +
+                  std::to_string(skipped) + " skipped");
   const std::string pattern = is_pattern(o) ? pattern_text(run, runs.size()) : std::string();
   run.success = run.say("Pianificati i giorni di " + o.codes.text() + " dal " + o.from->iso() + " al " +
                             o.to->iso() + pattern + counts + ".",
@@ -452,14 +480,15 @@ Outcome add_range(Run& run) {
   return Outcome::kDone;
 }
 
-// One run of the deletion dialog.
-Outcome delete_run(Run& run, const planner::RangeRun& r) {
+// One run of the deletion dialog; `spared` grows by the days its question said it would spare, once it
+// deleted.
+Outcome delete_run(Run& run, const planner::RangeRun& r, std::int64_t& spared) {
   const Options o = run.options;
   const std::string every = std::to_string(r.every);
   preview_begins(run, planner::RunKind::kDeletion, r);
   const std::size_t numbers_before = run.responder.numbers().size();
   Outcome outcome =
-      range_dialog(run, "BTN_CANCMULTIPLA", kDeleteDialog, run.say("nulla eliminato", "nothing deleted"),
+      range_dialog(run, "BTN_CANCMULTIPLA", kDeleteDialog, "nulla eliminato", "nothing deleted",
                    [o, r, every](Person& p) {
                      if (!p.enter_codes(o.codes) || !p.type("TXT_DATAINIZIALE", runtime::date_text(r.from)) ||
                          !p.type("TXT_DATAFINALE", runtime::date_text(r.to)) ||
@@ -468,6 +497,8 @@ Outcome delete_run(Run& run, const planner::RangeRun& r) {
                      p.click("BTN_CONFERMA");
                    });
   preview_ends(run, outcome, numbers_before);
+  auto told = run.responder.take_translated(kSparedMessage);
+  if (outcome == Outcome::kDone && told && !told->empty()) spared += told->front().to_long();
   return outcome;
 }
 
@@ -489,21 +520,21 @@ Outcome delete_range(Run& run) {
     if (!with_days.empty()) runs = with_days;
     runs = in_refusable_order(run, runs, std::nullopt);
   }
+  std::int64_t spared = 0;
   for (std::size_t i = 0; i < runs.size(); ++i) {
-    Outcome outcome = delete_run(run, runs[i]);
+    Outcome outcome = delete_run(run, runs[i], spared);
     if (outcome != Outcome::kDone) {
       note_runs_done(run, i, runs.size());
+      preview_not_started(run, planner::RunKind::kDeletion, runs, i + 1);
       return outcome;
     }
   }
-  std::string counts;
-  if (auto after = before ? range_days(run, dates) : std::nullopt) {
-    auto c = planner::count_deletion(*before, *after);
-    counts = run.say(": eliminati " + std::to_string(c.deleted) + ", risparmiati " +
-                         std::to_string(c.spared) + " (con risorse allocate)",
-                     ": " + std::to_string(c.deleted) + " deleted, " + std::to_string(c.spared) +
-                         " spared (resources allocated)");
-  }
+  // The rows this run's own statement deleted, and the days its question said it spares.
+  const std::int64_t deleted = run.tally.rows().deleted;
+  const std::string counts = run.say(
+      ": eliminati " + std::to_string(deleted) + ", risparmiati " + std::to_string(spared) +
+          " (con risorse allocate)",
+      ": " + std::to_string(deleted) + " deleted, " + std::to_string(spared) + " spared (resources allocated)");
   const std::string pattern = is_pattern(o) ? pattern_text(run, runs.size()) : std::string();
   run.success = run.say("Eliminati i giorni di " + o.codes.text() + " dal " + o.from->iso() + " al " +
                             o.to->iso() + pattern + counts + ".",
@@ -524,10 +555,34 @@ Outcome dispatch(Run& run) {
   return Outcome::kFailed;
 }
 
+// What the command's own statements wrote, in the run's language ("703 added, 2 overwritten"); empty
+// when they wrote nothing.
+std::string written_words(const planner::WrittenRows& w, const Options& o) {
+  std::string out;
+  auto part = [&](std::int64_t n, const char* italian, const char* english) {
+    if (n == 0) return;
+    out += (out.empty() ? "" : ", ") + std::to_string(n) + " " + say(o.language, italian, english);
+  };
+  part(w.added, "aggiunti", "added");
+  part(w.changed, o.command == "add-range" ? "sovrascritti" : "cambiati",
+       o.command == "add-range" ? "overwritten" : "changed");
+  part(w.deleted, "eliminati", "deleted");
+  return out;
+}
+
 }  // namespace
 
+std::string server_schema_problem(const Options& options) {
+  const auto version = database::target_schema_version(options.db);
+  return version ? database::describe_version(*version, database::describe_target(options.db), options.language)
+                 : std::string();
+}
+
 int run_window_command(const Options& options, std::ostream& out, std::ostream& err, std::istream* terminal) {
-  CliResponder responder(err, options.answer, options.on_error, terminal);
+  // A preview never waits for a person: it answers the deletion question itself (yes, since nothing is
+  // kept; --no previews the declined path), so it holds the database only while its statements run.
+  CliResponder responder(err, options.answer, options.on_error, options.dry_run ? nullptr : terminal);
+  if (options.dry_run && !options.answer) responder.answer_for_preview();
   responder.set_language(options.language);
   auto say = [&](std::string italian, std::string english) {
     return cli::say(options.language, std::move(italian), std::move(english));
@@ -539,6 +594,9 @@ int run_window_command(const Options& options, std::ostream& out, std::ostream& 
       responder.note(database::describe(check, options.language));
       return kExitFailure;
     }
+  } else if (std::string problem = server_schema_problem(options); !problem.empty()) {
+    responder.note(problem);
+    return kExitFailure;
   }
   if (check.read_only && options.command != "list") {
     responder.note(say("il database " + options.db +
@@ -550,11 +608,12 @@ int run_window_command(const Options& options, std::ostream& out, std::ostream& 
   // --dry-run: the whole command is rehearsed, and rolled back once the window has closed.
   std::optional<planner::Preview> preview;
   if (options.dry_run) preview.emplace(options.db);
+  planner::WriteTally tally;
   Outcome outcome = Outcome::kFailed;
   std::string success;
   try {
     HostSession session(options, responder);
-    Run run{options, session, responder, out, {}};
+    Run run{options, session, responder, tally, out, {}};
     outcome = open_window(run);
     if (outcome == Outcome::kDone) outcome = dispatch(run);
     success = run.success;
@@ -578,6 +637,10 @@ int run_window_command(const Options& options, std::ostream& out, std::ostream& 
     if (options.format != Format::kTable) responder.note(nothing);
   }
   out.flush();
+  // A run that did not complete ends with what its own statements wrote before it stopped: those days
+  // stay written. A preview kept nothing, and its list says what it did.
+  const std::string written = preview ? std::string() : written_words(tally.rows(), options);
+  const bool completed = outcome == Outcome::kDone && !responder.unanswered();
   if (int shown = responder.reports_shown(); shown > 0) {
     responder.note(shown == 1
                        ? say("è stata mostrata 1 segnalazione d'errore: il comando non è stato eseguito "
@@ -587,8 +650,18 @@ int run_window_command(const Options& options, std::ostream& out, std::ostream& 
                                  " segnalazioni d'errore: il comando non è stato eseguito come richiesto",
                              std::to_string(shown) +
                                  " error reports were shown: the command did not complete as asked"));
+    if (completed)
+      responder.note(written.empty()
+                         ? say("nonostante gli errori, nulla è stato scritto", "despite the errors, nothing was written")
+                         : say("scritto nonostante gli errori: ", "written despite the errors: ") + written);
+    else
+      responder.note(written.empty() ? say("fermato dopo un errore: nulla scritto", "stopped after an error: nothing written")
+                                     : say("fermato dopo un errore: " + written + " prima di esso, nulla dopo",
+                                           "stopped after an error: " + written + " before it, nothing after"));
     return kExitFailure;
   }
+  if (!completed && !written.empty())
+    responder.note(say("fermato: " + written + " prima, nulla dopo", "stopped: " + written + " before it, nothing after"));
   if (outcome == Outcome::kFailed || responder.unanswered()) return kExitFailure;
   if (outcome != Outcome::kDone) return kExitRefused;
   if (!success.empty()) out << success << "\n";

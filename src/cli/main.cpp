@@ -19,6 +19,7 @@
 #include "database/connection.hpp"
 #include "database/file_check.hpp"
 #include "database/postgres_connection.hpp"
+#include "database/rehearsal.hpp"
 #include "database/schema.hpp"
 #include "runtime/error.hpp"
 
@@ -53,8 +54,8 @@ int run_init(const cli::Options& options) {
   database::FileCheck check;
   if (!server) check = database::check_calendar_file(options.db);
   bool existed = server || check.state != database::FileState::kMissing;
-  if (!server && check.state != database::FileState::kMissing &&
-      check.state != database::FileState::kCalendar && check.state != database::FileState::kNoTables) {
+  if (!server && check.state != database::FileState::kMissing && check.state != database::FileState::kCalendar &&
+      check.state != database::FileState::kNoTables && check.state != database::FileState::kOlder) {
     std::cerr << "calendatt: " << database::describe(check, options.language) << "\n";
     return cli::kExitFailure;
   }
@@ -94,10 +95,22 @@ int run_init(const cli::Options& options) {
               << database::describe_target(options.db) << ": " << reason_of(e) << "\n";
     return cli::kExitFailure;
   }
-  database::ensure_schema(*connection);
+  const int version = database::schema_version(*connection);
+  try {
+    database::ensure_schema(*connection);
+  } catch (const runtime::Error& e) {
+    std::cerr << "calendatt: " << say("schema non aggiornato: ", "schema not upgraded: ") << e.description() << "\n";
+    return cli::kExitFailure;
+  }
   bool demo_written = options.demo && database::insert_demo_data(*connection, *base);
   connection->Close();
-  std::cout << (existed ? say("Schema verificato in ", "Schema checked in ") : say("Creato ", "Created "))
+  const bool upgraded = version > 0 && version < database::kSchemaVersion;
+  std::cout << (upgraded  ? say("Schema aggiornato dalla versione " + std::to_string(version) + " alla " +
+                                    std::to_string(database::kSchemaVersion) + ", ogni riga conservata, in ",
+                                "Schema upgraded from version " + std::to_string(version) + " to " +
+                                    std::to_string(database::kSchemaVersion) + ", every row kept, in ")
+                : existed ? say("Schema verificato in ", "Schema checked in ")
+                          : say("Creato ", "Created "))
             << database::describe_target(options.db) << "\n";
   if (options.demo)
     std::cout << (demo_written ? say("Dati dimostrativi scritti, intorno al " + base->iso() + ".\n",
@@ -167,6 +180,7 @@ int main(int argc, char** argv) {
     std::cout << cli::usage(options.command, options.language);
     return cli::kExitDone;
   }
+  if (options.durable) database::set_durable_commits(true);
   try {
     if (options.command == "init") return run_init(options);
     if (options.command == "contents") return run_contents(options);

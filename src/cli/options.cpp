@@ -24,8 +24,8 @@ struct CommandEntry {
   const char* examples;               // two
 };
 
-const std::vector<std::string> kWindowOptions = {"--db", "--company",  "--lang",  "--yes",
-                                                 "--no", "--on-error", "--called"};
+const std::vector<std::string> kWindowOptions = {"--db", "--company",  "--lang",   "--yes",
+                                                 "--no", "--on-error", "--called", "--durable"};
 
 std::vector<std::string> with_window_options(std::vector<std::string> own) {
   own.insert(own.end(), kWindowOptions.begin(), kWindowOptions.end());
@@ -222,6 +222,8 @@ const char* kWindowOptionsHelp =
     "                       the answer to an error report (default abort; retry at most 3 times)\n"
     "  --called             open the window for the activity of the three codes, as the program that\n"
     "                       calls the calendar for one activity does\n"
+    "  --durable            wait for the disk at every statement (also CALENDATT_DURABLE=1); without it\n"
+    "                       a power cut may lose the last fraction of a second, never a torn day\n"
     "Dates are ISO: YYYY-MM-DD.\n";
 
 const char* kExitHelp =
@@ -235,7 +237,9 @@ const std::set<std::string> kValued = {"--db",       "--company",   "--lang",   
                                        "--node",     "--activity",  "--day",     "--from",     "--to",
                                        "--every",    "--hours",     "--minutes", "--existing", "--format",
                                        "--weekdays", "--skip-dates"};
-const std::set<std::string> kFlags = {"--yes", "--no", "--called", "--demo", "--version", "--dry-run"};
+const std::set<std::string> kFlags = {"--yes",     "--no",      "--called",
+                                      "--demo",    "--version", "--dry-run",
+                                      "--durable"};
 
 // The number of characters of a UTF-8 text; -1 when the text is not valid UTF-8.
 long utf8_length(const std::string& text) {
@@ -485,6 +489,8 @@ bool parse_arguments(const std::vector<std::string>& args, Options& o, std::stri
           o.called = true;
         } else if (name == "--dry-run") {
           o.dry_run = true;
+        } else if (name == "--durable") {
+          o.durable = true;
         } else if (name == "--version") {
           o.version = true;
           continue;

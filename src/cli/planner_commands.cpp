@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "cli/cli_responder.hpp"
+#include "cli/commands.hpp"
 #include "cli/grid_output.hpp"
 #include "cli/language.hpp"
 #include "database/connection.hpp"
@@ -145,6 +146,9 @@ int run_planner_command(const Options& options, std::ostream& out, std::ostream&
       responder.note(database::describe(check, options.language));
       return kExitFailure;
     }
+  } else if (std::string problem = server_schema_problem(options); !problem.empty()) {
+    responder.note(problem);
+    return kExitFailure;
   }
   try {
     standin::HostSettings settings;

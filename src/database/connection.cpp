@@ -1,6 +1,6 @@
 #include "database/connection.hpp"
 
-#include "database/action.hpp"
+#include "database/rehearsal.hpp"
 #include "database/postgres_connection.hpp"
 #include "database/sqlite_connection.hpp"
 #include "runtime/error.hpp"
@@ -41,7 +41,7 @@ void Connection::Open(const std::string& text, const std::string& user, const st
     return;
   }
   // In a rehearsal the connections on one database share its engine, so that each sees what the
-  // others wrote in the transaction that will be rolled back (action.hpp).
+  // others wrote in the transaction that will be rolled back (rehearsal.hpp).
   engine_ = std::static_pointer_cast<EngineConnection>(
       Rehearsal::shared("connection\n" + connection_string_ + "\n" + user, [&] { return open_engine(); }));
 }

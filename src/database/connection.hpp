@@ -3,7 +3,7 @@
 // opens. A PostgreSQL URI or key=value parameters (postgres_connection.hpp) open a PostgresConnection;
 // anything else is a SQLite connection string or file (sqlite_connection.hpp). Every call goes to the
 // chosen engine; before the first Open the connection is closed and has no errors. In a rehearsal
-// (action.hpp) the connections opened on one database share one engine until the rehearsal ends.
+// (rehearsal.hpp) the connections opened on one database share one engine until the rehearsal ends.
 
 #include <memory>
 #include <string>

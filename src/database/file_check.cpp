@@ -9,6 +9,9 @@
 #include <filesystem>
 #include <vector>
 
+#include "database/connection.hpp"
+#include "database/schema.hpp"
+#include "runtime/error.hpp"
 #include "runtime/variant.hpp"
 
 namespace database {
@@ -43,7 +46,46 @@ bool has_calendar_tables(sqlite3* db) {
   return all;
 }
 
+// The version CALENDATT_INFO holds; 1 without it.
+int stored_version(sqlite3* db) {
+  sqlite3_stmt* stmt = nullptr;
+  if (sqlite3_prepare_v2(db, "SELECT \"value\" FROM CALENDATT_INFO WHERE \"key\" = 'schema_version'", -1, &stmt,
+                         nullptr) != SQLITE_OK)
+    return 1;
+  int version = 1;
+  if (sqlite3_step(stmt) == SQLITE_ROW && sqlite3_column_type(stmt, 0) != SQLITE_NULL)
+    version = sqlite3_column_int(stmt, 0);
+  sqlite3_finalize(stmt);
+  return version;
+}
+
 }  // namespace
+
+std::string describe_version(int version, const std::string& target, const std::string& language) {
+  const bool it = language == "it";
+  const std::string v = std::to_string(version), mine = std::to_string(kSchemaVersion);
+  if (version == kSchemaVersion || version == 0) return {};
+  if (version < kSchemaVersion)
+    return it ? "il database " + target + " ha la versione " + v + " dello schema, questo programma usa la " +
+                    mine + ": lo aggiorna, conservando ogni riga, calendatt init --db " + target
+              : "the database " + target + " has schema version " + v + " and this program uses " + mine +
+                    ": upgrade it, keeping every row, with calendatt init --db " + target;
+  return it ? "il database " + target + " ha la versione " + v + " dello schema, più recente della " + mine +
+                  " di questo programma: usare un calendatt più recente; il database non è stato cambiato"
+            : "the database " + target + " has schema version " + v + ", newer than this program's " + mine +
+                  ": use a newer calendatt; the database was not changed";
+}
+
+std::optional<int> target_schema_version(const std::string& target) {
+  try {
+    auto connection = open_target(target, false);
+    const int version = schema_version(*connection);
+    connection->Close();
+    return version;
+  } catch (const runtime::Error&) {
+    return std::nullopt;
+  }
+}
 
 bool has_sqlite_header(const std::string& path) {
   // Read through SQLite's own file layer, not with a descriptor of our own: the locks on a file belong to
@@ -151,8 +193,13 @@ FileCheck check_calendar_file(const std::string& path) {
   int rc = open_read_only(path, &db, error_text);
   if (rc != SQLITE_OK) return fail(FileState::kDamaged, error_text);
   bool tables = has_calendar_tables(db);
+  const int version = tables ? stored_version(db) : 0;
   sqlite3_close_v2(db);
   if (!tables) return fail(FileState::kNoTables);
+  if (version != kSchemaVersion) {
+    check.version = version;
+    return fail(version < kSchemaVersion ? FileState::kOlder : FileState::kNewer);
+  }
   check.state = FileState::kCalendar;
   return check;
 }
@@ -201,6 +248,9 @@ std::string describe(const FileCheck& check, const std::string& language) {
                       " is a SQLite database without the calendar's tables (add them with: calendatt init "
                       "--db " +
                       p + ")";
+    case FileState::kOlder:
+    case FileState::kNewer:
+      return describe_version(check.version, p, language);
     case FileState::kDamaged:
       return with_detail(it ? "il database " + p + " non può essere letto"
                             : "the database " + p + " cannot be read");

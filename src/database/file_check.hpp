@@ -6,6 +6,7 @@
 // calendar database is left exactly as it was. The hosts call it before they open the calendar, so that
 // every problem with a path is one clear sentence instead of an error report from inside the window.
 
+#include <optional>
 #include <string>
 
 struct sqlite3;
@@ -22,6 +23,8 @@ enum class FileState {
   kNotSqlite,   // a file without the SQLite header
   kNoTables,    // a SQLite database without the calendar's tables
   kDamaged,     // a SQLite header, but the database cannot be read
+  kOlder,       // a calendar database of an older schema version: init upgrades it
+  kNewer,       // a calendar database of a newer schema version than this program's
 };
 
 struct FileCheck {
@@ -30,6 +33,7 @@ struct FileCheck {
   std::string path;        // as given
   std::string detail;      // the system's own words for an unreadable or damaged file; else empty
   bool too_long = false;   // kBadPath: the path is too long for this system
+  int version = 0;         // kOlder, kNewer: the schema version the database holds
   std::string message;     // one English sentence for a person, empty for kCalendar (see describe())
 };
 
@@ -38,6 +42,14 @@ FileCheck check_calendar_file(const std::string& path);
 // The check worded for a person in `language` ("it" or "en"; anything else reads English): one sentence,
 // empty for kCalendar. The system's own detail stays as the system gives it.
 std::string describe(const FileCheck& check, const std::string& language);
+
+// The line for a database whose schema version is not this program's, in `language`; empty when it is.
+// `target` names the database as the person gave it.
+std::string describe_version(int version, const std::string& target, const std::string& language);
+
+// The schema version of a database named as on a command line (--db), PostgreSQL or SQLite, read on a
+// connection of its own; nullopt when it cannot be read (opening it then says why).
+std::optional<int> target_schema_version(const std::string& target);
 
 // Opens a SQLite database read-only and checks that it can be read. In a folder where the journal's
 // shared-memory file cannot be created, SQLite cannot read a WAL database the usual way; it is then opened

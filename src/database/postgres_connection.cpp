@@ -200,11 +200,7 @@ std::string describe_target(const std::string& text) {
 
 PostgresConnection::~PostgresConnection() {
   if (!conn_) return;
-  try {
-    end_action_work();
-  } catch (const runtime::Error&) {
-    // Rolled back: the rows of the failed commit are not in the database.
-  }
+  rollback_rehearsal();
   drop_statements();
   PQfinish(conn_);
   conn_ = nullptr;
@@ -232,22 +228,10 @@ void PostgresConnection::control(const char* sql) {
   if (PQresultStatus(guard.result) != PGRES_COMMAND_OK) fail_result(guard.result, sql);
 }
 
-void PostgresConnection::commit_action_work() {
-  if (!in_action_ || !conn_) return;
-  in_action_ = false;
-  release_action();
-  ResultGuard guard{PQexec(conn_, "COMMIT")};
-  // A transaction the server had aborted answers COMMIT with ROLLBACK.
-  if (PQresultStatus(guard.result) == PGRES_COMMAND_OK && std::string(PQcmdStatus(guard.result)) == "COMMIT")
-    return;
-  if (PQtransactionStatus(conn_) != PQTRANS_IDLE) ResultGuard rollback{PQexec(conn_, "ROLLBACK")};
-  fail_result(guard.result, "COMMIT");
-}
-
-void PostgresConnection::rollback_action_work() noexcept {
-  if (!in_action_ || !conn_) return;
-  in_action_ = false;
-  release_action();
+void PostgresConnection::rollback_rehearsal() noexcept {
+  if (!in_rehearsal_ || !conn_) return;
+  in_rehearsal_ = false;
+  left_rehearsal();
   if (PQtransactionStatus(conn_) != PQTRANS_IDLE) ResultGuard rollback{PQexec(conn_, "ROLLBACK")};
 }
 
@@ -286,9 +270,12 @@ void PostgresConnection::Open(const std::string& text, const std::string& user, 
   }
   PQsetNoticeProcessor(conn, ignore_notice, nullptr);
   PQsetClientEncoding(conn, "UTF8");
-  ResultGuard settings{PQexec(conn,
-                              "SET DateStyle TO ISO, YMD; SET client_min_messages TO warning; "
-                              "SET lock_timeout TO '10s'")};
+  // Every statement commits on its own (rehearsal.hpp); without durable commits a commit does not wait
+  // for the disk, which the server allows without ever leaving the database inconsistent.
+  const std::string session = std::string("SET DateStyle TO ISO, YMD; SET client_min_messages TO warning; "
+                                          "SET lock_timeout TO '10s'; SET synchronous_commit TO ") +
+                              (durable_commits() ? "on" : "off");
+  ResultGuard settings{PQexec(conn, session.c_str())};
   if (PQresultStatus(settings.result) != PGRES_COMMAND_OK) {
     std::string message = PQerrorMessage(conn);
     PQfinish(conn);
@@ -302,7 +289,7 @@ void PostgresConnection::Open(const std::string& text, const std::string& user, 
 void PostgresConnection::Close() {
   errors_.clear();
   if (!conn_) fail(kObjectClosed, "", "Operazione non consentita se la connessione è chiusa.");
-  end_action_work();
+  rollback_rehearsal();
   drop_statements();
   PQfinish(conn_);
   conn_ = nullptr;
@@ -420,10 +407,10 @@ void PostgresConnection::fail_result(const void* result_pointer, const std::stri
   errors_ = {host::ProviderError{sqlstate_number(sql_state), message, kProvider, sql_state}};
   // A transaction that can no longer go on (the connection dropped, a savepoint that could not be
   // undone) is given up: the statements since the last commit are lost, as the server decided.
-  if (in_action_ && PQtransactionStatus(conn_) != PQTRANS_INTRANS) {
+  if (in_rehearsal_ && PQtransactionStatus(conn_) != PQTRANS_INTRANS) {
     if (PQtransactionStatus(conn_) == PQTRANS_INERROR) ResultGuard rollback{PQexec(conn_, "ROLLBACK")};
-    in_action_ = false;
-    release_action();
+    in_rehearsal_ = false;
+    left_rehearsal();
   }
   throw runtime::Error(kCommandError, "Errore PostgreSQL: " + message + " [SQL: " + sql + "]", kSource);
 }
@@ -485,7 +472,7 @@ void* PostgresConnection::send(const std::string& text, const Sent& sent, bool& 
   std::string code = state ? state : "";
   if (code != "0A000" && code.rfind("42", 0) != 0) return result;
   PQclear(result);
-  if (in_action_) ResultGuard back{PQexec(conn_, "ROLLBACK TO SAVEPOINT calendatt_statement")};
+  if (in_rehearsal_) ResultGuard back{PQexec(conn_, "ROLLBACK TO SAVEPOINT calendatt_statement")};
   std::string name = lease->name;
   deallocate(name);
   if (PGresult* refused = prepare(name)) {
@@ -498,31 +485,29 @@ void* PostgresConnection::send(const std::string& text, const Sent& sent, bool& 
 
 QueryResult PostgresConnection::run(const Sent& sent, const std::string& shown,
                                     const std::map<std::string, std::string>* spellings) {
-  // Inside the person's action the statement joins its transaction, in a savepoint of its own: an error
-  // aborts a whole transaction on this server, and only the failed statement may be undone.
-  bool in_action = join_action();
-  if (in_action_ && action_work_is_old()) commit_action_work();
-  if (in_action && !in_action_) {
+  // In a rehearsal the statement joins its transaction, in a savepoint of its own: an error aborts a
+  // whole transaction on this server, and only the failed statement may be undone.
+  if (rehearsing() && !in_rehearsal_) {
     control("BEGIN");
-    in_action_ = true;
-    hold_action();
+    in_rehearsal_ = true;
+    joined_rehearsal();
   }
   // An observed write returns the rows it changes (statement_observer.hpp).
   StatementObserver* observer = statement_observer();
   ObservedStatement observed;
   if (observer && !write_kind(shown, observed.kind)) observer = nullptr;
-  std::string returning = observer ? with_returning(sent.text) : std::string();
+  std::string returning = observer && observer->wants_rows() ? with_returning(sent.text) : std::string();
   ResultGuard guard;
   bool failed = false, unprepared = false;
   // Runs text with the values of sent, or plain text without values.
   auto execute = [&](const std::string& text, bool with_values) {
-    if (in_action_) control("SAVEPOINT calendatt_statement");
+    if (in_rehearsal_) control("SAVEPOINT calendatt_statement");
     PQclear(guard.result);
     guard.result = with_values ? static_cast<PGresult*>(send(text, sent, unprepared))
                                : PQexecParams(conn_, text.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0);
     ExecStatusType s = PQresultStatus(guard.result);
     failed = s != PGRES_COMMAND_OK && s != PGRES_TUPLES_OK;
-    if (in_action_) {
+    if (in_rehearsal_) {
       ResultGuard end{PQexec(conn_, failed ? "ROLLBACK TO SAVEPOINT calendatt_statement; "
                                              "RELEASE SAVEPOINT calendatt_statement"
                                            : "RELEASE SAVEPOINT calendatt_statement")};

@@ -7,8 +7,10 @@
 //
 // Execute takes the module's text, adapts it (postgres_dialect.hpp) and runs exactly one statement: a
 // text holding a second statement is refused and nothing runs. The layer opens no transaction: each
-// statement commits on its own, so a failing statement never undoes the ones before it. A session
-// waits at most ten seconds for another user's lock. Every failure fills Errors() with the server's error
+// statement commits on its own, so a failing statement never undoes the ones before it; the session
+// commits with synchronous_commit = off (on with durable commits, rehearsal.hpp). In a rehearsal the
+// statements join one transaction, each in a savepoint of its own. A session waits at most ten seconds
+// for another user's lock. Every failure fills Errors() with the server's error
 // (source "PostgreSQL", sql_state the SQLSTATE, number the SQLSTATE packed as the server packs it
 // internally, description the server's message and detail) and throws runtime::Error(-2147217900,
 // ..., "PostgreSQL provider"); misuse throws the numbers of the SQLite connection (3704, 3705,
@@ -39,7 +41,7 @@
 #include <string>
 #include <vector>
 
-#include "database/action.hpp"
+#include "database/rehearsal.hpp"
 #include "database/engine.hpp"
 #include "database/statement_cache.hpp"
 
@@ -48,7 +50,7 @@ struct pg_conn;
 namespace database {
 
 class PostgresConnection : public EngineConnection,
-                           public ActionParticipant,
+                           public RehearsalParticipant,
                            public std::enable_shared_from_this<PostgresConnection> {
  public:
   static constexpr std::size_t kKeptStatements = 64;
@@ -80,8 +82,7 @@ class PostgresConnection : public EngineConnection,
   // Runs the layer's own text as it is, several statements allowed (the schema's script).
   void run_script(const std::string& sql);
 
-  void commit_action_work() override;
-  void rollback_action_work() noexcept override;
+  void rollback_rehearsal() noexcept override;
 
   // Number of prepared statements kept.
   std::size_t kept_statements() const { return statements_.size(); }
@@ -134,7 +135,7 @@ class PostgresConnection : public EngineConnection,
   std::vector<host::ProviderError> errors_;
   std::int64_t rows_affected_ = 0;
   std::map<unsigned, Table> tables_;
-  bool in_action_ = false;  // holds the action's transaction
+  bool in_rehearsal_ = false;  // holds the rehearsal's transaction
   KeptStatements<ServerStatement> statements_;
   std::uint64_t prepared_ = 0;  // statements prepared so far: the next one's name
   bool dropping_ = false;       // the kept statements are forgotten, not deallocated

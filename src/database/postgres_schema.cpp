@@ -17,9 +17,9 @@ const std::string kTables =
     "CREATE TABLE IF NOT EXISTS PD4G_CALENDATT ("
     " PD4G_IDCALENDARIO BIGINT PRIMARY KEY,"
     " PD4G_DITTA_CG18 BIGINT NOT NULL,"
-    " PD4G_IDDISBAPROG_PD0G BIGINT,"
-    " PD4G_IDLEGAME_PD0H BIGINT,"
-    " PD4G_DATAATTIVITA DATE,"
+    " PD4G_IDDISBAPROG_PD0G BIGINT NOT NULL,"
+    " PD4G_IDLEGAME_PD0H BIGINT NOT NULL,"
+    " PD4G_DATAATTIVITA DATE NOT NULL,"
     " PD4G_ANNOATTIVITA BIGINT,"
     " PD4G_MESEATTIVITA BIGINT,"
     " PD4G_GGATTIVITA BIGINT,"
@@ -29,10 +29,13 @@ const std::string kTables =
     " PD4G_MINFINE BIGINT,"
     " PD4G_DURATAORE BIGINT,"
     " PD4G_DURATAMINUTI BIGINT,"
-    " PD06_IDMEDIA_CG99 BIGINT);"
+    " PD06_IDMEDIA_CG99 BIGINT," +
+    kDayChecks +
+    ");"
     "CREATE TABLE IF NOT EXISTS PD4H_ALLRISPROG ("
     " PD4H_IDALLRIS BIGINT PRIMARY KEY,"
-    " PD4H_IDCALENDARIO_PD4G BIGINT NOT NULL,"
+    " PD4H_IDCALENDARIO_PD4G BIGINT NOT NULL"
+    " CONSTRAINT FK_PD4H_PD4G REFERENCES PD4G_CALENDATT (PD4G_IDCALENDARIO) ON DELETE RESTRICT,"
     " PD4H_CODRISORSA " +
     kText +
     ","
@@ -138,14 +141,26 @@ std::string numbering(const NumberedTable& n) {
 
 }  // namespace
 
-void ensure_postgres_schema(host::Connection& connection) {
+// What version 2 adds to the two tables of an older database (the rows were checked first).
+std::string upgrade_to_2() {
+  return "ALTER TABLE PD4G_CALENDATT ALTER COLUMN PD4G_IDDISBAPROG_PD0G SET NOT NULL,"
+         " ALTER COLUMN PD4G_IDLEGAME_PD0H SET NOT NULL, ALTER COLUMN PD4G_DATAATTIVITA SET NOT NULL," +
+         runtime::replace_all(kDayChecks, " CONSTRAINT ", " ADD CONSTRAINT ") +
+         ";"
+         "ALTER TABLE PD4H_ALLRISPROG ADD CONSTRAINT FK_PD4H_PD4G FOREIGN KEY (PD4H_IDCALENDARIO_PD4G)"
+         " REFERENCES PD4G_CALENDATT (PD4G_IDCALENDARIO) ON DELETE RESTRICT;";
+}
+
+void ensure_postgres_schema(host::Connection& connection, int version) {
   auto* engine = dynamic_cast<EngineConnection*>(&connection);
   auto* pg = engine ? dynamic_cast<PostgresConnection*>(&engine->engine()) : nullptr;
   if (!pg) throw runtime::Error(kCommandError, "Connessione PostgreSQL richiesta.", "PostgreSQL provider");
+  if (version > 0 && version < kSchemaVersion) refuse_rows_breaking_rules(connection);
   std::string script = "BEGIN; SELECT pg_advisory_xact_lock(74201); " + kTables;
   for (const NumberedTable& n : kNumbered) script += numbering(n);
+  if (version > 0 && version < kSchemaVersion) script += upgrade_to_2();
   script += "INSERT INTO CALENDATT_INFO (\"key\", \"value\") VALUES ('schema_version', '" +
-            std::to_string(kSchemaVersion) + "') ON CONFLICT DO NOTHING; COMMIT;";
+            std::to_string(kSchemaVersion) + "') ON CONFLICT (\"key\") DO UPDATE SET \"value\" = EXCLUDED.\"value\"; COMMIT;";
   try {
     pg->run_script(script);
   } catch (...) {

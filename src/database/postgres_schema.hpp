@@ -10,8 +10,9 @@
 
 namespace database {
 
-// Creates whatever is missing, in one transaction serialised with any other run of it on the same
-// database; never drops or deletes anything.
-void ensure_postgres_schema(host::Connection& connection);
+// Creates whatever is missing, and upgrades a database of an older `version` (schema_version()) in
+// place, in one transaction serialised with any other run of it on the same database; never drops or
+// deletes anything.
+void ensure_postgres_schema(host::Connection& connection, int version);
 
 }  // namespace database

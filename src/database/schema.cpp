@@ -16,30 +16,44 @@ constexpr std::int32_t kNoRecords = host::kAdCmdText | host::kAdExecuteNoRecords
 
 // Codes and descriptions compare as on a server engine, where trailing blanks never count: `=`, `<>` and
 // `IN` on these columns use SQLite's RTRIM collation, and so do their indexes.
+// The calendar days of the module, and the resources allocated to them, under `name`s of their own while
+// an older database is upgraded.
+std::string days_table(const std::string& name) {
+  return "CREATE TABLE IF NOT EXISTS " + name +
+         " ("
+         " PD4G_IDCALENDARIO INTEGER PRIMARY KEY AUTOINCREMENT,"
+         " PD4G_DITTA_CG18 INTEGER NOT NULL,"
+         " PD4G_IDDISBAPROG_PD0G INTEGER NOT NULL,"
+         " PD4G_IDLEGAME_PD0H INTEGER NOT NULL,"
+         " PD4G_DATAATTIVITA DATE NOT NULL,"
+         " PD4G_ANNOATTIVITA INTEGER,"
+         " PD4G_MESEATTIVITA INTEGER,"
+         " PD4G_GGATTIVITA INTEGER,"
+         " PD4G_ORAINIZIO INTEGER,"
+         " PD4G_MININIZIO INTEGER,"
+         " PD4G_ORAFINE INTEGER,"
+         " PD4G_MINFINE INTEGER,"
+         " PD4G_DURATAORE INTEGER,"
+         " PD4G_DURATAMINUTI INTEGER,"
+         " PD06_IDMEDIA_CG99 INTEGER," +
+         kDayChecks + ")";
+}
+std::string allocations_table(const std::string& name) {
+  return "CREATE TABLE IF NOT EXISTS " + name +
+         " ("
+         " PD4H_IDALLRIS INTEGER PRIMARY KEY AUTOINCREMENT,"
+         " PD4H_IDCALENDARIO_PD4G INTEGER NOT NULL"
+         " REFERENCES PD4G_CALENDATT (PD4G_IDCALENDARIO) ON DELETE RESTRICT,"
+         " PD4H_CODRISORSA TEXT COLLATE RTRIM,"
+         " PD4H_ORE INTEGER)";
+}
+constexpr const char* kDayColumns =
+    "PD4G_IDCALENDARIO, PD4G_DITTA_CG18, PD4G_IDDISBAPROG_PD0G, PD4G_IDLEGAME_PD0H, PD4G_DATAATTIVITA, "
+    "PD4G_ANNOATTIVITA, PD4G_MESEATTIVITA, PD4G_GGATTIVITA, PD4G_ORAINIZIO, PD4G_MININIZIO, PD4G_ORAFINE, "
+    "PD4G_MINFINE, PD4G_DURATAORE, PD4G_DURATAMINUTI, PD06_IDMEDIA_CG99";
+constexpr const char* kAllocationColumns = "PD4H_IDALLRIS, PD4H_IDCALENDARIO_PD4G, PD4H_CODRISORSA, PD4H_ORE";
+
 constexpr const char* kStatements[] = {
-    // The calendar days of the module.
-    "CREATE TABLE IF NOT EXISTS PD4G_CALENDATT ("
-    " PD4G_IDCALENDARIO INTEGER PRIMARY KEY AUTOINCREMENT,"
-    " PD4G_DITTA_CG18 INTEGER NOT NULL,"
-    " PD4G_IDDISBAPROG_PD0G INTEGER,"
-    " PD4G_IDLEGAME_PD0H INTEGER,"
-    " PD4G_DATAATTIVITA DATE,"
-    " PD4G_ANNOATTIVITA INTEGER,"
-    " PD4G_MESEATTIVITA INTEGER,"
-    " PD4G_GGATTIVITA INTEGER,"
-    " PD4G_ORAINIZIO INTEGER,"
-    " PD4G_MININIZIO INTEGER,"
-    " PD4G_ORAFINE INTEGER,"
-    " PD4G_MINFINE INTEGER,"
-    " PD4G_DURATAORE INTEGER,"
-    " PD4G_DURATAMINUTI INTEGER,"
-    " PD06_IDMEDIA_CG99 INTEGER)",
-    // Resources allocated to calendar days.
-    "CREATE TABLE IF NOT EXISTS PD4H_ALLRISPROG ("
-    " PD4H_IDALLRIS INTEGER PRIMARY KEY AUTOINCREMENT,"
-    " PD4H_IDCALENDARIO_PD4G INTEGER NOT NULL,"
-    " PD4H_CODRISORSA TEXT COLLATE RTRIM,"
-    " PD4H_ORE INTEGER)",
     // WBS nodes of the projects and the activities linked to them.
     "CREATE TABLE IF NOT EXISTS PD0G_DISBAPROG ("
     " PD0G_IDDISBAPROG INTEGER PRIMARY KEY,"
@@ -83,6 +97,11 @@ constexpr const char* kStatements[] = {
     // The calendar query of one day without a WBS selection.
     "CREATE INDEX IF NOT EXISTS IX_PD4G_CALENDATT_DATA ON PD4G_CALENDATT (PD4G_DITTA_CG18, "
     "PD4G_DATAATTIVITA)",
+    // A day that carries allocated resources is never deleted, whatever connection deletes it: the key
+    // of PD4H_ALLRISPROG holds only where a connection enforces keys, this holds on every one.
+    "CREATE TRIGGER IF NOT EXISTS TR_PD4G_CALENDATT_RISORSE BEFORE DELETE ON PD4G_CALENDATT"
+    " WHEN EXISTS (SELECT 1 FROM PD4H_ALLRISPROG WHERE PD4H_IDCALENDARIO_PD4G = OLD.PD4G_IDCALENDARIO)"
+    " BEGIN SELECT RAISE(ABORT, 'FOREIGN KEY constraint failed: the day carries allocated resources'); END",
     // The allocation checks before deleting days.
     "CREATE INDEX IF NOT EXISTS IX_PD4H_ALLRISPROG_GIORNO ON PD4H_ALLRISPROG (PD4H_IDCALENDARIO_PD4G)",
     // Activity resolution: node by company, project and node code; link by node and activity code.
@@ -163,10 +182,135 @@ void insert_demo_rows(host::Connection& c, int shift) {
   }
 }
 
+// SQLite cannot add a key or a check to a table: the two tables are written anew with them, every row
+// copied with its own key, in one transaction with the keys not enforced until it ends, and the numbering
+// of new rows goes on where it was.
+void upgrade_sqlite(host::Connection& connection) {
+  refuse_rows_breaking_rules(connection);
+  run(connection, "PRAGMA foreign_keys=OFF");
+  run(connection, "BEGIN IMMEDIATE");
+  try {
+    struct Rebuilt {
+      const char* table;
+      std::string created;
+      const char* columns;
+    };
+    const Rebuilt rebuilt[] = {{"PD4G_CALENDATT", days_table("PD4G_CALENDATT_V2"), kDayColumns},
+                               {"PD4H_ALLRISPROG", allocations_table("PD4H_ALLRISPROG_V2"), kAllocationColumns}};
+    for (const Rebuilt& r : rebuilt) {
+      const std::string table = r.table, columns = r.columns;
+      auto seq = connection.Execute("SELECT COALESCE((SELECT seq FROM sqlite_sequence WHERE name = '" + table +
+                                        "'), 0) AS N",
+                                    host::kAdCmdText);
+      const std::string next = runtime::number_text(seq->Field("N").to_double());
+      seq->Close();
+      run(connection, r.created);
+      run(connection, "INSERT INTO " + table + "_V2 (" + columns + ") SELECT " + columns + " FROM " + table);
+      run(connection, "DROP TABLE " + table);
+      run(connection, "ALTER TABLE " + table + "_V2 RENAME TO " + table);
+      run(connection, "UPDATE sqlite_sequence SET seq = MAX(seq, " + next + ") WHERE name = '" + table + "'");
+    }
+    for (const char* statement : kStatements) run(connection, statement);
+    auto broken = connection.Execute("SELECT COUNT(*) AS N FROM pragma_foreign_key_check", host::kAdCmdText);
+    const bool keys_hold = broken->Field("N").to_long() == 0;
+    broken->Close();
+    if (!keys_hold)
+      throw runtime::Error(kCommandError, "Allocazioni che puntano a giorni inesistenti: aggiornamento annullato.",
+                           "SQLite provider");
+    run(connection, "INSERT OR REPLACE INTO CALENDATT_INFO (\"key\", \"value\") VALUES ('schema_version', '" +
+                        std::to_string(kSchemaVersion) + "')");
+    run(connection, "COMMIT");
+  } catch (...) {
+    runtime::suppressed([&] { run(connection, "ROLLBACK"); });
+    runtime::suppressed([&] { run(connection, "PRAGMA foreign_keys=ON"); });
+    throw;
+  }
+  run(connection, "PRAGMA foreign_keys=ON");
+}
+
+[[noreturn]] void refuse_newer(int version) {
+  throw runtime::Error(kCommandError,
+                       "Il database ha la versione " + std::to_string(version) +
+                           " dello schema, più recente di quella di questo programma (" +
+                           std::to_string(kSchemaVersion) + "): non è stato cambiato.",
+                       "calendatt");
+}
+
 }  // namespace
 
+const char* const kDayChecks =
+    " CONSTRAINT CK_PD4G_ORE CHECK (PD4G_ORAINIZIO BETWEEN 0 AND 24 AND PD4G_ORAFINE BETWEEN 0 AND 24"
+    " AND PD4G_DURATAORE BETWEEN 0 AND 24),"
+    " CONSTRAINT CK_PD4G_MINUTI CHECK (PD4G_MININIZIO BETWEEN 0 AND 59 AND PD4G_MINFINE BETWEEN 0 AND 59"
+    " AND PD4G_DURATAMINUTI BETWEEN 0 AND 59),"
+    " CONSTRAINT CK_PD4G_24ORE CHECK (PD4G_ORAINIZIO * 60 + PD4G_MININIZIO <= 1440"
+    " AND PD4G_ORAFINE * 60 + PD4G_MINFINE <= 1440 AND PD4G_DURATAORE * 60 + PD4G_DURATAMINUTI <= 1440)";
+
+int schema_version(host::Connection& connection) {
+  const bool server = dialect_of(connection) == Dialect::PostgreSQL;
+  auto tables = connection.Execute(
+      server ? "SELECT COUNT(*) AS N FROM information_schema.tables WHERE table_schema = current_schema() AND "
+               "table_name IN ('pd4g_calendatt', 'calendatt_info')"
+             : "SELECT COUNT(*) AS N FROM sqlite_master WHERE type = 'table' AND name IN ('PD4G_CALENDATT', "
+               "'CALENDATT_INFO')",
+      host::kAdCmdText);
+  const long found = tables->Field("N").to_long();
+  tables->Close();
+  if (found == 0) return 0;
+  if (found == 1) return 1;
+  auto info = connection.Execute(
+      "SELECT \"value\" AS V FROM CALENDATT_INFO WHERE \"key\" = 'schema_version'", host::kAdCmdText);
+  int version = 1;
+  if (!info->Eof() && !runtime::is_blank(info->Field("V"))) version = static_cast<int>(info->Field("V").to_double());
+  info->Close();
+  return version;
+}
+
+void refuse_rows_breaking_rules(host::Connection& connection) {
+  // Rows an older version let in that the new rules refuse: named, at most ten of each, and nothing is
+  // changed until someone has put them right.
+  std::string found;
+  auto list = [&](const std::string& sql, const std::string& what) {
+    auto rs = connection.Execute(sql, host::kAdCmdText);
+    std::string ids;
+    int n = 0;
+    for (; !rs->Eof(); rs->MoveNext(), ++n)
+      if (n < 10) ids += (ids.empty() ? "" : ", ") + runtime::number_text(rs->Field("ID").to_double());
+    rs->Close();
+    if (n > 0) found += (found.empty() ? "" : "; ") + what + " (" + std::to_string(n) + "): " + ids + (n > 10 ? ", ..." : "");
+  };
+  std::string checks = kDayChecks;
+  std::string rules;
+  for (std::size_t at = 0; (at = checks.find("CHECK (", at)) != std::string::npos;) {
+    std::size_t open = at + 6, depth = 0, close = open;
+    for (; close < checks.size(); ++close) {
+      if (checks[close] == '(') ++depth;
+      if (checks[close] == ')' && --depth == 0) break;
+    }
+    rules += " OR NOT " + checks.substr(open, close - open + 1);
+    at = close;
+  }
+  list("SELECT PD4G_IDCALENDARIO AS ID FROM PD4G_CALENDATT WHERE PD4G_DITTA_CG18 IS NULL OR "
+       "PD4G_IDDISBAPROG_PD0G IS NULL OR PD4G_IDLEGAME_PD0H IS NULL OR PD4G_DATAATTIVITA IS NULL" +
+           rules + " ORDER BY 1",
+       "giorni PD4G_IDCALENDARIO senza ditta, nodo, legame o data, o con ore e minuti fuori dalle regole");
+  list("SELECT PD4H_IDALLRIS AS ID FROM PD4H_ALLRISPROG WHERE NOT EXISTS (SELECT 1 FROM PD4G_CALENDATT "
+       "WHERE PD4G_IDCALENDARIO = PD4H_IDCALENDARIO_PD4G) ORDER BY 1",
+       "allocazioni PD4H_IDALLRIS di giorni inesistenti");
+  if (!found.empty())
+    throw runtime::Error(kCommandError,
+                         "Il database contiene righe che la versione " + std::to_string(kSchemaVersion) +
+                             " dello schema non ammette e non è stato cambiato: " + found + ".",
+                         "calendatt");
+}
+
 void ensure_schema(host::Connection& connection) {
-  if (dialect_of(connection) == Dialect::PostgreSQL) return ensure_postgres_schema(connection);
+  const int version = schema_version(connection);
+  if (version > kSchemaVersion) refuse_newer(version);
+  if (dialect_of(connection) == Dialect::PostgreSQL) return ensure_postgres_schema(connection, version);
+  if (version > 0 && version < kSchemaVersion) return upgrade_sqlite(connection);
+  run(connection, days_table("PD4G_CALENDATT"));
+  run(connection, allocations_table("PD4H_ALLRISPROG"));
   for (const char* statement : kStatements) run(connection, statement);
   run(connection, "INSERT OR IGNORE INTO CALENDATT_INFO (\"key\", \"value\") VALUES ('schema_version', '" +
                       std::to_string(kSchemaVersion) + "')");

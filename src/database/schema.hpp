@@ -7,12 +7,26 @@
 
 namespace database {
 
-// The schema version written in CALENDATT_INFO ('schema_version').
-inline constexpr int kSchemaVersion = 1;
+// The schema version written in CALENDATT_INFO ('schema_version'). Version 2 has the database guard what
+// the calendar's rules promise: a day that carries allocated resources cannot be deleted (a foreign key
+// from PD4H_ALLRISPROG, delete restricted), hours 0 to 24, minutes 0 to 59 and nothing past 24:00
+// (checks), and company, node, link and date always given (NOT NULL).
+inline constexpr int kSchemaVersion = 2;
 
-// Creates whatever table or index is missing, one statement per call; never drops or deletes anything,
-// so running it on a database in use is harmless.
+// The version the database holds: 0 without the calendar's tables, 1 for the tables without a version.
+int schema_version(host::Connection& connection);
+
+// Creates whatever table or index is missing and upgrades an older version in place, keeping every row;
+// never drops or deletes a row, so running it on a database in use is harmless. A database holding rows
+// that the new version's rules refuse is left exactly as it was: the error names those rows. A database
+// of a newer version is refused.
 void ensure_schema(host::Connection& connection);
+
+// The rules of a calendar day that the database checks, the same text on both engines.
+extern const char* const kDayChecks;
+
+// Throws the error that names the rows of an older database that version 2 refuses; nothing when none.
+void refuse_rows_breaking_rules(host::Connection& connection);
 
 // Writes the demo content of demo.hpp when PD0G_DISBAPROG is empty, inside one transaction (all or
 // nothing); returns whether it wrote. Never deletes. Every date of demo.hpp is moved by the days from

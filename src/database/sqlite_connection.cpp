@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <utility>
 
-#include "database/action.hpp"
+#include "database/rehearsal.hpp"
 #include "database/dialect.hpp"
 #include "database/engine_recordset.hpp"
 #include "database/file_check.hpp"
@@ -119,11 +119,8 @@ void trace_statements(sqlite3* db) {
   if (file) sqlite3_trace_v2(db, SQLITE_TRACE_STMT, write_statement, file);
 }
 
-// A lock held by another user is waited for up to five seconds, looking again every millisecond: a
-// writer whose long action releases its lock for a moment every half second (action.hpp) lets the
-// waiting one in.
+// A lock held by another user is waited for up to five seconds, looking again every millisecond.
 constexpr int kLockWaitMs = 5000;
-constexpr int kLetOthersWriteMs = 3;
 
 // A text that only reads rows: SELECT, or WITH ... SELECT (a write would not be read-only).
 bool is_query(const char* statement) {
@@ -149,52 +146,33 @@ int wait_for_lock(void*, int attempts) {
 
 SqliteConnection::~SqliteConnection() {
   if (!db_) return;
-  try {
-    end_action_work();
-  } catch (const runtime::Error&) {
-    // Rolled back: the rows of the failed commit are not in the database.
-  }
+  rollback_rehearsal();
   statements_.clear();
+  close_engine();
+}
+
+void SqliteConnection::close_engine() noexcept {
+  // A file that was written gets the statistics its queries need: nothing else ever runs ANALYZE on a
+  // user's file. Cheap when nothing changed much.
+  if (wrote_ && sqlite3_db_readonly(db_, "main") == 0)
+    sqlite3_exec(db_, "PRAGMA optimize", nullptr, nullptr, nullptr);
   sqlite3_close_v2(db_);
+  db_ = nullptr;
+  wrote_ = false;
 }
 
-void SqliteConnection::begin_action_work(const std::string& sql) {
+void SqliteConnection::begin_rehearsal(const std::string& sql, bool writes) {
   // A lock that another user keeps past the busy timeout fails the statement, as it would on its own.
-  if (sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) fail_engine(sql);
-  in_action_ = true;
-  reading_ = false;
-  hold_action();
+  if (sqlite3_exec(db_, writes ? "BEGIN IMMEDIATE" : "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK)
+    fail_engine(sql);
+  in_rehearsal_ = true;
+  joined_rehearsal();
 }
 
-void SqliteConnection::begin_reading() {
-  // Reads of the action before its first write share one read transaction: the engine otherwise locks
-  // and checks the file again for each of them (thousands in a bulk deletion). It takes no lock from a
-  // writer, ends at every commit of the action (at most half a second later) and gives way to the
-  // first write. A read that could not begin one runs on its own, as before.
-  if (sqlite3_exec(db_, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK) return;
-  in_action_ = true;
-  reading_ = true;
-  hold_action();
-}
-
-void SqliteConnection::commit_action_work() {
-  if (!in_action_ || !db_) return;
-  in_action_ = false;
-  reading_ = false;
-  release_action();
-  if (sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK) return;
-  std::int32_t code = sqlite3_extended_errcode(db_);
-  std::string message = sqlite3_errmsg(db_);
-  if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-  errors_ = {host::ProviderError{code, message, "SQLite", ""}};
-  throw runtime::Error(kCommandError, "Errore SQLite: " + message + " [SQL: COMMIT]", kSource);
-}
-
-void SqliteConnection::rollback_action_work() noexcept {
-  if (!in_action_ || !db_) return;
-  in_action_ = false;
-  reading_ = false;
-  release_action();
+void SqliteConnection::rollback_rehearsal() noexcept {
+  if (!in_rehearsal_ || !db_) return;
+  in_rehearsal_ = false;
+  left_rehearsal();
   if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
@@ -255,7 +233,11 @@ void SqliteConnection::open_file(bool create) {
   sqlite3_extended_result_codes(db, 1);
   sqlite3_busy_handler(db, wait_for_lock, nullptr);
   trace_statements(db);
-  std::vector<const char*> pragmas = {"PRAGMA synchronous=FULL"};
+  // Every statement commits on its own (rehearsal.hpp): in WAL a commit with synchronous=NORMAL does not
+  // wait for the disk, and the file stays whole whatever stops. The keys the schema declares hold for
+  // every statement, ours and anyone's on this connection.
+  std::vector<const char*> pragmas = {durable_commits() ? "PRAGMA synchronous=FULL" : "PRAGMA synchronous=NORMAL",
+                                      "PRAGMA foreign_keys=ON"};
   if (!read_only) pragmas.insert(pragmas.begin(), "PRAGMA journal_mode=WAL");
   for (const char* pragma : pragmas) {
     char* message = nullptr;
@@ -274,10 +256,9 @@ void SqliteConnection::open_file(bool create) {
 void SqliteConnection::Close() {
   errors_.clear();
   if (!db_) fail(kObjectClosed, SQLITE_MISUSE, "Operazione non consentita se la connessione è chiusa.");
-  end_action_work();
+  rollback_rehearsal();
   statements_.clear();
-  sqlite3_close_v2(db_);
-  db_ = nullptr;
+  close_engine();
   path_.clear();
 }
 
@@ -352,9 +333,9 @@ void SqliteConnection::fail_engine(const std::string& sql) {
   std::int32_t code = sqlite3_extended_errcode(db_);
   std::string message = sqlite3_errmsg(db_);
   // Some errors (a full disk, an I/O error) make the engine roll back the whole transaction.
-  if (in_action_ && sqlite3_get_autocommit(db_)) {
-    in_action_ = false;
-    release_action();
+  if (in_rehearsal_ && sqlite3_get_autocommit(db_)) {
+    in_rehearsal_ = false;
+    left_rehearsal();
   }
   errors_ = {host::ProviderError{code, message, "SQLite", ""}};
   throw runtime::Error(kCommandError, "Errore SQLite: " + message + " [SQL: " + sql + "]", kSource);
@@ -383,21 +364,13 @@ QueryResult SqliteConnection::run(const std::string& sql, const std::vector<SqlV
                                   bool want_rows, const std::string* module_text) {
   errors_.clear();
   require_open();
-  bool in_action = join_action();
-  if (in_action_ && action_work_is_old()) {
-    bool wrote = !reading_;
-    commit_action_work();
-    // Another writer waiting for the lock gets it now (it looks every millisecond), instead of finding
-    // it taken again at once until its wait runs out.
-    if (wrote) sqlite3_sleep(kLetOthersWriteMs);
-  }
   auto shown = [&] { return module_text ? adapt_statement(*module_text) : sql; };
   // An observed write returns the rows it changes (statement_observer.hpp). A write the engine cannot
   // give back that way runs as it is.
   StatementObserver* observer = statement_observer();
   ObservedStatement observed;
   if (observer && !write_kind(sql, observed.kind)) observer = nullptr;
-  std::string returning = observer ? with_returning(sql) : std::string();
+  std::string returning = observer && observer->wants_rows() ? with_returning(sql) : std::string();
   StatementCache::Lease lease;
   if (!returning.empty()) {
     try {
@@ -410,16 +383,10 @@ QueryResult SqliteConnection::run(const std::string& sql, const std::vector<SqlV
   if (returning.empty()) lease = prepare(sql, module_text);
   if (!returning.empty()) want_rows = true;
   sqlite3_stmt* stmt = lease->stmt;
-  bool query = sqlite3_stmt_readonly(stmt) && is_query(sqlite3_sql(stmt));
-  // Anything but a query ends the action's read transaction first: a write then begins the action's
-  // write transaction, anything else (a pragma, a transaction's own statement) runs as it always did.
-  if (reading_ && !query) commit_action_work();
-  if (in_action && !in_action_) {
-    if (!sqlite3_stmt_readonly(stmt) && sqlite3_db_readonly(db_, "main") == 0)
-      begin_action_work(shown());
-    else if (query && !rehearsing())
-      begin_reading();
-  }
+  const bool writes = !sqlite3_stmt_readonly(stmt);
+  if (rehearsing() && !in_rehearsal_ && sqlite3_get_autocommit(db_) &&
+      (writes || is_query(sqlite3_sql(stmt))))
+    begin_rehearsal(shown(), writes && sqlite3_db_readonly(db_, "main") == 0);
   for (std::size_t i = 0; i < parameters.size(); ++i) {
     int index = static_cast<int>(i) + 1;
     const SqlValue& p = parameters[i];
@@ -498,9 +465,15 @@ QueryResult SqliteConnection::run(const std::string& sql, const std::vector<SqlV
     result.rows.push_back(std::move(row));
   }
   if (rc != SQLITE_DONE) fail_engine(shown());
-  if (!sqlite3_stmt_readonly(stmt)) rows_affected_ = sqlite3_changes64(db_);
+  if (writes) {
+    rows_affected_ = sqlite3_changes64(db_);
+    // A rehearsal's writes are rolled back: they leave nothing to optimize, and its file unchanged.
+    if (!rehearsing()) wrote_ = true;
+  }
   if (observer) {
-    observed.text = shown();
+    // An observer that only counts is given the text as run (with its values lifted), which names the
+    // same table, without adapting the module's text again for each statement.
+    observed.text = observer->wants_rows() ? shown() : sql;
     observed.rows_changed = sqlite3_changes64(db_);
     if (!returning.empty()) {
       observed.rows_known = true;

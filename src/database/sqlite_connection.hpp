@@ -5,16 +5,17 @@
 // values may be quoted), or a bare path without '='. Open never creates a file; open_or_create() does.
 // Open never writes into a file that is not a SQLite database (an empty file included), and opens
 // read-only a database that this user may not write or whose folder is read-only.
-// An open database runs in WAL mode with full sync (a commit that returned is durable) and waits up to
-// five seconds for another user's lock instead of failing. With the environment variable
+// An open database runs in WAL mode with synchronous=NORMAL (FULL with durable commits, rehearsal.hpp),
+// enforces its foreign keys, and waits up to five seconds for another user's lock instead of failing. A
+// connection that wrote asks the engine to keep its statistics up to date when it closes (PRAGMA
+// optimize). With the environment variable
 // CALENDATT_SQL_TRACE naming a file, every statement run is appended to it (the benchmarks replay them).
 //
 // Execute takes the module's text, adapts it (dialect.hpp) and runs exactly one statement: a text
 // holding a second statement, or a comment outside its literals (statement_guard.hpp), is refused and
-// nothing runs. Outside the person's action (action.hpp) each statement commits on its own; inside it,
-// the first statement that writes begins the action's transaction (BEGIN IMMEDIATE, so that no other
-// writer can make a later statement of it fail), and a statement that fails is undone alone by the
-// engine. The adapted text's literals are lifted into parameters (dialect.hpp) and its prepared
+// nothing runs. Each statement commits on its own; in a rehearsal (rehearsal.hpp) the first one begins the
+// rehearsal's transaction (BEGIN IMMEDIATE when it writes), and a statement that fails is undone alone by
+// the engine. The adapted text's literals are lifted into parameters (dialect.hpp) and its prepared
 // statement is kept by the lifted text in a bounded cache (statement_cache.hpp): a text that differs from
 // an earlier one only in its values is bound and run again, not prepared afresh; the layer's own texts
 // (run_bound) are kept the same way. Every failure fills Errors() with the provider's error (number = SQLite
@@ -26,7 +27,7 @@
 #include <string>
 #include <vector>
 
-#include "database/action.hpp"
+#include "database/rehearsal.hpp"
 #include "database/column_values.hpp"
 #include "database/dialect.hpp"
 #include "database/engine.hpp"
@@ -38,7 +39,7 @@ struct sqlite3;
 namespace database {
 
 class SqliteConnection : public EngineConnection,
-                         public ActionParticipant,
+                         public RehearsalParticipant,
                          public std::enable_shared_from_this<SqliteConnection> {
  public:
   SqliteConnection() = default;
@@ -70,8 +71,7 @@ class SqliteConnection : public EngineConnection,
   // The file of the open database ("" when closed).
   const std::string& path() const { return path_; }
 
-  void commit_action_work() override;
-  void rollback_action_work() noexcept override;
+  void rollback_rehearsal() noexcept override;
 
  private:
   friend std::shared_ptr<host::Connection> open_or_create(const std::string& path);
@@ -88,18 +88,18 @@ class SqliteConnection : public EngineConnection,
   StatementCache::Lease prepare(const std::string& sql, const std::string* module_text);
   [[noreturn]] void fail(std::int32_t number, std::int32_t provider_number, const std::string& description);
   [[noreturn]] void fail_engine(const std::string& sql);
-  // Begins the action's transaction before a statement that writes.
-  void begin_action_work(const std::string& sql);
-  // Begins the action's read transaction before a query.
-  void begin_reading();
+  // Closes the engine's connection (after PRAGMA optimize when it wrote).
+  void close_engine() noexcept;
+  // Begins the rehearsal's transaction before a statement.
+  void begin_rehearsal(const std::string& sql, bool writes);
 
   std::string connection_string_;
   std::string path_;
   sqlite3* db_ = nullptr;
   std::vector<host::ProviderError> errors_;
   std::int64_t rows_affected_ = 0;
-  bool in_action_ = false;  // holds the action's transaction
-  bool reading_ = false;    // which has only read so far
+  bool in_rehearsal_ = false;  // holds the rehearsal's transaction
+  bool wrote_ = false;         // a statement changed the database
   AdaptationMemo adaptations_;
   StatementCache statements_{kKeptStatements};
 

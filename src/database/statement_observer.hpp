@@ -1,6 +1,6 @@
 #pragma once
 // Who wants to know what the statements wrote: a preview reads, from the real statements of a run that
-// will be rolled back (action.hpp), which rows each of them inserted, updated or deleted.
+// will be rolled back (rehearsal.hpp), which rows each of them inserted, updated or deleted.
 //
 // While an observer is set, both engines run each INSERT, UPDATE and DELETE that has no RETURNING clause
 // of its own with "RETURNING *" added, hand the statement's text, the number of rows it changed and those
@@ -32,6 +32,9 @@ class StatementObserver {
  public:
   virtual ~StatementObserver();
   virtual void statement_ran(const ObservedStatement& statement) = 0;
+  // Whether the observer needs the rows (the engines then add the clause); else only the kind, the text
+  // and the number of rows changed are reported, and the statement runs as written.
+  virtual bool wants_rows() const { return true; }
 };
 
 // Sets the observer (nullptr: none) and returns the one it replaces. One thread, as the person's action.
@@ -40,6 +43,9 @@ StatementObserver* statement_observer();
 
 // The kind of write of a statement's text, by its first word; false for anything else.
 bool write_kind(const std::string& sql, ObservedStatement::Kind& kind);
+
+// The table a write names (INSERT INTO t, UPDATE t, DELETE FROM t), upper case; "" when none.
+std::string written_table(const std::string& sql);
 
 // The text with " RETURNING *" added (after trailing blanks and a final ';' are taken off); "" when the
 // text already has a RETURNING clause outside its literals.

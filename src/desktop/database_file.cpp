@@ -5,7 +5,9 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "database/connection.hpp"
 #include "database/file_check.hpp"
+#include "database/postgres_connection.hpp"
 #include "database/schema.hpp"
 #include "database/sqlite_connection.hpp"
 #include "runtime/error.hpp"
@@ -27,6 +29,16 @@ void show_problem(QWidget* parent, const std::string& text) {
 }
 
 }  // namespace
+
+DatabaseFile check_server_database(QWidget* parent, const std::string& target, const std::string& language) {
+  // A server the program cannot reach is left to the connection, which says why.
+  const auto version = database::target_schema_version(target);
+  const std::string problem =
+      version ? database::describe_version(*version, database::describe_target(target), language) : "";
+  if (problem.empty()) return DatabaseFile::kReady;
+  show_problem(parent, problem);
+  return DatabaseFile::kFailed;
+}
 
 DatabaseFile prepare_database_file(QWidget* parent, const std::string& path, const std::string& language) {
   const bool english = language == "en";

@@ -19,6 +19,10 @@ inline constexpr const char* kCreateWithDemo = "create_demo";
 inline constexpr const char* kCreateEmpty = "create_empty";
 inline constexpr const char* kDoNotCreate = "do_not_create";
 
+// A PostgreSQL database of another schema version than this program's is shown as a problem (kFailed);
+// anything else is left to the connection (kReady).
+DatabaseFile check_server_database(QWidget* parent, const std::string& target, const std::string& language);
+
 DatabaseFile prepare_database_file(QWidget* parent, const std::string& path, const std::string& language);
 
 }  // namespace desktop

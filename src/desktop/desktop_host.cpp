@@ -644,15 +644,14 @@ void DesktopHost::show_current_row() {
 }
 
 void DesktopHost::range_dialog_loop(QtFormSite& site, bool started) {
-  const std::int32_t company = env_->global()->Company().to_long();
   if (started) {
-    range_summary_->opened(site, *env_, company);
+    range_summary_->opened(site, *responder_);
     shown_before_range_run_ = responder_->shown();
     return;
   }
   const bool completed = responder_->shown() > shown_before_range_run_ &&
                          responder_->last_number() == RangeSummary::kCompletedMessage;
-  if (auto line = range_summary_->closed(site, *env_, company, options_.language, completed); line && window_)
+  if (auto line = range_summary_->closed(site, *responder_, options_.language, completed); line && window_)
     window_->statusBar()->showMessage(qs(*line), 30000);
 }
 

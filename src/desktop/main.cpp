@@ -73,9 +73,10 @@ int main(int argc, char** argv) {
 
   desktop::use_qt_translations(options.language);
   try {
-    // A server database is not a file: the connection says what is wrong with it.
+    // A server database is not a file: only its schema version is checked here, and the connection says
+    // what else is wrong with it.
     switch (database::is_postgres_target(options.db_path)
-                ? desktop::DatabaseFile::kReady
+                ? desktop::check_server_database(nullptr, options.db_path, options.language)
                 : desktop::prepare_database_file(nullptr, options.db_path, options.language)) {
       case desktop::DatabaseFile::kReady:
         break;

@@ -11,7 +11,6 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "database/action.hpp"
 
 namespace desktop {
 
@@ -217,7 +216,6 @@ QWidget* QtResponder::parent() const {
 int QtResponder::answer_message(const standin::ShownMessage& message) {
   ++shown_;
   last_number_ = message.number;
-  database::commit_action();
   QWidget* owner = parent();
   QMessageBox* box = make_message_box(message, language_, owner);
   box->exec();
@@ -229,7 +227,6 @@ int QtResponder::answer_message(const standin::ShownMessage& message) {
 }
 
 int QtResponder::answer_report(const standin::ErrorReport& report) {
-  database::commit_action();
   QWidget* owner = parent();
   int answer = 0;
   {

@@ -1,20 +1,17 @@
 #pragma once
-// What a bulk run of the range dialogs did, for the status bar: the company's days are read when the
-// dialog opens and again when it closed, and the days of its activity and dates are counted as the
-// command line counts them (added, overwritten and skipped; deleted and spared).
+// What a bulk run of the range dialogs did, for the status bar: the rows that the statements run while
+// the dialog was open inserted, overwrote and deleted (planner/write_tally.hpp), the dates of the range
+// left as they were, and the days the deletion's question said it spares. What others write meanwhile
+// is not counted; a run stopped by an error says what it wrote before it.
 
 #include <cstdint>
-#include <map>
+#include <memory>
 #include <optional>
 #include <string>
-#include <utility>
 
-#include "planner/stored_days.hpp"
+#include "planner/write_tally.hpp"
 #include "standin/form_model.hpp"
-
-namespace standin {
-class HostEnvironment;
-}
+#include "standin/responder.hpp"
 
 namespace desktop {
 
@@ -24,20 +21,18 @@ class RangeSummary {
   static constexpr const char* kDeleteDialog = "FRMPD_DELCALENDATT";
   // The message a run that went through ends with.
   static constexpr std::int32_t kCompletedMessage = 42123;
+  // The piece of the deletion's question that counts the days spared.
+  static constexpr std::int32_t kSparedMessage = 77208;
 
-  // A range dialog opened: the company's days as they are before any run.
-  void opened(const standin::FormModel& dialog, standin::HostEnvironment& env, std::int32_t company);
+  // A range dialog opened: the statements are counted from now.
+  void opened(const standin::FormModel& dialog, standin::MessageResponder& responder);
   // The dialog closed (`completed`: its run went through): the line that says what the run did, in
-  // `language`; nullopt when it was not a range dialog, or no run went through and nothing changed.
-  std::optional<std::string> closed(const standin::FormModel& dialog, standin::HostEnvironment& env,
-                                    std::int32_t company, const std::string& language, bool completed);
+  // `language`; nullopt when it was not a range dialog, or no run went through and nothing was written.
+  std::optional<std::string> closed(const standin::FormModel& dialog, standin::MessageResponder& responder,
+                                    const std::string& language, bool completed);
 
  private:
-  // (WBS link, ISO date) -> the stored day.
-  using CompanyDays = std::map<std::pair<std::int64_t, std::string>, planner::StoredDay>;
-  static std::optional<CompanyDays> read(standin::HostEnvironment& env, std::int32_t company);
-
-  std::optional<CompanyDays> before_;
+  std::unique_ptr<planner::WriteTally> tally_;
 };
 
 }  // namespace desktop

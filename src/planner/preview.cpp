@@ -194,12 +194,13 @@ void Preview::finish() {
   rehearsal_.reset();
 }
 
-void Preview::begin_run(RunKind kind, std::int32_t company, std::int32_t link,
+void Preview::begin_run(RunKind kind, std::int32_t company, double node, std::int32_t link,
                         std::vector<runtime::Date> dates) {
   if (running != this) return;
   run_.emplace();
   run_->kind = kind;
   run_->company = company;
+  run_->node = node;
   run_->link = link;
   run_->dates = std::move(dates);
   run_->before = days_now(*run_);
@@ -250,6 +251,7 @@ Totals Preview::totals() const {
 
 void Preview::statement_ran(const database::ObservedStatement& statement) {
   if (run_) run_->written.push_back(statement);
+  if (previous_) previous_->statement_ran(statement);
 }
 
 Days Preview::days_now(const Run& run) const {
@@ -261,7 +263,8 @@ Days Preview::days_now(const Run& run) const {
   const std::string sql =
       "SELECT PD4G_DATAATTIVITA AS D, PD4G_DURATAORE AS H, PD4G_DURATAMINUTI AS M FROM PD4G_CALENDATT "
       "WHERE PD4G_DITTA_CG18 = " +
-      std::to_string(run.company) + " AND PD4G_IDLEGAME_PD0H = " + std::to_string(run.link) +
+      std::to_string(run.company) + " AND PD4G_IDDISBAPROG_PD0G = " + runtime::number_text(run.node) +
+      " AND PD4G_IDLEGAME_PD0H = " + std::to_string(run.link) +
       " AND PD4G_DATAATTIVITA >= '" + first->iso() + "' AND PD4G_DATAATTIVITA < '" + last->add_days(1).iso() +
       "'";
   std::map<std::string, Duration> all;

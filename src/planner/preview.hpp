@@ -1,6 +1,6 @@
 #pragma once
 // The preview of a bulk run: the command runs for real, its dialogs and their rules included, inside a
-// rehearsal (database/action.hpp) that rolls every write back, while an observer (database/
+// rehearsal (database/rehearsal.hpp) that rolls every write back, while an observer (database/
 // statement_observer.hpp) records the rows each statement inserted, updated or deleted. Around each run
 // of a range dialog the host says which dates the run covers and how the run ended; the preview then
 // reads, still inside the rehearsal, what every one of those dates holds, and tells for each date what
@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "database/action.hpp"
+#include "database/rehearsal.hpp"
 #include "database/statement_observer.hpp"
 #include "runtime/date.hpp"
 
@@ -66,6 +66,7 @@ struct Totals {
 struct RehearsedRun {
   RunKind kind = RunKind::kInsertion;
   std::int32_t company = 0;
+  double node = 0;
   std::int32_t link = 0;
   std::vector<runtime::Date> dates;
   std::vector<std::pair<std::string, Duration>> before;  // ISO date -> the day stored at the start
@@ -84,8 +85,9 @@ class Preview : private database::StatementObserver {
   // The preview running now, or null: the hosts announce their runs to it.
   static Preview* current();
 
-  // A run of a range dialog on `dates` of the link in the company begins.
-  void begin_run(RunKind kind, std::int32_t company, std::int32_t link, std::vector<runtime::Date> dates);
+  // A run of a range dialog on `dates` of the node and link in the company begins.
+  void begin_run(RunKind kind, std::int32_t company, double node, std::int32_t link,
+                 std::vector<runtime::Date> dates);
   // The run that began ended so; its dates are classified. Nothing when no run began.
   void end_run(RunEnd end);
 

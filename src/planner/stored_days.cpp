@@ -5,17 +5,19 @@
 
 namespace planner {
 
-std::optional<StoredDays> stored_days(const std::string& db, std::int32_t company, std::int32_t link,
+std::optional<StoredDays> stored_days(const std::string& db, std::int32_t company, double node, double link,
                                       const std::vector<runtime::Date>& dates) {
   if (dates.empty()) return StoredDays{};
   // A look of its own at the database, on whichever engine holds it: only whole numbers and dates of
-  // the command line's own reach the text.
+  // the command line's own reach the text. The calendar's whole key (company, node, link, date) lets the
+  // engine read only the activity's days, with or without statistics.
   try {
     auto connection = database::open_target(db, false);
     const std::string sql =
         "SELECT PD4G_DATAATTIVITA AS D, PD4G_IDCALENDARIO AS ID, PD4G_DURATAORE AS H, PD4G_DURATAMINUTI AS M "
         "FROM PD4G_CALENDATT WHERE PD4G_DITTA_CG18 = " +
-        std::to_string(company) + " AND PD4G_IDLEGAME_PD0H = " + std::to_string(link) +
+        std::to_string(company) + " AND PD4G_IDDISBAPROG_PD0G = " + runtime::number_text(node) +
+        " AND PD4G_IDLEGAME_PD0H = " + runtime::number_text(link) +
         " AND PD4G_DATAATTIVITA >= '" + dates.front().iso() + "' AND PD4G_DATAATTIVITA < '" +
         dates.back().add_days(1).iso() + "'";
     auto rs = connection->Execute(sql, host::kAdCmdText);
@@ -36,31 +38,6 @@ std::optional<StoredDays> stored_days(const std::string& db, std::int32_t compan
   } catch (const runtime::Error&) {
     return std::nullopt;
   }
-}
-
-InsertCounts count_insertion(const StoredDays& before, const StoredDays& after, bool overwrite) {
-  InsertCounts counts;
-  for (const auto& [date, day] : after) {
-    auto was = before.find(date);
-    if (was == before.end())
-      ++counts.added;
-    else if (overwrite || !(was->second == day))
-      ++counts.overwritten;
-    else
-      ++counts.skipped;
-  }
-  return counts;
-}
-
-DeleteCounts count_deletion(const StoredDays& before, const StoredDays& after) {
-  DeleteCounts counts;
-  for (const auto& entry : before) {
-    if (after.count(entry.first))
-      ++counts.spared;
-    else
-      ++counts.deleted;
-  }
-  return counts;
 }
 
 }  // namespace planner

@@ -1,7 +1,8 @@
 #pragma once
-// The days of one activity as the database holds them, read on a read-only connection of their own: what
-// a bulk run found before it started and left behind, so that its summary can say how many days were
-// added, overwritten, skipped, deleted and spared, and a refused run can name the dates in conflict.
+// The days of one activity as the database holds them, read on a connection of their own: what a bulk
+// run finds before it starts, so that a refused run can name the dates in conflict and a pattern can
+// take first the runs that a rule may refuse. What a run wrote is counted from its own statements
+// (write_tally.hpp), never from these reads.
 
 #include <cstdint>
 #include <map>
@@ -23,25 +24,9 @@ struct StoredDay {
 // ISO date -> the stored day.
 using StoredDays = std::map<std::string, StoredDay>;
 
-// The stored days of the link in the company on the given dates; nullopt when the file cannot be read.
-std::optional<StoredDays> stored_days(const std::string& db, std::int32_t company, std::int32_t link,
+// The stored days of the node and link in the company on the given dates (in date order); nullopt when
+// the database cannot be read.
+std::optional<StoredDays> stored_days(const std::string& db, std::int32_t company, double node, double link,
                                       const std::vector<runtime::Date>& dates);
-
-// What a bulk insertion did, from the days before and after it.
-struct InsertCounts {
-  int added = 0;
-  int overwritten = 0;
-  int skipped = 0;
-};
-// `overwrite`: the dates that existed were to take the new duration, so each counts as overwritten even
-// when it already had that duration.
-InsertCounts count_insertion(const StoredDays& before, const StoredDays& after, bool overwrite);
-
-// What a bulk deletion did: the days that went, and the ones that stayed (they carry allocated resources).
-struct DeleteCounts {
-  int deleted = 0;
-  int spared = 0;
-};
-DeleteCounts count_deletion(const StoredDays& before, const StoredDays& after);
 
 }  // namespace planner

@@ -11,7 +11,6 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "database/action.hpp"
 #include "runtime/date.hpp"
 #include "runtime/error.hpp"
 
@@ -46,13 +45,11 @@ std::optional<double> plain_number(const std::string& text, bool fraction) {
   return std::strtod(s.c_str(), nullptr);
 }
 
-// Raises an event slot on a copy of its handler. Everything the handler writes is the person's action:
-// one transaction, committed when the handler returns (database/action.hpp).
+// Raises an event slot on a copy of its handler.
 template <class Slot, class... Args>
 void raise(const Slot& slot, Args&&... args) {
   if (!slot) return;
   Slot handler = slot;
-  database::ActionScope action;
   handler(std::forward<Args>(args)...);
 }
 
@@ -242,7 +239,6 @@ void CodeEditModel::OpenLookup() {
   last_lookup_ = request;
   if (!lookup_chooser_) return;
   auto chooser = lookup_chooser_;
-  database::commit_action();
   Variant row = chooser(*this, request);
   raise(CloseLookup, row);
 }

@@ -1,6 +1,5 @@
 #include "standin/form_model.hpp"
 
-#include "database/action.hpp"
 
 namespace standin {
 
@@ -45,7 +44,6 @@ void FormModel::require_open() const {
 
 bool FormModel::request_close() {
   if (closed_ || !events_) return closed_;
-  database::ActionScope action;  // the person's action (database/action.hpp)
   auto keep = shared_from_this();
   bool unloaded = events_->SiteCloseRequested();
   return unloaded || closed_;
@@ -73,7 +71,6 @@ bool FormModel::load_once() {
 
 void FormModel::raise_resized() {
   if (closed_ || !events_) return;
-  database::ActionScope action;  // the person's action (database/action.hpp)
   auto keep = shared_from_this();
   events_->SiteResized();
   for (const auto& c : controls_) {
@@ -84,7 +81,6 @@ void FormModel::raise_resized() {
 
 void FormModel::raise_activated() {
   if (closed_ || !events_) return;
-  database::ActionScope action;  // the person's action (database/action.hpp)
   auto keep = shared_from_this();
   events_->SiteActivated();
 }

@@ -37,6 +37,7 @@ std::int32_t StandinMultilanguage::ShowMessage(std::int32_t number, std::int32_t
 }
 
 std::string StandinMultilanguage::Translate(std::int32_t number, const runtime::ParamList& params) {
+  if (responder_) responder_->translated(number, params);
   auto text = dictionary_.translate(number, params, language_);
   return text ? *text : untranslated_mark(number);
 }

@@ -1,6 +1,5 @@
 #include "standin/navigator.hpp"
 
-#include "database/action.hpp"
 #include "host/scriptable.hpp"
 #include "runtime/error.hpp"
 
@@ -57,7 +56,6 @@ void StandinLayoutObject::RegisterObject(const runtime::Variant& title,
 // receiver while it runs.
 
 bool StandinNavigator::change_company(std::int32_t company, StandinGlobal& global) {
-  database::ActionScope action;  // the person's action (database/action.hpp)
   auto sink = sink_;
   bool cancel = false;
   if (sink && sink->BeforeChangeDitta) {
@@ -75,7 +73,6 @@ bool StandinNavigator::change_company(std::int32_t company, StandinGlobal& globa
 }
 
 bool StandinNavigator::press_button(std::int32_t button) {
-  database::ActionScope action;  // the person's action (database/action.hpp)
   auto sink = sink_;
   bool cancel = false;
   if (sink && sink->ButtonPressed) {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "database/action.hpp"
 
 namespace standin {
 
@@ -86,7 +85,6 @@ int ScriptedResponder::take_answer(std::int32_t style, const std::string& what) 
 }
 
 int ScriptedResponder::answer_message(const ShownMessage& message) {
-  database::commit_action();
   messages_.push_back(message);
   if ((message.style & box::kButtonsMask) == box::kOkOnly) return box::kOk;
   return take_answer(message.style, "message " + std::to_string(message.number) + " \"" + message.text +
@@ -94,7 +92,6 @@ int ScriptedResponder::answer_message(const ShownMessage& message) {
 }
 
 int ScriptedResponder::answer_report(const ErrorReport& report) {
-  database::commit_action();
   reports_.push_back(report);
   return take_answer(report.style, "error report of " + report.routine + ": " +
                                        std::to_string(report.error.number) + " " + report.error.description);

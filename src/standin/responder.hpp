@@ -7,6 +7,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -60,14 +61,27 @@ struct ErrorReport {
   std::string text() const;
 };
 
-// Every implementation commits the person's action (database/action.hpp) before it shows anything, so
-// that the person, and whoever reads the database meanwhile, sees what one commit per statement holds.
 class MessageResponder {
  public:
   virtual ~MessageResponder() = default;
   // Returns the button pressed (1 OK, 2 Cancel, 3 Abort, 4 Retry, 5 Ignore, 6 Yes, 7 No).
   virtual int answer_message(const ShownMessage& message) = 0;
   virtual int answer_report(const ErrorReport& report) = 0;
+
+  // The dictionary translated message `number` with these parameters (a piece of a text the module
+  // shows later). The last parameters of each number are kept until taken: a host reads the counts a
+  // dialog told the person, e.g. the days a deletion spares.
+  void translated(std::int32_t number, const runtime::ParamList& params) { translated_[number] = params; }
+  std::optional<runtime::ParamList> take_translated(std::int32_t number) {
+    auto it = translated_.find(number);
+    if (it == translated_.end()) return std::nullopt;
+    runtime::ParamList params = std::move(it->second);
+    translated_.erase(it);
+    return params;
+  }
+
+ private:
+  std::map<std::int32_t, runtime::ParamList> translated_;
 };
 
 // Answers from a queue of scripted answers and records everything shown.

@@ -8,6 +8,7 @@
 #include "database/demo.hpp"
 #include "database/postgres_connection.hpp"
 #include "database/postgres_dialect.hpp"
+#include "database/rehearsal.hpp"
 #include "database/schema.hpp"
 #include "runtime/error.hpp"
 #include "support/engines.hpp"
@@ -76,13 +77,19 @@ TEST(DatabaseConnection, OpenRefusesWhatItCannotOpenAndNeverCreates) {
   EXPECT_FALSE(std::filesystem::exists(missing));
 }
 
-TEST(DatabaseConnection, OpensInWalModeWithFullSyncAndABusyTimeout) {
+TEST(DatabaseConnection, OpensInWalModeWithCheapCommitsEnforcedKeysAndABusyTimeout) {
   testing::TempDatabase db;
   db.create();
+  auto pragma = [](host::Connection& c, const std::string& name) {
+    return c.Execute("PRAGMA " + name, host::kAdCmdText)->Field(name);
+  };
+  database::set_durable_commits(true);
+  EXPECT_EQ(pragma(*db.connect(), "synchronous"), runtime::Variant(2));
+  database::set_durable_commits(false);
   auto c = db.connect();
-  EXPECT_EQ(c->Execute("PRAGMA journal_mode", host::kAdCmdText)->Field("journal_mode"),
-            runtime::Variant("wal"));
-  EXPECT_EQ(c->Execute("PRAGMA synchronous", host::kAdCmdText)->Field("synchronous"), runtime::Variant(2));
+  EXPECT_EQ(pragma(*c, "journal_mode"), runtime::Variant("wal"));
+  EXPECT_EQ(pragma(*c, "synchronous"), runtime::Variant(1));
+  EXPECT_EQ(pragma(*c, "foreign_keys"), runtime::Variant(1));
   // A second user's lock is waited for, not failed on: the write goes through once it is released.
   testing::RawDatabase other(db.path());
   other.exec("BEGIN IMMEDIATE");

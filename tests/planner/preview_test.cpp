@@ -64,17 +64,17 @@ TEST_P(PreviewRuns, EachRunOfACommandSeesTheEarlierOnesAndNothingStays) {
     ASSERT_EQ(planner::Preview::current(), &preview);
     // First run: 2 and 3 March; 2 exists and is overwritten with the same duration, 3 is added, and a
     // day of another link written on the way is not the run's.
-    preview.begin_run(planner::RunKind::kInsertion, kCompany, kLink, {march(2), march(3)});
+    preview.begin_run(planner::RunKind::kInsertion, kCompany, 3, kLink, {march(2), march(3)});
     write("UPDATE PD4G_CALENDATT SET PD4G_DURATAORE = 8 WHERE PD4G_IDLEGAME_PD0H = 7");
     insert_day(kLink, 3, 4);
     insert_day(kLink + 1, 2, 1);
     preview.end_run(planner::RunEnd::kDone);
     // Second run: 3 March, added by the first run, is skipped; 4 is added.
-    preview.begin_run(planner::RunKind::kInsertion, kCompany, kLink, {march(3), march(4)});
+    preview.begin_run(planner::RunKind::kInsertion, kCompany, 3, kLink, {march(3), march(4)});
     insert_day(kLink, 4, 2);
     preview.end_run(planner::RunEnd::kDone);
     // Third run: a deletion of 2 to 5 March.
-    preview.begin_run(planner::RunKind::kDeletion, kCompany, kLink, {march(2), march(3), march(4), march(5)});
+    preview.begin_run(planner::RunKind::kDeletion, kCompany, 3, kLink, {march(2), march(3), march(4), march(5)});
     write("DELETE FROM PD4G_CALENDATT WHERE PD4G_IDLEGAME_PD0H = 7 AND PD4G_DATAATTIVITA <> '" +
           march(3).iso() + "'");
     preview.end_run(planner::RunEnd::kDone);

@@ -1,18 +1,16 @@
-// The person's action on both engines: what the connections write inside it is one transaction that
-// others see only when it commits; a statement on a second connection first commits the first one; a
-// failing statement undoes only itself; a connection closed inside the action keeps what it wrote.
-// The rehearsal: nothing written in it survives, whatever would have committed. The statement
-// observer gets the rows each write changed, while the caller's result stays as without it.
-#include "database/action.hpp"
+// How statements take effect on both engines: each on its own, outside a rehearsal; nothing written in a
+// rehearsal survives it. The statement observer gets the rows each write changed, while the caller's
+// result stays as without it; a counting observer gets only the counts, and the write tally counts the
+// calendar's rows.
+#include "database/rehearsal.hpp"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
-#include <thread>
 
 #include "database/connection.hpp"
 #include "database/statement_observer.hpp"
+#include "planner/write_tally.hpp"
 #include "runtime/error.hpp"
 #include "support/engines.hpp"
 
@@ -60,109 +58,17 @@ class DatabaseAction : public ::testing::TestWithParam<Engine> {
 
 using Ids = std::vector<std::string>;
 
-TEST_P(DatabaseAction, OutsideAnActionEachStatementCommitsAndInsideItTheActionCommitsOnce) {
+TEST_P(DatabaseAction, EachStatementTakesEffectOnItsOwn) {
   auto c = open();
   insert(*c, 1);
   EXPECT_EQ(seen(), Ids{"1"});
-  {
-    database::ActionScope action;
-    EXPECT_TRUE(database::action_open());
-    insert(*c, 2);
-    insert(*c, 3);
-    // The connection reads its own rows; another session does not see them yet.
-    EXPECT_EQ(count(*c), 3);
-    EXPECT_EQ(seen(), Ids{"1"});
-    // What is shown to the person commits first.
-    database::commit_action();
-    EXPECT_EQ(seen(), (Ids{"1", "2", "3"}));
-    insert(*c, 4);
-    EXPECT_EQ(seen(), (Ids{"1", "2", "3"}));
-  }
-  EXPECT_FALSE(database::action_open());
-  EXPECT_EQ(seen(), (Ids{"1", "2", "3", "4"}));
-}
-
-TEST_P(DatabaseAction, NestedScopesKeepTheActionOpenAndEachCommitsWhenItEnds) {
-  auto c = open();
-  database::ActionScope outer;
-  insert(*c, 1);
-  {
-    database::ActionScope inner;
-    insert(*c, 2);
-    EXPECT_EQ(seen(), Ids{});
-  }
-  EXPECT_EQ(seen(), (Ids{"1", "2"}));
-  EXPECT_TRUE(database::action_open());
-  insert(*c, 3);
-  EXPECT_EQ(seen(), (Ids{"1", "2"}));
-  database::commit_action();
-  EXPECT_EQ(seen(), (Ids{"1", "2", "3"}));
-}
-
-TEST_P(DatabaseAction, ItsReadsNeitherHoldOffAnotherUserNorKeepItFromWritingAfterThem) {
-  auto c = open();
-  insert(*c, 1);
-  database::ActionScope action;
-  EXPECT_EQ(count(*c), 1);
-  // Another user writes while the action has only read: at once, without waiting for it.
-  raw_->exec("INSERT INTO action_probe (id, name) VALUES (2, 'other')");
-  EXPECT_EQ(seen(), (Ids{"1", "2"}));
-  // The action's first write comes after theirs, and then it reads both.
-  insert(*c, 3);
-  EXPECT_EQ(count(*c), 3);
-}
-
-TEST_P(DatabaseAction, AStatementOnAnotherConnectionSeesWhatTheFirstWrote) {
-  auto window = open();
-  auto dialog = open();
-  database::ActionScope action;
-  insert(*window, 1);
-  // The dialog's connection reads the window's row, and writes a row the window then reads: no wait for
-  // a lock of this same process.
-  EXPECT_EQ(count(*dialog), 1);
-  EXPECT_EQ(seen(), Ids{"1"});
-  insert(*dialog, 2);
-  EXPECT_EQ(count(*window), 2);
-  EXPECT_EQ(seen(), (Ids{"1", "2"}));
-}
-
-TEST_P(DatabaseAction, AFailingStatementUndoesOnlyItself) {
-  auto c = open();
-  {
-    database::ActionScope action;
-    insert(*c, 1);
-    EXPECT_THROW(insert(*c, 1), runtime::Error);  // the key exists
-    EXPECT_FALSE(c->Errors().empty());
-    // The action goes on: the earlier row and the later ones are kept (Ignore), and the failed statement
-    // may run again (Retry).
-    insert(*c, 2);
-    EXPECT_THROW(c->Execute("UPDATE action_probe SET id = 2 WHERE id = 1", host::kAdCmdText), runtime::Error);
-    insert(*c, 3);
-  }
-  EXPECT_EQ(seen(), (Ids{"1", "2", "3"}));
-}
-
-TEST_P(DatabaseAction, ClosingOrDroppingAConnectionKeepsWhatItWrote) {
-  database::ActionScope action;
-  auto closed = open();
-  insert(*closed, 1);
-  closed->Close();
-  EXPECT_EQ(seen(), Ids{"1"});
-  auto dropped = open();
-  insert(*dropped, 2);
-  dropped.reset();
-  EXPECT_EQ(seen(), (Ids{"1", "2"}));
-}
-
-TEST_P(DatabaseAction, ALongActionCommitsWhatItWroteEveryHalfSecond) {
-  auto c = open();
-  database::ActionScope action;
-  insert(*c, 1);
-  EXPECT_EQ(seen(), Ids{});
-  std::this_thread::sleep_for(database::kActionCommitInterval + std::chrono::milliseconds(50));
-  // The next statement finds the transaction old: what came before it is committed.
+  // A failing statement undoes only itself; the next one goes on.
+  EXPECT_THROW(insert(*c, 1), runtime::Error);
   insert(*c, 2);
-  EXPECT_EQ(seen(), Ids{"1"});
+  EXPECT_EQ(seen(), (Ids{"1", "2"}));
+  // Nothing is left open between statements: another session writes at once.
+  raw_->exec("INSERT INTO action_probe (id, name) VALUES (3, 'other')");
+  EXPECT_EQ(count(*c), 3);
 }
 
 TEST_P(DatabaseAction, NothingWrittenInItSurvivesWhatWouldHaveCommitted) {
@@ -171,14 +77,7 @@ TEST_P(DatabaseAction, NothingWrittenInItSurvivesWhatWouldHaveCommitted) {
     database::Rehearsal rehearsal;
     EXPECT_TRUE(database::rehearsing());
     auto c = open();
-    insert(*c, 2);  // outside any action
-    {
-      database::ActionScope action;
-      insert(*c, 3);
-    }
-    database::commit_action();  // before a message box
-    std::this_thread::sleep_for(database::kActionCommitInterval + std::chrono::milliseconds(50));
-    insert(*c, 4);  // the half second has passed
+    for (int id : {2, 3, 4}) insert(*c, id);
     EXPECT_EQ(count(*c), 4);
     EXPECT_EQ(seen(), Ids{"1"});
     // A connection that closes in the rehearsal does not commit either.
@@ -269,6 +168,48 @@ TEST_P(DatabaseAction, TheObserverGetsTheRowsEachWriteChanged) {
   EXPECT_TRUE(recorder.seen[3].rows.empty());
 }
 
+TEST_P(DatabaseAction, ACountingObserverGetsTheCountsOfTheStatementsAsWritten) {
+  auto c = open();
+  auto day = [](int id) {
+    return "INSERT INTO PD4G_CALENDATT (PD4G_IDCALENDARIO, PD4G_DITTA_CG18, PD4G_IDDISBAPROG_PD0G, "
+           "PD4G_IDLEGAME_PD0H, PD4G_DATAATTIVITA, PD4G_DURATAORE) VALUES (" +
+           std::to_string(id) + ", 1, 1, 1, '2030-01-0" + std::to_string(id) + "', 1)";
+  };
+  Recorder rows;
+  database::StatementObserver* before = database::observe_statements(&rows);
+  {
+    planner::WriteTally tally;
+    run(*c, day(1));
+    run(*c, day(2));
+    run(*c, "UPDATE PD4G_CALENDATT SET PD4G_DURATAORE = 2 WHERE PD4G_IDCALENDARIO > 0");
+    run(*c, "DELETE FROM PD4G_CALENDATT WHERE PD4G_IDCALENDARIO = 2");
+    EXPECT_THROW(run(*c, day(1)), runtime::Error);
+    insert(*c, 9);  // another table's rows are not the calendar's
+    // Rows written by another session meanwhile are not this run's.
+    raw_->exec(day(7));
+    const planner::WrittenRows w = tally.rows();
+    EXPECT_EQ(w.added, 2);
+    EXPECT_EQ(w.changed, 2);
+    EXPECT_EQ(w.deleted, 1);
+  }
+  // The observer that was there before still got every write, with its rows.
+  EXPECT_EQ(database::observe_statements(before), &rows);
+  ASSERT_EQ(rows.seen.size(), 5u);
+  EXPECT_TRUE(rows.seen[2].rows_known);
+  // Alone, the tally wants no rows: the statement runs as written.
+  struct Counter : database::StatementObserver {
+    std::vector<database::ObservedStatement> seen;
+    void statement_ran(const database::ObservedStatement& s) override { seen.push_back(s); }
+    bool wants_rows() const override { return false; }
+  } counter;
+  before = database::observe_statements(&counter);
+  run(*c, "UPDATE PD4G_CALENDATT SET PD4G_DURATAORE = 3");
+  database::observe_statements(before);
+  ASSERT_EQ(counter.seen.size(), 1u);
+  EXPECT_EQ(counter.seen[0].rows_changed, 2);
+  EXPECT_FALSE(counter.seen[0].rows_known);
+}
+
 CALENDATT_ON_EACH_ENGINE(DatabaseAction);
 
 TEST(StatementObserverText, TheClauseIsAddedOnceAndOnlyToWrites) {
@@ -283,6 +224,9 @@ TEST(StatementObserverText, TheClauseIsAddedOnceAndOnlyToWrites) {
   EXPECT_EQ(database::with_returning("DELETE FROM t WHERE a = 1 ; \n"),
             "DELETE FROM t WHERE a = 1 RETURNING *");
   EXPECT_EQ(database::with_returning("INSERT INTO t (a) VALUES (1) RETURNING a"), "");
+  EXPECT_EQ(database::written_table(" insert into pd4g_calendatt (a) values (1)"), "PD4G_CALENDATT");
+  EXPECT_EQ(database::written_table("DELETE FROM PD4G_CALENDATT WHERE a = 1"), "PD4G_CALENDATT");
+  EXPECT_EQ(database::written_table("SELECT 1"), "");
   // A word inside a literal is not a clause.
   EXPECT_EQ(database::with_returning("UPDATE t SET a = 'returning'"),
             "UPDATE t SET a = 'returning' RETURNING *");
