@@ -218,28 +218,6 @@ TEST_F(CliHelp, ACommandsHelpShowsItsOwnOptionsFirstAndTwoExamplesInEitherLangua
   EXPECT_EQ(split_lines(version.out).size(), 1u);
 }
 
-// ---- Summaries
-
-class CliSummary : public calendatt::testing::OnEngine<CliScenario, calendatt::testing::Engine::SQLite> {};
-
-TEST_F(CliSummary, AConflictNamesItsDatesOnALineOfItsOwn) {
-  raw_->exec("UPDATE PD4G_CALENDATT SET PD4G_DATAATTIVITA = '2026-03-07' WHERE PD4G_IDCALENDARIO = 6");
-  for (const char* language : {"it", "en"}) {
-    // 1, 4, 7 and 10 March; the demo plans 4 March, and 7 March now.
-    auto r =
-        run(att01("add-range --from 2026-03-01 --to 2026-03-10 --every 3 --hours 5 --existing stop --lang " +
-                  std::string(language)));
-    EXPECT_EQ(r.status, 1);
-    ASSERT_GE(r.err.size(), 2u) << r.all_err();
-    const bool it = language == std::string("it");
-    EXPECT_EQ(r.err[0], it ? "[77201] Sono presenti date in conflitto. Operazione annullata."
-                           : "[77201] There are conflicting dates. Operation cancelled.");
-    EXPECT_EQ(r.err[1], it ? "calendatt: date in conflitto: 2026-03-04, 2026-03-07"
-                           : "calendatt: conflicting dates: 2026-03-04, 2026-03-07");
-  }
-  EXPECT_EQ(count("SELECT COUNT(*) FROM PD4G_CALENDATT WHERE PD4G_IDLEGAME_PD0H = 1001"), 6);
-}
-
 // ---- Demo data
 
 class CliDemo : public calendatt::testing::OnEngine<CliScenario, calendatt::testing::Engine::SQLite> {

@@ -70,60 +70,22 @@ TEST_P(CliDaysReport, DaysOutsideThePlanningPeriodAreCountedAndNamed) {
   auto r = run(att01("days --format csv --lang en"));
   ASSERT_EQ(r.status, 0) << r.all_err();
   // Every row repeats the period; weeks and months follow the days across the period's bounds.
-  const std::string period = ",2026-03-01,2026-03-31,";
-  EXPECT_EQ(r.out,
-            "row,period,day,weekday,days,hours,minutes,total_minutes,planning_start,planning_end,"
-            "outside_planning\n"
-            "day,,2026-02-26,thu,1,1,0,60" +
-                period +
-                "true\n"
-                "day,,2026-03-02,mon,1,8,0,480" +
-                period +
-                "false\n"
-                "day,,2026-03-03,tue,1,8,0,480" +
-                period +
-                "false\n"
-                "day,,2026-03-04,wed,1,8,0,480" +
-                period +
-                "false\n"
-                "day,,2026-03-05,thu,1,8,0,480" +
-                period +
-                "false\n"
-                "day,,2026-03-06,fri,1,8,0,480" +
-                period +
-                "false\n"
-                "day,,2026-03-09,mon,1,4,30,270" +
-                period +
-                "false\n"
-                "day,,2026-04-02,thu,1,3,45,225" +
-                period +
-                "true\n"
-                "week,2026-W09,,,1,1,0,60" +
-                period +
-                "\n"
-                "week,2026-W10,,,5,40,0,2400" +
-                period +
-                "\n"
-                "week,2026-W11,,,1,4,30,270" +
-                period +
-                "\n"
-                "week,2026-W14,,,1,3,45,225" +
-                period +
-                "\n"
-                "month,2026-02,,,1,1,0,60" +
-                period +
-                "\n"
-                "month,2026-03,,,6,44,30,2670" +
-                period +
-                "\n"
-                "month,2026-04,,,1,3,45,225" +
-                period +
-                "\n"
-                "outside_planning,,,,2,4,45,285" +
-                period +
-                "\n"
-                "total,,,,8,49,15,2955" +
-                period + "\n");
+  std::string expected =
+      "row,period,day,weekday,days,hours,minutes,total_minutes,planning_start,planning_end,outside_"
+      "planning\n";
+  for (const char* row :
+       {"day,,2026-02-26,thu,1,1,0,60|true", "day,,2026-03-02,mon,1,8,0,480|false",
+        "day,,2026-03-03,tue,1,8,0,480|false", "day,,2026-03-04,wed,1,8,0,480|false",
+        "day,,2026-03-05,thu,1,8,0,480|false", "day,,2026-03-06,fri,1,8,0,480|false",
+        "day,,2026-03-09,mon,1,4,30,270|false", "day,,2026-04-02,thu,1,3,45,225|true",
+        "week,2026-W09,,,1,1,0,60|", "week,2026-W10,,,5,40,0,2400|", "week,2026-W11,,,1,4,30,270|",
+        "week,2026-W14,,,1,3,45,225|", "month,2026-02,,,1,1,0,60|", "month,2026-03,,,6,44,30,2670|",
+        "month,2026-04,,,1,3,45,225|", "outside_planning,,,,2,4,45,285|", "total,,,,8,49,15,2955|"}) {
+    const std::string text = row;
+    expected +=
+        text.substr(0, text.find('|')) + ",2026-03-01,2026-03-31," + text.substr(text.find('|') + 1) + "\n";
+  }
+  EXPECT_EQ(r.out, expected);
 
   // The table says the same, and names the days outside.
   auto table = run(att01("days --lang en"));
@@ -202,13 +164,20 @@ TEST_P(CliPatterns, MondayWednesdayFridayOverFourWeeksPlansTwelveDaysAndKeepsThe
 }
 
 TEST_P(CliPatterns, AConflictStopsTheWholePatternBeforeAnythingIsWritten) {
-  // Without --existing the dialog's list stays on its first entry: stop. Every run meets a planned day.
-  auto stop = run(four_weeks({"--lang", "en"}));
-  EXPECT_EQ(stop.status, 1);
-  EXPECT_EQ(stop.numbers(), Numbers{77201});
-  EXPECT_TRUE(stop.has_line("[77201] There are conflicting dates. Operation cancelled.")) << stop.all_err();
-  EXPECT_TRUE(stop.has_line("calendatt: conflicting dates: 2026-03-02, 2026-03-09")) << stop.all_err();
-  EXPECT_TRUE(stop.out.empty());
+  // Without --existing the dialog's list stays on its first entry: stop. Every run meets a planned day;
+  // the message is followed by a line of ours that names the dates.
+  for (const std::string language : {"it", "en"}) {
+    auto stop = run(four_weeks({"--lang", language}));
+    const bool it = language == "it";
+    EXPECT_EQ(stop.status, 1);
+    EXPECT_EQ(stop.numbers(), Numbers{77201});
+    ASSERT_GE(stop.err.size(), 2u) << stop.all_err();
+    EXPECT_EQ(stop.err[0], it ? "[77201] Sono presenti date in conflitto. Operazione annullata."
+                              : "[77201] There are conflicting dates. Operation cancelled.");
+    EXPECT_EQ(stop.err[1], std::string("calendatt: ") + (it ? "date in conflitto" : "conflicting dates") +
+                               ": 2026-03-02, 2026-03-09");
+    EXPECT_TRUE(stop.out.empty());
+  }
   EXPECT_EQ(dates_of_link().size(), 6u);
 }
 

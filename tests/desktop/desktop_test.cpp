@@ -86,7 +86,6 @@ class DesktopHostTest : public DesktopFixture {
 
   void aCompleteDay();
   void aRefusedValidationKeepsTheFocusAndTheClick();
-  void aStoredDayReachesEveryValidDuration();
   void controlsCarryTheirDesignValues();
   void messageBoxesAndTheErrorReport();
   void calledModeOpensOnTheActivity();
@@ -292,22 +291,8 @@ void DesktopHostTest::aRefusedValidationKeepsTheFocusAndTheClick() {
   open_host({});
   auto* calendar = main().get<desktop::QtCalendar>("KVO_CALENDARIO")->calendar();
 
-  // The codes of an activity already planned on the day: the warning, and the focus stays.
-  pick_day(calendar, QDate(2026, 3, 2));
-  answer_next_box(standin::box::kOk);
-  press("new");
-  enter_codes(main());
-  QCOMPARE(boxes_.size(), std::size_t{1});
-  QCOMPARE(boxes_[0].text, QString("Pianificazione già esistente per la data corrente"));
-  QCOMPARE(boxes_[0].icon, QMessageBox::Warning);
-  QCOMPARE(focus(), static_cast<QWidget*>(edit(main(), "TXT_CODATTIVITA")));
-  QCOMPARE(main().focused_name(), std::string("TXT_CODATTIVITA"));
-  QVERIFY(edit(main(), "TXT_CODATTIVITA")->isEnabled());
-  press("cancel");
-
   // Hours out of range, then a click on another day: the check refuses, the focus stays in the hours
   // and the click does not reach the calendar.
-  boxes_.clear();
   pick_day(calendar, QDate(2026, 3, 10));
   start_day("25");
   QCOMPARE(focus(), static_cast<QWidget*>(edit(main(), "TXT_ORE")));
@@ -325,40 +310,6 @@ void DesktopHostTest::aRefusedValidationKeepsTheFocusAndTheClick() {
   type("6");
   press("save");
   QCOMPARE(count("PD4G_IDLEGAME_PD0H = 1001 AND PD4G_DATAATTIVITA = '2026-03-10' AND PD4G_DURATAORE = 6"), 1);
-}
-
-void DesktopHostTest::aStoredDayReachesEveryValidDuration() {
-  open_host({});
-  auto* ore = edit(main(), "TXT_ORE");
-  auto* minuti = edit(main(), "TXT_MINUTI");
-  auto stored = [&](int hours, int minutes) {
-    return count("PD4G_IDLEGAME_PD0H = 1001 AND PD4G_DATAATTIVITA = '2026-03-10' AND PD4G_DURATAORE = " +
-                 std::to_string(hours) + " AND PD4G_DURATAMINUTI = " + std::to_string(minutes));
-  };
-
-  // A day of 7:05.
-  pick_day(QDate(2026, 3, 10));
-  start_day("7");
-  tab();
-  type("5");
-  press("save");
-  QCOMPARE(stored(7, 5), 1);
-  QCOMPARE(ore->text(), QString("7"));
-  QCOMPARE(minuti->text(), QString("5"));
-
-  // 24:00 needs the minutes cleared before the hours are typed.
-  type_into(minuti, "0");
-  type_into(ore, "24");
-  press("save");
-  QCOMPARE(stored(24, 0), 1);
-
-  // And back to 7:30, hours first.
-  type_into(ore, "7");
-  type_into(minuti, "30");
-  press("save");
-  QVERIFY(boxes_.empty());
-  QCOMPARE(stored(7, 30), 1);
-  QCOMPARE(count("PD4G_IDLEGAME_PD0H = 1001 AND PD4G_DATAATTIVITA = '2026-03-10'"), 1);
 }
 
 void DesktopHostTest::controlsCarryTheirDesignValues() {

@@ -119,7 +119,10 @@ TEST_P(RangeCodeFields, AChangedCodeEmptiesTheCodesBelowAndItsDescription) {
     EXPECT_EQ(s.code("TXT_CODATTIVITA")->Text(), "");
     EXPECT_EQ(s.code("TXT_DESATTIVITA")->Text(), "Computo metrico");
     EXPECT_EQ(s.code("TXT_DESPROG")->Text(), "Ampliamento stabilimento");
-    // Any new project empties the node and the activity, whether or not it has them.
+    // Any new project empties the node and the activity, whether or not it has them; the activity is
+    // filled again first, so that the project's change alone must empty it.
+    type(s, "TXT_CODNODO", "N01");
+    type(s, "TXT_CODATTIVITA", "ATT01");
     type(s, "TXT_CODPROG", "PRJ002");
     EXPECT_EQ(s.code("TXT_DESPROG")->Text(), "");
     EXPECT_EQ(s.code("TXT_CODNODO")->Text(), "");

@@ -60,6 +60,12 @@ TEST_P(WindowGrid, AChosenDayListsThatDaysRowsAndTheSelectedOneFillsTheFields) {
   EXPECT_TRUE(s.code("TXT_ORE")->Enabled());
   EXPECT_TRUE(s.code("TXT_MINUTI")->Enabled());
 
+  // A new row in free mode forgets the shown row's period, which the checks of the new row would use.
+  frame().NewRow();
+  EXPECT_EQ(MDLPD_CALENDATT::pDataInizioWBS, "");
+  EXPECT_EQ(MDLPD_CALENDATT::pDataFineWBS, "");
+  frame().CancelEdit();
+
   // A day without rows: the fields are prepared for a new entry.
   choose(s, "2026-03-20");
   EXPECT_EQ(g->row_count(), 0);

@@ -21,8 +21,14 @@ class WindowRecordRules : public OnEachEngine<WindowScenario> {
 };
 
 TEST_P(WindowRecordRules, ANewDayIsWrittenWithEveryColumn) {
+  // Another activity's day of the same date, listed until the save reads the grid again for the saved
+  // activity alone.
+  raw_->exec(
+      "INSERT INTO PD4G_CALENDATT (PD4G_DITTA_CG18, PD4G_IDDISBAPROG_PD0G, PD4G_IDLEGAME_PD0H, "
+      "PD4G_DATAATTIVITA, PD4G_DURATAORE, PD4G_DURATAMINUTI) VALUES (1, 101, 1002, '2026-03-10', 1, 0)");
   auto& s = open_main();
   choose(s, "2026-03-10");
+  ASSERT_EQ(s.grid("GRID_CALENDATT")->row_count(), 1);
   frame().NewRow();
   ASSERT_EQ(frame().Status(), host::RecordFrame::kStatusNew);
   EXPECT_EQ(s.date("TXT_DATA")->Text(), shown("2026-03-10"));
@@ -42,8 +48,9 @@ TEST_P(WindowRecordRules, ANewDayIsWrittenWithEveryColumn) {
                        "AND PD4G_DATAATTIVITA = '2026-03-10'"),
             1);
   EXPECT_EQ(stored("2026-03-10"), (StoredDay{"2026-03-10", 2026, 3, 10, 0, 0, 7, 30, 7, 30}));
-  // The grid is requeried and shows the new day.
+  // The grid is requeried: it shows the new day only.
   EXPECT_EQ(s.grid("GRID_CALENDATT")->row_count(), 1);
+  EXPECT_EQ(s.grid("GRID_CALENDATT")->CurrentValue("PD4G_IDLEGAME_PD0H").to_long(), kLinkPlanned);
 }
 
 TEST_P(WindowRecordRules, ADayAlreadyPlannedIsRefusedWhenTheCodesAreValidated) {
