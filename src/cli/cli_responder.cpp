@@ -146,16 +146,18 @@ int CliResponder::answer_message(const standin::ShownMessage& message) {
   numbers_.push_back(message.number);
   // "Operazione completata": a preview completed nothing.
   constexpr std::int32_t kCompleted = 42123;
-  if (!(preview_ && message.number == kCompleted)) print("[" + std::to_string(message.number) + "] ", message.text);
+  if (!(preview_ && message.number == kCompleted))
+    print("[" + std::to_string(message.number) + "] ", message.text);
   auto buttons = box::buttons(message.style);
   if (buttons.size() <= 1) return buttons.empty() ? box::kOk : buttons.front();
 
   if (answer_) {
     int b = *answer_ ? affirmative_button(buttons) : negative_button(buttons);
     note(say(language_, "risposto ", "answered ") + button_name(b, language_) +
-         (preview_ ? say(language_, " (anteprima; --no mostra la risposta No)", " (preview; --no previews the answer No)")
-          : *answer_ ? " (--yes)"
-                     : " (--no)"));
+         (answered_for_preview_ ? say(language_, " (anteprima; --no mostra la risposta No)",
+                                      " (preview; --no previews the answer No)")
+          : *answer_            ? " (--yes)"
+                                : " (--no)"));
     return b;
   }
   if (terminal_) {

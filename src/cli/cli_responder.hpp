@@ -29,11 +29,14 @@ class CliResponder : public standin::MessageResponder {
   int answer_message(const standin::ShownMessage& message) override;
   int answer_report(const standin::ErrorReport& report) override;
 
-  // A preview (--dry-run) without --yes or --no: questions are answered Yes, since nothing is kept, and
-  // "Operazione completata" is not printed, since nothing was.
-  void answer_for_preview() {
-    answer_ = true;
+  // A preview (--dry-run): "Operazione completata" is not printed, since nothing was completed; without
+  // --yes or --no a question is answered Yes, since nothing is kept.
+  void set_preview() {
     preview_ = true;
+    if (!answer_) {
+      answer_ = true;
+      answered_for_preview_ = true;
+    }
   }
 
   // A line of the command line's own, on standard error: "calendatt: <text>".
@@ -64,6 +67,7 @@ class CliResponder : public standin::MessageResponder {
   std::string retried_report_;
   bool unanswered_ = false;
   bool preview_ = false;
+  bool answered_for_preview_ = false;
   std::vector<std::int32_t> numbers_;
   std::string language_ = "it";
 };

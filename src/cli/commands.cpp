@@ -467,11 +467,10 @@ Outcome add_range(Run& run) {
   const planner::WrittenRows& w = run.tally.rows();
   const std::int64_t dates = static_cast<std::int64_t>(planner::run_dates(runs).size());
   const std::int64_t skipped = std::max<std::int64_t>(0, dates - w.added - w.changed);
-  const std::string counts =
-      run.say(": aggiunti " + std::to_string(w.added) + ", sovrascritti " + std::to_string(w.changed) +
-                  ", saltati " + std::to_string(skipped),
-              ": " + std::to_string(w.added) + " added, " + std::to_string(w.changed) + " overwritten, " +
-                  std::to_string(skipped) + " skipped");
+  const std::string counts = run.say(": aggiunti " + std::to_string(w.added) + ", sovrascritti " +
+                                         std::to_string(w.changed) + ", saltati " + std::to_string(skipped),
+                                     ": " + std::to_string(w.added) + " added, " + std::to_string(w.changed) +
+                                         " overwritten, " + std::to_string(skipped) + " skipped");
   const std::string pattern = is_pattern(o) ? pattern_text(run, runs.size()) : std::string();
   run.success = run.say("Pianificati i giorni di " + o.codes.text() + " dal " + o.from->iso() + " al " +
                             o.to->iso() + pattern + counts + ".",
@@ -487,15 +486,14 @@ Outcome delete_run(Run& run, const planner::RangeRun& r, std::int64_t& spared) {
   const std::string every = std::to_string(r.every);
   preview_begins(run, planner::RunKind::kDeletion, r);
   const std::size_t numbers_before = run.responder.numbers().size();
-  Outcome outcome =
-      range_dialog(run, "BTN_CANCMULTIPLA", kDeleteDialog, "nulla eliminato", "nothing deleted",
-                   [o, r, every](Person& p) {
-                     if (!p.enter_codes(o.codes) || !p.type("TXT_DATAINIZIALE", runtime::date_text(r.from)) ||
-                         !p.type("TXT_DATAFINALE", runtime::date_text(r.to)) ||
-                         !p.type("TXT_CANCELLAOGNI", every) || !p.leave("TXT_CANCELLAOGNI"))
-                       return;
-                     p.click("BTN_CONFERMA");
-                   });
+  Outcome outcome = range_dialog(
+      run, "BTN_CANCMULTIPLA", kDeleteDialog, "nulla eliminato", "nothing deleted", [o, r, every](Person& p) {
+        if (!p.enter_codes(o.codes) || !p.type("TXT_DATAINIZIALE", runtime::date_text(r.from)) ||
+            !p.type("TXT_DATAFINALE", runtime::date_text(r.to)) || !p.type("TXT_CANCELLAOGNI", every) ||
+            !p.leave("TXT_CANCELLAOGNI"))
+          return;
+        p.click("BTN_CONFERMA");
+      });
   preview_ends(run, outcome, numbers_before);
   auto told = run.responder.take_translated(kSparedMessage);
   if (outcome == Outcome::kDone && told && !told->empty()) spared += told->front().to_long();
@@ -531,10 +529,10 @@ Outcome delete_range(Run& run) {
   }
   // The rows this run's own statement deleted, and the days its question said it spares.
   const std::int64_t deleted = run.tally.rows().deleted;
-  const std::string counts = run.say(
-      ": eliminati " + std::to_string(deleted) + ", risparmiati " + std::to_string(spared) +
-          " (con risorse allocate)",
-      ": " + std::to_string(deleted) + " deleted, " + std::to_string(spared) + " spared (resources allocated)");
+  const std::string counts = run.say(": eliminati " + std::to_string(deleted) + ", risparmiati " +
+                                         std::to_string(spared) + " (con risorse allocate)",
+                                     ": " + std::to_string(deleted) + " deleted, " + std::to_string(spared) +
+                                         " spared (resources allocated)");
   const std::string pattern = is_pattern(o) ? pattern_text(run, runs.size()) : std::string();
   run.success = run.say("Eliminati i giorni di " + o.codes.text() + " dal " + o.from->iso() + " al " +
                             o.to->iso() + pattern + counts + ".",
@@ -574,15 +572,16 @@ std::string written_words(const planner::WrittenRows& w, const Options& o) {
 
 std::string server_schema_problem(const Options& options) {
   const auto version = database::target_schema_version(options.db);
-  return version ? database::describe_version(*version, database::describe_target(options.db), options.language)
-                 : std::string();
+  return version
+             ? database::describe_version(*version, database::describe_target(options.db), options.language)
+             : std::string();
 }
 
 int run_window_command(const Options& options, std::ostream& out, std::ostream& err, std::istream* terminal) {
   // A preview never waits for a person: it answers the deletion question itself (yes, since nothing is
   // kept; --no previews the declined path), so it holds the database only while its statements run.
   CliResponder responder(err, options.answer, options.on_error, options.dry_run ? nullptr : terminal);
-  if (options.dry_run && !options.answer) responder.answer_for_preview();
+  if (options.dry_run) responder.set_preview();
   responder.set_language(options.language);
   auto say = [&](std::string italian, std::string english) {
     return cli::say(options.language, std::move(italian), std::move(english));
@@ -650,18 +649,17 @@ int run_window_command(const Options& options, std::ostream& out, std::ostream& 
                                  " segnalazioni d'errore: il comando non è stato eseguito come richiesto",
                              std::to_string(shown) +
                                  " error reports were shown: the command did not complete as asked"));
-    if (completed)
-      responder.note(written.empty()
-                         ? say("nonostante gli errori, nulla è stato scritto", "despite the errors, nothing was written")
-                         : say("scritto nonostante gli errori: ", "written despite the errors: ") + written);
-    else
-      responder.note(written.empty() ? say("fermato dopo un errore: nulla scritto", "stopped after an error: nothing written")
-                                     : say("fermato dopo un errore: " + written + " prima di esso, nulla dopo",
-                                           "stopped after an error: " + written + " before it, nothing after"));
+    // What the run's own statements wrote stays written: the last line says so.
+    if (!written.empty())
+      responder.note(completed
+                         ? say("scritto nonostante gli errori: ", "written despite the errors: ") + written
+                         : say("fermato dopo un errore: " + written + " prima di esso, nulla dopo",
+                               "stopped after an error: " + written + " before it, nothing after"));
     return kExitFailure;
   }
   if (!completed && !written.empty())
-    responder.note(say("fermato: " + written + " prima, nulla dopo", "stopped: " + written + " before it, nothing after"));
+    responder.note(say("fermato: " + written + " prima, nulla dopo",
+                       "stopped: " + written + " before it, nothing after"));
   if (outcome == Outcome::kFailed || responder.unanswered()) return kExitFailure;
   if (outcome != Outcome::kDone) return kExitRefused;
   if (!success.empty()) out << success << "\n";

@@ -158,9 +158,16 @@ void ensure_postgres_schema(host::Connection& connection, int version) {
   if (version > 0 && version < kSchemaVersion) refuse_rows_breaking_rules(connection);
   std::string script = "BEGIN; SELECT pg_advisory_xact_lock(74201); " + kTables;
   for (const NumberedTable& n : kNumbered) script += numbering(n);
-  if (version > 0 && version < kSchemaVersion) script += upgrade_to_2();
+  if (version > 0 && version < kSchemaVersion) {
+    script += upgrade_to_2();
+    // Rows an older version wrote without the numbering: new ones are numbered past them.
+    for (const NumberedTable& n : kNumbered)
+      script += std::string("SELECT setval('") + n.table + "_KEY', GREATEST((SELECT COALESCE(MAX(" + n.key +
+                "), 0) FROM " + n.table + "), (SELECT last_value FROM " + n.table + "_KEY)));";
+  }
   script += "INSERT INTO CALENDATT_INFO (\"key\", \"value\") VALUES ('schema_version', '" +
-            std::to_string(kSchemaVersion) + "') ON CONFLICT (\"key\") DO UPDATE SET \"value\" = EXCLUDED.\"value\"; COMMIT;";
+            std::to_string(kSchemaVersion) +
+            "') ON CONFLICT (\"key\") DO UPDATE SET \"value\" = EXCLUDED.\"value\"; COMMIT;";
   try {
     pg->run_script(script);
   } catch (...) {

@@ -18,8 +18,8 @@ RehearsalParticipant::~RehearsalParticipant() {
 }
 
 void RehearsalParticipant::joined_rehearsal() {
-  if (rehearsal && std::find(rehearsal->holders_.begin(), rehearsal->holders_.end(), this) ==
-                       rehearsal->holders_.end())
+  if (rehearsal &&
+      std::find(rehearsal->holders_.begin(), rehearsal->holders_.end(), this) == rehearsal->holders_.end())
     rehearsal->holders_.push_back(this);
 }
 

@@ -114,7 +114,10 @@ class CliPreview : public calendatt::testing::OnEachEngine<CliScenario> {
     auto real = run(args);
     unsetenv("CALENDATT_SQL_TRACE");
     EXPECT_EQ(real.status, dry.status) << real.all_err();
-    EXPECT_EQ(real.numbers(), dry.numbers()) << real.all_err() << dry.all_err();
+    // The same messages, but for "Operazione completata": a preview completed nothing.
+    std::vector<std::int32_t> completed_too = real.numbers();
+    std::erase(completed_too, 42123);
+    EXPECT_EQ(completed_too, dry.numbers()) << real.all_err() << dry.all_err();
 
     std::set<std::string> updated;
     if (sqlite) {
