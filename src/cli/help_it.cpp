@@ -132,7 +132,8 @@ const char* const kItalianWindowOptionsHelp =
     "  --called             apre la finestra per l'attività dei tre codici, come fa il programma che\n"
     "                       chiama il calendario per un'attività\n"
     "  --durable            attende il disco a ogni istruzione (anche CALENDATT_DURABLE=1); senza, una\n"
-    "                       caduta di corrente può perdere l'ultima frazione di secondo, mai un giorno a metà\n"
+    "                       caduta di corrente può perdere l'ultima frazione di secondo, mai un giorno a "
+    "metà\n"
     "Le date sono ISO: AAAA-MM-GG.\n";
 
 const char* const kItalianExitHelp =

@@ -54,8 +54,9 @@ int run_init(const cli::Options& options) {
   database::FileCheck check;
   if (!server) check = database::check_calendar_file(options.db);
   bool existed = server || check.state != database::FileState::kMissing;
-  if (!server && check.state != database::FileState::kMissing && check.state != database::FileState::kCalendar &&
-      check.state != database::FileState::kNoTables && check.state != database::FileState::kOlder) {
+  if (!server && check.state != database::FileState::kMissing &&
+      check.state != database::FileState::kCalendar && check.state != database::FileState::kNoTables &&
+      check.state != database::FileState::kOlder) {
     std::cerr << "calendatt: " << database::describe(check, options.language) << "\n";
     return cli::kExitFailure;
   }
@@ -96,10 +97,17 @@ int run_init(const cli::Options& options) {
     return cli::kExitFailure;
   }
   const int version = database::schema_version(*connection);
+  if (version > database::kSchemaVersion) {
+    std::cerr << "calendatt: "
+              << database::describe_version(version, database::describe_target(options.db), options.language)
+              << "\n";
+    return cli::kExitFailure;
+  }
   try {
     database::ensure_schema(*connection);
   } catch (const runtime::Error& e) {
-    std::cerr << "calendatt: " << say("schema non aggiornato: ", "schema not upgraded: ") << e.description() << "\n";
+    std::cerr << "calendatt: " << say("schema non aggiornato: ", "schema not upgraded: ") << e.description()
+              << "\n";
     return cli::kExitFailure;
   }
   bool demo_written = options.demo && database::insert_demo_data(*connection, *base);

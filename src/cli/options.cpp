@@ -237,9 +237,8 @@ const std::set<std::string> kValued = {"--db",       "--company",   "--lang",   
                                        "--node",     "--activity",  "--day",     "--from",     "--to",
                                        "--every",    "--hours",     "--minutes", "--existing", "--format",
                                        "--weekdays", "--skip-dates"};
-const std::set<std::string> kFlags = {"--yes",     "--no",      "--called",
-                                      "--demo",    "--version", "--dry-run",
-                                      "--durable"};
+const std::set<std::string> kFlags = {"--yes",     "--no",      "--called", "--demo",
+                                      "--version", "--dry-run", "--durable"};
 
 // The number of characters of a UTF-8 text; -1 when the text is not valid UTF-8.
 long utf8_length(const std::string& text) {

@@ -1,7 +1,7 @@
 #include "database/connection.hpp"
 
-#include "database/rehearsal.hpp"
 #include "database/postgres_connection.hpp"
+#include "database/rehearsal.hpp"
 #include "database/sqlite_connection.hpp"
 #include "runtime/error.hpp"
 

@@ -49,8 +49,8 @@ bool has_calendar_tables(sqlite3* db) {
 // The version CALENDATT_INFO holds; 1 without it.
 int stored_version(sqlite3* db) {
   sqlite3_stmt* stmt = nullptr;
-  if (sqlite3_prepare_v2(db, "SELECT \"value\" FROM CALENDATT_INFO WHERE \"key\" = 'schema_version'", -1, &stmt,
-                         nullptr) != SQLITE_OK)
+  if (sqlite3_prepare_v2(db, "SELECT \"value\" FROM CALENDATT_INFO WHERE \"key\" = 'schema_version'", -1,
+                         &stmt, nullptr) != SQLITE_OK)
     return 1;
   int version = 1;
   if (sqlite3_step(stmt) == SQLITE_ROW && sqlite3_column_type(stmt, 0) != SQLITE_NULL)

@@ -272,8 +272,9 @@ void PostgresConnection::Open(const std::string& text, const std::string& user, 
   PQsetClientEncoding(conn, "UTF8");
   // Every statement commits on its own (rehearsal.hpp); without durable commits a commit does not wait
   // for the disk, which the server allows without ever leaving the database inconsistent.
-  const std::string session = std::string("SET DateStyle TO ISO, YMD; SET client_min_messages TO warning; "
-                                          "SET lock_timeout TO '10s'; SET synchronous_commit TO ") +
+  const std::string session = std::string(
+                                  "SET DateStyle TO ISO, YMD; SET client_min_messages TO warning; "
+                                  "SET lock_timeout TO '10s'; SET synchronous_commit TO ") +
                               (durable_commits() ? "on" : "off");
   ResultGuard settings{PQexec(conn, session.c_str())};
   if (PQresultStatus(settings.result) != PGRES_COMMAND_OK) {

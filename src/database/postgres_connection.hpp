@@ -41,8 +41,8 @@
 #include <string>
 #include <vector>
 
-#include "database/rehearsal.hpp"
 #include "database/engine.hpp"
+#include "database/rehearsal.hpp"
 #include "database/statement_cache.hpp"
 
 struct pg_conn;

@@ -98,10 +98,18 @@ constexpr const char* kStatements[] = {
     "CREATE INDEX IF NOT EXISTS IX_PD4G_CALENDATT_DATA ON PD4G_CALENDATT (PD4G_DITTA_CG18, "
     "PD4G_DATAATTIVITA)",
     // A day that carries allocated resources is never deleted, whatever connection deletes it: the key
-    // of PD4H_ALLRISPROG holds only where a connection enforces keys, this holds on every one.
+    // of PD4H_ALLRISPROG holds only where a connection enforces keys, these triggers on every one.
     "CREATE TRIGGER IF NOT EXISTS TR_PD4G_CALENDATT_RISORSE BEFORE DELETE ON PD4G_CALENDATT"
     " WHEN EXISTS (SELECT 1 FROM PD4H_ALLRISPROG WHERE PD4H_IDCALENDARIO_PD4G = OLD.PD4G_IDCALENDARIO)"
     " BEGIN SELECT RAISE(ABORT, 'FOREIGN KEY constraint failed: the day carries allocated resources'); END",
+    // Nor is an allocation written for a day that does not exist.
+    "CREATE TRIGGER IF NOT EXISTS TR_PD4H_ALLRISPROG_GIORNO BEFORE INSERT ON PD4H_ALLRISPROG"
+    " WHEN NOT EXISTS (SELECT 1 FROM PD4G_CALENDATT WHERE PD4G_IDCALENDARIO = NEW.PD4H_IDCALENDARIO_PD4G)"
+    " BEGIN SELECT RAISE(ABORT, 'FOREIGN KEY constraint failed: no such day'); END",
+    "CREATE TRIGGER IF NOT EXISTS TR_PD4H_ALLRISPROG_CAMBIO BEFORE UPDATE OF PD4H_IDCALENDARIO_PD4G ON"
+    " PD4H_ALLRISPROG"
+    " WHEN NOT EXISTS (SELECT 1 FROM PD4G_CALENDATT WHERE PD4G_IDCALENDARIO = NEW.PD4H_IDCALENDARIO_PD4G)"
+    " BEGIN SELECT RAISE(ABORT, 'FOREIGN KEY constraint failed: no such day'); END",
     // The allocation checks before deleting days.
     "CREATE INDEX IF NOT EXISTS IX_PD4H_ALLRISPROG_GIORNO ON PD4H_ALLRISPROG (PD4H_IDCALENDARIO_PD4G)",
     // Activity resolution: node by company, project and node code; link by node and activity code.
@@ -190,18 +198,23 @@ void upgrade_sqlite(host::Connection& connection) {
   run(connection, "PRAGMA foreign_keys=OFF");
   run(connection, "BEGIN IMMEDIATE");
   try {
+    // The triggers name the tables being replaced: they are made again with the tables.
+    for (const char* trigger :
+         {"TR_PD4G_CALENDATT_RISORSE", "TR_PD4H_ALLRISPROG_GIORNO", "TR_PD4H_ALLRISPROG_CAMBIO"})
+      run(connection, std::string("DROP TRIGGER IF EXISTS ") + trigger);
     struct Rebuilt {
       const char* table;
       std::string created;
       const char* columns;
     };
-    const Rebuilt rebuilt[] = {{"PD4G_CALENDATT", days_table("PD4G_CALENDATT_V2"), kDayColumns},
-                               {"PD4H_ALLRISPROG", allocations_table("PD4H_ALLRISPROG_V2"), kAllocationColumns}};
+    const Rebuilt rebuilt[] = {
+        {"PD4G_CALENDATT", days_table("PD4G_CALENDATT_V2"), kDayColumns},
+        {"PD4H_ALLRISPROG", allocations_table("PD4H_ALLRISPROG_V2"), kAllocationColumns}};
     for (const Rebuilt& r : rebuilt) {
       const std::string table = r.table, columns = r.columns;
-      auto seq = connection.Execute("SELECT COALESCE((SELECT seq FROM sqlite_sequence WHERE name = '" + table +
-                                        "'), 0) AS N",
-                                    host::kAdCmdText);
+      auto seq = connection.Execute(
+          "SELECT COALESCE((SELECT seq FROM sqlite_sequence WHERE name = '" + table + "'), 0) AS N",
+          host::kAdCmdText);
       const std::string next = runtime::number_text(seq->Field("N").to_double());
       seq->Close();
       run(connection, r.created);
@@ -215,7 +228,8 @@ void upgrade_sqlite(host::Connection& connection) {
     const bool keys_hold = broken->Field("N").to_long() == 0;
     broken->Close();
     if (!keys_hold)
-      throw runtime::Error(kCommandError, "Allocazioni che puntano a giorni inesistenti: aggiornamento annullato.",
+      throw runtime::Error(kCommandError,
+                           "Allocazioni che puntano a giorni inesistenti: aggiornamento annullato.",
                            "SQLite provider");
     run(connection, "INSERT OR REPLACE INTO CALENDATT_INFO (\"key\", \"value\") VALUES ('schema_version', '" +
                         std::to_string(kSchemaVersion) + "')");
@@ -249,19 +263,21 @@ const char* const kDayChecks =
 int schema_version(host::Connection& connection) {
   const bool server = dialect_of(connection) == Dialect::PostgreSQL;
   auto tables = connection.Execute(
-      server ? "SELECT COUNT(*) AS N FROM information_schema.tables WHERE table_schema = current_schema() AND "
-               "table_name IN ('pd4g_calendatt', 'calendatt_info')"
-             : "SELECT COUNT(*) AS N FROM sqlite_master WHERE type = 'table' AND name IN ('PD4G_CALENDATT', "
-               "'CALENDATT_INFO')",
+      server
+          ? "SELECT COUNT(*) AS N FROM information_schema.tables WHERE table_schema = current_schema() AND "
+            "table_name IN ('pd4g_calendatt', 'calendatt_info')"
+          : "SELECT COUNT(*) AS N FROM sqlite_master WHERE type = 'table' AND name IN ('PD4G_CALENDATT', "
+            "'CALENDATT_INFO')",
       host::kAdCmdText);
   const long found = tables->Field("N").to_long();
   tables->Close();
   if (found == 0) return 0;
   if (found == 1) return 1;
-  auto info = connection.Execute(
-      "SELECT \"value\" AS V FROM CALENDATT_INFO WHERE \"key\" = 'schema_version'", host::kAdCmdText);
+  auto info = connection.Execute("SELECT \"value\" AS V FROM CALENDATT_INFO WHERE \"key\" = 'schema_version'",
+                                 host::kAdCmdText);
   int version = 1;
-  if (!info->Eof() && !runtime::is_blank(info->Field("V"))) version = static_cast<int>(info->Field("V").to_double());
+  if (!info->Eof() && !runtime::is_blank(info->Field("V")))
+    version = static_cast<int>(info->Field("V").to_double());
   info->Close();
   return version;
 }
@@ -277,7 +293,9 @@ void refuse_rows_breaking_rules(host::Connection& connection) {
     for (; !rs->Eof(); rs->MoveNext(), ++n)
       if (n < 10) ids += (ids.empty() ? "" : ", ") + runtime::number_text(rs->Field("ID").to_double());
     rs->Close();
-    if (n > 0) found += (found.empty() ? "" : "; ") + what + " (" + std::to_string(n) + "): " + ids + (n > 10 ? ", ..." : "");
+    if (n > 0)
+      found += (found.empty() ? "" : "; ") + what + " (" + std::to_string(n) + "): " + ids +
+               (n > 10 ? ", ..." : "");
   };
   std::string checks = kDayChecks;
   std::string rules;
@@ -290,13 +308,15 @@ void refuse_rows_breaking_rules(host::Connection& connection) {
     rules += " OR NOT " + checks.substr(open, close - open + 1);
     at = close;
   }
-  list("SELECT PD4G_IDCALENDARIO AS ID FROM PD4G_CALENDATT WHERE PD4G_DITTA_CG18 IS NULL OR "
-       "PD4G_IDDISBAPROG_PD0G IS NULL OR PD4G_IDLEGAME_PD0H IS NULL OR PD4G_DATAATTIVITA IS NULL" +
-           rules + " ORDER BY 1",
-       "giorni PD4G_IDCALENDARIO senza ditta, nodo, legame o data, o con ore e minuti fuori dalle regole");
-  list("SELECT PD4H_IDALLRIS AS ID FROM PD4H_ALLRISPROG WHERE NOT EXISTS (SELECT 1 FROM PD4G_CALENDATT "
-       "WHERE PD4G_IDCALENDARIO = PD4H_IDCALENDARIO_PD4G) ORDER BY 1",
-       "allocazioni PD4H_IDALLRIS di giorni inesistenti");
+  list(
+      "SELECT PD4G_IDCALENDARIO AS ID FROM PD4G_CALENDATT WHERE PD4G_DITTA_CG18 IS NULL OR "
+      "PD4G_IDDISBAPROG_PD0G IS NULL OR PD4G_IDLEGAME_PD0H IS NULL OR PD4G_DATAATTIVITA IS NULL" +
+          rules + " ORDER BY 1",
+      "giorni PD4G_IDCALENDARIO senza ditta, nodo, legame o data, o con ore e minuti fuori dalle regole");
+  list(
+      "SELECT PD4H_IDALLRIS AS ID FROM PD4H_ALLRISPROG WHERE NOT EXISTS (SELECT 1 FROM PD4G_CALENDATT "
+      "WHERE PD4G_IDCALENDARIO = PD4H_IDCALENDARIO_PD4G) ORDER BY 1",
+      "allocazioni PD4H_IDALLRIS di giorni inesistenti");
   if (!found.empty())
     throw runtime::Error(kCommandError,
                          "Il database contiene righe che la versione " + std::to_string(kSchemaVersion) +

@@ -8,10 +8,10 @@
 #include <filesystem>
 #include <utility>
 
-#include "database/rehearsal.hpp"
 #include "database/dialect.hpp"
 #include "database/engine_recordset.hpp"
 #include "database/file_check.hpp"
+#include "database/rehearsal.hpp"
 #include "database/sql_tokens.hpp"
 #include "database/statement_guard.hpp"
 #include "database/statement_observer.hpp"
@@ -236,8 +236,8 @@ void SqliteConnection::open_file(bool create) {
   // Every statement commits on its own (rehearsal.hpp): in WAL a commit with synchronous=NORMAL does not
   // wait for the disk, and the file stays whole whatever stops. The keys the schema declares hold for
   // every statement, ours and anyone's on this connection.
-  std::vector<const char*> pragmas = {durable_commits() ? "PRAGMA synchronous=FULL" : "PRAGMA synchronous=NORMAL",
-                                      "PRAGMA foreign_keys=ON"};
+  std::vector<const char*> pragmas = {
+      durable_commits() ? "PRAGMA synchronous=FULL" : "PRAGMA synchronous=NORMAL", "PRAGMA foreign_keys=ON"};
   if (!read_only) pragmas.insert(pragmas.begin(), "PRAGMA journal_mode=WAL");
   for (const char* pragma : pragmas) {
     char* message = nullptr;

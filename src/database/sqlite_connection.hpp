@@ -27,10 +27,10 @@
 #include <string>
 #include <vector>
 
-#include "database/rehearsal.hpp"
 #include "database/column_values.hpp"
 #include "database/dialect.hpp"
 #include "database/engine.hpp"
+#include "database/rehearsal.hpp"
 #include "database/statement_cache.hpp"
 #include "host/database.hpp"
 

@@ -77,10 +77,10 @@ bool write_kind(const std::string& sql, ObservedStatement::Kind& kind) {
 std::string written_table(const std::string& sql) {
   const std::vector<std::string> words = bare_words(sql);
   if (words.size() < 2) return "";
-  const std::size_t at = (words[0] == "INSERT" && words[1] == "INTO") || (words[0] == "DELETE" && words[1] == "FROM")
-                             ? 2
-                         : words[0] == "UPDATE" ? 1
-                                                : words.size();
+  const std::size_t at =
+      (words[0] == "INSERT" && words[1] == "INTO") || (words[0] == "DELETE" && words[1] == "FROM") ? 2
+      : words[0] == "UPDATE"                                                                       ? 1
+                             : words.size();
   return at < words.size() ? words[at] : "";
 }
 

@@ -51,7 +51,8 @@ std::optional<std::string> RangeSummary::closed(const standin::FormModel& dialog
   }
   const std::string codes = text_of(dialog, "TXT_CODPROG") + " / " + text_of(dialog, "TXT_CODNODO") + " / " +
                             text_of(dialog, "TXT_CODATTIVITA");
-  const std::string from_text = text_of(dialog, "TXT_DATAINIZIALE"), to_text = text_of(dialog, "TXT_DATAFINALE");
+  const std::string from_text = text_of(dialog, "TXT_DATAINIZIALE"),
+                    to_text = text_of(dialog, "TXT_DATAFINALE");
   const std::string period =
       en ? " from " + from_text + " to " + to_text + ": " : " dal " + from_text + " al " + to_text + ": ";
   if (insert) {
@@ -59,12 +60,12 @@ std::optional<std::string> RangeSummary::closed(const standin::FormModel& dialog
     const auto from = runtime::parse_date(from_text), to = runtime::parse_date(to_text);
     const std::string every = text_of(dialog, "TXT_RIPETIOGNI");
     std::int64_t dates = 0;
-    if (from && to && !every.empty() && every.size() <= 3 && every.find_first_not_of("0123456789") == std::string::npos &&
-        std::stoi(every) > 0)
+    if (from && to && !every.empty() && every.size() <= 3 &&
+        every.find_first_not_of("0123456789") == std::string::npos && std::stoi(every) > 0)
       dates = static_cast<std::int64_t>(planner::RangeRun{*from, *to, std::stoi(every)}.dates().size());
     const std::int64_t skipped = std::max<std::int64_t>(0, dates - w.added - w.changed);
-    return en ? "Planned the days of " + codes + period + n(w.added) + " added, " + n(w.changed) + " overwritten, " +
-                    n(skipped) + " skipped."
+    return en ? "Planned the days of " + codes + period + n(w.added) + " added, " + n(w.changed) +
+                    " overwritten, " + n(skipped) + " skipped."
               : "Pianificati i giorni di " + codes + period + "aggiunti " + n(w.added) + ", sovrascritti " +
                     n(w.changed) + ", saltati " + n(skipped) + ".";
   }

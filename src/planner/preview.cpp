@@ -264,9 +264,8 @@ Days Preview::days_now(const Run& run) const {
       "SELECT PD4G_DATAATTIVITA AS D, PD4G_DURATAORE AS H, PD4G_DURATAMINUTI AS M FROM PD4G_CALENDATT "
       "WHERE PD4G_DITTA_CG18 = " +
       std::to_string(run.company) + " AND PD4G_IDDISBAPROG_PD0G = " + runtime::number_text(run.node) +
-      " AND PD4G_IDLEGAME_PD0H = " + std::to_string(run.link) +
-      " AND PD4G_DATAATTIVITA >= '" + first->iso() + "' AND PD4G_DATAATTIVITA < '" + last->add_days(1).iso() +
-      "'";
+      " AND PD4G_IDLEGAME_PD0H = " + std::to_string(run.link) + " AND PD4G_DATAATTIVITA >= '" + first->iso() +
+      "' AND PD4G_DATAATTIVITA < '" + last->add_days(1).iso() + "'";
   std::map<std::string, Duration> all;
   auto rs = connection->Execute(sql, host::kAdCmdText);
   for (; !rs->Eof(); rs->MoveNext())

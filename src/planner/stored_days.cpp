@@ -17,9 +17,8 @@ std::optional<StoredDays> stored_days(const std::string& db, std::int32_t compan
         "SELECT PD4G_DATAATTIVITA AS D, PD4G_IDCALENDARIO AS ID, PD4G_DURATAORE AS H, PD4G_DURATAMINUTI AS M "
         "FROM PD4G_CALENDATT WHERE PD4G_DITTA_CG18 = " +
         std::to_string(company) + " AND PD4G_IDDISBAPROG_PD0G = " + runtime::number_text(node) +
-        " AND PD4G_IDLEGAME_PD0H = " + runtime::number_text(link) +
-        " AND PD4G_DATAATTIVITA >= '" + dates.front().iso() + "' AND PD4G_DATAATTIVITA < '" +
-        dates.back().add_days(1).iso() + "'";
+        " AND PD4G_IDLEGAME_PD0H = " + runtime::number_text(link) + " AND PD4G_DATAATTIVITA >= '" +
+        dates.front().iso() + "' AND PD4G_DATAATTIVITA < '" + dates.back().add_days(1).iso() + "'";
     auto rs = connection->Execute(sql, host::kAdCmdText);
     StoredDays all;
     for (; !rs->Eof(); rs->MoveNext()) {

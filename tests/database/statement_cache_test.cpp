@@ -5,10 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include "database/rehearsal.hpp"
 #include "database/dialect.hpp"
 #include "database/postgres_connection.hpp"
 #include "database/postgres_dialect.hpp"
+#include "database/rehearsal.hpp"
 #include "database/statement_cache.hpp"
 #include "runtime/error.hpp"
 #include "support/engines.hpp"
