@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # The range commands and the window's listing on a SQLite file holding a million other calendar days, as
 # whole runs of the program: `calendatt add-range` of 32767 days, `calendatt delete-range` of the same
-# days, and `calendatt list` of one day of 5000 rows. Each range command is set against the very
-# statements the program ran (written out by the engine, CALENDATT_SQL_TRACE, with the values of their
-# parameters in place) replayed in the same run by the `sqlite3` shell on the same file and settings (WAL
-# journal, synchronous FULL): once one autocommitted statement at a time, once in a single transaction.
+# days, and `calendatt list` of one day of 5000 rows. The file has no statistics: nothing runs ANALYZE on a
+# user's file, and those the program's own `PRAGMA optimize` leaves are dropped before each measured run.
+# Each range command is set against the very statements the program ran (written out by the engine,
+# CALENDATT_SQL_TRACE, with the values of their parameters in place) replayed in the same run by the
+# `sqlite3` shell on the same file and settings (WAL journal, synchronous NORMAL, keys enforced): once one
+# autocommitted statement at a time, as the program commits them, once in a single transaction.
 # For the generation a fourth figure gives the limit of the work: the two statements of a day prepared
 # once and run with the day bound, in one transaction (Python's sqlite3). The listing is set against the
 # raw join of the same columns by the shell, written as CSV.
@@ -12,7 +14,7 @@
 #   bench/sqlite_ranges.sh [BUILD_DIR] [RUNS]      (default build/default, 3 runs)
 #
 # Prints, per run and operation, wall seconds, user CPU seconds and peak memory (KiB) of each process, and
-# the ratio of the program's wall time to the shell in one transaction (to the raw join for the listing).
+# the ratio of the program's wall time to the shell autocommitted (to the raw join for the listing).
 # The listing and its join are each the mean of 20 runs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -52,7 +54,6 @@ INSERT INTO PD0D_ATTIVITA (PD0D_DITTA_CG18, PD0D_CODATTIVITA, PD0D_DESCRIZIONE) 
 INSERT INTO PD0H_LEGDISBAPROG (PD0H_IDLEGAME, PD0H_IDDISBAPROG_PD0G, PD0H_CODATTIVITA_PD0D, PD0H_DATAINIZPIAN,
                                PD0H_DATAFINPIAN) VALUES (1100, 201, 'BENCH', '1950-01-01', '2049-12-31');
 COMMIT;
-ANALYZE;
 SQL
 
 measure() {  # command...: prints "wall user peak_kib" of the command
@@ -84,7 +85,7 @@ scripts() {  # trace, name
 import sys
 texts = [t.strip() for t in open(sys.argv[1], encoding="utf-8").read().split("\n;\n")]
 texts = [t for t in texts if t and t not in ("BEGIN", "BEGIN IMMEDIATE", "COMMIT", "ROLLBACK") and not t.startswith("PRAGMA")]
-head = "PRAGMA synchronous=FULL;\n"
+head = "PRAGMA synchronous=NORMAL;\nPRAGMA foreign_keys=ON;\n"
 body = "".join(t + ";\n" for t in texts)
 open(sys.argv[2] + ".auto.sql", "w", encoding="utf-8").write(head + body)
 open(sys.argv[2] + ".one.sql", "w", encoding="utf-8").write(head + "BEGIN;\n" + body + "COMMIT;\n")
@@ -96,7 +97,7 @@ PY
 cat >"$work/prepared.py" <<'PY'
 import sqlite3, sys, datetime
 c = sqlite3.connect(sys.argv[1], isolation_level=None)
-c.execute("PRAGMA synchronous=FULL")
+c.execute("PRAGMA synchronous=NORMAL")
 c.execute("BEGIN")
 day = datetime.date(1950, 1, 1)
 exists = ("SELECT PD4G_CALENDATT.* FROM PD4G_CALENDATT WHERE PD4G_DITTA_CG18 = 1 AND PD4G_IDDISBAPROG_PD0G = 201 "
@@ -122,6 +123,7 @@ INSERT INTO PD4G_CALENDATT (PD4G_DITTA_CG18, PD4G_IDDISBAPROG_PD0G, PD4G_IDLEGAM
   PD4G_DURATAORE, PD4G_DURATAMINUTI) SELECT 1, 201, 1100, d, CAST(strftime('%Y', d) AS INTEGER),
   CAST(strftime('%m', d) AS INTEGER), CAST(strftime('%d', d) AS INTEGER), 0, 0, 8, 0, 8, 0 FROM days"
 stored() { sqlite3 "$db" "SELECT COUNT(*) FROM PD4G_CALENDATT WHERE $key"; }
+no_statistics() { sqlite3 "$db" "DROP TABLE IF EXISTS sqlite_stat1; DROP TABLE IF EXISTS sqlite_stat4"; }
 
 figures() {  # "wall user peak": wall s / user s / peak KiB
   read -r w u m <<<"$1"
@@ -132,7 +134,9 @@ report() {  # operation, program figures, shell autocommitted (or "-"), shell in
   local auto="     -     -      -"
   [ "$3" = - ] || auto=$(figures "$3")
   read -r pw _ _ <<<"$2"
-  read -r ow _ _ <<<"$4"
+  local against="$3"
+  [ "$3" = - ] && against="$4"
+  read -r ow _ _ <<<"$against"
   printf '%-13s | %s | %s | %s | ratio %.2f\n' "$1" "$(figures "$2")" "$auto" "$(figures "$4")" \
     "$(echo "$pw / $ow" | bc -l)"
 }
@@ -155,23 +159,27 @@ echo "work          | calendatt              | sqlite3, autocommitted | sqlite3,
 for run in $(seq 1 "$runs"); do
   echo "== run $run"
   sqlite3 "$db" "$clear"
+  no_statistics
   rm -f "$work/generate.trace"
   gen=$(CALENDATT_SQL_TRACE="$work/generate.trace" measure "$cli" add-range --db "$db" "${range[@]}" \
     --hours 8 --minutes 0 --existing stop --yes)
   [ "$(stored)" = 32767 ] || { echo "generation incomplete" >&2; exit 1; }
   n_gen=$(scripts "$work/generate.trace" generate)
   sqlite3 "$db" "$clear"
+  no_statistics
   gen_auto=$(measure sqlite3 "$db" ".read $work/generate.auto.sql")
   [ "$(stored)" = 32767 ] || { echo "replayed generation incomplete" >&2; exit 1; }
   sqlite3 "$db" "$clear"
   gen_one=$(measure sqlite3 "$db" ".read $work/generate.one.sql")
   report "add-range" "$gen" "$gen_auto" "$gen_one"
 
+  no_statistics
   rm -f "$work/delete.trace"
   del=$(CALENDATT_SQL_TRACE="$work/delete.trace" measure "$cli" delete-range --db "$db" "${range[@]}" --yes)
   [ "$(stored)" = 0 ] || { echo "deletion incomplete" >&2; exit 1; }
   n_del=$(scripts "$work/delete.trace" delete)
   sqlite3 "$db" "$refill"
+  no_statistics
   del_auto=$(measure sqlite3 "$db" ".read $work/delete.auto.sql")
   [ "$(stored)" = 0 ] || { echo "replayed deletion incomplete" >&2; exit 1; }
   sqlite3 "$db" "$refill"
