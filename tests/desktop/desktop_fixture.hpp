@@ -8,8 +8,8 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
-#include <QPushButton>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolBar>
@@ -17,7 +17,6 @@
 #include <QtTest>
 #include <functional>
 #include <memory>
-#include <stdexcept>
 #include <vector>
 
 #include "database/schema.hpp"
@@ -33,13 +32,11 @@ using desktop::QtFormSite;
 struct SeenBox {
   QString text;
   QMessageBox::Icon icon = QMessageBox::NoIcon;
-  QStringList buttons;  // texts, in order
-  QString default_button;
+  QStringList buttons;
 };
 
 class DesktopFixture : public QObject {
  protected:
-  // ---- The host on a scratch demo database.
   void make_scratch() {
     scratch_ = std::make_unique<QTemporaryDir>();
     QVERIFY(scratch_->isValid());
@@ -59,39 +56,38 @@ class DesktopFixture : public QObject {
     }
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     scratch_.reset();
-    if (!missed_.isEmpty()) qWarning("missed: %s", qPrintable(missed_.join("; ")));
     QVERIFY2(missed_.isEmpty(), qPrintable(missed_.join("; ")));
   }
-  void open_host(desktop::DesktopOptions options, int width = 1180) {
+  void show_host(desktop::DesktopOptions options, int width = 1180) {
     options.db_path = db_;
     host_ = std::make_unique<DesktopHost>(options);
     host_->window()->resize(width, 800);
     host_->window()->show();
     QVERIFY(QTest::qWaitForWindowActive(host_->window()));
+  }
+  void open_host(desktop::DesktopOptions options, int width = 1180) {
+    show_host(options, width);
     QVERIFY(host_->open_module());
     QVERIFY(host_->main_site());
   }
-  QtFormSite& main() {
-    auto site = host_->main_site();
-    if (!site) throw std::runtime_error("the calendar window is not open");
-    return *site;
-  }
+  QtFormSite& main() { return *host_->main_site(); }
   std::shared_ptr<QtFormSite> dialog(const char* name) { return host_->forms().site(name); }
-  void execute(const std::string& sql) {
+  QLineEdit* field(const char* name) { return edit(main(), name); }
+  QTableWidget* grid() { return main().get<desktop::QtGrid>("GRID_CALENDATT")->table(); }
+  QCalendarWidget* calendar() { return main().get<desktop::QtCalendar>("KVO_CALENDARIO")->calendar(); }
+
+  // A connection of the test's own to the scratch database.
+  std::shared_ptr<host::Connection> scratch_db() const {
     auto connection = database::new_connection();
     connection->Open("Provider=SQLite;Data Source=" + db_, "", "", -1);
-    connection->Execute(sql, host::kAdCmdText);
-    connection->Close();
+    return connection;
   }
-  int count(const std::string& where) {
-    auto connection = database::new_connection();
-    connection->Open("Provider=SQLite;Data Source=" + db_, "", "", -1);
-    auto rs =
-        connection->Execute("SELECT COUNT(*) AS N FROM PD4G_CALENDATT WHERE " + where, host::kAdCmdText);
-    int n = rs->Field("N").to_long();
-    rs->Close();
-    connection->Close();
-    return n;
+  void execute(const std::string& sql) { scratch_db()->Execute(sql, host::kAdCmdText); }
+  int count(const std::string& where) const {
+    return scratch_db()
+        ->Execute("SELECT COUNT(*) AS N FROM PD4G_CALENDATT WHERE " + where, host::kAdCmdText)
+        ->Field("N")
+        .to_long();
   }
 
   // ---- What a person does.
@@ -104,10 +100,8 @@ class DesktopFixture : public QObject {
   }
   void press(const char* navigator_command) {
     auto* toolbar = host_->window()->findChild<QToolBar*>("NAVIGATOR");
-    QVERIFY(toolbar);
-    QWidget* button = toolbar->widgetForAction(host_->action(navigator_command));
-    QVERIFY(button);
-    click(button);
+    QVERIFY(toolbar && toolbar->widgetForAction(host_->action(navigator_command)));
+    click(toolbar->widgetForAction(host_->action(navigator_command)));
   }
   // The widget that has the focus, once the pending window events (activation) are delivered.
   static QWidget* focus() {
@@ -123,7 +117,6 @@ class DesktopFixture : public QObject {
       tab();
     }
   }
-  // Clicks into a field and types into it.
   static void type_into(QLineEdit* field, const QString& text) {
     QVERIFY(field);
     click(field);
@@ -131,72 +124,53 @@ class DesktopFixture : public QObject {
     field->selectAll();
     QTest::keyClicks(field, text);
   }
-  // Types the three codes into the code fields of the window or a dialog, from the project on, and
-  // leaves the activity.
-  static void enter_codes(QtFormSite& site, const char* project = "PRJ001", const char* node = "N01",
-                          const char* activity = "ATT01") {
-    type_into(edit(site, "TXT_CODPROG"), project);
+  // The three codes typed into the window or a dialog from the project on, the activity left.
+  static void enter_codes(QtFormSite& site) {
+    type_into(edit(site, "TXT_CODPROG"), "PRJ001");
     tab();
-    type(node);
-    tab();
-    type(activity);
-    tab();
+    fill({"N01", "ATT01"});
   }
-  // Turns the calendar's pages with its arrow buttons and clicks the day (of the main window's calendar
-  // when none is given).
-  void pick_day(QDate day) { pick_day(main().get<desktop::QtCalendar>("KVO_CALENDARIO")->calendar(), day); }
+  // Turns the calendar's pages with its arrow buttons and clicks the day.
+  void pick_day(QDate day) { pick_day(calendar(), day); }
   static void pick_day(QCalendarWidget* calendar, QDate day) {
     auto* next = calendar->findChild<QToolButton*>("qt_calendar_nextmonth");
     auto* previous = calendar->findChild<QToolButton*>("qt_calendar_prevmonth");
-    QVERIFY(next && previous);
-    for (int turns = 0; turns < 240; ++turns) {
-      QDate shown(calendar->yearShown(), calendar->monthShown(), 1);
-      if (shown.year() == day.year() && shown.month() == day.month()) break;
-      click(shown < QDate(day.year(), day.month(), 1) ? next : previous);
-    }
-    QCOMPARE(calendar->monthShown(), day.month());
+    for (int turns = 0; turns < 240 && QDate(calendar->yearShown(), calendar->monthShown(), 1) !=
+                                           QDate(day.year(), day.month(), 1);
+         ++turns)
+      click(QDate(calendar->yearShown(), calendar->monthShown(), 1) < day ? next : previous);
     auto* view = calendar->findChild<QTableView*>("qt_calendar_calendarview");
-    QVERIFY(view);
     // The first "1" of the page opens the month shown; row 0 holds the names of the days and column 0 the
     // week numbers.
     bool in_month = false;
     for (int r = 1; r < view->model()->rowCount(); ++r) {
       for (int c = 1; c < view->model()->columnCount(); ++c) {
         QModelIndex index = view->model()->index(r, c);
-        bool ok = false;
-        int number = index.data().toInt(&ok);
-        if (!ok) continue;
+        const int number = index.data().toInt();
         if (number == 1) in_month = !in_month;
-        if (in_month && number == day.day()) {
-          click(view->viewport(), view->visualRect(index).center());
-          return;
-        }
+        if (in_month && number == day.day()) return click(view->viewport(), view->visualRect(index).center());
       }
     }
     QFAIL("the day is not on the calendar's page");
   }
 
   // ---- Modal windows: actions run inside their event loops.
-  // Runs `action` on the next modal window that opens.
+  // Runs `action` on the next modal window that opens, once it is active.
   void when_modal(std::function<void(QWidget*)> action) {
     QPointer<QWidget> before = QApplication::activeModalWidget();
     auto* timer = new QTimer(this);
     auto waited = std::make_shared<int>(0);
     connect(timer, &QTimer::timeout, this, [this, timer, before, action, waited] {
       QWidget* modal = QApplication::activeModalWidget();
-      // The person acts once the window is there and active.
-      if (modal && modal != before && modal->isVisible() && modal->isActiveWindow()) {
-        timer->stop();
-        timer->deleteLater();
-        action(modal);
-        return;
-      }
+      const bool open = modal && modal != before && modal->isVisible() && modal->isActiveWindow();
       // A window that never opens must not leave the test waiting.
-      if (++*waited > 3000) {
-        timer->stop();
-        timer->deleteLater();
+      if (!open && ++*waited <= 3000) return;
+      timer->stop();
+      timer->deleteLater();
+      if (open)
+        action(modal);
+      else
         missed_ << "an expected modal window did not open";
-      }
     });
     timer->start(10);
   }
@@ -204,38 +178,24 @@ class DesktopFixture : public QObject {
   void answer_next_box(int answer) {
     when_modal([this, answer](QWidget* modal) {
       auto* box = qobject_cast<QMessageBox*>(modal);
-      if (!box) {
-        missed_ << QString("a message box was expected, %1 opened").arg(modal->objectName());
-        modal->close();
-        return;
-      }
-      boxes_.push_back(seen(box));
-      auto* button = box->findChild<QAbstractButton*>(QString("answer_%1").arg(answer));
+      auto* button = box ? box->findChild<QAbstractButton*>(QString("answer_%1").arg(answer)) : nullptr;
       if (!button) {
-        missed_ << "the box has no button for answer " + QString::number(answer) + ": " + box->text();
-        box->close();
-        return;
+        missed_ << QString("no message box with answer %1: %2").arg(answer).arg(modal->objectName());
+        return (void)modal->close();
       }
+      SeenBox seen{box->text(), box->icon(), {}};
+      for (auto* b : box->buttons()) seen.buttons << b->text();
+      boxes_.push_back(seen);
       click(button);
     });
-  }
-  static SeenBox seen(QMessageBox* box) {
-    SeenBox s;
-    s.text = box->text();
-    s.icon = box->icon();
-    for (auto* b : box->buttons()) s.buttons << b->text();
-    if (box->defaultButton()) s.default_button = box->defaultButton()->text();
-    return s;
   }
   // Clicks the window's `button` and runs `action` in the range dialog `name` it opens.
   void in_dialog(const char* button, const char* name, const std::function<void(QtFormSite&)>& action) {
     when_modal([this, name, action](QWidget*) {
-      auto d = dialog(name);
-      if (!d) {
+      if (auto d = dialog(name))
+        action(*d);
+      else
         missed_ << QString("%1 did not open").arg(name);
-        return;
-      }
-      action(*d);
       // A check that failed inside the dialog leaves it open: it is given up, so the test goes on.
       if (auto open = dialog(name); open && open->dialog()) {
         missed_ << QString("%1 stayed open").arg(name);
