@@ -158,13 +158,16 @@ echo "figures: wall s, user s, peak KiB of each process"
 echo "work          | calendatt              | sqlite3, autocommitted | sqlite3, one transaction (raw join for list)"
 for run in $(seq 1 "$runs"); do
   echo "== run $run"
+  # A traced run gives the statements; the measured one runs without the trace.
+  sqlite3 "$db" "$clear"
+  rm -f "$work/generate.trace"
+  CALENDATT_SQL_TRACE="$work/generate.trace" "$cli" add-range --db "$db" "${range[@]}" \
+    --hours 8 --minutes 0 --existing stop --yes >/dev/null 2>&1
+  n_gen=$(scripts "$work/generate.trace" generate)
   sqlite3 "$db" "$clear"
   no_statistics
-  rm -f "$work/generate.trace"
-  gen=$(CALENDATT_SQL_TRACE="$work/generate.trace" measure "$cli" add-range --db "$db" "${range[@]}" \
-    --hours 8 --minutes 0 --existing stop --yes)
+  gen=$(measure "$cli" add-range --db "$db" "${range[@]}" --hours 8 --minutes 0 --existing stop --yes)
   [ "$(stored)" = 32767 ] || { echo "generation incomplete" >&2; exit 1; }
-  n_gen=$(scripts "$work/generate.trace" generate)
   sqlite3 "$db" "$clear"
   no_statistics
   gen_auto=$(measure sqlite3 "$db" ".read $work/generate.auto.sql")
@@ -173,11 +176,13 @@ for run in $(seq 1 "$runs"); do
   gen_one=$(measure sqlite3 "$db" ".read $work/generate.one.sql")
   report "add-range" "$gen" "$gen_auto" "$gen_one"
 
-  no_statistics
   rm -f "$work/delete.trace"
-  del=$(CALENDATT_SQL_TRACE="$work/delete.trace" measure "$cli" delete-range --db "$db" "${range[@]}" --yes)
-  [ "$(stored)" = 0 ] || { echo "deletion incomplete" >&2; exit 1; }
+  CALENDATT_SQL_TRACE="$work/delete.trace" "$cli" delete-range --db "$db" "${range[@]}" --yes >/dev/null 2>&1
   n_del=$(scripts "$work/delete.trace" delete)
+  sqlite3 "$db" "$refill"
+  no_statistics
+  del=$(measure "$cli" delete-range --db "$db" "${range[@]}" --yes)
+  [ "$(stored)" = 0 ] || { echo "deletion incomplete" >&2; exit 1; }
   sqlite3 "$db" "$refill"
   no_statistics
   del_auto=$(measure sqlite3 "$db" ".read $work/delete.auto.sql")

@@ -104,7 +104,10 @@ std::string text_or_empty(const char* s) {
 // With CALENDATT_SQL_TRACE naming a file, every statement the engine runs is appended to it, its
 // parameters in place, each ending with ";" on a line of its own: the benchmarks replay them through the
 // engine's own shell.
-int write_statement(unsigned, void* file, void* statement, void*) {
+int write_statement(unsigned, void* file, void* statement, void* unexpanded) {
+  // A trigger's program is announced as a comment, once per row: it is part of the statement that fired it.
+  const char* sql = static_cast<const char*>(unexpanded);
+  if (sql && sql[0] == '-' && sql[1] == '-') return 0;
   char* text = sqlite3_expanded_sql(static_cast<sqlite3_stmt*>(statement));
   if (text) std::fprintf(static_cast<std::FILE*>(file), "%s\n;\n", text);
   sqlite3_free(text);
