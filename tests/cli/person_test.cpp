@@ -1,6 +1,5 @@
-// The command line as a person and a script meet it: one language per run in every line of its own, a
-// prompt that speaks the question's language, keys and dates that scripts can rely on, short usage
-// errors, help with examples, summaries that count the days, and demo data around the day it is written.
+// The command line as a person meets it: one language per run in every line of its own, a prompt that
+// speaks the question's language, help with examples, and demo data around the day it is written.
 #include <cstdlib>
 #include <fstream>
 
@@ -35,22 +34,27 @@ class CliLanguage : public calendatt::testing::OnEngine<CliScenario, calendatt::
 TEST_F(CliLanguage, EveryLineOfARunSpeaksItsLanguage) {
   struct Case {
     std::vector<std::string> args;
+    int status;
     std::vector<std::string> lines_it, lines_en;  // lines of our own
   };
   const std::vector<Case> cases = {
       {words("add-day --project PRJ001 --node N01 --activity ATT99 --day 2026-03-11 --hours 8"),
+       1,
        {"calendatt: nulla aggiunto: il campo \"Codice Attività\" non è stato accettato"},
        {"calendatt: nothing added: the field \"Activity Code\" was not accepted"}},
       {att01("set-day --day 2026-03-07 --hours 6"),
+       1,
        {"calendatt: nulla cambiato: la griglia non mostra il giorno 2026-03-07 di PRJ001 / N01 / ATT01"},
        {"calendatt: nothing changed: the grid shows no day 2026-03-07 of PRJ001 / N01 / ATT01"}},
       {with({"list", "--called"}, words("--project PRJ001 --node N01 --activity ATT06")),
+       1,
        {"calendatt: l'attività PRJ001 / N01 / ATT06 sta in 2 righe della WBS (legami 1006, 1007): il "
         "calendario si apre per una sola attività"},
        {"calendatt: the activity PRJ001 / N01 / ATT06 stands in 2 WBS rows (links 1006, 1007): the calendar "
         "is "
         "called for one activity"}},
       {att01("delete-range --from 2026-03-01 --to 2026-03-06 --every 1 --no"),
+       1,
        {"calendatt: risposto No (--no)",
         "calendatt: nulla eliminato: la finestra di dialogo non ha concluso"},
        {"calendatt: answered No (--no)", "calendatt: nothing deleted: the dialog did not complete"}},
@@ -61,21 +65,16 @@ TEST_F(CliLanguage, EveryLineOfARunSpeaksItsLanguage) {
     EXPECT_EQ(own_lines(italian), c.lines_it) << italian.all_err();
     EXPECT_EQ(own_lines(english), c.lines_en) << english.all_err();
     EXPECT_TRUE(italian.out.empty() && english.out.empty()) << c.args.front();
-    EXPECT_EQ(italian.status, english.status) << c.args.front();
+    EXPECT_EQ(italian.status, c.status) << c.args.front();
+    EXPECT_EQ(english.status, c.status) << c.args.front();
     // Italian is the language when none is given.
     EXPECT_EQ(own_lines(run(c.args)), c.lines_it) << c.args.front();
   }
-  // Success lines too.
-  auto deleted_en = run(in("en", att01("delete-day --day 2026-03-03")));
-  EXPECT_EQ(deleted_en.out, "Deleted the day 2026-03-03 of PRJ001 / N01 / ATT01.\n");
-  // The calendar's own messages follow too.
-  auto refused = run(in("en", att01("add-day --day 2026-03-02 --hours 7")));
-  EXPECT_TRUE(refused.has_line("[77192] Planning already exists for the current date")) << refused.all_err();
-  // And the fields' own notices.
-  const auto unknown = with(words("add-day --day 2026-03-11 --hours 8"),
-                            words("--project PRJ001 --node N01 --activity ATT99"));
-  EXPECT_TRUE(run(in("en", unknown)).has_line("[0] No such code: ATT99"));
-  EXPECT_TRUE(run(in("it", unknown)).has_line("[0] Codice inesistente: ATT99"));
+  // Success lines and the calendar's own messages follow too.
+  EXPECT_EQ(run(in("en", att01("delete-day --day 2026-03-03"))).out,
+            "Deleted the day 2026-03-03 of PRJ001 / N01 / ATT01.\n");
+  EXPECT_TRUE(run(in("en", att01("add-day --day 2026-03-02 --hours 7")))
+                  .has_line("[77192] Planning already exists for the current date"));
 }
 
 TEST_F(CliLanguage, FileChecksInitAndContentsFollowTheLanguage) {
@@ -88,13 +87,6 @@ TEST_F(CliLanguage, FileChecksInitAndContentsFollowTheLanguage) {
   EXPECT_EQ(en.err,
             std::vector<std::string>{"calendatt: no database at " + missing +
                                      " (create it with: calendatt init --db " + missing + " --demo)"});
-  const std::string garbage = dir + "/garbage.db";
-  std::ofstream(garbage) << "this is not a database";
-  EXPECT_EQ(
-      run_program({"list", "--db", garbage, "--lang", "en"}, dir).err,
-      std::vector<std::string>{"calendatt: " + garbage +
-                               " is not a calendar database (not a SQLite file); it was left as it is"});
-
   const std::string fresh = dir + "/fresh.db";
   auto created = run_program({"init", "--db", fresh, "--demo", "--lang", "en"}, dir);
   EXPECT_EQ(created.status, 0) << created.all_err();
@@ -104,14 +96,11 @@ TEST_F(CliLanguage, FileChecksInitAndContentsFollowTheLanguage) {
                            "\nDati dimostrativi non scritti: il database contiene già dati WBS.\n");
 
   // contents: titles in the language, dates ISO in both.
-  auto listed_it = run({"contents"});
-  auto listed_en = run({"contents", "--lang", "en"});
-  EXPECT_EQ(listed_it.out.rfind("Attività WBS (", 0), 0u) << listed_it.out;
-  EXPECT_NE(listed_it.out.find("Giorni del calendario ("), std::string::npos);
-  EXPECT_EQ(listed_en.out.rfind("WBS activities (", 0), 0u) << listed_en.out;
-  for (const auto* out : {&listed_it.out, &listed_en.out}) {
-    EXPECT_NE(out->find("\t2026-03-02\t8\t0\t0"), std::string::npos) << *out;
-    EXPECT_EQ(out->find("02/03/2026"), std::string::npos) << *out;
+  for (const auto& [language, title] :
+       {std::pair{"it", "Attività WBS ("}, std::pair{"en", "WBS activities ("}}) {
+    const std::string out = run({"contents", "--lang", language}).out;
+    EXPECT_EQ(out.rfind(title, 0), 0u) << out;
+    EXPECT_NE(out.find("\t2026-03-02\t8\t0\t0"), std::string::npos) << out;
   }
 }
 
@@ -205,17 +194,13 @@ TEST_F(CliHelp, ACommandsHelpShowsItsOwnOptionsFirstAndTwoExamplesInEitherLangua
           << command << ": \"" << line << "\" is not translated";
     }
   }
-  auto general = run({"--help"});
-  EXPECT_EQ(general.status, 0);
-  EXPECT_NE(general.out.find("delete-range  cancella i giorni di un intervallo"), std::string::npos)
-      << general.out;
-  EXPECT_NE(general.out.find("\n  days          i giorni di un'attività"), std::string::npos) << general.out;
+  EXPECT_NE(run({"--help"}).out.find("delete-range  cancella i giorni di un intervallo"), std::string::npos);
   EXPECT_NE(run({"--help", "--lang", "en"}).out.find("delete-range  delete the days of a range"),
             std::string::npos);
   auto version = run_program({"--version"}, db_->dir().string());
   EXPECT_EQ(version.status, 0);
-  EXPECT_EQ(version.out.rfind("calendatt ", 0), 0u) << version.out;
   EXPECT_EQ(split_lines(version.out).size(), 1u);
+  EXPECT_EQ(version.out.rfind("calendatt ", 0), 0u) << version.out;
 }
 
 // ---- Demo data
@@ -227,25 +212,15 @@ class CliDemo : public calendatt::testing::OnEngine<CliScenario, calendatt::test
 
 TEST_F(CliDemo, TheDemoIsPlacedAroundTheDayItIsWritten) {
   unsetenv("CALENDATT_DEMO_BASE");
-  const std::string dir = db_->dir().string();
-  const std::string today_db = dir + "/today.db";
+  const std::string dir = db_->dir().string(), today_db = dir + "/today.db";
   ASSERT_EQ(run_program({"init", "--db", today_db, "--demo"}, dir).status, 0);
   const runtime::Date today = runtime::Date::today();
-  // The window opens on today, where the demo plans two activities, each inside its period.
+  // The window opens on today, where the demo plans ATT01 inside its period.
   auto r = run_program({"list", "--db", today_db, "--format", "csv"}, dir);
-  ASSERT_EQ(r.status, 0) << r.all_err();
-  const std::string t = today.iso();
-  EXPECT_EQ(r.out,
-            "project,node,activity,day,hours,minutes,planning_start,planning_end\n"
-            "PRJ001,N01,ATT01," +
-                t + ",8,0," + today.add_days(-1).iso() + "," + today.add_days(29).iso() +
-                "\n"
-                "PRJ002,M01,MAN01," +
-                t + ",2,0," + today.add_days(-29).iso() + "," + today.add_days(304).iso() + "\n");
-  // The allocations stay on the same days of the shape: 2 and 3 days after the first.
-  database::testing::RawDatabase raw(today_db);
-  EXPECT_EQ(raw.value("SELECT PD4G_DATAATTIVITA FROM PD4G_CALENDATT WHERE PD4G_IDCALENDARIO = 3"),
-            today.add_days(2).iso());
+  EXPECT_NE(r.out.find("\nPRJ001,N01,ATT01," + today.iso() + ",8,0," + today.add_days(-1).iso() + "," +
+                       today.add_days(29).iso() + "\n"),
+            std::string::npos)
+      << r.out;
 
   setenv("CALENDATT_DEMO_BASE", "2026-13-01", 1);
   auto wrong = run_program({"init", "--db", dir + "/wrong.db", "--demo", "--lang", "en"}, dir);
