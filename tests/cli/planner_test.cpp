@@ -9,7 +9,6 @@ namespace {
 
 using database::demo::kLinkPlanned;
 using Numbers = std::vector<int>;
-constexpr std::size_t kDemoDays = 6;  // of PRJ001 / N01 / ATT01
 
 class PlannerScenario : public CliScenario {
  protected:
@@ -83,11 +82,9 @@ TEST_P(CliDaysReport, ScriptFormatsKeepTheKeysAndTheTableNamesTheDaysOutsideTheP
 
   auto json = run(att01(narrow + " --format json"));
   EXPECT_EQ(split_lines(json.out).size(), 11u) << json.out;
-  EXPECT_NE(
-      json.out.find("{\"row\": \"total\", \"period\": null, \"day\": null, \"weekday\": null, \"days\": 3, "
-                    "\"hours\": 17, \"minutes\": 0, \"total_minutes\": 1020, \"planning_start\": "
-                    "\"2026-03-01\", \"planning_end\": \"2026-03-31\", \"outside_planning\": null}"),
-      std::string::npos)
+  EXPECT_NE(json.out.find("\"total_minutes\": 60, \"planning_start\": \"2026-03-01\", \"planning_end\": "
+                          "\"2026-03-31\", \"outside_planning\": true}"),
+            std::string::npos)
       << json.out;
 
   auto table = run(att01(narrow + " --lang en"));
@@ -220,11 +217,9 @@ TEST_P(CliPatterns, DatesLeftOutSplitTheRunsFromAListOrAnICalendarFile) {
 
 class CliCalendarExport : public calendatt::testing::OnEachEngine<PlannerScenario> {
  protected:
-  // The Debian interpreter, where the python3-icalendar package puts the parser.
   static constexpr const char* kPython = "/usr/bin/python3";
 
-  // Reads the file with the iCalendar parser and gives one line per day an event covers: "date uid
-  // summary", sorted; a repeated event fails (the export writes one event per day).
+  // "date uid summary" for each day an event covers, sorted; a repeated event fails.
   std::string parsed(const std::string& path) {
     const std::string script = write("read_ics.py", R"(import sys, datetime
 from icalendar import Calendar
@@ -264,7 +259,7 @@ CALENDATT_ON_EACH_ENGINE(CliCalendarExport);
 
 TEST_P(CliCalendarExport, AParserReadsBackExactlyTheStoredDaysOfTheRange) {
   add_old_day("2026-04-02", "3", "45");
-  EXPECT_EQ(split_lines(parsed(export_to("days.ics"))).size(), kDemoDays + 1);
+  EXPECT_EQ(split_lines(parsed(export_to("days.ics"))).size(), 7u);  // the demo's six and the old one
   const std::string narrow = export_to("narrow.ics", words("--from 2026-03-09 --to 2026-04-02 --lang en"));
   EXPECT_EQ(parsed(narrow),
             "2026-03-09 20260309-1-PRJ001-N01-ATT01@calendatt PRJ001 / N01 / ATT01 (4:30)\n"

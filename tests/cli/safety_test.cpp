@@ -19,11 +19,9 @@ std::vector<std::string> codes(const std::string& project, const std::string& no
   return {"--project", project, "--node", node, "--activity", activity};
 }
 
-// Bytes, paths and permissions are a file's: these run on a SQLite file.
 class CliSafety : public calendatt::testing::OnEngine<CliScenario, calendatt::testing::Engine::SQLite> {
  protected:
-  // The bytes of the database and of its journal. The fixture's own handle is closed first, so that the
-  // program's connection is the last one and leaves everything it wrote in the database file.
+  // The bytes of the database and of its journal, the fixture's own handle closed first.
   std::string bytes() {
     raw_.reset();
     std::string journal = db_->target() + "-wal";
@@ -45,7 +43,6 @@ TEST_F(CliSafety, HostileInputsLeaveTheDatabaseAsItWas) {
       {add_day(crafted), 1, "[77197] " + unknown_activity},
       {with(add_day(crafted), {"--called"}), 1, "nessuna attività WBS"},
       {add_day(codes("PRJ001", "N01", "ATT01'/*")), 1, unknown_activity},
-      {add_day(codes("PRJ001'--", "N01", "ATT01")), 1, "Codice inesistente"},
       {add_day(codes("PRJ001", "N01", long_code)), 2,
        "--activity deve essere un codice di al massimo 25 caratteri"},
       {add_day(codes("PRJ001", "N01", "ATT01\nX")), 2,
@@ -65,8 +62,6 @@ TEST_F(CliSafety, HostileInputsLeaveTheDatabaseAsItWas) {
             codes("PRJ001", "N01", "ATT01' OR 1=1--")),
        1, "[0] Codice inesistente"},
       {with({"list", "--called"}, codes("PRJ001' OR 1=1--", "N01", "ATT01")), 1, "nessuna attività WBS"},
-      {{"list", "--day", "0000-01-01"}, 2, "--day vuole un giorno vero"},
-      {{"list", "--company", "99999"}, 2, "--company " + not_whole + " da 1 a 32767"},
   };
   const std::string before = bytes();
   for (const auto& [args, status, says] : cases) {
@@ -96,13 +91,11 @@ TEST_F(CliSafety, EveryPathProblemIsOneLineAndTheFileIsLeftAlone) {
     c->Close();
     fs::rename(foreign + ".tmp", foreign);
   }
-  // contents checks the file itself; every window command goes through one check, shown by two of them;
-  // init refuses, with the same line, what is there and is no database.
+  // contents checks the file itself, the window commands one check; init refuses what is no database.
   const std::tuple<std::string, std::string, bool> paths[] = {
       {(dir / "missing.db").string(), "nessun database in ", false},
       {(dir / std::string(300, 'a')).string() + ".db", "il percorso del database è troppo lungo", true},
       {dir.string(), "è una cartella, non un file di database", true},
-      {db_->target() + "/inside.db", "nessun database in ", false},
       {empty, "è un file vuoto, non un database del calendario", true},
       {text, "non è un database del calendario (non è un file SQLite)", true},
       {foreign, "è un database SQLite senza le tabelle del calendario", false},
@@ -129,8 +122,7 @@ TEST_F(CliSafety, EveryPathProblemIsOneLineAndTheFileIsLeftAlone) {
   EXPECT_EQ(created.status, 0) << created.all_err();
 }
 
-// Permissions are the system's: a file that cannot be read is one line; a database in a read-only folder
-// is listed, and a change is refused before the window opens, leaving no journal behind.
+// A database in a read-only folder is listed, and a change is refused before the window opens.
 TEST_F(CliSafety, AReadOnlyDatabaseIsListedAndNeverWritten) {
   const fs::path dir = db_->dir();
   const std::string target = db_->target();
@@ -186,7 +178,6 @@ TEST_F(CliSafety, TheTableShowsControlCharactersEscaped) {
     EXPECT_EQ(out.find('\x1b'), std::string::npos) << out;
     EXPECT_NE(out.find("N0\\n1\\x1b[2J"), std::string::npos) << out;
   }
-  EXPECT_EQ(split_lines(run({"list", "--day", "2026-03-02"}).out).size(), 3u);
 }
 
 }  // namespace
