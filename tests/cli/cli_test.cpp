@@ -148,6 +148,27 @@ TEST_P(CliList, TheServerClientIsLoadedForAServerOnly) {
 class CliDays : public calendatt::testing::OnEachEngine<CliScenario> {};
 CALENDATT_ON_EACH_ENGINE(CliDays);
 
+// --company is the company every statement of the run is for.
+TEST_P(CliDays, TheSameCodesInAnotherCompanyAreAnotherActivity) {
+  // Company 2 has its own PRJ001 / N01 / ATT01, planned in June.
+  const std::string other =
+      "SELECT COUNT(*) FROM PD4G_CALENDATT WHERE PD4G_DITTA_CG18 = 2 AND PD4G_IDLEGAME_PD0H = " +
+      std::to_string(database::demo::kLinkOtherDesign);
+  for (bool called : {false, true}) {
+    auto march = att01("add-day --company 2 --day 2026-03-10 --hours 8 --minutes 0");
+    if (called) march.push_back("--called");
+    auto r = run(march);
+    EXPECT_EQ(r.status, 1) << called << "\n" << r.all_err();
+    EXPECT_EQ(r.numbers(), called ? Numbers{77194} : Numbers{77198}) << r.all_err();
+  }
+  EXPECT_EQ(count(other), 0);
+  auto june = run(att01("add-day --company 2 --day 2026-06-10 --hours 8 --minutes 0"));
+  EXPECT_EQ(june.status, 0) << june.all_err();
+  EXPECT_EQ(count(other), 1);
+  EXPECT_EQ(days_of(kLinkPlanned), kDemoDays);
+}
+
+
 TEST_P(CliDays, EachCommandSaysWhatItDidToTheRowOfTheDay) {
   struct Step {
     std::vector<std::string> args;

@@ -29,6 +29,43 @@ class CliSafety : public calendatt::testing::OnEngine<CliScenario, calendatt::te
   }
 };
 
+// A real code with an apostrophe goes through every command: it is a value, not a piece of statement.
+TEST_F(CliSafety, ACodeWithAnApostropheIsFoundByEveryCommand) {
+  // The activity L'ORTO of PRJ001 / N01, planned through March 2026, as link 1100.
+  raw_->exec(
+      "INSERT INTO PD0H_LEGDISBAPROG (PD0H_IDLEGAME, PD0H_IDDISBAPROG_PD0G, PD0H_CODATTIVITA_PD0D, "
+      "PD0H_DATAINIZPIAN, PD0H_DATAFINPIAN) VALUES (1100, 101, 'L''ORTO', '2026-03-01', '2026-03-31')");
+  raw_->exec(
+      "INSERT INTO PD0D_ATTIVITA (PD0D_DITTA_CG18, PD0D_CODATTIVITA, PD0D_DESCRIZIONE) "
+      "VALUES (1, 'L''ORTO', 'Orto dell''edificio')");
+  struct Step {
+    std::vector<std::string> args;
+    std::string out;     // a piece of the standard output
+    std::string stored;  // the activity's days afterwards, as "day hours" in date order
+  };
+  const std::vector<Step> steps = {
+      {words("add-day --day 2026-03-10 --hours 7 --minutes 30"),
+       "Aggiunto il giorno 2026-03-10 di PRJ001 / N01 / L'ORTO.", "2026-03-10 7"},
+      {words("set-day --day 2026-03-10 --hours 6 --minutes 0"), "L'ORTO", "2026-03-10 6"},
+      {words("add-range --from 2026-03-11 --to 2026-03-13 --every 1 --hours 2 --minutes 0"), "L'ORTO",
+       "2026-03-10 6,2026-03-11 2,2026-03-12 2,2026-03-13 2"},
+      {words("list --called --day 2026-03-12 --format csv"), "PRJ001,N01,L'ORTO,2026-03-12",
+       "2026-03-10 6,2026-03-11 2,2026-03-12 2,2026-03-13 2"},
+      {{"delete-day", "--day", "2026-03-10"}, "L'ORTO", "2026-03-11 2,2026-03-12 2,2026-03-13 2"},
+      {words("delete-range --from 2026-03-11 --to 2026-03-13 --every 1 --yes"), "L'ORTO", ""},
+  };
+  for (const auto& step : steps) {
+    auto r = run(with(step.args, codes("PRJ001", "N01", "L'ORTO")));
+    ASSERT_EQ(r.status, 0) << step.args.front() << "\n" << r.all_err();
+    EXPECT_NE(r.out.find(step.out), std::string::npos) << r.out;
+    EXPECT_EQ(
+        raw_->value("SELECT COALESCE(GROUP_CONCAT(D, ','), '') FROM (SELECT PD4G_DATAATTIVITA || ' ' || "
+                    "PD4G_DURATAORE AS D FROM PD4G_CALENDATT WHERE PD4G_IDLEGAME_PD0H = 1100 ORDER BY 1)"),
+        step.stored)
+        << step.args.front();
+  }
+}
+
 // A code crafted to close off the company's filter in the activity's resolution is one unknown activity:
 // no row appears anywhere, least of all on another company's link.
 TEST_F(CliSafety, HostileInputsLeaveTheDatabaseAsItWas) {
