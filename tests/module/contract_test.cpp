@@ -4,6 +4,7 @@
 
 #include "common/mdlpd_calendatt.hpp"
 #include "common/trace.hpp"
+#include "delete_dialog/frmpd_delcalendatt.hpp"
 #include "host/registry.hpp"
 #include "module/clspd_calendatt.hpp"
 #include "runtime/system.hpp"
@@ -15,7 +16,6 @@ using runtime::Variant;
 
 TEST(ContractProperties, ReadBackWhatWasWrittenWithTheStoredWidths) {
   auto module = CLSPD_CALENDATT::create();
-  // A fresh object.
   EXPECT_EQ(module->Cinterface_ActiveDll().get(), static_cast<host::Cinterface*>(module.get()));
   EXPECT_FALSE(module->ModificatoDati());
   EXPECT_EQ(module->Cinterface_Cwindow(), nullptr);
@@ -28,22 +28,20 @@ TEST(ContractProperties, ReadBackWhatWasWrittenWithTheStoredWidths) {
   module->let_Cinterface_WindowState(-32768);
   EXPECT_EQ(module->Cinterface_WindowState(), -32768);
 
-  module->let_Cinterface_Top(Variant(12.6));
-  EXPECT_EQ(module->Cinterface_Top(), Variant(std::int32_t{13}));
-  module->let_Cinterface_Top(Variant(12.5));  // half to even
-  EXPECT_EQ(module->Cinterface_Top(), Variant(std::int32_t{12}));
-  module->let_Cinterface_Top(Variant("abc"));  // does not convert: kept
-  EXPECT_EQ(module->Cinterface_Top(), Variant(std::int32_t{12}));
-  module->let_Cinterface_Left(Variant("7"));
-  EXPECT_EQ(module->Cinterface_Left(), Variant(std::int32_t{7}));
-  module->let_Cinterface_Left(Variant::null());
-  EXPECT_EQ(module->Cinterface_Left(), Variant(std::int32_t{7}));
-
+  // Positions are kept as whole numbers, half to even; a value that does not convert leaves the last.
+  const std::pair<Variant, std::int32_t> positions[] = {{Variant(12.6), 13},
+                                                        {Variant(12.5), 12},
+                                                        {Variant("abc"), 12},
+                                                        {Variant("7"), 7},
+                                                        {Variant::null(), 7}};
+  for (const auto& [given, kept] : positions) {
+    module->let_Cinterface_Top(given);
+    module->let_Cinterface_Left(given);
+    EXPECT_EQ(module->Cinterface_Top(), Variant(kept));
+    EXPECT_EQ(module->Cinterface_Left(), Variant(kept));
+  }
   module->let_Cinterface_Caption(Variant(42));
   EXPECT_EQ(module->Cinterface_Caption(), Variant(42));  // a variant is kept as given
-  module->let_Cinterface_CanDelete(true);
-  EXPECT_TRUE(module->Cinterface_CanDelete());
-  EXPECT_FALSE(module->Cinterface_CanInsert());
 }
 
 TEST(ContractProperties, ProgramModeIsZeroInCalledMode) {
@@ -57,23 +55,6 @@ TEST(ContractProperties, ProgramModeIsZeroInCalledMode) {
   module->let_Cinterface_IsCalled(false);
   module->let_Cinterface_ProgramMode(70000);
   EXPECT_EQ(module->Cinterface_ProgramMode(), 0);
-}
-
-TEST(ContractProperties, ActiveDllCanBeAnotherObjectOrNothing) {
-  auto module = CLSPD_CALENDATT::create();
-  auto other = CLSPD_CALENDATT::create();
-  module->set_Cinterface_ActiveDll(other);
-  EXPECT_EQ(module->Cinterface_ActiveDll(), other);
-  module->set_Cinterface_ActiveDll(nullptr);
-  EXPECT_EQ(module->Cinterface_ActiveDll(), nullptr);
-}
-
-TEST(ContractProperties, DataTransferIsRaisedWithTheData) {
-  auto module = CLSPD_CALENDATT::create();
-  Variant received;
-  module->DataTransfer = [&](const Variant& data) { received = data; };
-  EXPECT_TRUE(module->Cinterface_TransferData(Variant("PRJ001")).is_empty());
-  EXPECT_EQ(received, Variant("PRJ001"));
 }
 
 // The scenario suites call the window with these setters; the end of the period keeps a time of day.
@@ -145,64 +126,66 @@ class GuidFeed {
   std::size_t next_ = 0;
 };
 
-TEST(InstanceIdentifier, WritesTheFieldsAsPaddedHexadecimal) {
+TEST(InstanceIdentifier, WritesTheFieldsAsPaddedHexadecimalAndIsRetriedAfterAFailure) {
   runtime::Guid small{0xABCD, 0xF0, 0x1, {0x0A, 0xFF, 0x00, 0x10, 0x01, 0x02, 0x03, 0x04}};
   runtime::Guid top_bit{0x8000ABCD, 0xFFFF, 0x8001, {1, 2, 3, 4, 5, 6, 7, 8}};
-  GuidFeed feed({small, top_bit});
+  GuidFeed feed({small, top_bit, std::nullopt, runtime::Guid{1, 2, 3, {}}});
   EXPECT_EQ(NuovoIdentificativo(), "0000ABCD00F000010AFF001001020304");
   EXPECT_EQ(NuovoIdentificativo(), "8000ABCDFFFF80010102030405060708");
-  EXPECT_EQ(NuovoIdentificativo(), "");  // generation failed
-}
-
-TEST(InstanceIdentifier, IsCreatedOnceAndRetriedAfterAFailure) {
-  GuidFeed feed({std::nullopt, runtime::Guid{1, 2, 3, {}}});
   InstanceIdentity failing_first;
   EXPECT_EQ(failing_first.IdentificativoIstanza(), Variant(""));
-  EXPECT_EQ(failing_first.IdentificativoIstanza(), Variant("00000001000200030000000000000000"));
-  EXPECT_EQ(failing_first.IdentificativoIstanza(), Variant("00000001000200030000000000000000"));
+  for (int i = 0; i < 2; ++i)
+    EXPECT_EQ(failing_first.IdentificativoIstanza(), Variant("00000001000200030000000000000000"));
 }
 
+// Each instance writes a line when created and one when destroyed, under its identifier; a failed
+// generation leaves the identifier empty.
 TEST(TraceLines, PairCreationAndDestructionOfEachInstance) {
   std::vector<std::string> lines;
   int listener = runtime::add_debug_listener([&](const std::string& line) { lines.push_back(line); });
   {
     auto first = CLSPD_CALENDATT::create();
     auto second = CLSPD_CALENDATT::create();
+    GuidFeed none({});
+    auto third = CLSPD_CALENDATT::create();
   }
   runtime::remove_debug_listener(listener);
-  ASSERT_EQ(lines.size(), 4u);
+  ASSERT_EQ(lines.size(), 6u);
   auto id = [](const std::string& line) { return line.substr(6, 32); };
   EXPECT_EQ(lines[0], "ZVRK:|" + id(lines[0]) + "|INI|MERIDAL|CLSPD_CALENDATT");
   EXPECT_EQ(id(lines[0]).find_first_not_of("0123456789ABCDEF"), std::string::npos);
   EXPECT_NE(id(lines[0]), id(lines[1]));
-  // Destruction in reverse order: second, then first.
-  EXPECT_EQ(lines[2], "ZVRK:|" + id(lines[1]) + "|TER|MERIDAL|CLSPD_CALENDATT");
-  EXPECT_EQ(lines[3], "ZVRK:|" + id(lines[0]) + "|TER|MERIDAL|CLSPD_CALENDATT");
+  EXPECT_EQ(lines[2], "ZVRK:||INI|MERIDAL|CLSPD_CALENDATT");
+  // Destruction in reverse order.
+  EXPECT_EQ(lines[4], "ZVRK:|" + id(lines[1]) + "|TER|MERIDAL|CLSPD_CALENDATT");
+  EXPECT_EQ(lines[5], "ZVRK:|" + id(lines[0]) + "|TER|MERIDAL|CLSPD_CALENDATT");
 }
 
-TEST(TraceLines, AFailedGuidLeavesTheIdentifierEmpty) {
-  std::vector<std::string> lines;
-  int listener = runtime::add_debug_listener([&](const std::string& line) { lines.push_back(line); });
-  {
-    GuidFeed none({});
-    auto module = CLSPD_CALENDATT::create();
-  }
-  runtime::remove_debug_listener(listener);
-  ASSERT_FALSE(lines.empty());
-  EXPECT_EQ(lines[0], "ZVRK:||INI|MERIDAL|CLSPD_CALENDATT");
-}
-
-TEST(ValoreSeVuoto, ReplacesOnlyBlankValues) {
+// The three blank rules: the runtime's test, the module's default for blank values (which never raises)
+// and the deletion dialog's, which gives nothing for an array.
+TEST(BlankRules, EmptyNullAndSpacesAreBlankAndTakeTheDefault) {
   using MDLPD_CALENDATT::ValoreSeVuoto;
-  EXPECT_EQ(ValoreSeVuoto(Variant("   "), Variant(0)), Variant(0));
-  EXPECT_EQ(ValoreSeVuoto(Variant(" A "), Variant(0)), Variant(" A "));
-  EXPECT_EQ(ValoreSeVuoto(Variant(), Variant("x")), Variant("x"));
-  EXPECT_EQ(ValoreSeVuoto(Variant::null(), Variant("x")), Variant("x"));
-  EXPECT_EQ(ValoreSeVuoto(Variant(0), Variant(5)), Variant(0));
-  EXPECT_EQ(ValoreSeVuoto(Variant(12.5), Variant(0)), Variant(12.5));
-  // A value without a text form is an error inside, never raised: the default comes back.
-  auto array = std::make_shared<runtime::Array2D>(1, 1, 1, 1);
-  EXPECT_EQ(ValoreSeVuoto(Variant(array), Variant("d")), Variant("d"));
+  auto dialog = std::make_shared<FRMPD_DELCALENDATT>();
+  const Variant x("x"), array(std::make_shared<runtime::Array2D>(1, 1, 1, 1));
+  const struct {
+    Variant value;
+    bool blank;
+    Variant module, deletion;
+  } cases[] = {{Variant(), true, x, x},
+               {Variant::null(), true, x, x},
+               {Variant(""), true, x, x},
+               {Variant("   "), true, x, x},
+               {Variant(" A "), false, Variant(" A "), Variant(" A ")},
+               {Variant(0), false, Variant(0), Variant(0)},
+               {Variant(12.5), false, Variant(12.5), Variant(12.5)},
+               {array, false, x, Variant()}};
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    const auto& c = cases[i];
+    SCOPED_TRACE(i);
+    EXPECT_EQ(runtime::is_blank(c.value), c.blank);
+    EXPECT_EQ(ValoreSeVuoto(c.value, x), c.module);
+    EXPECT_EQ(dialog->NVL(c.value, x), c.deletion);
+  }
   EXPECT_EQ(runtime::pending_error().number, 0);
 }
 

@@ -57,8 +57,7 @@ TEST_F(HeadlessTest, TypingFollowsTheDesign) {
   EXPECT_EQ(code->Text(), "");
   EXPECT_TRUE(events.empty());
   ASSERT_TRUE(code->type("attività"));
-  // Upper case, accented letters too.
-  EXPECT_EQ(code->Text(), "ATTIVITÀ");
+  EXPECT_EQ(code->Text(), "ATTIVITÀ");  // accented letters too
   EXPECT_EQ(events, (std::vector<std::string>{"TextChange ATTIVITÀ", "CodeChange"}));
   EXPECT_TRUE(code->IsModified());
   EXPECT_TRUE(code->HasFocus());
@@ -142,10 +141,8 @@ TEST_F(HeadlessTest, DisabledControlsIgnoreThePerson) {
   off->set_Enabled(true);
   EXPECT_TRUE(off->click());
   EXPECT_EQ(clicks, 1);
-  auto note = site->code("TXT_NOTE");
-  note->set_Enabled(false);
-  EXPECT_FALSE(note->type("x"));
-  EXPECT_EQ(note->Text(), "");
+  site->code("TXT_NOTE")->set_Enabled(false);
+  EXPECT_FALSE(site->code("TXT_NOTE")->type("x"));
 }
 
 TEST_F(HeadlessTest, DateAndNumberValidity) {
@@ -167,16 +164,10 @@ TEST_F(HeadlessTest, DateAndNumberValidity) {
     EXPECT_EQ(optional->IsValid(), c.optional_valid);
   }
   auto every = site->numeric("TXT_OGNI");
-  EXPECT_EQ(every->Min(), 1.0);
-  EXPECT_EQ(every->Max(), 999.0);
-  for (auto [text, valid] : {std::pair{"1", true},
-                             {"999", true},
-                             {" 7 ", true},
-                             {"0", false},
-                             {"1000", false},
-                             {"2.5", false},
-                             {"", false},
-                             {"3x", false}}) {
+  const std::pair<const char*, bool> numbers[] = {{"1", true},  {"999", true},   {" 7 ", true},
+                                                  {"0", false}, {"1000", false}, {"2.5", false},
+                                                  {"", false},  {"3x", false}};
+  for (auto [text, valid] : numbers) {
     every->set_Text(text);
     EXPECT_EQ(every->IsValid(), valid) << '"' << text << '"';
   }
@@ -280,22 +271,21 @@ TEST_F(HeadlessTest, ModalShowEndsWhenAnActionClosesTheWindow) {
   EXPECT_FALSE(window.site);
 }
 
-TEST_F(HeadlessTest, RefusedCloseIsAFailureNotALoop) {
+// A refused close and a failing action are failures, never a loop; after a failing action the window closes
+// and the rest of the script is not run.
+TEST_F(HeadlessTest, RefusedCloseAndFailingActionsAreRecordedFailures) {
   window.refuse_close = true;
   factory.script("FRM_TEST", [](HeadlessFormSite& s) { s.button("BTN_OK")->click(); });
   site->Show(true);
   EXPECT_FALSE(site->closed());
-  ASSERT_EQ(factory.failures().size(), 1u);
-  EXPECT_NE(factory.failures()[0].find("refused to close"), std::string::npos);
-}
-
-TEST_F(HeadlessTest, FailingActionIsRecordedAndTheWindowCloses) {
+  window.refuse_close = false;
   factory.script("FRM_TEST", [](HeadlessFormSite& s) { s.code("NON_ESISTE"); });
   factory.script("FRM_TEST", [](HeadlessFormSite&) { ADD_FAILURE() << "runs after a failed action"; });
   site->Show(true);
   EXPECT_TRUE(site->closed());
-  ASSERT_EQ(factory.failures().size(), 1u);
-  EXPECT_NE(factory.failures()[0].find("NON_ESISTE"), std::string::npos);
+  ASSERT_EQ(factory.failures().size(), 2u);
+  EXPECT_NE(factory.failures()[0].find("refused to close"), std::string::npos);
+  EXPECT_NE(factory.failures()[1].find("NON_ESISTE"), std::string::npos);
 }
 
 }  // namespace
