@@ -1,6 +1,5 @@
 // The deletion dialog opened from the calendar window's toolbar: the walk over the range, the days spared
 // for their allocated resources, the confirmation with the counts and the single delete statement.
-#include "delete_dialog/frmpd_delcalendatt.hpp"
 #include "support/scenario_host.hpp"
 
 namespace calendatt::testing {
@@ -205,19 +204,6 @@ TEST_P(DeleteDialog, MoreThan32767DatesToDeleteIsAReportedFailure) {
   EXPECT_TRUE(messages().empty());
   EXPECT_TRUE(sql_->starting_with("DELETE").empty());
   EXPECT_EQ(count("SELECT COUNT(*) FROM PD4G_CALENDATT"), 9);
-}
-
-TEST(DeletionBlankRule, ArraysGiveAnEmptyValueAndBlanksTheDefault) {
-  using runtime::Variant;
-  auto dialog = std::make_shared<FRMPD_DELCALENDATT>();
-  EXPECT_TRUE(dialog->NVL(Variant(std::make_shared<runtime::Array2D>(1, 1, 1, 2)), Variant("x")).is_empty());
-  const std::pair<Variant, Variant> cases[] = {{Variant("   "), Variant("x")},
-                                               {Variant::null(), Variant("x")},
-                                               {Variant(), Variant("x")},
-                                               {Variant(" a "), Variant(" a ")},
-                                               {Variant(0), Variant(0)}};
-  for (const auto& [value, expected] : cases)
-    EXPECT_EQ(dialog->NVL(value, Variant("x")), expected) << value.to_string();
 }
 
 CALENDATT_ON_EACH_ENGINE(DeleteDialog);

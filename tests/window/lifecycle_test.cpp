@@ -54,6 +54,14 @@ TEST_P(WindowLifecycle, ShowFormOpensTheWindowAndCloseFormReleasesItsHostObjects
   EXPECT_EQ(env_->global()->Interface(1), module_);
   EXPECT_EQ(navigator_calls("Activate"), 1);
   EXPECT_EQ(navigator_calls("OpenProgram"), 1);
+  // The active frame is the window's unless the host sets one.
+  auto own = window().frame();
+  EXPECT_EQ(module_->Cinterface_ActiveFrame(), own);
+  auto host_frame = std::make_shared<standin::StandinRecordFrame>();
+  module_->set_Cinterface_ActiveFrame(host_frame);
+  EXPECT_EQ(module_->Cinterface_ActiveFrame(), host_frame);
+  module_->set_Cinterface_ActiveFrame(nullptr);
+  EXPECT_EQ(module_->Cinterface_ActiveFrame(), own);
 
   auto connection = window().connection();
   auto grid = s.grid("GRID_CALENDATT");
@@ -113,18 +121,6 @@ TEST_P(WindowLifecycle, TheHostsScriptObjectMayForbidClosing) {
   EXPECT_TRUE(s.closed());
   EXPECT_EQ(script->closed_programs(), std::vector<std::string>{kCaption});
   EXPECT_EQ(env_->navigator()->ClsScript(), nullptr);
-}
-
-TEST_P(WindowLifecycle, TheActiveFrameIsTheWindowsUnlessTheHostSetsOne) {
-  open_main();
-  auto own = window().frame();
-  ASSERT_TRUE(own);
-  EXPECT_EQ(module_->Cinterface_ActiveFrame(), own);
-  auto host_frame = std::make_shared<standin::StandinRecordFrame>();
-  module_->set_Cinterface_ActiveFrame(host_frame);
-  EXPECT_EQ(module_->Cinterface_ActiveFrame(), host_frame);
-  module_->set_Cinterface_ActiveFrame(nullptr);
-  EXPECT_EQ(module_->Cinterface_ActiveFrame(), own);
 }
 
 TEST_P(WindowLifecycle, FirstActivationInFreeModeUsesTodayAndLeavesTheCodesUsable) {
