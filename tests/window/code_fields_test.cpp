@@ -15,8 +15,7 @@ class WindowCodeFields : public OnEachEngine<WindowScenario> {
   // The window open on a day without rows, with a new row being entered.
   HeadlessFormSite& open_new_row() {
     auto& s = open_main();
-    choose(s, "2026-04-10");
-    frame().NewRow();
+    new_row(s, "2026-04-10");
     return s;
   }
   void expect_codes_enabled(HeadlessFormSite& s, bool enabled) {
@@ -112,8 +111,7 @@ TEST_P(WindowCodeFields, ThePlanningPeriodIsCompletedFromTheDatesTheActivityHas)
     for (const auto& [chosen, inside] : tries) {
       SCOPED_TRACE(chosen.iso());
       responder_.clear_record();
-      choose(s, chosen.iso());
-      frame().NewRow();
+      new_row(s, chosen.iso());
       ASSERT_TRUE(enter_codes(s, "PRJ001", "N01", c.activity));
       EXPECT_EQ(s.date("TXT_DATAINIZ")->Text(), shown(c.start));
       EXPECT_EQ(s.date("TXT_DATAFIN")->Text(), shown(c.end));

@@ -57,8 +57,7 @@ TEST_P(DatabaseFailure, TheDayCheckOfAValidationFailingOnceIsRetriedOrLeftOut) {
     SCOPED_TRACE(answer);
     responder_.clear_record();
     sql_->texts.clear();
-    choose(*s, answer == runtime::kRetry ? "2026-03-10" : "2026-03-11");
-    frame().NewRow();
+    new_row(*s, answer == runtime::kRetry ? "2026-03-10" : "2026-03-11");
     fail_next(kDayCheck);
     responder_.push_answer(answer);
     if (answer == runtime::kIgnore) responder_.push_answer(answer);

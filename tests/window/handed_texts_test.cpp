@@ -89,8 +89,7 @@ TEST_F(HandedTexts, TheWindowInFreeMode) {
   auto s = open_kept();
   auto new_row_on = [&](const char* iso) {
     frame().CancelEdit();
-    choose(*s, iso);
-    frame().NewRow();
+    new_row(*s, iso);
   };
   auto hours = [&](std::string h, std::string m) { window().CheckFormatoORE(h, m); };
   const std::vector<Row> rows = {

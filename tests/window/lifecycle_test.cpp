@@ -87,8 +87,7 @@ TEST_P(WindowLifecycle, ShowFormOpensTheWindowAndCloseFormReleasesItsHostObjects
 TEST_P(WindowLifecycle, CloseFormReportsFalseWhileARowCannotBeSaved) {
   auto site = open_kept();
   auto& s = *site;
-  choose(s, "2026-04-10");
-  frame().NewRow();
+  new_row(s, "2026-04-10");
   ASSERT_EQ(frame().Status(), host::RecordFrame::kStatusNew);
   // The closing saves the row first; without its codes the save is refused and the window stays.
   EXPECT_EQ(module_->Cinterface_CloseForm(), Variant(false));

@@ -1,5 +1,6 @@
-// The module-wide message and formatting routines the calendar window carries: message boxes with and
-// without the host's contract, message translation, and the SQL text of values.
+// The module-wide message and formatting routines the calendar window carries: message boxes and
+// translation with the host's contract (without it, handed_texts_test.cpp reads the marked texts), and the
+// SQL text of values.
 #include "window/window_host.hpp"
 
 namespace calendatt::testing {
@@ -32,19 +33,6 @@ TEST_P(WindowMessages, WithAContractTheDictionaryDecidesTheTextOfANumberedMessag
             "La data selezionata non rientra nel periodo di pianificazione dell''attività");
   EXPECT_EQ(w.TraduciMessaggio("", 77195, runtime::ParamList{Variant("31/03/2026")}, 0),
             "Non sono ammesse date superiori al 31/03/2026");
-}
-
-TEST_P(WindowMessages, WithoutAContractTheNumberIsShownBeforeTheTextAndNothingIsTranslated) {
-  auto bare = std::make_shared<FRMPD_CALENDATT>();
-  ASSERT_EQ(bare->ActiveInterface, nullptr);
-  responder_.push_answer(standin::box::kYes);
-  EXPECT_EQ(bare->MostraMessaggio("Proseguire?", 76346, 4, "Titolo"), standin::box::kYes);
-  ASSERT_EQ(messages().size(), 1u);
-  EXPECT_EQ(messages()[0].text, "[x76346x] Proseguire?");
-  EXPECT_EQ(messages()[0].style, 4);
-  EXPECT_EQ(messages()[0].title, "Titolo");
-  EXPECT_EQ(bare->TraduciMessaggio("l'orto", 77198, std::nullopt, 0), "[x77198x] l'orto");
-  EXPECT_EQ(bare->TraduciMessaggio("l'orto e l'olivo", 77198, std::nullopt, 1), "l''orto e l''olivo");
 }
 
 TEST_P(WindowMessages, FormatoDBWritesEveryKindAndRefusesWhatCannotBeWritten) {

@@ -42,6 +42,10 @@ class WindowScenario : public HostScenario {
   static void choose(HeadlessFormSite& s, const std::string& iso) {
     ASSERT_TRUE(s.calendar("KVO_CALENDARIO")->choose(day(iso)));
   }
+  void new_row(HeadlessFormSite& s, const std::string& iso) {
+    choose(s, iso);
+    frame().NewRow();
+  }
 
   // The person types the three codes in order and leaves the activity field; false when a validation
   // kept the focus.
