@@ -51,7 +51,6 @@ class RangeCodeFields : public HostScenario,
     standin::MaintenancePrograms::instance() = {};
     HostScenario::TearDown();
   }
-  // Runs the person's actions in the dialog of the case, opened on no activity.
   void run(std::function<void(HeadlessFormSite&)> action) {
     auto& main = open_main();
     in_dialog(dialog().name, std::move(action));
@@ -99,7 +98,6 @@ TEST_P(RangeCodeFields, AChangedCodeEmptiesTheCodesBelowAndItsDescription) {
     type(s, "TXT_CODNODO", "N01");
     type(s, "TXT_CODATTIVITA", "ATT02");
     ASSERT_TRUE(leave(s));
-    // The controls' decodes filled the three descriptions.
     EXPECT_EQ(s.code("TXT_DESPROG")->Text(), "Ampliamento stabilimento");
     EXPECT_EQ(s.code("TXT_DESNODO")->Text(), "Progettazione");
     EXPECT_EQ(s.code("TXT_DESATTIVITA")->Text(), "Progetto esecutivo");
@@ -144,7 +142,6 @@ TEST_P(RangeCodeFields, AnActivityInSeveralRowsOffersTheLookup) {
     EXPECT_EQ(s.code("TXT_DESATTIVITA")->Text(), "Verifica strutturale");
     EXPECT_EQ(s.code("TXT_CODNODO")->Text(), "N01");
     EXPECT_EQ(MDLPD_CALENDATT::pIDLegameWBS, database::demo::kLinkTwiceB);
-    // Cancel refuses the field without a lookup.
     EXPECT_FALSE(activity->leave());
     EXPECT_EQ(activity->lookups_opened(), 1);
     EXPECT_EQ(s.focused_name(), "TXT_CODATTIVITA");

@@ -12,8 +12,6 @@ const std::vector<const char*> kDeleteRange = {"TXT_DATAINIZIALE", "TXT_DATAFINA
 
 class DeleteDialog : public OnEachEngine<HostScenario> {
  protected:
-  // Runs the person's actions in the deletion dialog, opened from the calendar window's toolbar (the
-  // window is shown the first time).
   void in_deletion(std::function<void(HeadlessFormSite&)> action) {
     if (!main_) main_ = &open_main();
     in_dialog(kDeleteName, std::move(action));

@@ -3,6 +3,7 @@
 
 #include "database/engine_recordset.hpp"
 #include "database/sqlite_connection.hpp"
+#include "database/temp_database.hpp"
 #include "runtime/error.hpp"
 #include "standin/headless_forms.hpp"
 #include "test_support.hpp"
@@ -19,7 +20,7 @@ constexpr const char* kStartLookup =
 
 class GridTest : public ::testing::Test {
  protected:
-  testing::ScratchDirectory scratch;
+  database::testing::TempDatabase scratch;
   std::shared_ptr<host::Connection> connection;
   HeadlessFormFactory factory;
   testing::TestWindow window;
@@ -28,7 +29,7 @@ class GridTest : public ::testing::Test {
   int row_changes = 0;
 
   void SetUp() override {
-    connection = database::open_or_create(scratch.file("grid.db"));
+    connection = database::open_or_create(scratch.path());
     for (const char* sql : {
              "CREATE TABLE PROJECTS (P_ID INTEGER PRIMARY KEY, P_COMPANY INTEGER, P_CODE TEXT)",
              "CREATE TABLE LINKS (L_ID INTEGER PRIMARY KEY, L_PLANNED DATE, L_FORESEEN DATE)",

@@ -2,12 +2,12 @@
 #include <gtest/gtest.h>
 
 #include "database/sqlite_connection.hpp"
+#include "database/temp_database.hpp"
 #include "host/registry.hpp"
 #include "host/services.hpp"
 #include "runtime/date.hpp"
 #include "runtime/error.hpp"
 #include "standin/host_setup.hpp"
-#include "test_support.hpp"
 
 namespace standin {
 namespace {
@@ -68,15 +68,15 @@ TEST(HostEnvironment, HandsTheModuleItsContract) {
 }
 
 TEST(HostEnvironment, RunsTheHostsQueriesOnTheSettingsDatabase) {
-  testing::ScratchDirectory scratch;
-  std::string path = scratch.file("host.db");
+  database::testing::TempDatabase scratch;
+  std::string path = scratch.path();
   database::open_or_create(path)->Execute("CREATE TABLE T (A INTEGER)", 129);
   ScriptedResponder responder;
   HostEnvironment env(HostSettings{"Data Source=" + path}, responder);
   EXPECT_EQ(env.run_query("SELECT COUNT(*) AS N FROM T")->Field("N"), Variant(std::int32_t{0}));
   // New settings take another database.
   HostSettings elsewhere = env.settings();
-  elsewhere.connection_string = "Data Source=" + scratch.file("missing.db");
+  elsewhere.connection_string = "Data Source=" + (scratch.dir() / "missing.db").string();
   env.apply_settings(elsewhere);
   EXPECT_THROW(env.run_query("SELECT 1"), runtime::Error);
 }

@@ -12,7 +12,6 @@ using runtime::Variant;
 
 class WindowCodeFields : public OnEachEngine<WindowScenario> {
  protected:
-  // The window open on a day without rows, with a new row being entered.
   HeadlessFormSite& open_new_row() {
     auto& s = open_main();
     new_row(s, "2026-04-10");
@@ -48,7 +47,6 @@ TEST_P(WindowCodeFields, TheRowChosenInTheLookupIsAcceptedOnceAndLaterCodesAreCh
   EXPECT_EQ(MDLPD_CALENDATT::pIDLegameWBS, database::demo::kLinkTwiceB);
   EXPECT_EQ(sql_->count_containing("PD0G_DISBAPROG INNER JOIN PD0H_LEGDISBAPROG"), 0u);
 
-  // A later code is validated again.
   ASSERT_TRUE(activity->type("ATT01"));
   EXPECT_TRUE(activity->leave());
   EXPECT_EQ(messages().size(), 1u);

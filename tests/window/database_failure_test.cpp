@@ -23,7 +23,6 @@ TEST_P(DatabaseFailure, TheCalendarQueryFailingOnceIsRetriedOrLeftOut) {
   choose(*s, "2026-03-02");
   ASSERT_EQ(s->grid("GRID_CALENDATT")->row_count(), 2);
 
-  // Retry: the grid shows the day's rows.
   fail_next(kCalendarQuery);
   responder_.push_answer(runtime::kRetry);
   window().Requery();
@@ -41,7 +40,6 @@ TEST_P(DatabaseFailure, TheCalendarQueryFailingOnceIsRetriedOrLeftOut) {
   EXPECT_EQ(s->grid("GRID_CALENDATT")->row_count(), 0);
   EXPECT_NE(window().frame(), nullptr);
 
-  // The next requery works again.
   responder_.clear_record();
   window().Requery();
   EXPECT_TRUE(responder_.reports().empty());

@@ -29,7 +29,6 @@ TEST_P(WindowGrid, TheQueryOfAChosenDayInFreeMode) {
       " AND (PD4G_DATAATTIVITA>= '' OR ''='') "
       " AND (PD4G_DATAATTIVITA<= '' OR ''='') ";
   EXPECT_EQ(window().query_text(), expected);
-  // The recordset of the grid and the frame is opened on that text.
   EXPECT_EQ(sql_->starting_with(" SELECT PD4G_CALENDATT.*, "), std::vector<std::string>{expected});
   EXPECT_EQ(frame().query(), expected);
 }
@@ -66,7 +65,6 @@ TEST_P(WindowGrid, AChosenDayListsThatDaysRowsAndTheSelectedOneFillsTheFields) {
   EXPECT_EQ(MDLPD_CALENDATT::pDataFineWBS, "");
   frame().CancelEdit();
 
-  // A day without rows: the fields are prepared for a new entry.
   choose(s, "2026-03-20");
   EXPECT_EQ(g->row_count(), 0);
   EXPECT_EQ(text(s, "TXT_CODPROG"), "");

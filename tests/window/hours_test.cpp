@@ -67,7 +67,6 @@ TEST_P(WindowHours, WrongValuesShowTheirMessageAndKeepTheFocus) {
     EXPECT_EQ(text(s, "TXT_MINUTI"), c.minutes);
   }
 
-  // Corrected minutes let the person go on.
   responder_.clear_record();
   EXPECT_TRUE(leave_hours_with(s, "8", "59"));
   EXPECT_EQ(text(s, "TXT_ORE"), "08");

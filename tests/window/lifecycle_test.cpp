@@ -41,7 +41,6 @@ TEST_P(WindowLifecycle, ShowFormOpensTheWindowAndCloseFormReleasesItsHostObjects
   const std::string ter = "ZVRK:|" + id + "|TER|MERIDAL|FRMPD_CALENDATT";
   EXPECT_EQ(trace_count(ini), 1u);
 
-  // The window is up, on its own open connection, which the contract now offers.
   EXPECT_TRUE(s.Visible());
   EXPECT_FALSE(s.modal());
   EXPECT_EQ(s.Caption(), kCaption);

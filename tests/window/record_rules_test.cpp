@@ -33,7 +33,6 @@ TEST_P(WindowRecordRules, ANewDayIsWrittenWithEveryColumn) {
   ASSERT_EQ(frame().Status(), host::RecordFrame::kStatusNew);
   EXPECT_EQ(s.date("TXT_DATA")->Text(), shown("2026-03-10"));
   ASSERT_TRUE(enter_codes(s, "PRJ001", "N01", "ATT01"));
-  // The resolved activity is locked and its period shown.
   for (const char* field : {"TXT_CODPROG", "TXT_CODNODO", "TXT_CODATTIVITA"})
     EXPECT_FALSE(s.code(field)->Enabled()) << field;
   EXPECT_EQ(s.date("TXT_DATAINIZ")->Text(), shown("2026-03-01"));
