@@ -122,6 +122,8 @@ TEST_P(RangeCodeFields, AChangedCodeEmptiesTheCodesBelowAndItsDescription) {
   EXPECT_TRUE(messages().empty());
 }
 
+// An activity in several rows offers the lookup (Cancel refuses the field without one); the chosen row gives
+// the description and the ids, and never a node code: the node field keeps its own, or stays empty.
 TEST_P(RangeCodeFields, AnActivityInSeveralRowsOffersTheLookup) {
   responder_.push_answer(standin::box::kOk);
   responder_.push_answer(standin::box::kCancel);
@@ -138,23 +140,16 @@ TEST_P(RangeCodeFields, AnActivityInSeveralRowsOffersTheLookup) {
     EXPECT_EQ(activity->lookups_opened(), 1);
     ASSERT_TRUE(activity->last_lookup());
     EXPECT_EQ(activity->last_lookup()->connection, env_->settings().connection_string);
-    // The chosen row gives the description and the ids; the node field keeps its own code.
     EXPECT_EQ(s.code("TXT_DESATTIVITA")->Text(), "Verifica strutturale");
     EXPECT_EQ(s.code("TXT_CODNODO")->Text(), "N01");
     EXPECT_EQ(MDLPD_CALENDATT::pIDLegameWBS, database::demo::kLinkTwiceB);
     EXPECT_FALSE(activity->leave());
     EXPECT_EQ(activity->lookups_opened(), 1);
     EXPECT_EQ(s.focused_name(), "TXT_CODATTIVITA");
-  });
-  ASSERT_EQ(message_numbers(), (std::vector<std::int32_t>{77199, 77199}));
-  EXPECT_EQ(messages()[0].style, 1);
-  EXPECT_EQ(messages()[0].title, dialog().caption);
-}
 
-TEST_P(RangeCodeFields, TheActivityLookupLeavesAnEmptyNodeEmpty) {
-  run([&](HeadlessFormSite& s) {
-    type(s, "TXT_CODPROG", "PRJ002");
-    auto activity = s.code("TXT_CODATTIVITA");
+    // Set as the code does: the field still holds the focus.
+    s.code("TXT_CODPROG")->set_Text("PRJ002");
+    s.code("TXT_CODNODO")->set_Text("");
     activity->set_lookup_chooser([](standin::HeadlessCodeEdit&, const standin::LookupRequest&) {
       return lookup_row("Manutenzione programmata", "M01", database::demo::kNodeElectrical,
                         database::demo::kLinkMaintenance);
@@ -170,6 +165,9 @@ TEST_P(RangeCodeFields, TheActivityLookupLeavesAnEmptyNodeEmpty) {
     activity->OpenLookup();
     EXPECT_EQ(s.code("TXT_DESATTIVITA")->Text(), "Manutenzione programmata");
   });
+  ASSERT_EQ(message_numbers(), (std::vector<std::int32_t>{77199, 77199}));
+  EXPECT_EQ(messages()[0].style, 1);
+  EXPECT_EQ(messages()[0].title, dialog().caption);
 }
 
 TEST_P(RangeCodeFields, ACodeTheDecodeDidNotFindKeepsTheFocusSilently) {

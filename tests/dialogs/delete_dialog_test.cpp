@@ -47,14 +47,8 @@ TEST_P(DeleteDialog, DeletionAsksWithBothCountsAndSparesAllocatedDays) {
   EXPECT_TRUE(class_->ModificatoDati());
   EXPECT_EQ(count("SELECT COUNT(*) FROM PD4H_ALLRISPROG"), 3);
 
-  auto allocations = sql_->starting_with("SELECT COUNT(PD4H_IDCALENDARIO_PD4G)");
-  ASSERT_EQ(allocations.size(), 10u);  // five dates, asked at each press
-  EXPECT_EQ(
-      allocations[0],
-      "SELECT COUNT(PD4H_IDCALENDARIO_PD4G) AS NRRIS \r\n FROM PD4H_ALLRISPROG WITH(NOLOCK) \r\n INNER JOIN "
-      "PD4G_CALENDATT WITH(NOLOCK) \r\n ON PD4G_IDCALENDARIO = PD4H_IDCALENDARIO_PD4G \r\n WHERE "
-      "PD4G_DITTA_CG18 = 1 \r\n AND PD4G_IDDISBAPROG_PD0G = 101\r\n AND PD4G_IDLEGAME_PD0H = 1001\r\n AND "
-      "PD4G_DATAATTIVITA = '2026-03-02'");
+  // Five dates, their allocations asked at each press.
+  EXPECT_EQ(sql_->starting_with("SELECT COUNT(PD4H_IDCALENDARIO_PD4G) AS NRRIS").size(), 10u);
   EXPECT_EQ(sql_->count_containing(
                 " SELECT PD4G_CALENDATT.*  FROM PD4G_CALENDATT  WHERE PD4G_DITTA_CG18 = 1  AND "
                 "PD4G_IDDISBAPROG_PD0G = 101 AND PD4G_IDLEGAME_PD0H = 1001 AND PD4G_DATAATTIVITA "

@@ -23,50 +23,17 @@ class WindowCodeFields : public OnEachEngine<WindowScenario> {
   }
 };
 
-TEST_P(WindowCodeFields, TheRowChosenInTheLookupIsAcceptedOnceAndLaterCodesAreCheckedAgain) {
-  auto& s = open_new_row();
-  auto activity = s.code("TXT_CODATTIVITA");
-  activity->set_lookup_chooser(standin::pick_code("ATT06", 1));
-  responder_.push_answer(standin::box::kOk);
-  EXPECT_FALSE(enter_codes(s, "PRJ001", "N01", "ATT06"));
-  EXPECT_EQ(message_numbers(), std::vector<std::int32_t>{77199});
-  ASSERT_EQ(activity->lookups_opened(), 1);
-  // The activity lookup was filtered by the project and node and run on the window's connection.
-  ASSERT_TRUE(activity->last_lookup());
-  EXPECT_NE(activity->last_lookup()->text_a.find("'PRJ001'"), std::string::npos);
-  EXPECT_NE(activity->last_lookup()->text_a.find("'N01'"), std::string::npos);
-  EXPECT_EQ(activity->last_lookup()->connection, env_->settings().connection_string);
-  EXPECT_EQ(text(s, "TXT_DESATTIVITA"), "Verifica strutturale");
-  EXPECT_EQ(MDLPD_CALENDATT::pIDDisBaProgWBS, database::demo::kNodeDesign);
-  EXPECT_EQ(MDLPD_CALENDATT::pIDLegameWBS, database::demo::kLinkTwiceB);
-
-  // The next validation takes the chosen row as it is: no new search, no second question.
-  sql_->texts.clear();
-  EXPECT_TRUE(activity->leave());
-  EXPECT_EQ(messages().size(), 1u);
-  EXPECT_EQ(MDLPD_CALENDATT::pIDLegameWBS, database::demo::kLinkTwiceB);
-  EXPECT_EQ(sql_->count_containing("PD0G_DISBAPROG INNER JOIN PD0H_LEGDISBAPROG"), 0u);
-
-  ASSERT_TRUE(activity->type("ATT01"));
-  EXPECT_TRUE(activity->leave());
-  EXPECT_EQ(messages().size(), 1u);
-  EXPECT_EQ(MDLPD_CALENDATT::pIDLegameWBS, database::demo::kLinkPlanned);
-  expect_codes_enabled(s, false);
-}
-
 // OK opens the lookup; closed without a choice it leaves the question for the next validation, where Cancel
-// only cancels: no lookup, the focus stays, nothing is resolved.
-TEST_P(WindowCodeFields, ALookupClosedWithoutAChoiceLeavesTheQuestionAndCancelOnlyCancels) {
+// only cancels: no lookup, the focus stays, nothing is resolved. A row chosen in a later lookup is then
+// accepted once as it is, and a later code is checked again.
+TEST_P(WindowCodeFields, TheSeveralRowsQuestionItsLookupAndTheRowChosen) {
   auto& s = open_new_row();
   auto activity = s.code("TXT_CODATTIVITA");
   activity->set_lookup_chooser(
       [](standin::HeadlessCodeEdit&, const standin::LookupRequest&) { return Variant(); });
   responder_.push_answer(standin::box::kOk);
   EXPECT_FALSE(enter_codes(s, "PRJ001", "N01", "ATT06"));
-  EXPECT_EQ(activity->lookups_opened(), 1);
   EXPECT_EQ(text(s, "TXT_DESATTIVITA"), "Verifica strutturale");  // from the decode, not the lookup
-  EXPECT_EQ(MDLPD_CALENDATT::pIDLegameWBS, 0);
-
   responder_.push_answer(standin::box::kCancel);
   EXPECT_FALSE(activity->leave());
   EXPECT_EQ(message_numbers(), (std::vector<std::int32_t>{77199, 77199}));
@@ -76,6 +43,31 @@ TEST_P(WindowCodeFields, ALookupClosedWithoutAChoiceLeavesTheQuestionAndCancelOn
   EXPECT_EQ(s.focused_name(), "TXT_CODATTIVITA");
   EXPECT_EQ(MDLPD_CALENDATT::pIDLegameWBS, 0);
   expect_codes_enabled(s, true);
+
+  activity->set_lookup_chooser(standin::pick_code("ATT06", 1));
+  responder_.push_answer(standin::box::kOk);
+  EXPECT_FALSE(activity->leave());
+  ASSERT_EQ(activity->lookups_opened(), 2);
+  // The activity lookup was filtered by the project and node and run on the window's connection.
+  ASSERT_TRUE(activity->last_lookup());
+  EXPECT_NE(activity->last_lookup()->text_a.find("'PRJ001'"), std::string::npos);
+  EXPECT_NE(activity->last_lookup()->text_a.find("'N01'"), std::string::npos);
+  EXPECT_EQ(activity->last_lookup()->connection, env_->settings().connection_string);
+  EXPECT_EQ(MDLPD_CALENDATT::pIDDisBaProgWBS, database::demo::kNodeDesign);
+  EXPECT_EQ(MDLPD_CALENDATT::pIDLegameWBS, database::demo::kLinkTwiceB);
+
+  // The next validation takes the chosen row as it is: no new search, no further question.
+  sql_->texts.clear();
+  EXPECT_TRUE(activity->leave());
+  EXPECT_EQ(messages().size(), 3u);
+  EXPECT_EQ(MDLPD_CALENDATT::pIDLegameWBS, database::demo::kLinkTwiceB);
+  EXPECT_EQ(sql_->count_containing("PD0G_DISBAPROG INNER JOIN PD0H_LEGDISBAPROG"), 0u);
+
+  ASSERT_TRUE(activity->type("ATT01"));
+  EXPECT_TRUE(activity->leave());
+  EXPECT_EQ(messages().size(), 3u);
+  EXPECT_EQ(MDLPD_CALENDATT::pIDLegameWBS, database::demo::kLinkPlanned);
+  expect_codes_enabled(s, false);
 }
 
 TEST_P(WindowCodeFields, AnActivityWithoutPlanningDatesIsRefused) {

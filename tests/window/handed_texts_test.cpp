@@ -148,26 +148,24 @@ TEST_F(HandedTexts, TheWindowInFreeMode) {
 TEST_F(HandedTexts, TheRangeDialogs) {
   call_for_planned_activity();
   auto& main = open_main();
-  auto insert = [&](std::function<void(HeadlessFormSite&)> fill) {
-    in_dialog(kInsertName, [this, fill](HeadlessFormSite& s) {
+  // Runs the actions in a range dialog without the contract, which its load and the button need.
+  auto in_range = [&](const char* name, const char* button, std::function<void(HeadlessFormSite&)> fill) {
+    in_dialog(name, [this, fill](HeadlessFormSite& s) {
       window().ActiveInterface = nullptr;
       fill(s);
       window().ActiveInterface = module_;
       if (!s.closed()) click(s, "BTN_ANNULLA");
     });
-    with_contract([&] { press(main, "BTN_INSMULTIPLO"); });
+    with_contract([&] { press(main, button); });
+  };
+  auto insert = [&](std::function<void(HeadlessFormSite&)> fill) {
+    in_range(kInsertName, "BTN_INSMULTIPLO", fill);
   };
   auto insert_range = [&](std::string from, std::string to) {
     insert([=](HeadlessFormSite& s) { generate(s, from, to, "1", "1", "0", 0); });
   };
-  auto remove = [&](const std::string& from, const std::string& to) {
-    in_dialog(kDeleteName, [this, from, to](HeadlessFormSite& s) {
-      window().ActiveInterface = nullptr;
-      delete_range(s, from, to, "1");
-      window().ActiveInterface = module_;
-      if (!s.closed()) click(s, "BTN_ANNULLA");
-    });
-    with_contract([&] { press(main, "BTN_CANCMULTIPLA"); });
+  auto remove = [&](std::string from, std::string to) {
+    in_range(kDeleteName, "BTN_CANCMULTIPLA", [=](HeadlessFormSite& s) { delete_range(s, from, to, "1"); });
   };
   const std::vector<Row> rows = {
       {29648, [&] { insert([](HeadlessFormSite& s) { click(s, "BTN_CONFERMA"); }); }},
