@@ -67,13 +67,5 @@ TEST(ErrorTrap, ForeignExceptionsBecomePendingErrors) {
   EXPECT_EQ(reporter.shown[0], "X:440:boom");
 }
 
-TEST(Suppressed, SkipsTheFailingStepAndClearsTheError) {
-  int after = 0;
-  EXPECT_FALSE(suppressed([] { throw Error(5, "Invalid procedure call"); }));
-  EXPECT_EQ(pending_error().number, 0);
-  EXPECT_TRUE(suppressed([&] { after = 1; }));
-  EXPECT_EQ(after, 1);
-}
-
 }  // namespace
 }  // namespace runtime

@@ -113,14 +113,5 @@ TEST_F(GridTest, EachLookupRunsOncePerAttach) {
   EXPECT_EQ(queries.size(), 3u);
 }
 
-TEST_F(GridTest, NoCurrentRowReadsEmpty) {
-  auto rs = std::make_shared<database::EngineRecordset>();
-  rs->Open("SELECT DAYS.*, D_PROJECT AS PROJECT_CODE FROM DAYS WHERE D_ID < 0", connection, -1, -1, 1);
-  grid->AttachRecordset(rs);
-  EXPECT_TRUE(grid->CurrentValue("PROJECT_CODE").is_empty());
-  EXPECT_FALSE(grid->select_row(0));
-  EXPECT_TRUE(queries.empty());
-}
-
 }  // namespace
 }  // namespace standin

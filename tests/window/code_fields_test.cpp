@@ -70,15 +70,6 @@ TEST_P(WindowCodeFields, TheSeveralRowsQuestionItsLookupAndTheRowChosen) {
   expect_codes_enabled(s, false);
 }
 
-TEST_P(WindowCodeFields, AnActivityWithoutPlanningDatesIsRefused) {
-  auto& s = open_new_row();
-  EXPECT_FALSE(enter_codes(s, "PRJ001", "N01", "ATT05"));
-  ASSERT_EQ(message_numbers(), std::vector<std::int32_t>{77200});
-  EXPECT_EQ(messages()[0].style, 16);
-  EXPECT_EQ(s.focused_name(), "TXT_CODATTIVITA");
-  expect_codes_enabled(s, true);
-}
-
 // The period of an activity is its planned dates when either is set, else its forecast ones; a missing
 // bound is the other one. The window shows it, and a new day must lie in it.
 TEST_P(WindowCodeFields, ThePlanningPeriodIsCompletedFromTheDatesTheActivityHas) {
@@ -191,11 +182,7 @@ TEST_P(WindowCodeFields, TheMaintenanceKeyOpensTheProgramOfTheField) {
   auto project = s.code("TXT_CODPROG");
   ASSERT_TRUE(project->type("PRJ001"));
 
-  project->press_key(Variant("Kaltro"));
-  project->press_key(Variant::null());
-  EXPECT_TRUE(projects_opened.empty());
   EXPECT_FALSE(module_->Cinterface_IsActive());
-
   const auto released_before = env_->global()->released().size();
   project->press_key(Variant("Kgestione"));
   EXPECT_EQ(projects_opened, std::vector<std::string>{"PRJ001"});

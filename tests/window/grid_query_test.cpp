@@ -12,27 +12,6 @@ class WindowGrid : public OnEachEngine<WindowScenario> {
   std::shared_ptr<standin::HeadlessGrid> grid(HeadlessFormSite& s) { return s.grid("GRID_CALENDATT"); }
 };
 
-TEST_P(WindowGrid, TheQueryOfAChosenDayInFreeMode) {
-  auto& s = open_main();
-  sql_->texts.clear();
-  choose(s, "2026-03-02");
-  const std::string expected =
-      " SELECT PD4G_CALENDATT.*, \r\n"
-      " PD4G_IDDISBAPROG_PD0G AS PD4G_IDDISBAPROG_PD68, PD4G_IDDISBAPROG_PD0G AS PD4G_IDDISBAPROG_PD0C, "
-      "PD4G_IDLEGAME_PD0H AS PD4G_IDLEGAME_PD0D, "
-      " PD4G_IDLEGAME_PD0H AS PD4G_IDLEGAME_INI, PD4G_IDLEGAME_PD0H AS PD4G_IDLEGAME_FIN "
-      " FROM PD4G_CALENDATT "
-      " WHERE PD4G_DITTA_CG18 = 1"
-      " AND (PD4G_DATAATTIVITA = '2026-03-02' OR '2026-03-02'='') "
-      " AND (PD4G_IDDISBAPROG_PD0G = 0 OR 0=0) "
-      " AND (PD4G_IDLEGAME_PD0H = 0 OR 0=0) "
-      " AND (PD4G_DATAATTIVITA>= '' OR ''='') "
-      " AND (PD4G_DATAATTIVITA<= '' OR ''='') ";
-  EXPECT_EQ(window().query_text(), expected);
-  EXPECT_EQ(sql_->starting_with(" SELECT PD4G_CALENDATT.*, "), std::vector<std::string>{expected});
-  EXPECT_EQ(frame().query(), expected);
-}
-
 // The grid lists the chosen day's rows of the company (what its lookup columns show is checked through the
 // navigator's export); the selected row is copied into the fields, with its activity locked.
 TEST_P(WindowGrid, AChosenDayListsThatDaysRowsAndTheSelectedOneFillsTheFields) {
