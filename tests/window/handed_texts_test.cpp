@@ -145,7 +145,7 @@ TEST_F(HandedTexts, TheWindowInFreeMode) {
   frame().CancelEdit();
 }
 
-TEST_F(HandedTexts, TheRangeDialogs) {
+TEST_F(HandedTexts, TheRangeDialogsAndTheCalendarInCalledMode) {
   call_for_planned_activity();
   auto& main = open_main();
   // Runs the actions in a range dialog without the contract, which its load and the button need.
@@ -183,19 +183,12 @@ TEST_F(HandedTexts, TheRangeDialogs) {
       {76346, [&] { responder_.push_answer(standin::box::kNo), remove("02/03/2026", "06/03/2026"); }},
       {77205, [&] { remove("04/03/2026", "05/03/2026"); }},
       {77206, [&] { remove("23/03/2026", "25/03/2026"); }},
-  };
-  check(rows);
-}
-
-TEST_F(HandedTexts, TheCalendarInCalledMode) {
-  call_for_planned_activity();
-  auto& s = open_main();
-  const std::vector<Row> rows = {
-      {77194, [&] { choose(s, "2026-02-27"); }},
-      {77195, [&] { choose(s, "2026-04-02"); }},
+      // The calendar itself.
+      {77194, [&] { choose(main, "2026-02-27"); }},
+      {77195, [&] { choose(main, "2026-04-02"); }},
       {77192,
        [&] {
-         with_contract([&] { choose(s, "2026-03-02"); });
+         with_contract([&] { choose(main, "2026-03-02"); });
          frame().NewRow();
        }},
   };
