@@ -128,9 +128,8 @@ TEST_P(NavigatorEvents, ExportWritesTheGridUnderTheTranslatedTitle) {
   module_->let_Cinterface_IsActive(true);
   std::string path = (db_->dir() / "grid.csv").string();
   ASSERT_TRUE(standin::export_grid_csv(*env_->navigator(), *s.grid("GRID_CALENDATT"), path));
-  std::ifstream in(path, std::ios::binary);
   std::stringstream text;
-  text << in.rdbuf();
+  text << std::ifstream(path, std::ios::binary).rdbuf();
   EXPECT_EQ(text.str(),
             "\xEF\xBB\xBF"
             "Calendario attività WBS\r\n"
@@ -151,13 +150,11 @@ TEST_P(NavigatorEvents, ScriptAndLayoutModelsReceiveTheWindowAndTheFrame) {
   module_->let_Cinterface_IsActive(true);
   env_->navigator()->initialize_script_model(script);
   env_->navigator()->initialize_layout_model(layout);
-  ASSERT_EQ(script->registrations().size(), 2u);
-  EXPECT_EQ(script->registrations()[0].name, "FRMPD_CALENDATT");
-  EXPECT_EQ(script->registrations()[0].kind, 0);
-  EXPECT_EQ(script->registrations()[0].description, "Calendario attività WBS");
-  EXPECT_EQ(script->registrations()[1].name, "FME_DIPE");
-  EXPECT_EQ(script->registrations()[1].kind, 3);
-  EXPECT_EQ(script->registrations()[1].description, "FME_DIPE");
+  std::vector<std::string> registered;
+  for (const auto& r : script->registrations())
+    registered.push_back(r.name + " " + std::to_string(r.kind) + " " + r.description);
+  EXPECT_EQ(registered,
+            (std::vector<std::string>{"FRMPD_CALENDATT 0 Calendario attività WBS", "FME_DIPE 3 FME_DIPE"}));
   EXPECT_EQ(frame()->Name(), "FME_DIPE");
   ASSERT_EQ(layout->registrations().size(), 1u);
 

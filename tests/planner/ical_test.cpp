@@ -81,9 +81,10 @@ TEST(DateFile, OneIsoDateALineWithCommentsAndBlankLines) {
   ASSERT_TRUE(dates) << error;
   EXPECT_EQ(isos(*dates), (std::vector<std::string>{"2026-03-19", "2026-04-06"}));
 
-  EXPECT_FALSE(read_date_file("2026-03-19\n19/03/2026\n", day("2026-12-31"), "en", error));
-  EXPECT_EQ(error.rfind("line 2 holds \"19/03/2026\"", 0), 0u) << error;
-  EXPECT_FALSE(read_date_file("2026-02-30\n", day("2026-12-31"), "en", error));
+  for (std::string bad : {"19/03/2026", "2026-02-30"}) {
+    EXPECT_FALSE(read_date_file("2026-03-19\n" + bad + "\n", day("2026-12-31"), "en", error));
+    EXPECT_EQ(error.rfind("line 2 holds \"" + bad + "\"", 0), 0u) << error;
+  }
   EXPECT_TRUE(read_date_file("", day("2026-12-31"), "en", error)->empty());
 }
 

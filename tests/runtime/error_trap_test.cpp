@@ -52,7 +52,7 @@ TEST(ErrorTrap, TheAnswerDecidesWhatRunsAfterTheFailingStep) {
     std::int32_t leaving = -1;
     EXPECT_EQ(run_routine(reporter, &left, &leaving), ran);
     EXPECT_EQ(left, ran.size() == 1);
-    if (left) EXPECT_EQ(leaving, answer);
+    EXPECT_EQ(leaving, left ? answer : 0);
     EXPECT_EQ(reporter.shown,
               std::vector<std::string>{"Form_Load:3704:Operation is not allowed when the object is closed"});
     EXPECT_EQ(pending_error().number, 0);

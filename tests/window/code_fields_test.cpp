@@ -38,7 +38,6 @@ TEST_P(WindowCodeFields, TheSeveralRowsQuestionItsLookupAndTheRowChosen) {
   EXPECT_FALSE(activity->leave());
   EXPECT_EQ(message_numbers(), (std::vector<std::int32_t>{77199, 77199}));
   EXPECT_EQ(messages()[1].style, 1);
-  EXPECT_EQ(messages()[1].title, kCaption);
   EXPECT_EQ(activity->lookups_opened(), 1);
   EXPECT_EQ(s.focused_name(), "TXT_CODATTIVITA");
   EXPECT_EQ(MDLPD_CALENDATT::pIDLegameWBS, 0);

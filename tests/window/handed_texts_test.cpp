@@ -14,17 +14,11 @@ using runtime::Variant;
 
 // The numbered pieces of a shown text, in order, each without the line break that joins it to the next.
 std::vector<std::pair<std::int32_t, std::string>> numbered_pieces(const std::string& shown) {
-  static const std::regex mark(R"(\[x(\d+)x\] )");
+  static const std::regex mark(R"(\[x(\d+)x\] ((?:(?!\[x\d+x\] )[\s\S])*))");
   std::vector<std::pair<std::int32_t, std::string>> out;
-  auto begin = std::sregex_iterator(shown.begin(), shown.end(), mark);
-  for (auto it = begin; it != std::sregex_iterator(); ++it) {
-    auto next = std::next(it);
-    std::size_t from = static_cast<std::size_t>(it->position() + it->length());
-    std::size_t to =
-        next == std::sregex_iterator() ? shown.size() : static_cast<std::size_t>(next->position());
-    std::string piece = shown.substr(from, to - from);
-    while (piece.size() >= 2 && piece.compare(piece.size() - 2, 2, "\r\n") == 0)
-      piece.resize(piece.size() - 2);
+  for (auto it = std::sregex_iterator(shown.begin(), shown.end(), mark); it != std::sregex_iterator(); ++it) {
+    std::string piece = (*it)[2];
+    while (piece.ends_with("\r\n")) piece.resize(piece.size() - 2);
     out.emplace_back(std::stoi((*it)[1]), piece);
   }
   return out;
