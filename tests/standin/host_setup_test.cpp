@@ -62,7 +62,6 @@ TEST(HostEnvironment, HandsTheModuleItsContract) {
   ASSERT_TRUE(module->Cinterface_ClsVoceMenu());
   EXPECT_EQ(module->Cinterface_ClsVoceMenu()->Text(), "Calendario attività WBS");
   EXPECT_EQ(module->Cinterface_StatusBar(), env.status_bar());
-  EXPECT_EQ(module->Cinterface_WindowState(), 0);
   EXPECT_EQ(module->Cinterface_Caption(), Variant("Calendario attività WBS"));
   EXPECT_TRUE(responder.unanswered().empty());
 }

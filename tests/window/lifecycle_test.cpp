@@ -36,7 +36,6 @@ TEST_P(WindowLifecycle, ShowFormOpensTheWindowAndCloseFormReleasesItsHostObjects
   auto site = open_kept();
   auto& s = *site;
   const std::string id = window().IdentificativoIstanza().to_string();
-  ASSERT_EQ(id.size(), 32u);
   const std::string ini = "ZVRK:|" + id + "|INI|MERIDAL|FRMPD_CALENDATT";
   const std::string ter = "ZVRK:|" + id + "|TER|MERIDAL|FRMPD_CALENDATT";
   EXPECT_EQ(trace_count(ini), 1u);
@@ -170,7 +169,6 @@ TEST_P(WindowLifecycle, ReactivationOnlyRefreshesTheNavigator) {
   EXPECT_EQ(navigator_calls("OpenProgram"), 1);
   EXPECT_TRUE(sql_->texts.empty());
   EXPECT_EQ(window().current_day().to_date(), day("2026-03-02"));
-  EXPECT_EQ(s.calendar("KVO_CALENDARIO")->Value().to_date(), day("2026-03-02"));
   EXPECT_EQ(text(s, "TXT_ORE"), "changed");
 }
 
