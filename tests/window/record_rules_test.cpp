@@ -71,7 +71,7 @@ TEST_P(WindowRecordRules, ANewDayIsRefusedByEachRuleOfTheSave) {
   };
   const Case cases[] = {{"three codes needed", "2026-03-10", nullptr, 77196, 16},
                         {"codes that do not resolve", "2026-03-10", "ATT99", 77197, 16},
-                        {"an activity without planning dates", "2026-03-10", "ATT05", 77197, 16},
+                        {"an activity without planning dates", "2026-03-10", "ATT05", 77198, 64},
                         {"outside the planning period", "2026-04-01", "ATT01", 77198, 64}};
   auto& s = open_main();
   for (const Case& c : cases) {
