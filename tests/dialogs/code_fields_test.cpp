@@ -11,7 +11,7 @@ struct DialogCase {
   const char* name;
   const char* button;
   const char* caption;
-  const char* frame;  // switched on with the range, never off by the code fields
+  const char* frame;
   std::vector<const char*> range;
 };
 
@@ -26,10 +26,6 @@ const DialogCase kDelete{"FRMPD_DELCALENDATT",
                          "Cancellazione multipla calendario attività",
                          nullptr,
                          {"TXT_DATAINIZIALE", "TXT_DATAFINALE", "TXT_CANCELLAOGNI", "BTN_CONFERMA"}};
-
-void PrintTo(const DialogCase& c, std::ostream* os) {
-  *os << c.name;
-}
 
 // A chosen row of the activity lookup: description, node code, project, period, node id, link id.
 Variant lookup_row(const std::string& description, const std::string& node, double node_id, double link_id) {
@@ -51,25 +47,23 @@ class RangeCodeFields : public HostScenario,
     standin::MaintenancePrograms::instance() = {};
     HostScenario::TearDown();
   }
-  // Runs the person's actions in the dialog of the case, opened on no activity.
   void run(std::function<void(HeadlessFormSite&)> action) {
     auto& main = open_main();
     in_dialog(dialog().name, std::move(action));
     press(main, dialog().button);
     EXPECT_TRUE(failures().empty()) << failures().front();
   }
-  void expect_range(HeadlessFormSite& s, bool enabled) {
+  // The insertion dialog's frame is switched on with the range, never off by the code fields.
+  void expect_range(HeadlessFormSite& s, bool enabled, bool frame_enabled) {
     for (const char* name : dialog().range) EXPECT_EQ(s.control(name)->Enabled(), enabled) << name;
+    EXPECT_TRUE(!dialog().frame || s.control(dialog().frame)->Enabled() == frame_enabled);
   }
 };
 
 TEST_P(RangeCodeFields, AResolvedActivityUnlocksTheRangeAndAnUnresolvedOneLocksIt) {
   run([&](HeadlessFormSite& s) {
     // Opened on no activity: the range is locked, the code fields are empty and usable.
-    expect_range(s, false);
-    if (dialog().frame) {
-      EXPECT_FALSE(s.control(dialog().frame)->Enabled());
-    }
+    expect_range(s, false, false);
     for (const char* field : {"TXT_CODPROG", "TXT_CODNODO", "TXT_CODATTIVITA"}) {
       EXPECT_TRUE(s.code(field)->Enabled()) << field;
       EXPECT_EQ(s.code(field)->Text(), "");
@@ -78,10 +72,7 @@ TEST_P(RangeCodeFields, AResolvedActivityUnlocksTheRangeAndAnUnresolvedOneLocksI
     type(s, "TXT_CODNODO", "N01");
     type(s, "TXT_CODATTIVITA", "ATT01");
     ASSERT_TRUE(s.code("TXT_CODATTIVITA")->leave());
-    expect_range(s, true);
-    if (dialog().frame) {
-      EXPECT_TRUE(s.control(dialog().frame)->Enabled());
-    }
+    expect_range(s, true, true);
     EXPECT_EQ(s.date("TXT_DATAINIZ")->Text(), "01/03/2026");
     EXPECT_EQ(s.date("TXT_DATAFIN")->Text(), "31/03/2026");
     EXPECT_EQ(MDLPD_CALENDATT::pIDLegameWBS, database::demo::kLinkPlanned);
@@ -91,10 +82,7 @@ TEST_P(RangeCodeFields, AResolvedActivityUnlocksTheRangeAndAnUnresolvedOneLocksI
     type_date(s, "TXT_DATAINIZIALE", "10/03/2026");
     type(s, "TXT_CODATTIVITA", "ATT05");
     EXPECT_TRUE(s.code("TXT_CODATTIVITA")->leave());
-    expect_range(s, false);
-    if (dialog().frame) {
-      EXPECT_TRUE(s.control(dialog().frame)->Enabled());
-    }
+    expect_range(s, false, true);
     EXPECT_EQ(s.date("TXT_DATAINIZ")->Text(), "01/03/2026");
   });
   EXPECT_TRUE(messages().empty());
@@ -106,7 +94,6 @@ TEST_P(RangeCodeFields, AChangedCodeEmptiesTheCodesBelowAndItsDescription) {
     type(s, "TXT_CODNODO", "N01");
     type(s, "TXT_CODATTIVITA", "ATT02");
     ASSERT_TRUE(leave(s));
-    // The controls' decodes filled the three descriptions.
     EXPECT_EQ(s.code("TXT_DESPROG")->Text(), "Ampliamento stabilimento");
     EXPECT_EQ(s.code("TXT_DESNODO")->Text(), "Progettazione");
     EXPECT_EQ(s.code("TXT_DESATTIVITA")->Text(), "Progetto esecutivo");
@@ -131,6 +118,8 @@ TEST_P(RangeCodeFields, AChangedCodeEmptiesTheCodesBelowAndItsDescription) {
   EXPECT_TRUE(messages().empty());
 }
 
+// An activity in several rows offers the lookup (Cancel refuses the field without one); the chosen row gives
+// the description and the ids, and never a node code: the node field keeps its own, or stays empty.
 TEST_P(RangeCodeFields, AnActivityInSeveralRowsOffersTheLookup) {
   responder_.push_answer(standin::box::kOk);
   responder_.push_answer(standin::box::kCancel);
@@ -147,24 +136,16 @@ TEST_P(RangeCodeFields, AnActivityInSeveralRowsOffersTheLookup) {
     EXPECT_EQ(activity->lookups_opened(), 1);
     ASSERT_TRUE(activity->last_lookup());
     EXPECT_EQ(activity->last_lookup()->connection, env_->settings().connection_string);
-    // The chosen row gives the description and the ids; the node field keeps its own code.
     EXPECT_EQ(s.code("TXT_DESATTIVITA")->Text(), "Verifica strutturale");
     EXPECT_EQ(s.code("TXT_CODNODO")->Text(), "N01");
     EXPECT_EQ(MDLPD_CALENDATT::pIDLegameWBS, database::demo::kLinkTwiceB);
-    // Cancel refuses the field without a lookup.
     EXPECT_FALSE(activity->leave());
     EXPECT_EQ(activity->lookups_opened(), 1);
     EXPECT_EQ(s.focused_name(), "TXT_CODATTIVITA");
-  });
-  ASSERT_EQ(message_numbers(), (std::vector<std::int32_t>{77199, 77199}));
-  EXPECT_EQ(messages()[0].style, 1);
-  EXPECT_EQ(messages()[0].title, dialog().caption);
-}
 
-TEST_P(RangeCodeFields, TheActivityLookupLeavesAnEmptyNodeEmpty) {
-  run([&](HeadlessFormSite& s) {
-    type(s, "TXT_CODPROG", "PRJ002");
-    auto activity = s.code("TXT_CODATTIVITA");
+    // Set as the code does: the field still holds the focus.
+    s.code("TXT_CODPROG")->set_Text("PRJ002");
+    s.code("TXT_CODNODO")->set_Text("");
     activity->set_lookup_chooser([](standin::HeadlessCodeEdit&, const standin::LookupRequest&) {
       return lookup_row("Manutenzione programmata", "M01", database::demo::kNodeElectrical,
                         database::demo::kLinkMaintenance);
@@ -180,6 +161,9 @@ TEST_P(RangeCodeFields, TheActivityLookupLeavesAnEmptyNodeEmpty) {
     activity->OpenLookup();
     EXPECT_EQ(s.code("TXT_DESATTIVITA")->Text(), "Manutenzione programmata");
   });
+  ASSERT_EQ(message_numbers(), (std::vector<std::int32_t>{77199, 77199}));
+  EXPECT_EQ(messages()[0].style, 1);
+  EXPECT_EQ(messages()[0].title, dialog().caption);
 }
 
 TEST_P(RangeCodeFields, ACodeTheDecodeDidNotFindKeepsTheFocusSilently) {
@@ -227,15 +211,13 @@ TEST_P(RangeCodeFields, TheMaintenanceKeyOpensTheProgramsWithTheirCodes) {
   EXPECT_TRUE(responder_.reports().empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    BothDialogs, RangeCodeFields,
-    ::testing::Combine(::testing::Values(kInsert, kDelete),
-                       ::testing::Values(Engine::SQLite, Engine::PostgreSQL)),
-    [](const ::testing::TestParamInfo<std::tuple<DialogCase, Engine>>& param_info) {
-      std::string dialog =
-          std::get<0>(param_info.param).name == std::string(kInsert.name) ? "Insertion" : "Deletion";
-      return dialog + "_" + engine_name({std::get<1>(param_info.param), param_info.index});
-    });
+INSTANTIATE_TEST_SUITE_P(BothDialogs, RangeCodeFields,
+                         ::testing::Combine(::testing::Values(kInsert, kDelete),
+                                            ::testing::Values(Engine::SQLite, Engine::PostgreSQL)),
+                         [](const auto& p) {
+                           return std::string(std::get<0>(p.param).name).substr(6) + "_" +
+                                  engine_name({std::get<1>(p.param), p.index});
+                         });
 
 }  // namespace
 }  // namespace calendatt::testing

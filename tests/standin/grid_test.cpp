@@ -3,6 +3,7 @@
 
 #include "database/engine_recordset.hpp"
 #include "database/sqlite_connection.hpp"
+#include "database/temp_database.hpp"
 #include "runtime/error.hpp"
 #include "standin/headless_forms.hpp"
 #include "test_support.hpp"
@@ -19,7 +20,7 @@ constexpr const char* kStartLookup =
 
 class GridTest : public ::testing::Test {
  protected:
-  testing::ScratchDirectory scratch;
+  database::testing::TempDatabase scratch;
   std::shared_ptr<host::Connection> connection;
   HeadlessFormFactory factory;
   testing::TestWindow window;
@@ -28,7 +29,7 @@ class GridTest : public ::testing::Test {
   int row_changes = 0;
 
   void SetUp() override {
-    connection = database::open_or_create(scratch.file("grid.db"));
+    connection = database::open_or_create(scratch.path());
     for (const char* sql : {
              "CREATE TABLE PROJECTS (P_ID INTEGER PRIMARY KEY, P_COMPANY INTEGER, P_CODE TEXT)",
              "CREATE TABLE LINKS (L_ID INTEGER PRIMARY KEY, L_PLANNED DATE, L_FORESEEN DATE)",
@@ -88,6 +89,9 @@ TEST_F(GridTest, LookupColumnsShowTheLookedUpValue) {
   EXPECT_TRUE(grid->CurrentValue("LINK_START").is_null());
   EXPECT_FALSE(grid->select_row(4));
   EXPECT_THROW(grid->CurrentValue("NON_ESISTE"), runtime::Error);
+  // The definition is closed: a column twice, or an option of no column, is refused.
+  EXPECT_THROW(grid->AddColumn("D_HOURS", "Ore", 1, 500, true), runtime::Error);
+  EXPECT_THROW(grid->set_ColumnOption("NESSUNA", 1), runtime::Error);
 }
 
 TEST_F(GridTest, EachLookupRunsOncePerAttach) {
@@ -107,25 +111,6 @@ TEST_F(GridTest, EachLookupRunsOncePerAttach) {
   grid->AttachRecordset(open_days());
   EXPECT_EQ(grid->CurrentValue("PROJECT_CODE"), Variant("P-UNO-BIS"));
   EXPECT_EQ(queries.size(), 3u);
-}
-
-TEST_F(GridTest, NoCurrentRowReadsEmpty) {
-  auto rs = std::make_shared<database::EngineRecordset>();
-  rs->Open("SELECT DAYS.*, D_PROJECT AS PROJECT_CODE FROM DAYS WHERE D_ID < 0", connection, -1, -1, 1);
-  grid->AttachRecordset(rs);
-  EXPECT_TRUE(grid->CurrentValue("PROJECT_CODE").is_empty());
-  EXPECT_FALSE(grid->select_row(0));
-  EXPECT_TRUE(queries.empty());
-}
-
-TEST_F(GridTest, DefinitionIsKept) {
-  EXPECT_EQ(grid->columns().size(), 3u);
-  EXPECT_TRUE(grid->column("project_code")->is_lookup());
-  EXPECT_EQ(grid->column("D_HOURS")->option, 1);
-  EXPECT_EQ(grid->calls().front(), "BeginDefinition");
-  EXPECT_EQ(grid->calls().back(), "Finalize");
-  EXPECT_THROW(grid->AddColumn("D_HOURS", "Ore", 1, 500, true), runtime::Error);
-  EXPECT_THROW(grid->set_ColumnOption("NESSUNA", 1), runtime::Error);
 }
 
 }  // namespace

@@ -14,45 +14,28 @@ std::string found(const LookupValues& values, const Variant& id) {
 }
 
 TEST(LookupValues, IdsMatchAsTheirKeysDo) {
+  // The first value of an id stays; a null id is never stored.
+  const std::pair<Variant, const char*> stored[] = {{Variant(std::int32_t{12}), "twelve"},
+                                                    {Variant(std::int32_t{12}), "later twelve"},
+                                                    {Variant("ABC"), "letters"},
+                                                    {Variant(2.5), "two and a half"},
+                                                    {Variant(1e15), "big"},
+                                                    {Variant(std::int32_t{-3}), "minus three"},
+                                                    {Variant::null(), "never"}};
   LookupValues values;
-  values.add(Variant(std::int32_t{12}), Variant("twelve"));
-  values.add(Variant(std::int32_t{12}), Variant("later twelve"));  // the first value stays
-  values.add(Variant("ABC"), Variant("letters"));
-  values.add(Variant(2.5), Variant("two and a half"));
-  values.add(Variant(1e15), Variant("big"));
-  values.add(Variant(std::int32_t{-3}), Variant("minus three"));
-  values.add(Variant::null(), Variant("never"));
+  for (const auto& [id, text] : stored) values.add(id, Variant(text));
   EXPECT_EQ(values.size(), 5u);
 
   // Each id against what lookup_key says of it.
-  const std::vector<Variant> ids = {Variant(std::int32_t{12}),
-                                    Variant(12.0),
-                                    Variant("12"),
-                                    Variant(" 12 "),
-                                    Variant("12.0"),
-                                    Variant("012"),
-                                    Variant("ABC"),
-                                    Variant("abc"),
-                                    Variant(2.5),
-                                    Variant("2.50"),
-                                    Variant(1e15),
-                                    Variant("1000000000000000"),
-                                    Variant(-3.0),
-                                    Variant("-3"),
-                                    Variant(12.000001),
-                                    Variant(),
-                                    Variant::null(),
-                                    Variant(std::int32_t{13})};
-  std::vector<std::pair<Variant, std::string>> keyed = {{Variant(std::int32_t{12}), "twelve"},
-                                                        {Variant("ABC"), "letters"},
-                                                        {Variant(2.5), "two and a half"},
-                                                        {Variant(1e15), "big"},
-                                                        {Variant(std::int32_t{-3}), "minus three"}};
-  for (const Variant& id : ids) {
+  for (const Variant& id :
+       {Variant(std::int32_t{12}), Variant(12.0), Variant("12"), Variant(" 12 "), Variant("12.0"),
+        Variant("012"), Variant("ABC"), Variant("abc"), Variant(2.5), Variant("2.50"), Variant(1e15),
+        Variant("1000000000000000"), Variant(-3.0), Variant("-3"), Variant(12.000001), Variant(),
+        Variant::null(), Variant(std::int32_t{13})}) {
     std::string expected = "(none)";
     auto key = lookup_key(id);
-    for (const auto& [stored, text] : keyed)
-      if (key && lookup_key(stored) == key) expected = text;
+    for (auto it = std::rbegin(stored); it != std::rend(stored); ++it)
+      if (key && lookup_key(it->first) == key) expected = it->second;
     EXPECT_EQ(found(values, id), expected) << (key ? *key : "(no key)");
   }
 }

@@ -1,38 +1,13 @@
 #pragma once
-// Helpers of the stand-in tests: a scratch directory for database files, and a window that receives a
-// site's events the way the module's windows do.
+// A window that receives a site's events the way the module's windows do.
 
-#include <stdlib.h>
-
-#include <filesystem>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "host/form.hpp"
 
 namespace standin::testing {
-
-class ScratchDirectory {
- public:
-  ScratchDirectory() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "calendatt-standin-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot create a scratch directory");
-    dir_ = pattern;
-  }
-  ~ScratchDirectory() {
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
-  }
-  ScratchDirectory(const ScratchDirectory&) = delete;
-  ScratchDirectory& operator=(const ScratchDirectory&) = delete;
-
-  std::string file(const std::string& name) const { return (dir_ / name).string(); }
-
- private:
-  std::filesystem::path dir_;
-};
 
 // A window as the site sees it: logs the events and closes its site when asked, unless told to refuse.
 class TestWindow : public host::FormEvents {

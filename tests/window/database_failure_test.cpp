@@ -23,13 +23,11 @@ TEST_P(DatabaseFailure, TheCalendarQueryFailingOnceIsRetriedOrLeftOut) {
   choose(*s, "2026-03-02");
   ASSERT_EQ(s->grid("GRID_CALENDATT")->row_count(), 2);
 
-  // Retry: the failing open runs again and the grid shows the day's rows.
   fail_next(kCalendarQuery);
   responder_.push_answer(runtime::kRetry);
   window().Requery();
   ASSERT_EQ(report_routines(), (std::vector<std::string>{"InizializzaVirtualFrame"}));
   EXPECT_EQ(responder_.reports()[0].error.description, "Errore simulato del database");
-  EXPECT_EQ(responder_.reports()[0].style, 4370);
   EXPECT_EQ(s->grid("GRID_CALENDATT")->row_count(), 2);
 
   // Ignore: the frame is still built and bound, on a recordset that could not be opened; the grid is empty.
@@ -41,49 +39,39 @@ TEST_P(DatabaseFailure, TheCalendarQueryFailingOnceIsRetriedOrLeftOut) {
   EXPECT_EQ(s->grid("GRID_CALENDATT")->row_count(), 0);
   EXPECT_NE(window().frame(), nullptr);
 
-  // The next requery works again.
   responder_.clear_record();
   window().Requery();
   EXPECT_TRUE(responder_.reports().empty());
   EXPECT_EQ(s->grid("GRID_CALENDATT")->row_count(), 2);
 }
 
-TEST_P(DatabaseFailure, TheDayCheckOfAValidationFailingOnceIsRetried) {
+// The day check of a validation fails once. Retry runs it again and the resolved triple is locked. Ignore
+// leaves the check's recordset unopened, so reading its count fails too; ignored as well, the validation
+// ends without locking the codes and without a message of its own, and the next validation checks again.
+TEST_P(DatabaseFailure, TheDayCheckOfAValidationFailingOnceIsRetriedOrLeftOut) {
   auto s = open_kept();
-  choose(*s, "2026-03-10");
-  frame().NewRow();
-
-  // Retry: the day check runs again and the resolved triple is locked.
-  fail_next(kDayCheck);
-  responder_.push_answer(runtime::kRetry);
-  EXPECT_TRUE(enter_codes(*s, "PRJ001", "N01", "ATT01"));
-  EXPECT_EQ(report_routines(), (std::vector<std::string>{"TXT_CODATTIVITA_Validate"}));
-  EXPECT_FALSE(s->code("TXT_CODPROG")->Enabled());
-  EXPECT_EQ(sql_->count_containing(kDayCheck), 2u);
-  frame().CancelEdit();
-}
-
-TEST_P(DatabaseFailure, IgnoringAFailedDayCheckGoesOnWithTheNextStep) {
-  auto s = open_kept();
-  choose(*s, "2026-03-10");
-  frame().NewRow();
-  // Ignore: the check's recordset was never opened, so reading its count fails too; ignored as well, the
-  // validation ends without locking the codes and without a message of its own.
-  fail_next(kDayCheck);
-  responder_.push_answer(runtime::kIgnore);
-  responder_.push_answer(runtime::kIgnore);
-  EXPECT_TRUE(enter_codes(*s, "PRJ001", "N01", "ATT01"));
-  EXPECT_EQ(report_routines(),
-            (std::vector<std::string>{"TXT_CODATTIVITA_Validate", "TXT_CODATTIVITA_Validate"}));
-  EXPECT_TRUE(s->code("TXT_CODPROG")->Enabled());
-  EXPECT_TRUE(messages().empty());
-  EXPECT_EQ(sql_->count_containing(kDayCheck), 1u);
-  // The guard was cleared: the next validation checks again.
-  ASSERT_TRUE(s->code("TXT_CODATTIVITA")->click_into());
-  EXPECT_TRUE(s->code("TXT_CODATTIVITA")->leave());
-  EXPECT_EQ(sql_->count_containing(kDayCheck), 2u);
-  EXPECT_FALSE(s->code("TXT_CODPROG")->Enabled());
-  frame().CancelEdit();
+  for (int answer : {runtime::kRetry, runtime::kIgnore}) {
+    SCOPED_TRACE(answer);
+    responder_.clear_record();
+    sql_->texts.clear();
+    new_row(*s, answer == runtime::kRetry ? "2026-03-10" : "2026-03-11");
+    fail_next(kDayCheck);
+    responder_.push_answer(answer);
+    if (answer == runtime::kIgnore) responder_.push_answer(answer);
+    EXPECT_TRUE(enter_codes(*s, "PRJ001", "N01", "ATT01"));
+    EXPECT_EQ(report_routines(),
+              std::vector<std::string>(answer == runtime::kRetry ? 1 : 2, "TXT_CODATTIVITA_Validate"));
+    EXPECT_TRUE(messages().empty());
+    EXPECT_EQ(s->code("TXT_CODPROG")->Enabled(), answer == runtime::kIgnore);
+    EXPECT_EQ(sql_->count_containing(kDayCheck), answer == runtime::kRetry ? 2u : 1u);
+    if (answer == runtime::kIgnore) {
+      ASSERT_TRUE(s->code("TXT_CODATTIVITA")->click_into());
+      EXPECT_TRUE(s->code("TXT_CODATTIVITA")->leave());
+      EXPECT_EQ(sql_->count_containing(kDayCheck), 2u);
+      EXPECT_FALSE(s->code("TXT_CODPROG")->Enabled());
+    }
+    frame().CancelEdit();
+  }
 }
 
 CALENDATT_ON_EACH_ENGINE(DatabaseFailure);

@@ -14,17 +14,11 @@ using runtime::Variant;
 
 // The numbered pieces of a shown text, in order, each without the line break that joins it to the next.
 std::vector<std::pair<std::int32_t, std::string>> numbered_pieces(const std::string& shown) {
-  static const std::regex mark(R"(\[x(\d+)x\] )");
+  static const std::regex mark(R"(\[x(\d+)x\] ((?:(?!\[x\d+x\] )[\s\S])*))");
   std::vector<std::pair<std::int32_t, std::string>> out;
-  auto begin = std::sregex_iterator(shown.begin(), shown.end(), mark);
-  for (auto it = begin; it != std::sregex_iterator(); ++it) {
-    auto next = std::next(it);
-    std::size_t from = static_cast<std::size_t>(it->position() + it->length());
-    std::size_t to =
-        next == std::sregex_iterator() ? shown.size() : static_cast<std::size_t>(next->position());
-    std::string piece = shown.substr(from, to - from);
-    while (piece.size() >= 2 && piece.compare(piece.size() - 2, 2, "\r\n") == 0)
-      piece.resize(piece.size() - 2);
+  for (auto it = std::sregex_iterator(shown.begin(), shown.end(), mark); it != std::sregex_iterator(); ++it) {
+    std::string piece = (*it)[2];
+    while (piece.ends_with("\r\n")) piece.resize(piece.size() - 2);
     out.emplace_back(std::stoi((*it)[1]), piece);
   }
   return out;
@@ -89,8 +83,7 @@ TEST_F(HandedTexts, TheWindowInFreeMode) {
   auto s = open_kept();
   auto new_row_on = [&](const char* iso) {
     frame().CancelEdit();
-    choose(*s, iso);
-    frame().NewRow();
+    new_row(*s, iso);
   };
   auto hours = [&](std::string h, std::string m) { window().CheckFormatoORE(h, m); };
   const std::vector<Row> rows = {
@@ -146,29 +139,27 @@ TEST_F(HandedTexts, TheWindowInFreeMode) {
   frame().CancelEdit();
 }
 
-TEST_F(HandedTexts, TheRangeDialogs) {
+TEST_F(HandedTexts, TheRangeDialogsAndTheCalendarInCalledMode) {
   call_for_planned_activity();
   auto& main = open_main();
-  auto insert = [&](std::function<void(HeadlessFormSite&)> fill) {
-    in_dialog(kInsertName, [this, fill](HeadlessFormSite& s) {
+  // Runs the actions in a range dialog without the contract, which its load and the button need.
+  auto in_range = [&](const char* name, const char* button, std::function<void(HeadlessFormSite&)> fill) {
+    in_dialog(name, [this, fill](HeadlessFormSite& s) {
       window().ActiveInterface = nullptr;
       fill(s);
       window().ActiveInterface = module_;
       if (!s.closed()) click(s, "BTN_ANNULLA");
     });
-    with_contract([&] { press(main, "BTN_INSMULTIPLO"); });
+    with_contract([&] { press(main, button); });
+  };
+  auto insert = [&](std::function<void(HeadlessFormSite&)> fill) {
+    in_range(kInsertName, "BTN_INSMULTIPLO", fill);
   };
   auto insert_range = [&](std::string from, std::string to) {
     insert([=](HeadlessFormSite& s) { generate(s, from, to, "1", "1", "0", 0); });
   };
-  auto remove = [&](const std::string& from, const std::string& to) {
-    in_dialog(kDeleteName, [this, from, to](HeadlessFormSite& s) {
-      window().ActiveInterface = nullptr;
-      delete_range(s, from, to, "1");
-      window().ActiveInterface = module_;
-      if (!s.closed()) click(s, "BTN_ANNULLA");
-    });
-    with_contract([&] { press(main, "BTN_CANCMULTIPLA"); });
+  auto remove = [&](std::string from, std::string to) {
+    in_range(kDeleteName, "BTN_CANCMULTIPLA", [=](HeadlessFormSite& s) { delete_range(s, from, to, "1"); });
   };
   const std::vector<Row> rows = {
       {29648, [&] { insert([](HeadlessFormSite& s) { click(s, "BTN_CONFERMA"); }); }},
@@ -186,19 +177,12 @@ TEST_F(HandedTexts, TheRangeDialogs) {
       {76346, [&] { responder_.push_answer(standin::box::kNo), remove("02/03/2026", "06/03/2026"); }},
       {77205, [&] { remove("04/03/2026", "05/03/2026"); }},
       {77206, [&] { remove("23/03/2026", "25/03/2026"); }},
-  };
-  check(rows);
-}
-
-TEST_F(HandedTexts, TheCalendarInCalledMode) {
-  call_for_planned_activity();
-  auto& s = open_main();
-  const std::vector<Row> rows = {
-      {77194, [&] { choose(s, "2026-02-27"); }},
-      {77195, [&] { choose(s, "2026-04-02"); }},
+      // The calendar itself.
+      {77194, [&] { choose(main, "2026-02-27"); }},
+      {77195, [&] { choose(main, "2026-04-02"); }},
       {77192,
        [&] {
-         with_contract([&] { choose(s, "2026-03-02"); });
+         with_contract([&] { choose(main, "2026-03-02"); });
          frame().NewRow();
        }},
   };

@@ -29,14 +29,17 @@ TEST_P(WindowHours, RightValuesAreRewrittenAsTwoDigitsInTheFieldThatIsLeft) {
   ASSERT_TRUE(s.code("TXT_MINUTI")->leave());
   EXPECT_EQ(text(s, "TXT_MINUTI"), "05");
 
-  EXPECT_TRUE(leave_hours_with(s, "24", ""));
-  EXPECT_EQ(text(s, "TXT_ORE"), "24");
-  EXPECT_EQ(text(s, "TXT_MINUTI"), "");
-  EXPECT_TRUE(leave_hours_with(s, "24", "0"));
-  EXPECT_TRUE(leave_hours_with(s, "ab", "59"));
-  EXPECT_EQ(text(s, "TXT_ORE"), "00");
-  EXPECT_TRUE(leave_hours_with(s, "", ""));
-  EXPECT_EQ(text(s, "TXT_ORE"), "00");
+  // Blanks anywhere are ignored, a trailing letter is dropped, and what is left empty reads 0.
+  struct Case {
+    std::string hours, minutes, hours_after, minutes_after;
+  };
+  for (Case c : {Case{"24", "", "24", "00"}, Case{"24", "0", "24", "00"}, Case{"ab", "59", "00", "59"},
+                 Case{"", "", "00", "00"}, Case{" 1 2", "3x", "12", "03"}}) {
+    SCOPED_TRACE(c.hours + ":" + c.minutes);
+    EXPECT_TRUE(window().CheckFormatoORE(c.hours, c.minutes));
+    EXPECT_EQ(c.hours, c.hours_after);
+    EXPECT_EQ(c.minutes, c.minutes_after);
+  }
   EXPECT_TRUE(messages().empty());
 }
 
@@ -64,7 +67,6 @@ TEST_P(WindowHours, WrongValuesShowTheirMessageAndKeepTheFocus) {
     EXPECT_EQ(text(s, "TXT_MINUTI"), c.minutes);
   }
 
-  // Corrected minutes let the person go on.
   responder_.clear_record();
   EXPECT_TRUE(leave_hours_with(s, "8", "59"));
   EXPECT_EQ(text(s, "TXT_ORE"), "08");
@@ -76,16 +78,6 @@ TEST_P(WindowHours, WrongValuesShowTheirMessageAndKeepTheFocus) {
   EXPECT_EQ(message_numbers(), std::vector<std::int32_t>{77204});
   EXPECT_EQ(s.focused_name(), "TXT_MINUTI");
   EXPECT_TRUE(s.code("TXT_MINUTI")->text_selected());
-}
-
-// Blanks anywhere are ignored and a trailing letter is dropped before the texts are rewritten.
-TEST_P(WindowHours, CheckFormatoOREIgnoresBlanksAndTrailingLetters) {
-  open();
-  std::string hours = " 1 2", minutes = "3x";
-  EXPECT_TRUE(window().CheckFormatoORE(hours, minutes));
-  EXPECT_EQ(hours, "12");
-  EXPECT_EQ(minutes, "03");
-  EXPECT_TRUE(messages().empty());
 }
 
 CALENDATT_ON_EACH_ENGINE(WindowHours);

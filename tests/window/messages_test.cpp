@@ -1,5 +1,6 @@
-// The module-wide message and formatting routines the calendar window carries: message boxes with and
-// without the host's contract, message translation, and the SQL text of values.
+// The module-wide message and formatting routines the calendar window carries: message boxes and
+// translation with the host's contract (without it, handed_texts_test.cpp reads the marked texts), and the
+// SQL text of values.
 #include "window/window_host.hpp"
 
 namespace calendatt::testing {
@@ -34,20 +35,6 @@ TEST_P(WindowMessages, WithAContractTheDictionaryDecidesTheTextOfANumberedMessag
             "Non sono ammesse date superiori al 31/03/2026");
 }
 
-TEST_P(WindowMessages, WithoutAContractTheNumberIsShownBeforeTheTextAndNothingIsTranslated) {
-  // A window that the host never handed its contract.
-  auto bare = std::make_shared<FRMPD_CALENDATT>();
-  ASSERT_EQ(bare->ActiveInterface, nullptr);
-  responder_.push_answer(standin::box::kYes);
-  EXPECT_EQ(bare->MostraMessaggio("Proseguire?", 76346, 4, "Titolo"), standin::box::kYes);
-  ASSERT_EQ(messages().size(), 1u);
-  EXPECT_EQ(messages()[0].text, "[x76346x] Proseguire?");
-  EXPECT_EQ(messages()[0].style, 4);
-  EXPECT_EQ(messages()[0].title, "Titolo");
-  EXPECT_EQ(bare->TraduciMessaggio("l'orto", 77198, std::nullopt, 0), "[x77198x] l'orto");
-  EXPECT_EQ(bare->TraduciMessaggio("l'orto e l'olivo", 77198, std::nullopt, 1), "l''orto e l''olivo");
-}
-
 TEST_P(WindowMessages, FormatoDBWritesEveryKindAndRefusesWhatCannotBeWritten) {
   open_main();
   auto& w = window();
@@ -74,8 +61,6 @@ TEST_P(WindowMessages, FormatoDBWritesEveryKindAndRefusesWhatCannotBeWritten) {
       {Variant("02/03/2026"), 3, false, Variant("'2026-03-02'"), bad_date},
       {Variant(day("2026-03-31")), 3, false, Variant("'2026-03-31'"), bad_date},
       // Blank values: null where the column admits it; where not, texts stay empty literals.
-      {Variant("   "), 0, true, Variant("null"), bad_date},
-      {Variant("   "), 2, true, Variant("null"), bad_date},
       {Variant::null(), 3, true, Variant("null"), bad_date},
       {Variant("  "), 0, false, Variant("''"), bad_date},
       {Variant(), 4, false, Variant("N''"), bad_date},
@@ -86,11 +71,9 @@ TEST_P(WindowMessages, FormatoDBWritesEveryKindAndRefusesWhatCannotBeWritten) {
       {Variant("1/13/2026"), 3, false, Variant(), bad_date},
       // Unknown kinds give nothing and leave the last error as it was.
       {Variant("x"), 5, false, Variant(), bad_date},
-      {Variant("x"), -1, false, Variant(), bad_date},
-      {Variant(""), 5, false, Variant(), bad_date},
       {Variant(""), -1, false, Variant(), bad_date},
   };
-  for (std::int32_t kind : {1, 4, 7})
+  for (std::int32_t kind : {0, 1, 2, 4, 7})  // blanks where the column admits null, whatever the kind
     EXPECT_EQ(w.FormatoDB(Variant("   "), kind, true), Variant("null")) << kind;
   for (std::size_t i = 0; i < std::size(cases); ++i) {
     const Case& c = cases[i];

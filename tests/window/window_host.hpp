@@ -1,13 +1,10 @@
 #pragma once
-// The scenario fixture of the calendar window: the range dialogs' fixture (demo database, SQL log,
-// scripted responder, stand-in host, module created as the host does) with what a person does in the
-// calendar window itself: choosing days, entering codes and durations, and the record frame's buttons.
+// The calendar window's scenarios: the host scenario with what a person does in the window itself.
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "standin/code_lookup.hpp"
 #include "standin/navigator.hpp"
@@ -33,26 +30,21 @@ class WindowScenario : public HostScenario {
     return env_->forms()->site(kMainName);
   }
 
-  FRMPD_CALENDATT& window() {
-    auto w = class_->window();
-    if (!w) throw std::runtime_error("the calendar window was never created");
-    return *w;
-  }
-
-  // The record frame the window currently works with.
+  FRMPD_CALENDATT& window() { return *class_->window(); }
   standin::StandinRecordFrame& frame() {
-    auto f = std::dynamic_pointer_cast<standin::StandinRecordFrame>(window().frame());
-    if (!f) throw std::runtime_error("the calendar window has no record frame");
-    return *f;
+    return dynamic_cast<standin::StandinRecordFrame&>(*window().frame());
   }
 
   static runtime::Date day(const std::string& iso) { return *runtime::parse_date(iso); }
-  // A day as the window's fields show it (the short date form).
+  // A day as the window's fields show it.
   static std::string shown(const std::string& iso) { return runtime::date_text(day(iso)); }
 
-  // The person picks a day in the calendar.
   static void choose(HeadlessFormSite& s, const std::string& iso) {
     ASSERT_TRUE(s.calendar("KVO_CALENDARIO")->choose(day(iso)));
+  }
+  void new_row(HeadlessFormSite& s, const std::string& iso) {
+    choose(s, iso);
+    frame().NewRow();
   }
 
   // The person types the three codes in order and leaves the activity field; false when a validation
@@ -74,10 +66,8 @@ class WindowScenario : public HostScenario {
 
   static std::string text(HeadlessFormSite& s, const char* field) { return s.code(field)->Text(); }
 
-  // The calendar queries sent to the database since the log was last cleared.
   std::size_t calendar_queries() const { return sql_->starting_with(" SELECT PD4G_CALENDATT.*, ").size(); }
 
-  // The number of calendar rows matching a condition.
   int rows_where(const std::string& condition) const {
     return count("SELECT COUNT(*) FROM PD4G_CALENDATT WHERE " + condition);
   }
