@@ -443,7 +443,11 @@ Outcome add_range(Run& run) {
   if (runs.empty())
     return run.refused(run.say("nulla pianificato: nessuna data dell'intervallo resta da pianificare",
                                "nothing planned: no date of the range is left to plan"));
-  const auto before = range_days(run, planner::run_dates(runs));
+  // The days there already: to name those in conflict when the run may stop on them, and to take first
+  // the runs of a pattern that a rule may refuse. A run that skips or overwrites them needs neither.
+  const bool may_stop = !o.existing || *o.existing == Existing::kStop;
+  const auto before =
+      may_stop || is_pattern(o) ? range_days(run, planner::run_dates(runs)) : std::optional<StoredDays>();
   if (is_pattern(o)) runs = in_refusable_order(run, runs, before);
   // The treatment of the dates that already exist, as the list shows it when the person confirms.
   auto treatment = std::make_shared<std::int32_t>(-1);
@@ -509,8 +513,8 @@ Outcome delete_range(Run& run) {
   if (runs.empty())
     return run.refused(run.say("nulla eliminato: nessuna data dell'intervallo resta da eliminare",
                                "nothing deleted: no date of the range is left to delete"));
-  const auto dates = planner::run_dates(runs);
-  const auto before = range_days(run, dates);
+  // The days there already, for a pattern: its runs without a day are left out.
+  const auto before = is_pattern(o) ? range_days(run, planner::run_dates(runs)) : std::optional<StoredDays>();
   if (is_pattern(o) && before) {
     std::vector<planner::RangeRun> with_days;
     for (const auto& r : runs)

@@ -168,7 +168,6 @@ TEST_P(CliDays, TheSameCodesInAnotherCompanyAreAnotherActivity) {
   EXPECT_EQ(days_of(kLinkPlanned), kDemoDays);
 }
 
-
 TEST_P(CliDays, EachCommandSaysWhatItDidToTheRowOfTheDay) {
   struct Step {
     std::vector<std::string> args;

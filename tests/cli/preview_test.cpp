@@ -219,8 +219,9 @@ TEST_P(CliPreview, AWeekdayPatternIsPreviewedRunByRunInDateOrder) {
             "2 skip, 6 skip, 9 skip, 13 add");
   // With --existing stop the refused run stops the pattern: the dates of a run that never starts are
   // listed too, as not written, and the conflict line says how to plan the others.
-  auto stop = run(att01("add-range --from 2026-03-01 --to 2026-03-14 --weekdays mon,fri --hours 6 --existing stop "
-                        "--dry-run --format csv --lang en"));
+  auto stop =
+      run(att01("add-range --from 2026-03-01 --to 2026-03-14 --weekdays mon,fri --hours 6 --existing stop "
+                "--dry-run --format csv --lang en"));
   EXPECT_EQ(stop.status, 1);
   EXPECT_EQ(split_lines(stop.out).size(), 5u) << stop.out;
   EXPECT_NE(stop.out.find("2026-03-13,not written"), std::string::npos) << stop.out;
