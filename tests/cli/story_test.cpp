@@ -1,6 +1,7 @@
 // What a run says is what its own statements did: with another person writing at the same time, after a
 // failure in the middle, and in a preview nobody answers. A day that carries resources survives any race,
 // and a database of another schema version is refused with a line that says what to do.
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -112,13 +113,14 @@ TEST_P(CliStory, ADeletionRacingAnAllocationNeverLeavesItPointingAtNothing) {
   std::vector<std::string> ids;
   for (const auto& row :
        raw_->rows("SELECT PD4G_IDCALENDARIO FROM PD4G_CALENDATT WHERE PD4G_IDLEGAME_PD0H = 1999 "
-                  "ORDER BY PD4G_DATAATTIVITA DESC"))
+                  "ORDER BY PD4G_DATAATTIVITA"))
     ids.push_back(row.substr(row.find(':') + 1, row.size() - row.find(':') - 2));
-  // Allocations land on the last days while the deletion walks from the first.
+  // Allocations land day after day, from the first, all the while the deletion walks and deletes: some on
+  // days it has already found free.
   auto other = db_->raw();
+  std::atomic<bool> done{false};
   std::thread allocating([&] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
-    for (std::size_t i = 0; i < 20; ++i) {
+    for (std::size_t i = 0; i < ids.size() && !done; ++i) {
       try {
         other->exec(
             "INSERT INTO PD4H_ALLRISPROG (PD4H_IDCALENDARIO_PD4G, PD4H_CODRISORSA, PD4H_ORE) VALUES (" +
@@ -126,10 +128,11 @@ TEST_P(CliStory, ADeletionRacingAnAllocationNeverLeavesItPointingAtNothing) {
       } catch (const std::exception&) {
         // The day is already gone: the database refused the allocation.
       }
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      std::this_thread::sleep_for(std::chrono::microseconds(500));
     }
   });
   auto r = run(long1("delete-range --from 2027-01-01 --to 2027-06-30 --every 1 --yes"));
+  done = true;
   allocating.join();
   EXPECT_EQ(count("SELECT COUNT(*) FROM PD4H_ALLRISPROG WHERE NOT EXISTS (SELECT 1 FROM PD4G_CALENDATT WHERE "
                   "PD4G_IDCALENDARIO = PD4H_IDCALENDARIO_PD4G)"),
