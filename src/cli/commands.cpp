@@ -557,21 +557,6 @@ Outcome dispatch(Run& run) {
   return Outcome::kFailed;
 }
 
-// What the command's own statements wrote, in the run's language ("703 added, 2 overwritten"); empty
-// when they wrote nothing.
-std::string written_words(const planner::WrittenRows& w, const Options& o) {
-  std::string out;
-  auto part = [&](std::int64_t n, const char* italian, const char* english) {
-    if (n == 0) return;
-    out += (out.empty() ? "" : ", ") + std::to_string(n) + " " + say(o.language, italian, english);
-  };
-  part(w.added, "aggiunti", "added");
-  part(w.changed, o.command == "add-range" ? "sovrascritti" : "cambiati",
-       o.command == "add-range" ? "overwritten" : "changed");
-  part(w.deleted, "eliminati", "deleted");
-  return out;
-}
-
 }  // namespace
 
 std::string server_schema_problem(const Options& options) {
@@ -642,7 +627,9 @@ int run_window_command(const Options& options, std::ostream& out, std::ostream& 
   out.flush();
   // A run that did not complete ends with what its own statements wrote before it stopped: those days
   // stay written. A preview kept nothing, and its list says what it did.
-  const std::string written = preview ? std::string() : written_words(tally.rows(), options);
+  const std::string written =
+      preview ? std::string()
+              : planner::written_words(tally.rows(), options.language, options.command == "add-range");
   const bool completed = outcome == Outcome::kDone && !responder.unanswered();
   if (int shown = responder.reports_shown(); shown > 0) {
     responder.note(shown == 1

@@ -39,13 +39,7 @@ std::optional<std::string> RangeSummary::closed(const standin::FormModel& dialog
   const auto n = [](std::int64_t v) { return std::to_string(v); };
   if (!completed) {
     // Stopped by an error after some statements went through: those days stay written.
-    std::string written;
-    auto part = [&](std::int64_t v, const char* it, const char* english) {
-      if (v) written += (written.empty() ? "" : ", ") + n(v) + " " + (en ? english : it);
-    };
-    part(w.added, "aggiunti", "added");
-    part(w.changed, "sovrascritti", "overwritten");
-    part(w.deleted, "eliminati", "deleted");
+    const std::string written = planner::written_words(w, language, true);
     return en ? "Stopped after an error: " + written + " before it, nothing after."
               : "Fermato dopo un errore: " + written + " prima di esso, nulla dopo.";
   }

@@ -2,6 +2,18 @@
 
 namespace planner {
 
+std::string written_words(const WrittenRows& rows, const std::string& language, bool overwrite) {
+  const bool it = language == "it";
+  std::string out;
+  auto part = [&](std::int64_t n, const char* italian, const char* english) {
+    if (n != 0) out += (out.empty() ? "" : ", ") + std::to_string(n) + " " + (it ? italian : english);
+  };
+  part(rows.added, "aggiunti", "added");
+  part(rows.changed, overwrite ? "sovrascritti" : "cambiati", overwrite ? "overwritten" : "changed");
+  part(rows.deleted, "eliminati", "deleted");
+  return out;
+}
+
 WriteTally::WriteTally() : previous_(database::observe_statements(this)) {}
 
 WriteTally::~WriteTally() {

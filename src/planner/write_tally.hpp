@@ -8,6 +8,7 @@
 // observer that was set when it began, which still sees every statement.
 
 #include <cstdint>
+#include <string>
 
 #include "database/statement_observer.hpp"
 
@@ -22,6 +23,10 @@ struct WrittenRows {
     return {added - earlier.added, changed - earlier.changed, deleted - earlier.deleted};
   }
 };
+
+// "703 added, 2 overwritten" in `language` ("it" or "en"): the non-zero counts, an UPDATE called
+// overwritten (`overwrite`) or changed; empty when nothing was written.
+std::string written_words(const WrittenRows& rows, const std::string& language, bool overwrite);
 
 class WriteTally : private database::StatementObserver {
  public:
