@@ -14,7 +14,9 @@
 #include "cli/language.hpp"
 #include "cli/person.hpp"
 #include "cli/preview_output.hpp"
+#include "database/connection.hpp"
 #include "database/file_check.hpp"
+#include "database/journal.hpp"
 #include "database/postgres_connection.hpp"
 #include "host/controls.hpp"
 #include "planner/preview.hpp"
@@ -557,6 +559,29 @@ Outcome dispatch(Run& run) {
   return Outcome::kFailed;
 }
 
+// The host's words for the person's action, as the journal keeps them: the command and what it was asked
+// to do.
+std::string action_words(const Options& o) {
+  std::string words = o.command + " " + o.codes.text();
+  if (o.day) words += " " + o.day->iso();
+  if (o.from && o.to) words += " " + o.from->iso() + ".." + o.to->iso();
+  if (!o.weekdays.empty()) {
+    words += " ";
+    for (std::size_t i = 0; i < o.weekdays.size(); ++i)
+      words += (i ? "," : "") + planner::weekday_name(o.weekdays[i], "en");
+  } else if (o.command == "add-range" || o.command == "delete-range") {
+    words += " every " + o.every;
+  }
+  if (!o.hours.empty())
+    words +=
+        " " + o.hours + ":" + std::string(o.minutes.size() < 2 ? 2 - o.minutes.size() : 0, '0') + o.minutes;
+  if (o.existing) {
+    static const char* const names[] = {"stop", "skip", "overwrite"};
+    words += std::string(", ") + names[static_cast<int>(*o.existing)];
+  }
+  return words;
+}
+
 }  // namespace
 
 std::string server_schema_problem(const Options& options) {
@@ -593,6 +618,9 @@ int run_window_command(const Options& options, std::ostream& out, std::ostream& 
                            " is read-only here: nothing can be changed (list and contents still work)"));
     return kExitFailure;
   }
+  // A command that writes is one action of the person, for the journal; a preview keeps nothing.
+  std::optional<database::ActionInProgress> action;
+  if (options.command != "list" && !options.dry_run) action.emplace(action_words(options));
   // --dry-run: the whole command is rehearsed, and rolled back once the window has closed.
   std::optional<planner::Preview> preview;
   if (options.dry_run) preview.emplace(options.db);

@@ -89,6 +89,33 @@ const ItalianHelp* italian_help(const std::string& command) {
         "rispondono --yes o --no, oppure la richiesta al terminale. I giorni con risorse allocate sono\n"
         "risparmiati; l'ultima riga conta i giorni cancellati e risparmiati.\n",
         CODES_HELP_IT RANGE_HELP_IT PATTERN_HELP_IT DRY_RUN_HELP_IT}},
+      {"history",
+       {"le azioni che hanno cambiato il calendario, dalla più recente, dal giornale",
+        "Elenca, dalla più recente, ogni azione che ha cambiato i giorni della ditta: quando (UTC), chi, il\n"
+        "comando e quanti giorni ha aggiunto, cambiato ed eliminato. Il database scrive da sé il suo "
+        "giornale,\n"
+        "così anche un cambiamento fatto con SQL è elencato, come azione a sé. Con --action, i giorni che\n"
+        "quell'azione ha cambiato, ciascuno con ore e minuti prima e dopo.\n",
+        CODES_HELP_IT
+        "  --since D            solo le azioni dal giorno D\n"
+        "  --action ID          i giorni di quell'azione\n"
+        "  --format F           table (predefinito), csv o json (chiavi: action, when, who, command, added,\n"
+        "                       changed, deleted; con --action: row, change, day_id, date, was_hours,\n"
+        "                       was_minutes, hours, minutes)\n"
+        "  --db, --company, --lang come per gli altri comandi\n"}},
+      {"undo",
+       {"rimette esattamente quanto un'azione ha cambiato",
+        "Rimette quanto l'azione (vedi history) ha cambiato nei giorni della ditta, e nient'altro: i giorni\n"
+        "eliminati tornano con la loro chiave (così le risorse allocate tornano a puntarvi), i giorni "
+        "cambiati\n"
+        "riprendono ore e minuti, i giorni aggiunti se ne vanno. Se un'altra azione ha cambiato dopo uno di\n"
+        "quei giorni, nulla viene annullato e ogni giorno così è nominato. L'annullamento è un'azione a sé "
+        "e\n"
+        "si può annullare a sua volta. Senza --yes elenca soltanto quello che farebbe.\n",
+        "  --action ID          l'azione da annullare\n"
+        "  --dry-run            elenca quanto sarebbe rimesso, non scrive nulla\n"
+        "  --yes                lo rimette\n"
+        "  --db, --company, --lang come per gli altri comandi\n"}},
       {"days",
        {"i giorni di un'attività con i totali per settimana, per mese e complessivi",
         "Elenca in ordine di data i giorni pianificati dell'attività con la loro durata, poi il numero di\n"

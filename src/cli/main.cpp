@@ -12,12 +12,14 @@
 
 #include "cli/commands.hpp"
 #include "cli/grid_output.hpp"
+#include "cli/history.hpp"
 #include "cli/language.hpp"
 #include "cli/options.hpp"
 #include "cli/planner_commands.hpp"
 #include "cli/skip_dates.hpp"
 #include "database/connection.hpp"
 #include "database/file_check.hpp"
+#include "database/journal.hpp"
 #include "database/postgres_connection.hpp"
 #include "database/rehearsal.hpp"
 #include "database/schema.hpp"
@@ -110,7 +112,12 @@ int run_init(const cli::Options& options) {
               << "\n";
     return cli::kExitFailure;
   }
-  bool demo_written = options.demo && database::insert_demo_data(*connection, *base);
+  bool demo_written = false;
+  if (options.demo) {
+    // The demo's days are one action of the journal.
+    database::ActionInProgress action("init --demo");
+    demo_written = database::insert_demo_data(*connection, *base);
+  }
   connection->Close();
   const bool upgraded = version > 0 && version < database::kSchemaVersion;
   std::cout << (upgraded  ? say("Schema aggiornato dalla versione " + std::to_string(version) + " alla " +
@@ -192,6 +199,8 @@ int main(int argc, char** argv) {
   try {
     if (options.command == "init") return run_init(options);
     if (options.command == "contents") return run_contents(options);
+    if (options.command == "history") return cli::run_history(options, std::cout, std::cerr);
+    if (options.command == "undo") return cli::run_undo(options, std::cout, std::cerr);
     if (options.command == "days" || options.command == "export-ics")
       return cli::run_planner_command(options, std::cout, std::cerr);
   } catch (const runtime::Error& e) {

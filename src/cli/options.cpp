@@ -184,6 +184,41 @@ const std::vector<CommandEntry>& commands() {
        "  calendatt days --project PRJ001 --node N01 --activity ATT01\n"
        "  calendatt days --project PRJ001 --node N01 --activity ATT01 --from 2026-03-01 --to 2026-03-31 \\\n"
        "                 --format json --lang en\n"},
+      {"history",
+       "history [--project P --node N --activity A] [--since D] [--action ID] [--format table|csv|json]",
+       "the actions that changed the calendar, newest first, from the journal",
+       {"--db", "--company", "--lang", "--project", "--node", "--activity", "--since", "--action",
+        "--format"},
+       {},
+       "Lists, newest first, every action that changed the company's days: when (UTC), who, the command\n"
+       "and how many days it added, changed and deleted. The database writes its journal itself, so a\n"
+       "change made with plain SQL is listed too, as an action of its own. With --action, the days that\n"
+       "action changed, each with its hours and minutes before and after.\n",
+       CODES_HELP
+       "  --since D            only the actions from day D\n"
+       "  --action ID          the days of that action\n"
+       "  --format F           table (the default), csv or json (keys: action, when, who, command, added,\n"
+       "                       changed, deleted; with --action: row, change, day_id, date, was_hours,\n"
+       "                       was_minutes, hours, minutes)\n"
+       "  --db, --company, --lang as for the other commands\n",
+       "  calendatt history --project PRJ001 --node N01 --activity ATT01\n"
+       "  calendatt history --action 12 --format json --lang en\n"},
+      {"undo",
+       "undo --action ID [--dry-run] [--yes]",
+       "put back exactly what one action changed",
+       {"--db", "--company", "--lang", "--action", "--dry-run", "--yes", "--format"},
+       {"--action"},
+       "Puts back what the action (see history) changed in the company's days, and nothing else: days it\n"
+       "deleted come back with their own key (so their allocated resources point at them again), days it\n"
+       "changed get their hours and minutes back, days it added go. When another action changed one of\n"
+       "those days since, nothing is undone and each such day is named. The undo is an action of its own,\n"
+       "so it can be undone in turn. Without --yes it only lists what it would do.\n",
+       "  --action ID          the action to undo\n"
+       "  --dry-run            list what would be put back, write nothing\n"
+       "  --yes                put it back\n"
+       "  --db, --company, --lang as for the other commands\n",
+       "  calendatt undo --action 12 --dry-run\n"
+       "  calendatt undo --action 12 --yes\n"},
       {"export-ics",
        "export-ics --project P --node N --activity A [--from D] [--to D] > days.ics",
        "write one activity's days as an iCalendar file for calendar programs",
@@ -233,10 +268,10 @@ const char* kExitHelp =
     "3 failure (an error report, a database that cannot be opened, a question nobody answered).\n";
 
 // Options that take a value.
-const std::set<std::string> kValued = {"--db",       "--company",   "--lang",    "--on-error", "--project",
-                                       "--node",     "--activity",  "--day",     "--from",     "--to",
-                                       "--every",    "--hours",     "--minutes", "--existing", "--format",
-                                       "--weekdays", "--skip-dates"};
+const std::set<std::string> kValued = {"--db",       "--company",    "--lang",    "--on-error", "--project",
+                                       "--node",     "--activity",   "--day",     "--from",     "--to",
+                                       "--every",    "--hours",      "--minutes", "--existing", "--format",
+                                       "--weekdays", "--skip-dates", "--since",   "--action"};
 const std::set<std::string> kFlags = {"--yes",     "--no",      "--called", "--demo",
                                       "--version", "--dry-run", "--durable"};
 
@@ -384,6 +419,11 @@ bool set_value(Options& o, const std::string& name, const std::string& value, st
     return date(o.day);
   } else if (name == "--from") {
     return date(o.from);
+  } else if (name == "--since") {
+    return date(o.since);
+  } else if (name == "--action") {
+    if (!whole_value(o.language, name, value, 1, 999999999, error)) return false;
+    o.action = std::stoll(value);
   } else if (name == "--to") {
     return date(o.to);
   } else if (name == "--every") {
@@ -546,7 +586,8 @@ bool parse_arguments(const std::vector<std::string>& args, Options& o, std::stri
       return false;
     }
   }
-  if (o.given.count("--format") && o.command != "list" && o.command != "days" && !o.dry_run) {
+  if (o.given.count("--format") && o.command != "list" && o.command != "days" && o.command != "history" &&
+      o.command != "undo" && !o.dry_run) {
     error = o.command +
             say(o.language, " accetta --format solo con --dry-run", " takes --format only with --dry-run");
     return false;

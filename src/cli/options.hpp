@@ -54,8 +54,10 @@ struct Options {
   std::string minutes = "0";
   std::optional<Existing> existing;  // none: the list is left as the dialog opens it
   Format format = Format::kTable;
-  bool dry_run = false;  // --dry-run: the run is rehearsed and rolled back, its effects listed
-  bool durable = false;  // --durable: every commit waits for the disk
+  bool dry_run = false;                // --dry-run: the run is rehearsed and rolled back, its effects listed
+  bool durable = false;                // --durable: every commit waits for the disk
+  std::optional<runtime::Date> since;  // history --since
+  std::optional<std::int64_t> action;  // history --action
   // A pattern of add-range and delete-range: the ISO weekdays (1 Monday ... 7 Sunday) in place of
   // --every, and the file of the dates to leave out with the dates read from it (see skip_dates.hpp).
   std::vector<int> weekdays;

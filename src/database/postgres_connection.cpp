@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "database/engine_recordset.hpp"
+#include "database/journal.hpp"
 #include "database/postgres_client.hpp"
 #include "database/postgres_dialect.hpp"
 #include "database/statement_guard.hpp"
@@ -198,6 +199,20 @@ std::string describe_target(const std::string& text) {
   return out;
 }
 
+namespace {
+
+// The session every connection runs in. Every statement commits on its own (rehearsal.hpp); without
+// durable commits a commit does not wait for the disk, which the server allows without ever leaving
+// the database inconsistent.
+std::string session_settings() {
+  return std::string(
+             "SET DateStyle TO ISO, YMD; SET client_min_messages TO warning; SET lock_timeout TO '10s'; "
+             "SET synchronous_commit TO ") +
+         (durable_commits() ? "on" : "off");
+}
+
+}  // namespace
+
 PostgresConnection::~PostgresConnection() {
   if (!conn_) return;
   rollback_rehearsal();
@@ -254,6 +269,9 @@ void PostgresConnection::Open(const std::string& text, const std::string& user, 
     keywords.push_back("password");
     values.push_back(password.c_str());
   }
+  // The journal names the program a change came from (journal.hpp), unless the connection string names one.
+  keywords.push_back("fallback_application_name");
+  values.push_back("calendatt");
   keywords.push_back("connect_timeout");
   values.push_back("10");
   keywords.push_back(nullptr);
@@ -270,12 +288,7 @@ void PostgresConnection::Open(const std::string& text, const std::string& user, 
   }
   PQsetNoticeProcessor(conn, ignore_notice, nullptr);
   PQsetClientEncoding(conn, "UTF8");
-  // Every statement commits on its own (rehearsal.hpp); without durable commits a commit does not wait
-  // for the disk, which the server allows without ever leaving the database inconsistent.
-  const std::string session = std::string(
-                                  "SET DateStyle TO ISO, YMD; SET client_min_messages TO warning; "
-                                  "SET lock_timeout TO '10s'; SET synchronous_commit TO ") +
-                              (durable_commits() ? "on" : "off");
+  const std::string session = session_settings();
   ResultGuard settings{PQexec(conn, session.c_str())};
   if (PQresultStatus(settings.result) != PGRES_COMMAND_OK) {
     std::string message = PQerrorMessage(conn);
@@ -383,9 +396,10 @@ void PostgresConnection::require_open() {
   if (PQstatus(conn_) == CONNECTION_BAD) {
     PQreset(conn_);
     tables_.clear();
+    session_action_.clear();
     drop_statements();
     if (PQstatus(conn_) == CONNECTION_OK) {
-      ResultGuard settings{PQexec(conn_, "SET DateStyle TO ISO, YMD; SET client_min_messages TO warning")};
+      ResultGuard settings{PQexec(conn_, session_settings().c_str())};
     }
   }
 }
@@ -486,6 +500,16 @@ void* PostgresConnection::send(const std::string& text, const Sent& sent, bool& 
 
 QueryResult PostgresConnection::run(const Sent& sent, const std::string& shown,
                                     const std::map<std::string, std::string>* spellings) {
+  // The journal's triggers read the person's action from the session (journal.hpp).
+  const Action* action = current_action();
+  if ((action ? action->token : std::string()) != session_action_) {
+    const char* values[] = {action ? action->token.c_str() : "", action ? action->words.c_str() : ""};
+    ResultGuard set{PQexecParams(conn_,
+                                 "SELECT set_config('calendatt.token', $1, false), "
+                                 "set_config('calendatt.command', $2, false)",
+                                 2, nullptr, values, nullptr, nullptr, 0)};
+    if (PQresultStatus(set.result) == PGRES_TUPLES_OK) session_action_ = values[0];
+  }
   // In a rehearsal the statement joins its transaction, in a savepoint of its own: an error aborts a
   // whole transaction on this server, and only the failed statement may be undone.
   if (rehearsing() && !in_rehearsal_) {

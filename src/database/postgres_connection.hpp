@@ -135,7 +135,8 @@ class PostgresConnection : public EngineConnection,
   std::vector<host::ProviderError> errors_;
   std::int64_t rows_affected_ = 0;
   std::map<unsigned, Table> tables_;
-  bool in_rehearsal_ = false;  // holds the rehearsal's transaction
+  bool in_rehearsal_ = false;   // holds the rehearsal's transaction
+  std::string session_action_;  // the token of the action the session hands to the journal's triggers
   KeptStatements<ServerStatement> statements_;
   std::uint64_t prepared_ = 0;  // statements prepared so far: the next one's name
   bool dropping_ = false;       // the kept statements are forgotten, not deallocated

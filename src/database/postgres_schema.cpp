@@ -3,6 +3,7 @@
 #include <string>
 
 #include "database/engine.hpp"
+#include "database/journal.hpp"
 #include "database/postgres_connection.hpp"
 #include "database/schema.hpp"
 #include "runtime/error.hpp"
@@ -168,6 +169,7 @@ void ensure_postgres_schema(host::Connection& connection, int version) {
       script += std::string("SELECT setval('") + n.table + "_KEY', GREATEST((SELECT COALESCE(MAX(" + n.key +
                 "), 0) FROM " + n.table + "), (SELECT last_value FROM " + n.table + "_KEY)));";
   }
+  for (const std::string& statement : journal_schema(Dialect::PostgreSQL)) script += statement + ";";
   script += "INSERT INTO CALENDATT_INFO (\"key\", \"value\") VALUES ('schema_version', '" +
             std::to_string(kSchemaVersion) +
             "') ON CONFLICT (\"key\") DO UPDATE SET \"value\" = EXCLUDED.\"value\"; COMMIT;";

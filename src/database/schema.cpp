@@ -6,6 +6,7 @@
 
 #include "database/demo.hpp"
 #include "database/engine.hpp"
+#include "database/journal.hpp"
 #include "database/postgres_schema.hpp"
 #include "runtime/error.hpp"
 
@@ -224,6 +225,7 @@ void upgrade_sqlite(host::Connection& connection) {
       run(connection, "UPDATE sqlite_sequence SET seq = MAX(seq, " + next + ") WHERE name = '" + table + "'");
     }
     for (const char* statement : kStatements) run(connection, statement);
+    for (const std::string& statement : journal_schema(Dialect::SQLite)) run(connection, statement);
     auto broken = connection.Execute("SELECT COUNT(*) AS N FROM pragma_foreign_key_check", host::kAdCmdText);
     const bool keys_hold = broken->Field("N").to_long() == 0;
     broken->Close();
@@ -332,6 +334,7 @@ void ensure_schema(host::Connection& connection) {
   run(connection, days_table("PD4G_CALENDATT"));
   run(connection, allocations_table("PD4H_ALLRISPROG"));
   for (const char* statement : kStatements) run(connection, statement);
+  for (const std::string& statement : journal_schema(Dialect::SQLite)) run(connection, statement);
   run(connection, "INSERT OR IGNORE INTO CALENDATT_INFO (\"key\", \"value\") VALUES ('schema_version', '" +
                       std::to_string(kSchemaVersion) + "')");
 }

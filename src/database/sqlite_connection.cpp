@@ -11,6 +11,7 @@
 #include "database/dialect.hpp"
 #include "database/engine_recordset.hpp"
 #include "database/file_check.hpp"
+#include "database/journal.hpp"
 #include "database/rehearsal.hpp"
 #include "database/sql_tokens.hpp"
 #include "database/statement_guard.hpp"
@@ -186,6 +187,55 @@ void SqliteConnection::begin_rehearsal(const std::string& sql, bool writes) {
     fail_engine(sql);
   in_rehearsal_ = true;
   joined_rehearsal();
+}
+
+bool SqliteConnection::writes_calendar(const std::string& sql) {
+  if (!journaled_) {
+    sqlite3_stmt* probe = nullptr;
+    if (sqlite3_prepare_v2(db_, "SELECT 1 FROM sqlite_master WHERE name = 'CALENDATT_AZIONE_IN_CORSO'", -1,
+                           &probe, nullptr) == SQLITE_OK)
+      journaled_ = sqlite3_step(probe) == SQLITE_ROW;
+    sqlite3_finalize(probe);
+    if (!journaled_) return false;
+  }
+  return written_table(sql) == "PD4G_CALENDATT";
+}
+
+void SqliteConnection::mark_action(bool own_transaction, const std::string& shown) {
+  // Inside the write lock no other writer can see the mark, and it is gone before the commit.
+  if (own_transaction && sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
+    fail_engine(shown);
+  const Action& action = *current_action();
+  sqlite3_stmt* mark = nullptr;
+  int rc = sqlite3_prepare_v2(
+      db_, "INSERT INTO CALENDATT_AZIONE_IN_CORSO (AZ_TOKEN, AZ_COMANDO, AZ_CHI) VALUES (?1, ?2, ?3)", -1,
+      &mark, nullptr);
+  if (rc == SQLITE_OK) {
+    sqlite3_bind_text64(mark, 1, action.token.data(), action.token.size(), SQLITE_STATIC, SQLITE_UTF8);
+    sqlite3_bind_text64(mark, 2, action.words.data(), action.words.size(), SQLITE_STATIC, SQLITE_UTF8);
+    sqlite3_bind_text64(mark, 3, action.who.data(), action.who.size(), SQLITE_STATIC, SQLITE_UTF8);
+    rc = sqlite3_step(mark) == SQLITE_DONE ? SQLITE_OK : SQLITE_ERROR;
+  }
+  sqlite3_finalize(mark);
+  if (rc != SQLITE_OK) {
+    const std::int32_t code = sqlite3_extended_errcode(db_);
+    const std::string message = sqlite3_errmsg(db_);
+    if (own_transaction) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    errors_ = {host::ProviderError{code, message, "SQLite", ""}};
+    throw runtime::Error(kCommandError, "Errore SQLite: " + message + " [SQL: " + shown + "]", kSource);
+  }
+}
+
+void SqliteConnection::unmark_action(bool own_transaction, bool ran) {
+  sqlite3_exec(db_, "DELETE FROM CALENDATT_AZIONE_IN_CORSO", nullptr, nullptr, nullptr);
+  if (!own_transaction) return;
+  if (ran && sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK) return;
+  const std::int32_t code = sqlite3_extended_errcode(db_);
+  const std::string message = sqlite3_errmsg(db_);
+  if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+  if (!ran) return;
+  errors_ = {host::ProviderError{code, message, "SQLite", ""}};
+  throw runtime::Error(kCommandError, "Errore SQLite: " + message + " [SQL: COMMIT]", kSource);
 }
 
 void SqliteConnection::rollback_rehearsal() noexcept {
@@ -424,6 +474,12 @@ QueryResult SqliteConnection::run(const std::string& sql, const std::vector<SqlV
     if (rc != SQLITE_OK) fail_engine(shown());
   }
 
+  // A change of the calendar made in a person's action runs with the action marked for the journal's
+  // triggers (journal.hpp).
+  const bool marked = writes && current_action() && !rehearsing() && writes_calendar(sql);
+  const bool own_transaction = marked && sqlite3_get_autocommit(db_);
+  if (marked) mark_action(own_transaction, shown());
+
   // The columns are described after the first step: a kept statement that the engine prepared again
   // after a change of the schema describes its new columns only then.
   int rc = sqlite3_step(stmt);
@@ -483,9 +539,22 @@ QueryResult SqliteConnection::run(const std::string& sql, const std::vector<SqlV
     }
     result.rows.push_back(std::move(row));
   }
-  if (rc != SQLITE_DONE) fail_engine(shown());
+  if (rc != SQLITE_DONE) {
+    if (marked) {
+      // The statement's own error, before the marking's statements replace it.
+      const std::int32_t code = sqlite3_extended_errcode(db_);
+      const std::string message = sqlite3_errmsg(db_);
+      unmark_action(own_transaction, false);
+      errors_ = {host::ProviderError{code, message, "SQLite", ""}};
+      throw runtime::Error(kCommandError, "Errore SQLite: " + message + " [SQL: " + shown() + "]", kSource);
+    }
+    fail_engine(shown());
+  }
+  // The rows the statement itself changed, before the marking's own statements count theirs.
+  const std::int64_t changed = sqlite3_changes64(db_);
+  if (marked) unmark_action(own_transaction, true);
   if (writes) {
-    rows_affected_ = sqlite3_changes64(db_);
+    rows_affected_ = changed;
     // A rehearsal's writes are rolled back: they leave nothing to optimize, and its file unchanged.
     if (!rehearsing()) wrote_ = true;
   }
@@ -493,7 +562,7 @@ QueryResult SqliteConnection::run(const std::string& sql, const std::vector<SqlV
     // An observer that only counts is given the text as run (with its values lifted), which names the
     // same table, without adapting the module's text again for each statement.
     observed.text = observer->wants_rows() ? shown() : sql;
-    observed.rows_changed = sqlite3_changes64(db_);
+    observed.rows_changed = changed;
     if (!returning.empty()) {
       observed.rows_known = true;
       for (const auto& column : result.columns) observed.columns.push_back(runtime::upper(column.name));

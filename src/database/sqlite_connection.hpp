@@ -88,6 +88,13 @@ class SqliteConnection : public EngineConnection,
   StatementCache::Lease prepare(const std::string& sql, const std::string* module_text);
   [[noreturn]] void fail(std::int32_t number, std::int32_t provider_number, const std::string& description);
   [[noreturn]] void fail_engine(const std::string& sql);
+  // Whether the statement changes the calendar of a database that keeps the journal.
+  bool writes_calendar(const std::string& sql);
+  // Marks the action in progress for the journal's triggers around one statement (journal.hpp), in a
+  // transaction of its own when none is open; unmark commits it (`ran`: the statement succeeded) or
+  // rolls it back.
+  void mark_action(bool own_transaction, const std::string& shown);
+  void unmark_action(bool own_transaction, bool ran);
   // Closes the engine's connection (after PRAGMA optimize when it wrote).
   void close_engine() noexcept;
   // Begins the rehearsal's transaction before a statement.
@@ -100,6 +107,7 @@ class SqliteConnection : public EngineConnection,
   std::int64_t rows_affected_ = 0;
   bool in_rehearsal_ = false;  // holds the rehearsal's transaction
   bool wrote_ = false;         // a statement changed the database
+  bool journaled_ = false;     // the database keeps the journal
   AdaptationMemo adaptations_;
   StatementCache statements_{kKeptStatements};
 

@@ -75,13 +75,40 @@ bool write_kind(const std::string& sql, ObservedStatement::Kind& kind) {
 }
 
 std::string written_table(const std::string& sql) {
-  const std::vector<std::string> words = bare_words(sql);
-  if (words.size() < 2) return "";
-  const std::size_t at =
-      (words[0] == "INSERT" && words[1] == "INTO") || (words[0] == "DELETE" && words[1] == "FROM") ? 2
-      : words[0] == "UPDATE"                                                                       ? 1
-                             : words.size();
-  return at < words.size() ? words[at] : "";
+  // The words and names up to the table: INSERT [OR ...] INTO t, UPDATE [OR ...] t, DELETE FROM t, where
+  // t may be quoted and may follow its schema ("main"."T").
+  std::size_t at = 0;
+  auto next = [&]() -> std::string {
+    while (at < sql.size() && blank(sql[at])) ++at;
+    if (at >= sql.size()) return "";
+    const char close = sql[at] == '"' ? '"' : sql[at] == '[' ? ']' : sql[at] == '`' ? '`' : '\0';
+    std::string name;
+    if (close != '\0') {
+      const std::size_t end = sql.find(close, at + 1);
+      name = sql.substr(at + 1, end == std::string::npos ? std::string::npos : end - at - 1);
+      at = end == std::string::npos ? sql.size() : end + 1;
+    } else {
+      while (at < sql.size() && (std::isalnum(static_cast<unsigned char>(sql[at])) || sql[at] == '_'))
+        name += sql[at++];
+      if (name.empty()) name = sql[at++];
+    }
+    return upper_ascii(name);
+  };
+  const std::string verb = next();
+  if (verb != "INSERT" && verb != "UPDATE" && verb != "DELETE") return "";
+  std::string word = next();
+  if (word == "OR") {
+    next();
+    word = next();
+  }
+  if (word == "INTO" || word == "FROM") word = next();
+  // A schema before the table.
+  while (at < sql.size() && blank(sql[at])) ++at;
+  if (at < sql.size() && sql[at] == '.') {
+    ++at;
+    word = next();
+  }
+  return word;
 }
 
 std::string with_returning(const std::string& sql) {

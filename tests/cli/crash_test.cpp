@@ -69,6 +69,16 @@ TEST_F(CliCrash, AGenerationKilledMidRunLeavesAnIntactFileOfWholeDays) {
                   "AND PD4G_DURATAORE = 3 AND PD4G_DURATAMINUTI = 45, 0)"),
             0);
 
+  // The journal and the table agree: every stored day has its journal row, and no row journals a day
+  // that is not there.
+  EXPECT_EQ(
+      count("SELECT COUNT(*) FROM PD4G_CALENDATT WHERE PD4G_IDLEGAME_PD0H = 1999 AND NOT EXISTS (SELECT 1 "
+            "FROM CALENDATT_GIORNALE WHERE GI_IDCALENDARIO = PD4G_IDCALENDARIO AND GI_OPERAZIONE = 'I')"),
+      0);
+  EXPECT_EQ(count("SELECT COUNT(*) FROM CALENDATT_GIORNALE WHERE A_PD4G_IDLEGAME_PD0H = 1999 AND NOT EXISTS "
+                  "(SELECT 1 FROM PD4G_CALENDATT WHERE PD4G_IDCALENDARIO = GI_IDCALENDARIO)"),
+            0);
+
   // The person runs it again, skipping the days already there: the range is completed.
   auto again = run(long1(
       "add-range --from 2027-01-01 --to 2110-12-31 --every 1 --hours 3 --minutes 45 --existing skip --yes"));

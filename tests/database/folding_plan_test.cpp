@@ -18,14 +18,15 @@ class DatabaseFolding : public ::testing::Test {
     db_->create();
     testing::RawDatabase raw(db_->path());
     raw.exec("BEGIN");
-    // 20,000 days: two companies, ten nodes, five links per node, 200 dates; some rows without node/link.
+    // 20,000 days: two companies, ten nodes, five links per node, 200 dates; some rows with no node or link
+    // (0).
     for (int i = 0; i < 20000; ++i) {
       int company = 1 + i % 2;
       int node = 101 + (i / 2) % 10;
       int link = node * 10 + (i / 20) % 5;
       int day = i / 100;
-      std::string n = i % 997 == 0 ? "NULL" : std::to_string(node);
-      std::string l = i % 991 == 0 ? "NULL" : std::to_string(link);
+      std::string n = i % 997 == 0 ? "0" : std::to_string(node);
+      std::string l = i % 991 == 0 ? "0" : std::to_string(link);
       raw.exec(
           "INSERT INTO PD4G_CALENDATT (PD4G_DITTA_CG18, PD4G_IDDISBAPROG_PD0G, PD4G_IDLEGAME_PD0H, "
           "PD4G_DATAATTIVITA, PD4G_DURATAORE, PD4G_DURATAMINUTI) VALUES (" +
