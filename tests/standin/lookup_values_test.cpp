@@ -40,41 +40,5 @@ TEST(LookupValues, IdsMatchAsTheirKeysDo) {
   }
 }
 
-TEST(LookupValues, ARestrictedLookupReadsTheIdsShown) {
-  struct Case {
-    const char* query;
-    std::vector<std::int64_t> ids;
-    std::vector<std::string> expected;  // empty: the query cannot be restricted
-  };
-  const Case cases[] = {
-      {"SELECT PD0G_IDDISBAPROG, PD0G_CODPROG_PD68 FROM PD0G_DISBAPROG WHERE PD0G_DITTA_CG18=1",
-       {7, 9},
-       {"SELECT * FROM (SELECT PD0G_IDDISBAPROG, PD0G_CODPROG_PD68 FROM PD0G_DISBAPROG WHERE "
-        "PD0G_DITTA_CG18=1) "
-        "AS LOOKUP_ROWS WHERE PD0G_IDDISBAPROG IN (7, 9)"}},
-      {"select ID ,\r\n CASE WHEN A THEN B END AS X FROM T",
-       {1, 2, 3},
-       {"SELECT * FROM (select ID ,\r\n CASE WHEN A THEN B END AS X FROM T) AS LOOKUP_ROWS WHERE ID IN (1, "
-        "2)",
-        "SELECT * FROM (select ID ,\r\n CASE WHEN A THEN B END AS X FROM T) AS LOOKUP_ROWS WHERE ID IN (3)"}},
-      {"SELECT T.ID, X FROM T", {1}, {}},
-      {"SELECT DISTINCT ID, X FROM T", {1}, {}},
-      {"SELECT ID + 1, X FROM T", {1}, {}},
-  };
-  for (const Case& c : cases) {
-    auto texts = restricted_lookup_queries(c.query, c.ids, 2);
-    EXPECT_EQ(texts.value_or(std::vector<std::string>{}), c.expected) << c.query;
-  }
-  // A value read for other ids is not the answer for an id that was not read.
-  LookupValues values;
-  values.add(Variant(std::int32_t{7}), Variant("P7"));
-  values.restrict_to({7, 9});
-  EXPECT_TRUE(values.answers(Variant(std::int32_t{9})));
-  EXPECT_FALSE(values.answers(Variant(std::int32_t{8})));
-  EXPECT_EQ(whole_ids({Variant(3.0), Variant::null(), Variant("1"), Variant(std::int32_t{3})}),
-            (std::vector<std::int64_t>{1, 3}));
-  EXPECT_FALSE(whole_ids({Variant("ABC")}).has_value());
-}
-
 }  // namespace
 }  // namespace standin
