@@ -190,8 +190,6 @@ TEST(DatabaseDialect, TrimmedTextsTakeTheTrimmingCollation) {
        "SELECT 1 FROM T WHERE A COLLATE RTRIM IN ('a') OR B COLLATE RTRIM NOT IN ('b')"},
       {"a trimmed value in an expression keeps its RTRIM", "SELECT 1 FROM T WHERE 'x' || RTRIM(A) = 'xa'",
        "SELECT 1 FROM T WHERE 'x' || RTRIM(A) COLLATE RTRIM = 'xa'"},
-      {"LIKE keeps it", "SELECT 1 FROM T WHERE RTRIM(A) LIKE 'a '",
-       "SELECT 1 FROM T WHERE RTRIM(A) COLLATE RTRIM LIKE 'a '"},
       {"nested calls", "SELECT RTRIM(LTRIM(A)) AS C FROM T ORDER BY RTRIM(B)",
        "SELECT RTRIM(LTRIM(A)) COLLATE RTRIM AS C FROM T ORDER BY RTRIM(B) COLLATE RTRIM"},
       {"a collation of its own kept", "SELECT 1 FROM T WHERE RTRIM(A) COLLATE NOCASE = 'a'",
