@@ -15,17 +15,39 @@ namespace {
 using namespace sql;
 
 // A server engine ignores trailing blanks when it compares texts; SQLite's RTRIM collation does the same.
-// A column keeps the collation it was declared with, but a function's result has none, so the module's
-// `RTRIM(code)='ATT01 '` is given it explicitly: `RTRIM(code) COLLATE RTRIM='ATT01 '`.
+// The schema declares its code columns with that collation, and their indexes have it, so a column
+// compared as `RTRIM(code)='ATT01 '` is written on the bare column, `code COLLATE RTRIM='ATT01 '`, which
+// matches the same rows and which the index on the column serves. Any other RTRIM(x) keeps its value and
+// is given the collation, since a function's result has none: `RTRIM(x) COLLATE RTRIM`.
 Tokens collate_trimmed(Tokens t) {
   // Most texts have no RTRIM: they are left as they are, without a copy.
   if (std::none_of(t.begin(), t.end(), [](const Token& tok) { return is_word(tok, "RTRIM"); })) return t;
+  enum class Role { Keep, Drop, CloseBare };
+  std::vector<Role> role(t.size(), Role::Keep);
+  for (const TrimmedColumn& c : trimmed_compared_columns(t)) {
+    for (std::size_t k = c.rtrim; k < c.close; ++k)
+      if (k <= c.open || t[k].kind == Kind::Space) role[k] = Role::Drop;
+    role[c.close] = Role::CloseBare;
+  }
+  auto add_collation = [](Tokens& out) {
+    out.push_back({Kind::Space, " "});
+    out.push_back({Kind::Word, "COLLATE"});
+    out.push_back({Kind::Space, " "});
+    out.push_back({Kind::Word, "RTRIM"});
+  };
   Tokens out;
   out.reserve(t.size() + 16);
   std::vector<int> open_depths;  // nesting depth of each RTRIM( still open
   int depth = 0;
   bool after_rtrim = false;
   for (std::size_t i = 0; i < t.size(); ++i) {
+    if (role[i] != Role::Keep) {
+      if (role[i] == Role::CloseBare) {
+        std::size_t next = next_significant(t, i);
+        if (next == kNone || !is_word(t[next], "COLLATE")) add_collation(out);
+      }
+      continue;
+    }
     out.push_back(t[i]);
     if (!is_significant(t[i])) continue;
     if (is_punct(t[i], "(")) {
@@ -35,12 +57,7 @@ Tokens collate_trimmed(Tokens t) {
       if (!open_depths.empty() && open_depths.back() == depth) {
         open_depths.pop_back();
         std::size_t next = next_significant(t, i);
-        if (next == kNone || !is_word(t[next], "COLLATE")) {
-          out.push_back({Kind::Space, " "});
-          out.push_back({Kind::Word, "COLLATE"});
-          out.push_back({Kind::Space, " "});
-          out.push_back({Kind::Word, "RTRIM"});
-        }
+        if (next == kNone || !is_word(t[next], "COLLATE")) add_collation(out);
       }
       --depth;
     }

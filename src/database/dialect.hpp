@@ -25,10 +25,13 @@
 //     that is a folded constant (or a group already reduced to one) is simplified: one true term makes
 //     the group `(1=1)`, false terms are removed with their OR, and a group of only false terms becomes
 //     `(1=0)`. Comparisons of a text with a number are left unchanged.
-//  6. `RTRIM(x)` is given the RTRIM collation, `RTRIM(x) COLLATE RTRIM`, unless a COLLATE follows it
-//     already: compared with a text, trailing blanks on either side do not count, as on a server engine.
-//     The schema declares its code columns with that collation, so comparisons on the bare columns
-//     behave the same way.
+//  6. A column compared without its trailing blanks, `RTRIM(col) = 'x'` (=, <>, !=, <, <=, >, >=,
+//     [NOT] IN, on either side; sql_tokens.hpp's trimmed_compared_columns), is written on the bare
+//     column with the RTRIM collation, `col COLLATE RTRIM = 'x'`: the schema declares its code columns
+//     and their indexes with that collation, so the comparison matches the same rows and an index on the
+//     column serves it. Any other `RTRIM(x)` is given the collation, `RTRIM(x) COLLATE RTRIM`, unless a
+//     COLLATE follows it already: compared with a text, trailing blanks on either side do not count, as
+//     on a server engine.
 //
 // Apart from trailing blanks, the result set of the adapted text is the same as that of the original text
 // run by SQLite; folding only lets SQLite see which column comparisons remain, so that it can use an index

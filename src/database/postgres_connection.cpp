@@ -2,6 +2,7 @@
 
 #include <libpq-fe.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <utility>
 
@@ -322,6 +323,22 @@ std::shared_ptr<host::Recordset> PostgresConnection::Execute(const std::string& 
   return recordset;
 }
 
+namespace {
+
+// With CALENDATT_SQL_TRACE naming a file, every adapted text is appended to it, its values in place, each
+// ending with ";" on a line of its own, as the SQLite engine writes its statements.
+void trace_statement(const std::string& text) {
+  static std::FILE* file = [] {
+    const char* path = std::getenv("CALENDATT_SQL_TRACE");
+    return path && *path ? std::fopen(path, "a") : nullptr;
+  }();
+  if (!file) return;
+  std::fprintf(file, "%s\n;\n", text.c_str());
+  std::fflush(file);
+}
+
+}  // namespace
+
 QueryResult PostgresConnection::query(const std::string& sql) {
   errors_.clear();
   require_open();
@@ -334,6 +351,7 @@ QueryResult PostgresConnection::query(const std::string& sql) {
     fail(kCommandError, "42601", "Il testo non contiene alcuna istruzione SQL: '" + sql + "'.");
   if (statement.statements > 1)
     fail(kCommandError, "42601", "Il testo contiene più di un'istruzione SQL e non è stato eseguito: " + sql);
+  trace_statement(statement.text);
   Sent sent;
   if (statement.lifted.empty()) {
     sent.text = statement.text;

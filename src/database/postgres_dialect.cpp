@@ -204,6 +204,11 @@ PostgresStatement adapt_postgres_statement(const std::string& text) {
   fold_comparisons(tokens, TextRule::IgnoreTrailingBlanks);
   tokens = compact(std::move(tokens));
   simplify_groups(tokens);
+  // A column compared without its trailing blanks is compared bare (change 10).
+  for (const TrimmedColumn& c : trimmed_compared_columns(tokens)) {
+    for (std::size_t k = c.rtrim; k <= c.close; ++k)
+      if (k <= c.open || k == c.close || tokens[k].kind == Kind::Space) tokens[k].deleted = true;
+  }
   tokens = compact(std::move(tokens));
   bool open_statement = false;
   for (Token& tok : tokens) {

@@ -23,6 +23,10 @@
 //     blanks: texts are stored as given.
 //  9. In COALESCE(a, b, ...) holding a text literal among its arguments, every other argument is read as
 //     text (`CAST(a AS TEXT)`), as the module's server converts a date to text there.
+// 10. A column compared without its trailing blanks, `RTRIM(col) = 'x'` (=, <>, !=, <, <=, >, >=,
+//     [NOT] IN, on either side; sql_tokens.hpp's trimmed_compared_columns), loses the RTRIM: `col = 'x'`.
+//     The code columns are bpchar, whose comparisons already ignore trailing blanks, and only the bare
+//     column can be served by an index on it.
 //
 // The function is pure, and a text with several statements is adapted statement by statement (the
 // connection refuses it: `statements` says how many there are).

@@ -228,6 +228,58 @@ std::size_t previous_significant(const Tokens& t, std::size_t i) {
 }
 
 // ---------------------------------------------------------------------------------------------------
+// Trimmed columns
+
+namespace {
+
+bool is_comparison_operator(const Token& t) {
+  return t.kind == Kind::Punct && (t.text == "=" || t.text == "==" || t.text == "<>" || t.text == "!=" ||
+                                   t.text == "<" || t.text == ">" || t.text == "<=" || t.text == ">=");
+}
+
+// A token beside the RTRIM(...) that leaves it a whole operand of the comparison.
+bool bounds_operand(const Tokens& t, std::size_t i) {
+  if (i == kNone) return true;
+  const Token& tok = t[i];
+  if (tok.kind == Kind::Punct)
+    return tok.text == "(" || tok.text == ")" || tok.text == "," || tok.text == ";";
+  return tok.kind == Kind::Word &&
+         (is_any_word(tok, {"AND", "OR", "NOT", "ON", "HAVING", "WHEN", "THEN"}) || ends_condition(tok));
+}
+
+}  // namespace
+
+std::vector<TrimmedColumn> trimmed_compared_columns(const Tokens& t) {
+  std::vector<TrimmedColumn> out;
+  for (std::size_t i = 0; i < t.size(); ++i) {
+    if (!is_word(t[i], "RTRIM")) continue;
+    std::size_t open = next_significant(t, i);
+    if (open == kNone || !is_punct(t[open], "(")) continue;
+    // A name, or names joined by dots.
+    std::size_t k = next_significant(t, open);
+    bool name = false;
+    while (k != kNone && (t[k].kind == Kind::Word || t[k].kind == Kind::Quoted)) {
+      name = true;
+      k = next_significant(t, k);
+      if (k == kNone || !is_punct(t[k], ".")) break;
+      k = next_significant(t, k);
+      name = false;
+    }
+    if (!name || k == kNone || !is_punct(t[k], ")")) continue;
+    std::size_t before = previous_significant(t, i), after = next_significant(t, k);
+    bool compared_after =
+        after != kNone && (is_comparison_operator(t[after]) || is_word(t[after], "IN") ||
+                           (is_word(t[after], "NOT") && next_significant(t, after) != kNone &&
+                            is_word(t[next_significant(t, after)], "IN")));
+    bool compared_before = before != kNone && is_comparison_operator(t[before]);
+    if ((compared_after && (compared_before || bounds_operand(t, before))) ||
+        (compared_before && bounds_operand(t, after)))
+      out.push_back({i, open, k});
+  }
+  return out;
+}
+
+// ---------------------------------------------------------------------------------------------------
 // Table hints
 
 void remove_table_hints(Tokens& t) {

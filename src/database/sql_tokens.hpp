@@ -87,6 +87,18 @@ enum class TextRule { Exact, IgnoreTrailingBlanks };
 // it as it is (other operators, a text with a number, numbers that do not compare exactly).
 std::optional<bool> compare_literals(const Token& left, const Token& op, const Token& right, TextRule rule);
 
+// A column compared without its trailing blanks: `RTRIM(col) = ...`, `... = RTRIM(col)` with =, <>, !=,
+// <, <=, >, >= or [NOT] IN, where the other side of the RTRIM is no operator that would take the trimmed
+// value into an expression (||, +, COLLATE, ...). col is a name, qualified or not. Both engines compare
+// their code columns without regard to trailing blanks, so such a comparison can be written on the bare
+// column, which an index on it serves. The indexes of RTRIM, its parentheses and the column's tokens.
+struct TrimmedColumn {
+  std::size_t rtrim = kNone;
+  std::size_t open = kNone;
+  std::size_t close = kNone;
+};
+std::vector<TrimmedColumn> trimmed_compared_columns(const Tokens& t);
+
 // Comparisons of two literals in WHERE/ON/HAVING conditions become the constant 1=1 or 1=0.
 void fold_comparisons(Tokens& t, TextRule rule);
 // OR groups holding folded constants are simplified.

@@ -527,6 +527,58 @@ LookupValues read_lookup_column(const QueryRunner& runner, const std::string& qu
 
 namespace {
 
+constexpr std::size_t kIdsPerLookup = 500;
+
+// The name of the first result column of a `SELECT name, ...` text, or empty.
+std::string first_column_name(const std::string& query) {
+  std::size_t i = query.find_first_not_of(" \t\r\n");
+  if (i == std::string::npos || runtime::upper(query.substr(i, 7)) != "SELECT ") return {};
+  i = query.find_first_not_of(" \t\r\n", i + 7);
+  std::size_t end = i;
+  while (end < query.size() && (std::isalnum(static_cast<unsigned char>(query[end])) || query[end] == '_'))
+    ++end;
+  if (end == i || std::isdigit(static_cast<unsigned char>(query[i]))) return {};
+  std::size_t next = query.find_first_not_of(" \t\r\n", end);
+  if (next == std::string::npos || query[next] != ',') return {};
+  std::string name = query.substr(i, end - i);
+  std::string upper = runtime::upper(name);
+  if (upper == "DISTINCT" || upper == "ALL" || upper == "TOP") return {};
+  return name;
+}
+
+}  // namespace
+
+std::optional<std::vector<std::string>> restricted_lookup_queries(const std::string& query,
+                                                                  const std::vector<std::int64_t>& ids,
+                                                                  std::size_t per_query) {
+  std::string id = first_column_name(query);
+  if (id.empty()) return std::nullopt;
+  std::vector<std::string> out;
+  for (std::size_t start = 0; start < ids.size(); start += per_query) {
+    std::string text = "SELECT * FROM (" + query + ") AS LOOKUP_ROWS WHERE " + id + " IN (";
+    for (std::size_t k = start; k < std::min(ids.size(), start + per_query); ++k)
+      text += (k == start ? "" : ", ") + std::to_string(ids[k]);
+    out.push_back(text + ")");
+  }
+  return out;
+}
+
+LookupValues read_lookup_ids(const QueryRunner& runner, const std::string& query, const std::string& field,
+                             const std::string& control, const std::vector<std::int64_t>& ids) {
+  auto texts = restricted_lookup_queries(query, ids, kIdsPerLookup);
+  if (!texts) return read_lookup_column(runner, query, field, control);
+  LookupValues values;
+  values.reserve(ids.size());
+  for (const auto& text : *texts) {
+    LookupValues part = read_lookup_column(runner, text, field, control);
+    values.merge(std::move(part));
+  }
+  values.restrict_to(ids);
+  return values;
+}
+
+namespace {
+
 // A number key of lookup_key's rule: a whole number below 10^15 is written exactly ("%.0f"), so two of
 // them have the same key text exactly when they are equal.
 std::optional<std::int64_t> whole_key(double d) {
@@ -561,6 +613,34 @@ SplitKey split_key(const Variant& value) {
 }
 
 }  // namespace
+
+std::optional<std::vector<std::int64_t>> whole_ids(const std::vector<Variant>& values) {
+  std::vector<std::int64_t> ids;
+  for (const auto& value : values) {
+    SplitKey key = split_key(value);
+    if (key.text) return std::nullopt;
+    if (key.whole) ids.push_back(*key.whole);
+  }
+  std::sort(ids.begin(), ids.end());
+  ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+  return ids;
+}
+
+void LookupValues::merge(LookupValues other) {
+  for (auto& [id, value] : other.whole_) whole_.emplace(id, std::move(value));
+  for (auto& [id, value] : other.other_) other_.emplace(id, std::move(value));
+}
+
+void LookupValues::restrict_to(const std::vector<std::int64_t>& ids) {
+  if (!read_ids_) read_ids_.emplace();
+  read_ids_->insert(ids.begin(), ids.end());
+}
+
+bool LookupValues::answers(const Variant& id) const {
+  if (!read_ids_) return true;
+  SplitKey key = split_key(id);
+  return !key.whole || read_ids_->contains(*key.whole);
+}
 
 void LookupValues::add(const Variant& id, Variant value) {
   SplitKey key = split_key(id);
@@ -749,15 +829,53 @@ void GridModel::Close() {
   changed();
 }
 
-const LookupValues& GridModel::lookup_map(const GridColumn& c) {
+// A lookup column reads the rows of the ids the grid shows, not its whole query: the rows of one day
+// are a handful among the links of every company.
+LookupValues& GridModel::lookup_map(const GridColumn& c) {
   auto found = lookups_.find(c.field);
   if (found != lookups_.end()) return found->second;
 
   const auto& session = window().session;
-  auto values =
-      read_lookup_column(session ? session->query_runner : QueryRunner(), c.lookup_query, c.field, name());
+  QueryRunner runner = session ? session->query_runner : QueryRunner();
+  std::optional<std::vector<std::int64_t>> ids;
+  if (attached_ && attached_->State() == host::kAdStateOpen) ids = shown_ids(c.field);
+  auto values = ids ? read_lookup_ids(runner, c.lookup_query, c.field, name(), *ids)
+                    : read_lookup_column(runner, c.lookup_query, c.field, name());
   ++lookup_queries_run_;
   return lookups_.emplace(c.field, std::move(values)).first->second;
+}
+
+std::optional<std::vector<std::int64_t>> GridModel::shown_ids(const std::string& field) {
+  std::int32_t at = attached_->FieldIndex(field);
+  if (at < 0) return std::nullopt;
+  // A row being edited keeps its place: the others are read when they are shown.
+  if (attached_->EditPending()) return whole_ids({attached_->Field(field)});
+  std::int32_t position = attached_->AbsolutePosition();
+  std::int32_t count = attached_->RecordCount();
+  std::vector<Variant> values;
+  values.reserve(static_cast<std::size_t>(std::max(count, 0)));
+  for (std::int32_t i = 0; i < count; ++i) {
+    attached_->SetAbsolutePosition(i);
+    values.push_back(attached_->FieldAt(at));
+  }
+  if (position >= 0) {
+    attached_->SetAbsolutePosition(position);
+  } else if (count > 0) {
+    attached_->MoveLast();
+    attached_->MoveNext();
+  }
+  return whole_ids(values);
+}
+
+const Variant* GridModel::looked_up(const GridColumn& c, LookupValues& values, const Variant& id) {
+  if (!values.answers(id)) {
+    const auto& session = window().session;
+    auto whole = whole_ids({id});
+    values.merge(read_lookup_ids(session ? session->query_runner : QueryRunner(), c.lookup_query, c.field,
+                                 name(), *whole));
+    values.restrict_to(*whole);
+  }
+  return values.find(id);
 }
 
 Variant GridModel::CurrentValue(const std::string& column_name) {
@@ -770,7 +888,7 @@ Variant GridModel::CurrentValue(const std::string& column_name) {
 Variant GridModel::value_of(const GridColumn& c) {
   if (!has_current_row()) return Variant();
   if (!c.is_lookup()) return attached_->Field(c.field);
-  const Variant* value = lookup_map(c).find(attached_->Field(c.field));
+  const Variant* value = looked_up(c, lookup_map(c), attached_->Field(c.field));
   return value ? *value : Variant::null();
 }
 
@@ -837,7 +955,7 @@ void GridModel::for_each_shown_row(const std::function<void(const std::vector<Va
   // Each column's field and lookup values are found once, before the first row; the rows are then read
   // by the fields' positions. A column whose field the recordset lacks is read by name, which says so.
   std::vector<std::int32_t> at;
-  std::vector<const LookupValues*> lookups;
+  std::vector<LookupValues*> lookups;
   if (count > 0) {
     for (const auto& c : columns_) {
       lookups.push_back(c.is_lookup() ? &lookup_map(c) : nullptr);
@@ -852,7 +970,7 @@ void GridModel::for_each_shown_row(const std::function<void(const std::vector<Va
       if (at[k] < 0) {
         row.push_back(value_of(columns_[k]));
       } else if (lookups[k]) {
-        const Variant* value = lookups[k]->find(attached_->FieldAt(at[k]));
+        const Variant* value = looked_up(columns_[k], *lookups[k], attached_->FieldAt(at[k]));
         row.push_back(value ? *value : Variant::null());
       } else {
         row.push_back(attached_->FieldAt(at[k]));

@@ -22,6 +22,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "host/controls.hpp"
@@ -438,10 +439,17 @@ class LookupValues {
   // The value of id, or nullptr when it has none (Empty and Null never have one).
   const runtime::Variant* find(const runtime::Variant& id) const;
   std::size_t size() const { return whole_.size() + other_.size(); }
+  // The values were read for these whole ids only (a lookup that read every row has none of them).
+  void restrict_to(const std::vector<std::int64_t>& ids);
+  // Adds the other's values (the first value of an id is kept).
+  void merge(LookupValues other);
+  // Whether the id's value (or its absence) is known: read with every row, or one of the ids read.
+  bool answers(const runtime::Variant& id) const;
 
  private:
   std::unordered_map<std::int64_t, runtime::Variant> whole_;
   std::unordered_map<std::string, runtime::Variant> other_;
+  std::optional<std::unordered_set<std::int64_t>> read_ids_;  // none: every row was read
 };
 
 // The grid shows the attached recordset; its current row is the recordset's current row. A lookup column
@@ -520,7 +528,13 @@ class GridModel : public ControlModel<host::Grid> {
   void add_column(GridColumn column, const char* call);
   bool has_current_row() const;
   void raise_row_change();
-  const LookupValues& lookup_map(const GridColumn& column);
+  LookupValues& lookup_map(const GridColumn& column);
+  // The distinct ids of the field in the attached rows (nullopt: not all whole numbers, or no such field).
+  std::optional<std::vector<std::int64_t>> shown_ids(const std::string& field);
+  // The value of a lookup column for id, reading it when the column's values were read without it (a row
+  // the frame added after the lookup).
+  const runtime::Variant* looked_up(const GridColumn& column, LookupValues& values,
+                                    const runtime::Variant& id);
   // The value a column shows on the current row (Empty without one).
   runtime::Variant value_of(const GridColumn& column);
 
@@ -545,6 +559,23 @@ std::optional<std::string> lookup_key(const runtime::Variant& value);
 // `control` names the grid in the errors: no query runner, no recordset, or fewer than two columns.
 LookupValues read_lookup_column(const QueryRunner& runner, const std::string& query, const std::string& field,
                                 const std::string& control);
+
+// The ids a grid shows of a lookup column: whole numbers, or nullopt when the column holds another kind
+// of value (its lookup then reads every row).
+std::optional<std::vector<std::int64_t>> whole_ids(const std::vector<runtime::Variant>& values);
+
+// The lookup query restricted to the rows of those ids: `SELECT * FROM (query) AS LOOKUP_ROWS WHERE id IN
+// (...)`, where id is the name of the query's first column, in lists of at most `per_query` ids (each
+// engine folds the outer condition into the query and reads the rows by their key). None when the first
+// column is not a plain name, so that the query has to be read whole.
+std::optional<std::vector<std::string>> restricted_lookup_queries(const std::string& query,
+                                                                  const std::vector<std::int64_t>& ids,
+                                                                  std::size_t per_query);
+
+// The lookup column's values for the given ids only, read with restricted_lookup_queries (every row when
+// the query cannot be restricted).
+LookupValues read_lookup_ids(const QueryRunner& runner, const std::string& query, const std::string& field,
+                             const std::string& control, const std::vector<std::int64_t>& ids);
 
 class GridNavigatorModel : public ControlModel<host::GridNavigator> {
  public:

@@ -181,8 +181,15 @@ TEST(DatabaseDialect, Folding) {
 
 TEST(DatabaseDialect, TrimmedTextsTakeTheTrimmingCollation) {
   expect_cases({
-      {"the resolution's codes", "WHERE (RTRIM(PD0G_CODPROG_PD68)='PRJ001 ' AND rtrim( C )<>'x')",
-       "WHERE (RTRIM(PD0G_CODPROG_PD68) COLLATE RTRIM='PRJ001 ' AND rtrim( C ) COLLATE RTRIM<>'x')"},
+      {"the resolution's codes, compared bare",
+       "WHERE (RTRIM(PD0G_CODPROG_PD68)='PRJ001 ' AND rtrim( C )<>'x')",
+       "WHERE (PD0G_CODPROG_PD68 COLLATE RTRIM='PRJ001 ' AND C COLLATE RTRIM<>'x')"},
+      {"a join of two codes, qualified", "SELECT 1 FROM A JOIN B ON RTRIM(A.X) = RTRIM(B.Y) WHERE K = 1",
+       "SELECT 1 FROM A JOIN B ON A.X COLLATE RTRIM = B.Y COLLATE RTRIM WHERE K = 1"},
+      {"IN and NOT IN", "SELECT 1 FROM T WHERE RTRIM(A) IN ('a') OR RTRIM(B) NOT IN ('b')",
+       "SELECT 1 FROM T WHERE A COLLATE RTRIM IN ('a') OR B COLLATE RTRIM NOT IN ('b')"},
+      {"a trimmed value in an expression keeps its RTRIM", "SELECT 1 FROM T WHERE 'x' || RTRIM(A) = 'xa'",
+       "SELECT 1 FROM T WHERE 'x' || RTRIM(A) COLLATE RTRIM = 'xa'"},
       {"nested calls", "SELECT RTRIM(LTRIM(A)) AS C FROM T ORDER BY RTRIM(B)",
        "SELECT RTRIM(LTRIM(A)) COLLATE RTRIM AS C FROM T ORDER BY RTRIM(B) COLLATE RTRIM"},
       {"a collation of its own kept", "SELECT 1 FROM T WHERE RTRIM(A) COLLATE NOCASE = 'a'",
@@ -246,7 +253,11 @@ TEST(PostgresDialect, TextsCompareWithoutTrailingBlanks) {
        "SELECT * FROM T WHERE (1=1) AND (C = 'B')"},
       {"a compared literal loses its trailing blanks, on either side",
        "SELECT * FROM T WHERE RTRIM(C) = 'PRJ001  ' AND 'N01 ' = D AND E <> 'x  ' AND F >= 'a '",
-       "SELECT * FROM T WHERE RTRIM(C) = 'PRJ001' AND 'N01' = D AND E <> 'x' AND F >= 'a'"},
+       "SELECT * FROM T WHERE C = 'PRJ001' AND 'N01' = D AND E <> 'x' AND F >= 'a'"},
+      {"a compared code is compared bare, an index serves it",
+       "SELECT RTRIM(A) AS A FROM T JOIN U ON RTRIM(U.B) = RTRIM(T.B) WHERE 'x' = RTRIM(C) AND RTRIM(D) || "
+       "'y' = 'z'",
+       "SELECT RTRIM(A) AS A FROM T JOIN U ON U.B = T.B WHERE 'x' = C AND RTRIM(D) || 'y' = 'z'"},
       {"items of an IN list", "DELETE FROM T WHERE D IN ('a ', 'b', 'c  ') AND E = 1",
        "DELETE FROM T WHERE D IN ('a', 'b', 'c') AND E = 1"},
       {"an only-blank literal becomes empty", "SELECT * FROM T WHERE C = '   '",
