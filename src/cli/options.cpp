@@ -391,12 +391,13 @@ bool set_value(Options& o, const std::string& name, const std::string& value, st
     if (!whole_value(o.language, name, value, 1, 999, error)) return false;
     o.every = value;
   } else if (name == "--hours") {
-    // The duration fields hold two characters; the calendar's own rules then check the range. An empty
-    // value leaves the field blank, which the calendar reads as 00.
-    if (!value.empty() && !whole_value(o.language, name, value, 0, 99, error)) return false;
+    // A day lasts 0 to 24 hours and an hour 0 to 59 minutes; the calendar's own rules then check the
+    // two together (24 hours and no minutes at most). An empty value is no duration at all: the field
+    // would be left blank and read as 00, a day nobody asked for.
+    if (!whole_value(o.language, name, value, 0, 24, error)) return false;
     o.hours = value;
   } else if (name == "--minutes") {
-    if (!value.empty() && !whole_value(o.language, name, value, 0, 99, error)) return false;
+    if (!whole_value(o.language, name, value, 0, 59, error)) return false;
     o.minutes = value;
   } else if (name == "--existing") {
     static const std::map<std::string, Existing> treatments = {

@@ -42,6 +42,19 @@ TEST_P(CliUsage, WrongUsageExitsTwoAndTouchesNothing) {
       {att01("add-day --day 10/03/2026 --hours 7 --minutes 0"),
        "--day vuole un giorno vero scritto AAAA-MM-GG, non \"10/03/2026\"",
        "--day needs a real day written YYYY-MM-DD, got \"10/03/2026\""},
+      // An empty duration is no duration: never a day of 0:00; the bounds are the calendar's.
+      {with(att01("add-day --day 2026-03-10"), {"--hours", ""}),
+       "--hours deve essere un numero intero da 0 a 24, non \"\"",
+       "--hours must be a whole number from 0 to 24, got \"\""},
+      {with(att01("set-day --day 2026-03-10"), {"--hours="}),
+       "--hours deve essere un numero intero da 0 a 24, non \"\"",
+       "--hours must be a whole number from 0 to 24, got \"\""},
+      {with(att01("add-day --day 2026-03-10 --hours 8"), {"--minutes", ""}),
+       "--minutes deve essere un numero intero da 0 a 59, non \"\"",
+       "--minutes must be a whole number from 0 to 59, got \"\""},
+      {att01("add-day --day 2026-03-10 --hours 25"),
+       "--hours deve essere un numero intero da 0 a 24, non \"25\"",
+       "--hours must be a whole number from 0 to 24, got \"25\""},
       {{"list", "--yes", "--no"}, "--yes e --no si escludono", "--yes and --no exclude each other"},
       {{"list", "--project", "PRJ001"},
        "list accetta --project, --node e --activity solo con --called",
@@ -75,6 +88,9 @@ TEST_P(CliUsage, WrongUsageExitsTwoAndTouchesNothing) {
            ": RRULE: la parte BYDAY=MO,FR non si può leggere (riga 4): scrivere quelle date una per una",
        ""},
       {weeks(" --weekdays mon --skip-dates " + folder), "--skip-dates " + folder + ": non è un file", ""},
+      // A read that fails is told with the system's reason, never taken for an empty list.
+      {weeks(" --weekdays mon --skip-dates /proc/self/mem"),
+       "--skip-dates /proc/self/mem: non si può leggere: Input/output error", ""},
   };
   for (const auto& c : cases) {
     const std::string command = c.args.empty() || c.args.front() == "frobnicate" ? "" : c.args.front() + " ";
@@ -207,11 +223,12 @@ TEST_P(CliDays, SetDayReachesEveryValidDurationWhateverTheDayHeld) {
   // 7:05 to 24:00 needs the minutes cleared before the hours; 24:00 to 7:30 the hours before the minutes.
   auto added = run(att01("add-day --day 2026-03-10 --hours 7 --minutes 5"));
   ASSERT_EQ(added.status, 0) << added.all_err();
-  const std::pair<const char*, const char*> durations[] = {{"24", "0"}, {"7", "30"}, {"24", ""}, {"0", "59"}};
+  const std::pair<const char*, const char*> durations[] = {
+      {"24", "0"}, {"7", "30"}, {"24", "0"}, {"0", "59"}};
   for (const auto& [hours, minutes] : durations) {
     auto r = run(with({"set-day", "--day", "2026-03-10", "--hours", hours, "--minutes", minutes}, kAtt01));
     EXPECT_EQ(r.status, 0) << hours << ":" << minutes << "\n" << r.all_err();
-    const std::string h = hours, m = *minutes ? minutes : "0";
+    const std::string h = hours, m = minutes;
     const auto days = days_of(kLinkPlanned);
     EXPECT_NE(std::find(days.begin(), days.end(), "2026-03-10 " + h + ":" + m + " (0:0-" + h + ":" + m + ")"),
               days.end())
