@@ -169,13 +169,22 @@ int run_contents(const cli::Options& options) {
   return cli::kExitDone;
 }
 
+// What the run reads before it opens anything: the file of --skip-dates, and a --db that reads like a
+// server's parameters but is none (a file of that name must never be created instead).
+bool usable_inputs(cli::Options& options, std::string& error) {
+  if (options.help || options.version) return true;
+  if (!cli::read_skip_dates(options, error)) return false;
+  error = database::server_parameters_problem(options.db, options.language);
+  return error.empty();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   cli::Options options;
   std::string error;
   if (!cli::parse_arguments(std::vector<std::string>(argv + 1, argv + argc), options, error) ||
-      (!options.help && !options.version && !cli::read_skip_dates(options, error))) {
+      !usable_inputs(options, error)) {
     std::cerr << "calendatt: " << error << "\n"
               << "calendatt: " << cli::usage_hint(options.command, options.language) << "\n";
     return cli::kExitUsage;

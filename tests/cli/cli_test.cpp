@@ -106,6 +106,17 @@ TEST_P(CliUsage, WrongUsageExitsTwoAndTouchesNothing) {
       EXPECT_TRUE(r.out.empty()) << error;
     }
   }
+  // Server parameters the client cannot read are refused as such, never taken for the name of a file.
+  for (const std::string db : {"host=127.0.0.1 dbname='cal", "host=127.0.0.1 dbname=cal bogus=1"}) {
+    for (const std::string command : {"init", "list"}) {
+      auto r = run_program({command, "--db", db, "--lang", "en"}, folder);
+      EXPECT_EQ(r.status, 2) << db;
+      EXPECT_EQ(
+          r.err.front().rfind("calendatt: --db looks like the parameters of a PostgreSQL server, but", 0), 0u)
+          << r.all_err();
+      EXPECT_FALSE(std::filesystem::exists(db)) << db;  // where the program runs
+    }
+  }
   // A language that is not there is told in the default one.
   EXPECT_EQ(run({"list", "--lang", "fr"}).err.front(), "calendatt: --lang accetta it o en, non \"fr\"");
   EXPECT_EQ(days_of(kLinkPlanned), kDemoDays);
