@@ -570,6 +570,13 @@ bool parse_arguments(const std::vector<std::string>& args, Options& o, std::stri
     error = say(o.language, "--to non deve venire prima di --from", "--to must not come before --from");
     return false;
   }
+  // Only the window opened on the whole calendar can be left without a day: the one opened for an
+  // activity always shows a day of its planning period, and a day's command needs its day.
+  if (o.no_day && (o.command != "list" || o.called)) {
+    error = say(o.language, "--day none vale solo per list senza --called: indicare un giorno AAAA-MM-GG",
+                "--day none is for list without --called only: give a day as YYYY-MM-DD");
+    return false;
+  }
   if (o.command == "list") {
     bool any_code = o.given.count("--project") || o.given.count("--node") || o.given.count("--activity");
     if (any_code && !o.called) {
