@@ -185,7 +185,7 @@ std::int32_t find_row(Run& run, Person& person) {
   return matches.front();
 }
 
-Outcome add_day(Run& run) {
+Outcome add_day_steps(Run& run) {
   const Options& o = run.options;
   const std::string nothing = run.say("nulla aggiunto", "nothing added");
   Person person(run.session.window(), run.responder);
@@ -208,6 +208,18 @@ Outcome add_day(Run& run) {
   run.success = run.say("Aggiunto il giorno " + o.day->iso() + " di " + o.codes.text() + ".",
                         "Added the day " + o.day->iso() + " of " + o.codes.text() + ".");
   return Outcome::kDone;
+}
+
+// "Pianificazione già esistente per la data corrente": the day is there already, and set-day changes it.
+Outcome add_day(Run& run) {
+  constexpr std::int32_t kDayExists = 77192;
+  const Outcome outcome = add_day_steps(run);
+  const auto& shown = run.responder.numbers();
+  if (outcome != Outcome::kDone && std::count(shown.begin(), shown.end(), kDayExists))
+    run.responder.note(run.say(
+        "per cambiare la durata di un giorno già pianificato: calendatt set-day con le stesse opzioni",
+        "to change the duration of a day already planned: calendatt set-day with the same options"));
+  return outcome;
 }
 
 Outcome set_day(Run& run) {

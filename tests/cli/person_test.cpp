@@ -39,6 +39,14 @@ TEST_F(CliLanguage, EveryLineOfARunSpeaksItsLanguage) {
        1,
        {"calendatt: nulla aggiunto: il campo \"Codice Attività\" non è stato accettato"},
        {"calendatt: nothing added: the field \"Activity Code\" was not accepted"}},
+      {att01("add-day --day 2026-03-02 --hours 7"),
+       1,
+       {"calendatt: nulla aggiunto: il campo \"Codice Attività\" non è stato accettato",
+        "calendatt: per cambiare la durata di un giorno già pianificato: calendatt set-day con le stesse "
+        "opzioni"},
+       {"calendatt: nothing added: the field \"Activity Code\" was not accepted",
+        "calendatt: to change the duration of a day already planned: calendatt set-day with the same "
+        "options"}},
       {with({"list", "--called"}, words("--project PRJ001 --node N01 --activity ATT06")),
        1,
        {"calendatt: l'attività PRJ001 / N01 / ATT06 sta in 2 righe della WBS (legami 1006, 1007): il "
