@@ -183,9 +183,10 @@ int CliResponder::answer_message(const standin::ShownMessage& message) {
 int CliResponder::answer_report(const standin::ErrorReport& report) {
   ++reports_shown_;
   print("[error] ", "routine " + report.routine + ": error " + std::to_string(report.error.number) + ": " +
-                        report.error.description);
+                        engine_text(report.error.description, language_));
   for (const auto& e : report.provider_errors) {
-    std::string line = "  database: " + std::to_string(e.number) + " - " + e.description;
+    std::string line =
+        "  database: " + std::to_string(e.number) + " - " + engine_text(e.description, language_);
     if (!e.source.empty()) line += " [" + e.source + "]";
     if (!e.sql_state.empty()) line += " (SQLSTATE " + e.sql_state + ")";
     print("[error] ", line);

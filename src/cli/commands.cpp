@@ -635,8 +635,8 @@ int run_window_command(const Options& options, std::ostream& out, std::ostream& 
     if (!session.close_window())
       responder.note(say("la finestra del calendario non si è chiusa", "the calendar window did not close"));
   } catch (const runtime::Error& e) {
-    responder.note(say("errore: ", "failure: ") + e.description() + say(" (errore ", " (error ") +
-                   std::to_string(e.number()) + ")");
+    responder.note(say("errore: ", "failure: ") + engine_text(e.description(), options.language) +
+                   say(" (errore ", " (error ") + std::to_string(e.number()) + ")");
     outcome = Outcome::kFailed;
   } catch (const std::exception& e) {
     responder.note(say("errore: ", "failure: ") + e.what());

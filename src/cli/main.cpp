@@ -93,7 +93,8 @@ int run_init(const cli::Options& options) {
   } catch (const runtime::Error& e) {
     std::cerr << "calendatt: "
               << say("impossibile aprire o creare il database ", "cannot open or create the database ")
-              << database::describe_target(options.db) << ": " << reason_of(e) << "\n";
+              << database::describe_target(options.db) << ": "
+              << cli::engine_text(reason_of(e), options.language) << "\n";
     return cli::kExitFailure;
   }
   const int version = database::schema_version(*connection);
@@ -106,8 +107,8 @@ int run_init(const cli::Options& options) {
   try {
     database::ensure_schema(*connection);
   } catch (const runtime::Error& e) {
-    std::cerr << "calendatt: " << say("schema non aggiornato: ", "schema not upgraded: ") << e.description()
-              << "\n";
+    std::cerr << "calendatt: " << say("schema non aggiornato: ", "schema not upgraded: ")
+              << cli::engine_text(e.description(), options.language) << "\n";
     return cli::kExitFailure;
   }
   bool demo_written = options.demo && database::insert_demo_data(*connection, *base);
@@ -204,8 +205,8 @@ int main(int argc, char** argv) {
     if (options.command == "days" || options.command == "export-ics")
       return cli::run_planner_command(options, std::cout, std::cerr);
   } catch (const runtime::Error& e) {
-    std::cerr << "calendatt: " << e.description() << say_in(options, " (errore ", " (error ") << e.number()
-              << ")\n";
+    std::cerr << "calendatt: " << cli::engine_text(e.description(), options.language)
+              << say_in(options, " (errore ", " (error ") << e.number() << ")\n";
     return cli::kExitFailure;
   } catch (const std::exception& e) {
     std::cerr << "calendatt: " << e.what() << "\n";
