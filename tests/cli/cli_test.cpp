@@ -157,6 +157,10 @@ TEST_P(CliList, WithoutADayEveryDayOfTheCompanyInCsvWithIsoDates) {
   EXPECT_NE(r.out.find("\nPRJ001,N01,ATT01,2026-03-09,4,30,2026-03-01,2026-03-31\n"), std::string::npos);
   // Keys and dates are for scripts: the same in every language.
   EXPECT_EQ(run(words("list --day none --format csv --lang en")).out, r.out);
+  // A code stored with trailing blanks is the code: scripts get it without them.
+  raw_->exec("UPDATE PD0G_DISBAPROG SET PD0G_CODPROG_PD68 = 'PRJ002  ' WHERE PD0G_CODPROG_PD68 = 'PRJ002'");
+  EXPECT_NE(run(words("list --day none --format csv")).out.find("\nPRJ002,M01,"), std::string::npos);
+  EXPECT_NE(run(words("list --day none --format json")).out.find("\"PRJ002\""), std::string::npos);
 }
 
 // The server's client library and the thirty it needs are loaded for a server only.
