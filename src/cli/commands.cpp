@@ -77,6 +77,15 @@ std::string upper_code(const std::string& code) {
   return runtime::rtrim(standin::utf8_upper(code));
 }
 
+// A window whose loading was aborted lacks what the aborted step was to make (its data, its frame): the
+// command stops there instead of meeting the same failure again at every step.
+Outcome opened_whole(Run& run) {
+  if (!run.responder.aborted()) return Outcome::kDone;
+  run.responder.note(run.say("nulla fatto: l'apertura della finestra è stata interrotta",
+                             "nothing done: opening the window was aborted"));
+  return Outcome::kFailed;
+}
+
 // Opens the window: in called mode for the activity of the codes, as the calling program does.
 Outcome open_window(Run& run) {
   const Options& o = run.options;
@@ -101,14 +110,14 @@ Outcome open_window(Run& run) {
           run.say("la finestra del calendario non si è aperta", "the calendar window did not open"));
       return Outcome::kFailed;
     }
-    return Outcome::kDone;
+    return opened_whole(run);
   }
   if (!run.session.open_window()) {
     run.responder.note(
         run.say("la finestra del calendario non si è aperta", "the calendar window did not open"));
     return Outcome::kFailed;
   }
-  return Outcome::kDone;
+  return opened_whole(run);
 }
 
 std::string day_of(const Options& o) {

@@ -378,27 +378,24 @@ TEST_P(CliFailures, AnErrorReportIsAnsweredAsAskedInTheLanguageAndStillFails) {
             "calendatt: sono state mostrate 2 segnalazioni d'errore: il comando non è stato eseguito come "
             "richiesto");
 
-  // Retry is given three times to each report, then Abort: opening the window, preparing it and
-  // choosing the day fail one after the other, and each of those reports is retried.
+  // Retry is given three times to a report, then Abort; the window's loading stops there: no report of
+  // the object that step was to make, and no further step meets the same failure again.
   auto retried = run(words("list --day 2026-03-02 --on-error retry --lang en"));
   EXPECT_EQ(retried.status, 3);
   std::vector<std::string> answers;
   for (const auto& line : retried.err)
     if (line.rfind("calendatt: answered ", 0) == 0) answers.push_back(line.substr(20));
   const std::vector<std::string> retried_thrice = {"Retry", "Retry", "Retry", "Abort"};
-  std::vector<std::string> expected;
-  for (int report = 0; report < 3; ++report)
-    expected.insert(expected.end(), retried_thrice.begin(), retried_thrice.end());
-  EXPECT_EQ(answers, expected) << retried.all_err();
-  EXPECT_TRUE(retried.has_line_starting("[error] routine PreparaForm: ")) << retried.all_err();
+  EXPECT_EQ(answers, retried_thrice) << retried.all_err();
+  EXPECT_EQ(retried.all_err().find("error 91"), std::string::npos) << retried.all_err();
+  EXPECT_TRUE(retried.out.empty()) << retried.out;
   // The engine's error opens in the run's language; the Italian run keeps the report's own words.
   const std::string name = engine() == Engine::SQLite ? "SQLite" : "PostgreSQL";
   EXPECT_NE(retried.all_err().find(": " + name + " error: "), std::string::npos) << retried.all_err();
   EXPECT_EQ(retried.all_err().find("Errore"), std::string::npos) << retried.all_err();
   EXPECT_NE(ignored.all_err().find(": Errore " + name + ": "), std::string::npos) << ignored.all_err();
-  EXPECT_NE(retried.err.back().find(" error reports were shown: the command did not complete as asked"),
-            std::string::npos)
-      << retried.all_err();
+  EXPECT_EQ(retried.err.back(),
+            "calendatt: 4 error reports were shown: the command did not complete as asked");
   // Without --on-error a report is answered Abort.
   EXPECT_TRUE(run(words("list --day 2026-03-02 --lang en")).has_line("calendatt: answered Abort"));
 }
