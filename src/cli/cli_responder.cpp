@@ -181,11 +181,19 @@ int CliResponder::answer_message(const standin::ShownMessage& message) {
 }
 
 int CliResponder::answer_report(const standin::ErrorReport& report) {
+  // "Object variable or With block variable not set" after an Abort only says that the object the aborted
+  // step was to make is not there: it is answered Abort as the step was, without a second report.
+  constexpr std::int32_t kObjectNotSet = 91;
+  if (aborted_ && report.error.number == kObjectNotSet) {
+    auto buttons = box::buttons(report.style);
+    return has(buttons, box::kAbort) ? box::kAbort : (buttons.empty() ? box::kOk : buttons.front());
+  }
   ++reports_shown_;
   print("[error] ", "routine " + report.routine + ": error " + std::to_string(report.error.number) + ": " +
-                        report.error.description);
+                        engine_text(report.error.description, language_));
   for (const auto& e : report.provider_errors) {
-    std::string line = "  database: " + std::to_string(e.number) + " - " + e.description;
+    std::string line =
+        "  database: " + std::to_string(e.number) + " - " + engine_text(e.description, language_);
     if (!e.source.empty()) line += " [" + e.source + "]";
     if (!e.sql_state.empty()) line += " (SQLSTATE " + e.sql_state + ")";
     print("[error] ", line);
@@ -210,6 +218,7 @@ int CliResponder::answer_report(const standin::ErrorReport& report) {
     wanted = box::kIgnore;
   }
   int b = has(buttons, wanted) ? wanted : (buttons.empty() ? box::kOk : buttons.front());
+  aborted_ = aborted_ || b == box::kAbort;
   note(say(language_, "risposto ", "answered ") + button_name(b, language_));
   return b;
 }

@@ -48,6 +48,8 @@ class CliResponder : public standin::MessageResponder {
 
   int messages_shown() const { return messages_shown_; }
   int reports_shown() const { return reports_shown_; }
+  // An error report was answered Abort: the run goes no further than it must.
+  bool aborted() const { return aborted_; }
   // A question came that nobody could answer.
   bool unanswered() const { return unanswered_; }
   // The numbers of the messages shown, in order.
@@ -66,6 +68,7 @@ class CliResponder : public standin::MessageResponder {
   int retries_ = 0;
   std::string retried_report_;
   bool unanswered_ = false;
+  bool aborted_ = false;
   bool preview_ = false;
   bool answered_for_preview_ = false;
   std::vector<std::int32_t> numbers_;

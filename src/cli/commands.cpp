@@ -79,6 +79,15 @@ std::string upper_code(const std::string& code) {
   return runtime::rtrim(standin::utf8_upper(code));
 }
 
+// A window whose loading was aborted lacks what the aborted step was to make (its data, its frame): the
+// command stops there instead of meeting the same failure again at every step.
+Outcome opened_whole(Run& run) {
+  if (!run.responder.aborted()) return Outcome::kDone;
+  run.responder.note(run.say("nulla fatto: l'apertura della finestra è stata interrotta",
+                             "nothing done: opening the window was aborted"));
+  return Outcome::kFailed;
+}
+
 // Opens the window: in called mode for the activity of the codes, as the calling program does.
 Outcome open_window(Run& run) {
   const Options& o = run.options;
@@ -103,14 +112,14 @@ Outcome open_window(Run& run) {
           run.say("la finestra del calendario non si è aperta", "the calendar window did not open"));
       return Outcome::kFailed;
     }
-    return Outcome::kDone;
+    return opened_whole(run);
   }
   if (!run.session.open_window()) {
     run.responder.note(
         run.say("la finestra del calendario non si è aperta", "the calendar window did not open"));
     return Outcome::kFailed;
   }
-  return Outcome::kDone;
+  return opened_whole(run);
 }
 
 std::string day_of(const Options& o) {
@@ -187,7 +196,7 @@ std::int32_t find_row(Run& run, Person& person) {
   return matches.front();
 }
 
-Outcome add_day(Run& run) {
+Outcome add_day_steps(Run& run) {
   const Options& o = run.options;
   const std::string nothing = run.say("nulla aggiunto", "nothing added");
   Person person(run.session.window(), run.responder);
@@ -210,6 +219,18 @@ Outcome add_day(Run& run) {
   run.success = run.say("Aggiunto il giorno " + o.day->iso() + " di " + o.codes.text() + ".",
                         "Added the day " + o.day->iso() + " of " + o.codes.text() + ".");
   return Outcome::kDone;
+}
+
+// "Pianificazione già esistente per la data corrente": the day is there already, and set-day changes it.
+Outcome add_day(Run& run) {
+  constexpr std::int32_t kDayExists = 77192;
+  const Outcome outcome = add_day_steps(run);
+  const auto& shown = run.responder.numbers();
+  if (outcome != Outcome::kDone && std::count(shown.begin(), shown.end(), kDayExists))
+    run.responder.note(run.say(
+        "per cambiare la durata di un giorno già pianificato: calendatt set-day con le stesse opzioni",
+        "to change the duration of a day already planned: calendatt set-day with the same options"));
+  return outcome;
 }
 
 Outcome set_day(Run& run) {
@@ -636,8 +657,8 @@ int run_window_command(const Options& options, std::ostream& out, std::ostream& 
     if (!session.close_window())
       responder.note(say("la finestra del calendario non si è chiusa", "the calendar window did not close"));
   } catch (const runtime::Error& e) {
-    responder.note(say("errore: ", "failure: ") + e.description() + say(" (errore ", " (error ") +
-                   std::to_string(e.number()) + ")");
+    responder.note(say("errore: ", "failure: ") + engine_text(e.description(), options.language) +
+                   say(" (errore ", " (error ") + std::to_string(e.number()) + ")");
     outcome = Outcome::kFailed;
   } catch (const std::exception& e) {
     responder.note(say("errore: ", "failure: ") + e.what());

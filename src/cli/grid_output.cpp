@@ -33,7 +33,13 @@ std::string number_literal(double d) {
 // stored escape sequence move the terminal; dates are ISO.
 std::string shown_text(const Variant& v) {
   if (v.type() == VarType::Date) return machine_text(v);
-  return escape_control(runtime::is_blank(v) ? std::string() : v.to_string());
+  return escape_control(runtime::is_blank(v) ? std::string() : runtime::rtrim(v.to_string()));
+}
+
+// A stored text as it is written out: codes are kept padded with blanks in fixed-width columns, and the
+// blanks are no part of the code.
+std::string_view without_trailing_blanks(const std::string& text) {
+  return std::string_view(text).substr(0, text.find_last_not_of(' ') + 1);
 }
 
 }  // namespace
@@ -91,7 +97,7 @@ void write_table(const GridView& grid, std::ostream& out) {
 
 }  // namespace
 
-void append_csv_field(std::string& out, const std::string& text) {
+void append_csv_field(std::string& out, std::string_view text) {
   bool plain = std::none_of(text.begin(), text.end(),
                             [](char c) { return c == ',' || c == '"' || c == '\r' || c == '\n'; });
   if (plain) {
@@ -146,7 +152,7 @@ std::string machine_text(const Variant& v) {
     return d.iso() + d.clock('T');
   }
   if (is_number(v)) return number_literal(v.to_double());
-  return v.to_string();
+  return runtime::rtrim(v.to_string());
 }
 
 std::string json_value(const Variant& v) {
@@ -184,7 +190,7 @@ void RowWriter::row(const std::vector<Variant>& values) {
       if (i) text_ += ',';
       // Only a text can hold a comma, a quote or a line break; it is quoted where it stands, uncopied.
       if (values[i].type() == VarType::String)
-        append_csv_field(text_, std::get<std::string>(values[i].raw()));
+        append_csv_field(text_, without_trailing_blanks(std::get<std::string>(values[i].raw())));
       else
         text_ += machine_text(values[i]);
     }

@@ -5,6 +5,7 @@
 
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/options.hpp"
@@ -44,7 +45,7 @@ std::string escape_control(const std::string& text);
 // Pieces of the formats.
 // A CSV field added to the end of out: quoted, its quotes doubled, when it holds a comma, a quote or a
 // line break.
-void append_csv_field(std::string& out, const std::string& text);
+void append_csv_field(std::string& out, std::string_view text);
 std::string json_string(const std::string& text);
 // A value as CSV or JSON write it: dates ISO, numbers with a point and without a leading-zero quirk.
 // JSON: null for Empty and Null, true/false, numbers bare, texts quoted.

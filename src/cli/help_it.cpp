@@ -4,6 +4,10 @@
 
 namespace cli {
 
+#define DB_HELP_IT                                                                                         \
+  "  --db DB              il database: un file SQLite, o il database di un server PostgreSQL come\n"       \
+  "                       postgresql://utente@host:porta/nomedb o \"host=... dbname=...\" (predefinito:\n" \
+  "                       $CALENDATT_DB, altrimenti demo/calendatt-demo.db)\n"
 #define CODES_HELP_IT                               \
   "  --project P          il codice del progetto\n" \
   "  --node N             il codice del nodo WBS\n" \
@@ -33,9 +37,10 @@ const ItalianHelp* italian_help(const std::string& command) {
   static const std::map<std::string, ItalianHelp> help = {
       {"init",
        {"crea le tabelle del calendario (e i dati dimostrativi)",
-        "Crea le tabelle in un file SQLite (un file nuovo viene creato). Su un database del calendario già\n"
-        "esistente aggiunge solo quello che manca; non cancella nulla; ogni altro file resta com'è.\n",
-        "  --db FILE            il file del database (predefinito: demo/calendatt-demo.db)\n"
+        "Crea le tabelle nel database (un file SQLite che non c'è viene creato). Su un database del\n"
+        "calendario già esistente aggiunge solo quello che manca; non cancella nulla; ogni altro file resta\n"
+        "com'è.\n",
+        DB_HELP_IT
         "  --demo               scrive anche i progetti, le attività e i giorni dimostrativi, posti intorno "
         "a\n"
         "                       oggi, quando il file non ha ancora dati WBS\n"
@@ -45,8 +50,7 @@ const ItalianHelp* italian_help(const std::string& command) {
         "Elenca le righe delle tabelle come sono memorizzate, senza aprire la finestra del calendario; le "
         "date\n"
         "sono ISO.\n",
-        "  --db FILE            il file del database (predefinito: demo/calendatt-demo.db)\n"
-        "  --lang it|en         la lingua dei titoli e dei messaggi (predefinita it)\n"}},
+        DB_HELP_IT "  --lang it|en         la lingua dei titoli e dei messaggi (predefinita it)\n"}},
       {"list",
        {"quello che mostra la griglia della finestra del calendario",
         "Apre la finestra del calendario e stampa la sua griglia.\n",
@@ -125,8 +129,8 @@ const ItalianHelp* italian_help(const std::string& command) {
         "  --from D, --to D     solo i giorni da D, fino a D (compresi)\n"
         "  --format F           table (predefinito, nelle parole di --lang), csv o json (chiavi che non\n"
         "                       cambiano mai: row, period, day, weekday, days, hours, minutes,\n"
-        "                       total_minutes, planning_start, planning_end, outside_planning); date ISO\n"
-        "  --db, --company, --lang come per gli altri comandi\n"}},
+        "                       total_minutes, planning_start, planning_end, outside_planning); date "
+        "ISO\n" DB_HELP_IT "  --company, --lang come per gli altri comandi\n"}},
       {"export-ics",
        {"scrive i giorni di un'attività come file iCalendar per i programmi di calendario",
         "Scrive sullo standard output un file iCalendar (RFC 5545) con un evento di un giorno intero per\n"
@@ -134,8 +138,8 @@ const ItalianHelp* italian_help(const std::string& command) {
         "ogni evento è fatto di data, ditta e codici, così importare un'esportazione successiva aggiorna\n"
         "gli eventi invece di aggiungerli due volte.\n",
         CODES_HELP_IT "  --from D, --to D     solo i giorni da D, fino a D (compresi)\n"
-                      "  --lang it|en         la lingua dei testi degli eventi (predefinita it)\n"
-                      "  --db, --company come per gli altri comandi\n"}},
+                      "  --lang it|en         la lingua dei testi degli eventi (predefinita it)\n" DB_HELP_IT
+                      "  --company come per gli altri comandi\n"}},
   };
   auto it = help.find(command);
   return it == help.end() ? nullptr : &it->second;
@@ -146,10 +150,7 @@ const char* const kItalianIntro =
     "calendario e sulle sue finestre di dialogo come farebbe una persona.\n";
 
 const char* const kItalianWindowOptionsHelp =
-    "Opzioni comuni:\n"
-    "  --db DB              il database: un file SQLite, o il database di un server PostgreSQL come\n"
-    "                       postgresql://utente@host:porta/nomedb o \"host=... dbname=...\" (predefinito:\n"
-    "                       $CALENDATT_DB, altrimenti demo/calendatt-demo.db)\n"
+    "Opzioni comuni:\n" DB_HELP_IT
     "  --company N          la ditta (predefinita 1)\n"
     "  --lang it|en         la lingua di messaggi, intestazioni e di ogni riga (predefinita it)\n"
     "  --yes, --no          risponde in anticipo a ogni domanda (altrimenti alla richiesta del terminale)\n"
@@ -161,7 +162,8 @@ const char* const kItalianWindowOptionsHelp =
     "  --durable            attende il disco a ogni istruzione (anche CALENDATT_DURABLE=1); senza, una\n"
     "                       caduta di corrente può perdere l'ultima frazione di secondo, mai un giorno a "
     "metà\n"
-    "Le date sono ISO: AAAA-MM-GG.\n";
+    "Le date sono ISO: AAAA-MM-GG. La dimostrazione (init --demo) pianifica i suoi giorni dal giorno in\n"
+    "cui è scritta, per questo gli esempi contano le loro date da oggi.\n";
 
 const char* const kItalianExitHelp =
     "I messaggi del calendario vanno sullo standard error, una riga per riga di messaggio, ciascuna "

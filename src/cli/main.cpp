@@ -95,7 +95,8 @@ int run_init(const cli::Options& options) {
   } catch (const runtime::Error& e) {
     std::cerr << "calendatt: "
               << say("impossibile aprire o creare il database ", "cannot open or create the database ")
-              << database::describe_target(options.db) << ": " << reason_of(e) << "\n";
+              << database::describe_target(options.db) << ": "
+              << cli::engine_text(reason_of(e), options.language) << "\n";
     return cli::kExitFailure;
   }
   const int version = database::schema_version(*connection);
@@ -108,8 +109,8 @@ int run_init(const cli::Options& options) {
   try {
     database::ensure_schema(*connection);
   } catch (const runtime::Error& e) {
-    std::cerr << "calendatt: " << say("schema non aggiornato: ", "schema not upgraded: ") << e.description()
-              << "\n";
+    std::cerr << "calendatt: " << say("schema non aggiornato: ", "schema not upgraded: ")
+              << cli::engine_text(e.description(), options.language) << "\n";
     return cli::kExitFailure;
   }
   bool demo_written = false;
@@ -176,13 +177,22 @@ int run_contents(const cli::Options& options) {
   return cli::kExitDone;
 }
 
+// What the run reads before it opens anything: the file of --skip-dates, and a --db that reads like a
+// server's parameters but is none (a file of that name must never be created instead).
+bool usable_inputs(cli::Options& options, std::string& error) {
+  if (options.help || options.version) return true;
+  if (!cli::read_skip_dates(options, error)) return false;
+  error = database::server_parameters_problem(options.db, options.language);
+  return error.empty();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   cli::Options options;
   std::string error;
   if (!cli::parse_arguments(std::vector<std::string>(argv + 1, argv + argc), options, error) ||
-      (!options.help && !options.version && !cli::read_skip_dates(options, error))) {
+      !usable_inputs(options, error)) {
     std::cerr << "calendatt: " << error << "\n"
               << "calendatt: " << cli::usage_hint(options.command, options.language) << "\n";
     return cli::kExitUsage;
@@ -204,8 +214,8 @@ int main(int argc, char** argv) {
     if (options.command == "days" || options.command == "export-ics")
       return cli::run_planner_command(options, std::cout, std::cerr);
   } catch (const runtime::Error& e) {
-    std::cerr << "calendatt: " << e.description() << say_in(options, " (errore ", " (error ") << e.number()
-              << ")\n";
+    std::cerr << "calendatt: " << cli::engine_text(e.description(), options.language)
+              << say_in(options, " (errore ", " (error ") << e.number() << ")\n";
     return cli::kExitFailure;
   } catch (const std::exception& e) {
     std::cerr << "calendatt: " << e.what() << "\n";

@@ -40,6 +40,11 @@ std::vector<std::string> codes_and(std::vector<std::string> more) {
   return out;
 }
 
+#define DB_HELP                                                                                      \
+  "  --db DB              the database: a SQLite file, or a PostgreSQL server's database as\n"       \
+  "                       postgresql://user@host:port/dbname or \"host=... dbname=...\" (default:\n" \
+  "                       $CALENDATT_DB, else demo/calendatt-demo.db)\n"
+
 #define CODES_HELP                               \
   "  --project P          the project's code\n"  \
   "  --node N             the WBS node's code\n" \
@@ -72,9 +77,10 @@ const std::vector<CommandEntry>& commands() {
        "create the calendar's tables (and the demo data)",
        {"--db", "--demo", "--lang"},
        {},
-       "Creates the tables in a SQLite file (a new file is created). On an existing calendar database only\n"
-       "what is missing is added; nothing is deleted; any other file is left as it is.\n",
-       "  --db FILE            the database file (default: demo/calendatt-demo.db)\n"
+       "Creates the tables in the database (a SQLite file that is not there is created). On an existing\n"
+       "calendar database only what is missing is added; nothing is deleted; any other file is left as\n"
+       "it is.\n",
+       DB_HELP
        "  --demo               also write the demo projects, activities and days, placed around today,\n"
        "                       when the file holds no WBS data yet\n"
        "  --lang it|en         the language of the lines it writes (default it)\n",
@@ -86,8 +92,7 @@ const std::vector<CommandEntry>& commands() {
        {"--db", "--lang"},
        {},
        "Lists the tables' rows as they are stored, without opening the calendar window; dates are ISO.\n",
-       "  --db FILE            the database file (default: demo/calendatt-demo.db)\n"
-       "  --lang it|en         the language of the titles and messages (default it)\n",
+       DB_HELP "  --lang it|en         the language of the titles and messages (default it)\n",
        "  calendatt contents\n"
        "  calendatt contents --db /srv/calendar.db --lang en\n"},
       {"list",
@@ -103,7 +108,7 @@ const std::vector<CommandEntry>& commands() {
        "                       never change: project, node, activity, day, hours, minutes,\n"
        "                       planning_start, planning_end); dates are ISO in all three\n"
        "  --called             open the window for the activity of --project, --node, --activity\n",
-       "  calendatt list --day 2026-03-02\n"
+       "  calendatt list --day \"$(date +%F)\"\n"
        "  calendatt list --day none --format csv --lang en\n"},
       {"add-day", "add-day --project P --node N --activity A --day D --hours H [--minutes M]",
        "add one calendar day through the record frame",
@@ -111,25 +116,31 @@ const std::vector<CommandEntry>& commands() {
        "Chooses the day in the calendar, starts a new row, enters the codes (unless the window was\n"
        "opened for the activity), the hours and the minutes, and saves the row.\n",
        CODES_HELP "  --day D              the day\n" DURATION_HELP,
-       "  calendatt add-day --project PRJ001 --node N01 --activity ATT01 --day 2026-03-10 --hours 8\n"
-       "  calendatt add-day --called --project PRJ001 --node N01 --activity ATT01 --day 2026-03-11 \\\n"
-       "                    --hours 4 --minutes 30\n"},
+       "  calendatt add-day --project PRJ001 --node N01 --activity ATT01 --day \"$(date -d '+8 days' +%F)\" "
+       "\\\n"
+       "                    --hours 8\n"
+       "  calendatt add-day --called --project PRJ001 --node N01 --activity ATT01 \\\n"
+       "                    --day \"$(date -d '+9 days' +%F)\" --hours 4 --minutes 30\n"},
       {"set-day", "set-day --project P --node N --activity A --day D --hours H [--minutes M]",
        "change the duration of the stored day of an activity",
        with_window_options(codes_and({"--day", "--hours", "--minutes"})), codes_and({"--day", "--hours"}),
        "Chooses the day in the calendar, selects the activity's row in the grid, enters the hours and\n"
        "the minutes and saves the row.\n",
        CODES_HELP "  --day D              the day\n" DURATION_HELP,
-       "  calendatt set-day --project PRJ001 --node N01 --activity ATT01 --day 2026-03-09 --hours 6\n"
-       "  calendatt set-day --project PRJ001 --node N01 --activity ATT01 --day 2026-03-09 --hours 6 \\\n"
+       "  calendatt set-day --project PRJ001 --node N01 --activity ATT01 --day \"$(date -d '+7 days' +%F)\" "
+       "\\\n"
+       "                    --hours 6\n"
+       "  calendatt set-day --project PRJ001 --node N01 --activity ATT01 --day \"$(date +%F)\" --hours 6 \\\n"
        "                    --minutes 15 --lang en\n"},
       {"delete-day", "delete-day --project P --node N --activity A --day D",
        "delete the stored day of an activity through the record frame",
        with_window_options(codes_and({"--day"})), codes_and({"--day"}),
        "Chooses the day in the calendar, selects the activity's row in the grid and deletes it.\n",
        CODES_HELP "  --day D              the day\n",
-       "  calendatt delete-day --project PRJ001 --node N01 --activity ATT01 --day 2026-03-06\n"
-       "  calendatt delete-day --called --project PRJ001 --node N01 --activity ATT01 --day 2026-03-06\n"},
+       "  calendatt delete-day --project PRJ001 --node N01 --activity ATT01 --day \"$(date -d '+4 days' "
+       "+%F)\"\n"
+       "  calendatt delete-day --called --project PRJ001 --node N01 --activity ATT01 \\\n"
+       "                       --day \"$(date -d '+1 days' +%F)\"\n"},
       {"add-range",
        "add-range --project P --node N --activity A --from D --to D --every N|--weekdays W,...\n"
        "                    --hours H [--minutes M] [--existing stop|skip|overwrite] [--skip-dates FILE]\n"
@@ -146,11 +157,12 @@ const std::vector<CommandEntry>& commands() {
        "                       dates are listed), skip (left as they are) or overwrite (they take the\n"
        "                       new duration); without it the list is left as the dialog opens "
        "it\n" DRY_RUN_HELP,
-       "  calendatt add-range --project PRJ001 --node N01 --activity ATT01 --from 2026-03-16 \\\n"
-       "                      --to 2026-03-20 --every 1 --hours 8\n"
-       "  calendatt add-range --project PRJ001 --node N01 --activity ATT01 --from 2026-03-01 \\\n"
-       "                      --to 2026-03-31 --weekdays mon,wed,fri --skip-dates holidays.ics --hours 2 \\\n"
-       "                      --minutes 30 --existing skip --dry-run\n"},
+       "  calendatt add-range --project PRJ001 --node N01 --activity ATT01 --from \"$(date -d '+14 days' "
+       "+%F)\" \\\n"
+       "                      --to \"$(date -d '+18 days' +%F)\" --every 1 --hours 8\n"
+       "  calendatt add-range --project PRJ001 --node N01 --activity ATT01 --from \"$(date +%F)\" \\\n"
+       "                      --to \"$(date -d '+27 days' +%F)\" --weekdays mon,wed,fri \\\n"
+       "                      --skip-dates holidays.ics --hours 2 --minutes 30 --existing skip --dry-run\n"},
       {"delete-range",
        "delete-range --project P --node N --activity A --from D --to D --every N|--weekdays W,...\n"
        "                    [--skip-dates FILE] [--dry-run [--format table|csv|json]]",
@@ -163,10 +175,11 @@ const std::vector<CommandEntry>& commands() {
        "or --no, or at the terminal's prompt. Days with allocated resources are spared; the last line\n"
        "counts the days deleted and spared.\n",
        CODES_HELP RANGE_HELP PATTERN_HELP DRY_RUN_HELP,
-       "  calendatt delete-range --project PRJ001 --node N01 --activity ATT01 --from 2026-03-01 \\\n"
-       "                         --to 2026-03-06 --every 1 --yes\n"
-       "  calendatt delete-range --project PRJ001 --node N01 --activity ATT01 --from 2026-03-01 \\\n"
-       "                         --to 2026-03-31 --weekdays sab,dom --yes --dry-run --format json\n"},
+       "  calendatt delete-range --project PRJ001 --node N01 --activity ATT01 --from \"$(date +%F)\" \\\n"
+       "                         --to \"$(date -d '+4 days' +%F)\" --every 1 --yes\n"
+       "  calendatt delete-range --project PRJ001 --node N01 --activity ATT01 --from \"$(date +%F)\" \\\n"
+       "                         --to \"$(date -d '+27 days' +%F)\" --weekdays sab,dom \\\n"
+       "                         --yes --dry-run --format json\n"},
       {"days",
        "days --project P --node N --activity A [--from D] [--to D] [--format table|csv|json]",
        "one activity's days with their totals per week, per month and in all",
@@ -179,11 +192,11 @@ const std::vector<CommandEntry>& commands() {
        "  --from D, --to D     only the days from D, up to D (both included)\n"
        "  --format F           table (the default, in the words of --lang), csv or json (keys that never\n"
        "                       change: row, period, day, weekday, days, hours, minutes, total_minutes,\n"
-       "                       planning_start, planning_end, outside_planning); dates are ISO\n"
-       "  --db, --company, --lang as for the other commands\n",
+       "                       planning_start, planning_end, outside_planning); dates are ISO\n" DB_HELP
+       "  --company, --lang as for the other commands\n",
        "  calendatt days --project PRJ001 --node N01 --activity ATT01\n"
-       "  calendatt days --project PRJ001 --node N01 --activity ATT01 --from 2026-03-01 --to 2026-03-31 \\\n"
-       "                 --format json --lang en\n"},
+       "  calendatt days --project PRJ001 --node N01 --activity ATT01 --from \"$(date +%F)\" \\\n"
+       "                 --to \"$(date -d '+27 days' +%F)\" --format json --lang en\n"},
       {"history",
        "history [--project P --node N --activity A] [--since D] [--action ID] [--format table|csv|json]",
        "the actions that changed the calendar, newest first, from the journal",
@@ -200,7 +213,7 @@ const std::vector<CommandEntry>& commands() {
        "  --format F           table (the default), csv or json (keys: action, when, who, command, added,\n"
        "                       changed, deleted; with --action: row, change, day_id, date, was_hours,\n"
        "                       was_minutes, hours, minutes)\n"
-       "  --db, --company, --lang as for the other commands\n",
+       DB_HELP "  --company, --lang as for the other commands\n",
        "  calendatt history --project PRJ001 --node N01 --activity ATT01\n"
        "  calendatt history --action 12 --format json --lang en\n"},
       {"undo",
@@ -216,7 +229,7 @@ const std::vector<CommandEntry>& commands() {
        "  --action ID          the action to undo\n"
        "  --dry-run            list what would be put back, write nothing\n"
        "  --yes                put it back\n"
-       "  --db, --company, --lang as for the other commands\n",
+       DB_HELP "  --company, --lang as for the other commands\n",
        "  calendatt undo --action 12 --dry-run\n"
        "  calendatt undo --action 12 --yes\n"},
       {"export-ics",
@@ -230,11 +243,11 @@ const std::vector<CommandEntry>& commands() {
        "the company and the codes, so that importing a later export updates the events instead of adding\n"
        "them twice.\n",
        CODES_HELP "  --from D, --to D     only the days from D, up to D (both included)\n"
-                  "  --lang it|en         the language of the events' texts (default it)\n"
-                  "  --db, --company as for the other commands\n",
+                  "  --lang it|en         the language of the events' texts (default it)\n" DB_HELP
+                  "  --company as for the other commands\n",
        "  calendatt export-ics --project PRJ001 --node N01 --activity ATT01 > att01.ics\n"
-       "  calendatt export-ics --project PRJ001 --node N01 --activity ATT01 --from 2026-03-01 \\\n"
-       "                       --to 2026-03-31 --lang en > march.ics\n"},
+       "  calendatt export-ics --project PRJ001 --node N01 --activity ATT01 --from \"$(date +%F)\" \\\n"
+       "                       --to \"$(date -d '+27 days' +%F)\" --lang en > month.ics\n"},
   };
   return entries;
 }
@@ -246,10 +259,7 @@ const CommandEntry* find_command(const std::string& name) {
 }
 
 const char* kWindowOptionsHelp =
-    "Common options:\n"
-    "  --db DB              the database: a SQLite file, or a PostgreSQL server's database as\n"
-    "                       postgresql://user@host:port/dbname or \"host=... dbname=...\" (default:\n"
-    "                       $CALENDATT_DB, else demo/calendatt-demo.db)\n"
+    "Common options:\n" DB_HELP
     "  --company N          the company (default 1)\n"
     "  --lang it|en         the language of messages, captions and every line (default it)\n"
     "  --yes, --no          answer every question in advance (else at the terminal's prompt)\n"
@@ -259,7 +269,8 @@ const char* kWindowOptionsHelp =
     "                       calls the calendar for one activity does\n"
     "  --durable            wait for the disk at every statement (also CALENDATT_DURABLE=1); without it\n"
     "                       a power cut may lose the last fraction of a second, never a torn day\n"
-    "Dates are ISO: YYYY-MM-DD.\n";
+    "Dates are ISO: YYYY-MM-DD. The demo (init --demo) plans its days from the day it is written, so the\n"
+    "examples reckon their dates from today.\n";
 
 const char* kExitHelp =
     "Messages of the calendar go to standard error, one line per message line, each prefixed with its\n"
@@ -431,12 +442,13 @@ bool set_value(Options& o, const std::string& name, const std::string& value, st
     if (!whole_value(o.language, name, value, 1, 999, error)) return false;
     o.every = value;
   } else if (name == "--hours") {
-    // The duration fields hold two characters; the calendar's own rules then check the range. An empty
-    // value leaves the field blank, which the calendar reads as 00.
-    if (!value.empty() && !whole_value(o.language, name, value, 0, 99, error)) return false;
+    // A day lasts 0 to 24 hours and an hour 0 to 59 minutes; the calendar's own rules then check the
+    // two together (24 hours and no minutes at most). An empty value is no duration at all: the field
+    // would be left blank and read as 00, a day nobody asked for.
+    if (!whole_value(o.language, name, value, 0, 24, error)) return false;
     o.hours = value;
   } else if (name == "--minutes") {
-    if (!value.empty() && !whole_value(o.language, name, value, 0, 99, error)) return false;
+    if (!whole_value(o.language, name, value, 0, 59, error)) return false;
     o.minutes = value;
   } else if (name == "--existing") {
     static const std::map<std::string, Existing> treatments = {
@@ -608,6 +620,13 @@ bool parse_arguments(const std::vector<std::string>& args, Options& o, std::stri
   const bool pattern = !o.weekdays.empty() || !o.skip_dates_file.empty();
   if ((pattern || o.command == "days" || o.command == "export-ics") && o.from && o.to && *o.to < *o.from) {
     error = say(o.language, "--to non deve venire prima di --from", "--to must not come before --from");
+    return false;
+  }
+  // Only the window opened on the whole calendar can be left without a day: the one opened for an
+  // activity always shows a day of its planning period, and a day's command needs its day.
+  if (o.no_day && (o.command != "list" || o.called)) {
+    error = say(o.language, "--day none vale solo per list senza --called: indicare un giorno AAAA-MM-GG",
+                "--day none is for list without --called only: give a day as YYYY-MM-DD");
     return false;
   }
   if (o.command == "list") {

@@ -188,8 +188,8 @@ int run_planner_command(const Options& options, std::ostream& out, std::ostream&
     out.flush();
     return kExitDone;
   } catch (const runtime::Error& e) {
-    responder.note(say("errore: ", "failure: ") + e.description() + say(" (errore ", " (error ") +
-                   std::to_string(e.number()) + ")");
+    responder.note(say("errore: ", "failure: ") + engine_text(e.description(), options.language) +
+                   say(" (errore ", " (error ") + std::to_string(e.number()) + ")");
   } catch (const std::exception& e) {
     responder.note(say("errore: ", "failure: ") + e.what());
   }

@@ -1,8 +1,11 @@
 #include "cli/skip_dates.hpp"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "cli/language.hpp"
 #include "planner/ical.hpp"
@@ -30,17 +33,28 @@ bool read_skip_dates(Options& options, std::string& error) {
                         "larger than 4 MiB, which no list of dates is");
     return false;
   }
-  std::ifstream in(path, std::ios::binary);
-  if (!in.is_open()) {
-    error = named + say(options.language, "non si può leggere", "cannot be read");
+  // Read with the system's own calls, so that a failing read is told with its reason and never taken
+  // for the end of a shorter file.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  std::string text;
+  int failure = fd < 0 ? errno : 0;
+  for (char buffer[8192]; !failure;) {
+    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) failure = errno;
+    if (got <= 0) break;
+    text.append(buffer, static_cast<std::size_t>(got));
+  }
+  if (fd >= 0) ::close(fd);
+  if (failure) {
+    error =
+        named + say(options.language, "non si può leggere: ", "cannot be read: ") + std::strerror(failure);
     return false;
   }
-  std::ostringstream text;
-  text << in.rdbuf();
   // Recurring holidays are expanded up to the last day of the range.
   runtime::Date last = options.to ? *options.to : runtime::Date::today();
   std::string reason;
-  auto dates = planner::read_date_file(text.str(), last, options.language, reason);
+  auto dates = planner::read_date_file(text, last, options.language, reason);
   if (!dates) {
     error = named + reason;
     return false;

@@ -95,7 +95,9 @@ bool has_sqlite_header(const std::string& path) {
   sqlite3_vfs* vfs = sqlite3_vfs_find(nullptr);
   if (!vfs) return false;
   std::vector<char> full(static_cast<std::size_t>(vfs->mxPathname) + 1);
-  if (vfs->xFullPathname(vfs, path.c_str(), vfs->mxPathname + 1, full.data()) != SQLITE_OK) return false;
+  // A path through a symbolic link is resolved to the file it names, which the answer tells apart.
+  if ((vfs->xFullPathname(vfs, path.c_str(), vfs->mxPathname + 1, full.data()) & 0xFF) != SQLITE_OK)
+    return false;
   std::vector<std::max_align_t> storage(static_cast<std::size_t>(vfs->szOsFile) / sizeof(std::max_align_t) +
                                         1);
   auto* file = reinterpret_cast<sqlite3_file*>(storage.data());
@@ -178,7 +180,13 @@ FileCheck check_calendar_file(const std::string& path) {
   fs::file_status status = fs::status(path, ec);
   if (ec && ec != std::errc::no_such_file_or_directory && ec != std::errc::not_a_directory)
     return fail(FileState::kUnreadable, ec.message());
-  if (!fs::exists(status)) return fail(FileState::kMissing);
+  if (!fs::exists(status)) {
+    // A link to nothing is not a free name: creating through it would put the database wherever the
+    // link happens to point.
+    if (fs::is_symlink(fs::symlink_status(path, ec)))
+      return fail(FileState::kDanglingLink, fs::read_symlink(path, ec).string());
+    return fail(FileState::kMissing);
+  }
   if (!fs::is_regular_file(status)) return fail(FileState::kNotAFile);
   if (::access(path.c_str(), R_OK) != 0) return fail(FileState::kUnreadable);
   auto size = fs::file_size(path, ec);
@@ -222,6 +230,11 @@ std::string describe(const FileCheck& check, const std::string& language) {
     case FileState::kMissing:
       return it ? "nessun database in " + p + " (lo crea: calendatt init --db " + p + " --demo)"
                 : "no database at " + p + " (create it with: calendatt init --db " + p + " --demo)";
+    case FileState::kDanglingLink:
+      return it ? p + " è un collegamento simbolico a " + check.detail +
+                      ", che non esiste; nulla viene creato attraverso di esso"
+                : p + " is a symbolic link to " + check.detail +
+                      ", which does not exist; nothing is created through it";
     case FileState::kNotAFile: {
       std::error_code ec;
       if (fs::is_directory(p, ec))

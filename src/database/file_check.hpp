@@ -14,17 +14,18 @@ struct sqlite3;
 namespace database {
 
 enum class FileState {
-  kCalendar,    // a SQLite database holding the calendar's tables
-  kMissing,     // nothing at the path
-  kBadPath,     // a path the system cannot take (too long, empty, not a name)
-  kNotAFile,    // a folder or a device
-  kUnreadable,  // present, but not readable by this user
-  kEmpty,       // a file of 0 bytes
-  kNotSqlite,   // a file without the SQLite header
-  kNoTables,    // a SQLite database without the calendar's tables
-  kDamaged,     // a SQLite header, but the database cannot be read
-  kOlder,       // a calendar database of an older schema version: init upgrades it
-  kNewer,       // a calendar database of a newer schema version than this program's
+  kCalendar,      // a SQLite database holding the calendar's tables
+  kMissing,       // nothing at the path
+  kDanglingLink,  // a symbolic link to nothing (its target in detail)
+  kBadPath,       // a path the system cannot take (too long, empty, not a name)
+  kNotAFile,      // a folder or a device
+  kUnreadable,    // present, but not readable by this user
+  kEmpty,         // a file of 0 bytes
+  kNotSqlite,     // a file without the SQLite header
+  kNoTables,      // a SQLite database without the calendar's tables
+  kDamaged,       // a SQLite header, but the database cannot be read
+  kOlder,         // a calendar database of an older schema version: init upgrades it
+  kNewer,         // a calendar database of a newer schema version than this program's
 };
 
 struct FileCheck {

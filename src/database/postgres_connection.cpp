@@ -2,8 +2,10 @@
 
 #include <libpq-fe.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <utility>
 
 #include "database/engine_recordset.hpp"
@@ -182,6 +184,35 @@ bool is_postgres_target(const std::string& text) {
   // whose client would refuse their first keyword: they are told apart without loading that client.
   if (starts_with_ci(text, "provider=")) return false;
   return parse(text).options != nullptr;
+}
+
+std::string server_parameters_problem(const std::string& text, const std::string& language) {
+  // Only a text that opens with one of the server's usual keywords is taken for its parameters: a file
+  // whose name merely holds an equals sign stays a file.
+  static const char* const kKeywords[] = {
+      "host",    "hostaddr",        "port",    "dbname",          "user", "password", "service",
+      "sslmode", "connect_timeout", "options", "application_name"};
+  const auto start = text.find_first_not_of(" \t");
+  const auto equals = text.find('=');
+  if (start == std::string::npos || equals == std::string::npos || starts_with_ci(text, "provider="))
+    return {};
+  std::string first = text.substr(start, equals - start);
+  first.erase(first.find_last_not_of(" \t") + 1);
+  if (std::none_of(std::begin(kKeywords), std::end(kKeywords), [&](const char* k) { return first == k; }))
+    return {};
+  const bool it = language == "it";
+  std::string reason = postgres_client_problem();
+  if (reason.empty()) {
+    char* error = nullptr;
+    OptionsGuard parsed{PQconninfoParse(text.c_str(), &error)};
+    if (parsed.options) return {};
+    reason = error ? error : "";
+    PQfreemem(error);
+  }
+  while (!reason.empty() && (reason.back() == '\n' || reason.back() == ' ')) reason.pop_back();
+  return (it ? "--db sembra un elenco di parametri di un server PostgreSQL, ma non si può leggere: "
+             : "--db looks like the parameters of a PostgreSQL server, but they cannot be read: ") +
+         reason;
 }
 
 std::string describe_target(const std::string& text) {

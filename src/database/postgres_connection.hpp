@@ -146,6 +146,12 @@ class PostgresConnection : public EngineConnection,
 // parameters (host=... dbname=...). Anything else is a SQLite file or connection string.
 bool is_postgres_target(const std::string& text);
 
+// For a text that opens like the server's key=value parameters ("host=...", "dbname=...") but that the
+// client cannot read, or that no client is here to read: one line in `language` ("it" or else English)
+// saying so, the client's reason included, and never the text itself (it may hold a password). Empty
+// for anything else, which is a server's database or a file.
+std::string server_parameters_problem(const std::string& text, const std::string& language);
+
 // The text to show for a database in messages: the file of SQLite, or "PostgreSQL 'name' on
 // host:port as user" for a server. Never holds a password.
 std::string describe_target(const std::string& text);

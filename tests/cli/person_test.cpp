@@ -1,6 +1,7 @@
 // The command line as a person meets it: one language per run, a prompt in the question's language, help.
 #include <cstdlib>
 #include <fstream>
+#include <regex>
 
 #include "cli/cli_runner.hpp"
 #include "database/demo.hpp"
@@ -38,6 +39,14 @@ TEST_F(CliLanguage, EveryLineOfARunSpeaksItsLanguage) {
        1,
        {"calendatt: nulla aggiunto: il campo \"Codice Attività\" non è stato accettato"},
        {"calendatt: nothing added: the field \"Activity Code\" was not accepted"}},
+      {att01("add-day --day 2026-03-02 --hours 7"),
+       1,
+       {"calendatt: nulla aggiunto: il campo \"Codice Attività\" non è stato accettato",
+        "calendatt: per cambiare la durata di un giorno già pianificato: calendatt set-day con le stesse "
+        "opzioni"},
+       {"calendatt: nothing added: the field \"Activity Code\" was not accepted",
+        "calendatt: to change the duration of a day already planned: calendatt set-day with the same "
+        "options"}},
       {with({"list", "--called"}, words("--project PRJ001 --node N01 --activity ATT06")),
        1,
        {"calendatt: l'attività PRJ001 / N01 / ATT06 sta in 2 righe della WBS (legami 1006, 1007): il "
@@ -140,6 +149,10 @@ TEST_F(CliLanguage, ACommandsHelpShowsItsOwnOptionsFirstAndTwoExamplesInEitherLa
     for (const auto& line : split_lines(out.substr(examples)))
       shown += line == "  calendatt " + command || line.rfind("  calendatt " + command + " ", 0) == 0;
     EXPECT_EQ(shown, 2u) << out;
+    // The demo's days lie around the day it was written: no example names a fixed day, and every help
+    // says that --db may name a server.
+    EXPECT_FALSE(std::regex_search(out, std::regex("[0-9]{4}-[0-9]{2}-[0-9]{2}"))) << out;
+    EXPECT_NE(out.find("a PostgreSQL server"), std::string::npos) << command;
 
     const std::string italian = run({command, "--help"}).out;
     EXPECT_EQ(italian.rfind("Uso: calendatt " + command, 0), 0u) << italian;

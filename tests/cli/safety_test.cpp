@@ -84,8 +84,8 @@ TEST_F(CliSafety, HostileInputsLeaveTheDatabaseAsItWas) {
        "--activity deve essere un codice di al massimo 25 caratteri"},
       {add_day(codes("PRJ001", "N01", "ATT01\nX")), 2,
        "--activity non deve contenere caratteri di controllo"},
-      {add_day(kAtt01, "8", "305"), 2, "--minutes " + not_whole + " da 0 a 99, non \"305\""},
-      {add_day(kAtt01, ".9", ".9"), 2, "--hours " + not_whole + " da 0 a 99, non \".9\""},
+      {add_day(kAtt01, "8", "305"), 2, "--minutes " + not_whole + " da 0 a 59, non \"305\""},
+      {add_day(kAtt01, ".9", ".9"), 2, "--hours " + not_whole + " da 0 a 24, non \".9\""},
       {add_day(kAtt01, "٣"), 2, "--hours " + not_whole},
       {with(words("set-day --day 2026-03-02 --hours 8 --minutes 0"),
             codes("PRJ001", "N01", "ATT01' OR 1=1 --")),
@@ -122,6 +122,7 @@ TEST_F(CliSafety, EveryPathProblemIsOneLineAndTheFileIsLeftAlone) {
                     foreign = (dir / "other.db").string();
   std::ofstream(empty).close();
   std::ofstream(text) << "not a database at all";
+  fs::create_symlink(dir / "nowhere" / "calendar.db", dir / "dangling.db");
   {
     auto c = database::open_or_create(foreign + ".tmp");
     c->Execute("CREATE TABLE NOTES (N TEXT)", 129);
@@ -136,6 +137,7 @@ TEST_F(CliSafety, EveryPathProblemIsOneLineAndTheFileIsLeftAlone) {
       {empty, "è un file vuoto, non un database del calendario", true},
       {text, "non è un database del calendario (non è un file SQLite)", true},
       {foreign, "è un database SQLite senza le tabelle del calendario", false},
+      {(dir / "dangling.db").string(), "è un collegamento simbolico a " + (dir / "nowhere").string(), true},
   };
   for (const auto& [path, says, init] : paths) {
     std::vector<std::vector<std::string>> commands = {
@@ -157,6 +159,17 @@ TEST_F(CliSafety, EveryPathProblemIsOneLineAndTheFileIsLeftAlone) {
   }
   auto created = run_program({"init", "--db", (dir / "new" / "calendar.db").string()}, dir.string());
   EXPECT_EQ(created.status, 0) << created.all_err();
+  // A link to a calendar database is that database, named on the line or in CALENDATT_DB.
+  fs::create_symlink(db_->target(), dir / "link.db");
+  EXPECT_EQ(run_program(words("list --day 2026-03-02 --format csv --db " + (dir / "link.db").string()),
+                        dir.string())
+                .status,
+            0);
+  setenv("CALENDATT_DB", (dir / "link.db").c_str(), 1);
+  auto linked = run_program(att01("add-day --day 2026-03-20 --hours 8"), dir.string());
+  unsetenv("CALENDATT_DB");
+  EXPECT_EQ(linked.status, 0) << linked.all_err();
+  EXPECT_EQ(raw_->value("SELECT COUNT(*) FROM PD4G_CALENDATT WHERE PD4G_DATAATTIVITA = '2026-03-20'"), "1");
 }
 
 // A database in a read-only folder is listed, and a change is refused before the window opens.
