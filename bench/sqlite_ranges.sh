@@ -78,13 +78,15 @@ measure_mean() {  # runs, command...: the mean "wall user peak_kib" of that many
   echo "$(echo "$w / $runs" | bc -l) $(echo "$u / $runs" | bc -l) $m"
 }
 
-# The traced statements as shell scripts: the layer's own transaction control and connection settings
-# left out, then as they are (autocommitted) and in one transaction.
+# The traced statements as shell scripts: the layer's own transaction control, connection settings and
+# marking of the person's action for the journal left out (the journal's triggers run for the shell too,
+# each of its changes an action of its own), then as they are (autocommitted) and in one transaction.
 scripts() {  # trace, name
   python3 - "$1" "$work/$2" <<'PY'
 import sys
 texts = [t.strip() for t in open(sys.argv[1], encoding="utf-8").read().split("\n;\n")]
-texts = [t for t in texts if t and t not in ("BEGIN", "BEGIN IMMEDIATE", "COMMIT", "ROLLBACK") and not t.startswith("PRAGMA")]
+texts = [t for t in texts if t and t not in ("BEGIN", "BEGIN IMMEDIATE", "COMMIT", "ROLLBACK") and not t.startswith("PRAGMA")
+         and "CALENDATT_AZIONE_IN_CORSO" not in t]
 head = "PRAGMA synchronous=NORMAL;\nPRAGMA foreign_keys=ON;\n"
 body = "".join(t + ";\n" for t in texts)
 open(sys.argv[2] + ".auto.sql", "w", encoding="utf-8").write(head + body)

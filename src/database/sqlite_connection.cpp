@@ -171,6 +171,7 @@ SqliteConnection::~SqliteConnection() {
 }
 
 void SqliteConnection::close_engine() noexcept {
+  finalize_marking();
   // A file that was written gets the statistics its queries need: nothing else ever runs ANALYZE on a
   // user's file. The analysis looks at a sample of each index (analysis_limit), so that it takes
   // milliseconds on a file of millions of days, and nothing when the statistics are still good.
@@ -201,23 +202,37 @@ bool SqliteConnection::writes_calendar(const std::string& sql) {
   return written_table(sql) == "PD4G_CALENDATT";
 }
 
+int SqliteConnection::run_marking(Marking which, const Action* action) {
+  static const char* const texts[] = {
+      "BEGIN IMMEDIATE",
+      "INSERT INTO CALENDATT_AZIONE_IN_CORSO (AZ_TOKEN, AZ_COMANDO, AZ_CHI) VALUES (?1, ?2, ?3)",
+      "DELETE FROM CALENDATT_AZIONE_IN_CORSO", "COMMIT"};
+  // Kept prepared: a generation runs them for each of its days.
+  sqlite3_stmt*& stmt = marking_[static_cast<int>(which)];
+  if (!stmt && sqlite3_prepare_v2(db_, texts[static_cast<int>(which)], -1, &stmt, nullptr) != SQLITE_OK)
+    return sqlite3_errcode(db_);
+  if (action) {
+    sqlite3_bind_text64(stmt, 1, action->token.data(), action->token.size(), SQLITE_STATIC, SQLITE_UTF8);
+    sqlite3_bind_text64(stmt, 2, action->words.data(), action->words.size(), SQLITE_STATIC, SQLITE_UTF8);
+    sqlite3_bind_text64(stmt, 3, action->who.data(), action->who.size(), SQLITE_STATIC, SQLITE_UTF8);
+  }
+  const int rc = sqlite3_step(stmt);
+  sqlite3_reset(stmt);
+  sqlite3_clear_bindings(stmt);
+  return rc == SQLITE_DONE ? SQLITE_OK : rc;
+}
+
+void SqliteConnection::finalize_marking() noexcept {
+  for (sqlite3_stmt*& stmt : marking_) {
+    sqlite3_finalize(stmt);
+    stmt = nullptr;
+  }
+}
+
 void SqliteConnection::mark_action(bool own_transaction, const std::string& shown) {
   // Inside the write lock no other writer can see the mark, and it is gone before the commit.
-  if (own_transaction && sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
-    fail_engine(shown);
-  const Action& action = *current_action();
-  sqlite3_stmt* mark = nullptr;
-  int rc = sqlite3_prepare_v2(
-      db_, "INSERT INTO CALENDATT_AZIONE_IN_CORSO (AZ_TOKEN, AZ_COMANDO, AZ_CHI) VALUES (?1, ?2, ?3)", -1,
-      &mark, nullptr);
-  if (rc == SQLITE_OK) {
-    sqlite3_bind_text64(mark, 1, action.token.data(), action.token.size(), SQLITE_STATIC, SQLITE_UTF8);
-    sqlite3_bind_text64(mark, 2, action.words.data(), action.words.size(), SQLITE_STATIC, SQLITE_UTF8);
-    sqlite3_bind_text64(mark, 3, action.who.data(), action.who.size(), SQLITE_STATIC, SQLITE_UTF8);
-    rc = sqlite3_step(mark) == SQLITE_DONE ? SQLITE_OK : SQLITE_ERROR;
-  }
-  sqlite3_finalize(mark);
-  if (rc != SQLITE_OK) {
+  if (own_transaction && run_marking(Marking::kBegin) != SQLITE_OK) fail_engine(shown);
+  if (run_marking(Marking::kMark, current_action()) != SQLITE_OK) {
     const std::int32_t code = sqlite3_extended_errcode(db_);
     const std::string message = sqlite3_errmsg(db_);
     if (own_transaction) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -227,9 +242,9 @@ void SqliteConnection::mark_action(bool own_transaction, const std::string& show
 }
 
 void SqliteConnection::unmark_action(bool own_transaction, bool ran) {
-  sqlite3_exec(db_, "DELETE FROM CALENDATT_AZIONE_IN_CORSO", nullptr, nullptr, nullptr);
+  run_marking(Marking::kUnmark);
   if (!own_transaction) return;
-  if (ran && sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK) return;
+  if (ran && run_marking(Marking::kCommit) == SQLITE_OK) return;
   const std::int32_t code = sqlite3_extended_errcode(db_);
   const std::string message = sqlite3_errmsg(db_);
   if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);

@@ -30,11 +30,13 @@
 #include "database/column_values.hpp"
 #include "database/dialect.hpp"
 #include "database/engine.hpp"
+#include "database/journal.hpp"
 #include "database/rehearsal.hpp"
 #include "database/statement_cache.hpp"
 #include "host/database.hpp"
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace database {
 
@@ -94,6 +96,10 @@ class SqliteConnection : public EngineConnection,
   // transaction of its own when none is open; unmark commits it (`ran`: the statement succeeded) or
   // rolls it back.
   void mark_action(bool own_transaction, const std::string& shown);
+  enum class Marking { kBegin, kMark, kUnmark, kCommit };
+  // Runs one statement of the marking (kMark binds the action); returns the engine's result code.
+  int run_marking(Marking which, const Action* action = nullptr);
+  void finalize_marking() noexcept;
   void unmark_action(bool own_transaction, bool ran);
   // Closes the engine's connection (after PRAGMA optimize when it wrote).
   void close_engine() noexcept;
@@ -108,6 +114,7 @@ class SqliteConnection : public EngineConnection,
   bool in_rehearsal_ = false;  // holds the rehearsal's transaction
   bool wrote_ = false;         // a statement changed the database
   bool journaled_ = false;     // the database keeps the journal
+  sqlite3_stmt* marking_[4] = {};
   AdaptationMemo adaptations_;
   StatementCache statements_{kKeptStatements};
 
