@@ -33,6 +33,7 @@
 
 #include "common/mdlpd_calendatt.hpp"
 #include "database/connection.hpp"
+#include "database/journal.hpp"
 #include "database/postgres_connection.hpp"
 #include "desktop/database_file.hpp"
 #include "desktop/days_panel.hpp"
@@ -391,6 +392,7 @@ void DesktopHost::build_window() {
             64, standin::HostEnvironment::kModuleTitle});
         return;
       }
+      database::ActionInProgress action("desktop: save");
       f.Save(true, 0, true);
     });
   });
@@ -403,7 +405,10 @@ void DesktopHost::build_window() {
           int answer = responder_->answer_message(
               standin::ShownMessage{0, text("Eliminare la riga selezionata?", "Delete the selected row?"),
                                     4 + 32 + 256, standin::HostEnvironment::kModuleTitle});
-          if (answer == standin::box::kYes) f.DeleteRow();
+          if (answer == standin::box::kYes) {
+            database::ActionInProgress action("desktop: delete");
+            f.DeleteRow();
+          }
         });
       });
   add_action("cancel", "Annulla", "Cancel", QStyle::SP_DialogCancelButton, QKeySequence(Qt::Key_Escape),
@@ -675,6 +680,7 @@ bool DesktopHost::settle_pending_change() {
   int answer = box.exec();
   bool settled = false;
   if (answer == QMessageBox::Save) {
+    database::ActionInProgress action("desktop: save");
     f->Save(true, 0, true);
     settled = f->Status() == host::RecordFrame::kStatusStored;
   } else if (answer == QMessageBox::Discard) {

@@ -21,9 +21,12 @@ std::string text_of(const standin::FormModel& dialog, const char* name) {
 
 void RangeSummary::opened(const standin::FormModel& dialog, standin::MessageResponder& responder) {
   tally_.reset();
+  action_.reset();
   if (dialog.name() != kInsertDialog && dialog.name() != kDeleteDialog) return;
   responder.take_translated(kSparedMessage);
   tally_ = std::make_unique<planner::WriteTally>();
+  action_ = std::make_unique<database::ActionInProgress>(
+      dialog.name() == kInsertDialog ? "desktop: add-range" : "desktop: delete-range");
 }
 
 std::optional<std::string> RangeSummary::closed(const standin::FormModel& dialog,
@@ -32,6 +35,7 @@ std::optional<std::string> RangeSummary::closed(const standin::FormModel& dialog
   if (!tally_) return std::nullopt;
   const planner::WrittenRows w = tally_->rows();
   tally_.reset();
+  action_.reset();
   const auto told = responder.take_translated(kSparedMessage);
   if (!completed && !w.any()) return std::nullopt;
   const bool insert = dialog.name() == kInsertDialog;

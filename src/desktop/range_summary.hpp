@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "database/journal.hpp"
 #include "planner/write_tally.hpp"
 #include "standin/form_model.hpp"
 #include "standin/responder.hpp"
@@ -33,6 +34,8 @@ class RangeSummary {
 
  private:
   std::unique_ptr<planner::WriteTally> tally_;
+  // The person's action while the dialog is open: what it writes is one action of the journal.
+  std::unique_ptr<database::ActionInProgress> action_;
 };
 
 }  // namespace desktop
