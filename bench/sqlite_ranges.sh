@@ -12,6 +12,7 @@
 # raw join of the same columns by the shell, written as CSV.
 #
 #   bench/sqlite_ranges.sh [BUILD_DIR] [RUNS]      (default build/default, 3 runs)
+#   CALENDATT_BENCH_NO_JOURNAL=1 bench/sqlite_ranges.sh ...   (the file without the journal's triggers)
 #
 # Prints, per run and operation, wall seconds, user CPU seconds and peak memory (KiB) of each process, and
 # the ratio of the program's wall time to the shell autocommitted (to the raw join for the listing).
@@ -55,6 +56,12 @@ INSERT INTO PD0H_LEGDISBAPROG (PD0H_IDLEGAME, PD0H_IDDISBAPROG_PD0G, PD0H_CODATT
                                PD0H_DATAFINPIAN) VALUES (1100, 201, 'BENCH', '1950-01-01', '2049-12-31');
 COMMIT;
 SQL
+
+# CALENDATT_BENCH_NO_JOURNAL=1: the same without the journal's triggers, to show what the journal costs.
+if [ -n "${CALENDATT_BENCH_NO_JOURNAL:-}" ]; then
+  sqlite3 "$db" "DROP TRIGGER TR_PD4G_GIORNALE_I; DROP TRIGGER TR_PD4G_GIORNALE_U; DROP TRIGGER TR_PD4G_GIORNALE_D;
+                 DROP TABLE CALENDATT_AZIONE_IN_CORSO;"
+fi
 
 measure() {  # command...: prints "wall user peak_kib" of the command
   /usr/bin/time -f "%e %U %M" -o "$work/time" "${@}" >/dev/null 2>"$work/stderr" || {
