@@ -605,6 +605,21 @@ std::string action_words(const Options& o) {
 
 }  // namespace
 
+std::optional<database::FileCheck> usable_database(const Options& options, CliResponder& responder) {
+  database::FileCheck check;
+  if (!database::is_postgres_target(options.db)) {
+    check = database::check_calendar_file(options.db);
+    if (check.state != database::FileState::kCalendar) {
+      responder.note(database::describe(check, options.language));
+      return std::nullopt;
+    }
+  } else if (std::string problem = server_schema_problem(options); !problem.empty()) {
+    responder.note(problem);
+    return std::nullopt;
+  }
+  return check;
+}
+
 std::string server_schema_problem(const Options& options) {
   const auto version = database::target_schema_version(options.db);
   return version
@@ -621,17 +636,9 @@ int run_window_command(const Options& options, std::ostream& out, std::ostream& 
   auto say = [&](std::string italian, std::string english) {
     return cli::say(options.language, std::move(italian), std::move(english));
   };
-  database::FileCheck check;
-  if (!database::is_postgres_target(options.db)) {
-    check = database::check_calendar_file(options.db);
-    if (check.state != database::FileState::kCalendar) {
-      responder.note(database::describe(check, options.language));
-      return kExitFailure;
-    }
-  } else if (std::string problem = server_schema_problem(options); !problem.empty()) {
-    responder.note(problem);
-    return kExitFailure;
-  }
+  const auto usable = usable_database(options, responder);
+  if (!usable) return kExitFailure;
+  const database::FileCheck& check = *usable;
   if (check.read_only && options.command != "list") {
     responder.note(say("il database " + options.db +
                            " qui è di sola lettura: nulla può essere cambiato (list e contents funzionano)",

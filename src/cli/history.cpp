@@ -93,16 +93,7 @@ int run_history(const Options& options, std::ostream& out, std::ostream& err) {
                        "history takes all three codes --project, --node and --activity, or none"));
     return kExitUsage;
   }
-  if (!database::is_postgres_target(options.db)) {
-    auto check = database::check_calendar_file(options.db);
-    if (check.state != database::FileState::kCalendar) {
-      responder.note(database::describe(check, options.language));
-      return kExitFailure;
-    }
-  } else if (std::string problem = server_schema_problem(options); !problem.empty()) {
-    responder.note(problem);
-    return kExitFailure;
-  }
+  if (!usable_database(options, responder)) return kExitFailure;
   auto connection = database::open_target(options.db, false);
   auto& engine = dynamic_cast<database::EngineConnection&>(*connection);
   const GridView view = options.action ? changes(engine, options) : actions(engine, options);
@@ -160,13 +151,7 @@ int run_undo(const Options& options, std::ostream& out, std::ostream& err) {
   auto said = [&](std::string italian, std::string english) {
     return say(options.language, std::move(italian), std::move(english));
   };
-  if (!database::is_postgres_target(options.db)) {
-    auto check = database::check_calendar_file(options.db);
-    if (check.state != database::FileState::kCalendar) {
-      responder.note(database::describe(check, options.language));
-      return kExitFailure;
-    }
-  }
+  if (!usable_database(options, responder)) return kExitFailure;
   auto connection = database::open_target(options.db, false);
   auto& c = dynamic_cast<database::EngineConnection&>(*connection);
   const std::vector<Undone> days = days_of_action(c, options);

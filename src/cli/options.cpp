@@ -212,8 +212,8 @@ const std::vector<CommandEntry>& commands() {
        "  --action ID          the days of that action\n"
        "  --format F           table (the default), csv or json (keys: action, when, who, command, added,\n"
        "                       changed, deleted; with --action: row, change, day_id, date, was_hours,\n"
-       "                       was_minutes, hours, minutes)\n"
-       DB_HELP "  --company, --lang as for the other commands\n",
+       "                       was_minutes, hours, minutes)\n" DB_HELP
+       "  --company, --lang as for the other commands\n",
        "  calendatt history --project PRJ001 --node N01 --activity ATT01\n"
        "  calendatt history --action 12 --format json --lang en\n"},
       {"undo",
@@ -228,8 +228,7 @@ const std::vector<CommandEntry>& commands() {
        "so it can be undone in turn. Without --yes it only lists what it would do.\n",
        "  --action ID          the action to undo\n"
        "  --dry-run            list what would be put back, write nothing\n"
-       "  --yes                put it back\n"
-       DB_HELP "  --company, --lang as for the other commands\n",
+       "  --yes                put it back\n" DB_HELP "  --company, --lang as for the other commands\n",
        "  calendatt undo --action 12 --dry-run\n"
        "  calendatt undo --action 12 --yes\n"},
       {"export-ics",

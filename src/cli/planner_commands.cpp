@@ -140,16 +140,7 @@ int run_planner_command(const Options& options, std::ostream& out, std::ostream&
   auto say = [&](std::string italian, std::string english) {
     return cli::say(options.language, std::move(italian), std::move(english));
   };
-  if (!database::is_postgres_target(options.db)) {
-    auto check = database::check_calendar_file(options.db);
-    if (check.state != database::FileState::kCalendar) {
-      responder.note(database::describe(check, options.language));
-      return kExitFailure;
-    }
-  } else if (std::string problem = server_schema_problem(options); !problem.empty()) {
-    responder.note(problem);
-    return kExitFailure;
-  }
+  if (!usable_database(options, responder)) return kExitFailure;
   try {
     standin::HostSettings settings;
     settings.connection_string = database::connection_string_for(options.db);
