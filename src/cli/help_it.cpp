@@ -103,6 +103,9 @@ const ItalianHelp* italian_help(const std::string& command) {
         CODES_HELP_IT
         "  --since D            solo le azioni dal giorno D\n"
         "  --action ID          i giorni di quell'azione\n"
+        "  --prune-before D     toglie le righe del giornale della ditta più vecchie del giorno D (mai un "
+        "giorno\n"
+        "                       del calendario) e dice quante\n"
         "  --format F           table (predefinito), csv o json (chiavi: action, when, who, command, added,\n"
         "                       changed, deleted; con --action: row, change, day_id, date, was_hours,\n"
         "                       was_minutes, hours, minutes)\n"

@@ -96,6 +96,27 @@ int run_history(const Options& options, std::ostream& out, std::ostream& err) {
   if (!usable_database(options, responder)) return kExitFailure;
   auto connection = database::open_target(options.db, false);
   auto& engine = dynamic_cast<database::EngineConnection&>(*connection);
+  if (options.prune_before) {
+    // Only the journal: the calendar's days stay, and so do the actions that keep any row.
+    const std::string before = options.prune_before->iso();
+    engine.run_bound(std::string("DELETE FROM CALENDATT_GIORNALE WHERE GI_QUANDO < ?2 AND ") +
+                         runtime::replace_all(kCompany, "g.", ""),
+                     {std::int64_t{options.company}, before});
+    const std::int64_t pruned = connection->RowsAffected();
+    engine.run_bound(
+        "DELETE FROM CALENDATT_AZIONI WHERE AZ_QUANDO < ?1 AND NOT EXISTS (SELECT 1 FROM CALENDATT_GIORNALE "
+        "WHERE "
+        "GI_AZIONE = AZ_ID)",
+        {before});
+    connection->Close();
+    out << say(options.language,
+               "Tolte " + std::to_string(pruned) + " righe del giornale prima del " + before +
+                   "; i giorni del calendario restano.",
+               "Removed " + std::to_string(pruned) + " journal rows before " + before +
+                   "; the calendar's days stay.")
+        << "\n";
+    return kExitDone;
+  }
   const GridView view = options.action ? changes(engine, options) : actions(engine, options);
   connection->Close();
   if (options.action && view.rows.empty()) {

@@ -198,10 +198,11 @@ const std::vector<CommandEntry>& commands() {
        "  calendatt days --project PRJ001 --node N01 --activity ATT01 --from \"$(date +%F)\" \\\n"
        "                 --to \"$(date -d '+27 days' +%F)\" --format json --lang en\n"},
       {"history",
-       "history [--project P --node N --activity A] [--since D] [--action ID] [--format table|csv|json]",
+       "history [--project P --node N --activity A] [--since D] [--action ID] [--prune-before D]\n"
+       "                    [--format table|csv|json]",
        "the actions that changed the calendar, newest first, from the journal",
-       {"--db", "--company", "--lang", "--project", "--node", "--activity", "--since", "--action",
-        "--format"},
+       {"--db", "--company", "--lang", "--project", "--node", "--activity", "--since", "--action", "--format",
+        "--prune-before"},
        {},
        "Lists, newest first, every action that changed the company's days: when (UTC), who, the command\n"
        "and how many days it added, changed and deleted. The database writes its journal itself, so a\n"
@@ -210,6 +211,8 @@ const std::vector<CommandEntry>& commands() {
        CODES_HELP
        "  --since D            only the actions from day D\n"
        "  --action ID          the days of that action\n"
+       "  --prune-before D     remove the company's journal rows older than day D (never a calendar day),\n"
+       "                       and say how many\n"
        "  --format F           table (the default), csv or json (keys: action, when, who, command, added,\n"
        "                       changed, deleted; with --action: row, change, day_id, date, was_hours,\n"
        "                       was_minutes, hours, minutes)\n" DB_HELP
@@ -278,10 +281,10 @@ const char* kExitHelp =
     "3 failure (an error report, a database that cannot be opened, a question nobody answered).\n";
 
 // Options that take a value.
-const std::set<std::string> kValued = {"--db",       "--company",    "--lang",    "--on-error", "--project",
-                                       "--node",     "--activity",   "--day",     "--from",     "--to",
-                                       "--every",    "--hours",      "--minutes", "--existing", "--format",
-                                       "--weekdays", "--skip-dates", "--since",   "--action"};
+const std::set<std::string> kValued = {
+    "--db",     "--company",  "--lang",       "--on-error", "--project", "--node",        "--activity",
+    "--day",    "--from",     "--to",         "--every",    "--hours",   "--minutes",     "--existing",
+    "--format", "--weekdays", "--skip-dates", "--since",    "--action",  "--prune-before"};
 const std::set<std::string> kFlags = {"--yes",     "--no",      "--called", "--demo",
                                       "--version", "--dry-run", "--durable"};
 
@@ -431,6 +434,8 @@ bool set_value(Options& o, const std::string& name, const std::string& value, st
     return date(o.from);
   } else if (name == "--since") {
     return date(o.since);
+  } else if (name == "--prune-before") {
+    return date(o.prune_before);
   } else if (name == "--action") {
     if (!whole_value(o.language, name, value, 1, 999999999, error)) return false;
     o.action = std::stoll(value);

@@ -58,6 +58,7 @@ struct Options {
   bool durable = false;                // --durable: every commit waits for the disk
   std::optional<runtime::Date> since;  // history --since
   std::optional<std::int64_t> action;  // history --action
+  std::optional<runtime::Date> prune_before;  // history --prune-before
   // A pattern of add-range and delete-range: the ISO weekdays (1 Monday ... 7 Sunday) in place of
   // --every, and the file of the dates to leave out with the dates read from it (see skip_dates.hpp).
   std::vector<int> weekdays;

@@ -100,6 +100,16 @@ TEST_P(CliJournal, HistoryCountsEachActionAndUndoPutsBackExactlyIt) {
   ASSERT_EQ(run({"undo", "--action", action_of(0), "--yes"}).status, 0);
   EXPECT_EQ(
       count("SELECT COUNT(*) FROM PD4G_CALENDATT WHERE PD4G_IDLEGAME_PD0H = 1999 AND PD4G_DURATAORE = 5"), 3);
+
+  // Pruning takes the company's journal rows and nothing of the calendar.
+  const int days = calendar_rows(), journal = count("SELECT COUNT(*) FROM CALENDATT_GIORNALE");
+  auto pruned = run({"history", "--prune-before", "2999-01-01", "--lang", "en", "--company", "2"});
+  EXPECT_EQ(pruned.out.rfind("Removed ", 0), 0u) << pruned.out << pruned.all_err();
+  EXPECT_LT(count("SELECT COUNT(*) FROM CALENDATT_GIORNALE"), journal);
+  ASSERT_EQ(run({"history", "--prune-before", "2999-01-01"}).status, 0);
+  EXPECT_EQ(count("SELECT COUNT(*) FROM CALENDATT_GIORNALE") + count("SELECT COUNT(*) FROM CALENDATT_AZIONI"),
+            0);
+  EXPECT_EQ(calendar_rows(), days);
 }
 
 CALENDATT_ON_EACH_ENGINE(CliJournal);
