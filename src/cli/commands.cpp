@@ -59,7 +59,7 @@ struct Run {
   }
 
   // What did not happen when a run stops: `nothing` when this command wrote nothing so far; otherwise only
-  // that it stopped, since the last line tells what was written (written_story()).
+  // that it stopped, since the last line of the run tells what was written.
   std::string not_done(std::string italian_nothing, std::string english_nothing) const {
     return tally.rows().any() ? say("interrotto", "stopped")
                               : say(std::move(italian_nothing), std::move(english_nothing));

@@ -80,6 +80,13 @@ GridView changes(database::EngineConnection& c, const Options& o) {
       std::move(rows.rows)};
 }
 
+int no_such_action(const Options& o, CliResponder& responder) {
+  responder.note(say(o.language, "nessuna azione " + std::to_string(*o.action) + " nella ditta ",
+                     "no action " + std::to_string(*o.action) + " in company ") +
+                 std::to_string(o.company));
+  return kExitRefused;
+}
+
 }  // namespace
 
 int run_history(const Options& options, std::ostream& out, std::ostream& err) {
@@ -119,47 +126,51 @@ int run_history(const Options& options, std::ostream& out, std::ostream& err) {
   }
   const GridView view = options.action ? changes(engine, options) : actions(engine, options);
   connection->Close();
-  if (options.action && view.rows.empty()) {
-    responder.note(say(options.language,
-                       "nessuna azione " + std::to_string(*options.action) + " nella ditta ",
-                       "no action " + std::to_string(*options.action) + " in company ") +
-                   std::to_string(options.company));
-    return kExitRefused;
-  }
+  if (options.action && view.rows.empty()) return no_such_action(options, responder);
   write_grid(view, options.format, out);
   return kExitDone;
 }
 
-}  // namespace cli
-
-namespace cli {
 namespace {
 
-// One day the action changed: its first and last journal rows of the action, and what it was before.
+// What putting one day back does, from the first and last of the action's journal rows for it.
+enum class PutBack {
+  kRemove,    // the action added it: it goes
+  kReinsert,  // the action deleted it: it comes back with its own key
+  kRestore,   // the action changed it: its values come back
+};
+
+// One day the action changed: what putting it back does, the action's first journal row of it (whose
+// "before" columns hold the day as it was), and the day now and as it was.
 struct Undone {
   std::int64_t day = 0;
-  std::int64_t first = 0, last = 0;
-  std::string first_op, last_op;
+  std::int64_t first = 0;
+  PutBack effect = PutBack::kRestore;
   runtime::Variant date, was_hours, was_minutes, hours, minutes;
 };
 
+// The days the action changed in the company, by date; a day it added and deleted again is left out:
+// there is nothing to put back.
 std::vector<Undone> days_of_action(database::EngineConnection& c, const Options& o) {
   auto rows = c.run_bound(
-      "SELECT g.GI_IDCALENDARIO, f.GI_ID, f.GI_OPERAZIONE, l.GI_ID, l.GI_OPERAZIONE, "
+      "SELECT g.GI_IDCALENDARIO, f.GI_ID, f.GI_OPERAZIONE, l.GI_OPERAZIONE, "
       "COALESCE(l.A_PD4G_DATAATTIVITA, f.B_PD4G_DATAATTIVITA), f.B_PD4G_DURATAORE, f.B_PD4G_DURATAMINUTI, "
       "l.A_PD4G_DURATAORE, l.A_PD4G_DURATAMINUTI FROM (SELECT GI_IDCALENDARIO, MIN(GI_ID) AS F, MAX(GI_ID) "
-      "AS L "
-      "FROM CALENDATT_GIORNALE g WHERE " +
+      "AS L FROM CALENDATT_GIORNALE g WHERE " +
           std::string(kCompany) +
           " AND g.GI_AZIONE = ?2 GROUP BY GI_IDCALENDARIO) g INNER JOIN CALENDATT_GIORNALE f ON f.GI_ID = "
-          "g.F INNER "
-          "JOIN CALENDATT_GIORNALE l ON l.GI_ID = g.L ORDER BY 6, 1",
+          "g.F INNER JOIN CALENDATT_GIORNALE l ON l.GI_ID = g.L ORDER BY 5, 1",
       {std::int64_t{o.company}, *o.action});
   std::vector<Undone> out;
   for (const auto& r : rows.rows) {
+    const bool added = r[2].to_string() == "I", gone = r[3].to_string() == "D";
+    if (added && gone) continue;
     auto whole = [](const runtime::Variant& v) { return static_cast<std::int64_t>(v.to_double()); };
-    out.push_back(Undone{whole(r[0]), whole(r[1]), whole(r[3]), r[2].to_string(), r[4].to_string(), r[5],
-                         r[6], r[7], r[8], r[9]});
+    out.push_back(Undone{whole(r[0]), whole(r[1]),
+                         added  ? PutBack::kRemove
+                         : gone ? PutBack::kReinsert
+                                : PutBack::kRestore,
+                         r[4], r[5], r[6], r[7], r[8]});
   }
   return out;
 }
@@ -176,18 +187,14 @@ int run_undo(const Options& options, std::ostream& out, std::ostream& err) {
   auto connection = database::open_target(options.db, false);
   auto& c = dynamic_cast<database::EngineConnection&>(*connection);
   const std::vector<Undone> days = days_of_action(c, options);
-  if (days.empty()) {
-    responder.note(said("nessuna azione " + std::to_string(*options.action) + " nella ditta ",
-                        "no action " + std::to_string(*options.action) + " in company ") +
-                   std::to_string(options.company));
-    return kExitRefused;
-  }
+  if (days.empty()) return no_such_action(options, responder);
   // A day that another action changed since is not this action's to put back: nothing is undone.
   auto later = c.run_bound(
       "SELECT COALESCE(l.A_PD4G_DATAATTIVITA, l.B_PD4G_DATAATTIVITA), l.GI_AZIONE FROM CALENDATT_GIORNALE g "
       "INNER JOIN CALENDATT_GIORNALE l ON l.GI_IDCALENDARIO = g.GI_IDCALENDARIO AND l.GI_ID > g.GI_ID AND "
-      "l.GI_AZIONE <> g.GI_AZIONE WHERE g.GI_AZIONE = ?1 GROUP BY 1, 2 ORDER BY 1, 2",
-      {*options.action});
+      "l.GI_AZIONE <> g.GI_AZIONE WHERE " +
+          std::string(kCompany) + " AND g.GI_AZIONE = ?2 GROUP BY 1, 2 ORDER BY 1, 2",
+      {std::int64_t{options.company}, *options.action});
   if (!later.rows.empty()) {
     // One line a day, with every action that changed it since.
     for (std::size_t i = 0; i < later.rows.size();) {
@@ -208,17 +215,16 @@ int run_undo(const Options& options, std::ostream& out, std::ostream& err) {
                  said("Minuti dopo", "Minutes after")},
                 {}};
   for (const auto& d : days) {
-    const bool added = d.first_op == "I", gone = d.last_op == "D";
-    const std::string effect = added  ? said("tolto", "removed")
-                               : gone ? said("rimesso", "put back")
-                                      : said("ripristinato", "restored");
-    if (added && gone) continue;  // added and deleted again by the action: nothing to put back
-    view.rows.push_back({d.date, runtime::Variant(effect), gone ? runtime::Variant::null() : d.hours,
-                         gone ? runtime::Variant::null() : d.minutes,
-                         added ? runtime::Variant::null() : d.was_hours,
-                         added ? runtime::Variant::null() : d.was_minutes});
+    const bool removed = d.effect == PutBack::kRemove, reinserted = d.effect == PutBack::kReinsert;
+    const std::string effect = removed      ? said("tolto", "removed")
+                               : reinserted ? said("rimesso", "put back")
+                                            : said("ripristinato", "restored");
+    const runtime::Variant none = runtime::Variant::null();
+    view.rows.push_back({d.date, runtime::Variant(effect), reinserted ? none : d.hours,
+                         reinserted ? none : d.minutes, removed ? none : d.was_hours,
+                         removed ? none : d.was_minutes});
   }
-  write_grid(view, Format::kTable == options.format ? Format::kTable : options.format, out);
+  write_grid(view, options.format, out);
   if (options.dry_run) {
     responder.note(said("Anteprima: nulla è stato scritto.", "Preview: nothing was written."));
     return kExitDone;
@@ -239,18 +245,21 @@ int run_undo(const Options& options, std::ostream& out, std::ostream& err) {
   try {
     c.run_bound(server ? "BEGIN" : "BEGIN IMMEDIATE", {});
     for (const auto& d : days) {
-      const bool added = d.first_op == "I", gone = d.last_op == "D";
-      if (added && gone) continue;
-      if (added)
-        c.run_bound("DELETE FROM PD4G_CALENDATT WHERE PD4G_IDCALENDARIO = ?1", {d.day});
-      else if (gone)
-        c.run_bound("INSERT INTO PD4G_CALENDATT (PD4G_IDCALENDARIO, " + columns +
-                        ") SELECT GI_IDCALENDARIO, " + before + " FROM CALENDATT_GIORNALE WHERE GI_ID = ?1",
-                    {d.first});
-      else
-        c.run_bound("UPDATE PD4G_CALENDATT SET (" + columns + ") = (SELECT " + before +
-                        " FROM CALENDATT_GIORNALE WHERE GI_ID = ?1) WHERE PD4G_IDCALENDARIO = ?2",
-                    {d.first, d.day});
+      switch (d.effect) {
+        case PutBack::kRemove:
+          c.run_bound("DELETE FROM PD4G_CALENDATT WHERE PD4G_IDCALENDARIO = ?1", {d.day});
+          break;
+        case PutBack::kReinsert:
+          c.run_bound("INSERT INTO PD4G_CALENDATT (PD4G_IDCALENDARIO, " + columns +
+                          ") SELECT GI_IDCALENDARIO, " + before + " FROM CALENDATT_GIORNALE WHERE GI_ID = ?1",
+                      {d.first});
+          break;
+        case PutBack::kRestore:
+          c.run_bound("UPDATE PD4G_CALENDATT SET (" + columns + ") = (SELECT " + before +
+                          " FROM CALENDATT_GIORNALE WHERE GI_ID = ?1) WHERE PD4G_IDCALENDARIO = ?2",
+                      {d.first, d.day});
+          break;
+      }
     }
     c.run_bound("COMMIT", {});
   } catch (const runtime::Error& e) {

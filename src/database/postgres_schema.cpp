@@ -31,7 +31,7 @@ const std::string kTables =
     " PD4G_DURATAORE BIGINT,"
     " PD4G_DURATAMINUTI BIGINT,"
     " PD06_IDMEDIA_CG99 BIGINT," +
-    kDayChecks +
+    day_checks("") +
     ");"
     "CREATE TABLE IF NOT EXISTS PD4H_ALLRISPROG ("
     " PD4H_IDALLRIS BIGINT PRIMARY KEY,"
@@ -144,12 +144,16 @@ std::string numbering(const NumberedTable& n) {
 
 // What version 2 adds to the two tables of an older database (the rows were checked first).
 std::string upgrade_to_2() {
-  return "ALTER TABLE PD4G_CALENDATT DROP CONSTRAINT IF EXISTS CK_PD4G_ORE, DROP CONSTRAINT IF EXISTS "
-         "CK_PD4G_MINUTI, DROP CONSTRAINT IF EXISTS CK_PD4G_24ORE;"
+  // Added afresh, so that a database marked older that has some of them already upgrades all the same.
+  std::string drops;
+  for (const DayCheck& check : kDayChecks)
+    drops += std::string(drops.empty() ? " " : ", ") + "DROP CONSTRAINT IF EXISTS " + check.name;
+  return "ALTER TABLE PD4G_CALENDATT" + drops +
+         ";"
          "ALTER TABLE PD4H_ALLRISPROG DROP CONSTRAINT IF EXISTS FK_PD4H_PD4G;"
          "ALTER TABLE PD4G_CALENDATT ALTER COLUMN PD4G_IDDISBAPROG_PD0G SET NOT NULL,"
          " ALTER COLUMN PD4G_IDLEGAME_PD0H SET NOT NULL, ALTER COLUMN PD4G_DATAATTIVITA SET NOT NULL," +
-         runtime::replace_all(kDayChecks, " CONSTRAINT ", " ADD CONSTRAINT ") +
+         day_checks("ADD ") +
          ";"
          "ALTER TABLE PD4H_ALLRISPROG ADD CONSTRAINT FK_PD4H_PD4G FOREIGN KEY (PD4H_IDCALENDARIO_PD4G)"
          " REFERENCES PD4G_CALENDATT (PD4G_IDCALENDARIO) ON DELETE RESTRICT;";

@@ -37,7 +37,7 @@ std::string days_table(const std::string& name) {
          " PD4G_DURATAORE INTEGER,"
          " PD4G_DURATAMINUTI INTEGER,"
          " PD06_IDMEDIA_CG99 INTEGER," +
-         kDayChecks + ")";
+         day_checks("") + ")";
 }
 std::string allocations_table(const std::string& name) {
   return "CREATE TABLE IF NOT EXISTS " + name +
@@ -254,13 +254,24 @@ void upgrade_sqlite(host::Connection& connection) {
 
 }  // namespace
 
-const char* const kDayChecks =
-    " CONSTRAINT CK_PD4G_ORE CHECK (PD4G_ORAINIZIO BETWEEN 0 AND 24 AND PD4G_ORAFINE BETWEEN 0 AND 24"
-    " AND PD4G_DURATAORE BETWEEN 0 AND 24),"
-    " CONSTRAINT CK_PD4G_MINUTI CHECK (PD4G_MININIZIO BETWEEN 0 AND 59 AND PD4G_MINFINE BETWEEN 0 AND 59"
-    " AND PD4G_DURATAMINUTI BETWEEN 0 AND 59),"
-    " CONSTRAINT CK_PD4G_24ORE CHECK (PD4G_ORAINIZIO * 60 + PD4G_MININIZIO <= 1440"
-    " AND PD4G_ORAFINE * 60 + PD4G_MINFINE <= 1440 AND PD4G_DURATAORE * 60 + PD4G_DURATAMINUTI <= 1440)";
+const DayCheck kDayChecks[3] = {
+    {"CK_PD4G_ORE",
+     "PD4G_ORAINIZIO BETWEEN 0 AND 24 AND PD4G_ORAFINE BETWEEN 0 AND 24 AND PD4G_DURATAORE BETWEEN 0 AND 24"},
+    {"CK_PD4G_MINUTI",
+     "PD4G_MININIZIO BETWEEN 0 AND 59 AND PD4G_MINFINE BETWEEN 0 AND 59 AND PD4G_DURATAMINUTI BETWEEN 0 AND "
+     "59"},
+    {"CK_PD4G_24ORE",
+     "PD4G_ORAINIZIO * 60 + PD4G_MININIZIO <= 1440 AND PD4G_ORAFINE * 60 + PD4G_MINFINE <= 1440 AND "
+     "PD4G_DURATAORE * 60 + PD4G_DURATAMINUTI <= 1440"},
+};
+
+std::string day_checks(const std::string& lead) {
+  std::string out;
+  for (const DayCheck& check : kDayChecks)
+    out += std::string(out.empty() ? " " : ", ") + lead + "CONSTRAINT " + check.name + " CHECK (" +
+           check.rule + ")";
+  return out;
+}
 
 int schema_version(host::Connection& connection) {
   const bool server = dialect_of(connection) == Dialect::PostgreSQL;
@@ -299,17 +310,8 @@ void refuse_rows_breaking_rules(host::Connection& connection) {
       found += (found.empty() ? "" : "; ") + what + " (" + std::to_string(n) + "): " + ids +
                (n > 10 ? ", ..." : "");
   };
-  std::string checks = kDayChecks;
   std::string rules;
-  for (std::size_t at = 0; (at = checks.find("CHECK (", at)) != std::string::npos;) {
-    std::size_t open = at + 6, depth = 0, close = open;
-    for (; close < checks.size(); ++close) {
-      if (checks[close] == '(') ++depth;
-      if (checks[close] == ')' && --depth == 0) break;
-    }
-    rules += " OR NOT " + checks.substr(open, close - open + 1);
-    at = close;
-  }
+  for (const DayCheck& check : kDayChecks) rules += std::string(" OR NOT (") + check.rule + ")";
   list(
       "SELECT PD4G_IDCALENDARIO AS ID FROM PD4G_CALENDATT WHERE PD4G_DITTA_CG18 IS NULL OR "
       "PD4G_IDDISBAPROG_PD0G IS NULL OR PD4G_IDLEGAME_PD0H IS NULL OR PD4G_DATAATTIVITA IS NULL" +

@@ -2,6 +2,8 @@
 // The database schema: the module's calendar tables, the WBS tables it plans against, the host's master
 // tables of codes with descriptions, the media table, and indexes that serve the module's queries.
 
+#include <string>
+
 #include "host/database.hpp"
 #include "runtime/date.hpp"
 
@@ -23,7 +25,15 @@ int schema_version(host::Connection& connection);
 void ensure_schema(host::Connection& connection);
 
 // The rules of a calendar day that the database checks, the same text on both engines.
-extern const char* const kDayChecks;
+struct DayCheck {
+  const char* name;
+  const char* rule;
+};
+extern const DayCheck kDayChecks[3];
+
+// The checks as constraints of a table, each led by `lead` ("" in CREATE TABLE, "ADD " in ALTER TABLE):
+// " CONSTRAINT name CHECK (rule), ...".
+std::string day_checks(const std::string& lead);
 
 // Throws the error that names the rows of an older database that version 2 refuses; nothing when none.
 void refuse_rows_breaking_rules(host::Connection& connection);

@@ -232,25 +232,20 @@ void SqliteConnection::finalize_marking() noexcept {
 void SqliteConnection::mark_action(bool own_transaction, const std::string& shown) {
   // Inside the write lock no other writer can see the mark, and it is gone before the commit.
   if (own_transaction && run_marking(Marking::kBegin) != SQLITE_OK) fail_engine(shown);
-  if (run_marking(Marking::kMark, current_action()) != SQLITE_OK) {
-    const std::int32_t code = sqlite3_extended_errcode(db_);
-    const std::string message = sqlite3_errmsg(db_);
-    if (own_transaction) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-    errors_ = {host::ProviderError{code, message, "SQLite", ""}};
-    throw runtime::Error(kCommandError, "Errore SQLite: " + message + " [SQL: " + shown + "]", kSource);
-  }
+  if (run_marking(Marking::kMark, current_action()) != SQLITE_OK)
+    fail_engine(shown, [&] {
+      if (own_transaction) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    });
 }
 
 void SqliteConnection::unmark_action(bool own_transaction, bool ran) {
   run_marking(Marking::kUnmark);
   if (!own_transaction) return;
-  if (ran && run_marking(Marking::kCommit) == SQLITE_OK) return;
-  const std::int32_t code = sqlite3_extended_errcode(db_);
-  const std::string message = sqlite3_errmsg(db_);
-  if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-  if (!ran) return;
-  errors_ = {host::ProviderError{code, message, "SQLite", ""}};
-  throw runtime::Error(kCommandError, "Errore SQLite: " + message + " [SQL: COMMIT]", kSource);
+  auto roll_back = [&] {
+    if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+  };
+  if (!ran) return roll_back();
+  if (run_marking(Marking::kCommit) != SQLITE_OK) fail_engine("COMMIT", roll_back);
 }
 
 void SqliteConnection::rollback_rehearsal() noexcept {
@@ -413,9 +408,11 @@ void SqliteConnection::fail(std::int32_t number, std::int32_t provider_number,
   throw runtime::Error(number, description, kSource);
 }
 
-void SqliteConnection::fail_engine(const std::string& sql) {
+void SqliteConnection::fail_engine(const std::string& sql, const std::function<void()>& cleanup) {
+  // The error of the statement that failed, before the cleanup's statements replace it.
   std::int32_t code = sqlite3_extended_errcode(db_);
   std::string message = sqlite3_errmsg(db_);
+  if (cleanup) cleanup();
   // Some errors (a full disk, an I/O error) make the engine roll back the whole transaction.
   if (in_rehearsal_ && sqlite3_get_autocommit(db_)) {
     in_rehearsal_ = false;
@@ -554,17 +551,10 @@ QueryResult SqliteConnection::run(const std::string& sql, const std::vector<SqlV
     }
     result.rows.push_back(std::move(row));
   }
-  if (rc != SQLITE_DONE) {
-    if (marked) {
-      // The statement's own error, before the marking's statements replace it.
-      const std::int32_t code = sqlite3_extended_errcode(db_);
-      const std::string message = sqlite3_errmsg(db_);
-      unmark_action(own_transaction, false);
-      errors_ = {host::ProviderError{code, message, "SQLite", ""}};
-      throw runtime::Error(kCommandError, "Errore SQLite: " + message + " [SQL: " + shown() + "]", kSource);
-    }
-    fail_engine(shown());
-  }
+  if (rc != SQLITE_DONE)
+    fail_engine(shown(), [&] {
+      if (marked) unmark_action(own_transaction, false);
+    });
   // The rows the statement itself changed, before the marking's own statements count theirs.
   const std::int64_t changed = sqlite3_changes64(db_);
   if (marked) unmark_action(own_transaction, true);

@@ -23,6 +23,7 @@
 // statement the engine rejected, or the number of the original provider for misuse (3704 closed, 3705
 // already open, -2147467259 database not found).
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -89,7 +90,9 @@ class SqliteConnection : public EngineConnection,
   // The prepared statement of sql, from the cache or prepared now.
   StatementCache::Lease prepare(const std::string& sql, const std::string* module_text);
   [[noreturn]] void fail(std::int32_t number, std::int32_t provider_number, const std::string& description);
-  [[noreturn]] void fail_engine(const std::string& sql);
+  // Throws the engine's error of the statement that failed, after `cleanup` (which may run statements
+  // of its own) has run.
+  [[noreturn]] void fail_engine(const std::string& sql, const std::function<void()>& cleanup = {});
   // Whether the statement changes the calendar of a database that keeps the journal.
   bool writes_calendar(const std::string& sql);
   // Marks the action in progress for the journal's triggers around one statement (journal.hpp), in a
