@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "cli/activity_choice.hpp"
 #include "cli/cli_responder.hpp"
 #include "cli/grid_output.hpp"
 #include "cli/host_session.hpp"
@@ -88,33 +89,27 @@ Outcome opened_whole(Run& run) {
   return Outcome::kFailed;
 }
 
-// Opens the window: in called mode for the activity of the codes, as the calling program does.
-Outcome open_window(Run& run) {
+// The WBS row the window is to open for, as the calling program hands it over: with --called; and, for
+// a command that names an activity, when its codes stand in several rows or --link names one. The
+// window's own lookup of such an activity cannot serve: the row chosen there keeps no planning period,
+// so no day of it is accepted, and the range dialogs ask again at every check. Nullopt with `refused`
+// set when nobody said which row.
+std::optional<CalledActivity> called_row(Run& run, bool& refused) {
   const Options& o = run.options;
-  if (o.called) {
-    auto found = run.session.find_activity(o.codes);
-    if (found.empty())
-      return run.refused(run.say("nessuna attività WBS " + o.codes.text() + " nella ditta " +
-                                     std::to_string(o.company) + " per cui aprire il calendario",
-                                 "no WBS activity " + o.codes.text() + " in company " +
-                                     std::to_string(o.company) + " to call the calendar for"));
-    if (found.size() > 1) {
-      std::string links;
-      for (const auto& a : found) links += (links.empty() ? "" : ", ") + runtime::number_text(a.link_id);
-      return run.refused(
-          run.say("l'attività " + o.codes.text() + " sta in " + std::to_string(found.size()) +
-                      " righe della WBS (legami " + links + "): il calendario si apre per una sola attività",
-                  "the activity " + o.codes.text() + " stands in " + std::to_string(found.size()) +
-                      " WBS rows (links " + links + "): the calendar is called for one activity"));
-    }
-    if (!run.session.open_window(&found.front())) {
-      run.responder.note(
-          run.say("la finestra del calendario non si è aperta", "the calendar window did not open"));
-      return Outcome::kFailed;
-    }
-    return opened_whole(run);
-  }
-  if (!run.session.open_window()) {
+  if (!o.called && o.command == "list") return std::nullopt;
+  auto found = run.session.find_activity(o.codes);
+  if (!o.called && found.size() <= 1 && !o.link) return std::nullopt;
+  auto chosen = pick_activity(found, o, run.responder);
+  refused = !chosen;
+  return chosen;
+}
+
+// Opens the window, in called mode for the row of called_row.
+Outcome open_window(Run& run) {
+  bool refused = false;
+  const auto called = called_row(run, refused);
+  if (refused) return Outcome::kRefused;
+  if (!run.session.open_window(called ? &*called : nullptr)) {
     run.responder.note(
         run.say("la finestra del calendario non si è aperta", "the calendar window did not open"));
     return Outcome::kFailed;

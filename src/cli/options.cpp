@@ -49,6 +49,9 @@ std::vector<std::string> codes_and(std::vector<std::string> more) {
   "  --project P          the project's code\n"  \
   "  --node N             the WBS node's code\n" \
   "  --activity A         the activity's code\n"
+#define LINK_HELP                                                                                        \
+  "  --link ID            the WBS row, when the activity code stands in more than one row of the node\n" \
+  "                       (each row is listed with its --link; at a terminal its number picks it)\n"
 #define DURATION_HELP                           \
   "  --hours H            the hours, 0 to 24\n" \
   "  --minutes M          the minutes, 0 to 59 (default 0)\n"
@@ -87,18 +90,26 @@ const std::vector<CommandEntry>& commands() {
        "  calendatt init --db demo/calendatt-demo.db --demo\n"
        "  calendatt init --db /srv/calendar.db --lang en\n"},
       {"contents",
-       "contents [--db DB] [--lang it|en]",
-       "list the WBS activities and calendar days stored in the file",
-       {"--db", "--lang"},
+       "contents [--db DB] [--format table|csv|json] [--lang it|en]",
+       "list the WBS activities and calendar days stored in the database",
+       {"--db", "--lang", "--format"},
        {},
-       "Lists the tables' rows as they are stored, without opening the calendar window; dates are ISO.\n",
-       DB_HELP "  --lang it|en         the language of the titles and messages (default it)\n",
+       "Lists every company's WBS activities, with the descriptions of their codes and their planned and\n"
+       "forecast periods, then the calendar days with the codes of their activity, the duration and the\n"
+       "number of allocated resources, without opening the calendar window; dates are ISO. A --link is\n"
+       "shown where an activity code stands in several rows of its node.\n",
+       "  --format F           table (the default, in the words of --lang), csv or json: one row per\n"
+       "                       activity and per day (keys: row, company, project, project_description,\n"
+       "                       node, node_description, activity, activity_description, link,\n"
+       "                       planned_start, planned_end, forecast_start, forecast_end, day, hours,\n"
+       "                       minutes, resources)\n" DB_HELP
+       "  --lang it|en         the language of the titles, captions and messages (default it)\n",
        "  calendatt contents\n"
-       "  calendatt contents --db /srv/calendar.db --lang en\n"},
+       "  calendatt contents --db /srv/calendar.db --format csv --lang en\n"},
       {"list",
        "list [--day D|none] [--format table|csv|json] [--called --project P --node N --activity A]",
        "what the calendar window's grid shows",
-       with_window_options(codes_and({"--day", "--format"})),
+       with_window_options(codes_and({"--link", "--day", "--format"})),
        {},
        "Opens the calendar window and prints its grid.\n",
        "  --day D              choose that day in the calendar (the window opens on today, or on the\n"
@@ -107,15 +118,16 @@ const std::vector<CommandEntry>& commands() {
        "  --format F           table (the default: under the captions of --lang), csv or json (keys that\n"
        "                       never change: project, node, activity, day, hours, minutes,\n"
        "                       planning_start, planning_end); dates are ISO in all three\n"
-       "  --called             open the window for the activity of --project, --node, --activity\n",
+       "  --called             open the window for the activity of --project, --node, --activity\n" LINK_HELP,
        "  calendatt list --day \"$(date +%F)\"\n"
        "  calendatt list --day none --format csv --lang en\n"},
       {"add-day", "add-day --project P --node N --activity A --day D --hours H [--minutes M]",
        "add one calendar day through the record frame",
-       with_window_options(codes_and({"--day", "--hours", "--minutes"})), codes_and({"--day", "--hours"}),
+       with_window_options(codes_and({"--link", "--day", "--hours", "--minutes"})),
+       codes_and({"--day", "--hours"}),
        "Chooses the day in the calendar, starts a new row, enters the codes (unless the window was\n"
        "opened for the activity), the hours and the minutes, and saves the row.\n",
-       CODES_HELP "  --day D              the day\n" DURATION_HELP,
+       CODES_HELP LINK_HELP "  --day D              the day\n" DURATION_HELP,
        "  calendatt add-day --project PRJ001 --node N01 --activity ATT01 --day \"$(date -d '+8 days' +%F)\" "
        "\\\n"
        "                    --hours 8\n"
@@ -123,10 +135,11 @@ const std::vector<CommandEntry>& commands() {
        "                    --day \"$(date -d '+9 days' +%F)\" --hours 4 --minutes 30\n"},
       {"set-day", "set-day --project P --node N --activity A --day D --hours H [--minutes M]",
        "change the duration of the stored day of an activity",
-       with_window_options(codes_and({"--day", "--hours", "--minutes"})), codes_and({"--day", "--hours"}),
+       with_window_options(codes_and({"--link", "--day", "--hours", "--minutes"})),
+       codes_and({"--day", "--hours"}),
        "Chooses the day in the calendar, selects the activity's row in the grid, enters the hours and\n"
        "the minutes and saves the row.\n",
-       CODES_HELP "  --day D              the day\n" DURATION_HELP,
+       CODES_HELP LINK_HELP "  --day D              the day\n" DURATION_HELP,
        "  calendatt set-day --project PRJ001 --node N01 --activity ATT01 --day \"$(date -d '+7 days' +%F)\" "
        "\\\n"
        "                    --hours 6\n"
@@ -134,9 +147,9 @@ const std::vector<CommandEntry>& commands() {
        "                    --minutes 15 --lang en\n"},
       {"delete-day", "delete-day --project P --node N --activity A --day D",
        "delete the stored day of an activity through the record frame",
-       with_window_options(codes_and({"--day"})), codes_and({"--day"}),
+       with_window_options(codes_and({"--link", "--day"})), codes_and({"--day"}),
        "Chooses the day in the calendar, selects the activity's row in the grid and deletes it.\n",
-       CODES_HELP "  --day D              the day\n",
+       CODES_HELP LINK_HELP "  --day D              the day\n",
        "  calendatt delete-day --project PRJ001 --node N01 --activity ATT01 --day \"$(date -d '+4 days' "
        "+%F)\"\n"
        "  calendatt delete-day --called --project PRJ001 --node N01 --activity ATT01 \\\n"
@@ -146,13 +159,13 @@ const std::vector<CommandEntry>& commands() {
        "                    --hours H [--minutes M] [--existing stop|skip|overwrite] [--skip-dates FILE]\n"
        "                    [--dry-run [--format table|csv|json]]",
        "plan the days of a range through the insertion dialog",
-       with_window_options(codes_and({"--from", "--to", "--every", "--weekdays", "--skip-dates", "--hours",
-                                      "--minutes", "--existing", "--dry-run", "--format"})),
+       with_window_options(codes_and({"--link", "--from", "--to", "--every", "--weekdays", "--skip-dates",
+                                      "--hours", "--minutes", "--existing", "--dry-run", "--format"})),
        codes_and({"--from", "--to", "--hours"}),
        "Opens the insertion dialog from the toolbar, enters the codes (unless the window was opened for\n"
        "the activity), the range, the step, the duration and the treatment of days that already exist,\n"
        "and confirms. The last line counts the days added, overwritten and skipped.\n",
-       CODES_HELP RANGE_HELP PATTERN_HELP DURATION_HELP
+       CODES_HELP LINK_HELP RANGE_HELP PATTERN_HELP DURATION_HELP
        "  --existing T         days already planned: stop (nothing is written and the conflicting\n"
        "                       dates are listed), skip (left as they are) or overwrite (they take the\n"
        "                       new duration); without it the list is left as the dialog opens "
@@ -167,14 +180,14 @@ const std::vector<CommandEntry>& commands() {
        "delete-range --project P --node N --activity A --from D --to D --every N|--weekdays W,...\n"
        "                    [--skip-dates FILE] [--dry-run [--format table|csv|json]]",
        "delete the days of a range through the deletion dialog",
-       with_window_options(
-           codes_and({"--from", "--to", "--every", "--weekdays", "--skip-dates", "--dry-run", "--format"})),
+       with_window_options(codes_and(
+           {"--link", "--from", "--to", "--every", "--weekdays", "--skip-dates", "--dry-run", "--format"})),
        codes_and({"--from", "--to"}),
        "Opens the deletion dialog from the toolbar, enters the codes (unless the window was opened for\n"
        "the activity), the range and the step, and confirms. The dialog's question is answered by --yes\n"
        "or --no, or at the terminal's prompt. Days with allocated resources are spared; the last line\n"
        "counts the days deleted and spared.\n",
-       CODES_HELP RANGE_HELP PATTERN_HELP DRY_RUN_HELP,
+       CODES_HELP LINK_HELP RANGE_HELP PATTERN_HELP DRY_RUN_HELP,
        "  calendatt delete-range --project PRJ001 --node N01 --activity ATT01 --from \"$(date +%F)\" \\\n"
        "                         --to \"$(date -d '+4 days' +%F)\" --every 1 --yes\n"
        "  calendatt delete-range --project PRJ001 --node N01 --activity ATT01 --from \"$(date +%F)\" \\\n"
@@ -183,12 +196,13 @@ const std::vector<CommandEntry>& commands() {
       {"days",
        "days --project P --node N --activity A [--from D] [--to D] [--format table|csv|json]",
        "one activity's days with their totals per week, per month and in all",
-       {"--db", "--company", "--lang", "--project", "--node", "--activity", "--from", "--to", "--format"},
+       {"--db", "--company", "--lang", "--project", "--node", "--activity", "--link", "--from", "--to",
+        "--format"},
        codes_and({}),
        "Lists the planned days of the activity in date order with their durations, then the number of\n"
        "days and the time planned per ISO week, per month and in all, the planning period and the days that\n"
        "lie outside it. Reads the database without opening the calendar window.\n",
-       CODES_HELP
+       CODES_HELP LINK_HELP
        "  --from D, --to D     only the days from D, up to D (both included)\n"
        "  --format F           table (the default, in the words of --lang), csv or json (keys that never\n"
        "                       change: row, period, day, weekday, days, hours, minutes, total_minutes,\n"
@@ -237,16 +251,16 @@ const std::vector<CommandEntry>& commands() {
       {"export-ics",
        "export-ics --project P --node N --activity A [--from D] [--to D] > days.ics",
        "write one activity's days as an iCalendar file for calendar programs",
-       {"--db", "--company", "--lang", "--project", "--node", "--activity", "--from", "--to"},
+       {"--db", "--company", "--lang", "--project", "--node", "--activity", "--link", "--from", "--to"},
        codes_and({}),
        "Writes to standard output an iCalendar file (RFC 5545) with one all-day event per planned day of "
        "the\n"
        "activity, its duration in the summary and the description. Each event's UID is made of the date,\n"
        "the company and the codes, so that importing a later export updates the events instead of adding\n"
        "them twice.\n",
-       CODES_HELP "  --from D, --to D     only the days from D, up to D (both included)\n"
-                  "  --lang it|en         the language of the events' texts (default it)\n" DB_HELP
-                  "  --company as for the other commands\n",
+       CODES_HELP LINK_HELP "  --from D, --to D     only the days from D, up to D (both included)\n"
+                            "  --lang it|en         the language of the events' texts (default it)\n" DB_HELP
+                            "  --company as for the other commands\n",
        "  calendatt export-ics --project PRJ001 --node N01 --activity ATT01 > att01.ics\n"
        "  calendatt export-ics --project PRJ001 --node N01 --activity ATT01 --from \"$(date +%F)\" \\\n"
        "                       --to \"$(date -d '+27 days' +%F)\" --lang en > month.ics\n"},
@@ -282,9 +296,9 @@ const char* kExitHelp =
 
 // Options that take a value.
 const std::set<std::string> kValued = {
-    "--db",     "--company",  "--lang",       "--on-error", "--project", "--node",        "--activity",
-    "--day",    "--from",     "--to",         "--every",    "--hours",   "--minutes",     "--existing",
-    "--format", "--weekdays", "--skip-dates", "--since",    "--action",  "--prune-before"};
+    "--db",     "--company",  "--lang",       "--on-error", "--project", "--node",         "--activity",
+    "--day",    "--from",     "--to",         "--every",    "--hours",   "--minutes",      "--existing",
+    "--format", "--weekdays", "--skip-dates", "--since",    "--action",  "--prune-before", "--link"};
 const std::set<std::string> kFlags = {"--yes",     "--no",      "--called", "--demo",
                                       "--version", "--dry-run", "--durable"};
 
@@ -439,6 +453,9 @@ bool set_value(Options& o, const std::string& name, const std::string& value, st
   } else if (name == "--action") {
     if (!whole_value(o.language, name, value, 1, 999999999, error)) return false;
     o.action = std::stoll(value);
+  } else if (name == "--link") {
+    if (!whole_value(o.language, name, value, 1, 999999999, error)) return false;
+    o.link = std::stoll(value);
   } else if (name == "--to") {
     return date(o.to);
   } else if (name == "--every") {
@@ -603,7 +620,7 @@ bool parse_arguments(const std::vector<std::string>& args, Options& o, std::stri
     }
   }
   if (o.given.count("--format") && o.command != "list" && o.command != "days" && o.command != "history" &&
-      o.command != "undo" && !o.dry_run) {
+      o.command != "undo" && o.command != "contents" && !o.dry_run) {
     error = o.command +
             say(o.language, " accetta --format solo con --dry-run", " takes --format only with --dry-run");
     return false;
@@ -634,10 +651,11 @@ bool parse_arguments(const std::vector<std::string>& args, Options& o, std::stri
     return false;
   }
   if (o.command == "list") {
-    bool any_code = o.given.count("--project") || o.given.count("--node") || o.given.count("--activity");
+    bool any_code = o.given.count("--project") || o.given.count("--node") || o.given.count("--activity") ||
+                    o.given.count("--link");
     if (any_code && !o.called) {
-      error = say(o.language, "list accetta --project, --node e --activity solo con --called",
-                  "list takes --project, --node and --activity only with --called");
+      error = say(o.language, "list accetta --project, --node, --activity e --link solo con --called",
+                  "list takes --project, --node, --activity and --link only with --called");
       return false;
     }
     if (o.called) {
