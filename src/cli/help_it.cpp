@@ -55,10 +55,11 @@ const ItalianHelp* italian_help(const std::string& command) {
         "risorse allocate, senza aprire la finestra del calendario; le date sono ISO. Un --link è mostrato\n"
         "dove il codice di un'attività sta in più righe del suo nodo.\n",
         "  --format F           table (predefinito, nelle parole di --lang), csv o json: una riga per\n"
-        "                       attività e per giorno (chiavi: row, company, project, project_description,\n"
-        "                       node, node_description, activity, activity_description, link,\n"
-        "                       planned_start, planned_end, forecast_start, forecast_end, day, hours,\n"
-        "                       minutes, resources)\n" DB_HELP_IT
+        "                       attività e per giorno, con le chiavi row, company, project,\n"
+        "                       project_description, node, node_description, activity, "
+        "activity_description,\n"
+        "                       link, planned_start, planned_end, forecast_start, forecast_end, day, hours,\n"
+        "                       minutes e resources\n" DB_HELP_IT
         "  --lang it|en         la lingua dei titoli, delle intestazioni e dei messaggi (predefinita it)\n"}},
       {"list",
        {"quello che mostra la griglia della finestra del calendario",
