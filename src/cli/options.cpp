@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdlib>
-#include <map>
 
 #include "cli/help_texts.hpp"
 #include "cli/language.hpp"
@@ -388,6 +387,24 @@ bool whole_value(const std::string& lang, const std::string& name, const std::st
   return true;
 }
 
+// One of the option's words: the value it stands for goes into `slot`; any other value is refused with the
+// words listed in their order.
+template <typename T>
+bool one_of(const std::string& lang, const std::string& name, const std::string& value,
+            const std::vector<std::pair<std::string, T>>& words, T& slot, std::string& error) {
+  std::string listed;
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    if (words[i].first == value) {
+      slot = words[i].second;
+      return true;
+    }
+    listed += (i == 0 ? "" : i + 1 < words.size() ? ", " : say(lang, " o ", " or ")) + words[i].first;
+  }
+  error = name + say(lang, " accetta ", " takes ") + listed + say(lang, ", non \"", ", not \"") +
+          shown(value) + "\"";
+  return false;
+}
+
 bool set_value(Options& o, const std::string& name, const std::string& value, std::string& error) {
   auto date = [&](std::optional<runtime::Date>& slot) {
     slot = parse_iso_date(value);
@@ -410,23 +427,11 @@ bool set_value(Options& o, const std::string& name, const std::string& value, st
     if (!whole_value(o.language, name, value, 1, 32767, error)) return false;
     o.company = static_cast<std::int32_t>(std::stol(value));
   } else if (name == "--lang") {
-    if (value != "it" && value != "en") {
-      error = say(o.language, "--lang accetta it o en, non \"", "--lang takes it or en, not \"") +
-              shown(value) + "\"";
-      return false;
-    }
-    o.language = value;
+    return one_of<std::string>(o.language, name, value, {{"it", "it"}, {"en", "en"}}, o.language, error);
   } else if (name == "--on-error") {
-    static const std::map<std::string, OnError> answers = {
-        {"abort", OnError::kAbort}, {"retry", OnError::kRetry}, {"ignore", OnError::kIgnore}};
-    auto it = answers.find(value);
-    if (it == answers.end()) {
-      error = say(o.language, "--on-error accetta abort, retry o ignore, non \"",
-                  "--on-error takes abort, retry or ignore, not \"") +
-              shown(value) + "\"";
-      return false;
-    }
-    o.on_error = it->second;
+    return one_of(o.language, name, value,
+                  {{"abort", OnError::kAbort}, {"retry", OnError::kRetry}, {"ignore", OnError::kIgnore}},
+                  o.on_error, error);
   } else if (name == "--project") {
     if (!code_value(o.language, name, value, error)) return false;
     o.codes.project = value;
@@ -472,16 +477,12 @@ bool set_value(Options& o, const std::string& name, const std::string& value, st
     if (!whole_value(o.language, name, value, 0, 59, error)) return false;
     o.minutes = value;
   } else if (name == "--existing") {
-    static const std::map<std::string, Existing> treatments = {
-        {"stop", Existing::kStop}, {"skip", Existing::kSkip}, {"overwrite", Existing::kOverwrite}};
-    auto it = treatments.find(value);
-    if (it == treatments.end()) {
-      error = say(o.language, "--existing accetta stop, skip o overwrite, non \"",
-                  "--existing takes stop, skip or overwrite, not \"") +
-              shown(value) + "\"";
+    Existing treatment{};
+    if (!one_of(o.language, name, value,
+                {{"stop", Existing::kStop}, {"skip", Existing::kSkip}, {"overwrite", Existing::kOverwrite}},
+                treatment, error))
       return false;
-    }
-    o.existing = it->second;
+    o.existing = treatment;
   } else if (name == "--weekdays") {
     auto days = planner::parse_weekdays(value, o.language, error);
     if (!days) return false;
@@ -493,16 +494,9 @@ bool set_value(Options& o, const std::string& name, const std::string& value, st
     }
     o.skip_dates_file = value;
   } else if (name == "--format") {
-    static const std::map<std::string, Format> formats = {
-        {"table", Format::kTable}, {"csv", Format::kCsv}, {"json", Format::kJson}};
-    auto it = formats.find(value);
-    if (it == formats.end()) {
-      error = say(o.language, "--format accetta table, csv o json, non \"",
-                  "--format takes table, csv or json, not \"") +
-              shown(value) + "\"";
-      return false;
-    }
-    o.format = it->second;
+    return one_of(o.language, name, value,
+                  {{"table", Format::kTable}, {"csv", Format::kCsv}, {"json", Format::kJson}}, o.format,
+                  error);
   }
   return true;
 }
