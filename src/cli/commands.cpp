@@ -53,6 +53,8 @@ struct Run {
   // The line that tells the person the command was carried out; written only when nothing went wrong
   // on the way, so that the last line and the exit status tell one story.
   std::string success;
+  // The WBS row the window was opened for (called mode), when it was.
+  std::optional<CalledActivity> called;
 
   // The run's language for the lines of the command line's own.
   std::string say(std::string italian, std::string english) const {
@@ -107,9 +109,9 @@ std::optional<CalledActivity> called_row(Run& run, bool& refused) {
 // Opens the window, in called mode for the row of called_row.
 Outcome open_window(Run& run) {
   bool refused = false;
-  const auto called = called_row(run, refused);
+  run.called = called_row(run, refused);
   if (refused) return Outcome::kRefused;
-  if (!run.session.open_window(called ? &*called : nullptr)) {
+  if (!run.session.open_window(run.called ? &*run.called : nullptr)) {
     run.responder.note(
         run.say("la finestra del calendario non si è aperta", "the calendar window did not open"));
     return Outcome::kFailed;
@@ -321,11 +323,18 @@ Outcome range_dialog(Run& run, const char* button, const char* dialog, const std
 // read.
 using planner::StoredDays;
 
+// The WBS row the command works on: the one the window was opened for, else the only row of the codes.
+std::optional<CalledActivity> activity_row(Run& run) {
+  if (run.called) return run.called;
+  auto found = run.session.find_activity(run.options.codes);
+  return found.size() == 1 ? std::optional<CalledActivity>(found.front()) : std::nullopt;
+}
+
 std::optional<StoredDays> range_days(Run& run, const std::vector<runtime::Date>& dates) {
   const Options& o = run.options;
-  auto found = run.session.find_activity(o.codes);
-  if (found.size() != 1) return std::nullopt;
-  return planner::stored_days(o.db, o.company, found.front().node_id, found.front().link_id, dates);
+  const auto row = activity_row(run);
+  if (!row) return std::nullopt;
+  return planner::stored_days(o.db, o.company, row->node_id, row->link_id, dates);
 }
 
 std::string date_list(const StoredDays& days) {
@@ -339,10 +348,9 @@ std::string date_list(const StoredDays& days) {
 void preview_begins(Run& run, planner::RunKind kind, const planner::RangeRun& r) {
   planner::Preview* preview = planner::Preview::current();
   if (!preview) return;
-  const Options& o = run.options;
-  auto found = run.session.find_activity(o.codes);
-  if (found.size() != 1) return;
-  preview->begin_run(kind, o.company, found.front().node_id, static_cast<std::int32_t>(found.front().link_id),
+  const auto row = activity_row(run);
+  if (!row) return;
+  preview->begin_run(kind, run.options.company, row->node_id, static_cast<std::int32_t>(row->link_id),
                      r.dates());
 }
 
@@ -390,9 +398,9 @@ StoredDays days_on(const StoredDays& days, const planner::RangeRun& r) {
 // written. The runs cover disjoint dates: the order changes nothing else.
 std::vector<planner::RangeRun> in_refusable_order(Run& run, const std::vector<planner::RangeRun>& runs,
                                                   const std::optional<StoredDays>& before) {
-  auto found = run.session.find_activity(run.options.codes);
+  const auto row = activity_row(run);
   std::optional<runtime::Date> start, end;
-  if (found.size() == 1) start = found.front().start, end = found.front().end;
+  if (row) start = row->start, end = row->end;
   return planner::refusable_first(runs, [&](const planner::RangeRun& r) {
     if (before && !days_on(*before, r).empty()) return true;
     auto dates = r.dates();
@@ -652,7 +660,7 @@ int run_window_command(const Options& options, std::ostream& out, std::ostream& 
   std::string success;
   try {
     HostSession session(options, responder);
-    Run run{options, session, responder, tally, out, {}};
+    Run run{options, session, responder, tally, out, {}, {}};
     outcome = open_window(run);
     if (outcome == Outcome::kDone) outcome = dispatch(run);
     success = run.success;

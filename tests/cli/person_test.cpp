@@ -88,9 +88,11 @@ TEST_F(CliLanguage, EveryLineOfARunSpeaksItsLanguage) {
 // it, and does nothing; with --link, or the row's number at a terminal, it works on that row alone.
 TEST_F(CliLanguage, AnActivityCodeOnTwoRowsIsWorkedOnTheRowPicked) {
   const auto att06 = words("--project PRJ001 --node N01 --activity ATT06");
-  for (const auto& command : {words("add-day --day 2026-04-02 --hours 3"),
-                              words("add-range --from 2026-04-06 --to 2026-04-07 --every 1 --hours 2"),
-                              words("days"), words("export-ics"), words("list --called --day 2026-04-06")}) {
+  for (const auto& command :
+       {words("add-day --day 2026-04-02 --hours 3"),
+        words("add-range --from 2026-04-08 --to 2026-04-09 --every 1 --hours 2 --dry-run"),
+        words("add-range --from 2026-04-06 --to 2026-04-07 --every 1 --hours 2"), words("days"),
+        words("export-ics"), words("list --called --day 2026-04-06")}) {
     auto listed = run(in("en", with(command, att06)));
     EXPECT_EQ(listed.status, 1) << listed.all_err();
     EXPECT_TRUE(listed.out.empty()) << listed.out;
