@@ -676,7 +676,9 @@ int run_window_command(const Options& options, std::ostream& out, std::ostream& 
   }
   if (preview) {
     preview->finish();
-    write_preview(*preview, options, out, responder);
+    // A table without a run (nothing got as far as a dialog) would only be its captions.
+    if (preview->any_run() || options.format != Format::kTable)
+      write_preview(*preview, options, out, responder);
     // Instead of what the real run would have said: nothing of it was written.
     const std::string nothing = say("Anteprima: nulla è stato scritto.", "Preview: nothing was written.");
     success = options.format == Format::kTable ? nothing : std::string();
