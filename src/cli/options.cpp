@@ -106,7 +106,8 @@ const std::vector<CommandEntry>& commands() {
        "  calendatt contents\n"
        "  calendatt contents --db /srv/calendar.db --format csv --lang en\n"},
       {"list",
-       "list [--day D|none] [--format table|csv|json] [--called --project P --node N --activity A]",
+       "list [--day D|none] [--format table|csv|json] [--called --project P --node N --activity A [--link "
+       "ID]]",
        "what the calendar window's grid shows",
        with_window_options(codes_and({"--link", "--day", "--format"})),
        {},
@@ -120,7 +121,7 @@ const std::vector<CommandEntry>& commands() {
        "  --called             open the window for the activity of --project, --node, --activity\n" LINK_HELP,
        "  calendatt list --day \"$(date +%F)\"\n"
        "  calendatt list --day none --format csv --lang en\n"},
-      {"add-day", "add-day --project P --node N --activity A --day D --hours H [--minutes M]",
+      {"add-day", "add-day --project P --node N --activity A [--link ID] --day D --hours H [--minutes M]",
        "add one calendar day through the record frame",
        with_window_options(codes_and({"--link", "--day", "--hours", "--minutes"})),
        codes_and({"--day", "--hours"}),
@@ -132,7 +133,7 @@ const std::vector<CommandEntry>& commands() {
        "                    --hours 8\n"
        "  calendatt add-day --called --project PRJ001 --node N01 --activity ATT01 \\\n"
        "                    --day \"$(date -d '+9 days' +%F)\" --hours 4 --minutes 30\n"},
-      {"set-day", "set-day --project P --node N --activity A --day D --hours H [--minutes M]",
+      {"set-day", "set-day --project P --node N --activity A [--link ID] --day D --hours H [--minutes M]",
        "change the duration of the stored day of an activity",
        with_window_options(codes_and({"--link", "--day", "--hours", "--minutes"})),
        codes_and({"--day", "--hours"}),
@@ -144,7 +145,7 @@ const std::vector<CommandEntry>& commands() {
        "                    --hours 6\n"
        "  calendatt set-day --project PRJ001 --node N01 --activity ATT01 --day \"$(date +%F)\" --hours 6 \\\n"
        "                    --minutes 15 --lang en\n"},
-      {"delete-day", "delete-day --project P --node N --activity A --day D",
+      {"delete-day", "delete-day --project P --node N --activity A [--link ID] --day D",
        "delete the stored day of an activity through the record frame",
        with_window_options(codes_and({"--link", "--day"})), codes_and({"--day"}),
        "Chooses the day in the calendar, selects the activity's row in the grid and deletes it.\n",
@@ -193,7 +194,7 @@ const std::vector<CommandEntry>& commands() {
        "                         --to \"$(date -d '+27 days' +%F)\" --weekdays sab,dom \\\n"
        "                         --yes --dry-run --format json\n"},
       {"days",
-       "days --project P --node N --activity A [--from D] [--to D] [--format table|csv|json]",
+       "days --project P --node N --activity A [--link ID] [--from D] [--to D] [--format table|csv|json]",
        "one activity's days with their totals per week, per month and in all",
        {"--db", "--company", "--lang", "--project", "--node", "--activity", "--link", "--from", "--to",
         "--format"},
@@ -248,7 +249,7 @@ const std::vector<CommandEntry>& commands() {
        "  calendatt undo --action 12 --dry-run\n"
        "  calendatt undo --action 12 --yes\n"},
       {"export-ics",
-       "export-ics --project P --node N --activity A [--from D] [--to D] > days.ics",
+       "export-ics --project P --node N --activity A [--link ID] [--from D] [--to D] > days.ics",
        "write one activity's days as an iCalendar file for calendar programs",
        {"--db", "--company", "--lang", "--project", "--node", "--activity", "--link", "--from", "--to"},
        codes_and({}),
