@@ -89,6 +89,11 @@ int main(int argc, char** argv) {
     host.window()->resize(1180, 820);
     host.window()->show();
     if (!host.open_module() && options.called) return 1;
+    // CALENDATT_OPEN_AND_CLOSE (benchmarks): the window opens, shows its rows and the program ends.
+    if (qEnvironmentVariableIsSet("CALENDATT_OPEN_AND_CLOSE")) {
+      QApplication::processEvents();
+      return 0;
+    }
     return app.exec();
   } catch (const runtime::Error& e) {
     std::cerr << "calendatt-desktop: " << e.description() << " (error " << e.number() << ")\n";
