@@ -9,6 +9,7 @@
 # CALENDATT_PG_DURABLE= (empty) one that does not, which shows the CPU cost alone.
 #
 #   bench/postgres_ranges.sh [BUILD_DIR] [RUNS]      (default build/default, 3 runs)
+#   CALENDATT_BENCH_NO_JOURNAL=1 bench/postgres_ranges.sh ...   (without the journal's trigger)
 #
 # Prints, per run and operation: wall seconds of the program and of psql, their ratio, the program's user
 # CPU seconds and peak memory.
@@ -53,6 +54,8 @@ INSERT INTO PD0D_ATTIVITA (PD0D_DITTA_CG18, PD0D_CODATTIVITA, PD0D_DESCRIZIONE) 
 INSERT INTO PD0H_LEGDISBAPROG (PD0H_IDLEGAME, PD0H_IDDISBAPROG_PD0G, PD0H_CODATTIVITA_PD0D, PD0H_DATAINIZPIAN,
                                PD0H_DATAFINPIAN) VALUES (1100, 201, 'BENCH', '1950-01-01', '2049-12-31');
 SQL
+# CALENDATT_BENCH_NO_JOURNAL=1: the same without the journal's trigger, to show what the journal costs.
+[ -z "${CALENDATT_BENCH_NO_JOURNAL:-}" ] || sql "$db" -c "DROP TRIGGER TR_PD4G_GIORNALE ON PD4G_CALENDATT"
 # Every statement the program sends goes to the server's log, one record a statement.
 sql "$admin" -c "ALTER SYSTEM SET log_line_prefix = '@@'" -c "SELECT pg_reload_conf()" >/dev/null
 sql "$admin" -c "ALTER DATABASE calendatt_bench SET log_statement = 'all'"
