@@ -131,20 +131,11 @@ std::string machine_text(const Variant& v) {
 }
 
 std::string json_value(const Variant& v) {
-  nlohmann::json value;  // null for Empty and Null
-  if (v.type() == VarType::Boolean) {
-    value = v.to_bool();
-  } else if (is_number(v)) {
-    // A whole number without a fraction, as the grid's ids and durations read.
-    const double d = v.to_double();
-    if (d == std::floor(d) && std::fabs(d) < 1e15)
-      value = static_cast<std::int64_t>(d);
-    else
-      value = d;
-  } else if (v.type() != VarType::Empty && v.type() != VarType::Null) {
-    return json_string(machine_text(v));
-  }
-  return value.dump();
+  if (v.type() == VarType::Empty || v.type() == VarType::Null) return "null";
+  // Numbers as CSV writes them; JSON has no NaN nor infinity.
+  if (is_number(v)) return std::isfinite(v.to_double()) ? number_literal(v.to_double()) : "null";
+  if (v.type() == VarType::Boolean) return v.to_bool() ? "true" : "false";
+  return json_string(machine_text(v));
 }
 
 RowWriter::RowWriter(std::vector<std::string> keys, Format format, std::ostream& out)

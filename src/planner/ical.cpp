@@ -337,6 +337,7 @@ std::optional<std::set<runtime::Date>> read_calendar(const std::string& text,
                                                      const std::string& lang, std::string& error) {
   std::vector<int> event_lines;
   if (!check_structure(lines, event_lines, lang, error)) return std::nullopt;
+  icalerror_set_errors_are_fatal(0);  // what libical cannot read is told, never the end of the program
   Component root(icalparser_parse_string(text.c_str()));
   std::vector<icalcomponent*> calendars;
   if (root && icalcomponent_isa(root.get()) == ICAL_VCALENDAR_COMPONENT) calendars.push_back(root.get());
