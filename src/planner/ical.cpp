@@ -41,18 +41,13 @@ std::string at_line(const std::string& lang, int line) {
 }
 
 // libical's objects, freed on every path.
-struct FreeComponent {
-  void operator()(icalcomponent* c) const { icalcomponent_free(c); }
+template <typename T, void (*free)(T*)>
+struct Free {
+  void operator()(T* p) const { free(p); }
 };
-struct FreeProperty {
-  void operator()(icalproperty* p) const { icalproperty_free(p); }
-};
-struct FreeIterator {
-  void operator()(icalrecur_iterator* i) const { icalrecur_iterator_free(i); }
-};
-using Component = std::unique_ptr<icalcomponent, FreeComponent>;
-using Property = std::unique_ptr<icalproperty, FreeProperty>;
-using Iterator = std::unique_ptr<icalrecur_iterator, FreeIterator>;
+using Component = std::unique_ptr<icalcomponent, Free<icalcomponent, icalcomponent_free>>;
+using Property = std::unique_ptr<icalproperty, Free<icalproperty, icalproperty_free>>;
+using Iterator = std::unique_ptr<icalrecur_iterator, Free<icalrecur_iterator, icalrecur_iterator_free>>;
 
 icaltimetype all_day(runtime::Date d) {
   icaltimetype t = icaltime_null_date();
@@ -108,8 +103,7 @@ std::optional<runtime::Date> day_of(const icaltimetype& t) {
 // their values must read, and every date in them must be a real day.
 bool check_property(const std::string& name, const std::string& text, const std::string& value, int line,
                     const std::string& lang, std::string& error) {
-  static const std::vector<std::string> kDates = {"DTSTART", "DTEND", "RDATE", "EXDATE"};
-  const bool dates = std::find(kDates.begin(), kDates.end(), name) != kDates.end();
+  const bool dates = name == "DTSTART" || name == "DTEND" || name == "RDATE" || name == "EXDATE";
   if (!dates && name != "DURATION" && name != "RRULE" && name != "EXRULE") return true;
   Property property(icalproperty_new_from_string(text.c_str()));
   bool good = property != nullptr;
@@ -135,7 +129,7 @@ bool check_property(const std::string& name, const std::string& text, const std:
   return false;
 }
 
-// Unfolds the lines and checks what makes a file iCalendar at all: content lines with a name and a colon,
+// Unfolds the lines and checks what makes a file iCalendar at all: content lines with a colon,
 // components that open and close in order inside one VCALENDAR. Gives the line of each event's BEGIN, in
 // the order of the file.
 bool check_structure(const std::vector<std::string>& physical, std::vector<int>& events,

@@ -3,9 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
 #include "planner/ical.hpp"
 
@@ -73,11 +72,6 @@ TEST(CalendarExport, OneAllDayEventPerDayWithAStableUid) {
             day_uid(CalendarSubject{1, "A", "B-C", "D", ""}, day("2026-03-09")));
   EXPECT_NE(text.find("UID:" + day_uid(subject, day("2026-03-09"))), std::string::npos);
   EXPECT_EQ(days_calendar(report, subject, "20260301T120000Z", "en", "0.1"), text);
-  // The description goes into the summary too, its control characters as blanks and line breaks.
-  subject.description = "Tests;\x01one\rtwo";
-  EXPECT_NE(days_calendar(report, subject, "20260301T120000Z", "en", "0.1")
-                .find("\r\nSUMMARY:PRJ 1 / N-01 / ATT\\,01 - Tests\\; one\\ntwo (4:30)\r\n"),
-            std::string::npos);
 }
 
 TEST(DateFile, OneIsoDateALineWithCommentsAndBlankLines) {
@@ -98,49 +92,38 @@ TEST(DateFile, OneIsoDateALineWithCommentsAndBlankLines) {
 // A holiday calendar as calendar programs write it, expanded over a range by a second reader: Python's
 // icalendar with dateutil's rules. The days must be the same.
 TEST(DateFile, TheDaysOfAHolidayCalendarAreThoseASecondReaderExpands) {
-  const std::string calendar =
-      "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//holidays//EN\r\n"
-      "BEGIN:VTIMEZONE\r\nTZID:America/New_York\r\n"
-      "BEGIN:STANDARD\r\nDTSTART:19701101T020000\r\nRRULE:FREQ=YEARLY;BYMONTH=11;BYDAY=1SU\r\n"
-      "TZOFFSETFROM:-0400\r\nTZOFFSETTO:-0500\r\nEND:STANDARD\r\n"
-      "BEGIN:DAYLIGHT\r\nDTSTART:19700308T020000\r\nRRULE:FREQ=YEARLY;BYMONTH=3;BYDAY=2SU\r\n"
-      "TZOFFSETFROM:-0500\r\nTZOFFSETTO:-0400\r\nEND:DAYLIGHT\r\nEND:VTIMEZONE\r\n"
-      // Christmas since 2000, never ending; not in 2027.
-      "BEGIN:VEVENT\r\nUID:a\r\nDTSTART;VALUE=DATE:20001225\r\nDTEND;VALUE=DATE:20001226\r\n"
-      "RRULE:FREQ=YEARLY;BYMONTH=12;BYMONTHDAY=25\r\nEXDATE;VALUE=DATE:20271225\r\nEND:VEVENT\r\n"
-      // The last Sunday of the month, the fourth Thursday of November in New York's evening (the next
-      // day in UTC), the last weekday of five months.
-      "BEGIN:VEVENT\r\nUID:b\r\nDTSTART;VALUE=DATE:20260125\r\nRRULE:FREQ=MONTHLY;BYDAY=-1SU\r\nEND:"
-      "VEVENT\r\n"
-      "BEGIN:VEVENT\r\nUID:c\r\nDTSTART;TZID=America/New_York:20201126T210000\r\n"
-      "DURATION:PT2H\r\nRRULE:FREQ=YEARLY;BYMONTH=11;BYDAY=4TH\r\nEND:VEVENT\r\n"
-      "BEGIN:VEVENT\r\nUID:d\r\nDTSTART;VALUE=DATE:20260130\r\n"
-      "RRULE:FREQ=MONTHLY;BYDAY=MO,TU,WE,TH,FR;BYSETPOS=-1;COUNT=5\r\nEND:VEVENT\r\n"
-      // Days listed, on two lines, one all-day event of five days and one of three by duration.
-      "BEGIN:VEVENT\r\nUID:e\r\nDTSTART;VALUE=DATE:20260406\r\nRDATE;VALUE=DATE:20260602,20260815\r\n"
-      "RDATE;VALUE=DATE:20261208\r\nEND:VEVENT\r\n"
-      "BEGIN:VEVENT\r\nUID:f\r\nDTSTART;VALUE=DATE:20260810\r\nDTEND;VALUE=DATE:20260815\r\nEND:VEVENT\r\n"
-      "BEGIN:VEVENT\r\nUID:g\r\nDTSTART;VALUE=DATE:20261228\r\nDURATION:P3D\r\nEND:VEVENT\r\n"
-      // Every other Friday up to a day, weekly on two days with a week starting on Sunday, daily for
-      // three days across a year, and a timed weekly meeting less one of its times.
-      "BEGIN:VEVENT\r\nUID:h\r\nDTSTART;VALUE=DATE:20260102\r\n"
-      "RRULE:FREQ=WEEKLY;INTERVAL=2;BYDAY=FR;UNTIL=20260320\r\nEND:VEVENT\r\n"
-      "BEGIN:VEVENT\r\nUID:i\r\nDTSTART;VALUE=DATE:20260906\r\n"
-      "RRULE:FREQ=WEEKLY;INTERVAL=3;BYDAY=SU,TU;WKST=SU;COUNT=6\r\nEND:VEVENT\r\n"
-      "BEGIN:VEVENT\r\nUID:j\r\nDTSTART;VALUE=DATE:20271230\r\nRRULE:FREQ=DAILY;COUNT=3\r\nEND:VEVENT\r\n"
-      "BEGIN:VEVENT\r\nUID:k\r\nDTSTART;TZID=America/New_York:20260701T233000\r\n"
-      "DTEND;TZID=America/New_York:20260702T003000\r\nRRULE:FREQ=WEEKLY;COUNT=4\r\n"
-      "EXDATE;TZID=America/New_York:20260708T233000\r\nEND:VEVENT\r\n"
-      // The Mondays of each year's weeks 10 and 20, the 100th day of the year, and a cancelled day.
-      "BEGIN:VEVENT\r\nUID:l\r\nDTSTART;VALUE=DATE:20260302\r\n"
-      "RRULE:FREQ=YEARLY;BYWEEKNO=10,20;BYDAY=MO\r\nEND:VEVENT\r\n"
-      "BEGIN:VEVENT\r\nUID:m\r\nDTSTART;VALUE=DATE:20260410\r\nRRULE:FREQ=YEARLY;BYYEARDAY=100\r\nEND:"
-      "VEVENT\r\n"
-      // Saturdays of February at nine, an hourly rule.
-      "BEGIN:VEVENT\r\nUID:o\r\nDTSTART:20240203T090000\r\nRRULE:FREQ=HOURLY;BYHOUR=9;BYMONTH=2;BYDAY=SA\r\n"
-      "END:VEVENT\r\n"
-      "BEGIN:VEVENT\r\nUID:n\r\nDTSTART;VALUE=DATE:20260601\r\nSTATUS:CANCELLED\r\nEND:VEVENT\r\n"
-      "END:VCALENDAR\r\n";
+  std::string calendar =
+      "BEGIN:VCALENDAR|VERSION:2.0|PRODID:-//test//holidays//EN|BEGIN:VTIMEZONE|TZID:America/New_York|"
+      "BEGIN:STANDARD|DTSTART:19701101T020000|RRULE:FREQ=YEARLY;BYMONTH=11;BYDAY=1SU|"
+      "TZOFFSETFROM:-0400|TZOFFSETTO:-0500|END:STANDARD|BEGIN:DAYLIGHT|DTSTART:19700308T020000|"
+      "RRULE:FREQ=YEARLY;BYMONTH=3;BYDAY=2SU|TZOFFSETFROM:-0500|TZOFFSETTO:-0400|END:DAYLIGHT|"
+      "END:VTIMEZONE|";
+  for (const std::string event :
+       {// Christmas since 2000 but not in 2027, the last Sunday of each month, Thanksgiving evening in
+        // New York (the next day in UTC), the last weekday of five months, Saturdays of February at nine.
+        "DTSTART;VALUE=DATE:20001225|DTEND;VALUE=DATE:20001226|RRULE:FREQ=YEARLY;BYMONTH=12;BYMONTHDAY=25|"
+        "EXDATE;VALUE=DATE:20271225",
+        "DTSTART;VALUE=DATE:20260125|RRULE:FREQ=MONTHLY;BYDAY=-1SU",
+        "DTSTART;TZID=America/New_York:20201126T210000|DURATION:PT2H|RRULE:FREQ=YEARLY;BYMONTH=11;BYDAY=4TH",
+        "DTSTART;VALUE=DATE:20260130|RRULE:FREQ=MONTHLY;BYDAY=MO,TU,WE,TH,FR;BYSETPOS=-1;COUNT=5",
+        "DTSTART:20240203T090000|RRULE:FREQ=HOURLY;BYHOUR=9;BYMONTH=2;BYDAY=SA",
+        // Days listed on two lines, five days to an end, three by duration, a cancelled one.
+        "DTSTART;VALUE=DATE:20260406|RDATE;VALUE=DATE:20260602,20260815|RDATE;VALUE=DATE:20261208",
+        "DTSTART;VALUE=DATE:20260810|DTEND;VALUE=DATE:20260815", "DTSTART;VALUE=DATE:20261228|DURATION:P3D",
+        "DTSTART;VALUE=DATE:20260601|STATUS:CANCELLED",
+        // Every other Friday up to a day, two days every third week starting on Sunday, three days
+        // across a year, a weekly evening into the next day less one, weeks 10 and 20, the 100th day.
+        "DTSTART;VALUE=DATE:20260102|RRULE:FREQ=WEEKLY;INTERVAL=2;BYDAY=FR;UNTIL=20260320",
+        "DTSTART;VALUE=DATE:20260906|RRULE:FREQ=WEEKLY;INTERVAL=3;BYDAY=SU,TU;WKST=SU;COUNT=6",
+        "DTSTART;VALUE=DATE:20271230|RRULE:FREQ=DAILY;COUNT=3",
+        "DTSTART;TZID=America/New_York:20260701T233000|DTEND;TZID=America/New_York:20260702T003000|"
+        "RRULE:FREQ=WEEKLY;COUNT=4|EXDATE;TZID=America/New_York:20260708T233000",
+        "DTSTART;VALUE=DATE:20260302|RRULE:FREQ=YEARLY;BYWEEKNO=10,20;BYDAY=MO",
+        "DTSTART;VALUE=DATE:20260410|RRULE:FREQ=YEARLY;BYYEARDAY=100"})
+    calendar += "BEGIN:VEVENT|" + event + "|END:VEVENT|";
+  calendar += "END:VCALENDAR|";
+  for (auto at = calendar.find('|'); at != std::string::npos; at = calendar.find('|', at))
+    calendar.replace(at, 1, "\r\n");
   const runtime::Date first = day("2026-01-01"), last = day("2028-02-29");
   std::string error;
   auto dates = read_date_file(calendar, first, last, "en", error);
@@ -149,56 +132,42 @@ TEST(DateFile, TheDaysOfAHolidayCalendarAreThoseASecondReaderExpands) {
   for (const auto& d : *dates)
     if (first <= d && d <= last) ours += d.iso() + "\n";
 
-  const auto dir = std::filesystem::path(::testing::TempDir());
-  std::ofstream(dir / "holidays.ics", std::ios::binary) << calendar;
-  std::ofstream(dir / "expand.py") << R"(import sys, datetime
+  const std::string dir = ::testing::TempDir();
+  std::ofstream(dir + "holidays.ics", std::ios::binary) << calendar;
+  std::ofstream(dir + "expand.py") << R"(import sys, datetime as dt
 from icalendar import Calendar
 from dateutil.rrule import rruleset, rrulestr
-first, last = (datetime.date.fromisoformat(a) for a in sys.argv[2:4])
-def every(event, name):
-    value = event.get(name, [])
-    return value if isinstance(value, list) else [value]
-def listed(event, name):
-    return [d.dt for v in every(event, name) for d in v.dts]
-def moment(d):
-    return d if isinstance(d, datetime.datetime) else datetime.datetime.combine(d, datetime.time())
+first, last = (dt.date.fromisoformat(a) for a in sys.argv[2:])
+at = lambda d: d if isinstance(d, dt.datetime) else dt.datetime.combine(d, dt.time())
+every = lambda e, name: (lambda v: v if isinstance(v, list) else [v])(e.get(name, []))
 days = set()
-for event in Calendar.from_ical(open(sys.argv[1], 'rb').read()).walk('VEVENT'):
-    if event.get('status') == 'CANCELLED':
-        continue
-    start = event.decoded('dtstart')
-    end = event.decoded('dtend') if 'dtend' in event else start + event.decoded('duration', datetime.timedelta(0))
-    timed = isinstance(start, datetime.datetime)
-    if timed:
-        end = end.astimezone(start.tzinfo)
-    span = (moment(end).date() - moment(start).date()).days
-    if timed and end.time() != datetime.time():
-        span += 1
-    span = max(span, 1)
+events = Calendar.from_ical(open(sys.argv[1], 'rb').read()).walk('VEVENT')
+for e in (e for e in events if e.get('status') != 'CANCELLED'):
+    start = at(e.decoded('dtstart'))
+    end = at(e.decoded('dtend')) if 'dtend' in e else start + e.decoded('duration', dt.timedelta(0))
+    zoned = lambda d: d.astimezone(start.tzinfo) if start.tzinfo else d
+    span = max((zoned(end).date() - start.date()).days + (zoned(end).time() != dt.time()), 1)
     rules = rruleset()
-    for rule in every(event, 'rrule'):
-        rules.rrule(rrulestr(rule.to_ical().decode(), dtstart=moment(start)))
-    if 'rrule' not in event:
-        rules.rdate(moment(start))
-    for d in listed(event, 'rdate'):
-        rules.rdate(moment(d).astimezone(start.tzinfo) if timed else moment(d))
-    for d in listed(event, 'exdate'):
-        rules.exdate(moment(d).astimezone(start.tzinfo) if timed else moment(d))
-    for occurrence in rules:
-        if occurrence.date() > last:
+    for r in every(e, 'rrule'):
+        rules.rrule(rrulestr(r.to_ical().decode(), dtstart=start))
+    if 'rrule' not in e:
+        rules.rdate(start)
+    for name, add in (('rdate', rules.rdate), ('exdate', rules.exdate)):
+        for d in (at(x.dt) for v in every(e, name) for x in v.dts):
+            add(zoned(d))
+    for o in rules:
+        if o.date() > last:
             break
-        for i in range(span):
-            days.add(occurrence.date() + datetime.timedelta(days=i))
+        days.update(o.date() + dt.timedelta(i) for i in range(span))
 print(''.join(d.isoformat() + '\n' for d in sorted(days) if first <= d <= last), end='')
 )";
-  const std::string command = "/usr/bin/python3 " + (dir / "expand.py").string() + " " +
-                              (dir / "holidays.ics").string() + " " + first.iso() + " " + last.iso() + " > " +
-                              (dir / "expanded.txt").string() + " 2>&1";
+  ;
+  const std::string command = "/usr/bin/python3 " + dir + "expand.py " + dir + "holidays.ics " + first.iso() +
+                              " " + last.iso() + " > " + dir + "expanded.txt";
   ASSERT_EQ(std::system(command.c_str()), 0) << "python3-icalendar and python3-dateutil are needed";
-  std::stringstream theirs;
-  theirs << std::ifstream(dir / "expanded.txt").rdbuf();
-  EXPECT_EQ(ours, theirs.str());
-  // The range holds the cases that are easy to get wrong.
+  EXPECT_EQ(ours,
+            std::string(std::istreambuf_iterator<char>(std::ifstream(dir + "expanded.txt").rdbuf()), {}));
+  // Where a reader goes wrong: a time zone, a day excluded, the end of an event, the turn of a year.
   for (const char* holiday : {"2026-11-26", "2027-12-31", "2028-01-01", "2026-08-14", "2026-12-30"})
     EXPECT_NE(ours.find(holiday), std::string::npos) << holiday;
   for (const char* not_one : {"2027-12-25", "2026-08-16", "2026-12-31", "2026-07-08", "2026-06-01"})
@@ -212,8 +181,6 @@ TEST(DateFile, WhatCannotBeReadIsRefusedNamingTheLine) {
   };
   const std::string begin = "BEGIN:VCALENDAR\nBEGIN:VEVENT\n";
   const std::vector<Case> cases = {
-      {begin + "DTSTART;VALUE=DATE:20260101\nRRULE:FREQ=FORTNIGHTLY\nEND:VEVENT\nEND:VCALENDAR\n",
-       "RRULE value \"FREQ=FORTNIGHTLY\" cannot be read (line 4)"},
       {begin + "DTSTART;VALUE=DATE:20260101\nRRULE:FREQ=YEARLY;BYMONTH=13\nEND:VEVENT\nEND:VCALENDAR\n",
        "RRULE value \"FREQ=YEARLY;BYMONTH=13\" cannot be read (line 4)"},
       {begin +
