@@ -59,8 +59,7 @@ SQL
 
 # CALENDATT_BENCH_NO_JOURNAL=1: the same without the journal's triggers, to show what the journal costs.
 if [ -n "${CALENDATT_BENCH_NO_JOURNAL:-}" ]; then
-  sqlite3 "$db" "DROP TRIGGER TR_PD4G_GIORNALE_I; DROP TRIGGER TR_PD4G_GIORNALE_U; DROP TRIGGER TR_PD4G_GIORNALE_D;
-                 DROP TABLE CALENDATT_AZIONE_IN_CORSO;"
+  sqlite3 "$db" "DROP TRIGGER TR_PD4G_GIORNALE_I; DROP TRIGGER TR_PD4G_GIORNALE_U; DROP TRIGGER TR_PD4G_GIORNALE_D;"
 fi
 
 measure() {  # command...: prints "wall user peak_kib" of the command
@@ -92,8 +91,7 @@ scripts() {  # trace, name
   python3 - "$1" "$work/$2" <<'PY'
 import sys
 texts = [t.strip() for t in open(sys.argv[1], encoding="utf-8").read().split("\n;\n")]
-texts = [t for t in texts if t and t not in ("BEGIN", "BEGIN IMMEDIATE", "COMMIT", "ROLLBACK") and not t.startswith("PRAGMA")
-         and "CALENDATT_AZIONE_IN_CORSO" not in t]
+texts = [t for t in texts if t and t not in ("BEGIN", "BEGIN IMMEDIATE", "COMMIT", "ROLLBACK") and not t.startswith("PRAGMA")]
 head = "PRAGMA synchronous=NORMAL;\nPRAGMA foreign_keys=ON;\n"
 body = "".join(t + ";\n" for t in texts)
 open(sys.argv[2] + ".auto.sql", "w", encoding="utf-8").write(head + body)

@@ -128,16 +128,38 @@ int CliResponder::ask(const std::vector<int>& buttons, int default_choice) {
   const std::string prompt =
       choices + " (" + say(language_, "Invio: ", "Enter: ") + button_name(default_choice, language_) + ")? ";
   while (true) {
-    err_ << "calendatt: " << prompt;
-    err_.flush();
-    std::string line;
     // The end of the input gives no answer.
-    if (!std::getline(*terminal_, line)) {
-      err_ << "\n";
-      return 0;
+    auto line = prompted_line(prompt);
+    if (!line) return 0;
+    if (line->empty()) return default_choice;
+    if (int b = typed_button(*line, buttons, language_)) return b;
+  }
+}
+
+std::optional<std::string> CliResponder::prompted_line(const std::string& prompt) {
+  err_ << "calendatt: " << prompt;
+  err_.flush();
+  std::string line;
+  if (!std::getline(*terminal_, line)) {
+    err_ << "\n";
+    return std::nullopt;
+  }
+  return runtime::trim(line);
+}
+
+std::optional<std::size_t> CliResponder::choose(const std::vector<std::string>& entries) {
+  for (std::size_t i = 0; i < entries.size(); ++i) note("  " + std::to_string(i + 1) + ") " + entries[i]);
+  if (!terminal_ || entries.empty()) return std::nullopt;
+  const std::string prompt = say(language_, "Quale (1-", "Which one (1-") + std::to_string(entries.size()) +
+                             say(language_, ", Invio: nessuna)? ", ", Enter: none)? ");
+  while (true) {
+    auto line = prompted_line(prompt);
+    if (!line || line->empty()) return std::nullopt;
+    if (line->size() <= 3 &&
+        std::all_of(line->begin(), line->end(), [](char c) { return c >= '0' && c <= '9'; })) {
+      std::size_t n = std::stoul(*line);
+      if (n >= 1 && n <= entries.size()) return n - 1;
     }
-    if (runtime::trim(line).empty()) return default_choice;
-    if (int b = typed_button(line, buttons, language_)) return b;
   }
 }
 

@@ -42,6 +42,10 @@ class CliResponder : public standin::MessageResponder {
   // A line of the command line's own, on standard error: "calendatt: <text>".
   void note(const std::string& text);
 
+  // The entries, numbered from 1, each on a line of the command line's own; then, at the terminal, the
+  // person picks one by its number. Nullopt when there is no terminal or the person picked none.
+  std::optional<std::size_t> choose(const std::vector<std::string>& entries);
+
   // The language of the prompt and of the lines of the command line's own ("it" or "en").
   void set_language(const std::string& language) { language_ = language; }
   const std::string& language() const { return language_; }
@@ -58,6 +62,8 @@ class CliResponder : public standin::MessageResponder {
  private:
   void print(const std::string& prefix, const std::string& text);
   int ask(const std::vector<int>& buttons, int default_button);
+  // Writes the prompt and reads the person's line, trimmed; nullopt at the end of the input.
+  std::optional<std::string> prompted_line(const std::string& prompt);
 
   std::ostream& err_;
   std::optional<bool> answer_;

@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "cli/activity_choice.hpp"
 #include "cli/cli_responder.hpp"
 #include "cli/grid_output.hpp"
 #include "cli/host_session.hpp"
@@ -52,6 +53,8 @@ struct Run {
   // The line that tells the person the command was carried out; written only when nothing went wrong
   // on the way, so that the last line and the exit status tell one story.
   std::string success;
+  // The WBS row the window was opened for (called mode), when it was.
+  std::optional<CalledActivity> called;
 
   // The run's language for the lines of the command line's own.
   std::string say(std::string italian, std::string english) const {
@@ -88,33 +91,27 @@ Outcome opened_whole(Run& run) {
   return Outcome::kFailed;
 }
 
-// Opens the window: in called mode for the activity of the codes, as the calling program does.
-Outcome open_window(Run& run) {
+// The WBS row the window is to open for, as the calling program hands it over: with --called; and, for
+// a command that names an activity, when its codes stand in several rows or --link names one. The
+// window's own lookup of such an activity cannot serve: the row chosen there keeps no planning period,
+// so no day of it is accepted, and the range dialogs ask again at every check. Nullopt with `refused`
+// set when nobody said which row.
+std::optional<CalledActivity> called_row(Run& run, bool& refused) {
   const Options& o = run.options;
-  if (o.called) {
-    auto found = run.session.find_activity(o.codes);
-    if (found.empty())
-      return run.refused(run.say("nessuna attività WBS " + o.codes.text() + " nella ditta " +
-                                     std::to_string(o.company) + " per cui aprire il calendario",
-                                 "no WBS activity " + o.codes.text() + " in company " +
-                                     std::to_string(o.company) + " to call the calendar for"));
-    if (found.size() > 1) {
-      std::string links;
-      for (const auto& a : found) links += (links.empty() ? "" : ", ") + runtime::number_text(a.link_id);
-      return run.refused(
-          run.say("l'attività " + o.codes.text() + " sta in " + std::to_string(found.size()) +
-                      " righe della WBS (legami " + links + "): il calendario si apre per una sola attività",
-                  "the activity " + o.codes.text() + " stands in " + std::to_string(found.size()) +
-                      " WBS rows (links " + links + "): the calendar is called for one activity"));
-    }
-    if (!run.session.open_window(&found.front())) {
-      run.responder.note(
-          run.say("la finestra del calendario non si è aperta", "the calendar window did not open"));
-      return Outcome::kFailed;
-    }
-    return opened_whole(run);
-  }
-  if (!run.session.open_window()) {
+  if (!o.called && o.command == "list") return std::nullopt;
+  auto found = run.session.find_activity(o.codes);
+  if (!o.called && found.size() <= 1 && !o.link) return std::nullopt;
+  auto chosen = pick_activity(found, o, run.responder);
+  refused = !chosen;
+  return chosen;
+}
+
+// Opens the window, in called mode for the row of called_row.
+Outcome open_window(Run& run) {
+  bool refused = false;
+  run.called = called_row(run, refused);
+  if (refused) return Outcome::kRefused;
+  if (!run.session.open_window(run.called ? &*run.called : nullptr)) {
     run.responder.note(
         run.say("la finestra del calendario non si è aperta", "the calendar window did not open"));
     return Outcome::kFailed;
@@ -326,11 +323,18 @@ Outcome range_dialog(Run& run, const char* button, const char* dialog, const std
 // read.
 using planner::StoredDays;
 
+// The WBS row the command works on: the one the window was opened for, else the only row of the codes.
+std::optional<CalledActivity> activity_row(Run& run) {
+  if (run.called) return run.called;
+  auto found = run.session.find_activity(run.options.codes);
+  return found.size() == 1 ? std::optional<CalledActivity>(found.front()) : std::nullopt;
+}
+
 std::optional<StoredDays> range_days(Run& run, const std::vector<runtime::Date>& dates) {
   const Options& o = run.options;
-  auto found = run.session.find_activity(o.codes);
-  if (found.size() != 1) return std::nullopt;
-  return planner::stored_days(o.db, o.company, found.front().node_id, found.front().link_id, dates);
+  const auto row = activity_row(run);
+  if (!row) return std::nullopt;
+  return planner::stored_days(o.db, o.company, row->node_id, row->link_id, dates);
 }
 
 std::string date_list(const StoredDays& days) {
@@ -344,10 +348,9 @@ std::string date_list(const StoredDays& days) {
 void preview_begins(Run& run, planner::RunKind kind, const planner::RangeRun& r) {
   planner::Preview* preview = planner::Preview::current();
   if (!preview) return;
-  const Options& o = run.options;
-  auto found = run.session.find_activity(o.codes);
-  if (found.size() != 1) return;
-  preview->begin_run(kind, o.company, found.front().node_id, static_cast<std::int32_t>(found.front().link_id),
+  const auto row = activity_row(run);
+  if (!row) return;
+  preview->begin_run(kind, run.options.company, row->node_id, static_cast<std::int32_t>(row->link_id),
                      r.dates());
 }
 
@@ -395,9 +398,9 @@ StoredDays days_on(const StoredDays& days, const planner::RangeRun& r) {
 // written. The runs cover disjoint dates: the order changes nothing else.
 std::vector<planner::RangeRun> in_refusable_order(Run& run, const std::vector<planner::RangeRun>& runs,
                                                   const std::optional<StoredDays>& before) {
-  auto found = run.session.find_activity(run.options.codes);
+  const auto row = activity_row(run);
   std::optional<runtime::Date> start, end;
-  if (found.size() == 1) start = found.front().start, end = found.front().end;
+  if (row) start = row->start, end = row->end;
   return planner::refusable_first(runs, [&](const planner::RangeRun& r) {
     if (before && !days_on(*before, r).empty()) return true;
     auto dates = r.dates();
@@ -657,7 +660,7 @@ int run_window_command(const Options& options, std::ostream& out, std::ostream& 
   std::string success;
   try {
     HostSession session(options, responder);
-    Run run{options, session, responder, tally, out, {}};
+    Run run{options, session, responder, tally, out, {}, {}};
     outcome = open_window(run);
     if (outcome == Outcome::kDone) outcome = dispatch(run);
     success = run.success;
@@ -673,7 +676,9 @@ int run_window_command(const Options& options, std::ostream& out, std::ostream& 
   }
   if (preview) {
     preview->finish();
-    write_preview(*preview, options, out, responder);
+    // A table without a run (nothing got as far as a dialog) would only be its captions.
+    if (preview->any_run() || options.format != Format::kTable)
+      write_preview(*preview, options, out, responder);
     // Instead of what the real run would have said: nothing of it was written.
     const std::string nothing = say("Anteprima: nulla è stato scritto.", "Preview: nothing was written.");
     success = options.format == Format::kTable ? nothing : std::string();

@@ -12,6 +12,9 @@ namespace cli {
   "  --project P          il codice del progetto\n" \
   "  --node N             il codice del nodo WBS\n" \
   "  --activity A         il codice dell'attività\n"
+#define LINK_HELP_IT                                                                                       \
+  "  --link ID            la riga WBS, quando il codice dell'attività sta in più righe del nodo (ogni\n" \
+  "                       riga è elencata con il suo --link; a un terminale la si sceglie col numero)\n"
 #define DURATION_HELP_IT                       \
   "  --hours H            le ore, da 0 a 24\n" \
   "  --minutes M          i minuti, da 0 a 59 (predefinito 0)\n"
@@ -46,11 +49,18 @@ const ItalianHelp* italian_help(const std::string& command) {
         "                       oggi, quando il file non ha ancora dati WBS\n"
         "  --lang it|en         la lingua delle righe che scrive (predefinita it)\n"}},
       {"contents",
-       {"elenca le attività WBS e i giorni del calendario contenuti nel file",
-        "Elenca le righe delle tabelle come sono memorizzate, senza aprire la finestra del calendario; le "
-        "date\n"
-        "sono ISO.\n",
-        DB_HELP_IT "  --lang it|en         la lingua dei titoli e dei messaggi (predefinita it)\n"}},
+       {"elenca le attività WBS e i giorni del calendario contenuti nel database",
+        "Elenca le attività WBS di ogni ditta, con le descrizioni dei loro codici e i periodi pianificato e\n"
+        "previsto, poi i giorni del calendario con i codici della loro attività, la durata e il numero di\n"
+        "risorse allocate, senza aprire la finestra del calendario; le date sono ISO. Un --link è mostrato\n"
+        "dove il codice di un'attività sta in più righe del suo nodo.\n",
+        "  --format F           table (predefinito, nelle parole di --lang), csv o json: una riga per\n"
+        "                       attività e per giorno, con le chiavi row, company, project,\n"
+        "                       project_description, node, node_description, activity, "
+        "activity_description,\n"
+        "                       link, planned_start, planned_end, forecast_start, forecast_end, day, hours,\n"
+        "                       minutes e resources\n" DB_HELP_IT
+        "  --lang it|en         la lingua dei titoli, delle intestazioni e dei messaggi (predefinita it)\n"}},
       {"list",
        {"quello che mostra la griglia della finestra del calendario",
         "Apre la finestra del calendario e stampa la sua griglia.\n",
@@ -62,27 +72,28 @@ const ItalianHelp* italian_help(const std::string& command) {
         "che\n"
         "                       non cambiano mai: project, node, activity, day, hours, minutes,\n"
         "                       planning_start, planning_end); le date sono ISO in tutti e tre\n"
-        "  --called             apre la finestra per l'attività di --project, --node, --activity\n"}},
+        "  --called             apre la finestra per l'attività di --project, --node, "
+        "--activity\n" LINK_HELP_IT}},
       {"add-day",
        {"aggiunge un giorno al calendario dal frame dei record",
         "Sceglie il giorno nel calendario, inizia una riga nuova, scrive i codici (se la finestra non è\n"
         "stata aperta per l'attività), le ore e i minuti, e salva la riga.\n",
-        CODES_HELP_IT "  --day D              il giorno\n" DURATION_HELP_IT}},
+        CODES_HELP_IT LINK_HELP_IT "  --day D              il giorno\n" DURATION_HELP_IT}},
       {"set-day",
        {"cambia la durata del giorno memorizzato di un'attività",
         "Sceglie il giorno nel calendario, seleziona nella griglia la riga dell'attività, scrive le ore e i\n"
         "minuti e salva la riga.\n",
-        CODES_HELP_IT "  --day D              il giorno\n" DURATION_HELP_IT}},
+        CODES_HELP_IT LINK_HELP_IT "  --day D              il giorno\n" DURATION_HELP_IT}},
       {"delete-day",
        {"cancella dal frame dei record il giorno memorizzato di un'attività",
         "Sceglie il giorno nel calendario, seleziona nella griglia la riga dell'attività e la cancella.\n",
-        CODES_HELP_IT "  --day D              il giorno\n"}},
+        CODES_HELP_IT LINK_HELP_IT "  --day D              il giorno\n"}},
       {"add-range",
        {"pianifica i giorni di un intervallo con la finestra di inserimento",
         "Apre dalla barra degli strumenti la finestra di inserimento, scrive i codici (se la finestra non è\n"
         "stata aperta per l'attività), l'intervallo, il passo, la durata e il trattamento dei giorni già\n"
         "presenti, e conferma. L'ultima riga conta i giorni aggiunti, sovrascritti e saltati.\n",
-        CODES_HELP_IT RANGE_HELP_IT PATTERN_HELP_IT DURATION_HELP_IT
+        CODES_HELP_IT LINK_HELP_IT RANGE_HELP_IT PATTERN_HELP_IT DURATION_HELP_IT
         "  --existing T         i giorni già pianificati: stop (non scrive nulla ed elenca le date in\n"
         "                       conflitto), skip (restano come sono) o overwrite (prendono la nuova\n"
         "                       durata); senza, l'elenco resta come la finestra lo apre\n" DRY_RUN_HELP_IT}},
@@ -92,7 +103,7 @@ const ItalianHelp* italian_help(const std::string& command) {
         "è stata aperta per l'attività), l'intervallo e il passo, e conferma. Alla domanda della finestra\n"
         "rispondono --yes o --no, oppure la richiesta al terminale. I giorni con risorse allocate sono\n"
         "risparmiati; l'ultima riga conta i giorni cancellati e risparmiati.\n",
-        CODES_HELP_IT RANGE_HELP_IT PATTERN_HELP_IT DRY_RUN_HELP_IT}},
+        CODES_HELP_IT LINK_HELP_IT RANGE_HELP_IT PATTERN_HELP_IT DRY_RUN_HELP_IT}},
       {"history",
        {"le azioni che hanno cambiato il calendario, dalla più recente, dal giornale",
         "Elenca, dalla più recente, ogni azione che ha cambiato i giorni della ditta: quando (UTC), chi, il\n"
@@ -128,7 +139,7 @@ const ItalianHelp* italian_help(const std::string& command) {
         "Elenca in ordine di data i giorni pianificati dell'attività con la loro durata, poi il numero di\n"
         "giorni e il tempo pianificato per settimana ISO, per mese e in tutto, il periodo di pianificazione\n"
         "e i giorni che ne stanno fuori. Legge il database senza aprire la finestra del calendario.\n",
-        CODES_HELP_IT
+        CODES_HELP_IT LINK_HELP_IT
         "  --from D, --to D     solo i giorni da D, fino a D (compresi)\n"
         "  --format F           table (predefinito, nelle parole di --lang), csv o json (chiavi che non\n"
         "                       cambiano mai: row, period, day, weekday, days, hours, minutes,\n"
@@ -140,9 +151,10 @@ const ItalianHelp* italian_help(const std::string& command) {
         "ogni giorno pianificato dell'attività, con la durata nel titolo e nella descrizione. L'UID di\n"
         "ogni evento è fatto di data, ditta e codici, così importare un'esportazione successiva aggiorna\n"
         "gli eventi invece di aggiungerli due volte.\n",
-        CODES_HELP_IT "  --from D, --to D     solo i giorni da D, fino a D (compresi)\n"
-                      "  --lang it|en         la lingua dei testi degli eventi (predefinita it)\n" DB_HELP_IT
-                      "  --company come per gli altri comandi\n"}},
+        CODES_HELP_IT LINK_HELP_IT
+        "  --from D, --to D     solo i giorni da D, fino a D (compresi)\n"
+        "  --lang it|en         la lingua dei testi degli eventi (predefinita it)\n" DB_HELP_IT
+        "  --company come per gli altri comandi\n"}},
   };
   auto it = help.find(command);
   return it == help.end() ? nullptr : &it->second;

@@ -8,20 +8,17 @@
 
 namespace cli {
 
-namespace {
-
-standin::HostSettings settings_of(const Options& o) {
+standin::HostSettings host_settings(const Options& o) {
   standin::HostSettings s;
   s.connection_string = database::connection_string_for(o.db);
   s.company = o.company;
   s.language = o.language;
+  s.short_date_form = o.language == "en" ? "yyyy-mm-dd" : "dd/mm/yyyy";
   return s;
 }
 
-}  // namespace
-
 HostSession::HostSession(const Options& options, CliResponder& responder)
-    : env_(std::make_unique<standin::HostEnvironment>(settings_of(options), responder)) {}
+    : env_(std::make_unique<standin::HostEnvironment>(host_settings(options), responder)) {}
 
 HostSession::~HostSession() {
   runtime::suppressed([&] { close_window(); });

@@ -21,6 +21,11 @@ namespace cli {
 // A WBS activity as the calling host program hands it over.
 using CalledActivity = standin::CalledActivity;
 
+// The host's settings for a run: the database of --db, the company, the language, and the short date form
+// of that language: day first in Italian; in English the ISO form, which no English reader takes for
+// month first.
+standin::HostSettings host_settings(const Options& options);
+
 class HostSession {
  public:
   static constexpr const char* kWindowName = "FRMPD_CALENDATT";

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cli/commands.hpp"
+#include "cli/contents.hpp"
 #include "cli/grid_output.hpp"
 #include "cli/history.hpp"
 #include "cli/language.hpp"
@@ -136,45 +137,9 @@ int run_init(const cli::Options& options) {
   return cli::kExitDone;
 }
 
-int run_contents(const cli::Options& options) {
-  database::FileCheck check;
-  if (!database::is_postgres_target(options.db)) check = database::check_calendar_file(options.db);
-  if (!database::is_postgres_target(options.db) && check.state != database::FileState::kCalendar) {
-    std::cerr << "calendatt: " << database::describe(check, options.language) << "\n";
-    return cli::kExitFailure;
-  }
-  auto connection = database::open_target(options.db, false);
-  auto print = [&](const std::string& title, const std::string& sql) {
-    auto rs = connection->Execute(sql, host::kAdCmdText);
-    std::cout << title << " (" << rs->RecordCount() << ")\n";
-    auto names = rs->FieldNames();
-    for (std::size_t i = 0; i < names.size(); ++i) std::cout << (i ? "\t" : "  ") << names[i];
-    std::cout << "\n";
-    for (; !rs->Eof(); rs->MoveNext()) {
-      for (std::size_t i = 0; i < names.size(); ++i) {
-        runtime::Variant v = rs->Field(names[i]);
-        // Dates ISO, numbers plain: the same text on every machine and in every language.
-        std::cout << (i ? "\t" : "  ")
-                  << (v.is_null() ? std::string("-") : cli::escape_control(cli::machine_text(v)));
-      }
-      std::cout << "\n";
-    }
-    std::cout << "\n";
-  };
-  print(say_in(options, "Attività WBS", "WBS activities"),
-        "SELECT PD0G_DITTA_CG18 AS DITTA, RTRIM(PD0G_CODPROG_PD68) AS PROGETTO, RTRIM(PD0G_CODNODO_PD0C) AS "
-        "NODO, "
-        "RTRIM(PD0H_CODATTIVITA_PD0D) AS ATTIVITA, PD0G_IDDISBAPROG AS IDNODO, PD0H_IDLEGAME AS IDLEGAME, "
-        "PD0H_DATAINIZPIAN AS INIZIO_PIAN, PD0H_DATAFINPIAN AS FINE_PIAN, PD0H_DATAINIZPREV AS INIZIO_PREV, "
-        "PD0H_DATAFINPREV AS FINE_PREV FROM PD0G_DISBAPROG INNER JOIN PD0H_LEGDISBAPROG "
-        "ON PD0H_IDDISBAPROG_PD0G = PD0G_IDDISBAPROG ORDER BY 1, 2, 3, 4, 6");
-  print(say_in(options, "Giorni del calendario", "Calendar days"),
-        "SELECT PD4G_DITTA_CG18 AS DITTA, PD4G_IDDISBAPROG_PD0G AS IDNODO, PD4G_IDLEGAME_PD0H AS IDLEGAME, "
-        "PD4G_DATAATTIVITA AS DATA, PD4G_DURATAORE AS ORE, PD4G_DURATAMINUTI AS MINUTI, "
-        "(SELECT COUNT(*) FROM PD4H_ALLRISPROG WHERE PD4H_IDCALENDARIO_PD4G = PD4G_IDCALENDARIO) AS RISORSE "
-        "FROM PD4G_CALENDATT ORDER BY 1, 2, 3, 4");
-  connection->Close();
-  return cli::kExitDone;
+// Standard input when it is a terminal, where the person answers.
+std::istream* terminal() {
+  return isatty(STDIN_FILENO) ? &std::cin : nullptr;
 }
 
 // What the run reads before it opens anything: the file of --skip-dates, and a --db that reads like a
@@ -208,11 +173,11 @@ int main(int argc, char** argv) {
   if (options.durable) database::set_durable_commits(true);
   try {
     if (options.command == "init") return run_init(options);
-    if (options.command == "contents") return run_contents(options);
+    if (options.command == "contents") return cli::run_contents(options, std::cout, std::cerr);
     if (options.command == "history") return cli::run_history(options, std::cout, std::cerr);
     if (options.command == "undo") return cli::run_undo(options, std::cout, std::cerr);
     if (options.command == "days" || options.command == "export-ics")
-      return cli::run_planner_command(options, std::cout, std::cerr);
+      return cli::run_planner_command(options, std::cout, std::cerr, terminal());
   } catch (const runtime::Error& e) {
     std::cerr << "calendatt: " << cli::engine_text(e.description(), options.language)
               << say_in(options, " (errore ", " (error ") << e.number() << ")\n";
@@ -221,5 +186,5 @@ int main(int argc, char** argv) {
     std::cerr << "calendatt: " << e.what() << "\n";
     return cli::kExitFailure;
   }
-  return cli::run_window_command(options, std::cout, std::cerr, isatty(STDIN_FILENO) ? &std::cin : nullptr);
+  return cli::run_window_command(options, std::cout, std::cerr, terminal());
 }

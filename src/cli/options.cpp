@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdlib>
-#include <map>
 
 #include "cli/help_texts.hpp"
 #include "cli/language.hpp"
@@ -49,6 +48,9 @@ std::vector<std::string> codes_and(std::vector<std::string> more) {
   "  --project P          the project's code\n"  \
   "  --node N             the WBS node's code\n" \
   "  --activity A         the activity's code\n"
+#define LINK_HELP                                                                                        \
+  "  --link ID            the WBS row, when the activity code stands in more than one row of the node\n" \
+  "                       (each row is listed with its --link; at a terminal its number picks it)\n"
 #define DURATION_HELP                           \
   "  --hours H            the hours, 0 to 24\n" \
   "  --minutes M          the minutes, 0 to 59 (default 0)\n"
@@ -87,18 +89,27 @@ const std::vector<CommandEntry>& commands() {
        "  calendatt init --db demo/calendatt-demo.db --demo\n"
        "  calendatt init --db /srv/calendar.db --lang en\n"},
       {"contents",
-       "contents [--db DB] [--lang it|en]",
-       "list the WBS activities and calendar days stored in the file",
-       {"--db", "--lang"},
+       "contents [--db DB] [--format table|csv|json] [--lang it|en]",
+       "list the WBS activities and calendar days stored in the database",
+       {"--db", "--lang", "--format"},
        {},
-       "Lists the tables' rows as they are stored, without opening the calendar window; dates are ISO.\n",
-       DB_HELP "  --lang it|en         the language of the titles and messages (default it)\n",
+       "Lists every company's WBS activities, with the descriptions of their codes and their planned and\n"
+       "forecast periods, then the calendar days with the codes of their activity, the duration and the\n"
+       "number of allocated resources, without opening the calendar window; dates are ISO. A --link is\n"
+       "shown where an activity code stands in several rows of its node.\n",
+       "  --format F           table (the default, in the words of --lang), csv or json: one row per\n"
+       "                       activity and per day (keys: row, company, project, project_description,\n"
+       "                       node, node_description, activity, activity_description, link,\n"
+       "                       planned_start, planned_end, forecast_start, forecast_end, day, hours,\n"
+       "                       minutes, resources)\n" DB_HELP
+       "  --lang it|en         the language of the titles, captions and messages (default it)\n",
        "  calendatt contents\n"
-       "  calendatt contents --db /srv/calendar.db --lang en\n"},
+       "  calendatt contents --db /srv/calendar.db --format csv --lang en\n"},
       {"list",
-       "list [--day D|none] [--format table|csv|json] [--called --project P --node N --activity A]",
+       "list [--day D|none] [--format table|csv|json] [--called --project P --node N --activity A [--link "
+       "ID]]",
        "what the calendar window's grid shows",
-       with_window_options(codes_and({"--day", "--format"})),
+       with_window_options(codes_and({"--link", "--day", "--format"})),
        {},
        "Opens the calendar window and prints its grid.\n",
        "  --day D              choose that day in the calendar (the window opens on today, or on the\n"
@@ -107,36 +118,38 @@ const std::vector<CommandEntry>& commands() {
        "  --format F           table (the default: under the captions of --lang), csv or json (keys that\n"
        "                       never change: project, node, activity, day, hours, minutes,\n"
        "                       planning_start, planning_end); dates are ISO in all three\n"
-       "  --called             open the window for the activity of --project, --node, --activity\n",
+       "  --called             open the window for the activity of --project, --node, --activity\n" LINK_HELP,
        "  calendatt list --day \"$(date +%F)\"\n"
        "  calendatt list --day none --format csv --lang en\n"},
-      {"add-day", "add-day --project P --node N --activity A --day D --hours H [--minutes M]",
+      {"add-day", "add-day --project P --node N --activity A [--link ID] --day D --hours H [--minutes M]",
        "add one calendar day through the record frame",
-       with_window_options(codes_and({"--day", "--hours", "--minutes"})), codes_and({"--day", "--hours"}),
+       with_window_options(codes_and({"--link", "--day", "--hours", "--minutes"})),
+       codes_and({"--day", "--hours"}),
        "Chooses the day in the calendar, starts a new row, enters the codes (unless the window was\n"
        "opened for the activity), the hours and the minutes, and saves the row.\n",
-       CODES_HELP "  --day D              the day\n" DURATION_HELP,
+       CODES_HELP LINK_HELP "  --day D              the day\n" DURATION_HELP,
        "  calendatt add-day --project PRJ001 --node N01 --activity ATT01 --day \"$(date -d '+8 days' +%F)\" "
        "\\\n"
        "                    --hours 8\n"
        "  calendatt add-day --called --project PRJ001 --node N01 --activity ATT01 \\\n"
        "                    --day \"$(date -d '+9 days' +%F)\" --hours 4 --minutes 30\n"},
-      {"set-day", "set-day --project P --node N --activity A --day D --hours H [--minutes M]",
+      {"set-day", "set-day --project P --node N --activity A [--link ID] --day D --hours H [--minutes M]",
        "change the duration of the stored day of an activity",
-       with_window_options(codes_and({"--day", "--hours", "--minutes"})), codes_and({"--day", "--hours"}),
+       with_window_options(codes_and({"--link", "--day", "--hours", "--minutes"})),
+       codes_and({"--day", "--hours"}),
        "Chooses the day in the calendar, selects the activity's row in the grid, enters the hours and\n"
        "the minutes and saves the row.\n",
-       CODES_HELP "  --day D              the day\n" DURATION_HELP,
+       CODES_HELP LINK_HELP "  --day D              the day\n" DURATION_HELP,
        "  calendatt set-day --project PRJ001 --node N01 --activity ATT01 --day \"$(date -d '+7 days' +%F)\" "
        "\\\n"
        "                    --hours 6\n"
        "  calendatt set-day --project PRJ001 --node N01 --activity ATT01 --day \"$(date +%F)\" --hours 6 \\\n"
        "                    --minutes 15 --lang en\n"},
-      {"delete-day", "delete-day --project P --node N --activity A --day D",
+      {"delete-day", "delete-day --project P --node N --activity A [--link ID] --day D",
        "delete the stored day of an activity through the record frame",
-       with_window_options(codes_and({"--day"})), codes_and({"--day"}),
+       with_window_options(codes_and({"--link", "--day"})), codes_and({"--day"}),
        "Chooses the day in the calendar, selects the activity's row in the grid and deletes it.\n",
-       CODES_HELP "  --day D              the day\n",
+       CODES_HELP LINK_HELP "  --day D              the day\n",
        "  calendatt delete-day --project PRJ001 --node N01 --activity ATT01 --day \"$(date -d '+4 days' "
        "+%F)\"\n"
        "  calendatt delete-day --called --project PRJ001 --node N01 --activity ATT01 \\\n"
@@ -146,13 +159,13 @@ const std::vector<CommandEntry>& commands() {
        "                    --hours H [--minutes M] [--existing stop|skip|overwrite] [--skip-dates FILE]\n"
        "                    [--dry-run [--format table|csv|json]]",
        "plan the days of a range through the insertion dialog",
-       with_window_options(codes_and({"--from", "--to", "--every", "--weekdays", "--skip-dates", "--hours",
-                                      "--minutes", "--existing", "--dry-run", "--format"})),
+       with_window_options(codes_and({"--link", "--from", "--to", "--every", "--weekdays", "--skip-dates",
+                                      "--hours", "--minutes", "--existing", "--dry-run", "--format"})),
        codes_and({"--from", "--to", "--hours"}),
        "Opens the insertion dialog from the toolbar, enters the codes (unless the window was opened for\n"
        "the activity), the range, the step, the duration and the treatment of days that already exist,\n"
        "and confirms. The last line counts the days added, overwritten and skipped.\n",
-       CODES_HELP RANGE_HELP PATTERN_HELP DURATION_HELP
+       CODES_HELP LINK_HELP RANGE_HELP PATTERN_HELP DURATION_HELP
        "  --existing T         days already planned: stop (nothing is written and the conflicting\n"
        "                       dates are listed), skip (left as they are) or overwrite (they take the\n"
        "                       new duration); without it the list is left as the dialog opens "
@@ -167,28 +180,29 @@ const std::vector<CommandEntry>& commands() {
        "delete-range --project P --node N --activity A --from D --to D --every N|--weekdays W,...\n"
        "                    [--skip-dates FILE] [--dry-run [--format table|csv|json]]",
        "delete the days of a range through the deletion dialog",
-       with_window_options(
-           codes_and({"--from", "--to", "--every", "--weekdays", "--skip-dates", "--dry-run", "--format"})),
+       with_window_options(codes_and(
+           {"--link", "--from", "--to", "--every", "--weekdays", "--skip-dates", "--dry-run", "--format"})),
        codes_and({"--from", "--to"}),
        "Opens the deletion dialog from the toolbar, enters the codes (unless the window was opened for\n"
        "the activity), the range and the step, and confirms. The dialog's question is answered by --yes\n"
        "or --no, or at the terminal's prompt. Days with allocated resources are spared; the last line\n"
        "counts the days deleted and spared.\n",
-       CODES_HELP RANGE_HELP PATTERN_HELP DRY_RUN_HELP,
+       CODES_HELP LINK_HELP RANGE_HELP PATTERN_HELP DRY_RUN_HELP,
        "  calendatt delete-range --project PRJ001 --node N01 --activity ATT01 --from \"$(date +%F)\" \\\n"
        "                         --to \"$(date -d '+4 days' +%F)\" --every 1 --yes\n"
        "  calendatt delete-range --project PRJ001 --node N01 --activity ATT01 --from \"$(date +%F)\" \\\n"
        "                         --to \"$(date -d '+27 days' +%F)\" --weekdays sab,dom \\\n"
        "                         --yes --dry-run --format json\n"},
       {"days",
-       "days --project P --node N --activity A [--from D] [--to D] [--format table|csv|json]",
+       "days --project P --node N --activity A [--link ID] [--from D] [--to D] [--format table|csv|json]",
        "one activity's days with their totals per week, per month and in all",
-       {"--db", "--company", "--lang", "--project", "--node", "--activity", "--from", "--to", "--format"},
+       {"--db", "--company", "--lang", "--project", "--node", "--activity", "--link", "--from", "--to",
+        "--format"},
        codes_and({}),
        "Lists the planned days of the activity in date order with their durations, then the number of\n"
        "days and the time planned per ISO week, per month and in all, the planning period and the days that\n"
        "lie outside it. Reads the database without opening the calendar window.\n",
-       CODES_HELP
+       CODES_HELP LINK_HELP
        "  --from D, --to D     only the days from D, up to D (both included)\n"
        "  --format F           table (the default, in the words of --lang), csv or json (keys that never\n"
        "                       change: row, period, day, weekday, days, hours, minutes, total_minutes,\n"
@@ -235,18 +249,18 @@ const std::vector<CommandEntry>& commands() {
        "  calendatt undo --action 12 --dry-run\n"
        "  calendatt undo --action 12 --yes\n"},
       {"export-ics",
-       "export-ics --project P --node N --activity A [--from D] [--to D] > days.ics",
+       "export-ics --project P --node N --activity A [--link ID] [--from D] [--to D] > days.ics",
        "write one activity's days as an iCalendar file for calendar programs",
-       {"--db", "--company", "--lang", "--project", "--node", "--activity", "--from", "--to"},
+       {"--db", "--company", "--lang", "--project", "--node", "--activity", "--link", "--from", "--to"},
        codes_and({}),
        "Writes to standard output an iCalendar file (RFC 5545) with one all-day event per planned day of "
        "the\n"
        "activity, its duration in the summary and the description. Each event's UID is made of the date,\n"
        "the company and the codes, so that importing a later export updates the events instead of adding\n"
        "them twice.\n",
-       CODES_HELP "  --from D, --to D     only the days from D, up to D (both included)\n"
-                  "  --lang it|en         the language of the events' texts (default it)\n" DB_HELP
-                  "  --company as for the other commands\n",
+       CODES_HELP LINK_HELP "  --from D, --to D     only the days from D, up to D (both included)\n"
+                            "  --lang it|en         the language of the events' texts (default it)\n" DB_HELP
+                            "  --company as for the other commands\n",
        "  calendatt export-ics --project PRJ001 --node N01 --activity ATT01 > att01.ics\n"
        "  calendatt export-ics --project PRJ001 --node N01 --activity ATT01 --from \"$(date +%F)\" \\\n"
        "                       --to \"$(date -d '+27 days' +%F)\" --lang en > month.ics\n"},
@@ -282,9 +296,9 @@ const char* kExitHelp =
 
 // Options that take a value.
 const std::set<std::string> kValued = {
-    "--db",     "--company",  "--lang",       "--on-error", "--project", "--node",        "--activity",
-    "--day",    "--from",     "--to",         "--every",    "--hours",   "--minutes",     "--existing",
-    "--format", "--weekdays", "--skip-dates", "--since",    "--action",  "--prune-before"};
+    "--db",     "--company",  "--lang",       "--on-error", "--project", "--node",         "--activity",
+    "--day",    "--from",     "--to",         "--every",    "--hours",   "--minutes",      "--existing",
+    "--format", "--weekdays", "--skip-dates", "--since",    "--action",  "--prune-before", "--link"};
 const std::set<std::string> kFlags = {"--yes",     "--no",      "--called", "--demo",
                                       "--version", "--dry-run", "--durable"};
 
@@ -374,6 +388,24 @@ bool whole_value(const std::string& lang, const std::string& name, const std::st
   return true;
 }
 
+// One of the option's words: the value it stands for goes into `slot`; any other value is refused with the
+// words listed in their order.
+template <typename T>
+bool one_of(const std::string& lang, const std::string& name, const std::string& value,
+            const std::vector<std::pair<std::string, T>>& words, T& slot, std::string& error) {
+  std::string listed;
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    if (words[i].first == value) {
+      slot = words[i].second;
+      return true;
+    }
+    listed += (i == 0 ? "" : i + 1 < words.size() ? ", " : say(lang, " o ", " or ")) + words[i].first;
+  }
+  error = name + say(lang, " accetta ", " takes ") + listed + say(lang, ", non \"", ", not \"") +
+          shown(value) + "\"";
+  return false;
+}
+
 bool set_value(Options& o, const std::string& name, const std::string& value, std::string& error) {
   auto date = [&](std::optional<runtime::Date>& slot) {
     slot = parse_iso_date(value);
@@ -396,23 +428,11 @@ bool set_value(Options& o, const std::string& name, const std::string& value, st
     if (!whole_value(o.language, name, value, 1, 32767, error)) return false;
     o.company = static_cast<std::int32_t>(std::stol(value));
   } else if (name == "--lang") {
-    if (value != "it" && value != "en") {
-      error = say(o.language, "--lang accetta it o en, non \"", "--lang takes it or en, not \"") +
-              shown(value) + "\"";
-      return false;
-    }
-    o.language = value;
+    return one_of<std::string>(o.language, name, value, {{"it", "it"}, {"en", "en"}}, o.language, error);
   } else if (name == "--on-error") {
-    static const std::map<std::string, OnError> answers = {
-        {"abort", OnError::kAbort}, {"retry", OnError::kRetry}, {"ignore", OnError::kIgnore}};
-    auto it = answers.find(value);
-    if (it == answers.end()) {
-      error = say(o.language, "--on-error accetta abort, retry o ignore, non \"",
-                  "--on-error takes abort, retry or ignore, not \"") +
-              shown(value) + "\"";
-      return false;
-    }
-    o.on_error = it->second;
+    return one_of(o.language, name, value,
+                  {{"abort", OnError::kAbort}, {"retry", OnError::kRetry}, {"ignore", OnError::kIgnore}},
+                  o.on_error, error);
   } else if (name == "--project") {
     if (!code_value(o.language, name, value, error)) return false;
     o.codes.project = value;
@@ -439,6 +459,9 @@ bool set_value(Options& o, const std::string& name, const std::string& value, st
   } else if (name == "--action") {
     if (!whole_value(o.language, name, value, 1, 999999999, error)) return false;
     o.action = std::stoll(value);
+  } else if (name == "--link") {
+    if (!whole_value(o.language, name, value, 1, 999999999, error)) return false;
+    o.link = std::stoll(value);
   } else if (name == "--to") {
     return date(o.to);
   } else if (name == "--every") {
@@ -455,16 +478,12 @@ bool set_value(Options& o, const std::string& name, const std::string& value, st
     if (!whole_value(o.language, name, value, 0, 59, error)) return false;
     o.minutes = value;
   } else if (name == "--existing") {
-    static const std::map<std::string, Existing> treatments = {
-        {"stop", Existing::kStop}, {"skip", Existing::kSkip}, {"overwrite", Existing::kOverwrite}};
-    auto it = treatments.find(value);
-    if (it == treatments.end()) {
-      error = say(o.language, "--existing accetta stop, skip o overwrite, non \"",
-                  "--existing takes stop, skip or overwrite, not \"") +
-              shown(value) + "\"";
+    Existing treatment{};
+    if (!one_of(o.language, name, value,
+                {{"stop", Existing::kStop}, {"skip", Existing::kSkip}, {"overwrite", Existing::kOverwrite}},
+                treatment, error))
       return false;
-    }
-    o.existing = it->second;
+    o.existing = treatment;
   } else if (name == "--weekdays") {
     auto days = planner::parse_weekdays(value, o.language, error);
     if (!days) return false;
@@ -476,16 +495,9 @@ bool set_value(Options& o, const std::string& name, const std::string& value, st
     }
     o.skip_dates_file = value;
   } else if (name == "--format") {
-    static const std::map<std::string, Format> formats = {
-        {"table", Format::kTable}, {"csv", Format::kCsv}, {"json", Format::kJson}};
-    auto it = formats.find(value);
-    if (it == formats.end()) {
-      error = say(o.language, "--format accetta table, csv o json, non \"",
-                  "--format takes table, csv or json, not \"") +
-              shown(value) + "\"";
-      return false;
-    }
-    o.format = it->second;
+    return one_of(o.language, name, value,
+                  {{"table", Format::kTable}, {"csv", Format::kCsv}, {"json", Format::kJson}}, o.format,
+                  error);
   }
   return true;
 }
@@ -603,7 +615,7 @@ bool parse_arguments(const std::vector<std::string>& args, Options& o, std::stri
     }
   }
   if (o.given.count("--format") && o.command != "list" && o.command != "days" && o.command != "history" &&
-      o.command != "undo" && !o.dry_run) {
+      o.command != "undo" && o.command != "contents" && !o.dry_run) {
     error = o.command +
             say(o.language, " accetta --format solo con --dry-run", " takes --format only with --dry-run");
     return false;
@@ -634,10 +646,11 @@ bool parse_arguments(const std::vector<std::string>& args, Options& o, std::stri
     return false;
   }
   if (o.command == "list") {
-    bool any_code = o.given.count("--project") || o.given.count("--node") || o.given.count("--activity");
+    bool any_code = o.given.count("--project") || o.given.count("--node") || o.given.count("--activity") ||
+                    o.given.count("--link");
     if (any_code && !o.called) {
-      error = say(o.language, "list accetta --project, --node e --activity solo con --called",
-                  "list takes --project, --node and --activity only with --called");
+      error = say(o.language, "list accetta --project, --node, --activity e --link solo con --called",
+                  "list takes --project, --node, --activity and --link only with --called");
       return false;
     }
     if (o.called) {

@@ -58,6 +58,7 @@ struct Options {
   bool durable = false;                // --durable: every commit waits for the disk
   std::optional<runtime::Date> since;  // history --since
   std::optional<std::int64_t> action;  // history --action
+  std::optional<std::int64_t> link;    // --link: the WBS row of codes that stand in several
   std::optional<runtime::Date> prune_before;  // history --prune-before
   // A pattern of add-range and delete-range: the ISO weekdays (1 Monday ... 7 Sunday) in place of
   // --every, and the file of the dates to leave out with the dates read from it (see skip_dates.hpp).

@@ -3,9 +3,11 @@
 #include <ctime>
 #include <exception>
 
+#include "cli/activity_choice.hpp"
 #include "cli/cli_responder.hpp"
 #include "cli/commands.hpp"
 #include "cli/grid_output.hpp"
+#include "cli/host_session.hpp"
 #include "cli/language.hpp"
 #include "database/connection.hpp"
 #include "database/file_check.hpp"
@@ -134,37 +136,21 @@ std::string utc_stamp() {
 
 }  // namespace
 
-int run_planner_command(const Options& options, std::ostream& out, std::ostream& err) {
-  CliResponder responder(err, options.answer, options.on_error, nullptr);
+int run_planner_command(const Options& options, std::ostream& out, std::ostream& err,
+                        std::istream* terminal) {
+  CliResponder responder(err, options.answer, options.on_error, terminal);
   responder.set_language(options.language);
   auto say = [&](std::string italian, std::string english) {
     return cli::say(options.language, std::move(italian), std::move(english));
   };
   if (!usable_database(options, responder)) return kExitFailure;
   try {
-    standin::HostSettings settings;
-    settings.connection_string = database::connection_string_for(options.db);
-    settings.company = options.company;
-    settings.language = options.language;
-    standin::HostEnvironment env(settings, responder);
+    standin::HostEnvironment env(host_settings(options), responder);
     const auto& c = options.codes;
-    auto found = standin::find_activities(env, options.company, c.project, c.node, c.activity);
-    if (found.empty()) {
-      responder.note(
-          say("nessuna attività WBS " + c.text() + " nella ditta " + std::to_string(options.company),
-              "no WBS activity " + c.text() + " in company " + std::to_string(options.company)));
-      return kExitRefused;
-    }
-    if (found.size() > 1) {
-      std::string links;
-      for (const auto& a : found) links += (links.empty() ? "" : ", ") + runtime::number_text(a.link_id);
-      responder.note(say("l'attività " + c.text() + " sta in " + std::to_string(found.size()) +
-                             " righe della WBS (legami " + links + "): non si sa di quale dare i giorni",
-                         "the activity " + c.text() + " stands in " + std::to_string(found.size()) +
-                             " WBS rows (links " + links + "): which one's days is not known"));
-      return kExitRefused;
-    }
-    const auto& a = found.front();
+    const auto row = pick_activity(
+        standin::find_activities(env, options.company, c.project, c.node, c.activity), options, responder);
+    if (!row) return kExitRefused;
+    const auto& a = *row;
     planner::Activity activity{options.company, a.node_id, a.link_id, a.start, a.end};
     auto report = planner::days_report([&](const std::string& sql) { return env.run_query(sql); }, activity,
                                        options.from, options.to);

@@ -44,31 +44,31 @@ constexpr const char* kNowSqlite = "strftime('%Y-%m-%d %H:%M:%f', 'now')";
 constexpr const char* kNowServer =
     "to_char(clock_timestamp() AT TIME ZONE 'UTC', 'YYYY-MM-DD HH24:MI:SS.MS')";
 
+// SQLite: the action in progress on the writing connection, one part at a time (-1 its token, -2 who, -3
+// its words), NULL on any other connection (journal.hpp).
+std::string marked(int part) {
+  return "sqlite_compileoption_get(" + std::to_string(part) + ")";
+}
+
 // SQLite: one trigger per kind of change. The action is the one in progress, written with its first
 // change, or one of its own.
 std::string sqlite_trigger(const char* name, const char* event, const char* operation, bool before,
                            bool after) {
   const std::string id = std::string(after ? "NEW" : "OLD") + ".PD4G_IDCALENDARIO";
+  const std::string token = marked(-1);
   std::string columns = "GI_AZIONE, GI_QUANDO, GI_OPERAZIONE, GI_IDCALENDARIO";
-  std::string values =
-      std::string(
-          "COALESCE((SELECT a.AZ_ID FROM CALENDATT_AZIONI a, CALENDATT_AZIONE_IN_CORSO m WHERE "
-          "a.AZ_TOKEN = m.AZ_TOKEN), (SELECT MAX(AZ_ID) FROM CALENDATT_AZIONI)), ") +
-      kNowSqlite + ", '" + operation + "', " + id;
+  std::string values = "COALESCE((SELECT AZ_ID FROM CALENDATT_AZIONI WHERE AZ_TOKEN = " + token +
+                       "), (SELECT MAX(AZ_ID) FROM CALENDATT_AZIONI)), " + kNowSqlite + ", '" + operation +
+                       "', " + id;
   if (before) columns += ", " + listed("B_"), values += ", " + listed("OLD.");
   if (after) columns += ", " + listed("A_"), values += ", " + listed("NEW.");
   return std::string("CREATE TRIGGER IF NOT EXISTS ") + name + " AFTER " + event +
          " ON PD4G_CALENDATT BEGIN "
          "INSERT INTO CALENDATT_AZIONI (AZ_QUANDO, AZ_CHI, AZ_COMANDO, AZ_TOKEN) SELECT " +
-         kNowSqlite +
-         ", m.AZ_CHI, m.AZ_COMANDO, m.AZ_TOKEN FROM CALENDATT_AZIONE_IN_CORSO m WHERE NOT EXISTS (SELECT 1 "
-         "FROM "
-         "CALENDATT_AZIONI a WHERE a.AZ_TOKEN = m.AZ_TOKEN); "
-         "INSERT INTO CALENDATT_AZIONI (AZ_QUANDO, AZ_COMANDO) SELECT " +
-         kNowSqlite +
-         ", 'SQL' WHERE NOT EXISTS (SELECT 1 FROM CALENDATT_AZIONE_IN_CORSO); "
-         "INSERT INTO CALENDATT_GIORNALE (" +
-         columns + ") VALUES (" + values + "); END";
+         kNowSqlite + ", " + marked(-2) + ", " + marked(-3) + ", " + token + " WHERE " + token +
+         " IS NOT NULL AND NOT EXISTS (SELECT 1 FROM CALENDATT_AZIONI WHERE AZ_TOKEN = " + token +
+         "); INSERT INTO CALENDATT_AZIONI (AZ_QUANDO, AZ_COMANDO) SELECT " + kNowSqlite + ", 'SQL' WHERE " +
+         token + " IS NULL; INSERT INTO CALENDATT_GIORNALE (" + columns + ") VALUES (" + values + "); END";
 }
 
 std::string server_function() {
@@ -123,9 +123,6 @@ std::vector<std::string> journal_schema(Dialect dialect) {
       "CREATE TABLE IF NOT EXISTS CALENDATT_AZIONI (AZ_ID INTEGER PRIMARY KEY AUTOINCREMENT, AZ_QUANDO TEXT "
       "NOT "
       "NULL, AZ_CHI TEXT, AZ_COMANDO TEXT NOT NULL, AZ_TOKEN TEXT UNIQUE)",
-      "CREATE TABLE IF NOT EXISTS CALENDATT_AZIONE_IN_CORSO (AZ_TOKEN TEXT NOT NULL, AZ_COMANDO TEXT NOT "
-      "NULL, AZ_CHI "
-      "TEXT)",
       journal_table(dialect),
       "CREATE INDEX IF NOT EXISTS IX_CALENDATT_GIORNALE_AZIONE ON CALENDATT_GIORNALE (GI_AZIONE)",
       "CREATE INDEX IF NOT EXISTS IX_CALENDATT_GIORNALE_GIORNO ON CALENDATT_GIORNALE (GI_IDCALENDARIO)",
@@ -152,6 +149,14 @@ ActionInProgress::ActionInProgress(const std::string& words) : previous_(action_
 
 ActionInProgress::~ActionInProgress() {
   action_in_progress = previous_;
+}
+
+std::vector<std::string> journal_upgrade_to_3() {
+  std::vector<std::string> statements = {
+      "DROP TRIGGER IF EXISTS TR_PD4G_GIORNALE_I", "DROP TRIGGER IF EXISTS TR_PD4G_GIORNALE_U",
+      "DROP TRIGGER IF EXISTS TR_PD4G_GIORNALE_D", "DROP TABLE IF EXISTS CALENDATT_AZIONE_IN_CORSO"};
+  for (std::string& s : journal_schema(Dialect::SQLite)) statements.push_back(std::move(s));
+  return statements;
 }
 
 std::string system_user() {

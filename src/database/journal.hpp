@@ -7,10 +7,12 @@
 // An action (CALENDATT_AZIONI) is one action of a person: one run of the command line that writes. The
 // host begins it (ActionInProgress) with its words; every connection of this layer then hands it to the
 // triggers with each write that changes a day: PostgreSQL through the session settings calendatt.token
-// and calendatt.command, SQLite by running the write in a transaction of its own with the action in
-// CALENDATT_AZIONE_IN_CORSO, a row no other writer can see (SQLite lets one writer at a time in) and that
-// is gone before the commit. The triggers write the action's row with its first change, so an action that
-// changes nothing leaves nothing behind. A write made without an action, by the program or by anyone
+// and calendatt.command; SQLite through a function that the writing connection defines for itself:
+// SQLite's own sqlite_compileoption_get, which answers NULL for a negative number on every connection,
+// answers on this one the action's token (-1), who (-2) and words (-3), and the engine's own answer for
+// any other number. The writes commit on their own, as they would without the journal, and another
+// program's write finds no action. The triggers write the action's row with its first change, so an action
+// that changes nothing leaves nothing behind. A write made without an action, by the program or by anyone
 // else, is an action of its own ('SQL').
 
 #include <cstdint>
@@ -52,6 +54,10 @@ class ActionInProgress {
   Action action_;
   const Action* previous_;
 };
+
+// SQLite, version 2 to 3: the triggers that found the action in a table written around each statement
+// give way to those that ask the connection (above).
+std::vector<std::string> journal_upgrade_to_3();
 
 // The operating system's user the program runs as.
 std::string system_user();

@@ -244,6 +244,20 @@ void upgrade_sqlite(host::Connection& connection) {
   run(connection, "PRAGMA foreign_keys=ON");
 }
 
+// Version 2 to 3 changes only the journal's triggers: the tables stay as they are.
+void upgrade_sqlite_journal(host::Connection& connection) {
+  run(connection, "BEGIN IMMEDIATE");
+  try {
+    for (const std::string& statement : journal_upgrade_to_3()) run(connection, statement);
+    run(connection, "UPDATE CALENDATT_INFO SET \"value\" = '" + std::to_string(kSchemaVersion) +
+                        "' WHERE \"key\" = 'schema_version'");
+    run(connection, "COMMIT");
+  } catch (...) {
+    runtime::suppressed([&] { run(connection, "ROLLBACK"); });
+    throw;
+  }
+}
+
 [[noreturn]] void refuse_newer(int version) {
   throw runtime::Error(kCommandError,
                        "Il database ha la versione " + std::to_string(version) +
@@ -332,6 +346,7 @@ void ensure_schema(host::Connection& connection) {
   const int version = schema_version(connection);
   if (version > kSchemaVersion) refuse_newer(version);
   if (dialect_of(connection) == Dialect::PostgreSQL) return ensure_postgres_schema(connection, version);
+  if (version == 2) return upgrade_sqlite_journal(connection);
   if (version > 0 && version < kSchemaVersion) return upgrade_sqlite(connection);
   run(connection, days_table("PD4G_CALENDATT"));
   run(connection, allocations_table("PD4H_ALLRISPROG"));

@@ -12,8 +12,10 @@ namespace database {
 // The schema version written in CALENDATT_INFO ('schema_version'). Version 2 has the database guard what
 // the calendar's rules promise: a day that carries allocated resources cannot be deleted (a foreign key
 // from PD4H_ALLRISPROG, delete restricted), hours 0 to 24, minutes 0 to 59 and nothing past 24:00
-// (checks), and company, node, link and date always given (NOT NULL).
-inline constexpr int kSchemaVersion = 2;
+// (checks), and company, node, link and date always given (NOT NULL), and it keeps the journal
+// (journal.hpp). Version 3 hands the action to SQLite's journal triggers through the connection instead of
+// a table written around each statement.
+inline constexpr int kSchemaVersion = 3;
 
 // The version the database holds: 0 without the calendar's tables, 1 for the tables without a version.
 int schema_version(host::Connection& connection);

@@ -155,6 +155,26 @@ bool is_query(const char* statement) {
   return word("SELECT") || word("WITH");
 }
 
+// The engine's sqlite_compileoption_get, which also answers the journal's triggers the action in progress
+// (journal.hpp): its token for -1, who for -2, its words for -3; NULL without one, as the engine answers
+// any number that names no option.
+void compileoption_or_action(sqlite3_context* context, int, sqlite3_value** arguments) {
+  const int n = sqlite3_value_int(arguments[0]);
+  if (n >= 0) {
+    if (const char* option = sqlite3_compileoption_get(n))
+      return sqlite3_result_text(context, option, -1, SQLITE_STATIC);
+    return sqlite3_result_null(context);
+  }
+  const Action* action = current_action();
+  const std::string* part = !action   ? nullptr
+                            : n == -1 ? &action->token
+                            : n == -2 ? &action->who
+                            : n == -3 ? &action->words
+                                      : nullptr;
+  if (!part) return sqlite3_result_null(context);
+  sqlite3_result_text64(context, part->data(), part->size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+}
+
 int wait_for_lock(void*, int attempts) {
   if (attempts >= kLockWaitMs) return 0;
   sqlite3_sleep(1);
@@ -171,7 +191,6 @@ SqliteConnection::~SqliteConnection() {
 }
 
 void SqliteConnection::close_engine() noexcept {
-  finalize_marking();
   // A file that was written gets the statistics its queries need: nothing else ever runs ANALYZE on a
   // user's file. The analysis looks at a sample of each index (analysis_limit), so that it takes
   // milliseconds on a file of millions of days, and nothing when the statistics are still good.
@@ -188,64 +207,6 @@ void SqliteConnection::begin_rehearsal(const std::string& sql, bool writes) {
     fail_engine(sql);
   in_rehearsal_ = true;
   joined_rehearsal();
-}
-
-bool SqliteConnection::writes_calendar(const std::string& sql) {
-  if (!journaled_) {
-    sqlite3_stmt* probe = nullptr;
-    if (sqlite3_prepare_v2(db_, "SELECT 1 FROM sqlite_master WHERE name = 'CALENDATT_AZIONE_IN_CORSO'", -1,
-                           &probe, nullptr) == SQLITE_OK)
-      journaled_ = sqlite3_step(probe) == SQLITE_ROW;
-    sqlite3_finalize(probe);
-    if (!journaled_) return false;
-  }
-  return written_table(sql) == "PD4G_CALENDATT";
-}
-
-int SqliteConnection::run_marking(Marking which, const Action* action) {
-  static const char* const texts[] = {
-      "BEGIN IMMEDIATE",
-      "INSERT INTO CALENDATT_AZIONE_IN_CORSO (AZ_TOKEN, AZ_COMANDO, AZ_CHI) VALUES (?1, ?2, ?3)",
-      "DELETE FROM CALENDATT_AZIONE_IN_CORSO", "COMMIT"};
-  // Kept prepared: a generation runs them for each of its days.
-  sqlite3_stmt*& stmt = marking_[static_cast<int>(which)];
-  if (!stmt && sqlite3_prepare_v2(db_, texts[static_cast<int>(which)], -1, &stmt, nullptr) != SQLITE_OK)
-    return sqlite3_errcode(db_);
-  if (action) {
-    sqlite3_bind_text64(stmt, 1, action->token.data(), action->token.size(), SQLITE_STATIC, SQLITE_UTF8);
-    sqlite3_bind_text64(stmt, 2, action->words.data(), action->words.size(), SQLITE_STATIC, SQLITE_UTF8);
-    sqlite3_bind_text64(stmt, 3, action->who.data(), action->who.size(), SQLITE_STATIC, SQLITE_UTF8);
-  }
-  const int rc = sqlite3_step(stmt);
-  sqlite3_reset(stmt);
-  sqlite3_clear_bindings(stmt);
-  return rc == SQLITE_DONE ? SQLITE_OK : rc;
-}
-
-void SqliteConnection::finalize_marking() noexcept {
-  for (sqlite3_stmt*& stmt : marking_) {
-    sqlite3_finalize(stmt);
-    stmt = nullptr;
-  }
-}
-
-void SqliteConnection::mark_action(bool own_transaction, const std::string& shown) {
-  // Inside the write lock no other writer can see the mark, and it is gone before the commit.
-  if (own_transaction && run_marking(Marking::kBegin) != SQLITE_OK) fail_engine(shown);
-  if (run_marking(Marking::kMark, current_action()) != SQLITE_OK)
-    fail_engine(shown, [&] {
-      if (own_transaction) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-    });
-}
-
-void SqliteConnection::unmark_action(bool own_transaction, bool ran) {
-  run_marking(Marking::kUnmark);
-  if (!own_transaction) return;
-  auto roll_back = [&] {
-    if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-  };
-  if (!ran) return roll_back();
-  if (run_marking(Marking::kCommit) != SQLITE_OK) fail_engine("COMMIT", roll_back);
 }
 
 void SqliteConnection::rollback_rehearsal() noexcept {
@@ -311,6 +272,8 @@ void SqliteConnection::open_file(bool create) {
   }
   sqlite3_extended_result_codes(db, 1);
   sqlite3_busy_handler(db, wait_for_lock, nullptr);
+  sqlite3_create_function_v2(db, "sqlite_compileoption_get", 1, SQLITE_UTF8 | SQLITE_INNOCUOUS, nullptr,
+                             compileoption_or_action, nullptr, nullptr, nullptr);
   trace_statements(db);
   // Every statement commits on its own (rehearsal.hpp): in WAL a commit with synchronous=NORMAL does not
   // wait for the disk, and the file stays whole whatever stops. The keys the schema declares hold for
@@ -486,12 +449,6 @@ QueryResult SqliteConnection::run(const std::string& sql, const std::vector<SqlV
     if (rc != SQLITE_OK) fail_engine(shown());
   }
 
-  // A change of the calendar made in a person's action runs with the action marked for the journal's
-  // triggers (journal.hpp).
-  const bool marked = writes && current_action() && !rehearsing() && writes_calendar(sql);
-  const bool own_transaction = marked && sqlite3_get_autocommit(db_);
-  if (marked) mark_action(own_transaction, shown());
-
   // The columns are described after the first step: a kept statement that the engine prepared again
   // after a change of the schema describes its new columns only then.
   int rc = sqlite3_step(stmt);
@@ -551,13 +508,8 @@ QueryResult SqliteConnection::run(const std::string& sql, const std::vector<SqlV
     }
     result.rows.push_back(std::move(row));
   }
-  if (rc != SQLITE_DONE)
-    fail_engine(shown(), [&] {
-      if (marked) unmark_action(own_transaction, false);
-    });
-  // The rows the statement itself changed, before the marking's own statements count theirs.
+  if (rc != SQLITE_DONE) fail_engine(shown());
   const std::int64_t changed = sqlite3_changes64(db_);
-  if (marked) unmark_action(own_transaction, true);
   if (writes) {
     rows_affected_ = changed;
     // A rehearsal's writes are rolled back: they leave nothing to optimize, and its file unchanged.

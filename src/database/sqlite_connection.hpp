@@ -93,17 +93,6 @@ class SqliteConnection : public EngineConnection,
   // Throws the engine's error of the statement that failed, after `cleanup` (which may run statements
   // of its own) has run.
   [[noreturn]] void fail_engine(const std::string& sql, const std::function<void()>& cleanup = {});
-  // Whether the statement changes the calendar of a database that keeps the journal.
-  bool writes_calendar(const std::string& sql);
-  // Marks the action in progress for the journal's triggers around one statement (journal.hpp), in a
-  // transaction of its own when none is open; unmark commits it (`ran`: the statement succeeded) or
-  // rolls it back.
-  void mark_action(bool own_transaction, const std::string& shown);
-  enum class Marking { kBegin, kMark, kUnmark, kCommit };
-  // Runs one statement of the marking (kMark binds the action); returns the engine's result code.
-  int run_marking(Marking which, const Action* action = nullptr);
-  void finalize_marking() noexcept;
-  void unmark_action(bool own_transaction, bool ran);
   // Closes the engine's connection (after PRAGMA optimize when it wrote).
   void close_engine() noexcept;
   // Begins the rehearsal's transaction before a statement.
@@ -116,8 +105,6 @@ class SqliteConnection : public EngineConnection,
   std::int64_t rows_affected_ = 0;
   bool in_rehearsal_ = false;  // holds the rehearsal's transaction
   bool wrote_ = false;         // a statement changed the database
-  bool journaled_ = false;     // the database keeps the journal
-  sqlite3_stmt* marking_[4] = {};
   AdaptationMemo adaptations_;
   StatementCache statements_{kKeptStatements};
 

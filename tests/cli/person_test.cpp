@@ -49,11 +49,14 @@ TEST_F(CliLanguage, EveryLineOfARunSpeaksItsLanguage) {
         "options"}},
       {with({"list", "--called"}, words("--project PRJ001 --node N01 --activity ATT06")),
        1,
-       {"calendatt: l'attività PRJ001 / N01 / ATT06 sta in 2 righe della WBS (legami 1006, 1007): il "
-        "calendario si apre per una sola attività"},
-       {"calendatt: the activity PRJ001 / N01 / ATT06 stands in 2 WBS rows (links 1006, 1007): the calendar "
-        "is "
-        "called for one activity"}},
+       {"calendatt: l'attività PRJ001 / N01 / ATT06 sta in 2 righe della WBS:",
+        "calendatt:   1) --link 1006, periodo 2026-04-01 - 2026-04-30",
+        "calendatt:   2) --link 1007, periodo 2026-04-01 - 2026-04-30",
+        "calendatt: indicare quale con --link ID"},
+       {"calendatt: the activity PRJ001 / N01 / ATT06 stands in 2 WBS rows:",
+        "calendatt:   1) --link 1006, period 2026-04-01 - 2026-04-30",
+        "calendatt:   2) --link 1007, period 2026-04-01 - 2026-04-30",
+        "calendatt: say which one with --link ID"}},
       {att01("delete-range --from 2026-03-01 --to 2026-03-06 --every 1 --no"),
        1,
        {"calendatt: risposto No (--no)",
@@ -74,6 +77,47 @@ TEST_F(CliLanguage, EveryLineOfARunSpeaksItsLanguage) {
             "Deleted the day 2026-03-03 of PRJ001 / N01 / ATT01.\n");
   EXPECT_TRUE(run(in("en", att01("add-day --day 2026-03-02 --hours 7")))
                   .has_line("[77192] Planning already exists for the current date"));
+  // The host's date form handed to the calendar's messages: ISO in English, day first in Italian.
+  EXPECT_TRUE(run(in("en", att01("add-day --called --day 2026-04-02 --hours 1")))
+                  .has_line("[77195] Dates later than 2026-03-31 are not allowed"));
+  EXPECT_TRUE(run(in("it", att01("add-day --called --day 2026-04-02 --hours 1")))
+                  .has_line("[77195] Non sono ammesse date superiori al 31/03/2026"));
+}
+
+// An activity code on two WBS rows of its node: a command lists the rows, each with the --link that picks
+// it, and does nothing; with --link, or the row's number at a terminal, it works on that row alone.
+TEST_F(CliLanguage, AnActivityCodeOnTwoRowsIsWorkedOnTheRowPicked) {
+  const auto att06 = words("--project PRJ001 --node N01 --activity ATT06");
+  for (const auto& command :
+       {words("add-day --day 2026-04-02 --hours 3"),
+        words("add-range --from 2026-04-08 --to 2026-04-09 --every 1 --hours 2 --dry-run"),
+        words("add-range --from 2026-04-06 --to 2026-04-07 --every 1 --hours 2"), words("days"),
+        words("export-ics"), words("list --called --day 2026-04-06")}) {
+    auto listed = run(in("en", with(command, att06)));
+    EXPECT_EQ(listed.status, 1) << listed.all_err();
+    EXPECT_TRUE(listed.out.empty()) << listed.out;
+    EXPECT_TRUE(listed.has_line("calendatt:   2) --link 1007, period 2026-04-01 - 2026-04-30"))
+        << listed.all_err();
+    auto picked = run(with(with(command, att06), {"--link", "1007"}));
+    EXPECT_EQ(picked.status, 0) << command.front() << "\n" << picked.all_err();
+    EXPECT_NE(picked.out.find("2026-04-0"), std::string::npos) << command.front() << "\n" << picked.out;
+  }
+  // The same day on both rows: set-day changes the one of --link, delete-day deletes the one picked at the
+  // terminal; a --link that is no row of the codes is refused.
+  ASSERT_EQ(run(with(words("add-day --day 2026-04-02 --hours 4 --link 1006"), att06)).status, 0);
+  EXPECT_EQ(run(with(words("set-day --day 2026-04-02 --hours 5 --link 1007"), att06)).status, 0);
+  auto deleted = run_on_terminal(with(words("delete-day --day 2026-04-06 --db " + db_->target()), att06),
+                                 "Quale (1-2, Invio: nessuna)? ", {"2"});
+  EXPECT_EQ(deleted.status, 0) << deleted.out;
+  EXPECT_EQ(run(with(words("delete-day --day 2026-04-02 --link 1008"), att06)).status, 1);
+  auto dates = [&](int link) {
+    std::vector<std::string> out;
+    for (const auto& d : days_of(link)) out.push_back(d.substr(0, d.find(" (")));
+    return out;
+  };
+  EXPECT_EQ(dates(database::demo::kLinkTwiceA), std::vector<std::string>{"2026-04-02 4:0"});
+  EXPECT_EQ(dates(database::demo::kLinkTwiceB),
+            (std::vector<std::string>{"2026-04-02 5:0", "2026-04-07 2:0"}));
 }
 
 TEST_F(CliLanguage, FileChecksInitAndContentsFollowTheLanguage) {
@@ -89,13 +133,28 @@ TEST_F(CliLanguage, FileChecksInitAndContentsFollowTheLanguage) {
   EXPECT_EQ(created.status, 0) << created.all_err();
   EXPECT_EQ(created.out, "Created " + fresh + "\nDemo data written, around 2026-03-02.\n");
 
-  // contents: titles in the language, dates ISO in both.
-  for (const auto& [language, title] :
-       {std::pair{"it", "Attività WBS ("}, std::pair{"en", "WBS activities ("}}) {
-    const std::string out = run({"contents", "--lang", language}).out;
-    EXPECT_EQ(out.rfind(title, 0), 0u) << out;
-    EXPECT_NE(out.find("\t2026-03-02\t8\t0\t0"), std::string::npos) << out;
+  // contents: codes and descriptions under captions of the language, the link only where it tells rows
+  // apart; the same rows for scripts under keys that never change.
+  for (const auto& [language, lines] :
+       {std::pair{"it", std::vector<std::string>{"Attività WBS (11)", "Giorni del calendario (9)"}},
+        std::pair{"en", std::vector<std::string>{"WBS activities (11)", "Calendar days (9)"}}}) {
+    const auto out = split_lines(run({"contents", "--lang", language}).out);
+    EXPECT_EQ(out.at(0), lines[0]);
+    EXPECT_NE(std::find(out.begin(), out.end(), lines[1]), out.end());
+    EXPECT_TRUE(
+        std::regex_search(run({"contents", "--lang", language}).out,
+                          std::regex("\n1 +PRJ001 +Ampliamento stabilimento +N01 +Progettazione +ATT06 +"
+                                     "Verifica strutturale +1007 +2026-04-01 - 2026-04-30\n")));
+    EXPECT_TRUE(std::regex_search(run({"contents", "--lang", language}).out,
+                                  std::regex("\n1 +PRJ001 +N01 +ATT01 +2026-03-02 +8 +0 +0\n")));
   }
+  const auto csv = split_lines(run({"contents", "--format", "csv", "--lang", "en"}).out);
+  EXPECT_EQ(
+      csv.at(0),
+      "row,company,project,project_description,node,node_description,activity,activity_description,link,"
+      "planned_start,planned_end,forecast_start,forecast_end,day,hours,minutes,resources");
+  EXPECT_NE(std::find(csv.begin(), csv.end(), "day,1,PRJ001,,N01,,ATT01,,1001,,,,,2026-03-02,8,0,0"),
+            csv.end());
 }
 
 // ---- The prompt and the help
@@ -174,6 +233,31 @@ TEST_F(CliLanguage, ACommandsHelpShowsItsOwnOptionsFirstAndTwoExamplesInEitherLa
   EXPECT_EQ(split_lines(version.out),
             std::vector<std::string>{version.out.substr(0, version.out.size() - 1)});
   EXPECT_EQ(version.out.rfind("calendatt ", 0), 0u) << version.out;
+}
+
+// scripts/run.sh on a machine without a display: every line in the language of --lang, a failing exit, and
+// nothing installed or built first.
+TEST_F(CliLanguage, TheRunScriptWithoutADisplaySaysSoInItsLanguageAndFails) {
+  const std::string cache = read_file(std::string(CALENDATT_BINARY_DIR) + "/CMakeCache.txt");
+  const std::string key = "CMAKE_HOME_DIRECTORY:INTERNAL=";
+  const auto at = cache.find(key);
+  ASSERT_NE(at, std::string::npos);
+  const std::string script =
+      cache.substr(at + key.size(), cache.find('\n', at) - at - key.size()) + "/scripts/run.sh";
+  for (const auto& [language, first] : {std::pair{"en", "run.sh: there is no display here"},
+                                        std::pair{"it", "run.sh: qui non c'è uno schermo"}}) {
+    const std::string dir = db_->dir().string();
+    const int status =
+        std::system(("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM bash '" + script + "' --lang " +
+                     language + " >" + dir + "/stdout.txt 2>" + dir + "/stderr.txt")
+                        .c_str());
+    CliResult r{WEXITSTATUS(status), read_file(dir + "/stdout.txt"),
+                split_lines(read_file(dir + "/stderr.txt"))};
+    EXPECT_EQ(r.status, 3) << r.all_err();
+    EXPECT_TRUE(r.out.empty()) << r.out;
+    ASSERT_EQ(r.err.size(), 2u) << r.all_err();
+    EXPECT_EQ(r.err[0].rfind(first, 0), 0u) << r.all_err();
+  }
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ TEST(DatabaseSchema, EnsureSchemaTwiceKeepsEverything) {
   const std::string before = raw.value(objects);
   EXPECT_EQ(
       before,
-      "CALENDATT_AZIONE_IN_CORSO CALENDATT_AZIONI CALENDATT_GIORNALE CALENDATT_INFO CG99_MEDIA "
+      "CALENDATT_AZIONI CALENDATT_GIORNALE CALENDATT_INFO CG99_MEDIA "
       "IX_CALENDATT_GIORNALE_AZIONE IX_CALENDATT_GIORNALE_GIORNO IX_PD0G_DISBAPROG_CODICI "
       "IX_PD0H_LEGDISBAPROG_NODO IX_PD4G_CALENDATT_DATA IX_PD4G_CALENDATT_GIORNO IX_PD4H_ALLRISPROG_GIORNO "
       "PD0C_NODI PD0D_ATTIVITA PD0G_DISBAPROG PD0H_LEGDISBAPROG PD4G_CALENDATT PD4H_ALLRISPROG PD68_PROGETTI "
@@ -206,8 +206,20 @@ TEST_P(SchemaOnEachEngine, AnOlderDatabaseIsUpgradedInPlaceOrLeftAsItWas) {
   EXPECT_ANY_THROW(raw->exec(day_insert("NULL", "'2030-01-03'", "25", "0")));
   c->Execute(day_insert("NULL", "'2030-01-03'", "1", "0"), 129);
   EXPECT_EQ(raw->value("SELECT COUNT(*) FROM PD4G_CALENDATT WHERE PD4G_IDCALENDARIO > 6"), "1");
+  if (file) {
+    // Version 2 kept the journal's action in a table of its own: the upgrade replaces its triggers.
+    raw->exec("UPDATE CALENDATT_INFO SET \"value\" = '2' WHERE \"key\" = 'schema_version'");
+    raw->exec("CREATE TABLE CALENDATT_AZIONE_IN_CORSO (AZ_TOKEN TEXT)");
+    raw->exec("DROP TRIGGER TR_PD4G_GIORNALE_D");
+    raw->exec("CREATE TRIGGER TR_PD4G_GIORNALE_D AFTER DELETE ON PD4G_CALENDATT BEGIN SELECT 1; END");
+    ensure_schema(*c);
+    EXPECT_EQ(schema_version(*c), kSchemaVersion);
+    EXPECT_EQ(raw->value("SELECT COUNT(*) FROM sqlite_master WHERE name = 'CALENDATT_AZIONE_IN_CORSO' OR "
+                         "sql LIKE '%sqlite_compileoption_get(-3)%'"),
+              "3");
+  }
   // A database of a newer version is refused.
-  c->Execute("UPDATE CALENDATT_INFO SET \"value\" = '3' WHERE \"key\" = 'schema_version'", 129);
+  c->Execute("UPDATE CALENDATT_INFO SET \"value\" = '4' WHERE \"key\" = 'schema_version'", 129);
   EXPECT_THROW(ensure_schema(*c), runtime::Error);
 }
 
