@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds="${1:-15}"
-harnesses=(dialect dates formato_db options)
+harnesses=(dialect dates formato_db options ical)
 
 compiler="${CALENDATT_FUZZ_CXX:-}"
 if [ -z "$compiler" ]; then

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include <nlohmann/json.hpp>
+
 #include "standin/headless_controls.hpp"
 
 namespace cli {
@@ -113,35 +115,8 @@ void append_csv_field(std::string& out, std::string_view text) {
 }
 
 std::string json_string(const std::string& text) {
-  std::string out = "\"";
-  for (unsigned char c : text) {
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      default:
-        if (c < 0x20) {
-          char buf[8];
-          std::snprintf(buf, sizeof buf, "\\u%04x", c);
-          out += buf;
-        } else {
-          out += static_cast<char>(c);
-        }
-    }
-  }
-  return out + "\"";
+  // Bytes that are no UTF-8 become U+FFFD: the text stays JSON.
+  return nlohmann::json(text).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
 std::string machine_text(const Variant& v) {
@@ -156,19 +131,11 @@ std::string machine_text(const Variant& v) {
 }
 
 std::string json_value(const Variant& v) {
-  switch (v.type()) {
-    case VarType::Empty:
-    case VarType::Null:
-      return "null";
-    case VarType::Boolean:
-      return v.to_bool() ? "true" : "false";
-    case VarType::Integer:
-    case VarType::Long:
-    case VarType::Double:
-      return number_literal(v.to_double());
-    default:
-      return json_string(machine_text(v));
-  }
+  if (v.type() == VarType::Empty || v.type() == VarType::Null) return "null";
+  // Numbers as CSV writes them; JSON has no NaN nor infinity.
+  if (is_number(v)) return std::isfinite(v.to_double()) ? number_literal(v.to_double()) : "null";
+  if (v.type() == VarType::Boolean) return v.to_bool() ? "true" : "false";
+  return json_string(machine_text(v));
 }
 
 RowWriter::RowWriter(std::vector<std::string> keys, Format format, std::ostream& out)

@@ -155,7 +155,13 @@ int run_planner_command(const Options& options, std::ostream& out, std::ostream&
     auto report = planner::days_report([&](const std::string& sql) { return env.run_query(sql); }, activity,
                                        options.from, options.to);
     if (options.command == "export-ics") {
-      planner::CalendarSubject subject{options.company, a.project, a.node, a.activity};
+      // A calendar must hold at least one event: an activity without days gives no file.
+      if (report.days.empty()) {
+        responder.note(say("nessun giorno pianificato di " + c.text() + ": nessun calendario scritto",
+                           "no day planned for " + c.text() + ": no calendar written"));
+        return kExitRefused;
+      }
+      planner::CalendarSubject subject{options.company, a.project, a.node, a.activity, a.description};
       out << planner::days_calendar(report, subject, utc_stamp(), options.language, CALENDATT_VERSION);
     } else if (options.format == Format::kTable) {
       write_table(report, options, out);

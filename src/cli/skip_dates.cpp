@@ -51,10 +51,11 @@ bool read_skip_dates(Options& options, std::string& error) {
         named + say(options.language, "non si può leggere: ", "cannot be read: ") + std::strerror(failure);
     return false;
   }
-  // Recurring holidays are expanded up to the last day of the range.
-  runtime::Date last = options.to ? *options.to : runtime::Date::today();
+  // Recurring holidays are expanded over the days of the run only.
+  const runtime::Date last = options.to ? *options.to : runtime::Date::today();
   std::string reason;
-  auto dates = planner::read_date_file(text, last, options.language, reason);
+  auto dates =
+      planner::read_date_file(text, options.from ? *options.from : last, last, options.language, reason);
   if (!dates) {
     error = named + reason;
     return false;

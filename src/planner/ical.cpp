@@ -1,9 +1,12 @@
 #include "planner/ical.hpp"
 
+#include <libical/ical.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <vector>
 
 #include "runtime/variant.hpp"
@@ -13,18 +16,8 @@ namespace planner {
 namespace {
 
 constexpr std::size_t kFoldAt = 75;  // octets of a line, the line break not counted
-
-std::string compact_date(runtime::Date d) {
-  char text[48];
-  std::snprintf(text, sizeof text, "%04d%02u%02u", d.year(), d.month(), d.day());
-  return text;
-}
-
-// A code in a UID: letters, digits, '.', '_' and '~' as they are, any other octet as %XX, so that the
-// parts of the UID can never run into each other.
-std::string uid_part(const std::string& code) {
-  return runtime::percent_encode(code, "._~");
-}
+// A rule that gives more starts than this up to the end of a run is no list of holidays.
+constexpr long kMostStarts = 100'000;
 
 std::string say(const std::string& language, std::string italian, std::string english) {
   return language == "en" ? std::move(english) : std::move(italian);
@@ -43,294 +36,104 @@ bool all_digits(const std::string& text) {
   return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// ---- Reading
-
-// One content line: its name, its parameters and its value.
-struct ContentLine {
-  std::string name;
-  std::map<std::string, std::string> params;
-  std::string value;
-  int line = 0;  // where it starts in the file
-};
-
-bool parse_content_line(const std::string& text, int line, ContentLine& out, const std::string& lang,
-                        std::string& error) {
-  // The value starts after the first colon outside a quoted parameter value.
-  bool quoted = false;
-  std::size_t colon = std::string::npos;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '"') quoted = !quoted;
-    if (text[i] == ':' && !quoted) {
-      colon = i;
-      break;
-    }
-  }
-  if (colon == std::string::npos) {
-    error = say(lang, "la riga ", "line ") + std::to_string(line) +
-            say(lang, " non è una riga di contenuto iCalendar (non ha i due punti)",
-                " is no iCalendar content line (it has no colon)");
-    return false;
-  }
-  out.line = line;
-  out.value = text.substr(colon + 1);
-  std::vector<std::string> parts;
-  std::string part;
-  quoted = false;
-  for (std::size_t i = 0; i < colon; ++i) {
-    char c = text[i];
-    if (c == '"') quoted = !quoted;
-    if (c == ';' && !quoted) {
-      parts.push_back(part);
-      part.clear();
-    } else {
-      part += c;
-    }
-  }
-  parts.push_back(part);
-  out.name = upper(trimmed(parts.front()));
-  for (std::size_t i = 1; i < parts.size(); ++i) {
-    auto eq = parts[i].find('=');
-    if (eq == std::string::npos) continue;
-    std::string v = parts[i].substr(eq + 1);
-    if (v.size() >= 2 && v.front() == '"' && v.back() == '"') v = v.substr(1, v.size() - 2);
-    out.params[upper(trimmed(parts[i].substr(0, eq)))] = v;
-  }
-  return true;
-}
-
-// A DATE (YYYYMMDD) or DATE-TIME (YYYYMMDDTHHMMSS, with Z or a TZID) value: its day as written, and
-// whether it carries a time of day (and at which second of the day).
-struct When {
-  runtime::Date day;
-  bool timed = false;
-  int second = 0;
-};
-
-std::optional<When> parse_when(const std::string& value) {
-  std::string v = trimmed(value);
-  if (v.size() < 8 || !all_digits(v.substr(0, 8))) return std::nullopt;
-  auto day = runtime::parse_date(v.substr(0, 4) + "-" + v.substr(4, 2) + "-" + v.substr(6, 2));
-  if (!day) return std::nullopt;
-  When when{*day, false, 0};
-  if (v.size() == 8) return when;
-  std::string time = v.substr(8);
-  if (!time.empty() && (time.back() == 'Z' || time.back() == 'z')) time.pop_back();
-  if (time.size() != 7 || (time[0] != 'T' && time[0] != 't') || !all_digits(time.substr(1)))
-    return std::nullopt;
-  when.timed = true;
-  when.second =
-      std::stoi(time.substr(1, 2)) * 3600 + std::stoi(time.substr(3, 2)) * 60 + std::stoi(time.substr(5, 2));
-  return when;
-}
-
-// The whole days of a DURATION value (P1D, P2W, P1DT12H, PT1H): nullopt when it is no duration.
-std::optional<int> duration_days(const std::string& value) {
-  std::string v = upper(trimmed(value));
-  if (!v.empty() && (v[0] == '+')) v = v.substr(1);
-  if (v.size() < 2 || v[0] != 'P') return std::nullopt;
-  int days = 0;
-  std::string number;
-  bool in_time = false;
-  for (std::size_t i = 1; i < v.size(); ++i) {
-    char c = v[i];
-    if (c >= '0' && c <= '9') {
-      number += c;
-      if (number.size() > 6) return std::nullopt;
-      continue;
-    }
-    if (c == 'T' && number.empty()) {
-      in_time = true;
-      continue;
-    }
-    if (number.empty()) return std::nullopt;
-    int n = std::stoi(number);
-    number.clear();
-    if (!in_time && c == 'W')
-      days += 7 * n;
-    else if (!in_time && c == 'D')
-      days += n;
-    else if (!(in_time && (c == 'H' || c == 'M' || c == 'S')))
-      return std::nullopt;
-  }
-  if (!number.empty()) return std::nullopt;
-  return days;
-}
-
-// The date `months` calendar months after `day`, on the same day of the month; nullopt when that month
-// has no such day (the occurrence does not happen, as RFC 5545 says).
-std::optional<runtime::Date> months_later(runtime::Date day, long months) {
-  long index = static_cast<long>(day.year()) * 12 + static_cast<long>(day.month()) - 1 + months;
-  int year = static_cast<int>(index / 12);
-  unsigned month = static_cast<unsigned>(index % 12) + 1;
-  std::chrono::year_month_day ymd{std::chrono::year(year), std::chrono::month(month),
-                                  std::chrono::day(day.day())};
-  if (!ymd.ok()) return std::nullopt;
-  return runtime::Date::from_ymd(year, month, day.day());
-}
-
-struct Event {
-  int line = 0;
-  std::optional<ContentLine> start, end, duration, rule;
-  std::vector<ContentLine> exdates, rdates;
-  bool cancelled = false;
-};
-
 std::string at_line(const std::string& lang, int line) {
   return say(lang, " (riga ", " (line ") + std::to_string(line) + ")";
 }
 
-// The dates of a list value (EXDATE, RDATE): comma-separated DATE or DATE-TIME values.
-bool list_dates(const ContentLine& line, std::vector<When>& out, const std::string& lang,
-                std::string& error) {
-  if (line.params.count("VALUE") && upper(line.params.at("VALUE")) == "PERIOD") {
-    error = line.name + say(lang, " con periodi non si può leggere", " with periods cannot be read") +
-            at_line(lang, line.line);
-    return false;
-  }
-  std::size_t start = 0;
-  while (start <= line.value.size()) {
-    std::size_t comma = line.value.find(',', start);
-    std::string item =
-        line.value.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-    auto when = parse_when(item);
-    if (!when) {
-      error = line.name + say(lang, ": il valore \"", " value \"") + trimmed(item).substr(0, 30) +
-              say(lang, "\" non è una data", "\" is no date") + at_line(lang, line.line);
-      return false;
-    }
-    out.push_back(*when);
-    if (comma == std::string::npos) break;
-    start = comma + 1;
-  }
-  return true;
+// libical's objects, freed on every path.
+template <typename T, void (*free)(T*)>
+struct Free {
+  void operator()(T* p) const { free(p); }
+};
+using Component = std::unique_ptr<icalcomponent, Free<icalcomponent, icalcomponent_free>>;
+using Property = std::unique_ptr<icalproperty, Free<icalproperty, icalproperty_free>>;
+using Iterator = std::unique_ptr<icalrecur_iterator, Free<icalrecur_iterator, icalrecur_iterator_free>>;
+
+icaltimetype all_day(runtime::Date d) {
+  icaltimetype t = icaltime_null_date();
+  t.year = d.year();
+  t.month = static_cast<int>(d.month());
+  t.day = static_cast<int>(d.day());
+  return t;
 }
 
-bool event_dates(const Event& event, runtime::Date last, std::set<runtime::Date>& dates,
-                 const std::string& lang, std::string& error) {
-  if (event.cancelled) return true;
-  if (!event.start) {
-    error = say(lang, "un evento non ha DTSTART", "an event has no DTSTART") + at_line(lang, event.line);
-    return false;
+// A text as the file may hold it: a line break is LF (libical writes it \n), other control characters
+// become blanks.
+std::string plain_text(const std::string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    out += c == '\r' ? '\n' : (c < 0x20 && c != '\t' && c != '\n') || c == 0x7F ? ' ' : static_cast<char>(c);
   }
-  auto start = parse_when(event.start->value);
-  if (!start) {
-    error = say(lang, "DTSTART: il valore \"", "DTSTART value \"") +
-            trimmed(event.start->value).substr(0, 30) + say(lang, "\" non è una data", "\" is no date") +
-            at_line(lang, event.start->line);
-    return false;
-  }
-  // How many days each occurrence covers.
-  int span = 1;
-  if (event.end) {
-    auto end = parse_when(event.end->value);
-    if (!end) {
-      error = say(lang, "DTEND: il valore \"", "DTEND value \"") + trimmed(event.end->value).substr(0, 30) +
-              say(lang, "\" non è una data", "\" is no date") + at_line(lang, event.end->line);
-      return false;
-    }
-    // An all-day end is the first day after the event; a time of day ends on its own day, unless it is
-    // midnight.
-    long days = static_cast<long>(end->day.serial - start->day.serial);
-    if (end->timed && end->second > 0) ++days;
-    if (!start->timed || !end->timed) days = std::max<long>(days, 1);
-    if (days < 1) days = 1;
-    span = static_cast<int>(std::min<long>(days, 366));
-  } else if (event.duration) {
-    auto days = duration_days(event.duration->value);
-    if (!days) {
-      error = say(lang, "DURATION: il valore \"", "DURATION value \"") +
-              trimmed(event.duration->value).substr(0, 30) +
-              say(lang, "\" non si può leggere", "\" cannot be read") + at_line(lang, event.duration->line);
-      return false;
-    }
-    span = std::clamp(*days, 1, 366);
-  }
-  // The starts of the occurrences.
-  std::set<runtime::Date> starts;
-  if (!event.rule) {
-    starts.insert(start->day);
-  } else {
-    std::string freq, until_text;
-    long interval = 1, count = -1;
-    std::string rule = event.rule->value;
-    std::size_t at = 0;
-    while (at <= rule.size()) {
-      std::size_t semi = rule.find(';', at);
-      std::string part = trimmed(rule.substr(at, semi == std::string::npos ? std::string::npos : semi - at));
-      at = semi == std::string::npos ? rule.size() + 1 : semi + 1;
-      if (part.empty()) continue;
-      auto eq = part.find('=');
-      std::string key = upper(part.substr(0, eq)), value = eq == std::string::npos ? "" : part.substr(eq + 1);
-      if (key == "FREQ") {
-        freq = upper(value);
-      } else if (key == "INTERVAL" && all_digits(value) && value.size() < 5 && std::stol(value) > 0) {
-        interval = std::stol(value);
-      } else if (key == "COUNT" && all_digits(value) && value.size() < 6) {
-        count = std::stol(value);
-      } else if (key == "UNTIL") {
-        until_text = value;
-      } else if (key == "WKST") {
-        // The week's first day changes nothing without BYDAY.
-      } else {
-        error = say(lang, "RRULE: la parte ", "RRULE part ") + part.substr(0, 30) +
-                say(lang, " non si può leggere", " cannot be read") + at_line(lang, event.rule->line) +
-                say(lang, ": scrivere quelle date una per una", ": write those dates one by one");
-        return false;
-      }
-    }
-    std::optional<runtime::Date> until;
-    if (!until_text.empty()) {
-      auto u = parse_when(until_text);
-      if (!u) {
-        error = say(lang, "RRULE: il valore UNTIL \"", "RRULE UNTIL value \"") + until_text.substr(0, 30) +
-                say(lang, "\" non è una data", "\" is no date") + at_line(lang, event.rule->line);
-        return false;
-      }
-      until = u->day;
-    }
-    if (freq != "DAILY" && freq != "WEEKLY" && freq != "MONTHLY" && freq != "YEARLY") {
-      error =
-          "RRULE FREQ=" + freq.substr(0, 20) + say(lang, " non si può leggere", " cannot be read") +
-          at_line(lang, event.rule->line) +
-          say(lang, ": solo DAILY, WEEKLY, MONTHLY e YEARLY", ": only DAILY, WEEKLY, MONTHLY and YEARLY can");
-      return false;
-    }
-    const runtime::Date stop = until && *until < last ? *until : last;
-    long made = 0;
-    for (long k = 0; count < 0 || made < count; ++k) {
-      std::optional<runtime::Date> d;
-      if (freq == "DAILY")
-        d = start->day.add_days(static_cast<int>(k * interval));
-      else if (freq == "WEEKLY")
-        d = start->day.add_days(static_cast<int>(k * interval * 7));
-      else if (freq == "MONTHLY")
-        d = months_later(start->day, k * interval);
-      else
-        d = months_later(start->day, k * interval * 12);
-      if (d && *d > stop) break;
-      if (k > 400000) break;  // a rule of every day for a thousand years: enough
-      if (!d) continue;
-      starts.insert(*d);
-      ++made;
-    }
-  }
-  std::vector<When> more;
-  for (const auto& line : event.rdates)
-    if (!list_dates(line, more, lang, error)) return false;
-  for (const auto& w : more) starts.insert(w.day);
-  std::vector<When> excluded;
-  for (const auto& line : event.exdates)
-    if (!list_dates(line, excluded, lang, error)) return false;
-  for (const auto& w : excluded) starts.erase(w.day);
-  for (runtime::Date s : starts)
-    for (int i = 0; i < span; ++i) dates.insert(s.add_days(i));
-  return true;
+  return out;
 }
 
-std::optional<std::set<runtime::Date>> read_calendar(const std::vector<std::string>& physical,
-                                                     runtime::Date last, const std::string& lang,
-                                                     std::string& error) {
-  // Unfolding: a line that starts with a blank or a tab continues the one before it.
+// libical folds a long line early, at a blank; the file keeps every line folded at 75 octets instead.
+std::string refolded(const std::string& text) {
+  std::string out, line;
+  for (std::size_t at = 0; at < text.size();) {
+    std::size_t end = text.find("\r\n", at);
+    if (end == std::string::npos) end = text.size();
+    line.append(text, at, end - at);
+    at = end + 2;
+    if (at < text.size() && text[at] == ' ') {
+      ++at;
+      continue;
+    }
+    out += folded(line);
+    line.clear();
+  }
+  return out;
+}
+
+// ---- Reading
+
+// A day of a time value when it is a real one (libical takes 20260230 and 25 o'clock).
+std::optional<runtime::Date> day_of(const icaltimetype& t) {
+  std::chrono::year_month_day ymd{std::chrono::year(t.year),
+                                  std::chrono::month(static_cast<unsigned>(t.month)),
+                                  std::chrono::day(static_cast<unsigned>(t.day))};
+  if (!ymd.ok() || t.year < 100 || t.year > 9999 || t.hour > 23 || t.minute > 59 || t.second > 60)
+    return std::nullopt;
+  return runtime::Date::from_ymd(t.year, static_cast<unsigned>(t.month), static_cast<unsigned>(t.day));
+}
+
+// The properties the days come from, checked a line at a time by libical so that a refusal names the line:
+// their values must read, and every date in them must be a real day.
+bool check_property(const std::string& name, const std::string& text, const std::string& value, int line,
+                    const std::string& lang, std::string& error) {
+  const bool dates = name == "DTSTART" || name == "DTEND" || name == "RDATE" || name == "EXDATE";
+  if (!dates && name != "DURATION" && name != "RRULE" && name != "EXRULE") return true;
+  Property property(icalproperty_new_from_string(text.c_str()));
+  bool good = property != nullptr;
+  if (good && dates) {
+    // Each value of a list, the start of a period.
+    for (std::size_t at = 0; good && at <= value.size();) {
+      std::size_t comma = std::min(value.find(',', at), value.size());
+      std::string item = trimmed(value.substr(at, comma - at));
+      item = item.substr(0, item.find('/'));
+      good = item.size() >= 8 && all_digits(item.substr(0, 8)) && day_of(icaltime_from_string(item.c_str()));
+      at = comma + 1;
+    }
+  } else if (good && name != "DURATION") {
+    icalrecurrencetype rule = icalproperty_get_rrule(property.get());
+    good = icaltime_is_null_time(rule.until) || day_of(rule.until);
+    good = good && Iterator(icalrecur_iterator_new(rule, icaltime_from_string("20000101T000000"))) != nullptr;
+  }
+  if (good) return true;
+  error = name + say(lang, ": il valore \"", " value \"") + trimmed(value).substr(0, 30) +
+          (dates ? say(lang, "\" non è una data", "\" is no date")
+                 : say(lang, "\" non si può leggere", "\" cannot be read")) +
+          at_line(lang, line);
+  return false;
+}
+
+// Unfolds the lines and checks what makes a file iCalendar at all: content lines with a colon,
+// components that open and close in order inside one VCALENDAR. Gives the line of each event's BEGIN, in
+// the order of the file.
+bool check_structure(const std::vector<std::string>& physical, std::vector<int>& events,
+                     const std::string& lang, std::string& error) {
   std::vector<std::pair<std::string, int>> lines;
   for (std::size_t i = 0; i < physical.size(); ++i) {
     const std::string& l = physical[i];
@@ -339,103 +142,215 @@ std::optional<std::set<runtime::Date>> read_calendar(const std::vector<std::stri
     else if (!trimmed(l).empty())
       lines.emplace_back(l, static_cast<int>(i) + 1);
   }
-  std::set<runtime::Date> dates;
   std::vector<std::string> open;  // the components we are in
-  std::optional<Event> event;
   bool any_calendar = false;
   for (const auto& [text, number] : lines) {
-    ContentLine line;
-    if (!parse_content_line(text, number, line, lang, error)) return std::nullopt;
-    const std::string value = upper(trimmed(line.value));
-    if (line.name == "BEGIN") {
+    // The value starts after the first colon outside a quoted parameter value.
+    bool quoted = false;
+    std::size_t colon = std::string::npos;
+    for (std::size_t i = 0; i < text.size() && colon == std::string::npos; ++i) {
+      if (text[i] == '"') quoted = !quoted;
+      if (text[i] == ':' && !quoted) colon = i;
+    }
+    if (colon == std::string::npos) {
+      error = say(lang, "la riga ", "line ") + std::to_string(number) +
+              say(lang, " non è una riga di contenuto iCalendar (non ha i due punti)",
+                  " is no iCalendar content line (it has no colon)");
+      return false;
+    }
+    const std::string name = upper(trimmed(text.substr(0, std::min(text.find(';'), colon))));
+    const std::string value = upper(trimmed(text.substr(colon + 1)));
+    if (name == "BEGIN") {
       if (open.empty() && value != "VCALENDAR") {
         error = say(lang, "il file non inizia con BEGIN:VCALENDAR",
                     "the file does not start with BEGIN:VCALENDAR") +
                 at_line(lang, number);
-        return std::nullopt;
+        return false;
       }
-      if (value == "VCALENDAR") any_calendar = true;
+      any_calendar = any_calendar || value == "VCALENDAR";
       open.push_back(value);
-      if (value == "VEVENT" && open.size() == 2) event = Event{number, {}, {}, {}, {}, {}, {}, false};
-      continue;
-    }
-    if (line.name == "END") {
+      if (value == "VEVENT" && open.size() == 2) events.push_back(number);
+    } else if (name == "END") {
       if (open.empty() || open.back() != value) {
         error = "END:" + value.substr(0, 20) +
                 say(lang, " non chiude un componente aperto", " closes no open component") +
                 at_line(lang, number);
-        return std::nullopt;
-      }
-      if (value == "VEVENT" && open.size() == 2 && event) {
-        if (!event_dates(*event, last, dates, lang, error)) return std::nullopt;
-        event.reset();
+        return false;
       }
       open.pop_back();
-      continue;
-    }
-    if (open.empty()) {
+    } else if (open.empty()) {
       error = say(lang, "la riga ", "line ") + std::to_string(number) +
               say(lang, " sta fuori da BEGIN:VCALENDAR e END:VCALENDAR",
                   " stands outside BEGIN:VCALENDAR and END:VCALENDAR");
-      return std::nullopt;
+      return false;
+    } else if (open.back() == "VEVENT" &&
+               !check_property(name, text, text.substr(colon + 1), number, lang, error)) {
+      return false;
     }
-    // Only the event's own properties count, not those of an alarm inside it.
-    if (!event || open.size() != 2) continue;
-    if (line.name == "DTSTART")
-      event->start = line;
-    else if (line.name == "DTEND")
-      event->end = line;
-    else if (line.name == "DURATION")
-      event->duration = line;
-    else if (line.name == "RRULE") {
-      if (event->rule) {
-        error = say(lang, "un evento con due righe RRULE non si può leggere",
-                    "an event with two RRULE lines cannot be read") +
-                at_line(lang, number);
-        return std::nullopt;
-      }
-      event->rule = line;
-    } else if (line.name == "EXRULE") {
-      error = say(lang, "EXRULE non si può leggere", "EXRULE cannot be read") + at_line(lang, number) +
-              say(lang, ": elencare le date con EXDATE", ": list the dates with EXDATE");
-      return std::nullopt;
-    } else if (line.name == "EXDATE")
-      event->exdates.push_back(line);
-    else if (line.name == "RDATE")
-      event->rdates.push_back(line);
-    else if (line.name == "STATUS" && value == "CANCELLED")
-      event->cancelled = true;
   }
   if (!open.empty() || !any_calendar) {
     error = say(lang, "il calendario finisce prima di END:", "the calendar ends before END:") +
             (open.empty() ? std::string("VCALENDAR") : open.back());
-    return std::nullopt;
+    return false;
   }
+  return true;
+}
+
+// A time of the event in the zone of its start: the day a holiday falls on is the day it starts where it
+// is held.
+icaltimetype in_zone_of(icaltimetype t, const icaltimetype& start) {
+  if (!t.is_date && t.zone && start.zone && t.zone != start.zone)
+    t = icaltime_convert_to_zone(t, const_cast<icaltimezone*>(start.zone));
+  return t;
+}
+
+// The zone a TZID parameter names: a VTIMEZONE of the file, else one libical knows; none for UTC and
+// floating times.
+icaltimezone* zone_of(icalproperty* p, icalcomponent* event) {
+  icalparameter* tzid = icalproperty_get_first_parameter(p, ICAL_TZID_PARAMETER);
+  if (!tzid) return nullptr;
+  const char* id = icalparameter_get_tzid(tzid);
+  for (icalcomponent* c = icalcomponent_get_parent(event); c; c = icalcomponent_get_parent(c))
+    if (icaltimezone* zone = icalcomponent_get_timezone(c, id)) return zone;
+  return icaltimezone_get_builtin_timezone(id);
+}
+
+// The occurrences: each start (its day, and its time of day or -1 for a date, to match EXDATE and EXRULE
+// by) with the days it covers.
+using Start = std::pair<runtime::Date, int>;
+void add_start(std::map<Start, int>& starts, const icaltimetype& t, int span) {
+  if (auto day = day_of(t))
+    starts.emplace(Start{*day, t.is_date ? -1 : t.hour * 3600 + t.minute * 60 + t.second}, span);
+}
+
+// The days an occurrence covers from `start` to `end` (in the same zone): an all-day end is the first day
+// after it, a time of day ends on its own day unless it is midnight; at least one day.
+int span_days(const icaltimetype& start, const icaltimetype& end) {
+  auto a = day_of(start), b = day_of(end);
+  if (!a || !b) return 1;
+  long days = static_cast<long>(b->serial - a->serial);
+  if (!end.is_date && (end.hour || end.minute || end.second)) ++days;
+  return static_cast<int>(std::clamp<long>(days, 1, 366));
+}
+
+// The starts a rule gives from `start` up to `until`, beginning at `from` when the rule allows a jump (a
+// rule without COUNT, which also skips to the next day once a day has a start). kNoRule when libical
+// cannot expand it from this start.
+enum class Expanded { kDone, kNoRule, kTooMany };
+Expanded rule_starts(const icalrecurrencetype& rule, const icaltimetype& start, const icaltimetype& from,
+                     const icaltimetype& until, std::map<Start, int>& out, int span) {
+  Iterator it(icalrecur_iterator_new(rule, start));
+  if (!it) return Expanded::kNoRule;
+  const bool jumps = rule.count == 0;
+  if (jumps && icaltime_compare(from, start) > 0) icalrecur_iterator_set_start(it.get(), from);
+  for (long n = 0;; ++n) {
+    icaltimetype t = icalrecur_iterator_next(it.get());
+    if (icaltime_is_null_time(t) || icaltime_compare(t, until) > 0) return Expanded::kDone;
+    if (n == kMostStarts) return Expanded::kTooMany;
+    add_start(out, t, span);
+    if (jumps && rule.freq < ICAL_DAILY_RECURRENCE) {
+      t.hour = t.minute = t.second = 0;
+      icaltime_adjust(&t, 1, 0, 0, 0);
+      icalrecur_iterator_set_start(it.get(), t);
+    }
+  }
+}
+
+bool event_days(icalcomponent* event, int line, runtime::Date first, runtime::Date last,
+                std::set<runtime::Date>& dates, const std::string& lang, std::string& error) {
+  if (icalcomponent_get_status(event) == ICAL_STATUS_CANCELLED) return true;
+  if (!icalcomponent_get_first_property(event, ICAL_DTSTART_PROPERTY)) {
+    error = say(lang, "un evento non ha DTSTART", "an event has no DTSTART") + at_line(lang, line);
+    return false;
+  }
+  const icaltimetype start = icalcomponent_get_dtstart(event);
+  int span = 1;
+  if (icalcomponent_get_first_property(event, ICAL_DTEND_PROPERTY))
+    span = span_days(start, in_zone_of(icalcomponent_get_dtend(event), start));
+  else if (icalproperty* d = icalcomponent_get_first_property(event, ICAL_DURATION_PROPERTY))
+    span = span_days(start, icaltime_add(start, icalproperty_get_duration(d)));
+  // Only the starts whose days can reach the range; the rule's times are compared in its own zone.
+  icaltimetype from = all_day(first.add_days(-span)), until = all_day(last.add_days(1));
+  if (!start.is_date) {
+    from.is_date = until.is_date = false;
+    from.zone = until.zone = start.zone;
+  }
+  std::map<Start, int> starts, excluded;  // each start with the days it covers
+  auto refused = [&](Expanded why) {
+    error = why == Expanded::kTooMany
+                ? say(lang, "una regola dà più di 100000 inizi fino all'ultimo giorno del comando",
+                      "a rule gives more than 100000 starts up to the last day of the command")
+                : say(lang, "una regola non si può applicare al DTSTART dell'evento",
+                      "a rule cannot be applied to the event's DTSTART");
+    error += at_line(lang, line);
+    return false;
+  };
+  if (!icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY)) add_start(starts, start, span);
+  for (auto kind : {ICAL_RRULE_PROPERTY, ICAL_EXRULE_PROPERTY})
+    for (icalproperty* p = icalcomponent_get_first_property(event, kind); p;
+         p = icalcomponent_get_next_property(event, kind))
+      if (auto why = rule_starts(icalproperty_get_rrule(p), start, from, until,
+                                 kind == ICAL_RRULE_PROPERTY ? starts : excluded, span);
+          why != Expanded::kDone)
+        return refused(why);
+  for (icalproperty* p = icalcomponent_get_first_property(event, ICAL_RDATE_PROPERTY); p;
+       p = icalcomponent_get_next_property(event, ICAL_RDATE_PROPERTY)) {
+    icaldatetimeperiodtype r = icalproperty_get_rdate(p);
+    icaltimezone* zone = zone_of(p, event);
+    if (icaltime_is_null_time(r.time)) {
+      // A period covers its own days.
+      icaltimetype a = r.period.start, b = r.period.end;
+      if (!a.zone) a.zone = b.zone = zone;
+      if (icaltime_is_null_time(b)) b = icaltime_add(a, r.period.duration);
+      a = in_zone_of(a, start);
+      add_start(starts, a, span_days(a, in_zone_of(b, start)));
+    } else {
+      if (!r.time.zone) r.time.zone = zone;
+      add_start(starts, in_zone_of(r.time, start), span);
+    }
+  }
+  std::set<runtime::Date> excluded_days;
+  for (icalproperty* p = icalcomponent_get_first_property(event, ICAL_EXDATE_PROPERTY); p;
+       p = icalcomponent_get_next_property(event, ICAL_EXDATE_PROPERTY)) {
+    icaltimetype t = icalproperty_get_exdate(p);
+    if (!t.zone) t.zone = zone_of(p, event);
+    t = in_zone_of(t, start);
+    if (t.is_date && day_of(t)) excluded_days.insert(*day_of(t));
+    add_start(excluded, t, 0);
+  }
+  for (const auto& [s, days] : starts) {
+    if (excluded.count(s) || excluded_days.count(s.first)) continue;
+    for (int i = 0; i < days; ++i) dates.insert(s.first.add_days(i));
+  }
+  return true;
+}
+
+std::optional<std::set<runtime::Date>> read_calendar(const std::string& text,
+                                                     const std::vector<std::string>& lines,
+                                                     runtime::Date first, runtime::Date last,
+                                                     const std::string& lang, std::string& error) {
+  std::vector<int> event_lines;
+  if (!check_structure(lines, event_lines, lang, error)) return std::nullopt;
+  icalerror_set_errors_are_fatal(0);  // what libical cannot read is told, never the end of the program
+  Component root(icalparser_parse_string(text.c_str()));
+  std::vector<icalcomponent*> calendars;
+  if (root && icalcomponent_isa(root.get()) == ICAL_VCALENDAR_COMPONENT) calendars.push_back(root.get());
+  for (icalcomponent* c = root ? icalcomponent_get_first_component(root.get(), ICAL_VCALENDAR_COMPONENT)
+                               : nullptr;
+       c; c = icalcomponent_get_next_component(root.get(), ICAL_VCALENDAR_COMPONENT))
+    calendars.push_back(c);
+  std::set<runtime::Date> dates;
+  std::size_t index = 0;  // the events come in the order of the file
+  for (icalcomponent* calendar : calendars)
+    for (icalcomponent* e = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT); e;
+         e = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT), ++index)
+      if (!event_days(e, index < event_lines.size() ? event_lines[index] : 0, first, last, dates, lang,
+                      error))
+        return std::nullopt;
   return dates;
 }
 
 }  // namespace
-
-std::string escaped_text(const std::string& text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(text[i]);
-    if (c == '\\' || c == ';' || c == ',') {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else if (c == '\r') {
-      if (i + 1 < text.size() && text[i + 1] == '\n') continue;
-      out += "\\n";
-    } else if (c == '\n') {
-      out += "\\n";
-    } else if ((c < 0x20 && c != '\t') || c == 0x7F) {
-      out += ' ';
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out;
-}
 
 std::string folded(const std::string& line) {
   std::string out;
@@ -457,9 +372,13 @@ std::string folded(const std::string& line) {
 }
 
 std::string day_uid(const CalendarSubject& subject, runtime::Date day, int repeat) {
-  std::string uid = compact_date(day) + "-" + std::to_string(subject.company) + "-" +
-                    uid_part(subject.project) + "-" + uid_part(subject.node) + "-" +
-                    uid_part(subject.activity);
+  char date[16];
+  std::snprintf(date, sizeof date, "%04d%02u%02u", day.year(), day.month(), day.day());
+  // Codes with letters, digits, '.', '_' and '~' as they are, any other octet as %XX, so that the parts of
+  // the UID can never run into each other.
+  std::string uid = date + ("-" + std::to_string(subject.company));
+  for (const auto* code : {&subject.project, &subject.node, &subject.activity})
+    uid += "-" + runtime::percent_encode(*code, "._~");
   if (repeat > 1) uid += "-" + std::to_string(repeat);
   return uid + "@calendatt";
 }
@@ -467,13 +386,12 @@ std::string day_uid(const CalendarSubject& subject, runtime::Date day, int repea
 std::string days_calendar(const DaysReport& report, const CalendarSubject& subject, const std::string& stamp,
                           const std::string& language, const std::string& version) {
   const std::string codes = subject.project + " / " + subject.node + " / " + subject.activity;
-  std::string out;
-  auto line = [&](const std::string& text) { out += folded(text); };
-  line("BEGIN:VCALENDAR");
-  line("VERSION:2.0");
-  line("PRODID:-//calendatt//Calendario attivita WBS " + version + "//" + (language == "en" ? "EN" : "IT"));
-  line("CALSCALE:GREGORIAN");
-  line("METHOD:PUBLISH");
+  const std::string named = subject.description.empty() ? codes : codes + " - " + subject.description;
+  const std::string prodid =
+      "-//calendatt//Calendario attivita WBS " + version + "//" + (language == "en" ? "EN" : "IT");
+  Component calendar(icalcomponent_vanew(
+      ICAL_VCALENDAR_COMPONENT, icalproperty_new_version("2.0"), icalproperty_new_prodid(prodid.c_str()),
+      icalproperty_new_calscale("GREGORIAN"), icalproperty_new_method(ICAL_METHOD_PUBLISH), nullptr));
   std::string period;
   if (report.planning_start && report.planning_end)
     period = say(language, "\nPeriodo di pianificazione: ", "\nPlanning period: ") +
@@ -483,28 +401,30 @@ std::string days_calendar(const DaysReport& report, const CalendarSubject& subje
   for (const auto& day : report.days) {
     repeat = day.day == previous ? repeat + 1 : 1;
     previous = day.day;
-    const std::string duration = duration_text(day.total_minutes());
-    line("BEGIN:VEVENT");
-    line("UID:" + day_uid(subject, day.day, repeat));
-    line("DTSTAMP:" + stamp);
-    line("DTSTART;VALUE=DATE:" + compact_date(day.day));
-    line("DTEND;VALUE=DATE:" + compact_date(day.day.add_days(1)));
-    line("SUMMARY:" + escaped_text(codes + " (" + duration + ")"));
-    line("DESCRIPTION:" +
-         escaped_text(say(language, "Attività ", "Activity ") + codes +
-                      say(language, ", ditta ", ", company ") + std::to_string(subject.company) +
-                      say(language, "\nDurata pianificata: ", "\nPlanned duration: ") +
-                      std::to_string(day.hours) + say(language, " ore ", " hours ") +
-                      std::to_string(day.minutes) + say(language, " minuti", " minutes") + period));
-    line("TRANSP:TRANSPARENT");
-    line("END:VEVENT");
+    const std::string summary = plain_text(named + " (" + duration_text(day.total_minutes()) + ")");
+    const std::string description = plain_text(
+        say(language, "Attività ", "Activity ") + named + say(language, ", ditta ", ", company ") +
+        std::to_string(subject.company) + say(language, "\nDurata pianificata: ", "\nPlanned duration: ") +
+        std::to_string(day.hours) + say(language, " ore ", " hours ") + std::to_string(day.minutes) +
+        say(language, " minuti", " minutes") + period);
+    icalcomponent_add_component(
+        calendar.get(),
+        icalcomponent_vanew(
+            ICAL_VEVENT_COMPONENT, icalproperty_new_uid(day_uid(subject, day.day, repeat).c_str()),
+            icalproperty_new_dtstamp(icaltime_from_string(stamp.c_str())),
+            icalproperty_new_dtstart(all_day(day.day)), icalproperty_new_dtend(all_day(day.day.add_days(1))),
+            icalproperty_new_summary(summary.c_str()), icalproperty_new_description(description.c_str()),
+            icalproperty_new_transp(ICAL_TRANSP_TRANSPARENT), nullptr));
   }
-  line("END:VCALENDAR");
+  char* text = icalcomponent_as_ical_string_r(calendar.get());
+  std::string out = refolded(text);
+  icalmemory_free_buffer(text);
   return out;
 }
 
-std::optional<std::set<runtime::Date>> read_date_file(const std::string& text, runtime::Date last,
-                                                      const std::string& language, std::string& error) {
+std::optional<std::set<runtime::Date>> read_date_file(const std::string& text, runtime::Date first,
+                                                      runtime::Date last, const std::string& language,
+                                                      std::string& error) {
   std::string body = text;
   if (body.rfind("\xEF\xBB\xBF", 0) == 0) body = body.substr(3);
   std::vector<std::string> lines;
@@ -520,7 +440,7 @@ std::optional<std::set<runtime::Date>> read_date_file(const std::string& text, r
   for (const auto& l : lines) {
     std::string t = trimmed(l);
     if (t.empty()) continue;
-    if (upper(t) == "BEGIN:VCALENDAR") return read_calendar(lines, last, language, error);
+    if (upper(t) == "BEGIN:VCALENDAR") return read_calendar(body, lines, first, last, language, error);
     break;
   }
   std::set<runtime::Date> dates;

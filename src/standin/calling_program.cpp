@@ -62,11 +62,14 @@ std::vector<runtime::Date> planned_days(HostEnvironment& env, std::int32_t compa
 std::vector<CalledActivity> find_activities(HostEnvironment& env, std::int32_t company,
                                             const std::string& project, const std::string& node,
                                             const std::string& activity) {
-  CalledActivity codes{as_held(project), as_held(node), as_held(activity), 0, 0, std::nullopt, std::nullopt};
+  CalledActivity codes{as_held(project), as_held(node), as_held(activity), "", 0, 0,
+                       std::nullopt,     std::nullopt};
   const std::string sql =
       "SELECT PD0G_IDDISBAPROG AS IDNODO, PD0H_IDLEGAME AS IDLEGAME, PD0H_DATAINIZPIAN, PD0H_DATAFINPIAN, "
-      "PD0H_DATAINIZPREV, PD0H_DATAFINPREV "
+      "PD0H_DATAINIZPREV, PD0H_DATAFINPREV, PD0D_DESCRIZIONE "
       "FROM PD0G_DISBAPROG INNER JOIN PD0H_LEGDISBAPROG ON PD0H_IDDISBAPROG_PD0G = PD0G_IDDISBAPROG "
+      "LEFT JOIN PD0D_ATTIVITA ON PD0D_DITTA_CG18 = PD0G_DITTA_CG18 AND PD0D_CODATTIVITA = "
+      "PD0H_CODATTIVITA_PD0D "
       "WHERE PD0G_DITTA_CG18 = " +
       std::to_string(company) + " AND RTRIM(PD0G_CODPROG_PD68) = " + sql_text(codes.project) +
       " AND RTRIM(PD0G_CODNODO_PD0C) = " + sql_text(codes.node) +
@@ -77,6 +80,8 @@ std::vector<CalledActivity> find_activities(HostEnvironment& env, std::int32_t c
     CalledActivity a = codes;
     a.node_id = rs->Field("IDNODO").to_double();
     a.link_id = rs->Field("IDLEGAME").to_double();
+    const Variant description = rs->Field("PD0D_DESCRIZIONE");
+    if (!runtime::is_blank(description)) a.description = runtime::rtrim(description.to_string());
     // The period as the module resolves it: the planned dates when either is set, else the forecast
     // ones; a missing bound is the other one.
     a.start = date_of(rs->Field("PD0H_DATAINIZPIAN"));

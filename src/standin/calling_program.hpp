@@ -18,6 +18,7 @@ class HostEnvironment;
 struct CalledActivity {
   // The codes as the code fields hold them: upper case, no trailing blanks.
   std::string project, node, activity;
+  std::string description;  // the activity's, without trailing blanks; empty when it has none
   double node_id = 0;
   double link_id = 0;
   // The planning period: the planned dates when either is set, else the forecast ones; a missing bound

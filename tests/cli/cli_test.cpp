@@ -30,7 +30,7 @@ TEST_P(CliUsage, WrongUsageExitsTwoAndTouchesNothing) {
   };
   const std::string bad_ics = db_->dir().string() + "/bad.ics", folder = db_->dir().string();
   std::ofstream(bad_ics) << "BEGIN:VCALENDAR\nBEGIN:VEVENT\nDTSTART;VALUE=DATE:20260301\n"
-                            "RRULE:FREQ=WEEKLY;BYDAY=MO,FR\nEND:VEVENT\nEND:VCALENDAR\n";
+                            "RRULE:FREQ=WEEKLY;BYDAY=MO,XY\nEND:VEVENT\nEND:VCALENDAR\n";
   const auto weeks = [](const std::string& more) {
     return att01("add-range --from 2026-03-01 --to 2026-03-28 --hours 1" + more);
   };
@@ -90,7 +90,7 @@ TEST_P(CliUsage, WrongUsageExitsTwoAndTouchesNothing) {
        ""},
       {weeks(" --weekdays mon --skip-dates " + bad_ics),
        "--skip-dates " + bad_ics +
-           ": RRULE: la parte BYDAY=MO,FR non si può leggere (riga 4): scrivere quelle date una per una",
+           ": RRULE: il valore \"FREQ=WEEKLY;BYDAY=MO,XY\" non si può leggere (riga 4)",
        ""},
       {weeks(" --weekdays mon --skip-dates " + folder), "--skip-dates " + folder + ": non è un file", ""},
       // A read that fails is told with the system's reason, never taken for an empty list.

@@ -259,12 +259,17 @@ TEST_P(CliCalendarExport, AParserReadsBackExactlyTheStoredDaysOfTheRange) {
   EXPECT_EQ(split_lines(parsed(export_to("days.ics"))).size(), 7u);  // the demo's six and the old one
   const std::string narrow = export_to("narrow.ics", words("--from 2026-03-09 --to 2026-04-02 --lang en"));
   EXPECT_EQ(parsed(narrow),
-            "2026-03-09 20260309-1-PRJ001-N01-ATT01@calendatt PRJ001 / N01 / ATT01 (4:30)\n"
-            "2026-04-02 20260402-1-PRJ001-N01-ATT01@calendatt PRJ001 / N01 / ATT01 (3:45)\n");
+            "2026-03-09 20260309-1-PRJ001-N01-ATT01@calendatt PRJ001 / N01 / ATT01 - Rilievi (4:30)\n"
+            "2026-04-02 20260402-1-PRJ001-N01-ATT01@calendatt PRJ001 / N01 / ATT01 - Rilievi (3:45)\n");
   EXPECT_NE(unfold(read_file(narrow))
-                .find("\r\nDESCRIPTION:Activity PRJ001 / N01 / ATT01\\, company 1\\nPlanned "
+                .find("\r\nDESCRIPTION:Activity PRJ001 / N01 / ATT01 - Rilievi\\, company 1\\nPlanned "
                       "duration: 3 hours 45 minutes"),
             std::string::npos);
+  // No days, no calendar: one line and nothing written.
+  auto none = run(att01("export-ics --from 2026-03-22 --to 2026-03-23 --lang en"));
+  EXPECT_TRUE(none.status == 1 && none.out.empty()) << none.status << none.out;
+  EXPECT_EQ(none.err, std::vector<std::string>{
+                          "calendatt: no day planned for PRJ001 / N01 / ATT01: no calendar written"});
 }
 
 }  // namespace
