@@ -69,13 +69,13 @@ DaysPanel::DaysPanel(QWidget* parent) : QDockWidget(parent) {
   setMinimumWidth(260);
 }
 
-void DaysPanel::refresh(standin::HostEnvironment& env, const std::shared_ptr<host::RecordFrame>& frame,
-                        const std::string& language) {
+std::optional<planner::FoundActivity> browsed_activity(standin::HostEnvironment& env,
+                                                       const std::shared_ptr<host::RecordFrame>& frame) {
   namespace m = calendatt::MDLPD_CALENDATT;
-  setWindowTitle(qs(say(language, "Giorni dell'attività", "Activity days")));
+  if (!frame) return std::nullopt;
   double node = m::pIDDisBaProgWBS, link = m::pIDLegameWBS;
   runtime::suppressed([&] {
-    if (!frame || frame->Status() != host::RecordFrame::kStatusStored) return;
+    if (frame->Status() == host::RecordFrame::kStatusNew) return;
     auto rs = frame->Recordset();
     if (!rs || rs->Eof() || rs->Bof()) return;
     runtime::Variant row_node = rs->Field("PD4G_IDDISBAPROG_PD0G"),
@@ -85,12 +85,24 @@ void DaysPanel::refresh(standin::HostEnvironment& env, const std::shared_ptr<hos
     link = row_link.to_double();
   });
   std::optional<planner::FoundActivity> found;
-  if (frame && node != 0 && link != 0 && isVisible()) {
-    // A database that cannot be read leaves the panel empty; the calendar reports its own failures.
+  if (node == 0 || link == 0) return found;
+  // A database that cannot be read gives none; the calendar reports its own failures.
+  runtime::suppressed([&] {
+    const planner::QueryRunner query = [&env](const std::string& sql) { return env.run_query(sql); };
+    found = planner::read_activity(query, static_cast<std::int32_t>(env.global()->Company().to_long()), node,
+                                   link);
+  });
+  return found;
+}
+
+void DaysPanel::refresh(standin::HostEnvironment& env, const std::shared_ptr<host::RecordFrame>& frame,
+                        const std::string& language) {
+  setWindowTitle(qs(say(language, "Giorni dell'attività", "Activity days")));
+  std::optional<planner::FoundActivity> found;
+  if (isVisible()) {
+    found = browsed_activity(env, frame);
     runtime::suppressed([&] {
       const planner::QueryRunner query = [&env](const std::string& sql) { return env.run_query(sql); };
-      found = planner::read_activity(query, static_cast<std::int32_t>(env.global()->Company().to_long()),
-                                     node, link);
       if (found) report_ = planner::days_report(query, found->activity);
     });
   }

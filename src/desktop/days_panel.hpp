@@ -7,6 +7,7 @@
 
 #include <QDockWidget>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "planner/days_report.hpp"
@@ -23,13 +24,17 @@ class HostEnvironment;
 
 namespace desktop {
 
+// The activity being browsed: that of the row the record frame shows (while it is edited too), else, for a
+// new row or none, the one the calendar has resolved from the codes being entered; none when the calendar
+// is closed (`frame` null), no activity is chosen, or the database cannot be read.
+std::optional<planner::FoundActivity> browsed_activity(standin::HostEnvironment& env,
+                                                       const std::shared_ptr<host::RecordFrame>& frame);
+
 class DaysPanel : public QDockWidget {
  public:
   explicit DaysPanel(QWidget* parent);
 
-  // Shows the report of the calendar's current activity, in the language given: the activity of the row
-  // the record frame shows while it browses, else the one the calendar has resolved from the codes being
-  // entered; none when the calendar is closed (`frame` null) or no activity is chosen.
+  // Shows the report of the activity being browsed (browsed_activity), in the language given.
   void refresh(standin::HostEnvironment& env, const std::shared_ptr<host::RecordFrame>& frame,
                const std::string& language);
 

@@ -37,6 +37,7 @@
 #include "database/postgres_connection.hpp"
 #include "desktop/database_file.hpp"
 #include "desktop/days_panel.hpp"
+#include "desktop/journal_dialogs.hpp"
 #include "desktop/preview_dialog.hpp"
 #include "desktop/range_summary.hpp"
 #include "host/registry.hpp"
@@ -74,27 +75,48 @@ standin::HostSettings DesktopOptions::host_settings() const {
   return s;
 }
 
-const char* usage_text() {
-  return "Usage: calendatt-desktop [options]\n"
+const char* usage_text(const std::string& language) {
+  if (language == "en")
+    return "Usage: calendatt-desktop [options]\n"
+           "\n"
+           "The WBS activity calendar in a desktop window.\n"
+           "\n"
+           "Options:\n"
+           "  --db DB              the database: a SQLite file, or a PostgreSQL server's database as\n"
+           "                       postgresql://user@host:port/dbname or \"host=... dbname=...\"\n"
+           "                       (default: $CALENDATT_DB, else demo/calendatt-demo.db)\n"
+           "  --company N          the company (default 1)\n"
+           "  --lang it|en         the language of the messages (default it)\n"
+           "  --date-form FORM     the short date form: dd/mm/yyyy (default), mm/dd/yyyy, yyyy-mm-dd,\n"
+           "                       dd.mm.yyyy or dd-mm-yyyy\n"
+           "  --called             open the calendar for one activity, given by --project P --node N\n"
+           "                       --activity A\n"
+           "  --settings FILE      the settings file (default ~/.config/calendatt/desktop.ini); the\n"
+           "                       command line wins over it\n"
+           "  --screenshots DIR    write the screenshots of the windows as PNG files into DIR and exit\n"
+           "  -h, --help           this text\n"
+           "\n"
+           "Without a display, run it under a virtual one: xvfb-run -a calendatt-desktop ...\n";
+  return "Uso: calendatt-desktop [opzioni]\n"
          "\n"
-         "The WBS activity calendar in a desktop window.\n"
+         "Il calendario delle attività WBS in una finestra.\n"
          "\n"
-         "Options:\n"
-         "  --db DB              the database: a SQLite file, or a PostgreSQL server's database as\n"
-         "                       postgresql://user@host:port/dbname or \"host=... dbname=...\"\n"
-         "                       (default: $CALENDATT_DB, else demo/calendatt-demo.db)\n"
-         "  --company N          the company (default 1)\n"
-         "  --lang it|en         the language of the messages (default it)\n"
-         "  --date-form FORM     the short date form: dd/mm/yyyy (default), mm/dd/yyyy, yyyy-mm-dd,\n"
-         "                       dd.mm.yyyy or dd-mm-yyyy\n"
-         "  --called             open the calendar for one activity, given by --project P --node N\n"
+         "Opzioni:\n"
+         "  --db DB              il database: un file SQLite, o il database di un server PostgreSQL come\n"
+         "                       postgresql://utente@host:porta/nome o \"host=... dbname=...\"\n"
+         "                       (predefinito: $CALENDATT_DB, altrimenti demo/calendatt-demo.db)\n"
+         "  --company N          la ditta (predefinita 1)\n"
+         "  --lang it|en         la lingua dei messaggi (predefinita it)\n"
+         "  --date-form FORMATO  il formato data breve: dd/mm/yyyy (predefinito), mm/dd/yyyy,\n"
+         "                       yyyy-mm-dd, dd.mm.yyyy o dd-mm-yyyy\n"
+         "  --called             apre il calendario di una sola attività, data da --project P --node N\n"
          "                       --activity A\n"
-         "  --settings FILE      the settings file (default ~/.config/calendatt/desktop.ini); the\n"
-         "                       command line wins over it\n"
-         "  --screenshots DIR    write the screenshots of the windows as PNG files into DIR and exit\n"
-         "  -h, --help           this text\n"
+         "  --settings FILE      il file delle impostazioni (predefinito ~/.config/calendatt/desktop.ini);\n"
+         "                       la riga di comando vale sopra di esso\n"
+         "  --screenshots DIR    scrive le immagini delle finestre come file PNG in DIR ed esce\n"
+         "  -h, --help           questo testo\n"
          "\n"
-         "Without a display, run it under a virtual one: xvfb-run -a calendatt-desktop ...\n";
+         "Senza schermo, lo si avvia in uno virtuale: xvfb-run -a calendatt-desktop ...\n";
 }
 
 bool parse_command_line(const std::vector<std::string>& args, CommandLine& out, std::string& error) {
@@ -297,6 +319,10 @@ DesktopHost::DesktopHost(DesktopOptions options, std::string settings_file)
     add_preview_button(site, [this] { return preview_source(options_); });
   };
   session.modal_loop = [this](QtFormSite& site, bool started) { range_dialog_loop(site, started); };
+  // Typed work is never dropped without a question, and a day without rows shows nothing to type into.
+  session.leave_row = [this] { return settle_pending_change(); };
+  session.blank_field = [this](const standin::InputModel& field) { return shows_no_row(field); };
+  session.row_left = [this] { refresh_status(); };
   responder_->set_parent([this]() -> QWidget* { return window_.data(); });
 
   use_qt_translations(options_.language);
@@ -377,10 +403,11 @@ QAction* DesktopHost::action(const std::string& name) const {
 void DesktopHost::build_window() {
   window_ = new HostWindow(*this);
   window_->setObjectName("HOST_WINDOW");
-  window_->setWindowTitle(qs(standin::HostEnvironment::kModuleTitle));
+  translated(window_, standin::HostEnvironment::kModuleTitle, "WBS activity calendar");
 
-  add_action("new", "Nuovo", "New", QStyle::SP_FileIcon, QKeySequence::New,
-             [this] { frame_command(true, [](host::RecordFrame& f) { f.NewRow(); }); });
+  add_action("new", "Nuovo", "New", QStyle::SP_FileIcon, QKeySequence::New, [this] {
+    if (settle_pending_change()) frame_command(true, [](host::RecordFrame& f) { f.NewRow(); });
+  });
   add_action("save", "Salva", "Save", QStyle::SP_DialogSaveButton, QKeySequence::Save, [this] {
     frame_command(true, [this](host::RecordFrame& f) {
       // In browse mode there is nothing to write: the person is told how to add a day.
@@ -427,6 +454,10 @@ void DesktopHost::build_window() {
              [this] { export_grid(); });
   add_action("multimedia", "Multimedia", "Multimedia", QStyle::SP_FileDialogInfoView, QKeySequence(),
              [this] { multimedia(); });
+  add_action("undo", "Annulla ultima azione…", "Undo last action…", QStyle::SP_ArrowBack,
+             QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), [this] { undo_last(); });
+  add_action("history", "Storia…", "History…", QStyle::SP_FileDialogDetailedView,
+             QKeySequence(Qt::CTRL | Qt::Key_H), [this] { history(); });
   add_action("open", "Apri calendario", "Open the calendar", -1, QKeySequence(), [this] { open_module(); });
   add_action("settings", "Impostazioni...", "Settings...", -1, QKeySequence::Preferences,
              [this] { edit_settings(); });
@@ -448,6 +479,8 @@ void DesktopHost::build_window() {
     record->addAction(action(name));
   record->addSeparator();
   for (const char* name : {"company", "export", "multimedia"}) record->addAction(action(name));
+  record->addSeparator();
+  for (const char* name : {"undo", "history"}) record->addAction(action(name));
   auto* help = window_->menuBar()->addMenu(QString());
   help->setObjectName("HELP_MENU");
   translated(help, "&Aiuto", "&Help");
@@ -667,7 +700,8 @@ bool DesktopHost::settle_pending_change() {
   // The field being typed in is left first: its change reaches the row, or its refusal keeps the window.
   if (!site->validate_focused()) return false;
   if (f->Status() == host::RecordFrame::kStatusStored) return true;
-  QMessageBox box(QMessageBox::Question, qs(standin::HostEnvironment::kModuleTitle),
+  QMessageBox box(QMessageBox::Question,
+                  qs(standin::translate_caption(standin::HostEnvironment::kModuleTitle, options_.language)),
                   qs(f->Status() == host::RecordFrame::kStatusNew
                          ? text("Il nuovo giorno non è stato salvato. Salvarlo?",
                                 "The new day has not been saved. Save it?")
@@ -690,6 +724,39 @@ bool DesktopHost::settle_pending_change() {
   if (auto s = main_site()) s->refresh_grids();
   refresh_status();
   return settled;
+}
+
+bool DesktopHost::shows_no_row(const standin::InputModel& field) const {
+  auto site = main_site();
+  auto f = frame();
+  if (!site || !f || f->Status() != host::RecordFrame::kStatusStored) return false;
+  const auto& controls = site->controls();
+  const bool of_the_window = std::any_of(controls.begin(), controls.end(), [&](const auto& c) {
+    return dynamic_cast<const standin::InputModel*>(c.get()) == &field;
+  });
+  if (!of_the_window) return false;
+  bool current = false;
+  runtime::suppressed([&] {
+    auto rs = f->Recordset();
+    current = rs && rs->State() == host::kAdStateOpen && !rs->Eof() && !rs->Bof();
+  });
+  return !current;
+}
+
+void DesktopHost::show_record_state() {
+  auto site = main_site();
+  if (!site) return;
+  bool blank = false;
+  runtime::suppressed([&] {
+    auto f = frame();
+    auto rs = f ? f->Recordset() : nullptr;
+    blank = f && f->Status() == host::RecordFrame::kStatusStored &&
+            !(rs && rs->State() == host::kAdStateOpen && !rs->Eof() && !rs->Bof());
+  });
+  if (blank == showed_blank_) return;
+  showed_blank_ = blank;
+  for (const auto& view : site->views())
+    if (view) view->refresh();
 }
 
 bool DesktopHost::close_module() {
@@ -735,6 +802,7 @@ void DesktopHost::frame_command(bool validate_first, const std::function<void(ho
 }
 
 void DesktopHost::move(int where) {
+  if (!settle_pending_change()) return;
   frame_command(true, [where](host::RecordFrame& f) {
     auto rs = f.Recordset();
     if (!rs || rs->State() != host::kAdStateOpen) return;
@@ -761,8 +829,7 @@ void DesktopHost::move(int where) {
 }
 
 void DesktopHost::change_company() {
-  if (!module_) return;
-  if (auto site = main_site(); site && !site->validate_focused()) return;
+  if (!module_ || !settle_pending_change()) return;
   bool ok = false;
   int current = env_->global()->Company().to_long();
   int company = QInputDialog::getInt(window_, qs(text("Cambio ditta", "Change company")),
@@ -799,7 +866,8 @@ void DesktopHost::export_grid() {
                                   "Spreadsheet CSV: semicolons, with a title (*.csv)"));
     QString chosen_filter = standard;
     choice.path = QFileDialog::getSaveFileName(window_, qs(text("Esporta la griglia", "Export the grid")),
-                                               "calendario.csv", standard + ";;" + sheet, &chosen_filter)
+                                               qs(text("calendario.csv", "calendar.csv")),
+                                               standard + ";;" + sheet, &chosen_filter)
                       .toStdString();
     choice.standard = chosen_filter == standard;
   }
@@ -811,6 +879,39 @@ void DesktopHost::export_grid() {
                              : standin::export_grid_csv(*env_->navigator(), *grid, choice.path);
     if (!written) return;
     window_->statusBar()->showMessage(qs(text("Esportato in ", "Exported to ")) + path, 5000);
+  } catch (const runtime::Error& e) {
+    responder_->answer_message(
+        standin::ShownMessage{0, e.description(), 16, standin::HostEnvironment::kModuleTitle});
+  }
+}
+
+void DesktopHost::undo_last() {
+  if (!main_site() || !settle_pending_change()) return;
+  std::optional<std::string> done;
+  try {
+    done = undo_last_action(window_, options_.db_path, options_.company, options_.language);
+  } catch (const runtime::Error& e) {
+    responder_->answer_message(
+        standin::ShownMessage{0, e.description(), 16, standin::HostEnvironment::kModuleTitle});
+  }
+  if (!done) return;
+  // The window reads its days again, through the host's script model, as a script of the host would.
+  runtime::suppressed([&] {
+    auto script = std::make_shared<standin::StandinScriptObject>();
+    env_->navigator()->initialize_script_model(script);
+    script->call(kMainWindowName, "Requery");
+  });
+  if (auto s = main_site()) s->refresh_grids();
+  refresh_status();
+  window_->statusBar()->showMessage(qs(*done), 30000);
+}
+
+void DesktopHost::history() {
+  if (!main_site()) return;
+  planner::ActivityCodes activity;
+  if (auto found = browsed_activity(*env_, frame())) activity = {found->project, found->node, found->code};
+  try {
+    show_history(window_, options_.db_path, options_.company, activity, options_.language);
   } catch (const runtime::Error& e) {
     responder_->answer_message(
         standin::ShownMessage{0, e.description(), 16, standin::HostEnvironment::kModuleTitle});
@@ -893,7 +994,7 @@ void DesktopHost::refresh_status() {
   if (!window_ || !env_) return;
   const bool open = module_ && main_site();
   for (const char* name : {"new", "save", "delete", "cancel", "first", "previous", "next", "last", "company",
-                           "export", "multimedia"})
+                           "export", "multimedia", "undo", "history"})
     if (auto* a = action(name)) a->setEnabled(open);
   if (auto* a = action("open")) a->setEnabled(!module_);
   std::string state;
@@ -918,6 +1019,7 @@ void DesktopHost::refresh_status() {
     if (!env_->status_bar()->text().empty()) state += " - " + env_->status_bar()->text();
   }
   status_frame_->setText(qs(state));
+  show_record_state();
   if (days_panel_) days_panel_->refresh(*env_, open ? frame() : nullptr, options_.language);
   // The calendar's marks follow the rows written meanwhile and the selection.
   if (open) {

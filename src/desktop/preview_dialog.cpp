@@ -11,6 +11,7 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTableWidget>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -64,6 +65,28 @@ std::string total_words(const QString& key, const std::string& language) {
       {"absent", {"assenti", "absent"}}};
   auto it = words.find(key);
   return it == words.end() ? key.toStdString() : say(language, it->second.first, it->second.second);
+}
+
+// A line the rehearsal wrote, as the person reads the window's own messages: without the command line's
+// marks (its name, the messages' numbers) and with every date in the person's date form. Lines about
+// the command line itself (its options, the answers it gave for the person) say nothing here: empty.
+QString message_shown(QString line) {
+  static const QRegularExpression number("^\\[\\d+\\] ");
+  static const QRegularExpression iso("\\b(\\d{4})-(\\d{2})-(\\d{2})\\b");
+  if (line.contains("--")) return {};
+  if (line.startsWith("calendatt: ")) line = line.mid(11);
+  line.remove(number);
+  QString out;
+  qsizetype from = 0;
+  for (auto it = iso.globalMatch(line); it.hasNext();) {
+    const auto match = it.next();
+    out += line.mid(from, match.capturedStart() - from);
+    const auto day =
+        runtime::date_of(match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt());
+    out += day ? qs(runtime::date_text(*day)) : match.captured();
+    from = match.capturedEnd();
+  }
+  return out + line.mid(from);
 }
 
 }  // namespace
@@ -205,7 +228,8 @@ PreviewDialog::PreviewDialog(const PreviewOutcome& outcome, bool insertion, cons
   // The messages the run showed (a conflict, the question answered yes), the preview's own line apart.
   QStringList shown;
   for (const QString& m : outcome.messages)
-    if (!m.startsWith("calendatt: Anteprima") && !m.startsWith("calendatt: Preview")) shown << m;
+    if (!m.startsWith("calendatt: Anteprima") && !m.startsWith("calendatt: Preview"))
+      if (QString line = message_shown(m); !line.isEmpty()) shown << line;
   if (outcome.lines.empty() && shown.isEmpty())
     shown << qs(say(language, "L'anteprima non ha dato risultati.", "The preview gave no result."));
   if (!outcome.lines.empty() && !shown.isEmpty())

@@ -238,7 +238,9 @@ template <class Model>
 void QtTextControl<Model>::refresh() {
   QtInput::refresh();
   if (!edit_) return;
-  QString text = qs(model_->Text());
+  const bool blank = session() && session()->blank_field && session()->blank_field(*model_);
+  edit_->setReadOnly(blank);
+  QString text = blank ? QString() : qs(model_->Text());
   if (edit_->text() != text) {
     int cursor = edit_->cursorPosition();
     edit_->setText(text);
@@ -304,6 +306,8 @@ bool QtCodeEdit::key_pressed(int key) {
 }
 
 void QtCodeEdit::lookup_clicked() {
+  // A field that shows no row takes no code from the list either.
+  if (line_edit() && line_edit()->isReadOnly()) return;
   auto keep = shared_from_this();
   if (!click_into()) return;
   model()->OpenLookup();
@@ -320,7 +324,9 @@ Variant QtCodeEdit::choose(standin::CodeEditModel& m, const standin::LookupReque
     return Variant();
   }
   list.title =
-      runtime::is_blank(request.value_b) ? input_model().shown_caption() : request.value_b.to_string();
+      runtime::is_blank(request.value_b)
+          ? input_model().shown_caption()
+          : (session() ? session()->caption(request.value_b.to_string()) : request.value_b.to_string());
   Variant setting = m.LookupSetting();
   if (setting.type() == runtime::VarType::String) {
     std::string captions = setting.to_string();
@@ -412,7 +418,11 @@ QtCalendar::QtCalendar(std::shared_ptr<standin::CalendarModel> model, std::share
   QObject::connect(calendar_, &QCalendarWidget::selectionChanged, calendar_, [this] {
     if (by_code_ || !calendar_) return;
     auto keep = shared_from_this();
-    if (!model_->choose(from_qdate(calendar_->selectedDate()))) refresh();
+    if ((session() && session()->leave_row && !session()->leave_row()) ||
+        !model_->choose(from_qdate(calendar_->selectedDate())))
+      refresh();
+    else if (session() && session()->row_left)
+      session()->row_left();
   });
   QObject::connect(calendar_, &QCalendarWidget::currentPageChanged, calendar_,
                    [this](int, int) { mark_planned_days(); });
@@ -505,7 +515,10 @@ QtGrid::QtGrid(std::shared_ptr<standin::GridModel> model, std::shared_ptr<FormIn
                    [this](int row, int, int previous, int) {
                      if (by_code_ || row == previous) return;
                      auto keep = shared_from_this();
-                     model_->select_row(row);
+                     if (!session() || !session()->leave_row || session()->leave_row()) {
+                       model_->select_row(row);
+                       if (session() && session()->row_left) session()->row_left();
+                     }
                      mark_current();
                    });
   set_widgets(table_, table_);

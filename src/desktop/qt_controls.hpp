@@ -54,6 +54,14 @@ struct QtSession : standin::ControlSession {
   // Told when a modal window's loop starts (the window loaded) and when it ended (the window closed;
   // its controls still hold what it showed). May be empty.
   std::function<void(QtFormSite& site, bool started)> modal_loop;
+  // Asked before a click on another day or another line takes the person off the row being entered or
+  // changed: false keeps them on it, the click undone. May be empty.
+  std::function<bool()> leave_row;
+  // Told once such a click has been taken (the window shows another day or row). May be empty.
+  std::function<void()> row_left;
+  // True for a field that shows no value now: empty and read-only (a field of the calendar while no
+  // row is current). May be empty.
+  std::function<bool(const standin::InputModel& field)> blank_field;
 };
 
 // What the views of one window share: the models' focus, and the guards of focus moves that must not

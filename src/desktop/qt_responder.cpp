@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "standin/dictionary.hpp"
 
 namespace desktop {
 
@@ -98,10 +99,16 @@ QMessageBox* make_message_box(const standin::ShownMessage& message, const std::s
                               QWidget* parent) {
   auto* box = new QMessageBox(parent);
   box->setObjectName("MESSAGE_BOX");
-  box->setWindowTitle(qs(message.title.empty() ? std::string("Calendario attività WBS") : message.title));
+  // The title in the person's language: the module's titles are its captions.
+  box->setWindowTitle(qs(standin::translate_caption(
+      message.title.empty() ? std::string("Calendario attività WBS") : message.title, language)));
   box->setText(shown_text(message.text));
-  box->setIcon(icon_of_style(message.style));
   auto answers = standin::box::buttons(message.style);
+  // A question that may destroy (Yes/No) never wears the icon of a mere notice.
+  const bool yes_no = std::find(answers.begin(), answers.end(), standin::box::kYes) != answers.end();
+  box->setIcon(yes_no && icon_of_style(message.style) == QMessageBox::Information
+                   ? QMessageBox::Warning
+                   : icon_of_style(message.style));
   if (answers.empty()) answers = {standin::box::kOk};
   std::vector<QPushButton*> buttons;
   for (int answer : answers) {

@@ -1,6 +1,7 @@
 // The Preview button of the two range dialogs, driven as a person drives it on a scratch demo database:
 // it lists what confirming would do, writes nothing, and confirming afterwards does exactly that.
 #include <QLabel>
+#include <QRegularExpression>
 #include <map>
 
 #include "desktop/desktop_fixture.hpp"
@@ -96,6 +97,9 @@ void PreviewDialogTest::thePreviewIsWhatConfirmingDoes() {
     seen.sort();
     QCOMPARE(seen, c.effects.split('|'));
     QVERIFY2(said.contains(c.said), qPrintable(said));
+    // Only the window's own words: none of the command line's marks or options, no ISO date.
+    static const QRegularExpression foreign("calendatt|--|\\[\\d|\\d{4}-\\d\\d-\\d\\d");
+    QVERIFY2(!said.contains(foreign), qPrintable(said));
   }
 }
 
