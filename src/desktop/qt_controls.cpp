@@ -240,6 +240,9 @@ void QtTextControl<Model>::refresh() {
   if (!edit_) return;
   const bool blank = session() && session()->blank_field && session()->blank_field(*model_);
   edit_->setReadOnly(blank);
+  // Its lookup and maintenance buttons with it.
+  if (widget() && widget() != edit_)
+    for (auto* button : widget()->findChildren<QToolButton*>()) button->setEnabled(!blank);
   QString text = blank ? QString() : qs(model_->Text());
   if (edit_->text() != text) {
     int cursor = edit_->cursorPosition();

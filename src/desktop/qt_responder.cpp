@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
@@ -103,6 +104,11 @@ QMessageBox* make_message_box(const standin::ShownMessage& message, const std::s
   box->setWindowTitle(qs(standin::translate_caption(
       message.title.empty() ? std::string("Calendario attività WBS") : message.title, language)));
   box->setText(shown_text(message.text));
+  // Wide enough for its whole title (a window manager cuts a title longer than its window).
+  if (auto* grid = qobject_cast<QGridLayout*>(box->layout()))
+    grid->addItem(new QSpacerItem(box->fontMetrics().horizontalAdvance(box->windowTitle()) + 100, 0,
+                                  QSizePolicy::Minimum, QSizePolicy::Expanding),
+                  grid->rowCount(), 0, 1, grid->columnCount());
   auto answers = standin::box::buttons(message.style);
   // A question that may destroy (Yes/No) never wears the icon of a mere notice.
   const bool yes_no = std::find(answers.begin(), answers.end(), standin::box::kYes) != answers.end();
