@@ -700,6 +700,12 @@ bool DesktopHost::settle_pending_change() {
   // The field being typed in is left first: its change reaches the row, or its refusal keeps the window.
   if (!site->validate_focused()) return false;
   if (f->Status() == host::RecordFrame::kStatusStored) return true;
+  // A new row nothing was typed into is given up without a question: there is nothing to lose.
+  if (f->Status() == host::RecordFrame::kStatusNew && nothing_typed(*site)) {
+    f->CancelEdit();
+    refresh_status();
+    return true;
+  }
   QMessageBox box(QMessageBox::Question,
                   qs(standin::translate_caption(standin::HostEnvironment::kModuleTitle, options_.language)),
                   qs(f->Status() == host::RecordFrame::kStatusNew
@@ -724,6 +730,15 @@ bool DesktopHost::settle_pending_change() {
   if (auto s = main_site()) s->refresh_grids();
   refresh_status();
   return settled;
+}
+
+bool DesktopHost::nothing_typed(QtFormSite& site) {
+  for (const char* name : {"TXT_CODPROG", "TXT_CODNODO", "TXT_CODATTIVITA", "TXT_ORE", "TXT_MINUTI"}) {
+    bool blank = true;
+    runtime::suppressed([&] { blank = runtime::trim(site.model<host::TextControl>(name)->Text()).empty(); });
+    if (!blank) return false;
+  }
+  return true;
 }
 
 bool DesktopHost::shows_no_row(const standin::InputModel& field) const {
@@ -830,15 +845,44 @@ void DesktopHost::move(int where) {
 
 void DesktopHost::change_company() {
   if (!module_ || !settle_pending_change()) return;
-  bool ok = false;
-  int current = env_->global()->Company().to_long();
-  int company = QInputDialog::getInt(window_, qs(text("Cambio ditta", "Change company")),
-                                     qs(text("Ditta:", "Company:")), current, 1, 32767, 1, &ok);
-  if (!ok || company == current) return;
+  const int current = env_->global()->Company().to_long();
+  // The companies the database holds are offered; another number may be typed.
+  QStringList companies{QString::number(current)};
+  runtime::suppressed([&] {
+    auto rs = env_->run_query("SELECT DISTINCT PD0G_DITTA_CG18 AS DITTA FROM PD0G_DISBAPROG ORDER BY 1");
+    for (; rs && !rs->Eof(); rs->MoveNext())
+      if (QString n = QString::number(rs->Field("DITTA").to_long()); !companies.contains(n)) companies << n;
+  });
+  QInputDialog input(window_);
+  input.setObjectName("COMPANY_CHOICE");
+  input.setWindowTitle(qs(text("Cambio ditta", "Change company")));
+  input.setLabelText(
+      qs(text("Ditta (il calendario si riapre su di essa):", "Company (the calendar reopens on it):")));
+  input.setComboBoxItems(companies);
+  input.setComboBoxEditable(true);
+  input.setTextValue(QString::number(current));
+  if (input.exec() != QDialog::Accepted) return;
+  bool number = false;
+  const int company = input.textValue().trimmed().toInt(&number);
+  if (!number || company < 1 || company > 32767) {
+    responder_->answer_message(standin::ShownMessage{
+        0,
+        text("La ditta è un numero intero da 1 a 32767.", "The company is a whole number from 1 to 32767."),
+        48, standin::HostEnvironment::kModuleTitle});
+    return;
+  }
+  if (company == current) return;
   const bool changed = env_->navigator()->change_company(company, *env_->global());
-  if (changed) options_.company = company;
+  if (changed) {
+    options_.company = company;
+    // What the status bar said was about the other company.
+    env_->status_bar()->set_text("");
+    window_->statusBar()->clearMessage();
+  }
   if (!main_site()) {
+    // The module closed its window for the change: it opens again on the new company.
     module_closed();
+    if (changed) open_module();
   } else if (changed) {
     // A window the module left open through the change was loaded for the other company (its grid's
     // codes are that company's): it is loaded again for this one.

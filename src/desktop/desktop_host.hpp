@@ -163,6 +163,8 @@ class DesktopHost {
   // A field of the calendar window while no row is current (the frame browses and its recordset has
   // none): it shows nothing and takes no typing.
   bool shows_no_row(const standin::InputModel& field) const;
+  // The calendar window's codes, hours and minutes are all empty.
+  static bool nothing_typed(QtFormSite& site);
   // Has every view of the window show its value again when the window gained or lost its current row.
   void show_record_state();
   void range_dialog_loop(QtFormSite& site, bool started);

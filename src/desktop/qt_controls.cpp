@@ -289,8 +289,9 @@ QtCodeEdit::QtCodeEdit(std::shared_ptr<standin::CodeEditModel> model, std::share
   if (maintenance) {
     key_button_ = new QToolButton(box);
     key_button_->setObjectName(qs(name() + "_KEY"));
-    key_button_->setText("G");
-    key_button_->setToolTip(s ? qs(s->text("Gestione", "Maintenance")) : QString());
+    // Named by what it does: it opens the maintenance of the code's table.
+    key_button_->setText(s ? qs(s->text("Gestisci…", "Manage…")) : QString("G"));
+    key_button_->setToolTip(s ? qs(s->text("Gestione dei codici", "Maintenance of the codes")) : QString());
     key_button_->setFocusPolicy(Qt::NoFocus);
     layout->addWidget(key_button_);
     QObject::connect(key_button_, &QToolButton::clicked, key_button_,
