@@ -489,6 +489,15 @@ void DesktopHost::build_window() {
   days_panel_ = new DaysPanel(window_);
   window_->addDockWidget(Qt::RightDockWidgetArea, days_panel_);
   days_panel_->hide();
+  // A day double-clicked in the panel: the calendar goes there (and the grid with it), as a click would.
+  days_panel_->set_day_chooser([this](runtime::Date day) {
+    auto site = main_site();
+    if (!site) return;
+    for (const auto& view : site->views())
+      if (auto calendar = std::dynamic_pointer_cast<QtCalendar>(view))
+        calendar->calendar()->setSelectedDate(to_qdate(day));
+    refresh_status();
+  });
   days_panel_->toggleViewAction()->setShortcut(QKeySequence(Qt::Key_F8));
   record->addSeparator();
   record->addAction(days_panel_->toggleViewAction());
