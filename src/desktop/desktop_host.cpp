@@ -41,6 +41,7 @@
 #include "desktop/preview_dialog.hpp"
 #include "desktop/range_summary.hpp"
 #include "host/registry.hpp"
+#include "planner/days_report.hpp"
 #include "runtime/date.hpp"
 #include "runtime/error.hpp"
 #include "standin/calling_program.hpp"
@@ -323,6 +324,7 @@ DesktopHost::DesktopHost(DesktopOptions options, std::string settings_file)
   session.leave_row = [this] { return settle_pending_change(); };
   session.blank_field = [this](const standin::InputModel& field) { return shows_no_row(field); };
   session.row_left = [this] { refresh_status(); };
+  session.month_marks = [this](int year, int month) { return month_marks(year, month); };
   responder_->set_parent([this]() -> QWidget* { return window_.data(); });
 
   use_qt_translations(options_.language);
@@ -739,6 +741,33 @@ bool DesktopHost::settle_pending_change() {
   if (auto s = main_site()) s->refresh_grids();
   refresh_status();
   return settled;
+}
+
+std::vector<MonthMark> DesktopHost::month_marks(int year, int month) {
+  std::vector<MonthMark> marks;
+  const std::int32_t company = env_->global()->Company().to_long();
+  const auto first = runtime::Date::from_ymd(year, static_cast<unsigned>(month), 1);
+  const auto last = (month == 12 ? runtime::Date::from_ymd(year + 1, 1, 1)
+                                 : runtime::Date::from_ymd(year, static_cast<unsigned>(month) + 1, 1))
+                        .add_days(-1);
+  runtime::suppressed([&] {
+    const auto activity = browsed_activity(*env_, frame());
+    std::vector<planner::PlannedDay> own;
+    if (activity) {
+      const planner::QueryRunner query = [this](const std::string& sql) { return env_->run_query(sql); };
+      own = planner::read_days(query, activity->activity, first, last);
+    }
+    for (const auto& d : own)
+      marks.push_back(
+          {to_qdate(d.day), true, qs(activity->codes() + ": " + planner::duration_text(d.total_minutes()))});
+    for (const auto& d : standin::planned_days(*env_, company, 0, 0, year, static_cast<unsigned>(month))) {
+      const bool taken = std::any_of(own.begin(), own.end(), [&](const auto& o) { return o.day == d; });
+      if (!taken)
+        marks.push_back(
+            {to_qdate(d), !activity, activity ? qs(text("Altre attività", "Other activities")) : QString()});
+    }
+  });
+  return marks;
 }
 
 bool DesktopHost::nothing_typed(QtFormSite& site) {

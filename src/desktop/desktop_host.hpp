@@ -163,6 +163,9 @@ class DesktopHost {
   // A field of the calendar window while no row is current (the frame browses and its recordset has
   // none): it shows nothing and takes no typing.
   bool shows_no_row(const standin::InputModel& field) const;
+  // The month's marks: the days of the activity being browsed with their time, the days of other
+  // activities apart; every planned day as the activity's while none is browsed.
+  std::vector<MonthMark> month_marks(int year, int month);
   // The calendar window's codes, hours and minutes are all empty.
   static bool nothing_typed(QtFormSite& site);
   // Has every view of the window show its value again when the window gained or lost its current row.

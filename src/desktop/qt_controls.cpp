@@ -436,17 +436,34 @@ QtCalendar::QtCalendar(std::shared_ptr<standin::CalendarModel> model, std::share
 
 void QtCalendar::mark_planned_days() {
   if (!calendar_) return;
-  std::vector<QDate> days;
-  for (const auto& d :
-       model_->planned_days(calendar_->yearShown(), static_cast<unsigned>(calendar_->monthShown())))
-    days.push_back(to_qdate(d));
-  if (days == marked_) return;
+  std::vector<MonthMark> marks;
+  if (session() && session()->month_marks) {
+    marks = session()->month_marks(calendar_->yearShown(), calendar_->monthShown());
+  } else {
+    for (const auto& d :
+         model_->planned_days(calendar_->yearShown(), static_cast<unsigned>(calendar_->monthShown())))
+      marks.push_back({to_qdate(d), true, {}});
+  }
+  QString key;
+  for (const auto& m : marks) key += m.day.toString(Qt::ISODate) + (m.of_activity ? "A" : "O") + m.tip + "|";
+  key += QString::number(calendar_->yearShown() * 100 + calendar_->monthShown());
+  if (key == marks_shown_) return;
+  marks_shown_ = key;
   for (const auto& d : marked_) calendar_->setDateTextFormat(d, QTextCharFormat());
-  QTextCharFormat bold;
-  bold.setFontWeight(QFont::Bold);
-  bold.setFontUnderline(true);
-  for (const auto& d : days) calendar_->setDateTextFormat(d, bold);
-  marked_ = std::move(days);
+  marked_.clear();
+  for (const auto& m : marks) {
+    QTextCharFormat format;
+    if (m.of_activity) {
+      format.setFontWeight(QFont::Bold);
+      format.setFontUnderline(true);
+    } else {
+      format.setFontItalic(true);
+      format.setForeground(QColor(0x60, 0x60, 0x90));
+    }
+    format.setToolTip(m.tip);
+    calendar_->setDateTextFormat(m.day, format);
+    marked_.push_back(m.day);
+  }
 }
 
 void QtCalendar::refresh() {

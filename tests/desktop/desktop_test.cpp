@@ -577,8 +577,8 @@ void DesktopHostTest::quittingWithAPendingChangeAsks() {
 
 void DesktopHostTest::theCalendarMarksPlannedDays() {
   open_host({});
-  // Each day of March is bold exactly when the database holds a row on it (of the activity chosen, once
-  // one is).
+  // Each day of March is bold exactly when the database holds a row on it (of the activity browsed, once
+  // there is one).
   auto marks_agree = [&](const std::string& also, const char* when) {
     for (QDate day(2026, 3, 1); day.month() == 3; day = day.addDays(1)) {
       const std::string iso = day.toString(Qt::ISODate).toStdString();
@@ -600,6 +600,16 @@ void DesktopHostTest::theCalendarMarksPlannedDays() {
   QVERIFY(calendar()->dateTextFormat(QDate(2026, 3, 10)).fontWeight() != QFont::Bold);
   for (const auto& day : main().get<desktop::QtCalendar>("KVO_CALENDARIO")->marked_days())
     QCOMPARE(day.month(), 4);
+
+  // Browsing MAN01's row: its day in bold with its time as the tooltip, ATT01's days apart, in italics.
+  pick_day(QDate(2026, 3, 2));
+  const int line = grid()->findItems("MAN01", Qt::MatchExactly)[0]->row();
+  click(grid()->viewport(), grid()->visualItemRect(grid()->item(line, 0)).center());
+  host_->refresh_status();
+  auto format = [&](int day) { return calendar()->dateTextFormat(QDate(2026, 3, day)); };
+  QVERIFY(format(2).fontWeight() == QFont::Bold);
+  QCOMPARE(format(2).toolTip(), QString("PRJ002 / M01 / MAN01: 2:00"));
+  QVERIFY(format(3).fontWeight() != QFont::Bold && format(3).fontItalic());
 }
 
 void DesktopHostTest::theLastActionIsPutBackFromTheRecordMenu() {
