@@ -39,6 +39,7 @@
 #include "desktop/days_panel.hpp"
 #include "desktop/journal_dialogs.hpp"
 #include "desktop/preview_dialog.hpp"
+#include "desktop/range_pattern.hpp"
 #include "desktop/range_summary.hpp"
 #include "host/registry.hpp"
 #include "planner/days_report.hpp"
@@ -318,6 +319,11 @@ DesktopHost::DesktopHost(DesktopOptions options, std::string settings_file)
   // The range dialogs get a Preview button (preview_dialog.hpp).
   session.site_created = [this](QtFormSite& site) {
     add_preview_button(site, [this] { return preview_source(options_); });
+    add_pattern_row(
+        site, [this] { return preview_source(options_); },
+        [this](const std::string& summary) {
+          if (window_) window_->statusBar()->showMessage(qs(summary), 30000);
+        });
   };
   session.modal_loop = [this](QtFormSite& site, bool started) { range_dialog_loop(site, started); };
   // Typed work is never dropped without a question, and a day without rows shows nothing to type into.
