@@ -147,7 +147,7 @@ void add_pattern_row(QtFormSite& site, std::function<PreviewSource()> source,
     layout->addWidget(box);
   }
   layout->addSpacing(12);
-  auto* choose = new QPushButton(qs(say(language, "Date da saltare…", "Dates to skip…")), row);
+  auto* choose = new QPushButton(qs(say(language, "Giorni da saltare…", "Dates to skip…")), row);
   choose->setObjectName("PATTERN_SKIP");
   choose->setToolTip(qs(say(language, "Un elenco di date o un calendario iCalendar (.ics) delle festività",
                             "A list of dates or an iCalendar (.ics) file of holidays")));
@@ -156,7 +156,7 @@ void add_pattern_row(QtFormSite& site, std::function<PreviewSource()> source,
   QPointer<QLabel> shown = file;
   QObject::connect(choose, &QPushButton::clicked, row, [shown, row, language] {
     const QString path = QFileDialog::getOpenFileName(
-        row, qs(say(language, "Date da saltare", "Dates to skip")), QString(),
+        row, qs(say(language, "Giorni da saltare", "Dates to skip")), QString(),
         qs(say(language, "Date o calendari (*.ics *.txt *.csv);;Tutti i file (*)",
                "Dates or calendars (*.ics *.txt *.csv);;All files (*)")));
     if (!shown || path.isEmpty()) return;
