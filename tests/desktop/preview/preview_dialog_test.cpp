@@ -134,6 +134,9 @@ void PreviewDialogTest::aWeekdayPatternWithDatesToSkipIsListedThenCarriedOut() {
   QCOMPARE(count("PD4G_IDLEGAME_PD0H = 1001 AND PD4G_DATAATTIVITA BETWEEN '2026-03-16' AND '2026-03-27'"), 3);
   QCOMPARE(count("PD4G_DATAATTIVITA = '2026-03-20'"), 0);
   QVERIFY(host_->window()->statusBar()->currentMessage().contains("aggiunti 3"));
+  // The window shows what the runs wrote.
+  pick_day(QDate(2026, 3, 23));
+  QCOMPARE(grid()->rowCount(), 1);
 }
 
 QTEST_MAIN(PreviewDialogTest)
