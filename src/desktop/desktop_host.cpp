@@ -7,7 +7,6 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QInputDialog>
@@ -37,6 +36,7 @@
 #include "database/postgres_connection.hpp"
 #include "desktop/database_file.hpp"
 #include "desktop/days_panel.hpp"
+#include "desktop/file_chooser.hpp"
 #include "desktop/journal_dialogs.hpp"
 #include "desktop/preview_dialog.hpp"
 #include "desktop/range_pattern.hpp"
@@ -569,7 +569,7 @@ void DesktopHost::install_programs() {
     path->setObjectName("MEDIA_PATH");
     auto* browse = new QPushButton(qs(text("Sfoglia...", "Browse...")), &dialog);
     QObject::connect(browse, &QPushButton::clicked, &dialog, [&dialog, path] {
-      QString chosen = QFileDialog::getOpenFileName(&dialog);
+      QString chosen = choose_file(&dialog, QString(), QString(), QString()).path;
       if (!chosen.isEmpty()) path->setText(chosen);
     });
     auto* row = new QHBoxLayout;
@@ -952,12 +952,11 @@ void DesktopHost::export_grid() {
         qs(text("CSV standard: virgole, date ISO (*.csv)", "Standard CSV: commas, ISO dates (*.csv)"));
     const QString sheet = qs(text("CSV per foglio di calcolo: punto e virgola, con titolo (*.csv)",
                                   "Spreadsheet CSV: semicolons, with a title (*.csv)"));
-    QString chosen_filter = standard;
-    choice.path = QFileDialog::getSaveFileName(window_, qs(text("Esporta la griglia", "Export the grid")),
-                                               qs(text("calendario.csv", "calendar.csv")),
-                                               standard + ";;" + sheet, &chosen_filter)
-                      .toStdString();
-    choice.standard = chosen_filter == standard;
+    const ChosenFile chosen =
+        choose_file(window_, qs(text("Esporta la griglia", "Export the grid")),
+                    qs(text("calendario.csv", "calendar.csv")), standard + ";;" + sheet, true, standard);
+    choice.path = chosen.path.toStdString();
+    choice.standard = chosen.filter == standard;
   }
   const QString path = qs(choice.path);
   if (path.isEmpty()) return;
@@ -1038,7 +1037,7 @@ void DesktopHost::edit_settings() {
   db->setMinimumWidth(std::clamp(db->fontMetrics().horizontalAdvance(db->text()) + 24, 320, 720));
   auto* browse = new QPushButton(qs(text("Sfoglia...", "Browse...")), &dialog);
   QObject::connect(browse, &QPushButton::clicked, &dialog, [&dialog, db] {
-    QString chosen = QFileDialog::getOpenFileName(&dialog, QString(), db->text());
+    QString chosen = choose_file(&dialog, QString(), db->text(), QString()).path;
     if (!chosen.isEmpty()) db->setText(chosen);
   });
   auto* db_row = new QHBoxLayout;

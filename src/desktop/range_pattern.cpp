@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QEvent>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -14,6 +13,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "desktop/file_chooser.hpp"
 #include "desktop/qt_forms.hpp"
 #include "planner/range_runs.hpp"
 #include "runtime/error.hpp"
@@ -149,16 +149,19 @@ void add_pattern_row(QtFormSite& site, std::function<PreviewSource()> source,
   layout->addSpacing(12);
   auto* choose = new QPushButton(qs(say(language, "Giorni da saltare…", "Dates to skip…")), row);
   choose->setObjectName("PATTERN_SKIP");
+  choose->setAutoDefault(false);  // Enter in a field of the dialog never opens the file chooser
   choose->setToolTip(qs(say(language, "Un elenco di date o un calendario iCalendar (.ics) delle festività",
                             "A list of dates or an iCalendar (.ics) file of holidays")));
   auto* file = new QLabel(qs(say(language, "nessuna", "none")), row);
   file->setObjectName("PATTERN_SKIP_FILE");
   QPointer<QLabel> shown = file;
   QObject::connect(choose, &QPushButton::clicked, row, [shown, row, language] {
-    const QString path = QFileDialog::getOpenFileName(
-        row, qs(say(language, "Giorni da saltare", "Dates to skip")), QString(),
-        qs(say(language, "Date o calendari (*.ics *.txt *.csv);;Tutti i file (*)",
-               "Dates or calendars (*.ics *.txt *.csv);;All files (*)")));
+    const QString path =
+        choose_file(row, qs(say(language, "Giorni da saltare", "Dates to skip")), QString(),
+                    qs(say(language, "Date o calendari (*.ics *.txt *.csv);;Tutti i file (*)",
+                           "Dates or calendars (*.ics *.txt *.csv);;All files (*)")))
+            .path;
+    if (path.isEmpty()) return;
     if (!shown || path.isEmpty()) return;
     shown->setProperty("path", path);
     shown->setText(QFileInfo(path).fileName());
