@@ -4,6 +4,8 @@
 #include <QLabel>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
 
 #include "common/mdlpd_calendatt.hpp"
 #include "host/controls.hpp"
@@ -67,15 +69,19 @@ DaysPanel::DaysPanel(QWidget* parent) : QDockWidget(parent) {
   layout->addWidget(totals_, 2);
   setWidget(content);
   setMinimumWidth(260);
+  connect(days_, &QTableWidget::cellDoubleClicked, this, [this](int row, int) {
+    if (day_chooser_ && row >= 0 && row < static_cast<int>(report_.days.size()))
+      day_chooser_(report_.days[static_cast<std::size_t>(row)].day);
+  });
 }
 
-void DaysPanel::refresh(standin::HostEnvironment& env, const std::shared_ptr<host::RecordFrame>& frame,
-                        const std::string& language) {
+std::optional<planner::FoundActivity> browsed_activity(standin::HostEnvironment& env,
+                                                       const std::shared_ptr<host::RecordFrame>& frame) {
   namespace m = calendatt::MDLPD_CALENDATT;
-  setWindowTitle(qs(say(language, "Giorni dell'attività", "Activity days")));
+  if (!frame) return std::nullopt;
   double node = m::pIDDisBaProgWBS, link = m::pIDLegameWBS;
   runtime::suppressed([&] {
-    if (!frame || frame->Status() != host::RecordFrame::kStatusStored) return;
+    if (frame->Status() == host::RecordFrame::kStatusNew) return;
     auto rs = frame->Recordset();
     if (!rs || rs->Eof() || rs->Bof()) return;
     runtime::Variant row_node = rs->Field("PD4G_IDDISBAPROG_PD0G"),
@@ -85,19 +91,47 @@ void DaysPanel::refresh(standin::HostEnvironment& env, const std::shared_ptr<hos
     link = row_link.to_double();
   });
   std::optional<planner::FoundActivity> found;
-  if (frame && node != 0 && link != 0 && isVisible()) {
-    // A database that cannot be read leaves the panel empty; the calendar reports its own failures.
+  if (node == 0 || link == 0) return found;
+  // A database that cannot be read gives none; the calendar reports its own failures.
+  runtime::suppressed([&] {
+    const planner::QueryRunner query = [&env](const std::string& sql) { return env.run_query(sql); };
+    found = planner::read_activity(query, static_cast<std::int32_t>(env.global()->Company().to_long()), node,
+                                   link);
+  });
+  return found;
+}
+
+void DaysPanel::refresh(standin::HostEnvironment& env, const std::shared_ptr<host::RecordFrame>& frame,
+                        const std::string& language) {
+  setWindowTitle(qs(say(language, "Giorni dell'attività", "Activity days")));
+  std::optional<planner::FoundActivity> found;
+  if (isVisible()) {
+    found = browsed_activity(env, frame);
     runtime::suppressed([&] {
       const planner::QueryRunner query = [&env](const std::string& sql) { return env.run_query(sql); };
-      found = planner::read_activity(query, static_cast<std::int32_t>(env.global()->Company().to_long()),
-                                     node, link);
-      if (found) report_ = planner::days_report(query, found->activity);
+      if (!found) return;
+      report_ = planner::days_report(query, found->activity);
+      // The days of the activity that resources are allocated to.
+      allocated_.clear();
+      auto rs = query(
+          "SELECT DISTINCT G.PD4G_DATAATTIVITA AS GIORNO FROM PD4G_CALENDATT G INNER JOIN PD4H_ALLRISPROG H "
+          "ON "
+          "H.PD4H_IDCALENDARIO_PD4G = G.PD4G_IDCALENDARIO WHERE G.PD4G_DITTA_CG18 = " +
+          std::to_string(found->activity.company) +
+          " AND G.PD4G_IDDISBAPROG_PD0G = " + runtime::number_text(found->activity.node_id) +
+          " AND G.PD4G_IDLEGAME_PD0H = " + runtime::number_text(found->activity.link_id));
+      for (; !rs->Eof(); rs->MoveNext())
+        allocated_.push_back(runtime::Date{std::floor(rs->Field("GIORNO").to_date().serial)});
+      rs->Close();
     });
   }
   // Hidden, the panel keeps what it showed and reads nothing.
   if (!isVisible() && frame) return;
   has_activity_ = found.has_value();
-  if (!found) report_ = {};
+  if (!found) {
+    report_ = {};
+    allocated_.clear();
+  }
   show_report(language, found ? found->codes() : std::string());
 }
 
@@ -107,6 +141,7 @@ void DaysPanel::show_report(const std::string& language, const std::string& code
   if (report_.planning_end) key += "|" + report_.planning_end->iso();
   for (const auto& d : report_.days)
     key += "|" + d.day.iso() + " " + std::to_string(d.hours) + ":" + std::to_string(d.minutes);
+  for (const auto& d : allocated_) key += "|R" + d.iso();
   if (key == shown_) return;
   shown_ = key;
 
@@ -122,12 +157,16 @@ void DaysPanel::show_report(const std::string& language, const std::string& code
         qs(codes + "\n" + say(language, "Periodo di pianificazione: ", "Planning period: ") + period));
   }
   std::vector<QStringList> days;
-  for (const auto& d : report_.days)
+  for (const auto& d : report_.days) {
+    QStringList notes;
+    if (d.outside_planning) notes << qs(say(language, "fuori periodo", "outside"));
+    if (std::find(allocated_.begin(), allocated_.end(), d.day) != allocated_.end())
+      notes << qs(say(language, "risorse allocate", "resources allocated"));
     // The person's date form, as the window and its grid write dates.
     days.push_back({qs(runtime::date_text(d.day)),
                     qs(planner::weekday_name(planner::iso_weekday(d.day), language)),
-                    qs(planner::duration_text(d.total_minutes())),
-                    d.outside_planning ? qs(say(language, "fuori periodo", "outside")) : QString()});
+                    qs(planner::duration_text(d.total_minutes())), notes.join(", ")});
+  }
   fill(days_,
        {qs(say(language, "Data", "Date")), qs(say(language, "Giorno", "Weekday")),
         qs(say(language, "Durata", "Time")), QString()},

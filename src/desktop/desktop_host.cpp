@@ -7,7 +7,6 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QInputDialog>
@@ -37,9 +36,13 @@
 #include "database/postgres_connection.hpp"
 #include "desktop/database_file.hpp"
 #include "desktop/days_panel.hpp"
+#include "desktop/file_chooser.hpp"
+#include "desktop/journal_dialogs.hpp"
 #include "desktop/preview_dialog.hpp"
+#include "desktop/range_pattern.hpp"
 #include "desktop/range_summary.hpp"
 #include "host/registry.hpp"
+#include "planner/days_report.hpp"
 #include "runtime/date.hpp"
 #include "runtime/error.hpp"
 #include "standin/calling_program.hpp"
@@ -74,27 +77,48 @@ standin::HostSettings DesktopOptions::host_settings() const {
   return s;
 }
 
-const char* usage_text() {
-  return "Usage: calendatt-desktop [options]\n"
+const char* usage_text(const std::string& language) {
+  if (language == "en")
+    return "Usage: calendatt-desktop [options]\n"
+           "\n"
+           "The WBS activity calendar in a desktop window.\n"
+           "\n"
+           "Options:\n"
+           "  --db DB              the database: a SQLite file, or a PostgreSQL server's database as\n"
+           "                       postgresql://user@host:port/dbname or \"host=... dbname=...\"\n"
+           "                       (default: $CALENDATT_DB, else demo/calendatt-demo.db)\n"
+           "  --company N          the company (default 1)\n"
+           "  --lang it|en         the language of the messages (default it)\n"
+           "  --date-form FORM     the short date form: dd/mm/yyyy (default), mm/dd/yyyy, yyyy-mm-dd,\n"
+           "                       dd.mm.yyyy or dd-mm-yyyy\n"
+           "  --called             open the calendar for one activity, given by --project P --node N\n"
+           "                       --activity A\n"
+           "  --settings FILE      the settings file (default ~/.config/calendatt/desktop.ini); the\n"
+           "                       command line wins over it\n"
+           "  --screenshots DIR    write the screenshots of the windows as PNG files into DIR and exit\n"
+           "  -h, --help           this text\n"
+           "\n"
+           "Without a display, run it under a virtual one: xvfb-run -a calendatt-desktop ...\n";
+  return "Uso: calendatt-desktop [opzioni]\n"
          "\n"
-         "The WBS activity calendar in a desktop window.\n"
+         "Il calendario delle attività WBS in una finestra.\n"
          "\n"
-         "Options:\n"
-         "  --db DB              the database: a SQLite file, or a PostgreSQL server's database as\n"
-         "                       postgresql://user@host:port/dbname or \"host=... dbname=...\"\n"
-         "                       (default: $CALENDATT_DB, else demo/calendatt-demo.db)\n"
-         "  --company N          the company (default 1)\n"
-         "  --lang it|en         the language of the messages (default it)\n"
-         "  --date-form FORM     the short date form: dd/mm/yyyy (default), mm/dd/yyyy, yyyy-mm-dd,\n"
-         "                       dd.mm.yyyy or dd-mm-yyyy\n"
-         "  --called             open the calendar for one activity, given by --project P --node N\n"
+         "Opzioni:\n"
+         "  --db DB              il database: un file SQLite, o il database di un server PostgreSQL come\n"
+         "                       postgresql://utente@host:porta/nome o \"host=... dbname=...\"\n"
+         "                       (predefinito: $CALENDATT_DB, altrimenti demo/calendatt-demo.db)\n"
+         "  --company N          la ditta (predefinita 1)\n"
+         "  --lang it|en         la lingua dei messaggi (predefinita it)\n"
+         "  --date-form FORMATO  il formato data breve: dd/mm/yyyy (predefinito), mm/dd/yyyy,\n"
+         "                       yyyy-mm-dd, dd.mm.yyyy o dd-mm-yyyy\n"
+         "  --called             apre il calendario di una sola attività, data da --project P --node N\n"
          "                       --activity A\n"
-         "  --settings FILE      the settings file (default ~/.config/calendatt/desktop.ini); the\n"
-         "                       command line wins over it\n"
-         "  --screenshots DIR    write the screenshots of the windows as PNG files into DIR and exit\n"
-         "  -h, --help           this text\n"
+         "  --settings FILE      il file delle impostazioni (predefinito ~/.config/calendatt/desktop.ini);\n"
+         "                       la riga di comando vale sopra di esso\n"
+         "  --screenshots DIR    scrive le immagini delle finestre come file PNG in DIR ed esce\n"
+         "  -h, --help           questo testo\n"
          "\n"
-         "Without a display, run it under a virtual one: xvfb-run -a calendatt-desktop ...\n";
+         "Senza schermo, lo si avvia in uno virtuale: xvfb-run -a calendatt-desktop ...\n";
 }
 
 bool parse_command_line(const std::vector<std::string>& args, CommandLine& out, std::string& error) {
@@ -295,8 +319,18 @@ DesktopHost::DesktopHost(DesktopOptions options, std::string settings_file)
   // The range dialogs get a Preview button (preview_dialog.hpp).
   session.site_created = [this](QtFormSite& site) {
     add_preview_button(site, [this] { return preview_source(options_); });
+    add_pattern_row(
+        site, [this] { return preview_source(options_); },
+        [this](const std::string& summary) {
+          if (window_) window_->statusBar()->showMessage(qs(summary), 30000);
+        });
   };
   session.modal_loop = [this](QtFormSite& site, bool started) { range_dialog_loop(site, started); };
+  // Typed work is never dropped without a question, and a day without rows shows nothing to type into.
+  session.leave_row = [this] { return settle_pending_change(); };
+  session.blank_field = [this](const standin::InputModel& field) { return shows_no_row(field); };
+  session.row_left = [this] { refresh_status(); };
+  session.month_marks = [this](int year, int month) { return month_marks(year, month); };
   responder_->set_parent([this]() -> QWidget* { return window_.data(); });
 
   use_qt_translations(options_.language);
@@ -377,10 +411,11 @@ QAction* DesktopHost::action(const std::string& name) const {
 void DesktopHost::build_window() {
   window_ = new HostWindow(*this);
   window_->setObjectName("HOST_WINDOW");
-  window_->setWindowTitle(qs(standin::HostEnvironment::kModuleTitle));
+  translated(window_, standin::HostEnvironment::kModuleTitle, "WBS activity calendar");
 
-  add_action("new", "Nuovo", "New", QStyle::SP_FileIcon, QKeySequence::New,
-             [this] { frame_command(true, [](host::RecordFrame& f) { f.NewRow(); }); });
+  add_action("new", "Nuovo", "New", QStyle::SP_FileIcon, QKeySequence::New, [this] {
+    if (settle_pending_change()) frame_command(true, [](host::RecordFrame& f) { f.NewRow(); });
+  });
   add_action("save", "Salva", "Save", QStyle::SP_DialogSaveButton, QKeySequence::Save, [this] {
     frame_command(true, [this](host::RecordFrame& f) {
       // In browse mode there is nothing to write: the person is told how to add a day.
@@ -427,6 +462,10 @@ void DesktopHost::build_window() {
              [this] { export_grid(); });
   add_action("multimedia", "Multimedia", "Multimedia", QStyle::SP_FileDialogInfoView, QKeySequence(),
              [this] { multimedia(); });
+  add_action("undo", "Annulla ultima azione…", "Undo last action…", QStyle::SP_ArrowBack,
+             QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), [this] { undo_last(); });
+  add_action("history", "Storia…", "History…", QStyle::SP_FileDialogDetailedView,
+             QKeySequence(Qt::CTRL | Qt::Key_H), [this] { history(); });
   add_action("open", "Apri calendario", "Open the calendar", -1, QKeySequence(), [this] { open_module(); });
   add_action("settings", "Impostazioni...", "Settings...", -1, QKeySequence::Preferences,
              [this] { edit_settings(); });
@@ -448,6 +487,8 @@ void DesktopHost::build_window() {
     record->addAction(action(name));
   record->addSeparator();
   for (const char* name : {"company", "export", "multimedia"}) record->addAction(action(name));
+  record->addSeparator();
+  for (const char* name : {"undo", "history"}) record->addAction(action(name));
   auto* help = window_->menuBar()->addMenu(QString());
   help->setObjectName("HELP_MENU");
   translated(help, "&Aiuto", "&Help");
@@ -456,6 +497,15 @@ void DesktopHost::build_window() {
   days_panel_ = new DaysPanel(window_);
   window_->addDockWidget(Qt::RightDockWidgetArea, days_panel_);
   days_panel_->hide();
+  // A day double-clicked in the panel: the calendar goes there (and the grid with it), as a click would.
+  days_panel_->set_day_chooser([this](runtime::Date day) {
+    auto site = main_site();
+    if (!site) return;
+    for (const auto& view : site->views())
+      if (auto calendar = std::dynamic_pointer_cast<QtCalendar>(view))
+        calendar->calendar()->setSelectedDate(to_qdate(day));
+    refresh_status();
+  });
   days_panel_->toggleViewAction()->setShortcut(QKeySequence(Qt::Key_F8));
   record->addSeparator();
   record->addAction(days_panel_->toggleViewAction());
@@ -519,7 +569,7 @@ void DesktopHost::install_programs() {
     path->setObjectName("MEDIA_PATH");
     auto* browse = new QPushButton(qs(text("Sfoglia...", "Browse...")), &dialog);
     QObject::connect(browse, &QPushButton::clicked, &dialog, [&dialog, path] {
-      QString chosen = QFileDialog::getOpenFileName(&dialog);
+      QString chosen = choose_file(&dialog, QString(), QString(), QString()).path;
       if (!chosen.isEmpty()) path->setText(chosen);
     });
     auto* row = new QHBoxLayout;
@@ -667,7 +717,14 @@ bool DesktopHost::settle_pending_change() {
   // The field being typed in is left first: its change reaches the row, or its refusal keeps the window.
   if (!site->validate_focused()) return false;
   if (f->Status() == host::RecordFrame::kStatusStored) return true;
-  QMessageBox box(QMessageBox::Question, qs(standin::HostEnvironment::kModuleTitle),
+  // A new row nothing was typed into is given up without a question: there is nothing to lose.
+  if (f->Status() == host::RecordFrame::kStatusNew && nothing_typed(*site)) {
+    f->CancelEdit();
+    refresh_status();
+    return true;
+  }
+  QMessageBox box(QMessageBox::Question,
+                  qs(standin::translate_caption(standin::HostEnvironment::kModuleTitle, options_.language)),
                   qs(f->Status() == host::RecordFrame::kStatusNew
                          ? text("Il nuovo giorno non è stato salvato. Salvarlo?",
                                 "The new day has not been saved. Save it?")
@@ -690,6 +747,75 @@ bool DesktopHost::settle_pending_change() {
   if (auto s = main_site()) s->refresh_grids();
   refresh_status();
   return settled;
+}
+
+std::vector<MonthMark> DesktopHost::month_marks(int year, int month) {
+  std::vector<MonthMark> marks;
+  const std::int32_t company = env_->global()->Company().to_long();
+  const auto first = runtime::Date::from_ymd(year, static_cast<unsigned>(month), 1);
+  const auto last = (month == 12 ? runtime::Date::from_ymd(year + 1, 1, 1)
+                                 : runtime::Date::from_ymd(year, static_cast<unsigned>(month) + 1, 1))
+                        .add_days(-1);
+  runtime::suppressed([&] {
+    const auto activity = browsed_activity(*env_, frame());
+    std::vector<planner::PlannedDay> own;
+    if (activity) {
+      const planner::QueryRunner query = [this](const std::string& sql) { return env_->run_query(sql); };
+      own = planner::read_days(query, activity->activity, first, last);
+    }
+    for (const auto& d : own)
+      marks.push_back(
+          {to_qdate(d.day), true, qs(activity->codes() + ": " + planner::duration_text(d.total_minutes()))});
+    for (const auto& d : standin::planned_days(*env_, company, 0, 0, year, static_cast<unsigned>(month))) {
+      const bool taken = std::any_of(own.begin(), own.end(), [&](const auto& o) { return o.day == d; });
+      if (!taken)
+        marks.push_back(
+            {to_qdate(d), !activity, activity ? qs(text("Altre attività", "Other activities")) : QString()});
+    }
+  });
+  return marks;
+}
+
+bool DesktopHost::nothing_typed(QtFormSite& site) {
+  for (const char* name : {"TXT_CODPROG", "TXT_CODNODO", "TXT_CODATTIVITA", "TXT_ORE", "TXT_MINUTI"}) {
+    bool blank = true;
+    runtime::suppressed([&] { blank = runtime::trim(site.model<host::TextControl>(name)->Text()).empty(); });
+    if (!blank) return false;
+  }
+  return true;
+}
+
+bool DesktopHost::shows_no_row(const standin::InputModel& field) const {
+  auto site = main_site();
+  auto f = frame();
+  if (!site || !f || f->Status() != host::RecordFrame::kStatusStored) return false;
+  const auto& controls = site->controls();
+  const bool of_the_window = std::any_of(controls.begin(), controls.end(), [&](const auto& c) {
+    return dynamic_cast<const standin::InputModel*>(c.get()) == &field;
+  });
+  if (!of_the_window) return false;
+  bool current = false;
+  runtime::suppressed([&] {
+    auto rs = f->Recordset();
+    current = rs && rs->State() == host::kAdStateOpen && !rs->Eof() && !rs->Bof();
+  });
+  return !current;
+}
+
+void DesktopHost::show_record_state() {
+  auto site = main_site();
+  if (!site) return;
+  bool blank = false;
+  runtime::suppressed([&] {
+    auto f = frame();
+    auto rs = f ? f->Recordset() : nullptr;
+    blank = f && f->Status() == host::RecordFrame::kStatusStored &&
+            !(rs && rs->State() == host::kAdStateOpen && !rs->Eof() && !rs->Bof());
+  });
+  if (blank == showed_blank_) return;
+  showed_blank_ = blank;
+  for (const auto& view : site->views())
+    if (view) view->refresh();
 }
 
 bool DesktopHost::close_module() {
@@ -735,6 +861,7 @@ void DesktopHost::frame_command(bool validate_first, const std::function<void(ho
 }
 
 void DesktopHost::move(int where) {
+  if (!settle_pending_change()) return;
   frame_command(true, [where](host::RecordFrame& f) {
     auto rs = f.Recordset();
     if (!rs || rs->State() != host::kAdStateOpen) return;
@@ -761,17 +888,45 @@ void DesktopHost::move(int where) {
 }
 
 void DesktopHost::change_company() {
-  if (!module_) return;
-  if (auto site = main_site(); site && !site->validate_focused()) return;
-  bool ok = false;
-  int current = env_->global()->Company().to_long();
-  int company = QInputDialog::getInt(window_, qs(text("Cambio ditta", "Change company")),
-                                     qs(text("Ditta:", "Company:")), current, 1, 32767, 1, &ok);
-  if (!ok || company == current) return;
+  if (!module_ || !settle_pending_change()) return;
+  const int current = env_->global()->Company().to_long();
+  // The companies the database holds are offered; another number may be typed.
+  QStringList companies{QString::number(current)};
+  runtime::suppressed([&] {
+    auto rs = env_->run_query("SELECT DISTINCT PD0G_DITTA_CG18 AS DITTA FROM PD0G_DISBAPROG ORDER BY 1");
+    for (; rs && !rs->Eof(); rs->MoveNext())
+      if (QString n = QString::number(rs->Field("DITTA").to_long()); !companies.contains(n)) companies << n;
+  });
+  QInputDialog input(window_);
+  input.setObjectName("COMPANY_CHOICE");
+  input.setWindowTitle(qs(text("Cambio ditta", "Change company")));
+  input.setLabelText(
+      qs(text("Ditta (il calendario si riapre su di essa):", "Company (the calendar reopens on it):")));
+  input.setComboBoxItems(companies);
+  input.setComboBoxEditable(true);
+  input.setTextValue(QString::number(current));
+  if (input.exec() != QDialog::Accepted) return;
+  bool number = false;
+  const int company = input.textValue().trimmed().toInt(&number);
+  if (!number || company < 1 || company > 32767) {
+    responder_->answer_message(standin::ShownMessage{
+        0,
+        text("La ditta è un numero intero da 1 a 32767.", "The company is a whole number from 1 to 32767."),
+        48, standin::HostEnvironment::kModuleTitle});
+    return;
+  }
+  if (company == current) return;
   const bool changed = env_->navigator()->change_company(company, *env_->global());
-  if (changed) options_.company = company;
+  if (changed) {
+    options_.company = company;
+    // What the status bar said was about the other company.
+    env_->status_bar()->set_text("");
+    window_->statusBar()->clearMessage();
+  }
   if (!main_site()) {
+    // The module closed its window for the change: it opens again on the new company.
     module_closed();
+    if (changed) open_module();
   } else if (changed) {
     // A window the module left open through the change was loaded for the other company (its grid's
     // codes are that company's): it is loaded again for this one.
@@ -797,11 +952,11 @@ void DesktopHost::export_grid() {
         qs(text("CSV standard: virgole, date ISO (*.csv)", "Standard CSV: commas, ISO dates (*.csv)"));
     const QString sheet = qs(text("CSV per foglio di calcolo: punto e virgola, con titolo (*.csv)",
                                   "Spreadsheet CSV: semicolons, with a title (*.csv)"));
-    QString chosen_filter = standard;
-    choice.path = QFileDialog::getSaveFileName(window_, qs(text("Esporta la griglia", "Export the grid")),
-                                               "calendario.csv", standard + ";;" + sheet, &chosen_filter)
-                      .toStdString();
-    choice.standard = chosen_filter == standard;
+    const ChosenFile chosen =
+        choose_file(window_, qs(text("Esporta la griglia", "Export the grid")),
+                    qs(text("calendario.csv", "calendar.csv")), standard + ";;" + sheet, true, standard);
+    choice.path = chosen.path.toStdString();
+    choice.standard = chosen.filter == standard;
   }
   const QString path = qs(choice.path);
   if (path.isEmpty()) return;
@@ -811,6 +966,39 @@ void DesktopHost::export_grid() {
                              : standin::export_grid_csv(*env_->navigator(), *grid, choice.path);
     if (!written) return;
     window_->statusBar()->showMessage(qs(text("Esportato in ", "Exported to ")) + path, 5000);
+  } catch (const runtime::Error& e) {
+    responder_->answer_message(
+        standin::ShownMessage{0, e.description(), 16, standin::HostEnvironment::kModuleTitle});
+  }
+}
+
+void DesktopHost::undo_last() {
+  if (!main_site() || !settle_pending_change()) return;
+  std::optional<std::string> done;
+  try {
+    done = undo_last_action(window_, options_.db_path, options_.company, options_.language);
+  } catch (const runtime::Error& e) {
+    responder_->answer_message(
+        standin::ShownMessage{0, e.description(), 16, standin::HostEnvironment::kModuleTitle});
+  }
+  if (!done) return;
+  // The window reads its days again, through the host's script model, as a script of the host would.
+  runtime::suppressed([&] {
+    auto script = std::make_shared<standin::StandinScriptObject>();
+    env_->navigator()->initialize_script_model(script);
+    script->call(kMainWindowName, "Requery");
+  });
+  if (auto s = main_site()) s->refresh_grids();
+  refresh_status();
+  window_->statusBar()->showMessage(qs(*done), 30000);
+}
+
+void DesktopHost::history() {
+  if (!main_site()) return;
+  planner::ActivityCodes activity;
+  if (auto found = browsed_activity(*env_, frame())) activity = {found->project, found->node, found->code};
+  try {
+    show_history(window_, options_.db_path, options_.company, activity, options_.language);
   } catch (const runtime::Error& e) {
     responder_->answer_message(
         standin::ShownMessage{0, e.description(), 16, standin::HostEnvironment::kModuleTitle});
@@ -849,7 +1037,7 @@ void DesktopHost::edit_settings() {
   db->setMinimumWidth(std::clamp(db->fontMetrics().horizontalAdvance(db->text()) + 24, 320, 720));
   auto* browse = new QPushButton(qs(text("Sfoglia...", "Browse...")), &dialog);
   QObject::connect(browse, &QPushButton::clicked, &dialog, [&dialog, db] {
-    QString chosen = QFileDialog::getOpenFileName(&dialog, QString(), db->text());
+    QString chosen = choose_file(&dialog, QString(), db->text(), QString()).path;
     if (!chosen.isEmpty()) db->setText(chosen);
   });
   auto* db_row = new QHBoxLayout;
@@ -893,7 +1081,7 @@ void DesktopHost::refresh_status() {
   if (!window_ || !env_) return;
   const bool open = module_ && main_site();
   for (const char* name : {"new", "save", "delete", "cancel", "first", "previous", "next", "last", "company",
-                           "export", "multimedia"})
+                           "export", "multimedia", "undo", "history"})
     if (auto* a = action(name)) a->setEnabled(open);
   if (auto* a = action("open")) a->setEnabled(!module_);
   std::string state;
@@ -918,6 +1106,7 @@ void DesktopHost::refresh_status() {
     if (!env_->status_bar()->text().empty()) state += " - " + env_->status_bar()->text();
   }
   status_frame_->setText(qs(state));
+  show_record_state();
   if (days_panel_) days_panel_->refresh(*env_, open ? frame() : nullptr, options_.language);
   // The calendar's marks follow the rows written meanwhile and the selection.
   if (open) {

@@ -53,7 +53,8 @@ struct CommandLine {
 bool parse_command_line(const std::vector<std::string>& args, CommandLine& out, std::string& error);
 // Puts the command line's values over `options` (those read from the settings file).
 bool apply_command_line(const CommandLine& line, DesktopOptions& options, std::string& error);
-const char* usage_text();
+// The command line's help in the language ("en" English, else Italian).
+const char* usage_text(const std::string& language);
 
 // Qt's own texts (standard buttons, file dialogs) in `language`: Debian's Qt translations for Italian,
 // Qt's built-in English otherwise. Needs a QApplication; false when the translation was not found.
@@ -100,7 +101,7 @@ class DesktopHost {
   // The calendar window's site while it is open.
   std::shared_ptr<QtFormSite> main_site() const;
   // A navigator command by name: new, save, delete, cancel, first, previous, next, last, company,
-  // export, multimedia; also settings and open.
+  // export, multimedia; also undo, history, settings and open.
   QAction* action(const std::string& name) const;
 
   // Creates the module through the registry, hands it the contract (the activity's codes, ids and
@@ -145,6 +146,9 @@ class DesktopHost {
   // and again at every retranslate().
   void translated(QObject* object, const std::string& it, const std::string& en);
   void about();
+  // Record menu: the company's last action put back (asked first), and the History of the activity.
+  void undo_last();
+  void history();
   std::shared_ptr<host::RecordFrame> frame() const;
   // The navigator's record commands: the focused field is left first (its validation may refuse).
   void frame_command(bool validate_first, const std::function<void(host::RecordFrame&)>& command);
@@ -156,6 +160,16 @@ class DesktopHost {
   void module_closed();
   void install_programs();
   void show_current_row();
+  // A field of the calendar window while no row is current (the frame browses and its recordset has
+  // none): it shows nothing and takes no typing.
+  bool shows_no_row(const standin::InputModel& field) const;
+  // The month's marks: the days of the activity being browsed with their time, the days of other
+  // activities apart; every planned day as the activity's while none is browsed.
+  std::vector<MonthMark> month_marks(int year, int month);
+  // The calendar window's codes, hours and minutes are all empty.
+  static bool nothing_typed(QtFormSite& site);
+  // Has every view of the window show its value again when the window gained or lost its current row.
+  void show_record_state();
   void range_dialog_loop(QtFormSite& site, bool started);
 
   DesktopOptions options_;
@@ -177,6 +191,7 @@ class DesktopHost {
   std::function<ExportChoice()> export_chooser_;
   std::unique_ptr<RangeSummary> range_summary_;
   int shown_before_range_run_ = 0;
+  bool showed_blank_ = false;
 };
 
 }  // namespace desktop

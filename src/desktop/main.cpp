@@ -31,11 +31,11 @@ int main(int argc, char** argv) {
   desktop::CommandLine line;
   std::string error;
   if (!desktop::parse_command_line(std::vector<std::string>(argv + 1, argv + argc), line, error)) {
-    std::cerr << "calendatt-desktop: " << error << "\n\n" << desktop::usage_text();
+    std::cerr << "calendatt-desktop: " << error << "\n\n" << desktop::usage_text(line.options.language);
     return kUsageError;
   }
   if (line.help) {
-    std::cout << desktop::usage_text();
+    std::cout << desktop::usage_text(line.options.language);
     return 0;
   }
   const bool screenshots = !line.screenshots_dir.empty();

@@ -11,14 +11,18 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QTableWidget>
 #include <QToolBar>
 #include <QVBoxLayout>
 
 #include "desktop/desktop_host.hpp"
 #include "desktop/qt_forms.hpp"
+#include "desktop/range_pattern.hpp"
 #include "host/controls.hpp"
 #include "planner/preview.hpp"
+#include "planner/range_runs.hpp"
 #include "runtime/date.hpp"
 #include "runtime/error.hpp"
 #include "runtime/variant.hpp"
@@ -68,6 +72,28 @@ std::string total_words(const QString& key, const std::string& language) {
 
 }  // namespace
 
+// A line the rehearsal wrote, as the person reads the window's own messages: without the command line's
+// marks (its name, the messages' numbers) and with every date in the person's date form. Lines about
+// the command line itself (its options, the answers it gave for the person) say nothing here: empty.
+QString message_shown(QString line) {
+  static const QRegularExpression number("^\\[\\d+\\] ");
+  static const QRegularExpression iso("\\b(\\d{4})-(\\d{2})-(\\d{2})\\b");
+  if (line.contains("--")) return {};
+  if (line.startsWith("calendatt: ")) line = line.mid(11);
+  line.remove(number);
+  QString out;
+  qsizetype from = 0;
+  for (auto it = iso.globalMatch(line); it.hasNext();) {
+    const auto match = it.next();
+    out += line.mid(from, match.capturedStart() - from);
+    const auto day =
+        runtime::date_of(match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt());
+    out += day ? qs(runtime::date_text(*day)) : match.captured();
+    from = match.capturedEnd();
+  }
+  return out + line.mid(from);
+}
+
 PreviewSource preview_source(const DesktopOptions& options) {
   PreviewSource source;
   source.program = qEnvironmentVariable("CALENDATT_CLI").toStdString();
@@ -113,12 +139,23 @@ std::vector<std::string> preview_arguments(QtFormSite& dialog, const PreviewSour
     args.push_back("--yes");
   }
   if (source.called) args.push_back("--called");
+  // The whole pattern, when the dialog's row holds one.
+  const RangePattern pattern = pattern_of(dialog);
+  if (!pattern.weekdays.empty()) {
+    // A weekday comes back every 7 days: the step of the dialog is not asked for.
+    auto every = std::find(args.begin(), args.end(), "--every");
+    args.erase(every, every + 2);
+    std::string days;
+    for (int w : pattern.weekdays) days += (days.empty() ? "" : ",") + planner::weekday_key(w);
+    args.insert(args.end(), {"--weekdays", days});
+  }
+  if (!pattern.skip_file.empty()) args.insert(args.end(), {"--skip-dates", pattern.skip_file});
   args.insert(args.end(), {"--dry-run", "--format", "json"});
   return args;
 }
 
-PreviewOutcome run_preview(const PreviewSource& source, const std::vector<std::string>& arguments) {
-  PreviewOutcome outcome;
+CommandRun run_command(const PreviewSource& source, const std::vector<std::string>& arguments) {
+  CommandRun run;
   QStringList args;
   for (const auto& a : arguments) args << qs(a);
   QProcess process;
@@ -127,15 +164,24 @@ PreviewOutcome run_preview(const PreviewSource& source, const std::vector<std::s
   if (!process.waitForStarted() || !process.waitForFinished(kRunTimeoutMs)) {
     process.kill();
     process.waitForFinished();
-    outcome.messages << qs(say(source.language,
-                               "L'anteprima non si è potuta eseguire: ", "The preview could not run: ")) +
-                            process.errorString();
-    return outcome;
+    run.messages << qs(say(source.language, "Il programma a riga di comando non si è potuto eseguire: ",
+                           "The command line program could not run: ")) +
+                        process.errorString();
+    return run;
   }
-  outcome.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+  run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
   for (const QString& line : QString::fromUtf8(process.readAllStandardError()).split('\n'))
-    if (!line.trimmed().isEmpty()) outcome.messages << line;
-  QJsonDocument document = QJsonDocument::fromJson(process.readAllStandardOutput());
+    if (!line.trimmed().isEmpty()) run.messages << line;
+  run.out = process.readAllStandardOutput();
+  return run;
+}
+
+PreviewOutcome run_preview(const PreviewSource& source, const std::vector<std::string>& arguments) {
+  PreviewOutcome outcome;
+  CommandRun run = run_command(source, arguments);
+  outcome.status = run.status;
+  outcome.messages = run.messages;
+  QJsonDocument document = QJsonDocument::fromJson(run.out);
   const QJsonObject root = document.object();
   for (const QJsonValue& value : root.value("dates").toArray()) {
     QJsonObject o = value.toObject();
@@ -205,7 +251,8 @@ PreviewDialog::PreviewDialog(const PreviewOutcome& outcome, bool insertion, cons
   // The messages the run showed (a conflict, the question answered yes), the preview's own line apart.
   QStringList shown;
   for (const QString& m : outcome.messages)
-    if (!m.startsWith("calendatt: Anteprima") && !m.startsWith("calendatt: Preview")) shown << m;
+    if (!m.startsWith("calendatt: Anteprima") && !m.startsWith("calendatt: Preview"))
+      if (QString line = message_shown(m); !line.isEmpty()) shown << line;
   if (outcome.lines.empty() && shown.isEmpty())
     shown << qs(say(language, "L'anteprima non ha dato risultati.", "The preview gave no result."));
   if (!outcome.lines.empty() && !shown.isEmpty())
@@ -216,10 +263,16 @@ PreviewDialog::PreviewDialog(const PreviewOutcome& outcome, bool insertion, cons
   messages_->setVisible(!shown.isEmpty());
   layout->addWidget(messages_);
 
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-  layout->addWidget(buttons);
+  buttons_ = new QDialogButtonBox(QDialogButtonBox::Close, this);
+  connect(buttons_, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  connect(buttons_, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  layout->addWidget(buttons_);
   resize(560, 520);
+}
+
+void PreviewDialog::offer_to_carry_out(const QString& text) {
+  auto* button = buttons_->addButton(text, QDialogButtonBox::AcceptRole);
+  button->setObjectName("PREVIEW_CARRY_OUT");
 }
 
 void add_preview_button(QtFormSite& site, std::function<PreviewSource()> source) {

@@ -5,6 +5,7 @@
 // transaction that is rolled back (planner/preview.hpp), so the list is what confirming would do, and
 // nothing in this program's windows or connections is touched. The list shows in a dialog of its own.
 
+#include <QByteArray>
 #include <QDialog>
 #include <QString>
 #include <QStringList>
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 
+class QDialogButtonBox;
 class QLabel;
 class QTableWidget;
 
@@ -51,17 +53,33 @@ struct PreviewOutcome {
 };
 PreviewOutcome run_preview(const PreviewSource& source, const std::vector<std::string>& arguments);
 
+// A run of the command line program: its exit status (-1 when it did not run to its end), what it wrote
+// on its standard output and, a line each, on its standard error.
+struct CommandRun {
+  int status = -1;
+  QByteArray out;
+  QStringList messages;
+};
+CommandRun run_command(const PreviewSource& source, const std::vector<std::string>& arguments);
+
+// A line the command line wrote, as the window's own messages read: without its marks and with dates in
+// the person's form; empty for a line about the command line itself (its options, its answers).
+QString message_shown(QString line);
+
 class PreviewDialog : public QDialog {
  public:
   PreviewDialog(const PreviewOutcome& outcome, bool insertion, const std::string& language, QWidget* parent);
   QTableWidget* table() const { return table_; }
   QLabel* totals() const { return totals_; }
   QLabel* messages() const { return messages_; }
+  // Adds a button (object name PREVIEW_CARRY_OUT) that closes the dialog accepted.
+  void offer_to_carry_out(const QString& text);
 
  private:
   QTableWidget* table_ = nullptr;
   QLabel* totals_ = nullptr;
   QLabel* messages_ = nullptr;
+  QDialogButtonBox* buttons_ = nullptr;
 };
 
 // Adds the Preview button (object name BTN_ANTEPRIMA) to the toolbar of a range dialog; any other

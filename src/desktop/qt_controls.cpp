@@ -238,7 +238,12 @@ template <class Model>
 void QtTextControl<Model>::refresh() {
   QtInput::refresh();
   if (!edit_) return;
-  QString text = qs(model_->Text());
+  const bool blank = session() && session()->blank_field && session()->blank_field(*model_);
+  edit_->setReadOnly(blank);
+  // Its lookup and maintenance buttons with it.
+  if (widget() && widget() != edit_)
+    for (auto* button : widget()->findChildren<QToolButton*>()) button->setEnabled(!blank);
+  QString text = blank ? QString() : qs(model_->Text());
   if (edit_->text() != text) {
     int cursor = edit_->cursorPosition();
     edit_->setText(text);
@@ -284,8 +289,9 @@ QtCodeEdit::QtCodeEdit(std::shared_ptr<standin::CodeEditModel> model, std::share
   if (maintenance) {
     key_button_ = new QToolButton(box);
     key_button_->setObjectName(qs(name() + "_KEY"));
-    key_button_->setText("G");
-    key_button_->setToolTip(s ? qs(s->text("Gestione", "Maintenance")) : QString());
+    // Named by what it does: it opens the maintenance of the code's table.
+    key_button_->setText(s ? qs(s->text("Gestisci…", "Manage…")) : QString("G"));
+    key_button_->setToolTip(s ? qs(s->text("Gestione dei codici", "Maintenance of the codes")) : QString());
     key_button_->setFocusPolicy(Qt::NoFocus);
     layout->addWidget(key_button_);
     QObject::connect(key_button_, &QToolButton::clicked, key_button_,
@@ -304,6 +310,8 @@ bool QtCodeEdit::key_pressed(int key) {
 }
 
 void QtCodeEdit::lookup_clicked() {
+  // A field that shows no row takes no code from the list either.
+  if (line_edit() && line_edit()->isReadOnly()) return;
   auto keep = shared_from_this();
   if (!click_into()) return;
   model()->OpenLookup();
@@ -320,7 +328,9 @@ Variant QtCodeEdit::choose(standin::CodeEditModel& m, const standin::LookupReque
     return Variant();
   }
   list.title =
-      runtime::is_blank(request.value_b) ? input_model().shown_caption() : request.value_b.to_string();
+      runtime::is_blank(request.value_b)
+          ? input_model().shown_caption()
+          : (session() ? session()->caption(request.value_b.to_string()) : request.value_b.to_string());
   Variant setting = m.LookupSetting();
   if (setting.type() == runtime::VarType::String) {
     std::string captions = setting.to_string();
@@ -412,7 +422,11 @@ QtCalendar::QtCalendar(std::shared_ptr<standin::CalendarModel> model, std::share
   QObject::connect(calendar_, &QCalendarWidget::selectionChanged, calendar_, [this] {
     if (by_code_ || !calendar_) return;
     auto keep = shared_from_this();
-    if (!model_->choose(from_qdate(calendar_->selectedDate()))) refresh();
+    if ((session() && session()->leave_row && !session()->leave_row()) ||
+        !model_->choose(from_qdate(calendar_->selectedDate())))
+      refresh();
+    else if (session() && session()->row_left)
+      session()->row_left();
   });
   QObject::connect(calendar_, &QCalendarWidget::currentPageChanged, calendar_,
                    [this](int, int) { mark_planned_days(); });
@@ -422,17 +436,34 @@ QtCalendar::QtCalendar(std::shared_ptr<standin::CalendarModel> model, std::share
 
 void QtCalendar::mark_planned_days() {
   if (!calendar_) return;
-  std::vector<QDate> days;
-  for (const auto& d :
-       model_->planned_days(calendar_->yearShown(), static_cast<unsigned>(calendar_->monthShown())))
-    days.push_back(to_qdate(d));
-  if (days == marked_) return;
+  std::vector<MonthMark> marks;
+  if (session() && session()->month_marks) {
+    marks = session()->month_marks(calendar_->yearShown(), calendar_->monthShown());
+  } else {
+    for (const auto& d :
+         model_->planned_days(calendar_->yearShown(), static_cast<unsigned>(calendar_->monthShown())))
+      marks.push_back({to_qdate(d), true, {}});
+  }
+  QString key;
+  for (const auto& m : marks) key += m.day.toString(Qt::ISODate) + (m.of_activity ? "A" : "O") + m.tip + "|";
+  key += QString::number(calendar_->yearShown() * 100 + calendar_->monthShown());
+  if (key == marks_shown_) return;
+  marks_shown_ = key;
   for (const auto& d : marked_) calendar_->setDateTextFormat(d, QTextCharFormat());
-  QTextCharFormat bold;
-  bold.setFontWeight(QFont::Bold);
-  bold.setFontUnderline(true);
-  for (const auto& d : days) calendar_->setDateTextFormat(d, bold);
-  marked_ = std::move(days);
+  marked_.clear();
+  for (const auto& m : marks) {
+    QTextCharFormat format;
+    if (m.of_activity) {
+      format.setFontWeight(QFont::Bold);
+      format.setFontUnderline(true);
+    } else {
+      format.setFontItalic(true);
+      format.setForeground(QColor(0x60, 0x60, 0x90));
+    }
+    format.setToolTip(m.tip);
+    calendar_->setDateTextFormat(m.day, format);
+    marked_.push_back(m.day);
+  }
 }
 
 void QtCalendar::refresh() {
@@ -505,7 +536,10 @@ QtGrid::QtGrid(std::shared_ptr<standin::GridModel> model, std::shared_ptr<FormIn
                    [this](int row, int, int previous, int) {
                      if (by_code_ || row == previous) return;
                      auto keep = shared_from_this();
-                     model_->select_row(row);
+                     if (!session() || !session()->leave_row || session()->leave_row()) {
+                       model_->select_row(row);
+                       if (session() && session()->row_left) session()->row_left();
+                     }
                      mark_current();
                    });
   set_widgets(table_, table_);

@@ -38,6 +38,14 @@ using QueryRunner = standin::QueryRunner;
 
 // What the desktop shares with its windows and their controls: the controls' session, and the places
 // the host gives its windows.
+// A day the month view marks: of the activity being browsed (with its planned time as the tooltip), or
+// of other activities only.
+struct MonthMark {
+  QDate day;
+  bool of_activity = true;
+  QString tip;
+};
+
 struct QtSession : standin::ControlSession {
   // Places a modeless window's widget in the host's workspace; false when there is no workspace.
   std::function<bool(QWidget* content, const std::string& caption)> embed;
@@ -54,6 +62,16 @@ struct QtSession : standin::ControlSession {
   // Told when a modal window's loop starts (the window loaded) and when it ended (the window closed;
   // its controls still hold what it showed). May be empty.
   std::function<void(QtFormSite& site, bool started)> modal_loop;
+  // Asked before a click on another day or another line takes the person off the row being entered or
+  // changed: false keeps them on it, the click undone. May be empty.
+  std::function<bool()> leave_row;
+  // Told once such a click has been taken (the window shows another day or row). May be empty.
+  std::function<void()> row_left;
+  // True for a field that shows no value now: empty and read-only (a field of the calendar while no
+  // row is current). May be empty.
+  std::function<bool(const standin::InputModel& field)> blank_field;
+  // The days the calendar marks in a month; when empty, those the model's planned days give.
+  std::function<std::vector<MonthMark>(int year, int month)> month_marks;
 };
 
 // What the views of one window share: the models' focus, and the guards of focus moves that must not
@@ -190,7 +208,8 @@ class QtCalendar : public QtInput {
   standin::CalendarModel* model() const { return model_.get(); }
   QCalendarWidget* calendar() const { return calendar_; }
   void refresh() override;
-  // Shows in bold the days of the month on view that hold planned rows.
+  // Shows in bold the days of the month on view that the activity being browsed holds rows on (its time
+  // as their tooltip), and in italics those only other activities hold.
   void mark_planned_days();
   const std::vector<QDate>& marked_days() const { return marked_; }
 
@@ -198,6 +217,7 @@ class QtCalendar : public QtInput {
   std::shared_ptr<standin::CalendarModel> model_;
   QPointer<QCalendarWidget> calendar_;
   std::vector<QDate> marked_;
+  QString marks_shown_;  // what the marks show, to set them again only when it changes
   bool by_code_ = false;
 };
 

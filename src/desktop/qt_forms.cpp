@@ -207,7 +207,10 @@ QtFormSite::~QtFormSite() {
 void QtFormSite::lay_out() {
   auto* root = new QVBoxLayout(content_);
   root->setContentsMargins(4, 4, 4, 4);
-  content_->setStyleSheet("QLineEdit[mandatory=\"true\"]:enabled { background-color: #fff3c4; }");
+  // A field that shows no row looks as a field that takes nothing.
+  content_->setStyleSheet(
+      "QLineEdit[mandatory=\"true\"]:enabled:!read-only { background-color: #fff3c4; } "
+      "QLineEdit:read-only { background-color: palette(window); }");
 
   QToolBar* toolbar = nullptr;
   std::shared_ptr<QtCalendar> calendar;

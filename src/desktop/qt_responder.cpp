@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
@@ -11,6 +12,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "standin/dictionary.hpp"
 
 namespace desktop {
 
@@ -98,10 +100,21 @@ QMessageBox* make_message_box(const standin::ShownMessage& message, const std::s
                               QWidget* parent) {
   auto* box = new QMessageBox(parent);
   box->setObjectName("MESSAGE_BOX");
-  box->setWindowTitle(qs(message.title.empty() ? std::string("Calendario attività WBS") : message.title));
+  // The title in the person's language: the module's titles are its captions.
+  box->setWindowTitle(qs(standin::translate_caption(
+      message.title.empty() ? std::string("Calendario attività WBS") : message.title, language)));
   box->setText(shown_text(message.text));
-  box->setIcon(icon_of_style(message.style));
+  // Wide enough for its whole title (a window manager cuts a title longer than its window).
+  if (auto* grid = qobject_cast<QGridLayout*>(box->layout()))
+    grid->addItem(new QSpacerItem(box->fontMetrics().horizontalAdvance(box->windowTitle()) + 100, 0,
+                                  QSizePolicy::Minimum, QSizePolicy::Expanding),
+                  grid->rowCount(), 0, 1, grid->columnCount());
   auto answers = standin::box::buttons(message.style);
+  // A question that may destroy (Yes/No) never wears the icon of a mere notice.
+  const bool yes_no = std::find(answers.begin(), answers.end(), standin::box::kYes) != answers.end();
+  box->setIcon(yes_no && icon_of_style(message.style) == QMessageBox::Information
+                   ? QMessageBox::Warning
+                   : icon_of_style(message.style));
   if (answers.empty()) answers = {standin::box::kOk};
   std::vector<QPushButton*> buttons;
   for (int answer : answers) {

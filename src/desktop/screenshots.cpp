@@ -253,7 +253,14 @@ int take_screenshots(const std::string& dir, const std::string& language) {
   host.refresh_status();
   QApplication::processEvents();
   save(window->grab(), dir, name("days-panel"), written);
-  return written == 5 ? 0 : 1;
+
+  // Undo last action: what putting the insertion of the week back would do, asked before it is done.
+  on_next_modal([&](QWidget* dialog) {
+    save(with_box(window, dialog), dir, name("undo-dialog"), written);
+    if (auto* leave = dialog->findChild<QAbstractButton*>("UNDO_LEAVE")) leave->click();
+  });
+  host.action("undo")->trigger();
+  return written == 6 ? 0 : 1;
 }
 
 }  // namespace desktop

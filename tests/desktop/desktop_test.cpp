@@ -46,7 +46,8 @@ QStringList of_the_other_language(const QStringList& texts, const std::string& l
   for (const auto& pair : QString("Nuovo=New Salva=Save Elimina=Delete Primo=First Precedente=Previous "
                                   "Successivo=Next Ultimo=Last Esporta=Export Navigatore=Navigator "
                                   "Impostazioni=Settings Esci=Quit Aiuto=Help Visualizzazione=Browse "
-                                  "Ditta=Company Lingua=Language Sfoglia=Browse Giorni=Days")
+                                  "Ditta=Company Lingua=Language Sfoglia=Browse Giorni=Days Storia=History "
+                                  "Calendario=Calendar Progetti=Projects")
                               .split(' '))
     pairs.emplace_back(pair.section('=', 0, 0).toStdString(), pair.section('=', 1).toStdString());
   QStringList wrong;
@@ -91,6 +92,8 @@ class DesktopHostTest : public DesktopFixture {
   void oneLanguageAtATime();
   void quittingWithAPendingChangeAsks();
   void theCalendarMarksPlannedDays();
+  void theLastActionIsPutBackFromTheRecordMenu();
+  void typedWorkIsNeverDroppedWithoutAsking();
 
  private:
   // Nuovo, the codes of the demo's activity, and the hours (the focus stays in them).
@@ -288,7 +291,8 @@ void DesktopHostTest::messageBoxesAndTheErrorReport() {
       {4 + 32, QMessageBox::Question, {"Sì", "No"}, "Sì", ""},
       {4 + 32 + 256, QMessageBox::Question, {"Sì", "No"}, "No", ""},
       {2 + 16 + 256 + 4096, QMessageBox::Critical, {"Interrompi", "Riprova", "Ignora"}, "Riprova", ""},
-      {3 + 64 + 512, QMessageBox::Information, {"Sì", "No", "Annulla"}, "Annulla", "Annulla"},
+      // A question with Yes never wears the icon of a mere notice.
+      {3 + 64 + 512, QMessageBox::Warning, {"Sì", "No", "Annulla"}, "Annulla", "Annulla"},
   };
   for (const auto& c : cases) {
     std::unique_ptr<QMessageBox> box(
@@ -378,14 +382,15 @@ void DesktopHostTest::navigatorExportsAndChangesCompany() {
            (QStringList{"project,node,activity,day,hours,minutes,planning_start,planning_end",
                         "PRJ001,N01,ATT01,2026-03-02,8,0,2026-03-01,2026-03-31"}));
 
-  // Company change: the company is asked for, then the module asks; No keeps the company, Yes closes the
-  // window.
+  // Company change: the company is chosen among those of the database, then the module asks; No keeps
+  // the company, Yes closes the window and the calendar opens again on the new company.
   auto change_to = [&](int company, int answer) {
     when_modal([&, company, answer](QWidget* modal) {
       auto* input = qobject_cast<QInputDialog*>(modal);
       if (!input) return (void)(missed_ << "the company was not asked for");
       answer_next_box(answer);
-      input->setIntValue(company);
+      QCOMPARE(input->comboBoxItems(), (QStringList{"1", "2"}));
+      input->setTextValue(QString::number(company));
       input->accept();
     });
     press("company");
@@ -395,13 +400,8 @@ void DesktopHostTest::navigatorExportsAndChangesCompany() {
   QVERIFY(host_->main_site());
   QCOMPARE(host_->environment().global()->Company().to_long(), 1);
   change_to(2, standin::box::kYes);
-  QVERIFY(!host_->main_site());
-  QCOMPARE(host_->environment().global()->Company().to_long(), 2);
-
-  // Opened again, the calendar lists the other company's day.
-  QVERIFY(host_->action("open")->isEnabled());
-  host_->action("open")->trigger();
   QVERIFY(host_->main_site());
+  QCOMPARE(host_->environment().global()->Company().to_long(), 2);
   pick_day(QDate(2026, 3, 3));
   QCOMPARE(grid()->rowCount(), 1);
   QCOMPARE(grid_line(grid(), 0).mid(0, 4), (QStringList{"PRJ900", "Z01", "ATT01", "03/03/2026"}));
@@ -518,7 +518,28 @@ void DesktopHostTest::oneLanguageAtATime() {
     });
     host_->action("settings")->trigger();
     QVERIFY(in_settings.contains(lang == "en" ? "Cancel" : "Annulla"));
-    const QStringList wrong = of_the_other_language(texts + in_settings, lang);
+    // Every other window the host opens: a message box (its title too), the lookup list, the History.
+    QStringList elsewhere;
+    auto collect = [&] {
+      when_modal([&](QWidget* modal) {
+        elsewhere << shown_texts(modal);
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) elsewhere << box->text();
+        modal->close();
+      });
+    };
+    collect();
+    press("save");
+    collect();
+    host_->action("history")->trigger();
+    press("new");
+    collect();
+    host_->window()->activateWindow();  // as the window manager does once the History closed
+    QVERIFY(QTest::qWaitForWindowActive(host_->window()));
+    click(main().get<desktop::QtCodeEdit>("TXT_CODPROG")->lookup_button());
+    press("cancel");
+    QVERIFY(elsewhere.contains(lang == "en" ? "WBS activity calendar" : "Calendario attività WBS"));
+    QVERIFY2(elsewhere.contains(lang == "en" ? "Projects" : "Progetti"), qPrintable(elsewhere.join("|")));
+    const QStringList wrong = of_the_other_language(texts + in_settings + elsewhere, lang);
     QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join("\n")));
   }
 }
@@ -556,8 +577,8 @@ void DesktopHostTest::quittingWithAPendingChangeAsks() {
 
 void DesktopHostTest::theCalendarMarksPlannedDays() {
   open_host({});
-  // Each day of March is bold exactly when the database holds a row on it (of the activity chosen, once
-  // one is).
+  // Each day of March is bold exactly when the database holds a row on it (of the activity browsed, once
+  // there is one).
   auto marks_agree = [&](const std::string& also, const char* when) {
     for (QDate day(2026, 3, 1); day.month() == 3; day = day.addDays(1)) {
       const std::string iso = day.toString(Qt::ISODate).toStdString();
@@ -579,6 +600,128 @@ void DesktopHostTest::theCalendarMarksPlannedDays() {
   QVERIFY(calendar()->dateTextFormat(QDate(2026, 3, 10)).fontWeight() != QFont::Bold);
   for (const auto& day : main().get<desktop::QtCalendar>("KVO_CALENDARIO")->marked_days())
     QCOMPARE(day.month(), 4);
+
+  // Browsing MAN01's row: its day in bold with its time as the tooltip, ATT01's days apart, in italics.
+  pick_day(QDate(2026, 3, 2));
+  const int line = grid()->findItems("MAN01", Qt::MatchExactly)[0]->row();
+  click(grid()->viewport(), grid()->visualItemRect(grid()->item(line, 0)).center());
+  host_->refresh_status();
+  auto format = [&](int day) { return calendar()->dateTextFormat(QDate(2026, 3, day)); };
+  QVERIFY(format(2).fontWeight() == QFont::Bold);
+  QCOMPARE(format(2).toolTip(), QString("PRJ002 / M01 / MAN01: 2:00"));
+  QVERIFY(format(3).fontWeight() != QFont::Bold && format(3).fontItalic());
+}
+
+void DesktopHostTest::theLastActionIsPutBackFromTheRecordMenu() {
+  open_host({});
+  pick_day(QDate(2026, 3, 2));
+  QCOMPARE(grid()->rowCount(), 2);
+  const QStringList deleted = grid_line(grid(), 0);
+  answer_next_box(standin::box::kYes);
+  press("delete");
+  QCOMPARE(grid()->rowCount(), 1);
+  QCOMPARE(count("PD4G_IDCALENDARIO = 1"), 0);
+
+  // The dialog lists what it puts back; the day comes back with its own key, and the window shows it.
+  QStringList listed;
+  when_modal([&](QWidget* modal) {
+    auto* table = modal->findChild<QTableWidget*>("UNDO_TABLE");
+    if (table) listed = grid_line(table, 0) << QString::number(table->rowCount());
+    click(modal->findChild<QPushButton*>("UNDO_CONFIRM"));
+  });
+  host_->action("undo")->trigger();
+  QCOMPARE(listed, (QStringList{"02/03/2026", "rimesso", "", "", "8", "0", "1"}));
+  QCOMPARE(count("PD4G_IDCALENDARIO = 1 AND PD4G_DURATAORE = 8"), 1);
+  QCOMPARE(grid()->rowCount(), 2);
+  QCOMPARE(grid_line(grid(), 0), deleted);
+  QVERIFY2(status_message().contains("1 giorni rimessi"), qPrintable(status_message()));
+
+  // The undo is an action of its own: undoing it would remove the day again; left, nothing changes.
+  when_modal([&](QWidget* modal) {
+    auto* table = modal->findChild<QTableWidget*>("UNDO_TABLE");
+    if (table) listed = grid_line(table, 0);
+    click(modal->findChild<QPushButton*>("UNDO_LEAVE"));
+  });
+  host_->action("undo")->trigger();
+  QCOMPARE(listed, (QStringList{"02/03/2026", "tolto", "8", "0", "", ""}));
+  QCOMPARE(count("PD4G_IDCALENDARIO = 1"), 1);
+
+  // The History of the activity browsed, in English: newest first, with what each did.
+  desktop::DesktopOptions english = host_->options();
+  english.language = "en";
+  QVERIFY(host_->apply_options(english));
+  pick_day(QDate(2026, 3, 2));
+  QStringList history;
+  when_modal([&](QWidget* modal) {
+    auto* table = modal->findChild<QTableWidget*>("HISTORY_TABLE");
+    for (int r = 0; table && r < table->rowCount(); ++r) {
+      QStringList line = grid_line(table, r);
+      history << QStringList{line[3], line[4], line[5], line[6]}.join(" ");
+    }
+    modal->close();
+  });
+  host_->action("history")->trigger();
+  QCOMPARE(history.mid(0, 2), (QStringList{"undo 10 1 0 0", "desktop: delete 0 0 1"}));
+}
+
+void DesktopHostTest::typedWorkIsNeverDroppedWithoutAsking() {
+  open_host({});
+  QStringList asked;
+  auto answer_pending = [&](QMessageBox::StandardButton which) {
+    when_modal([&, which](QWidget* modal) {
+      auto* box = qobject_cast<QMessageBox*>(modal);
+      if (!box || box->objectName() != "pending_change")
+        return (void)(missed_ << "no question", modal->close());
+      asked << box->text();
+      click(box->button(which));
+    });
+  };
+  // The window is active again once the question closed, as the window manager makes it.
+  auto back = [&] {
+    host_->window()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(host_->window()));
+  };
+  // A day without rows shows no values: not those of the last row shown, and nothing takes typing.
+  pick_day(QDate(2026, 3, 2));
+  QCOMPARE(field("TXT_ORE")->text(), QString("8"));
+  pick_day(QDate(2026, 3, 10));
+  for (const char* name : {"TXT_CODPROG", "TXT_DESPROG", "TXT_DATA", "TXT_ORE", "TXT_MINUTI"}) {
+    QVERIFY2(field(name)->text().isEmpty(), name);
+    QVERIFY2(field(name)->isReadOnly(), name);
+  }
+
+  // New, then another day: asked first; Cancel keeps the day and everything typed, Save writes it.
+  start_day("7");
+  answer_pending(QMessageBox::Cancel);
+  pick_day(QDate(2026, 3, 11));
+  back();
+  QCOMPARE(calendar()->selectedDate(), QDate(2026, 3, 10));
+  QCOMPARE(field("TXT_CODATTIVITA")->text() + field("TXT_ORE")->text(), QString("ATT0107"));
+  QVERIFY(!field("TXT_ORE")->isReadOnly());
+  answer_pending(QMessageBox::Save);
+  pick_day(QDate(2026, 3, 11));
+  back();
+  QCOMPARE(calendar()->selectedDate(), QDate(2026, 3, 11));
+  QCOMPARE(count("PD4G_DATAATTIVITA = '2026-03-10' AND PD4G_DURATAORE = 7"), 1);
+
+  // A stored row's hours changed, then another line, then New: asked each time; Discard gives them up.
+  pick_day(QDate(2026, 3, 2));
+  type_into(field("TXT_ORE"), "5");
+  answer_pending(QMessageBox::Discard);
+  click(grid()->viewport(), grid()->visualItemRect(grid()->item(1, 0)).center());
+  back();
+  QCOMPARE(grid()->currentRow(), 1);
+  type_into(field("TXT_ORE"), "3");
+  answer_pending(QMessageBox::Cancel);
+  press("new");
+  QCOMPARE(field("TXT_ORE")->text(), QString("03"));
+  // Given up with the navigator's Cancel; a new row nothing was typed into goes without a question.
+  press("cancel");
+  press("new");
+  pick_day(QDate(2026, 3, 12));
+  QCOMPARE(calendar()->selectedDate(), QDate(2026, 3, 12));
+  QCOMPARE(asked.size(), 4);
+  QCOMPARE(count("PD4G_DATAATTIVITA = '2026-03-02' AND PD4G_DURATAORE IN (3, 5)"), 0);
 }
 
 QTEST_MAIN(DesktopHostTest)

@@ -16,6 +16,7 @@ class DaysPanelTest : public DesktopFixture {
   void init() { make_scratch(); }
   void cleanup() { drop_scratch(); }
   void followsTheActivityThroughSaveDeleteAndBulkRuns();
+  void staysWhileEditingMarksResourcesAndTakesToADay();
 
  private:
   // Opens the window and shows the panel, hidden until the person shows it from the Record menu.
@@ -91,6 +92,32 @@ void DaysPanelTest::followsTheActivityThroughSaveDeleteAndBulkRuns() {
   QVERIFY2(panel().heading()->text().startsWith("PRJ002 / M01 / MAN01\n"),
            qPrintable(panel().heading()->text()));
   shows_the_stored_days(database::demo::kLinkMaintenance, "on the other activity");
+}
+
+void DaysPanelTest::staysWhileEditingMarksResourcesAndTakesToADay() {
+  open_on();
+  pick_day(QDate(2026, 3, 2));
+  // The hours of the day's stored row being changed: the panel stays on its activity.
+  type_into(field("TXT_ORE"), "5");
+  host_->refresh_status();
+  QVERIFY2(panel().heading()->text().startsWith("PRJ001 / N01 / ATT01\n"),
+           qPrintable(panel().heading()->text()));
+  press("cancel");
+  // The days with resources allocated say so, the others do not.
+  auto* days = panel().days_table();
+  auto note = [&](const char* day) {
+    const auto found = days->findItems(day, Qt::MatchExactly);
+    return found.size() == 1 ? days->item(found[0]->row(), 3)->text() : QString("no line");
+  };
+  QCOMPARE((QStringList{note("02/03/2026"), note("04/03/2026"), note("05/03/2026")}),
+           (QStringList{"", "risorse allocate", "risorse allocate"}));
+  // A double-click on a day: the calendar and the grid go there.
+  const auto line = days->findItems("05/03/2026", Qt::MatchExactly)[0]->row();
+  const QPoint at = days->visualItemRect(days->item(line, 0)).center();
+  QTest::mousePress(days->viewport(), Qt::LeftButton, {}, at);
+  QTest::mouseDClick(days->viewport(), Qt::LeftButton, {}, at);
+  QCOMPARE(calendar()->selectedDate(), QDate(2026, 3, 5));
+  QCOMPARE(grid()->item(0, 3)->text(), QString("05/03/2026"));
 }
 
 QTEST_MAIN(DaysPanelTest)

@@ -1,6 +1,11 @@
 // The Preview button of the two range dialogs, driven as a person drives it on a scratch demo database:
 // it lists what confirming would do, writes nothing, and confirming afterwards does exactly that.
+#include <QCheckBox>
+#include <QFile>
 #include <QLabel>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QStatusBar>
 #include <map>
 
 #include "desktop/desktop_fixture.hpp"
@@ -17,6 +22,7 @@ class PreviewDialogTest : public DesktopFixture {
   }
   void cleanup() { drop_scratch(); }
   void thePreviewIsWhatConfirmingDoes();
+  void aWeekdayPatternWithDatesToSkipIsListedThenCarriedOut();
 
  private:
   // The link's days as the database holds them: ISO date -> "H:M".
@@ -96,7 +102,41 @@ void PreviewDialogTest::thePreviewIsWhatConfirmingDoes() {
     seen.sort();
     QCOMPARE(seen, c.effects.split('|'));
     QVERIFY2(said.contains(c.said), qPrintable(said));
+    // Only the window's own words: none of the command line's marks or options, no ISO date.
+    static const QRegularExpression foreign("calendatt|--|\\[\\d|\\d{4}-\\d\\d-\\d\\d");
+    QVERIFY2(!said.contains(foreign), qPrintable(said));
   }
+}
+
+// Mondays and Fridays over two weeks, 20 March left out by a file: the runs of the command line, listed
+// first, then written when the person says so; the dialog then closes.
+void PreviewDialogTest::aWeekdayPatternWithDatesToSkipIsListedThenCarriedOut() {
+  const QString holidays = scratch_->filePath("holidays.txt");
+  QFile file(holidays);
+  QVERIFY(file.open(QIODevice::WriteOnly));
+  file.write("2026-03-20\n");
+  file.close();
+  QStringList listed;
+  in_dialog("BTN_INSMULTIPLO", "FRMPD_ADDCALENDATT", [&](QtFormSite& d) {
+    enter_codes(d);
+    fill({"16/03/2026", "27/03/2026", "1", "2", "0"});
+    for (const char* day : {"PATTERN_MON", "PATTERN_FRI"}) click(d.content()->findChild<QCheckBox*>(day));
+    d.content()->findChild<QLabel*>("PATTERN_SKIP_FILE")->setProperty("path", holidays);
+    when_modal([&](QWidget* modal) {
+      auto* view = dynamic_cast<desktop::PreviewDialog*>(modal);
+      if (!view) return (void)modal->close();
+        for (int r = 0; r < view->table()->rowCount(); ++r) listed << view->table()->item(r, 0)->text();
+      click(view->findChild<QPushButton*>("PREVIEW_CARRY_OUT"));
+    });
+    click_button(d, "BTN_CONFERMA");
+  });
+  QCOMPARE(listed, (QStringList{"16/03/2026", "23/03/2026", "27/03/2026"}));
+  QCOMPARE(count("PD4G_IDLEGAME_PD0H = 1001 AND PD4G_DATAATTIVITA BETWEEN '2026-03-16' AND '2026-03-27'"), 3);
+  QCOMPARE(count("PD4G_DATAATTIVITA = '2026-03-20'"), 0);
+  QVERIFY(host_->window()->statusBar()->currentMessage().contains("aggiunti 3"));
+  // The window shows what the runs wrote.
+  pick_day(QDate(2026, 3, 23));
+  QCOMPARE(grid()->rowCount(), 1);
 }
 
 QTEST_MAIN(PreviewDialogTest)
