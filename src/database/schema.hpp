@@ -37,7 +37,8 @@ extern const DayCheck kDayChecks[3];
 // " CONSTRAINT name CHECK (rule), ...".
 std::string day_checks(const std::string& lead);
 
-// Throws the error that names the rows of an older database that version 2 refuses; nothing when none.
+// Throws the error that names the rows of a database older than version 2 that version 2 refuses; nothing
+// when none.
 void refuse_rows_breaking_rules(host::Connection& connection);
 
 // Writes the demo content of demo.hpp when PD0G_DISBAPROG is empty, inside one transaction (all or
