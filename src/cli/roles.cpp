@@ -135,8 +135,10 @@ std::optional<int> refuse_company(const Options& o, std::ostream& err) {
   return kExitFailure;
 }
 
-std::string server_error_words(const std::string& sql_state, const std::string& text,
+std::string server_error_words(const std::string& sql_state, const std::string& full_text,
                                const std::string& language) {
+  // The server's words, not those of the statement that follows them.
+  const std::string text = full_text.substr(0, full_text.find(" [SQL: "));
   auto state = [&](const char* code, const char* words) {
     return sql_state == code || (sql_state.empty() && contains(text, words));
   };

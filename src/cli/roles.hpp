@@ -24,7 +24,7 @@ std::optional<int> refuse_company(const Options& options, std::ostream& err);
 // What a refusal or failure of the server means for the person, in one line of `language` naming what
 // they may do: a right the role lacks, a row of a company it may not write, a lock held too long, a
 // connection lost. Empty for any other error. `sql_state` may be empty: the text decides then.
-std::string server_error_words(const std::string& sql_state, const std::string& text,
+std::string server_error_words(const std::string& sql_state, const std::string& full_text,
                                const std::string& language);
 
 // The warning for a --db that carries a password, or "".

@@ -31,6 +31,7 @@ class CliRoles : public calendatt::testing::OnEngine<CliScenario, Engine::Postgr
   }
   void TearDown() override {
     CliScenario::TearDown();  // the database goes first, with the rights granted in it
+    if (planner_.empty()) return;
     ServerSession admin(calendatt::testing::test_server());
     for (const auto& role : {planner_, viewer_}) admin.exec("DROP ROLE IF EXISTS " + role);
   }
@@ -52,48 +53,67 @@ class CliRoles : public calendatt::testing::OnEngine<CliScenario, Engine::Postgr
 const std::vector<std::string> kForeign = {"--project", "PRJ900", "--node", "Z01", "--activity", "ATT01"};
 
 TEST_F(CliRoles, EachRoleReadsAndWritesOnlyItsGrantedCompanies) {
-  auto grants = run({"grants", "--lang", "en"});
-  EXPECT_EQ(grants.out, "ROLE\tCOMPANY\tACCESS\n" + planner_ + "\t1\twrite\n" + planner_ + "\t2\tread\n" +
-                            viewer_ + "\t1\tread\n");
   const std::string before1 = company_days(1), before2 = company_days(2);
+  // What the database enforces, whatever the program checks first: writes refused, nothing written,
+  // nothing of a company shown to a role that may not read it.
   struct Case {
     std::string role;
     std::vector<std::string> args;
     int status;
-    std::string line;  // the last line of standard error, when refused
+    std::string hidden;  // never in standard output
   };
-  const std::string no_write2 = "calendatt: the role " + planner_ + " may not write company 2";
-  const std::string no_write1 = "calendatt: the role " + viewer_ + " may not write company 1";
-  const std::string no_read2 = "calendatt: the role " + viewer_ + " may not read company 2";
   const Case cases[] = {
-      {planner_, words("add-day --company 2 --day 2026-03-10 --hours 3", kForeign), 3, no_write2},
+      {planner_, words("add-day --company 2 --day 2026-03-10 --hours 3", kForeign), 3, ""},
       {planner_,
-       words("add-range --company 2 --from 2026-03-10 --to 2026-03-12 --every 1 --hours 3", kForeign), 3,
-       no_write2},
-      {planner_, words("delete-day --company 2 --day 2026-03-02", kForeign), 3, no_write2},
-      {planner_, words("list --company 2 --day 2026-03-02"), 0, ""},
-      {viewer_, words("set-day --day 2026-03-02 --hours 1", kAtt01), 3, no_write1},
-      {viewer_, words("delete-range --from 2026-03-01 --to 2026-03-31 --every 1 --yes", kAtt01), 3,
-       no_write1},
-      {viewer_, words("history --prune-before 2030-01-01"), 3, no_write1},
-      {viewer_, words("list --company 2 --day 2026-03-02"), 3, no_read2},
-      {viewer_, words("days --company 2", kForeign), 3, no_read2},
-      {viewer_, words("days", kAtt01), 0, ""},
+       words("add-range --company 2 --from 2026-03-10 --to 2026-03-12 --every 1 --hours 3", kForeign), 3, ""},
+      {planner_, words("delete-day --company 2 --day 2026-03-02", kForeign), 3, ""},
+      {planner_, words("set-day --company 2 --day 2026-03-02 --hours 1", kForeign), 3, ""},
+      {viewer_, words("set-day --day 2026-03-02 --hours 1", kAtt01), 3, ""},
+      {viewer_, words("delete-range --from 2026-03-01 --to 2026-03-31 --every 1 --yes", kAtt01), 3, ""},
+      {viewer_, words("history --prune-before 2030-01-01"), 3, ""},
+      {viewer_, words("list --company 2 --day 2026-03-02"), -1, "PRJ900"},
+      {viewer_, words("days --company 2", kForeign), -1, "2026-03-02"},
+      {viewer_, words("export-ics --company 2", kForeign), -1, "20260302"},
   };
   for (const Case& c : cases) {
     auto r = run_as(c.role, c.args);
-    EXPECT_EQ(r.status, c.status) << c.args[0] << " " << c.args[2] << "\n" << r.all_err();
-    if (!c.line.empty()) {
-      ASSERT_EQ(r.err.size(), 1u) << r.all_err();
-      EXPECT_EQ(r.err[0].rfind(c.line, 0), 0u) << r.err[0];
+    if (c.status >= 0) {
+      EXPECT_EQ(r.status, c.status) << c.args[0] << " " << c.args[2] << "\n" << r.all_err();
+    }
+    if (!c.hidden.empty()) {
+      EXPECT_EQ(r.out.find(c.hidden), std::string::npos) << r.out;
     }
   }
   EXPECT_EQ(company_days(1), before1);
   EXPECT_EQ(company_days(2), before2);
-  // The planner writes its own company; the owner's rows of company 2 stay out of the viewer's sight.
+  // The planner writes its own company and reads the other; the viewer's listing leaves company 2 out.
   EXPECT_EQ(run_as(planner_, words("add-day --day 2026-03-10 --hours 3", kAtt01)).status, 0);
   EXPECT_NE(company_days(1), before1);
+  EXPECT_NE(run_as(planner_, words("list --company 2 --day 2026-03-02")).out.find("PRJ900"),
+            std::string::npos);
   EXPECT_EQ(run_as(viewer_, {"contents"}).out.find("PRJ900"), std::string::npos);
+}
+
+TEST_F(CliRoles, TheProgramSaysSoFirstInOneLineOfTheRunsLanguage) {
+  auto grants = run({"grants", "--lang", "en"});
+  EXPECT_EQ(grants.out, "ROLE\tCOMPANY\tACCESS\n" + planner_ + "\t1\twrite\n" + planner_ + "\t2\tread\n" +
+                            viewer_ + "\t1\tread\n");
+  const std::string before = company_days(1) + company_days(2);
+  const std::tuple<std::string, std::vector<std::string>, std::string> refusals[] = {
+      {planner_, words("add-day --company 2 --day 2026-03-10 --hours 3 --lang en", kForeign),
+       "calendatt: the role " + planner_ + " may not write company 2, only read it: nothing was written"},
+      {viewer_, words("delete-day --day 2026-03-02", kAtt01),
+       "calendatt: il ruolo " + viewer_ + " non può scrivere la ditta 1, solo leggerla"},
+      {viewer_, words("list --company 2 --lang en"),
+       "calendatt: the role " + viewer_ + " may not read company 2"},
+  };
+  for (const auto& [role, args, line] : refusals) {
+    auto r = run_program(with(args, {"--db", as(role)}), db_->dir().string());
+    EXPECT_EQ(r.status, 3);
+    ASSERT_EQ(r.err.size(), 1u) << r.all_err();
+    EXPECT_EQ(r.err[0].rfind(line, 0), 0u) << r.err[0];
+  }
+  EXPECT_EQ(company_days(1) + company_days(2), before);
   // Grants are the owner's: a planner cannot give itself more, nor run init over the owner's tables.
   auto self = run_as(planner_, {"grant", "--role", planner_, "--company", "2", "--access", "write"});
   EXPECT_EQ(self.status, 3);
@@ -123,7 +143,8 @@ TEST_F(CliRoles, TheDatabaseRefusesPlainSqlOfOtherCompaniesAndRevokingTakesEffec
   // Revoked: the next statement of the same session sees nothing of company 2, and the next command too.
   ASSERT_EQ(run({"revoke", "--role", planner_, "--company", "2"}).status, 0);
   EXPECT_EQ(planner.value("SELECT COUNT(*) FROM PD4G_CALENDATT WHERE PD4G_DITTA_CG18 = 2"), "0");
-  EXPECT_EQ(run_as(planner_, words("list --company 2 --day 2026-03-02")).status, 3);
+  EXPECT_EQ(run_as(planner_, words("list --company 2 --day 2026-03-02")).out.find("PRJ900"),
+            std::string::npos);
   // The last grant gone, so are the table rights: not even company 1 is read.
   ASSERT_EQ(run({"revoke", "--role", planner_, "--company", "1"}).status, 0);
   EXPECT_ANY_THROW(planner.exec("SELECT 1 FROM PD4G_CALENDATT"));
