@@ -114,6 +114,14 @@ TEST_F(CliRoles, TheProgramSaysSoFirstInOneLineOfTheRunsLanguage) {
     EXPECT_EQ(r.err[0].rfind(line, 0), 0u) << r.err[0];
   }
   EXPECT_EQ(company_days(1) + company_days(2), before);
+  // A password written in --db works, after one warning.
+  auto secret =
+      run_program(with(words("list --day 2026-03-02 --lang en"), {"--db", as(viewer_) + " password=x"}),
+                  db_->dir().string());
+  EXPECT_EQ(secret.status, 0);
+  ASSERT_EQ(secret.err.size(), 1u) << secret.all_err();
+  EXPECT_NE(secret.err[0].find("visible to other users of this machine"), std::string::npos) << secret.err[0];
+  EXPECT_NE(secret.err[0].find(".pgpass"), std::string::npos) << secret.err[0];
   // Grants are the owner's: a planner cannot give itself more, nor run init over the owner's tables.
   auto self = run_as(planner_, {"grant", "--role", planner_, "--company", "2", "--access", "write"});
   EXPECT_EQ(self.status, 3);
