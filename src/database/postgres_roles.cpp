@@ -1,6 +1,7 @@
 #include "database/postgres_roles.hpp"
 
 #include <string_view>
+#include <tuple>
 
 #include "database/postgres_connection.hpp"
 #include "runtime/error.hpp"
