@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "cli/language.hpp"
+#include "cli/roles.hpp"
 #include "runtime/variant.hpp"
 
 namespace cli {
@@ -211,8 +212,12 @@ int CliResponder::answer_report(const standin::ErrorReport& report) {
     return has(buttons, box::kAbort) ? box::kAbort : (buttons.empty() ? box::kOk : buttons.front());
   }
   ++reports_shown_;
+  // A refusal of the server the person can act on is told in their words; its text follows in full.
+  std::string words;
+  for (const auto& e : report.provider_errors)
+    if (words.empty()) words = server_error_words(e.sql_state, e.description, language_);
   print("[error] ", "routine " + report.routine + ": error " + std::to_string(report.error.number) + ": " +
-                        engine_text(report.error.description, language_));
+                        (words.empty() ? engine_text(report.error.description, language_) : words));
   for (const auto& e : report.provider_errors) {
     std::string line =
         "  database: " + std::to_string(e.number) + " - " + engine_text(e.description, language_);

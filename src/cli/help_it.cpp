@@ -121,6 +121,25 @@ const ItalianHelp* italian_help(const std::string& command) {
         "                       changed, deleted; con --action: row, change, day_id, date, was_hours,\n"
         "                       was_minutes, hours, minutes)\n"
         "  --db, --company, --lang come per gli altri comandi\n"}},
+      {"grant",
+       {"concede a un ruolo del server PostgreSQL di leggere o scrivere una ditta",
+        "Eseguito dal proprietario del database (il ruolo che ha eseguito init): il ruolo da ora può\n"
+        "leggere, o leggere e scrivere, i giorni della ditta, e il server gli dà i diritti sulle tabelle\n"
+        "che servono. Su un file SQLite decidono i permessi del file stesso chi può leggerlo o scriverlo.\n",
+        "  --role NOME          il ruolo del server (CREATE ROLE NOME LOGIN)\n"
+        "  --company N          la ditta\n"
+        "  --access A           read (lettura) o write (scrittura, che comprende la lettura)\n" DB_HELP_IT}},
+      {"revoke",
+       {"toglie a un ruolo l'accesso a una ditta",
+        "Eseguito dal proprietario del database: il ruolo non legge né scrive più la ditta, dalla sua\n"
+        "prossima istruzione; i diritti sulle tabelle che nessun altro permesso del ruolo richiede sono "
+        "tolti.\n",
+        "  --role NOME          il ruolo del server\n"
+        "  --company N          la ditta\n" DB_HELP_IT}},
+      {"grants",
+       {"elenca chi può leggere o scrivere quale ditta",
+        "Elenca i permessi del database PostgreSQL, per ruolo e ditta; il proprietario usa ogni ditta.\n",
+        DB_HELP_IT}},
       {"undo",
        {"rimette esattamente quanto un'azione ha cambiato",
         "Rimette quanto l'azione (vedi history) ha cambiato nei giorni della ditta, e nient'altro: i giorni\n"

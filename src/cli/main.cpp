@@ -17,6 +17,7 @@
 #include "cli/language.hpp"
 #include "cli/options.hpp"
 #include "cli/planner_commands.hpp"
+#include "cli/roles.hpp"
 #include "cli/skip_dates.hpp"
 #include "database/connection.hpp"
 #include "database/file_check.hpp"
@@ -110,8 +111,11 @@ int run_init(const cli::Options& options) {
   try {
     database::ensure_schema(*connection);
   } catch (const runtime::Error& e) {
-    std::cerr << "calendatt: " << say("schema non aggiornato: ", "schema not upgraded: ")
-              << cli::engine_text(e.description(), options.language) << "\n";
+    // The server's words, never the schema's script.
+    std::string words = cli::server_error_words("", e.description(), options.language);
+    if (words.empty())
+      words = cli::engine_text(e.description().substr(0, e.description().find(" [SQL: ")), options.language);
+    std::cerr << "calendatt: " << say("schema non aggiornato: ", "schema not upgraded: ") << words << "\n";
     return cli::kExitFailure;
   }
   bool demo_written = false;
@@ -171,6 +175,11 @@ int main(int argc, char** argv) {
     return cli::kExitDone;
   }
   if (options.durable) database::set_durable_commits(true);
+  if (std::string warning = cli::password_warning(options); !warning.empty())
+    std::cerr << "calendatt: " << warning << "\n";
+  if (options.command == "grant" || options.command == "revoke" || options.command == "grants")
+    return cli::run_roles_command(options, std::cout, std::cerr);
+  if (auto refused = cli::refuse_company(options, std::cerr)) return *refused;
   try {
     if (options.command == "init") return run_init(options);
     if (options.command == "contents") return cli::run_contents(options, std::cout, std::cerr);
@@ -179,8 +188,11 @@ int main(int argc, char** argv) {
     if (options.command == "days" || options.command == "export-ics")
       return cli::run_planner_command(options, std::cout, std::cerr, terminal());
   } catch (const runtime::Error& e) {
-    std::cerr << "calendatt: " << cli::engine_text(e.description(), options.language)
-              << say_in(options, " (errore ", " (error ") << e.number() << ")\n";
+    if (std::string words = cli::server_error_words("", e.description(), options.language); !words.empty())
+      std::cerr << "calendatt: " << words << "\n";
+    else
+      std::cerr << "calendatt: " << cli::engine_text(e.description(), options.language)
+                << say_in(options, " (errore ", " (error ") << e.number() << ")\n";
     return cli::kExitFailure;
   } catch (const std::exception& e) {
     std::cerr << "calendatt: " << e.what() << "\n";

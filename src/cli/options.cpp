@@ -264,6 +264,39 @@ const std::vector<CommandEntry>& commands() {
        "  calendatt export-ics --project PRJ001 --node N01 --activity ATT01 > att01.ics\n"
        "  calendatt export-ics --project PRJ001 --node N01 --activity ATT01 --from \"$(date +%F)\" \\\n"
        "                       --to \"$(date -d '+27 days' +%F)\" --lang en > month.ics\n"},
+      {"grant",
+       "grant --role NAME --company N --access read|write [--db DB]",
+       "let a role of the PostgreSQL server read or write one company",
+       {"--db", "--lang", "--role", "--company", "--access"},
+       {"--role", "--company", "--access"},
+       "Run by the owner of the database (the role that ran init): the role may from now on read, or\n"
+       "read and write, the company's days, and the server gives it the table rights that needs. On a\n"
+       "SQLite file the file's own permissions decide who may read or write it.\n",
+       "  --role NAME          the server's role (CREATE ROLE NAME LOGIN)\n"
+       "  --company N          the company\n"
+       "  --access A           read, or write (which includes read)\n" DB_HELP,
+       "  calendatt grant --db postgresql://owner@server/calendar --role mario --company 1 --access write\n"
+       "  calendatt grant --db postgresql://owner@server/calendar --role anna --company 2 --access read\n"},
+      {"revoke",
+       "revoke --role NAME --company N [--db DB]",
+       "take back a role's access to one company",
+       {"--db", "--lang", "--role", "--company"},
+       {"--role", "--company"},
+       "Run by the owner of the database: the role no longer reads or writes the company, from its next\n"
+       "statement on; table rights no other grant of the role needs are taken back.\n",
+       "  --role NAME          the server's role\n"
+       "  --company N          the company\n" DB_HELP,
+       "  calendatt revoke --db postgresql://owner@server/calendar --role mario --company 1\n"
+       "  calendatt revoke --role anna --company 2 --lang en\n"},
+      {"grants",
+       "grants [--db DB]",
+       "list who may read or write which company",
+       {"--db", "--lang"},
+       {},
+       "Lists the grants of the PostgreSQL database, by role and company; the owner may use every company.\n",
+       DB_HELP,
+       "  calendatt grants --db postgresql://owner@server/calendar\n"
+       "  calendatt grants --lang en\n"},
   };
   return entries;
 }
@@ -296,9 +329,10 @@ const char* kExitHelp =
 
 // Options that take a value.
 const std::set<std::string> kValued = {
-    "--db",     "--company",  "--lang",       "--on-error", "--project", "--node",         "--activity",
-    "--day",    "--from",     "--to",         "--every",    "--hours",   "--minutes",      "--existing",
-    "--format", "--weekdays", "--skip-dates", "--since",    "--action",  "--prune-before", "--link"};
+    "--db",       "--company",      "--lang",   "--on-error", "--project",    "--node",
+    "--activity", "--day",          "--from",   "--to",       "--every",      "--hours",
+    "--minutes",  "--existing",     "--format", "--weekdays", "--skip-dates", "--since",
+    "--action",   "--prune-before", "--link",   "--role",     "--access"};
 const std::set<std::string> kFlags = {"--yes",     "--no",      "--called", "--demo",
                                       "--version", "--dry-run", "--durable"};
 
@@ -494,6 +528,24 @@ bool set_value(Options& o, const std::string& name, const std::string& value, st
       return false;
     }
     o.skip_dates_file = value;
+  } else if (name == "--role") {
+    // A role's name as the server keeps it: at most 63 bytes, no control characters.
+    if (value.empty() || value.size() > 63 ||
+        std::any_of(value.begin(), value.end(), [](unsigned char c) { return c < 0x20 || c == 0x7F; })) {
+      error = say(o.language, "--role vuole il nome di un ruolo del server (al massimo 63 byte), non \"",
+                  "--role needs the name of a server's role (at most 63 bytes), not \"") +
+              shown(value) + "\"";
+      return false;
+    }
+    o.role = value;
+  } else if (name == "--access") {
+    if (value != "read" && value != "write") {
+      error =
+          say(o.language, "--access accetta read o write, non \"", "--access takes read or write, not \"") +
+          shown(value) + "\"";
+      return false;
+    }
+    o.access = value;
   } else if (name == "--format") {
     return one_of(o.language, name, value,
                   {{"table", Format::kTable}, {"csv", Format::kCsv}, {"json", Format::kJson}}, o.format,

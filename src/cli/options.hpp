@@ -65,6 +65,8 @@ struct Options {
   std::vector<int> weekdays;
   std::string skip_dates_file;
   std::set<runtime::Date> skip_dates;
+  std::string role;    // grant, revoke: the server's role
+  std::string access;  // grant: read or write
 
   // The options given, by their long names ("--db", ...).
   std::set<std::string> given;

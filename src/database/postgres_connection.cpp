@@ -215,6 +215,21 @@ std::string server_parameters_problem(const std::string& text, const std::string
          reason;
 }
 
+namespace {
+
+bool gives(const std::string& text, const std::string& keyword) {
+  OptionsGuard parsed = parse(text);
+  for (PQconninfoOption* o = parsed.options; o && o->keyword; ++o)
+    if (keyword == o->keyword && o->val && *o->val) return true;
+  return false;
+}
+
+}  // namespace
+
+bool names_password(const std::string& text) {
+  return is_postgres_target(text) && gives(text, "password");
+}
+
 std::string describe_target(const std::string& text) {
   if (!is_postgres_target(text)) return text;
   OptionsGuard parsed = parse(text);
@@ -292,7 +307,16 @@ void PostgresConnection::Open(const std::string& text, const std::string& user, 
   errors_.clear();
   if (!text.empty()) SetConnectionString(text);
   if (conn_) fail(kObjectOpen, "", "Operazione non consentita se la connessione è aperta.");
-  std::vector<const char*> keywords{"dbname"}, values{connection_string_.c_str()};
+  // A connection that waits at most ten seconds for a silent server, unless the connection string, its
+  // service or PGCONNECT_TIMEOUT says otherwise: given before the string, the string's own value wins.
+  std::vector<const char*> keywords, values;
+  if (!std::getenv("PGCONNECT_TIMEOUT") && !std::getenv("PGSERVICE") &&
+      !gives(connection_string_, "service")) {
+    keywords.push_back("connect_timeout");
+    values.push_back("10");
+  }
+  keywords.push_back("dbname");
+  values.push_back(connection_string_.c_str());
   if (!user.empty()) {
     keywords.push_back("user");
     values.push_back(user.c_str());
@@ -304,8 +328,6 @@ void PostgresConnection::Open(const std::string& text, const std::string& user, 
   // The journal names the program a change came from (journal.hpp), unless the connection string names one.
   keywords.push_back("fallback_application_name");
   values.push_back("calendatt");
-  keywords.push_back("connect_timeout");
-  values.push_back("10");
   keywords.push_back(nullptr);
   values.push_back(nullptr);
   if (std::string problem = postgres_client_problem(); !problem.empty())

@@ -152,6 +152,9 @@ bool is_postgres_target(const std::string& text);
 // for anything else, which is a server's database or a file.
 std::string server_parameters_problem(const std::string& text, const std::string& language);
 
+// True when the text names a server's database with a password in it (password=... or user:pw@ of a URI).
+bool names_password(const std::string& text);
+
 // The text to show for a database in messages: the file of SQLite, or "PostgreSQL 'name' on
 // host:port as user" for a server. Never holds a password.
 std::string describe_target(const std::string& text);

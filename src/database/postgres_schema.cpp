@@ -5,6 +5,7 @@
 #include "database/engine.hpp"
 #include "database/journal.hpp"
 #include "database/postgres_connection.hpp"
+#include "database/postgres_roles.hpp"
 #include "database/schema.hpp"
 #include "runtime/error.hpp"
 
@@ -163,10 +164,11 @@ void ensure_postgres_schema(host::Connection& connection, int version) {
   auto* engine = dynamic_cast<EngineConnection*>(&connection);
   auto* pg = engine ? dynamic_cast<PostgresConnection*>(&engine->engine()) : nullptr;
   if (!pg) throw runtime::Error(kCommandError, "Connessione PostgreSQL richiesta.", "PostgreSQL provider");
-  if (version > 0 && version < kSchemaVersion) refuse_rows_breaking_rules(connection);
+  const bool before_2 = version > 0 && version < 2;
+  if (before_2) refuse_rows_breaking_rules(connection);
   std::string script = "BEGIN; SELECT pg_advisory_xact_lock(74201); " + kTables;
   for (const NumberedTable& n : kNumbered) script += numbering(n);
-  if (version > 0 && version < kSchemaVersion) {
+  if (before_2) {
     script += upgrade_to_2();
     // Rows an older version wrote without the numbering: new ones are numbered past them.
     for (const NumberedTable& n : kNumbered)
@@ -174,6 +176,8 @@ void ensure_postgres_schema(host::Connection& connection, int version) {
                 "), 0) FROM " + n.table + "), (SELECT last_value FROM " + n.table + "_KEY)));";
   }
   for (const std::string& statement : journal_schema(Dialect::PostgreSQL)) script += statement + ";";
+  // Version 3: each role keeps to its companies. Made again on every run, so it holds as written here.
+  for (const std::string& statement : roles_schema()) script += statement + ";";
   script += "INSERT INTO CALENDATT_INFO (\"key\", \"value\") VALUES ('schema_version', '" +
             std::to_string(kSchemaVersion) +
             "') ON CONFLICT (\"key\") DO UPDATE SET \"value\" = EXCLUDED.\"value\"; COMMIT;";

@@ -337,8 +337,9 @@ void refuse_rows_breaking_rules(host::Connection& connection) {
       "allocazioni PD4H_IDALLRIS di giorni inesistenti");
   if (!found.empty())
     throw runtime::Error(kCommandError,
-                         "Il database contiene righe che la versione " + std::to_string(kSchemaVersion) +
-                             " dello schema non ammette e non è stato cambiato: " + found + ".",
+                         "Il database contiene righe che la versione 2 dello schema non ammette e non è "
+                         "stato cambiato: " +
+                             found + ".",
                          "calendatt");
 }
 
@@ -346,13 +347,13 @@ void ensure_schema(host::Connection& connection) {
   const int version = schema_version(connection);
   if (version > kSchemaVersion) refuse_newer(version);
   if (dialect_of(connection) == Dialect::PostgreSQL) return ensure_postgres_schema(connection, version);
+  if (version == 1) return upgrade_sqlite(connection);
   if (version == 2) return upgrade_sqlite_journal(connection);
-  if (version > 0 && version < kSchemaVersion) return upgrade_sqlite(connection);
   run(connection, days_table("PD4G_CALENDATT"));
   run(connection, allocations_table("PD4H_ALLRISPROG"));
   for (const char* statement : kStatements) run(connection, statement);
   for (const std::string& statement : journal_schema(Dialect::SQLite)) run(connection, statement);
-  run(connection, "INSERT OR IGNORE INTO CALENDATT_INFO (\"key\", \"value\") VALUES ('schema_version', '" +
+  run(connection, "INSERT OR REPLACE INTO CALENDATT_INFO (\"key\", \"value\") VALUES ('schema_version', '" +
                       std::to_string(kSchemaVersion) + "')");
 }
 

@@ -14,8 +14,10 @@ namespace database {
 // from PD4H_ALLRISPROG, delete restricted), hours 0 to 24, minutes 0 to 59 and nothing past 24:00
 // (checks), and company, node, link and date always given (NOT NULL), and it keeps the journal
 // (journal.hpp). Version 3 hands the action to SQLite's journal triggers through the connection instead of
-// a table written around each statement.
-inline constexpr int kSchemaVersion = 3;
+// a table written around each statement. Version 4 has a PostgreSQL server keep each role to the
+// companies granted to it (postgres_roles.hpp); a SQLite file only records the number, since the file's
+// own permissions decide who reads or writes it.
+inline constexpr int kSchemaVersion = 4;
 
 // The version the database holds: 0 without the calendar's tables, 1 for the tables without a version.
 int schema_version(host::Connection& connection);
@@ -37,7 +39,8 @@ extern const DayCheck kDayChecks[3];
 // " CONSTRAINT name CHECK (rule), ...".
 std::string day_checks(const std::string& lead);
 
-// Throws the error that names the rows of an older database that version 2 refuses; nothing when none.
+// Throws the error that names the rows of a database older than version 2 that version 2 refuses; nothing
+// when none.
 void refuse_rows_breaking_rules(host::Connection& connection);
 
 // Writes the demo content of demo.hpp when PD0G_DISBAPROG is empty, inside one transaction (all or

@@ -34,6 +34,7 @@
 #include "database/connection.hpp"
 #include "database/journal.hpp"
 #include "database/postgres_connection.hpp"
+#include "database/postgres_roles.hpp"
 #include "desktop/database_file.hpp"
 #include "desktop/days_panel.hpp"
 #include "desktop/file_chooser.hpp"
@@ -57,6 +58,31 @@ namespace {
 
 QString qs(const std::string& text) {
   return QString::fromStdString(text);
+}
+
+// The session's role on a server and the companies it may use, asked once per database: "mario: 1
+// (write), 2 (read)"; "" on a file, or when the server cannot be asked.
+std::string role_companies(const std::string& db, bool english) {
+  static std::map<std::string, std::string> asked;
+  if (!database::is_postgres_target(db)) return {};
+  if (auto it = asked.find(db); it != asked.end()) return it->second;
+  std::string out;
+  runtime::suppressed([&] {
+    auto connection = database::open_target(db, false);
+    auto& c = dynamic_cast<database::EngineConnection&>(*connection);
+    const auto session = database::company_access(c, 0);
+    if (session.role.empty()) return;  // no roles kept apart on this database
+    if (session.owner) {
+      out = session.role + (english ? ": owner, every company" : ": proprietario, ogni ditta");
+      return;
+    }
+    for (const auto& [company, access] : database::usable_companies(c))
+      out += (out.empty() ? session.role + ": " : ", ") + std::to_string(company) +
+             (access == database::Access::kWrite ? (english ? " (write)" : " (scrittura)")
+                                                 : (english ? " (read)" : " (lettura)"));
+    if (out.empty()) out = session.role + (english ? ": no company" : ": nessuna ditta");
+  });
+  return asked[db] = out;
 }
 
 bool valid_date_form(const std::string& form) {
@@ -1118,7 +1144,9 @@ void DesktopHost::refresh_status() {
   runtime::suppressed([&] { company = env_->global()->Company().to_string(); });
   status_company_->setText(qs(text("Ditta ", "Company ") + company));
   if (database::is_postgres_target(options_.db_path)) {
-    status_database_->setText(qs(database::describe_target(options_.db_path)));
+    const std::string role = role_companies(options_.db_path, options_.language == "en");
+    status_database_->setText(
+        qs(database::describe_target(options_.db_path) + (role.empty() ? "" : " \u2014 " + role)));
     status_database_->setToolTip(qs(database::describe_target(options_.db_path)));
   } else {
     status_database_->setText(QFileInfo(qs(options_.db_path)).fileName());

@@ -150,17 +150,17 @@ TEST_P(CliStory, ADatabaseOfAnotherSchemaVersionIsRefusedUntilInitUpgradesIt) {
   EXPECT_EQ(old.status, 3);
   ASSERT_FALSE(old.err.empty());
   EXPECT_NE(
-      old.err.back().find("has schema version 1 and this program uses 3: upgrade it, keeping every row, "
+      old.err.back().find("has schema version 1 and this program uses 4: upgrade it, keeping every row, "
                           "with calendatt init --db "),
       std::string::npos)
       << old.all_err();
   const int days = calendar_rows();
   auto init = run({"init", "--lang", "en"});
   EXPECT_EQ(init.status, 0) << init.all_err();
-  EXPECT_EQ(init.out.rfind("Schema upgraded from version 1 to 3, every row kept, in ", 0), 0u) << init.out;
+  EXPECT_EQ(init.out.rfind("Schema upgraded from version 1 to 4, every row kept, in ", 0), 0u) << init.out;
   EXPECT_EQ(calendar_rows(), days);
   EXPECT_EQ(run({"list"}).status, 0);
-  raw_->exec(runtime::replace_all(version, "%", "4"));
+  raw_->exec(runtime::replace_all(version, "%", "5"));
   for (const char* command : {"list", "init"}) {
     auto newer = run({command, "--lang", "en"});
     EXPECT_EQ(newer.status, 3) << command;

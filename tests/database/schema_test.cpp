@@ -219,7 +219,9 @@ TEST_P(SchemaOnEachEngine, AnOlderDatabaseIsUpgradedInPlaceOrLeftAsItWas) {
               "3");
   }
   // A database of a newer version is refused.
-  c->Execute("UPDATE CALENDATT_INFO SET \"value\" = '4' WHERE \"key\" = 'schema_version'", 129);
+  c->Execute("UPDATE CALENDATT_INFO SET \"value\" = '" + std::to_string(kSchemaVersion + 1) +
+                 "' WHERE \"key\" = 'schema_version'",
+             129);
   EXPECT_THROW(ensure_schema(*c), runtime::Error);
 }
 
