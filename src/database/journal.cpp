@@ -112,7 +112,6 @@ std::vector<std::string> journal_schema(Dialect dialect) {
         journal_table(dialect),
         "CREATE INDEX IF NOT EXISTS IX_CALENDATT_AZIONI_TXID ON CALENDATT_AZIONI (AZ_TXID)",
         "CREATE INDEX IF NOT EXISTS IX_CALENDATT_GIORNALE_AZIONE ON CALENDATT_GIORNALE (GI_AZIONE)",
-        "CREATE INDEX IF NOT EXISTS IX_CALENDATT_GIORNALE_GIORNO ON CALENDATT_GIORNALE (GI_IDCALENDARIO)",
         server_function(),
         "CREATE OR REPLACE TRIGGER TR_PD4G_GIORNALE AFTER INSERT OR UPDATE OR DELETE ON PD4G_CALENDATT FOR "
         "EACH ROW "
@@ -125,7 +124,6 @@ std::vector<std::string> journal_schema(Dialect dialect) {
       "NULL, AZ_CHI TEXT, AZ_COMANDO TEXT NOT NULL, AZ_TOKEN TEXT UNIQUE)",
       journal_table(dialect),
       "CREATE INDEX IF NOT EXISTS IX_CALENDATT_GIORNALE_AZIONE ON CALENDATT_GIORNALE (GI_AZIONE)",
-      "CREATE INDEX IF NOT EXISTS IX_CALENDATT_GIORNALE_GIORNO ON CALENDATT_GIORNALE (GI_IDCALENDARIO)",
       sqlite_trigger("TR_PD4G_GIORNALE_I", "INSERT", "I", false, true),
       sqlite_trigger("TR_PD4G_GIORNALE_U", "UPDATE", "U", true, true),
       sqlite_trigger("TR_PD4G_GIORNALE_D", "DELETE", "D", true, false),
@@ -154,7 +152,8 @@ ActionInProgress::~ActionInProgress() {
 std::vector<std::string> journal_upgrade_to_3() {
   std::vector<std::string> statements = {
       "DROP TRIGGER IF EXISTS TR_PD4G_GIORNALE_I", "DROP TRIGGER IF EXISTS TR_PD4G_GIORNALE_U",
-      "DROP TRIGGER IF EXISTS TR_PD4G_GIORNALE_D", "DROP TABLE IF EXISTS CALENDATT_AZIONE_IN_CORSO"};
+      "DROP TRIGGER IF EXISTS TR_PD4G_GIORNALE_D", "DROP TABLE IF EXISTS CALENDATT_AZIONE_IN_CORSO",
+      "DROP INDEX IF EXISTS IX_CALENDATT_GIORNALE_GIORNO"};
   for (std::string& s : journal_schema(Dialect::SQLite)) statements.push_back(std::move(s));
   return statements;
 }

@@ -127,12 +127,20 @@ UndoPlan plan_undo(database::EngineConnection& c, std::int32_t company, std::int
                                   r[4], r[5], r[6], r[7], r[8]});
   }
   if (plan.days.empty()) return plan;
-  // A day that another action changed since is not this action's to put back.
+  // A day that another action changed since is not this action's to put back. The journal keeps no
+  // index by day (it would cost every write of a day one more page): the rows after the action's first
+  // are read once, in the order they were written, and those of its days kept.
+  const std::string of_action =
+      std::string("FROM CALENDATT_GIORNALE g WHERE ") + kCompany + " AND g.GI_AZIONE = ?2";
   auto later = c.run_bound(
-      "SELECT COALESCE(l.A_PD4G_DATAATTIVITA, l.B_PD4G_DATAATTIVITA), l.GI_AZIONE FROM CALENDATT_GIORNALE g "
-      "INNER JOIN CALENDATT_GIORNALE l ON l.GI_IDCALENDARIO = g.GI_IDCALENDARIO AND l.GI_ID > g.GI_ID AND "
-      "l.GI_AZIONE <> g.GI_AZIONE WHERE " +
-          std::string(kCompany) + " AND g.GI_AZIONE = ?2 GROUP BY 1, 2 ORDER BY 1, 2",
+      "SELECT COALESCE(l.A_PD4G_DATAATTIVITA, l.B_PD4G_DATAATTIVITA), l.GI_AZIONE FROM CALENDATT_GIORNALE l "
+      "WHERE l.GI_ID > (SELECT MIN(g.GI_ID) " +
+          of_action +
+          ") AND l.GI_AZIONE <> ?2 AND l.GI_IDCALENDARIO IN "
+          "(SELECT g.GI_IDCALENDARIO " +
+          of_action +
+          ") AND l.GI_ID > (SELECT MIN(h.GI_ID) FROM CALENDATT_GIORNALE h "
+          "WHERE h.GI_AZIONE = ?2 AND h.GI_IDCALENDARIO = l.GI_IDCALENDARIO) GROUP BY 1, 2 ORDER BY 1, 2",
       {std::int64_t{company}, action});
   for (const auto& r : later.rows) {
     const std::string day = day_text(r[0]), by = std::to_string(whole(r[1]));
