@@ -347,10 +347,12 @@ DesktopHost::DesktopHost(DesktopOptions options, std::string settings_file)
     add_preview_button(site, [this] { return preview_source(options_); });
     add_pattern_row(
         site, [this] { return preview_source(options_); },
-        [this](const std::string& summary) {
-          if (window_) window_->statusBar()->showMessage(qs(summary), 30000);
-        });
+        [this](const PatternOrder& order) { carry_out(order); });
   };
+  // The range dialogs a pattern opens once per run are worked in without being shown (range_pattern.hpp).
+  forms_->unshown().set_language(options_.language);
+  forms_->unshown().set_query_runner(session.query_runner);
+  forms_->unshown().set_notice(session.notice);
   session.modal_loop = [this](QtFormSite& site, bool started) { range_dialog_loop(site, started); };
   // Typed work is never dropped without a question, and a day without rows shows nothing to type into.
   session.leave_row = [this] { return settle_pending_change(); };
@@ -722,6 +724,18 @@ void DesktopHost::show_current_row() {
   for (const auto& c : site->controls())
     if (auto grid = std::dynamic_pointer_cast<standin::GridModel>(c))
       runtime::suppressed([&] { grid->show_current_row(); });
+}
+
+void DesktopHost::carry_out(const PatternOrder& order) {
+  auto site = main_site();
+  if (!site) return;
+  PatternHost host{forms_.get(),     responder_.get(),
+                   env_.get(),       site,
+                   options_.db_path, static_cast<std::int32_t>(env_->global()->Company().to_long()),
+                   options_.language};
+  const std::string summary = carry_out_pattern(order, host);
+  refresh_status();
+  if (window_) window_->statusBar()->showMessage(qs(summary), 30000);
 }
 
 void DesktopHost::range_dialog_loop(QtFormSite& site, bool started) {

@@ -108,8 +108,8 @@ void PreviewDialogTest::thePreviewIsWhatConfirmingDoes() {
   }
 }
 
-// Mondays and Fridays over two weeks, 20 March left out by a file: the runs of the command line, listed
-// first, then written when the person says so; the dialog then closes.
+// Mondays and Fridays over two weeks, 20 March left out by a file: the runs listed first, then written
+// when the person says so, in this program and as one action of the journal; the dialog then closes.
 void PreviewDialogTest::aWeekdayPatternWithDatesToSkipIsListedThenCarriedOut() {
   const QString holidays = scratch_->filePath("holidays.txt");
   QFile file(holidays);
@@ -131,9 +131,16 @@ void PreviewDialogTest::aWeekdayPatternWithDatesToSkipIsListedThenCarriedOut() {
     click_button(d, "BTN_CONFERMA");
   });
   QCOMPARE(listed, (QStringList{"16/03/2026", "23/03/2026", "27/03/2026"}));
+  QTRY_VERIFY(host_->window()->statusBar()->currentMessage().contains("aggiunti 3"));
+  auto actions = scratch_db()->Execute(
+      "SELECT AZ_COMANDO AS C FROM CALENDATT_AZIONI WHERE AZ_COMANDO NOT IN ('init --demo', 'SQL')", host::kAdCmdText);
+  QVERIFY(!actions->Eof());
+  QVERIFY2(actions->Field("C").to_string().starts_with("desktop: add-range"),
+           actions->Field("C").to_string().c_str());
+  actions->MoveNext();
+  QVERIFY(actions->Eof());
   QCOMPARE(count("PD4G_IDLEGAME_PD0H = 1001 AND PD4G_DATAATTIVITA BETWEEN '2026-03-16' AND '2026-03-27'"), 3);
   QCOMPARE(count("PD4G_DATAATTIVITA = '2026-03-20'"), 0);
-  QVERIFY(host_->window()->statusBar()->currentMessage().contains("aggiunti 3"));
   // The window shows what the runs wrote.
   pick_day(QDate(2026, 3, 23));
   QCOMPARE(grid()->rowCount(), 1);
