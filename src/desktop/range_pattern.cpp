@@ -167,6 +167,36 @@ class ConfirmFilter : public QObject {
   std::function<void(const PatternOrder&)> carry_;
 };
 
+// A weekday comes back every 7 days: while one is chosen, the dialog's step is not asked for and its field
+// stays off, whatever the dialog switches on meanwhile.
+class StepFilter : public QObject {
+ public:
+  StepFilter(QWidget* step, QWidget* row) : QObject(step), step_(step), row_(row) {}
+
+  bool weekday_chosen() const {
+    if (!row_) return false;
+    for (auto* box : row_->findChildren<QCheckBox*>())
+      if (box->isChecked()) return true;
+    return false;
+  }
+  // After a box changed: off while a weekday is chosen, else as the dialog wants it.
+  void follow(bool dialog_enabled) {
+    if (weekday_chosen())
+      step_->setEnabled(false);
+    else if (dialog_enabled != step_->isEnabled())
+      step_->setEnabled(dialog_enabled);
+  }
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::EnabledChange && step_->isEnabled() && weekday_chosen())
+      step_->setEnabled(false);
+    return false;
+  }
+
+ private:
+  QPointer<QWidget> step_;
+  QPointer<QWidget> row_;
+};
+
 }  // namespace
 
 RangePattern pattern_of(QtFormSite& dialog) {
@@ -196,6 +226,16 @@ void add_pattern_row(QtFormSite& site, std::function<PreviewSource()> source,
     auto* box = new QCheckBox(qs(planner::weekday_name(w, language)), row);
     box->setObjectName(box_name(w));
     layout->addWidget(box);
+  }
+  if (auto step = site.get<QtInput>(site.name() == kInsertion ? "TXT_RIPETIOGNI" : "TXT_CANCELLAOGNI");
+      step->widget()) {
+    auto* filter = new StepFilter(step->widget(), row);
+    step->widget()->installEventFilter(filter);
+    std::weak_ptr<QtInput> model = step;
+    for (auto* box : row->findChildren<QCheckBox*>())
+      QObject::connect(box, &QCheckBox::toggled, filter, [filter, model] {
+        if (auto m = model.lock()) filter->follow(m->input_model().enabled());
+      });
   }
   layout->addSpacing(12);
   auto* choose = new QPushButton(qs(say(language, "Giorni da saltare…", "Dates to skip…")), row);
