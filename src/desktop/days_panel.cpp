@@ -182,11 +182,15 @@ void DaysPanel::show_report(const std::string& language, const std::string& code
        days);
   for (int r = 0; r < days_->rowCount(); ++r)
     if (auto* item = days_->item(r, 3)) item->setToolTip(tips[static_cast<std::size_t>(r)]);
-  // The panel is as wide as the days' columns, so that no mark is cut.
-  int wide = days_->verticalScrollBar()->sizeHint().width() + 2 * days_->frameWidth() + 24;
-  for (int c = 0; c < days_->columnCount(); ++c)
+  // The days' table is as wide as its columns, so that no mark is cut: the panel follows.
+  int wide = days_->verticalScrollBar()->sizeHint().width() + 2 * days_->frameWidth() + 4;
+  for (int c = 0; c < days_->columnCount(); ++c) {
+    if (c == 3)
+      for (int r = 0; r < days_->rowCount(); ++r)
+        if (auto* item = days_->item(r, c)) item->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     wide += days_->columnWidth(c);
-  setMinimumWidth(std::max(260, wide));
+  }
+  days_->setMinimumWidth(wide);
   std::vector<QStringList> totals;
   auto add = [&](const std::string& label, const planner::Subtotal& s) {
     totals.push_back({qs(label), QString::number(s.days), qs(planner::duration_text(s.minutes))});

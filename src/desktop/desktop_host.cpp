@@ -218,15 +218,16 @@ bool apply_command_line(const CommandLine& line, DesktopOptions& options, std::s
     return it == g.end() ? nullptr : &it->second;
   };
   const std::string* lang = get("--lang");
-  const bool en = lang && standin::Dictionary::supports(*lang) ? runtime::upper(*lang) == "EN"
-                                                                : options.language == "en";
+  const bool en =
+      lang && standin::Dictionary::supports(*lang) ? runtime::upper(*lang) == "EN" : options.language == "en";
   auto say = [en](std::string italian, std::string english) { return en ? english : italian; };
   if (auto v = get("--db")) options.db_path = *v;
   if (auto v = get("--company")) {
     char* end = nullptr;
     long n = std::strtol(v->c_str(), &end, 10);
     if (v->empty() || *end != '\0' || n < 1 || n > 32767) {
-      error = say("--company vuole un numero intero da 1 a 32767", "--company needs a whole number from 1 to 32767");
+      error = say("--company vuole un numero intero da 1 a 32767",
+                  "--company needs a whole number from 1 to 32767");
       return false;
     }
     options.company = static_cast<std::int32_t>(n);

@@ -427,7 +427,8 @@ void DesktopHostTest::commandLineAndSettingsFile() {
                             "--date-form d/m/y", "--db", "stray"}) {
     // Said in Italian by default, in English with --lang en.
     desktop::CommandLine refused, in_english;
-    const std::string italian = parse(wrong, refused), english = parse(QString("--lang en ") + wrong, in_english);
+    const std::string italian = parse(wrong, refused),
+                      english = parse(QString("--lang en ") + wrong, in_english);
     QVERIFY2(!italian.empty() && !english.empty() && italian != english, wrong);
   }
 
@@ -733,7 +734,8 @@ void DesktopHostTest::typedWorkIsNeverDroppedWithoutAsking() {
   QTimer cancel_each;
   connect(&cancel_each, &QTimer::timeout, this, [&] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (box && box->objectName() == "pending_change" && box->isVisible()) ++questions, click(box->button(QMessageBox::Cancel));
+    if (box && box->objectName() == "pending_change" && box->isVisible())
+      ++questions, click(box->button(QMessageBox::Cancel));
   });
   cancel_each.start(10);
   auto* days = calendar()->findChild<QTableView*>();

@@ -127,7 +127,7 @@ void PreviewDialogTest::aWeekdayPatternWithDatesToSkipIsListedThenCarriedOut() {
     when_modal([&](QWidget* modal) {
       auto* view = dynamic_cast<desktop::PreviewDialog*>(modal);
       if (!view) return (void)modal->close();
-        for (int r = 0; r < view->table()->rowCount(); ++r) listed << view->table()->item(r, 0)->text();
+      for (int r = 0; r < view->table()->rowCount(); ++r) listed << view->table()->item(r, 0)->text();
       click(view->findChild<QPushButton*>("PREVIEW_CARRY_OUT"));
     });
     click_button(d, "BTN_CONFERMA");
@@ -135,7 +135,8 @@ void PreviewDialogTest::aWeekdayPatternWithDatesToSkipIsListedThenCarriedOut() {
   QCOMPARE(listed, (QStringList{"16/03/2026", "23/03/2026", "27/03/2026"}));
   QTRY_VERIFY(host_->window()->statusBar()->currentMessage().contains("aggiunti 3"));
   auto actions = scratch_db()->Execute(
-      "SELECT AZ_COMANDO AS C FROM CALENDATT_AZIONI WHERE AZ_COMANDO NOT IN ('init --demo', 'SQL')", host::kAdCmdText);
+      "SELECT AZ_COMANDO AS C FROM CALENDATT_AZIONI WHERE AZ_COMANDO NOT IN ('init --demo', 'SQL')",
+      host::kAdCmdText);
   QVERIFY(!actions->Eof());
   QVERIFY2(actions->Field("C").to_string().starts_with("desktop: add-range"),
            actions->Field("C").to_string().c_str());
