@@ -117,7 +117,14 @@ void PreviewDialogTest::aWeekdayPatternWithDatesToSkipIsListedThenCarriedOut() {
   file.write("2026-03-20\n");
   file.close();
   QStringList listed;
+  pick_day(QDate(2026, 3, 2));
   in_dialog("BTN_INSMULTIPLO", "FRMPD_ADDCALENDATT", [&](QtFormSite& d) {
+    // The dialog opens on the activity being browsed, its codes checked as typed ones: the description
+    // and the planning period follow.
+    QCOMPARE(edit(d, "TXT_CODPROG")->text() + "/" + edit(d, "TXT_CODNODO")->text() + "/" +
+                 edit(d, "TXT_CODATTIVITA")->text(),
+             QString("PRJ001/N01/ATT01"));
+    QVERIFY(!edit(d, "TXT_DESATTIVITA")->text().isEmpty() && !edit(d, "TXT_DATAINIZ")->text().isEmpty());
     enter_codes(d);
     fill({"16/03/2026", "27/03/2026", "1", "2", "0"});
     for (const char* day : {"PATTERN_MON", "PATTERN_FRI"}) click(d.content()->findChild<QCheckBox*>(day));
