@@ -16,7 +16,7 @@
 
 namespace cli {
 
-class CliResponder : public standin::MessageResponder {
+class CliResponder : public standin::MessageResponder, public standin::PersonSide {
  public:
   // Retry is answered at most this many times to one error report; then Abort. A report that comes
   // again after a Retry (same routine, same error) is the same report; any other one counts afresh.
@@ -40,7 +40,7 @@ class CliResponder : public standin::MessageResponder {
   }
 
   // A line of the command line's own, on standard error: "calendatt: <text>".
-  void note(const std::string& text);
+  void note(const std::string& text) override;
 
   // The entries, numbered from 1, each on a line of the command line's own; then, at the terminal, the
   // person picks one by its number. Nullopt when there is no terminal or the person picked none.
@@ -48,14 +48,14 @@ class CliResponder : public standin::MessageResponder {
 
   // The language of the prompt and of the lines of the command line's own ("it" or "en").
   void set_language(const std::string& language) { language_ = language; }
-  const std::string& language() const { return language_; }
+  const std::string& language() const override { return language_; }
 
   int messages_shown() const { return messages_shown_; }
   int reports_shown() const { return reports_shown_; }
   // An error report was answered Abort: the run goes no further than it must.
   bool aborted() const { return aborted_; }
   // A question came that nobody could answer.
-  bool unanswered() const { return unanswered_; }
+  bool unanswered() const override { return unanswered_; }
   // The numbers of the messages shown, in order.
   const std::vector<std::int32_t>& numbers() const { return numbers_; }
 

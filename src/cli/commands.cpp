@@ -13,13 +13,13 @@
 #include "cli/grid_output.hpp"
 #include "cli/host_session.hpp"
 #include "cli/language.hpp"
-#include "cli/person.hpp"
 #include "cli/preview_output.hpp"
 #include "database/connection.hpp"
 #include "database/file_check.hpp"
 #include "database/journal.hpp"
 #include "database/postgres_connection.hpp"
 #include "host/controls.hpp"
+#include "planner/pattern_runs.hpp"
 #include "planner/preview.hpp"
 #include "planner/range_runs.hpp"
 #include "planner/stored_days.hpp"
@@ -27,10 +27,13 @@
 #include "runtime/error.hpp"
 #include "standin/headless_controls.hpp"
 #include "standin/media.hpp"
+#include "standin/person.hpp"
 
 namespace cli {
 
 namespace {
+
+using standin::Person;
 
 enum class Outcome { kDone, kRefused, kFailed };
 
@@ -386,26 +389,17 @@ std::vector<planner::RangeRun> runs_of(const Options& o) {
                             o.skip_dates);
 }
 
-StoredDays days_on(const StoredDays& days, const planner::RangeRun& r) {
-  StoredDays out;
-  for (const auto& d : r.dates())
-    if (auto it = days.find(d.iso()); it != days.end()) out.insert(*it);
-  return out;
-}
+using planner::days_on;
 
-// The runs of a pattern in the order to carry them out: those that a rule may refuse (a day already
-// planned there, a date outside the planning period) first, so that a refusal comes before anything is
-// written. The runs cover disjoint dates: the order changes nothing else.
-std::vector<planner::RangeRun> in_refusable_order(Run& run, const std::vector<planner::RangeRun>& runs,
-                                                  const std::optional<StoredDays>& before) {
+// The runs of a pattern in the order to carry them out (planner/pattern_runs.hpp), within the activity's
+// planning period.
+std::vector<planner::RangeRun> in_order(Run& run, const std::vector<planner::RangeRun>& runs,
+                                        const std::optional<StoredDays>& before, bool insertion) {
   const auto row = activity_row(run);
   std::optional<runtime::Date> start, end;
   if (row) start = row->start, end = row->end;
-  return planner::refusable_first(runs, [&](const planner::RangeRun& r) {
-    if (before && !days_on(*before, r).empty()) return true;
-    auto dates = r.dates();
-    return !dates.empty() && ((start && dates.front() < *start) || (end && dates.back() > *end));
-  });
+  return insertion ? planner::insertion_order(runs, before, start, end)
+                   : planner::deletion_order(runs, before, start, end);
 }
 
 // "lun, mer, ven" or "every 7 days", as the pattern was asked for.
@@ -434,19 +428,15 @@ void note_runs_done(Run& run, std::size_t done, std::size_t all) {
 Outcome insert_run(Run& run, const planner::RangeRun& r, std::shared_ptr<std::int32_t> treatment,
                    const std::string& conflicts) {
   const Options o = run.options;
-  const std::string every = std::to_string(r.every);
   CliResponder* responder = &run.responder;
   preview_begins(run, planner::RunKind::kInsertion, r);
   const std::size_t numbers_before = run.responder.numbers().size();
   Outcome outcome = range_dialog(
       run, "BTN_INSMULTIPLO", kInsertDialog, "nulla pianificato", "nothing planned",
-      [o, r, every, treatment, responder, conflicts](Person& p) {
-        if (!p.enter_codes(o.codes) || !p.type("TXT_DATAINIZIALE", runtime::date_text(r.from)) ||
-            !p.type("TXT_DATAFINALE", runtime::date_text(r.to)) || !p.type("TXT_RIPETIOGNI", every) ||
-            !p.type("TXT_ORE", o.hours) || !p.type("TXT_MINUTI", o.minutes))
-          return;
-        if (o.existing ? !p.choose_entry("CBO_VARPRESENTI", static_cast<std::int32_t>(*o.existing))
-                       : !p.leave("TXT_MINUTI"))
+      [o, r, treatment, responder, conflicts](Person& p) {
+        const auto existing =
+            o.existing ? std::optional<std::int32_t>(static_cast<std::int32_t>(*o.existing)) : std::nullopt;
+        if (!standin::fill_insertion_run(p, o.codes, r.from, r.to, r.every, o.hours, o.minutes, existing))
           return;
         *treatment = p.list_index("CBO_VARPRESENTI");
         std::size_t shown = responder->numbers().size();
@@ -474,7 +464,7 @@ Outcome add_range(Run& run) {
   const bool may_stop = !o.existing || *o.existing == Existing::kStop;
   const auto before =
       may_stop || is_pattern(o) ? range_days(run, planner::run_dates(runs)) : std::optional<StoredDays>();
-  if (is_pattern(o)) runs = in_refusable_order(run, runs, before);
+  if (is_pattern(o)) runs = in_order(run, runs, before, true);
   // The treatment of the dates that already exist, as the list shows it when the person confirms.
   auto treatment = std::make_shared<std::int32_t>(-1);
   for (std::size_t i = 0; i < runs.size(); ++i) {
@@ -513,17 +503,13 @@ Outcome add_range(Run& run) {
 // deleted.
 Outcome delete_run(Run& run, const planner::RangeRun& r, std::int64_t& spared) {
   const Options o = run.options;
-  const std::string every = std::to_string(r.every);
   preview_begins(run, planner::RunKind::kDeletion, r);
   const std::size_t numbers_before = run.responder.numbers().size();
-  Outcome outcome = range_dialog(
-      run, "BTN_CANCMULTIPLA", kDeleteDialog, "nulla eliminato", "nothing deleted", [o, r, every](Person& p) {
-        if (!p.enter_codes(o.codes) || !p.type("TXT_DATAINIZIALE", runtime::date_text(r.from)) ||
-            !p.type("TXT_DATAFINALE", runtime::date_text(r.to)) || !p.type("TXT_CANCELLAOGNI", every) ||
-            !p.leave("TXT_CANCELLAOGNI"))
-          return;
-        p.click("BTN_CONFERMA");
-      });
+  Outcome outcome = range_dialog(run, "BTN_CANCMULTIPLA", kDeleteDialog, "nulla eliminato", "nothing deleted",
+                                 [o, r](Person& p) {
+                                   if (!standin::fill_deletion_run(p, o.codes, r.from, r.to, r.every)) return;
+                                   p.click("BTN_CONFERMA");
+                                 });
   preview_ends(run, outcome, numbers_before);
   auto told = run.responder.take_translated(kSparedMessage);
   if (outcome == Outcome::kDone && told && !told->empty()) spared += told->front().to_long();
@@ -541,13 +527,7 @@ Outcome delete_range(Run& run) {
                                "nothing deleted: no date of the range is left to delete"));
   // The days there already, for a pattern: its runs without a day are left out.
   const auto before = is_pattern(o) ? range_days(run, planner::run_dates(runs)) : std::optional<StoredDays>();
-  if (is_pattern(o) && before) {
-    std::vector<planner::RangeRun> with_days;
-    for (const auto& r : runs)
-      if (!days_on(*before, r).empty()) with_days.push_back(r);
-    if (!with_days.empty()) runs = with_days;
-    runs = in_refusable_order(run, runs, std::nullopt);
-  }
+  if (is_pattern(o) && before) runs = in_order(run, runs, before, false);
   std::int64_t spared = 0;
   for (std::size_t i = 0; i < runs.size(); ++i) {
     Outcome outcome = delete_run(run, runs[i], spared);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "runtime/date.hpp"
+#include "standin/person.hpp"
 
 namespace cli {
 
@@ -24,12 +25,7 @@ enum class OnError { kAbort, kRetry, kIgnore };
 enum class Existing { kStop = 0, kSkip = 1, kOverwrite = 2 };
 
 // A WBS activity named by its three codes.
-struct ActivityCodes {
-  std::string project;
-  std::string node;
-  std::string activity;
-  std::string text() const { return project + " / " + node + " / " + activity; }
-};
+using ActivityCodes = standin::ActivityCodes;
 
 struct Options {
   std::string command;

@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <QLabel>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -156,12 +157,20 @@ void DaysPanel::show_report(const std::string& language, const std::string& code
     heading_->setText(
         qs(codes + "\n" + say(language, "Periodo di pianificazione: ", "Planning period: ") + period));
   }
+  // A day's notes: a short mark that fits beside the day, the whole words as its tooltip.
   std::vector<QStringList> days;
+  std::vector<QString> tips;
   for (const auto& d : report_.days) {
-    QStringList notes;
-    if (d.outside_planning) notes << qs(say(language, "fuori periodo", "outside"));
-    if (std::find(allocated_.begin(), allocated_.end(), d.day) != allocated_.end())
-      notes << qs(say(language, "risorse allocate", "resources allocated"));
+    QStringList notes, words;
+    if (d.outside_planning) {
+      notes << qs(say(language, "fuori", "outside"));
+      words << qs(say(language, "fuori dal periodo di pianificazione", "outside the planning period"));
+    }
+    if (std::find(allocated_.begin(), allocated_.end(), d.day) != allocated_.end()) {
+      notes << qs(say(language, "risorse", "resources"));
+      words << qs(say(language, "risorse allocate", "resources allocated"));
+    }
+    tips.push_back(words.join(", "));
     // The person's date form, as the window and its grid write dates.
     days.push_back({qs(runtime::date_text(d.day)),
                     qs(planner::weekday_name(planner::iso_weekday(d.day), language)),
@@ -171,6 +180,17 @@ void DaysPanel::show_report(const std::string& language, const std::string& code
        {qs(say(language, "Data", "Date")), qs(say(language, "Giorno", "Weekday")),
         qs(say(language, "Durata", "Time")), QString()},
        days);
+  for (int r = 0; r < days_->rowCount(); ++r)
+    if (auto* item = days_->item(r, 3)) item->setToolTip(tips[static_cast<std::size_t>(r)]);
+  // The days' table is as wide as its columns, so that no mark is cut: the panel follows.
+  int wide = days_->verticalScrollBar()->sizeHint().width() + 2 * days_->frameWidth() + 4;
+  for (int c = 0; c < days_->columnCount(); ++c) {
+    if (c == 3)
+      for (int r = 0; r < days_->rowCount(); ++r)
+        if (auto* item = days_->item(r, c)) item->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    wide += days_->columnWidth(c);
+  }
+  days_->setMinimumWidth(wide);
   std::vector<QStringList> totals;
   auto add = [&](const std::string& label, const planner::Subtotal& s) {
     totals.push_back({qs(label), QString::number(s.days), qs(planner::duration_text(s.minutes))});

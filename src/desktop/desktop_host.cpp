@@ -147,7 +147,31 @@ const char* usage_text(const std::string& language) {
          "Senza schermo, lo si avvia in uno virtuale: xvfb-run -a calendatt-desktop ...\n";
 }
 
+namespace {
+
+// The language the command line's own messages speak: its --lang when that is one, else `fallback`.
+std::string language_of(const std::vector<std::string>& args, const std::string& fallback) {
+  std::string language = fallback;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    std::string value;
+    if (args[i] == "--lang" && i + 1 < args.size())
+      value = args[i + 1];
+    else if (args[i].rfind("--lang=", 0) == 0)
+      value = args[i].substr(7);
+    else
+      continue;
+    if (standin::Dictionary::supports(value)) language = runtime::upper(value) == "EN" ? "en" : "it";
+  }
+  return language;
+}
+
+}  // namespace
+
 bool parse_command_line(const std::vector<std::string>& args, CommandLine& out, std::string& error) {
+  // Said in the language asked for, even when another option is wrong.
+  out.options.language = language_of(args, out.options.language);
+  const bool en = out.options.language == "en";
+  auto say = [en](std::string italian, std::string english) { return en ? english : italian; };
   static const std::vector<std::string> with_value = {"--db",        "--company",  "--lang",
                                                       "--date-form", "--project",  "--node",
                                                       "--activity",  "--settings", "--screenshots"};
@@ -169,12 +193,13 @@ bool parse_command_line(const std::vector<std::string>& args, CommandLine& out, 
       has_value = true;
     }
     if (std::find(with_value.begin(), with_value.end(), a) == with_value.end()) {
-      error = a.rfind("-", 0) == 0 ? "unknown option " + a : "unexpected argument " + a;
+      error = a.rfind("-", 0) == 0 ? say("opzione sconosciuta ", "unknown option ") + a
+                                   : say("argomento inatteso ", "unexpected argument ") + a;
       return false;
     }
     if (!has_value) {
       if (i + 1 >= args.size()) {
-        error = a + " needs a value";
+        error = a + say(" vuole un valore", " needs a value");
         return false;
       }
       value = args[++i];
@@ -192,26 +217,32 @@ bool apply_command_line(const CommandLine& line, DesktopOptions& options, std::s
     auto it = g.find(key);
     return it == g.end() ? nullptr : &it->second;
   };
+  const std::string* lang = get("--lang");
+  const bool en =
+      lang && standin::Dictionary::supports(*lang) ? runtime::upper(*lang) == "EN" : options.language == "en";
+  auto say = [en](std::string italian, std::string english) { return en ? english : italian; };
   if (auto v = get("--db")) options.db_path = *v;
   if (auto v = get("--company")) {
     char* end = nullptr;
     long n = std::strtol(v->c_str(), &end, 10);
     if (v->empty() || *end != '\0' || n < 1 || n > 32767) {
-      error = "--company needs a whole number from 1 to 32767";
+      error = say("--company vuole un numero intero da 1 a 32767",
+                  "--company needs a whole number from 1 to 32767");
       return false;
     }
     options.company = static_cast<std::int32_t>(n);
   }
   if (auto v = get("--lang")) {
     if (!standin::Dictionary::supports(*v)) {
-      error = "--lang takes it or en";
+      error = say("--lang accetta it o en", "--lang takes it or en");
       return false;
     }
     options.language = runtime::upper(*v) == "EN" ? "en" : "it";
   }
   if (auto v = get("--date-form")) {
     if (!valid_date_form(*v)) {
-      error = "--date-form takes dd/mm/yyyy, mm/dd/yyyy, yyyy-mm-dd, dd.mm.yyyy or dd-mm-yyyy";
+      error = say("--date-form accetta dd/mm/yyyy, mm/dd/yyyy, yyyy-mm-dd, dd.mm.yyyy o dd-mm-yyyy",
+                  "--date-form takes dd/mm/yyyy, mm/dd/yyyy, yyyy-mm-dd, dd.mm.yyyy or dd-mm-yyyy");
       return false;
     }
     options.short_date_form = *v;
@@ -219,13 +250,14 @@ bool apply_command_line(const CommandLine& line, DesktopOptions& options, std::s
   const bool any_code = get("--project") || get("--node") || get("--activity");
   options.called = get("--called") != nullptr;
   if (any_code && !options.called) {
-    error = "--project, --node and --activity are taken only with --called";
+    error = say("--project, --node e --activity valgono solo con --called",
+                "--project, --node and --activity are taken only with --called");
     return false;
   }
   if (options.called) {
     for (const char* key : {"--project", "--node", "--activity"}) {
       if (!get(key) || runtime::trim(*get(key)).empty()) {
-        error = std::string("--called needs ") + key;
+        error = say("--called vuole ", "--called needs ") + key;
         return false;
       }
     }
@@ -347,10 +379,12 @@ DesktopHost::DesktopHost(DesktopOptions options, std::string settings_file)
     add_preview_button(site, [this] { return preview_source(options_); });
     add_pattern_row(
         site, [this] { return preview_source(options_); },
-        [this](const std::string& summary) {
-          if (window_) window_->statusBar()->showMessage(qs(summary), 30000);
-        });
+        [this](const PatternOrder& order) { carry_out(order); });
   };
+  // The range dialogs a pattern opens once per run are worked in without being shown (range_pattern.hpp).
+  forms_->unshown().set_language(options_.language);
+  forms_->unshown().set_query_runner(session.query_runner);
+  forms_->unshown().set_notice(session.notice);
   session.modal_loop = [this](QtFormSite& site, bool started) { range_dialog_loop(site, started); };
   // Typed work is never dropped without a question, and a day without rows shows nothing to type into.
   session.leave_row = [this] { return settle_pending_change(); };
@@ -724,10 +758,54 @@ void DesktopHost::show_current_row() {
       runtime::suppressed([&] { grid->show_current_row(); });
 }
 
+void DesktopHost::carry_out(const PatternOrder& order) {
+  auto site = main_site();
+  if (!site) return;
+  PatternHost host{forms_.get(),     responder_.get(),
+                   env_.get(),       site,
+                   options_.db_path, static_cast<std::int32_t>(env_->global()->Company().to_long()),
+                   options_.language};
+  const std::string summary = carry_out_pattern(order, host);
+  refresh_status();
+  if (window_) window_->statusBar()->showMessage(qs(summary), 30000);
+}
+
+void DesktopHost::start_from_browsed(QtFormSite& site) {
+  if (site.name() != RangeSummary::kInsertDialog && site.name() != RangeSummary::kDeleteDialog) return;
+  const auto found = browsed_activity(*env_, frame());
+  if (!found) return;
+  const std::pair<const char*, const std::string*> codes[] = {
+      {"TXT_CODPROG", &found->project}, {"TXT_CODNODO", &found->node}, {"TXT_CODATTIVITA", &found->code}};
+  const char* refused = nullptr;
+  for (const auto& [name, code] : codes) {
+    auto field = site.model<standin::CodeEditModel>(name);
+    // A field the dialog filled or closed itself (called mode) stays as it is.
+    if (!field->enabled() || !runtime::trim(field->Text()).empty()) continue;
+    bool typed = false;
+    runtime::suppressed([&] { typed = field->type(runtime::rtrim(*code)) && field->leave(); });
+    if (!typed) {
+      refused = name;
+      break;
+    }
+  }
+  // Typing is the person's own in a view, which shows it already: here the views are told.
+  for (const auto& [name, code] : codes) site.get<QtInput>(name)->refresh();
+  // The person starts where the dialog starts, in the first code (free to choose another activity), or
+  // in the code the dialog refused.
+  const char* start = refused ? refused : "TXT_CODPROG";
+  site.model<standin::CodeEditModel>(start)->focus_from_code();
+  site.get<QtInput>(start)->focus_quietly();
+}
+
 void DesktopHost::range_dialog_loop(QtFormSite& site, bool started) {
   if (started) {
     range_summary_->opened(site, *responder_);
     shown_before_range_run_ = responder_->shown();
+    // Once the dialog shows, as a person would start typing in it.
+    std::weak_ptr<QtFormSite> shown = std::static_pointer_cast<QtFormSite>(site.shared_from_this());
+    QTimer::singleShot(0, window_, [this, shown] {
+      if (auto open = shown.lock(); open && !open->closed()) start_from_browsed(*open);
+    });
     return;
   }
   const bool completed = responder_->shown() > shown_before_range_run_ &&

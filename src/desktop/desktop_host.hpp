@@ -69,6 +69,7 @@ std::string default_settings_file();
 
 class DesktopHost;
 class RangeSummary;
+struct PatternOrder;
 
 class HostWindow : public QMainWindow {
  public:
@@ -171,6 +172,12 @@ class DesktopHost {
   // Has every view of the window show its value again when the window gained or lost its current row.
   void show_record_state();
   void range_dialog_loop(QtFormSite& site, bool started);
+  // A range dialog starts from the activity being browsed: its codes are typed into the dialog's empty
+  // code fields in order, each left as a person leaves it, so the dialog's own checks and descriptions
+  // follow; typing stops at the first code refused.
+  void start_from_browsed(QtFormSite& site);
+  // Carries out a pattern of the range dialogs once its dialog has closed, and says what it wrote.
+  void carry_out(const PatternOrder& order);
 
   DesktopOptions options_;
   std::string settings_file_;

@@ -39,14 +39,19 @@ int main(int argc, char** argv) {
     return 0;
   }
   const bool screenshots = !line.screenshots_dir.empty();
+  const bool en = line.options.language == "en";
   if (!has_display()) {
     if (!screenshots) {
       std::cerr
-          << "calendatt-desktop: there is no display here (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
-             "Run it under a virtual display:\n"
-             "  xvfb-run -a calendatt-desktop "
-          << (argc > 1 ? "[the same options]" : "") << "\n"
-          << "or without any display, as the tests do: QT_QPA_PLATFORM=offscreen calendatt-desktop ...\n";
+          << (en ? "calendatt-desktop: there is no display here (neither DISPLAY nor WAYLAND_DISPLAY is "
+                   "set).\nRun it under a virtual display:\n  xvfb-run -a calendatt-desktop "
+                 : "calendatt-desktop: qui non c'è uno schermo (né DISPLAY né WAYLAND_DISPLAY sono "
+                   "impostati).\nLo si avvia in uno schermo virtuale:\n  xvfb-run -a calendatt-desktop ")
+          << (argc > 1 ? (en ? "[the same options]" : "[le stesse opzioni]") : "") << "\n"
+          << (en ? "or without any display, as the tests do: QT_QPA_PLATFORM=offscreen calendatt-desktop "
+                   "...\n"
+                 : "o senza alcuno schermo, come fanno i test: QT_QPA_PLATFORM=offscreen calendatt-desktop "
+                   "...\n");
       return kFailure;
     }
     // The screenshots need no screen.
@@ -96,7 +101,8 @@ int main(int argc, char** argv) {
     }
     return app.exec();
   } catch (const runtime::Error& e) {
-    std::cerr << "calendatt-desktop: " << e.description() << " (error " << e.number() << ")\n";
+    std::cerr << "calendatt-desktop: " << e.description()
+              << (options.language == "en" ? " (error " : " (errore ") << e.number() << ")\n";
     return kFailure;
   }
 }

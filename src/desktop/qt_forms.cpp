@@ -469,8 +469,13 @@ std::shared_ptr<QtFormSite> QtFormFactory::site(const std::string& form_name) co
   return sites_.find(form_name);
 }
 
+void QtFormFactory::script(const std::string& form_name, standin::UserAction action) {
+  unshown_.script(form_name, std::move(action));
+}
+
 std::shared_ptr<host::FormSite> QtFormFactory::CreateForm(const host::FormDesign& design,
                                                           host::FormEvents* events) {
+  if (unshown_.pending_actions(design.name) > 0) return unshown_.CreateForm(design, events);
   auto site = sites_.open(design, events, session_);
   if (session_->site_created) session_->site_created(*site);
   return site;

@@ -17,6 +17,7 @@
 #include "host/form.hpp"
 #include "runtime/error.hpp"
 #include "standin/form_model.hpp"
+#include "standin/headless_forms.hpp"
 
 class QDialog;
 
@@ -93,6 +94,11 @@ class QtFormFactory : public host::FormFactory {
   const std::shared_ptr<QtSession>& session() const { return session_; }
   // The most recently created window of that name that is still open; null when none.
   std::shared_ptr<QtFormSite> site(const std::string& form_name) const;
+  // The next window of that name opens without being shown, for the host to work in it as a person
+  // working through arguments does (standin/person.hpp): the window's models on their own, whose modal
+  // show runs `action` and then closes the window as its close box does.
+  void script(const std::string& form_name, standin::UserAction action);
+  standin::HeadlessFormFactory& unshown() { return unshown_; }
 
   std::shared_ptr<host::FormSite> CreateForm(const host::FormDesign& design,
                                              host::FormEvents* events) override;
@@ -100,6 +106,7 @@ class QtFormFactory : public host::FormFactory {
  private:
   std::shared_ptr<QtSession> session_;
   standin::OpenSites<QtFormSite> sites_;
+  standin::HeadlessFormFactory unshown_;
   QObject* click_filter_ = nullptr;
 };
 

@@ -1,5 +1,7 @@
 #include "desktop/qt_responder.hpp"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -229,6 +231,13 @@ QWidget* QtResponder::parent() const {
 int QtResponder::answer_message(const standin::ShownMessage& message) {
   ++shown_;
   last_number_ = message.number;
+  if (carrying_out_) {
+    constexpr std::int32_t kRunCompleted = 42123;
+    const auto buttons = standin::box::buttons(message.style);
+    if (message.number == kRunCompleted && buttons.size() == 1) return buttons.front();
+    if (std::find(buttons.begin(), buttons.end(), standin::box::kYes) != buttons.end())
+      return standin::box::kYes;
+  }
   QWidget* owner = parent();
   QMessageBox* box = make_message_box(message, language_, owner);
   box->exec();

@@ -52,6 +52,10 @@ class QtResponder : public standin::MessageResponder {
 
   int answer_message(const standin::ShownMessage& message) override;
   int answer_report(const standin::ErrorReport& report) override;
+  // While a pattern the person said yes to (after its preview) is carried out: the range dialogs'
+  // questions are answered Yes, and the message that ends each run is counted but not shown (the status
+  // bar says what the whole pattern did). Every other message and report is shown.
+  void set_carrying_out(bool on) { carrying_out_ = on; }
   // How many message boxes were shown, and the number of the last one.
   int shown() const { return shown_; }
   std::int32_t last_number() const { return last_number_; }
@@ -60,6 +64,7 @@ class QtResponder : public standin::MessageResponder {
   QWidget* parent() const;
   int shown_ = 0;
   std::int32_t last_number_ = 0;
+  bool carrying_out_ = false;
   std::string language_;
   std::function<QWidget*()> parent_;
 };

@@ -84,6 +84,8 @@ class HeadlessFormFactory : public host::FormFactory {
   // Actions must not hold the factory or the environment (they are kept by the factory).
   void script(const std::string& form_name, UserAction action);
   std::size_t pending_actions(const std::string& form_name) const;
+  // Drops the actions still queued for the window (it did not open).
+  void drop_actions(const std::string& form_name) { session_->actions.erase(form_name); }
   // What the scripted user could not do (a window that refused to close, an action that threw).
   const std::vector<std::string>& failures() const { return session_->failures; }
   // How the grids run their lookup queries.

@@ -425,8 +425,11 @@ void DesktopHostTest::commandLineAndSettingsFile() {
   QVERIFY(shown(called.options).ends_with(" called ATT01"));
   for (const char* wrong : {"--project PRJ001", "--called --project P --node N", "--lang fr", "--company 0",
                             "--date-form d/m/y", "--db", "stray"}) {
-    desktop::CommandLine refused;
-    QVERIFY2(!parse(wrong, refused).empty(), wrong);
+    // Said in Italian by default, in English with --lang en.
+    desktop::CommandLine refused, in_english;
+    const std::string italian = parse(wrong, refused),
+                      english = parse(QString("--lang en ") + wrong, in_english);
+    QVERIFY2(!italian.empty() && !english.empty() && italian != english, wrong);
   }
 
   // The settings file gives what the command line does not.

@@ -103,14 +103,17 @@ void DaysPanelTest::staysWhileEditingMarksResourcesAndTakesToADay() {
   QVERIFY2(panel().heading()->text().startsWith("PRJ001 / N01 / ATT01\n"),
            qPrintable(panel().heading()->text()));
   press("cancel");
-  // The days with resources allocated say so, the others do not.
+  // The days with resources allocated say so, whole within the panel, the others do not.
   auto* days = panel().days_table();
   auto note = [&](const char* day) {
     const auto found = days->findItems(day, Qt::MatchExactly);
-    return found.size() == 1 ? days->item(found[0]->row(), 3)->text() : QString("no line");
+    if (found.size() != 1) return QString("no line");
+    const auto* item = days->item(found[0]->row(), 3);
+    const int right = days->columnViewportPosition(3) + days->fontMetrics().horizontalAdvance(item->text());
+    return right > days->viewport()->width() ? "cut: " + item->text() : item->text() + "|" + item->toolTip();
   };
   QCOMPARE((QStringList{note("02/03/2026"), note("04/03/2026"), note("05/03/2026")}),
-           (QStringList{"", "risorse allocate", "risorse allocate"}));
+           (QStringList{"|", "risorse|risorse allocate", "risorse|risorse allocate"}));
   // A double-click on a day: the calendar and the grid go there.
   const auto line = days->findItems("05/03/2026", Qt::MatchExactly)[0]->row();
   const QPoint at = days->visualItemRect(days->item(line, 0)).center();

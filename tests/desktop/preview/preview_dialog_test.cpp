@@ -108,8 +108,8 @@ void PreviewDialogTest::thePreviewIsWhatConfirmingDoes() {
   }
 }
 
-// Mondays and Fridays over two weeks, 20 March left out by a file: the runs of the command line, listed
-// first, then written when the person says so; the dialog then closes.
+// Mondays and Fridays over two weeks, 20 March left out by a file: the runs listed first, then written
+// when the person says so, in this program and as one action of the journal; the dialog then closes.
 void PreviewDialogTest::aWeekdayPatternWithDatesToSkipIsListedThenCarriedOut() {
   const QString holidays = scratch_->filePath("holidays.txt");
   QFile file(holidays);
@@ -117,23 +117,40 @@ void PreviewDialogTest::aWeekdayPatternWithDatesToSkipIsListedThenCarriedOut() {
   file.write("2026-03-20\n");
   file.close();
   QStringList listed;
+  pick_day(QDate(2026, 3, 2));
   in_dialog("BTN_INSMULTIPLO", "FRMPD_ADDCALENDATT", [&](QtFormSite& d) {
+    // The dialog opens on the activity being browsed, its codes checked as typed ones: the description
+    // and the planning period follow.
+    QCOMPARE(edit(d, "TXT_CODPROG")->text() + "/" + edit(d, "TXT_CODNODO")->text() + "/" +
+                 edit(d, "TXT_CODATTIVITA")->text(),
+             QString("PRJ001/N01/ATT01"));
+    QVERIFY(!edit(d, "TXT_DESATTIVITA")->text().isEmpty() && !edit(d, "TXT_DATAINIZ")->text().isEmpty());
     enter_codes(d);
     fill({"16/03/2026", "27/03/2026", "1", "2", "0"});
     for (const char* day : {"PATTERN_MON", "PATTERN_FRI"}) click(d.content()->findChild<QCheckBox*>(day));
+    // A weekday comes back every 7 days: the step is not asked for.
+    QVERIFY(!edit(d, "TXT_RIPETIOGNI")->isEnabled());
     d.content()->findChild<QLabel*>("PATTERN_SKIP_FILE")->setProperty("path", holidays);
     when_modal([&](QWidget* modal) {
       auto* view = dynamic_cast<desktop::PreviewDialog*>(modal);
       if (!view) return (void)modal->close();
-        for (int r = 0; r < view->table()->rowCount(); ++r) listed << view->table()->item(r, 0)->text();
+      for (int r = 0; r < view->table()->rowCount(); ++r) listed << view->table()->item(r, 0)->text();
       click(view->findChild<QPushButton*>("PREVIEW_CARRY_OUT"));
     });
     click_button(d, "BTN_CONFERMA");
   });
   QCOMPARE(listed, (QStringList{"16/03/2026", "23/03/2026", "27/03/2026"}));
+  QTRY_VERIFY(host_->window()->statusBar()->currentMessage().contains("aggiunti 3"));
+  auto actions = scratch_db()->Execute(
+      "SELECT AZ_COMANDO AS C FROM CALENDATT_AZIONI WHERE AZ_COMANDO NOT IN ('init --demo', 'SQL')",
+      host::kAdCmdText);
+  QVERIFY(!actions->Eof());
+  QVERIFY2(actions->Field("C").to_string().starts_with("desktop: add-range"),
+           actions->Field("C").to_string().c_str());
+  actions->MoveNext();
+  QVERIFY(actions->Eof());
   QCOMPARE(count("PD4G_IDLEGAME_PD0H = 1001 AND PD4G_DATAATTIVITA BETWEEN '2026-03-16' AND '2026-03-27'"), 3);
   QCOMPARE(count("PD4G_DATAATTIVITA = '2026-03-20'"), 0);
-  QVERIFY(host_->window()->statusBar()->currentMessage().contains("aggiunti 3"));
   // The window shows what the runs wrote.
   pick_day(QDate(2026, 3, 23));
   QCOMPARE(grid()->rowCount(), 1);

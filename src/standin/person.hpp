@@ -1,23 +1,41 @@
 #pragma once
-// What the person at the command line does in a window: moves into a field and types, leaves it, picks
+// What a person working through the arguments of a run does in a window (the command line's person, and
+// the desktop's runs of a weekday pattern): moves into a field and types, leaves it, picks
 // a day or a list entry, clicks a button. Each action answers whether the person could go on; when not,
 // the reason is kept (a disabled field, a field whose check kept the focus, a question nobody answered)
 // and every later action does nothing, as a person who gave up.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
-#include "cli/cli_responder.hpp"
-#include "cli/options.hpp"
 #include "runtime/date.hpp"
 #include "standin/headless_forms.hpp"
 
-namespace cli {
+namespace standin {
+
+// The three codes of an activity as a person types them.
+struct ActivityCodes {
+  std::string project;
+  std::string node;
+  std::string activity;
+  std::string text() const { return project + " / " + node + " / " + activity; }
+};
+
+// Who the person reports to: the language of the reasons, the lines said on the way, and whether a
+// question went unanswered (which ends the person's work).
+class PersonSide {
+ public:
+  virtual ~PersonSide() = default;
+  virtual const std::string& language() const = 0;
+  virtual void note(const std::string& text) = 0;
+  virtual bool unanswered() const = 0;
+};
 
 class Person {
  public:
   // A lookup list that a field opens is closed without a choice: the command line cannot show it.
-  Person(standin::HeadlessFormSite& site, CliResponder& responder);
+  Person(HeadlessFormSite& site, PersonSide& responder);
 
   bool gave_up() const { return !reason_.empty(); }
   // Why the person could not go on; empty while they can.
@@ -54,9 +72,19 @@ class Person {
   // Checks after a step: a question that went unanswered ends the person's work.
   bool go_on();
 
-  standin::HeadlessFormSite* site_;
-  CliResponder* responder_;
+  HeadlessFormSite* site_;
+  PersonSide* responder_;
   std::string reason_;
 };
 
-}  // namespace cli
+// The fields of one run of the insertion dialog (FRMPD_ADDCALENDATT) typed as a person types them, up to
+// its Conferma: the codes, the dates, the step, the duration, and the treatment of the dates that exist
+// (the list's position; none leaves the list as the dialog opens it).
+bool fill_insertion_run(Person& person, const ActivityCodes& codes, runtime::Date from, runtime::Date to,
+                        int every, const std::string& hours, const std::string& minutes,
+                        std::optional<std::int32_t> existing);
+// The same for the deletion dialog (FRMPD_DELCALENDATT).
+bool fill_deletion_run(Person& person, const ActivityCodes& codes, runtime::Date from, runtime::Date to,
+                       int every);
+
+}  // namespace standin

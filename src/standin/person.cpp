@@ -1,19 +1,25 @@
-#include "cli/person.hpp"
+#include "standin/person.hpp"
 
-#include "cli/language.hpp"
 #include "runtime/variant.hpp"
 #include "standin/dictionary.hpp"
 #include "standin/headless_controls.hpp"
 
-namespace cli {
+namespace standin {
 
-Person::Person(standin::HeadlessFormSite& site, CliResponder& responder)
-    : site_(&site), responder_(&responder) {
+namespace {
+
+std::string say(const std::string& language, std::string italian, std::string english) {
+  return language == "en" ? std::move(english) : std::move(italian);
+}
+
+}  // namespace
+
+Person::Person(HeadlessFormSite& site, PersonSide& responder) : site_(&site), responder_(&responder) {
   for (const auto& control : site.controls()) {
-    auto code = std::dynamic_pointer_cast<standin::HeadlessCodeEdit>(control);
+    auto code = std::dynamic_pointer_cast<HeadlessCodeEdit>(control);
     if (!code) continue;
     std::string name = caption(code->name());
-    code->set_lookup_chooser([&responder, name](standin::HeadlessCodeEdit&, const standin::LookupRequest&) {
+    code->set_lookup_chooser([&responder, name](HeadlessCodeEdit&, const LookupRequest&) {
       responder.note(
           say(responder.language(),
               "l'elenco di ricerca di " + name + " non può essere mostrato qui: è chiuso senza scelta",
@@ -24,9 +30,9 @@ Person::Person(standin::HeadlessFormSite& site, CliResponder& responder)
 }
 
 std::string Person::caption(const std::string& control) const {
-  auto input = site_->get<standin::HeadlessInput>(control);
-  std::string text = runtime::replace_all(
-      standin::translate_caption(input->design().caption, responder_->language()), "&", "");
+  auto input = site_->get<HeadlessInput>(control);
+  std::string text =
+      runtime::replace_all(translate_caption(input->design().caption, responder_->language()), "&", "");
   return text.empty() ? control : "\"" + text + "\"";
 }
 
@@ -48,7 +54,7 @@ bool Person::go_on() {
 
 bool Person::type(const std::string& field, const std::string& text) {
   if (gave_up()) return false;
-  auto input = site_->get<standin::HeadlessInput>(field);
+  auto input = site_->get<HeadlessInput>(field);
   if (!input->enabled()) {
     give_up(say(responder_->language(), "il campo " + caption(field) + " è disabilitato",
                 "the field " + caption(field) + " is disabled"));
@@ -56,11 +62,11 @@ bool Person::type(const std::string& field, const std::string& text) {
   }
   std::string focused = site_->focused_name();
   bool typed = false;
-  if (auto code = std::dynamic_pointer_cast<standin::HeadlessCodeEdit>(input)) {
+  if (auto code = std::dynamic_pointer_cast<HeadlessCodeEdit>(input)) {
     typed = code->type(text);
-  } else if (auto date = std::dynamic_pointer_cast<standin::HeadlessDateEdit>(input)) {
+  } else if (auto date = std::dynamic_pointer_cast<HeadlessDateEdit>(input)) {
     typed = date->type(text);
-  } else if (auto number = std::dynamic_pointer_cast<standin::HeadlessNumericEdit>(input)) {
+  } else if (auto number = std::dynamic_pointer_cast<HeadlessNumericEdit>(input)) {
     typed = number->type(text);
   } else {
     give_up(say(responder_->language(), "nel controllo " + caption(field) + " non si scrive",
@@ -81,7 +87,7 @@ bool Person::type(const std::string& field, const std::string& text) {
 
 bool Person::leave(const std::string& field) {
   if (gave_up()) return false;
-  auto input = site_->get<standin::HeadlessInput>(field);
+  auto input = site_->get<HeadlessInput>(field);
   if (!input->leave()) {
     if (go_on()) give_up(not_accepted(field));
     return false;
@@ -171,7 +177,7 @@ bool Person::enter_codes(const ActivityCodes& codes) {
       {"TXT_CODPROG", &codes.project}, {"TXT_CODNODO", &codes.node}, {"TXT_CODATTIVITA", &codes.activity}};
   std::string last;
   for (const auto& [field, code] : fields) {
-    if (!site_->get<standin::HeadlessInput>(field)->enabled()) continue;
+    if (!site_->get<HeadlessInput>(field)->enabled()) continue;
     if (!type(field, *code)) return false;
     last = field;
   }
@@ -187,4 +193,22 @@ bool Person::enter_duration(const std::string& hours, const std::string& minutes
   return type("TXT_ORE", hours) && type("TXT_MINUTI", minutes) && leave("TXT_MINUTI");
 }
 
-}  // namespace cli
+bool fill_insertion_run(Person& person, const ActivityCodes& codes, runtime::Date from, runtime::Date to,
+                        int every, const std::string& hours, const std::string& minutes,
+                        std::optional<std::int32_t> existing) {
+  if (!person.enter_codes(codes) || !person.type("TXT_DATAINIZIALE", runtime::date_text(from)) ||
+      !person.type("TXT_DATAFINALE", runtime::date_text(to)) ||
+      !person.type("TXT_RIPETIOGNI", std::to_string(every)) || !person.type("TXT_ORE", hours) ||
+      !person.type("TXT_MINUTI", minutes))
+    return false;
+  return existing ? person.choose_entry("CBO_VARPRESENTI", *existing) : person.leave("TXT_MINUTI");
+}
+
+bool fill_deletion_run(Person& person, const ActivityCodes& codes, runtime::Date from, runtime::Date to,
+                       int every) {
+  return person.enter_codes(codes) && person.type("TXT_DATAINIZIALE", runtime::date_text(from)) &&
+         person.type("TXT_DATAFINALE", runtime::date_text(to)) &&
+         person.type("TXT_CANCELLAOGNI", std::to_string(every)) && person.leave("TXT_CANCELLAOGNI");
+}
+
+}  // namespace standin
