@@ -14,10 +14,12 @@
 #include "cli/host_session.hpp"
 #include "cli/language.hpp"
 #include "cli/preview_output.hpp"
+#include "cli/roles.hpp"
 #include "database/connection.hpp"
 #include "database/file_check.hpp"
 #include "database/journal.hpp"
 #include "database/postgres_connection.hpp"
+#include "database/schema.hpp"
 #include "host/controls.hpp"
 #include "planner/pattern_runs.hpp"
 #include "planner/preview.hpp"
@@ -604,10 +606,17 @@ std::optional<database::FileCheck> usable_database(const Options& options, CliRe
 }
 
 std::string server_schema_problem(const Options& options) {
-  const auto version = database::target_schema_version(options.db);
-  return version
-             ? database::describe_version(*version, database::describe_target(options.db), options.language)
-             : std::string();
+  // One connection answers both: the schema's version, then what the role may do with the company. A
+  // server that cannot be asked is left to the command, which says what is wrong.
+  try {
+    auto connection = database::open_target(options.db, false);
+    const int version = database::schema_version(*connection);
+    if (version != database::kSchemaVersion)
+      return database::describe_version(version, database::describe_target(options.db), options.language);
+    return company_refusal(options, dynamic_cast<database::EngineConnection&>(*connection));
+  } catch (const runtime::Error&) {
+    return {};
+  }
 }
 
 int run_window_command(const Options& options, std::ostream& out, std::ostream& err, std::istream* terminal) {

@@ -22,8 +22,9 @@ int run_window_command(const Options& options, std::ostream& out, std::ostream& 
 // the one line that says why.
 std::optional<database::FileCheck> usable_database(const Options& options, CliResponder& responder);
 
-// The line for a PostgreSQL database (--db) whose schema version is not this program's; empty when it is,
-// or when the server cannot be reached (opening it then says why).
+// The line for a PostgreSQL database (--db) whose schema version is not this program's, or whose company
+// (--company) the session's role may not use as the command needs (roles.hpp); empty when neither, or
+// when the server cannot be reached (opening it then says why).
 std::string server_schema_problem(const Options& options);
 
 }  // namespace cli

@@ -6,12 +6,11 @@
 #include <string>
 #include <utility>
 
+#include "runtime/language.hpp"
+
 namespace cli {
 
-// `italian` or `english`, as `language` says ("en" is English, anything else Italian).
-inline std::string say(const std::string& language, std::string italian, std::string english) {
-  return language == "en" ? std::move(english) : std::move(italian);
-}
+using runtime::say;
 
 // A text from the database layer as a line of a run in `language`: the layer words its errors in
 // Italian, as the calendar's reports carry them; an English run shows their known openings in English

@@ -179,7 +179,6 @@ int main(int argc, char** argv) {
     std::cerr << "calendatt: " << warning << "\n";
   if (options.command == "grant" || options.command == "revoke" || options.command == "grants")
     return cli::run_roles_command(options, std::cout, std::cerr);
-  if (auto refused = cli::refuse_company(options, std::cerr)) return *refused;
   try {
     if (options.command == "init") return run_init(options);
     if (options.command == "contents") return cli::run_contents(options, std::cout, std::cerr);

@@ -104,35 +104,22 @@ int run_roles_command(const Options& o, std::ostream& out, std::ostream& err) {
   }
 }
 
-std::optional<int> refuse_company(const Options& o, std::ostream& err) {
+std::string company_refusal(const Options& o, database::EngineConnection& connection) {
   const auto needed = access_needed(o);
-  if (!needed || !database::is_postgres_target(o.db)) return std::nullopt;
-  database::CompanyAccess access;
-  try {
-    auto connection = database::open_target(o.db, false);
-    if (database::schema_version(*connection) != database::kSchemaVersion) return std::nullopt;
-    access = database::company_access(dynamic_cast<database::EngineConnection&>(*connection), o.company);
-  } catch (const runtime::Error&) {
-    return std::nullopt;
-  }
-  if (access.access >= *needed) return std::nullopt;
+  if (!needed) return {};
+  const auto access = database::company_access(connection, o.company);
+  if (access.access >= *needed) return {};
   const std::string company = std::to_string(o.company);
   if (access.access == Access::kNone)
-    err << "calendatt: "
-        << say(o.language, "il ruolo " + access.role + " non può leggere la ditta " + company,
-               "the role " + access.role + " may not read company " + company)
-        << "\n";
-  else
-    err << "calendatt: "
-        << say(o.language,
-               "il ruolo " + access.role + " non può scrivere la ditta " + company +
-                   ", solo leggerla: nulla è stato scritto (il proprietario del database può concederlo con "
-                   "calendatt grant)",
-               "the role " + access.role + " may not write company " + company +
-                   ", only read it: nothing was written (the database's owner may grant it with calendatt "
-                   "grant)")
-        << "\n";
-  return kExitFailure;
+    return say(o.language, "il ruolo " + access.role + " non può leggere la ditta " + company,
+               "the role " + access.role + " may not read company " + company);
+  return say(o.language,
+             "il ruolo " + access.role + " non può scrivere la ditta " + company +
+                 ", solo leggerla: nulla è stato scritto (il proprietario del database può concederlo con "
+                 "calendatt grant)",
+             "the role " + access.role + " may not write company " + company +
+                 ", only read it: nothing was written (the database's owner may grant it with calendatt "
+                 "grant)");
 }
 
 std::string server_error_words(const std::string& sql_state, const std::string& full_text,

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "cli/options.hpp"
+#include "database/engine.hpp"
 
 namespace cli {
 
@@ -15,11 +16,10 @@ namespace cli {
 // permissions decide, with the usage status.
 int run_roles_command(const Options& options, std::ostream& out, std::ostream& err);
 
-// Before a command that reads or writes the company of --company on a server: when the session's role
-// may not, the one line that says so and the exit status; nullopt when it may (and on SQLite, or when
-// the server cannot be asked: the command then says what is wrong). The server refuses such a run
-// anyway; this only says so before anything starts.
-std::optional<int> refuse_company(const Options& options, std::ostream& err);
+// Before a command that reads or writes the company of --company on a server of the current schema: when
+// the session's role may not, the one line that says so; empty when it may or the command needs neither.
+// The server refuses such a run anyway; this only says so before anything starts.
+std::string company_refusal(const Options& options, database::EngineConnection& connection);
 
 // What a refusal or failure of the server means for the person, in one line of `language` naming what
 // they may do: a right the role lacks, a row of a company it may not write, a lock held too long, a

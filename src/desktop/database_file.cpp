@@ -10,15 +10,12 @@
 #include "database/postgres_connection.hpp"
 #include "database/schema.hpp"
 #include "database/sqlite_connection.hpp"
+#include "desktop/qt_text.hpp"
 #include "runtime/error.hpp"
 
 namespace desktop {
 
 namespace {
-
-QString qs(const std::string& s) {
-  return QString::fromStdString(s);
-}
 
 void show_problem(QWidget* parent, const std::string& text) {
   QMessageBox box(QMessageBox::Critical, "Database", qs(text), QMessageBox::Ok, parent);

@@ -9,24 +9,20 @@
 #include <cmath>
 
 #include "common/mdlpd_calendatt.hpp"
+#include "desktop/qt_text.hpp"
 #include "host/controls.hpp"
 #include "host/database.hpp"
 #include "planner/range_runs.hpp"
 #include "runtime/date.hpp"
 #include "runtime/error.hpp"
+#include "runtime/language.hpp"
 #include "standin/host_setup.hpp"
 
 namespace desktop {
 
 namespace {
 
-QString qs(const std::string& text) {
-  return QString::fromStdString(text);
-}
-
-std::string say(const std::string& language, const char* italian, const char* english) {
-  return language == "en" ? english : italian;
-}
+using runtime::say;
 
 QTableWidget* new_table(QWidget* parent, const char* name) {
   auto* table = new QTableWidget(parent);

@@ -40,6 +40,7 @@
 #include "desktop/file_chooser.hpp"
 #include "desktop/journal_dialogs.hpp"
 #include "desktop/preview_dialog.hpp"
+#include "desktop/qt_text.hpp"
 #include "desktop/range_pattern.hpp"
 #include "desktop/range_summary.hpp"
 #include "host/registry.hpp"
@@ -55,10 +56,6 @@
 namespace desktop {
 
 namespace {
-
-QString qs(const std::string& text) {
-  return QString::fromStdString(text);
-}
 
 // The session's role on a server and the companies it may use, asked once per database: "mario: 1
 // (write), 2 (read)"; "" on a file, or when the server cannot be asked.

@@ -11,18 +11,14 @@
 
 #include "database/connection.hpp"
 #include "database/postgres_connection.hpp"
+#include "desktop/qt_text.hpp"
 #include "runtime/date.hpp"
+#include "runtime/language.hpp"
 
 namespace desktop {
 namespace {
 
-QString qs(const std::string& text) {
-  return QString::fromStdString(text);
-}
-
-std::string say(const std::string& language, const char* italian, const char* english) {
-  return language == "en" ? english : italian;
-}
+using runtime::say;
 
 // A journal's value as the window shows it: a day in the person's date form, a number as a whole number.
 QString shown(const runtime::Variant& v) {

@@ -1,4 +1,5 @@
 #include "desktop/lookup_dialog.hpp"
+#include "desktop/qt_text.hpp"
 
 #include <QDialogButtonBox>
 #include <QHeaderView>
@@ -13,10 +14,6 @@
 namespace desktop {
 
 namespace {
-
-QString qs(const std::string& text) {
-  return QString::fromStdString(text);
-}
 
 std::string cell_text(const runtime::Variant& value) {
   if (runtime::is_blank(value)) return {};

@@ -19,12 +19,14 @@
 
 #include "desktop/desktop_host.hpp"
 #include "desktop/qt_forms.hpp"
+#include "desktop/qt_text.hpp"
 #include "desktop/range_pattern.hpp"
 #include "host/controls.hpp"
 #include "planner/preview.hpp"
 #include "planner/range_runs.hpp"
 #include "runtime/date.hpp"
 #include "runtime/error.hpp"
+#include "runtime/language.hpp"
 #include "runtime/variant.hpp"
 
 namespace desktop {
@@ -34,13 +36,7 @@ constexpr const char* kInsertion = "FRMPD_ADDCALENDATT";
 constexpr const char* kDeletion = "FRMPD_DELCALENDATT";
 constexpr int kRunTimeoutMs = 120000;
 
-QString qs(const std::string& s) {
-  return QString::fromStdString(s);
-}
-
-std::string say(const std::string& language, const char* italian, const char* english) {
-  return language == "en" ? english : italian;
-}
+using runtime::say;
 
 std::string text_of(QtFormSite& site, const char* name) {
   return runtime::trim(site.model<host::TextControl>(name)->Text());

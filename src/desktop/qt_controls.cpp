@@ -20,6 +20,7 @@
 #include <cstdlib>
 
 #include "desktop/lookup_dialog.hpp"
+#include "desktop/qt_text.hpp"
 #include "runtime/date.hpp"
 #include "runtime/error.hpp"
 #include "standin/code_lookup.hpp"
@@ -29,10 +30,6 @@ namespace desktop {
 using runtime::Variant;
 
 namespace {
-
-QString qs(const std::string& text) {
-  return QString::fromStdString(text);
-}
 
 // The widget that really takes the focus for `widget` (its deepest focus proxy).
 QWidget* focus_target(QWidget* widget) {

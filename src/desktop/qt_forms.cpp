@@ -1,4 +1,5 @@
 #include "desktop/qt_forms.hpp"
+#include "desktop/qt_text.hpp"
 
 #include <QApplication>
 #include <QCalendarWidget>
@@ -20,10 +21,6 @@
 namespace desktop {
 
 namespace {
-
-QString qs(const std::string& text) {
-  return QString::fromStdString(text);
-}
 
 // Watches the window's widget and its top-level window for the site: size changes and activation.
 class SiteWatcher : public QObject {

@@ -14,15 +14,12 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "desktop/qt_text.hpp"
 #include "standin/dictionary.hpp"
 
 namespace desktop {
 
 namespace {
-
-QString qs(const std::string& text) {
-  return QString::fromStdString(text);
-}
 
 // Line breaks of the module's texts are carriage return and line feed.
 QString shown_text(const std::string& text) {

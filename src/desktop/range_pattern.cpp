@@ -21,10 +21,12 @@
 #include "desktop/file_chooser.hpp"
 #include "desktop/qt_forms.hpp"
 #include "desktop/qt_responder.hpp"
+#include "desktop/qt_text.hpp"
 #include "host/controls.hpp"
 #include "planner/pattern_runs.hpp"
 #include "planner/write_tally.hpp"
 #include "runtime/error.hpp"
+#include "runtime/language.hpp"
 #include "runtime/variant.hpp"
 #include "standin/calling_program.hpp"
 
@@ -34,13 +36,7 @@ namespace {
 constexpr const char* kInsertion = "FRMPD_ADDCALENDATT";
 constexpr const char* kDeletion = "FRMPD_DELCALENDATT";
 
-QString qs(const std::string& s) {
-  return QString::fromStdString(s);
-}
-
-std::string say(const std::string& language, const char* italian, const char* english) {
-  return language == "en" ? english : italian;
-}
+using runtime::say;
 
 QString box_name(int weekday) {
   return QString("PATTERN_%1").arg(qs(planner::weekday_key(weekday)).toUpper());

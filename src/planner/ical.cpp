@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "runtime/language.hpp"
 #include "runtime/variant.hpp"
 
 namespace planner {
@@ -19,9 +20,7 @@ constexpr std::size_t kFoldAt = 75;  // octets of a line, the line break not cou
 // A rule that gives more starts than this up to the end of a run is no list of holidays.
 constexpr long kMostStarts = 100'000;
 
-std::string say(const std::string& language, std::string italian, std::string english) {
-  return language == "en" ? std::move(english) : std::move(italian);
-}
+using runtime::say;
 
 using runtime::upper;
 

@@ -8,14 +8,13 @@
 #include <filesystem>
 
 #include "planner/ical.hpp"
+#include "runtime/language.hpp"
 
 namespace planner {
 
 namespace {
 
-std::string say(const std::string& language, std::string italian, std::string english) {
-  return language == "en" ? std::move(english) : std::move(italian);
-}
+using runtime::say;
 
 bool outside(const RangeRun& run, std::optional<runtime::Date> start, std::optional<runtime::Date> end) {
   const auto dates = run.dates();

@@ -1,5 +1,6 @@
 #include "standin/person.hpp"
 
+#include "runtime/language.hpp"
 #include "runtime/variant.hpp"
 #include "standin/dictionary.hpp"
 #include "standin/headless_controls.hpp"
@@ -8,9 +9,7 @@ namespace standin {
 
 namespace {
 
-std::string say(const std::string& language, std::string italian, std::string english) {
-  return language == "en" ? std::move(english) : std::move(italian);
-}
+using runtime::say;
 
 }  // namespace
 
